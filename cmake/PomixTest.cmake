@@ -1,0 +1,10 @@
+# pomix_core_test(NAME SOURCES...): a GoogleTest executable over the core, registered with CTest.
+function(pomix_core_test name)
+    if(NOT POMIX_TESTS)
+        return()
+    endif()
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE pomix_core GTest::gtest GTest::gtest_main)
+    target_compile_definitions(${name} PRIVATE POMIX_SHARED_DIR="${POMIX_SHARED_DIR}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,42 @@
+// Dates are the 64-bit floating day count since 30 December 1899: the whole part counts days,
+// the fraction is the time of day. Valid for the years 1 to 9999.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace pomix {
+
+using DateTime = double;
+
+struct DateParts {
+    int year = 0, month = 0, day = 0;
+};
+struct TimeParts {
+    int hour = 0, minute = 0, second = 0;
+};
+
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);
+// False (and the value untouched) for a day that does not exist or a year outside 1..9999.
+bool TryEncodeDate(int year, int month, int day, DateTime& value);
+bool TryDecodeDate(DateTime value, DateParts& parts);
+DateTime EncodeTime(int hour, int minute, int second = 0);
+TimeParts DecodeTime(DateTime value);
+// 0 = Monday … 6 = Sunday.
+int DayOfWeek(DateTime value);
+
+// The current moment; tests may replace the clock.
+DateTime Now();
+DateTime Today();
+using Clock = std::function<DateTime()>;
+Clock SetClock(Clock clock);  // returns the previous clock; an empty one restores the system's
+
+// The fixed text forms "DD.MM.YYYY" and "HH:MM". A bad value is reported through the report
+// hook and a fallback returned: Now() for the readers, "31.12.2000" and "12.00" for the writers.
+DateTime TextToDate(const std::string& text);
+std::string DateToText(DateTime value);
+DateTime TextToTime(const std::string& text);
+std::string TimeToText(DateTime value);
+
+}  // namespace pomix

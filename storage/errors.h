@@ -1,0 +1,47 @@
+// Errors raised by the storage layer. Their texts are the program's own English messages;
+// callers catch them and decide what the user is told.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace pomix {
+
+class EStorageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A read asked for more bytes than the stream holds from its position on: a truncated
+// stream, or a length field larger than what remains.
+class EStreamReadError : public EStorageError {
+public:
+    EStreamReadError() : EStorageError("Stream read error") {}
+};
+
+// A write to a file could not be completed (disk full, device error).
+class EStreamWriteError : public EStorageError {
+public:
+    EStreamWriteError() : EStorageError("Stream write error") {}
+};
+
+// A damaged container ("File is corrupt.") or compressed stream ("Compressed file is corrupt").
+class ECorruptFile : public EStorageError {
+public:
+    ECorruptFile() : EStorageError("File is corrupt.") {}
+    explicit ECorruptFile(const std::string& message) : EStorageError(message) {}
+};
+
+// A file could not be opened or created; the message names the path.
+class EFileError : public EStorageError {
+public:
+    using EStorageError::EStorageError;
+    static EFileError CannotOpen(const std::string& path) {
+        return EFileError("Cannot open file " + path);
+    }
+    static EFileError CannotCreate(const std::string& path) {
+        return EFileError("Cannot create file " + path);
+    }
+};
+
+}  // namespace pomix

@@ -1,0 +1,20 @@
+// One hook through which core routines tell the user about a bad value (a malformed date or
+// time). The windows connect it to a message box; tests count the calls.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace pomix {
+
+// The message is UTF-8: an English line, "\r", the Russian line.
+using ReportHook = std::function<void(const std::string& message)>;
+
+// Installs a hook and returns the one it replaces. Without a hook reports are dropped.
+ReportHook SetReportHook(ReportHook hook);
+void Report(const std::string& message);
+
+inline constexpr const char* kIncorrectDateMessage =
+    "Incorrect Date Format !\rНе верный формат Даты !";
+
+}  // namespace pomix

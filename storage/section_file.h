@@ -1,0 +1,46 @@
+// Loading and saving a section's data file, the same for every record-keeping section:
+// load is LoadFromFile, GetStream, read the records, ClearStreams; save writes the records,
+// AddStream, SaveToFile, ClearStreams.
+//
+// A file that exists but cannot be read whole (damaged, truncated, unreadable) leaves the
+// section with the records read before the failure. So that the next save cannot destroy what
+// it held, the first save after such a load first renames the file to "<name>.damaged"
+// (or "<name>.damaged.1", ".2" … when that name is taken).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "storage/stream.h"
+#include "storage/stream_container.h"
+
+namespace pomix {
+
+class SectionFile {
+public:
+    using Reader = std::function<void(Stream& stream)>;
+    using Writer = std::function<void(Stream& stream)>;
+
+    SectionFile(StreamContainer& container, std::string path, std::string streamName);
+
+    // True when the file was read whole (or does not exist: a new, empty section).
+    // The reader is given the stream positioned at 0; any error it raises marks the load
+    // as failed and is not passed on.
+    bool Load(const Reader& read);
+    // Raises the storage errors of the save; the earlier file is then left as it was.
+    void Save(const Writer& write);
+
+    bool LoadFailed() const { return loadFailed_; }
+    const std::string& Path() const { return path_; }
+    // Where a damaged file was kept, after a save moved it away; empty otherwise.
+    const std::string& KeptAs() const { return keptAs_; }
+
+private:
+    StreamContainer& container_;
+    std::string path_;
+    std::string streamName_;
+    bool loadFailed_ = false;
+    std::string keptAs_;
+};
+
+}  // namespace pomix

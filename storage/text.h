@@ -1,0 +1,31 @@
+// Small text routines over code page 1251 strings, shared by the sections' searches and lists.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pomix {
+
+// Whole-field wildcard match: "*" any run of characters (also none), "?" exactly one.
+bool WildMatch(const std::string& text, const std::string& pattern, bool ignoreCase);
+// True when one of the lines matches pattern by WildMatch with case ignored.
+bool LinesMatch(const std::vector<std::string>& lines, const std::string& pattern);
+// Surname and initials: "Иванов И. П.".
+std::string ShortName(const std::string& surname, const std::string& name,
+                      const std::string& patronymic);
+// Case-insensitive order: Latin and Cyrillic letters alphabetical, Ё sorted with Е.
+// Returns -1, 0 or 1.
+int CompareNoCase(const std::string& a, const std::string& b);
+std::string DeleteBlanks(const std::string& text);
+std::string RepeatChar(char c, int count);
+// Leading and trailing blanks and control characters removed.
+std::string Trim(const std::string& text);
+
+// What the desktop is asked to open for an e-mail or a web address; empty when the address is.
+std::string MailTarget(const std::string& address);
+std::string WebTarget(const std::string& address);
+
+// The folder of the running program, ending in "/".
+std::string AppDir();
+
+}  // namespace pomix

@@ -1,0 +1,57 @@
+// pomix-data: reads and writes the program's data files from the command line.
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <new>
+
+#include "commands.h"
+
+namespace {
+
+const char kHelp[] =
+    "Usage: pomix-data COMMAND ...\n"
+    "  lh5 compress IN OUT            compress all of IN (4-byte length, then the bit stream)\n"
+    "  lh5 decompress IN OUT          decompress IN\n"
+    "  container list FILE            one line per stream: name, tab, size in bytes\n"
+    "  container extract FILE NAME OUT\n"
+    "                                 write the bytes of stream NAME to OUT\n"
+    "  container create OUT [--stored] NAME=FILE ...\n"
+    "                                 a container with those streams (compressed unless --stored)\n"
+    "  dump settings|notes|calendar|address|catalog|credit FILE\n"
+    "                                 print the records of a data file as JSON (UTF-8)\n"
+    "Exit status: 0 done, 1 error, 2 usage error.\n";
+
+}  // namespace
+
+namespace pomix::tool {
+
+int UsageError(const std::string& message) {
+    std::cerr << "pomix-data: " << message << "\n" << "Try 'pomix-data --help'.\n";
+    return kUsage;
+}
+
+}  // namespace pomix::tool
+
+int main(int argc, char** argv) {
+    using namespace pomix::tool;
+    Args args(argv + 1, argv + argc);
+    if (args.empty()) return UsageError("no command given");
+    const std::string command = args.front();
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << kHelp;
+        return kOk;
+    }
+    args.erase(args.begin());
+    try {
+        if (command == "lh5") return RunLh5(args);
+        if (command == "container") return RunContainer(args);
+        if (command == "dump") return RunDump(args);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "Out of memory\n";
+        return kError;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return kError;
+    }
+    return UsageError("unknown command '" + command + "'");
+}
