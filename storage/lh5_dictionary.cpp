@@ -1,80 +1,101 @@
 #include "storage/lh5_dictionary.h"
 
+#include <bit>
 #include <cassert>
+#include <cstring>
 
 namespace pomix::lh5 {
 
+namespace {
+
+// The first offset from m on (at most end) where the two strings differ.
+inline int CommonLength(const std::uint8_t* a, const std::uint8_t* b, int m, int end) {
+    while (m + 8 <= end) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + m, 8);
+        std::memcpy(&y, b + m, 8);
+        if (x != y) return m + std::countr_zero(x ^ y) / 8;
+        m += 8;
+    }
+    while (m < end && a[m] == b[m]) ++m;
+    return m;
+}
+
+}  // namespace
+
 Dictionary::Dictionary(const std::uint8_t* text) : text_(text) {
-    for (int i = 0; i < kNodeCount; ++i) {
-        parent_[i] = kNil;
-        next_[i] = kNil;
-        prev_[i] = kNil;
-        edge_[i] = 0;
-        depth_[i] = 0;
-        children_[i] = 0;
-        recorded_[i] = 0;
-    }
-    for (int i = 0; i < kDicSize; ++i) {
-        inTree_[i] = false;
-        replacedBy_[i] = 0;
-    }
-    for (int i = 0; i < 256; ++i) depth_[kRootBase + i] = 1;
-    for (auto& b : bucket_) b = kNil;
+    for (auto& node : nodes_) node = Node{0, kNil, 0, 0, 0, 0};
+    for (auto& r : replacedBy_) r = -1;
+    for (int i = 0; i < 256; ++i) nodes_[kRootBase + i].depth = 1;
+    for (auto& e : edges_) e = Edge{0, kNil};
+    for (auto& c : rootChildren_) c = kNil;
     for (int i = kDicSize - 1; i >= 0; --i) pool_[poolSize_++] = kInternalBase + i;
 }
 
-int Dictionary::Child(int node, std::uint8_t c) const {
-    for (int k = bucket_[Hash(node, c)]; k != kNil; k = next_[k]) {
-        if (parent_[k] == node && edge_[k] == c) return k;
+inline int Dictionary::Child(int node, std::uint8_t c) const {
+    if (!IsInternal(node)) return rootChildren_[(node - kRootBase) << 8 | c];
+    const std::uint32_t key = Key(node, c);
+    for (unsigned i = Home(key);; i = (i + 1) & kHashMask) {
+        if (edges_[i].key == key) return edges_[i].child;
+        if (edges_[i].key == 0) return kNil;
     }
-    return kNil;
 }
 
-void Dictionary::Link(int parent, std::uint8_t c, int child) {
-    const unsigned h = Hash(parent, c);
-    const int head = bucket_[h];
-    next_[child] = head;
-    prev_[child] = -1 - static_cast<int>(h);
-    if (head != kNil) prev_[head] = child;
-    bucket_[h] = child;
-    parent_[child] = parent;
-    edge_[child] = c;
-    children_[parent]++;
+inline void Dictionary::Link(int parent, std::uint8_t c, int child) {
+    nodes_[child].parent = parent;
+    if (!IsInternal(parent)) {
+        const int i = (parent - kRootBase) << 8 | c;
+        rootChildren_[i] = static_cast<std::int16_t>(child);
+        nodes_[child].slot = -1 - i;
+        return;
+    }
+    const std::uint32_t key = Key(parent, c);
+    unsigned i = Home(key);
+    while (edges_[i].key != 0) i = (i + 1) & kHashMask;
+    edges_[i] = Edge{key, static_cast<std::int16_t>(child)};
+    nodes_[child].slot = static_cast<std::int32_t>(i);
+    nodes_[parent].children++;
 }
 
-void Dictionary::Unlink(int child) {
-    const int p = prev_[child], n = next_[child];
-    if (p >= 0) {
-        next_[p] = n;
+// Linear probing: entries after the freed one that could not sit at their home entry move up.
+inline void Dictionary::Unlink(int child) {
+    if (nodes_[child].slot < 0) {
+        rootChildren_[-1 - nodes_[child].slot] = kNil;
+        nodes_[child].parent = kNil;
+        return;
+    }
+    unsigned hole = static_cast<unsigned>(nodes_[child].slot);
+    for (unsigned j = (hole + 1) & kHashMask; edges_[j].key != 0; j = (j + 1) & kHashMask) {
+        const unsigned home = Home(edges_[j].key);
+        const bool stays = hole <= j ? (hole < home && home <= j) : (hole < home || home <= j);
+        if (stays) continue;
+        edges_[hole] = edges_[j];
+        nodes_[edges_[hole].child].slot = static_cast<std::int32_t>(hole);
+        hole = j;
+    }
+    edges_[hole] = Edge{0, kNil};
+    nodes_[nodes_[child].parent].children--;
+    nodes_[child].parent = kNil;
+}
+
+// The replacement takes the old node's place under its parent, for the same byte.
+inline void Dictionary::Replace(int old, int replacement) {
+    const int s = nodes_[old].slot;
+    if (s < 0) {
+        rootChildren_[-1 - s] = static_cast<std::int16_t>(replacement);
     } else {
-        bucket_[-1 - p] = n;
+        edges_[s].child = static_cast<std::int16_t>(replacement);
     }
-    if (n != kNil) prev_[n] = p;
-    children_[parent_[child]]--;
-    parent_[child] = kNil;
-}
-
-// The replacement takes the old node's place in its parent and in the hash chain.
-void Dictionary::Replace(int old, int replacement) {
-    const int p = prev_[old], n = next_[old];
-    if (p >= 0) {
-        next_[p] = replacement;
-    } else {
-        bucket_[-1 - p] = replacement;
-    }
-    if (n != kNil) prev_[n] = replacement;
-    prev_[replacement] = p;
-    next_[replacement] = n;
-    parent_[replacement] = parent_[old];
-    edge_[replacement] = edge_[old];
-    parent_[old] = kNil;
+    nodes_[replacement].slot = s;
+    nodes_[replacement].parent = nodes_[old].parent;
+    nodes_[old].parent = kNil;
 }
 
 int Dictionary::LeafOf(std::int64_t position) const {
     int leaf = static_cast<int>(position & kDicMask);
-    while (!inTree_[leaf]) {
+    while (nodes_[leaf].parent == kNil) {
         assert(replacedBy_[leaf] >= 0);
-        leaf = static_cast<int>(replacedBy_[leaf] & kDicMask);
+        leaf = replacedBy_[leaf];
     }
     return leaf;
 }
@@ -82,14 +103,13 @@ int Dictionary::LeafOf(std::int64_t position) const {
 void Dictionary::Split(int r, int depth, std::int64_t candidate, std::int64_t q) {
     assert(poolSize_ > 0);
     const int x = pool_[--poolSize_];
-    depth_[x] = static_cast<std::uint16_t>(depth);
-    children_[x] = 0;
+    nodes_[x].depth = static_cast<std::uint16_t>(depth);
+    nodes_[x].children = 0;
     Record(x, q, false);
     Replace(r, x);
     Link(x, At(candidate)[depth], r);
     const int leaf = static_cast<int>(q & kDicMask);
     Link(x, At(q)[depth], leaf);
-    inTree_[leaf] = true;
 }
 
 Match Dictionary::Insert(std::int64_t q, Match previous) {
@@ -103,14 +123,14 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
         // start from that leaf instead of from the root.
         m = previous.length - 1;
         r = LeafOf(previous.position + 1);
-        int n = parent_[r];
-        while (depth_[n] >= m) {
+        int n = nodes_[r].parent;
+        while (nodes_[n].depth >= m) {
             r = n;
-            n = parent_[n];
+            n = nodes_[n].parent;
         }
         while (Marked(n)) {
             Record(n, q, false);
-            n = parent_[n];
+            n = nodes_[n].parent;
         }
         if (IsInternal(n)) Record(n, q, true);
     } else {
@@ -118,7 +138,6 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
         r = Child(root, s[1]);
         if (r == kNil) {
             Link(root, s[1], leaf);
-            inTree_[leaf] = true;
             return {1, 0};
         }
         m = 2;
@@ -130,11 +149,10 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
             edgeEnd = kMaxMatch;
             candidate = Resolve(static_cast<unsigned>(r));
         } else {
-            edgeEnd = depth_[r];
+            edgeEnd = nodes_[r].depth;
             candidate = Recorded(r);
         }
-        const std::uint8_t* t = At(candidate);
-        while (m < edgeEnd && s[m] == t[m]) ++m;
+        m = CommonLength(s, At(candidate), m, edgeEnd);
         if (m < edgeEnd) {
             Split(r, m, candidate, q);
             return {m, candidate};
@@ -142,16 +160,13 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
         if (IsLeaf(r)) {
             // A 256-byte match: the new leaf stands for both strings from now on.
             Replace(r, leaf);
-            inTree_[r] = false;
-            inTree_[leaf] = true;
-            replacedBy_[r] = q;
+            replacedBy_[r] = static_cast<std::int16_t>(leaf);
             return {kMaxMatch, candidate};
         }
         Record(r, q, false);
         const int child = Child(r, s[m]);
         if (child == kNil) {
             Link(r, s[m], leaf);
-            inTree_[leaf] = true;
             return {m, candidate};
         }
         r = child;
@@ -162,28 +177,27 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
 void Dictionary::Remove(std::int64_t x) {
     current_ = x + kDicSize;
     const int leaf = static_cast<int>(x & kDicMask);
-    if (!inTree_[leaf]) return;
-    inTree_[leaf] = false;
+    if (nodes_[leaf].parent == kNil) return;  // replaced by a newer leaf
     replacedBy_[leaf] = -1;
-    const int r = parent_[leaf];
+    const int r = nodes_[leaf].parent;
     Unlink(leaf);
-    if (!IsInternal(r) || children_[r] >= 2) return;
+    if (!IsInternal(r) || nodes_[r].children >= 2) return;
 
     // r keeps one child and is about to go: carry its position up to the nodes that wait for it.
     std::int64_t s = Recorded(r);
-    int n = parent_[r];
+    int n = nodes_[r].parent;
     while (Marked(n)) {
         const std::int64_t u = Recorded(n);
         if (u > s) s = u;
         Record(n, s, false);
-        n = parent_[n];
+        n = nodes_[n].parent;
     }
     if (IsInternal(n)) {
         const std::int64_t u = Recorded(n);
         if (u > s) s = u;
         Record(n, s, true);
     }
-    const int last = Child(r, At(Recorded(r))[depth_[r]]);
+    const int last = Child(r, At(Recorded(r))[nodes_[r].depth]);
     assert(last != kNil);
     Unlink(last);
     Replace(r, last);

@@ -14,8 +14,8 @@ struct Match {
 
 // A suffix tree (a trie with path compression) over the strings that start at the last 8192
 // input positions, each taken to at most kMaxMatch bytes. Children are found by hashing the
-// pair (node, byte). Node numbers: one leaf per window slot (position mod 8192), then 256 roots
-// (one per first byte, depth 1), then the pool of internal nodes.
+// pair (node, byte) into an open-addressed table. Node numbers: one leaf per window slot (position
+// mod 8192), then 256 roots (one per first byte, depth 1), then the pool of internal nodes.
 //
 // Positions recorded on internal nodes are kept as window slots and read back as the position
 // with that slot in the 8192 positions before the current one. A recorded position may carry a
@@ -37,24 +37,30 @@ private:
     static constexpr int kInternalBase = kDicSize + 256;
     static constexpr int kNodeCount = kInternalBase + kDicSize;
     static constexpr int kNil = -1;
-    static constexpr int kHashBits = 15;
+    // Every node but a root hangs under one parent, so at most 2 x 8192 edges: the table stays
+    // at most a quarter full, which keeps probe runs short.
+    static constexpr int kHashBits = 16;
+    static constexpr unsigned kHashMask = (1u << kHashBits) - 1;
     static constexpr std::uint16_t kMark = 0x8000;
 
     static bool IsLeaf(int node) { return node < kRootBase; }
     static bool IsInternal(int node) { return node >= kInternalBase; }
-    static unsigned Hash(int node, std::uint8_t c) {
-        return ((static_cast<unsigned>(node) << 8 | c) * 0x9E3779B1u) >> (32 - kHashBits);
+    // Keys are never 0: a parent is a root or an internal node, numbered 8192 or more.
+    static std::uint32_t Key(int node, std::uint8_t c) {
+        return static_cast<std::uint32_t>(node) << 8 | c;
     }
+    static unsigned Home(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kHashBits); }
 
     const std::uint8_t* At(std::int64_t position) const { return text_ + (position - base_); }
     // The position of window slot s among the 8192 positions before the current one.
     std::int64_t Resolve(unsigned slot) const {
         return current_ - kDicSize + ((static_cast<std::int64_t>(slot) - current_) & kDicMask);
     }
-    std::int64_t Recorded(int node) const { return Resolve(recorded_[node] & kDicMask); }
-    bool Marked(int node) const { return (recorded_[node] & kMark) != 0; }
+    std::int64_t Recorded(int node) const { return Resolve(nodes_[node].recorded & kDicMask); }
+    bool Marked(int node) const { return (nodes_[node].recorded & kMark) != 0; }
     void Record(int node, std::int64_t position, bool mark) {
-        recorded_[node] = static_cast<std::uint16_t>((position & kDicMask) | (mark ? kMark : 0));
+        nodes_[node].recorded =
+            static_cast<std::uint16_t>((position & kDicMask) | (mark ? kMark : 0));
     }
 
     int Child(int node, std::uint8_t c) const;
@@ -68,16 +74,25 @@ private:
     std::int64_t base_ = 0;
     std::int64_t current_ = 0;
 
-    std::int32_t parent_[kNodeCount];
-    std::int32_t next_[kNodeCount];  // hash chain
-    std::int32_t prev_[kNodeCount];  // hash chain; -1 - bucket at the head of a chain
-    std::uint8_t edge_[kNodeCount];  // the byte under which the node hangs
-    std::uint16_t depth_[kNodeCount];
-    std::uint16_t children_[kNodeCount];
-    std::uint16_t recorded_[kNodeCount];
-    bool inTree_[kDicSize];
-    std::int64_t replacedBy_[kDicSize];
-    std::int32_t bucket_[1 << kHashBits];
+    struct Edge {
+        std::uint32_t key;  // Key(parent, byte); 0 for a free entry
+        std::int16_t child;
+    };
+
+    // All that a step through the tree reads of a node sits in one small record.
+    struct Node {
+        std::int32_t slot;    // the node's entry in edges_, or -1 - i for rootChildren_[i]
+        std::int32_t parent;  // kNil for a node out of the tree
+        std::uint16_t depth;
+        std::uint16_t children;
+        std::uint16_t recorded;  // window slot of the recorded position, kMark when marked
+        std::uint16_t unused;
+    };
+    Node nodes_[kNodeCount];
+    // Children of the roots, the most searched edges, by (first byte, second byte).
+    std::int16_t rootChildren_[256 * 256];
+    std::int16_t replacedBy_[kDicSize];  // slot of the replacing leaf, -1 once removed
+    Edge edges_[1 << kHashBits];
     std::int32_t pool_[kDicSize];
     int poolSize_ = 0;
 };
