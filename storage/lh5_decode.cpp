@@ -2,6 +2,7 @@
 // wherever it could make the decoder overrun a table or spin; a stream that merely ends early
 // decodes on with zero bits, as the format wants.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -47,8 +48,10 @@ private:
     void Refill() {
         while (count_ < 56) {
             if (at_ + 8 <= size_) {
-                std::uint64_t word = 0;
-                for (int i = 0; i < 8; ++i) word = word << 8 | buffer_[at_ + i];
+                std::uint64_t word;
+                std::memcpy(&word, buffer_ + at_, 8);
+                if constexpr (std::endian::native == std::endian::little)
+                    word = __builtin_bswap64(word);
                 acc_ |= word >> count_;
                 const int bytes = (63 - count_) >> 3;
                 at_ += bytes;
@@ -169,6 +172,8 @@ public:
 private:
     void Produce(std::uint32_t pos, std::uint32_t end);
     void CopyMatch(std::uint32_t pos, std::uint32_t n);
+    void CopyRun(std::uint32_t pos, std::uint32_t from, std::uint32_t n);
+    std::uint32_t DecodePosition();
     void ReadBlockHeader();
     void ReadSmallTable(int symbols, int countBits, int zeroRunAfter, std::uint8_t* lengths);
     void ReadLiteralLengths();
@@ -268,30 +273,66 @@ void Decoder::Produce(std::uint32_t pos, std::uint32_t end) {
             continue;
         }
         while (blockLeft_ == 0) ReadBlockHeader();
+        // While a whole match fits before end, matches are copied at once.
+        while (blockLeft_ > 0 && pos + kMaxMatch <= end) {
+            --blockLeft_;
+            const int c = cTable_.Decode(in_);
+            if (c < 256) {
+                window_[pos++] = static_cast<std::uint8_t>(c);
+                continue;
+            }
+            const std::uint32_t length = static_cast<std::uint32_t>(c - (256 - kMinMatch));
+            CopyRun(pos, (pos - DecodePosition() - 1) & kDicMask, length);
+            pos += length;
+        }
+        if (blockLeft_ == 0 || pos >= end) continue;
         --blockLeft_;
         const int c = cTable_.Decode(in_);
         if (c < 256) {
             window_[pos++] = static_cast<std::uint8_t>(c);
             continue;
         }
-        const int p = pTable_.Decode(in_);
-        const std::uint32_t v =
-            p < 2 ? static_cast<std::uint32_t>(p) : (1u << (p - 1)) + in_.Get(p - 1);
         matchLeft_ = c - (256 - kMinMatch);
-        matchFrom_ = (pos - v - 1) & kDicMask;
+        matchFrom_ = (pos - DecodePosition() - 1) & kDicMask;
     }
 }
 
+std::uint32_t Decoder::DecodePosition() {
+    const int p = pTable_.Decode(in_);
+    return p < 2 ? static_cast<std::uint32_t>(p) : (1u << (p - 1)) + in_.Get(p - 1);
+}
+
 void Decoder::CopyMatch(std::uint32_t pos, std::uint32_t n) {
-    std::uint32_t from = matchFrom_;
+    const std::uint32_t from = matchFrom_;
     matchLeft_ -= static_cast<int>(n);
     matchFrom_ = (from + n) & kDicMask;
-    if (from + n <= kDicSize && (pos <= from || pos >= from + n)) {
-        std::memmove(window_ + pos, window_ + from, n);
+    CopyRun(pos, from, n);
+}
+
+// Copies n bytes one after the other from from to pos (pos + n within the window), so that a
+// source overlapping the bytes being written repeats them, as the format wants.
+void Decoder::CopyRun(std::uint32_t pos, std::uint32_t from, std::uint32_t n) {
+    std::uint8_t* to = window_ + pos;
+    if (from < pos) {
+        const std::uint32_t distance = pos - from;
+        const std::uint8_t* src = window_ + from;
+        if (distance == 1) {
+            std::memset(to, *src, n);
+        } else if (distance >= 8) {
+            std::uint32_t i = 0;
+            for (; i + 8 <= n; i += 8) std::memcpy(to + i, src + i, 8);
+            for (; i < n; ++i) to[i] = src[i];
+        } else {
+            for (std::uint32_t i = 0; i < n; ++i) to[i] = src[i];
+        }
+        return;
+    }
+    if (from + n <= kDicSize) {
+        std::memmove(to, window_ + from, n);  // the source lies ahead: a forward copy
         return;
     }
     for (std::uint32_t i = 0; i < n; ++i) {
-        window_[pos + i] = window_[from];
+        to[i] = window_[from];
         from = (from + 1) & kDicMask;
     }
 }
