@@ -100,22 +100,23 @@ int Dictionary::LeafOf(std::int64_t position) const {
     return leaf;
 }
 
-void Dictionary::Split(int r, int depth, std::int64_t candidate, std::int64_t q) {
+void Dictionary::Split(int r, int depth, int candidate, int here) {
     assert(poolSize_ > 0);
     const int x = pool_[--poolSize_];
     nodes_[x].depth = static_cast<std::uint16_t>(depth);
     nodes_[x].children = 0;
-    Record(x, q, false);
+    Record(x, here, 0);
     Replace(r, x);
     Link(x, At(candidate)[depth], r);
-    const int leaf = static_cast<int>(q & kDicMask);
-    Link(x, At(q)[depth], leaf);
+    const int leaf = here & kDicMask;
+    Link(x, At(here)[depth], leaf);
 }
 
 Match Dictionary::Insert(std::int64_t q, Match previous) {
-    current_ = q;
-    const int leaf = static_cast<int>(q & kDicMask);
-    const std::uint8_t* s = At(q);
+    here_ = static_cast<int>(q - base_);
+    const int here = here_;
+    const int leaf = here & kDicMask;
+    const std::uint8_t* s = At(here);
     int r;
     int m;
     if (previous.length >= 4) {
@@ -129,10 +130,10 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
             n = nodes_[n].parent;
         }
         while (Marked(n)) {
-            Record(n, q, false);
+            Record(n, here, 0);
             n = nodes_[n].parent;
         }
-        if (IsInternal(n)) Record(n, q, true);
+        if (IsInternal(n)) Record(n, here, kMark);
     } else {
         const int root = kRootBase + s[0];
         r = Child(root, s[1]);
@@ -144,7 +145,7 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
     }
     for (;;) {
         int edgeEnd;
-        std::int64_t candidate;
+        int candidate;
         if (IsLeaf(r)) {
             edgeEnd = kMaxMatch;
             candidate = Resolve(static_cast<unsigned>(r));
@@ -154,20 +155,20 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
         }
         m = CommonLength(s, At(candidate), m, edgeEnd);
         if (m < edgeEnd) {
-            Split(r, m, candidate, q);
-            return {m, candidate};
+            Split(r, m, candidate, here);
+            return {m, q - (here - candidate)};
         }
         if (IsLeaf(r)) {
             // A 256-byte match: the new leaf stands for both strings from now on.
             Replace(r, leaf);
             replacedBy_[r] = static_cast<std::int16_t>(leaf);
-            return {kMaxMatch, candidate};
+            return {kMaxMatch, q - (here - candidate)};
         }
-        Record(r, q, false);
+        Record(r, here, 0);
         const int child = Child(r, s[m]);
         if (child == kNil) {
             Link(r, s[m], leaf);
-            return {m, candidate};
+            return {m, q - (here - candidate)};
         }
         r = child;
         ++m;
@@ -175,7 +176,7 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
 }
 
 void Dictionary::Remove(std::int64_t x) {
-    current_ = x + kDicSize;
+    here_ = static_cast<int>(x + kDicSize - base_);
     const int leaf = static_cast<int>(x & kDicMask);
     if (nodes_[leaf].parent == kNil) return;  // replaced by a newer leaf
     replacedBy_[leaf] = -1;
@@ -184,18 +185,18 @@ void Dictionary::Remove(std::int64_t x) {
     if (!IsInternal(r) || nodes_[r].children >= 2) return;
 
     // r keeps one child and is about to go: carry its position up to the nodes that wait for it.
-    std::int64_t s = Recorded(r);
+    int s = Recorded(r);
     int n = nodes_[r].parent;
     while (Marked(n)) {
-        const std::int64_t u = Recorded(n);
+        const int u = Recorded(n);
         if (u > s) s = u;
-        Record(n, s, false);
+        Record(n, s, 0);
         n = nodes_[n].parent;
     }
     if (IsInternal(n)) {
-        const std::int64_t u = Recorded(n);
+        const int u = Recorded(n);
         if (u > s) s = u;
-        Record(n, s, true);
+        Record(n, s, kMark);
     }
     const int last = Child(r, At(Recorded(r))[nodes_[r].depth]);
     assert(last != kNil);

@@ -51,28 +51,29 @@ private:
     }
     static unsigned Home(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kHashBits); }
 
-    const std::uint8_t* At(std::int64_t position) const { return text_ + (position - base_); }
-    // The position of window slot s among the 8192 positions before the current one.
-    std::int64_t Resolve(unsigned slot) const {
-        return current_ - kDicSize + ((static_cast<std::int64_t>(slot) - current_) & kDicMask);
+    // Inside the tree positions are offsets in the text buffer, which lies at a multiple of
+    // 8192 in the input, so an offset and its input position share their window slot.
+    const std::uint8_t* At(int offset) const { return text_ + offset; }
+    // The offset of window slot s among the 8192 positions before the current one.
+    int Resolve(unsigned slot) const {
+        return here_ - kDicSize + ((static_cast<int>(slot) - here_) & kDicMask);
     }
-    std::int64_t Recorded(int node) const { return Resolve(nodes_[node].recorded & kDicMask); }
+    int Recorded(int node) const { return Resolve(nodes_[node].recorded & kDicMask); }
     bool Marked(int node) const { return (nodes_[node].recorded & kMark) != 0; }
-    void Record(int node, std::int64_t position, bool mark) {
-        nodes_[node].recorded =
-            static_cast<std::uint16_t>((position & kDicMask) | (mark ? kMark : 0));
+    void Record(int node, int offset, std::uint16_t mark) {
+        nodes_[node].recorded = static_cast<std::uint16_t>((offset & kDicMask) | mark);
     }
 
     int Child(int node, std::uint8_t c) const;
     void Link(int parent, std::uint8_t c, int child);
     void Unlink(int child);
     void Replace(int old, int replacement);
-    void Split(int r, int depth, std::int64_t candidate, std::int64_t q);
+    void Split(int r, int depth, int candidate, int here);
     int LeafOf(std::int64_t position) const;
 
     const std::uint8_t* text_;
     std::int64_t base_ = 0;
-    std::int64_t current_ = 0;
+    int here_ = 0;  // offset of the current position
 
     struct Edge {
         std::uint32_t key;  // Key(parent, byte); 0 for a free entry

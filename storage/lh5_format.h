@@ -2,6 +2,7 @@
 // encoder and the decoder share.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 namespace pomix::lh5 {
@@ -25,12 +26,7 @@ inline constexpr int kZeroRunLimit = 6;
 
 // Number of bits in the position value v (0 for 0): its position symbol.
 inline int PositionSymbol(unsigned v) {
-    int bits = 0;
-    while (v != 0) {
-        v >>= 1;
-        ++bits;
-    }
-    return bits;
+    return static_cast<int>(std::bit_width(v));
 }
 
 // Canonical codes: symbols of one length get consecutive codes in symbol order, shorter codes
