@@ -91,11 +91,12 @@ inline void Dictionary::Replace(int old, int replacement) {
     nodes_[old].parent = kNil;
 }
 
+// The leaf standing for the string at position, or kNil when that string has left the window.
 int Dictionary::LeafOf(std::int64_t position) const {
     int leaf = static_cast<int>(position & kDicMask);
     while (nodes_[leaf].parent == kNil) {
-        assert(replacedBy_[leaf] >= 0);
         leaf = replacedBy_[leaf];
+        if (leaf < 0) return kNil;
     }
     return leaf;
 }
@@ -117,13 +118,13 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
     const int here = here_;
     const int leaf = here & kDicMask;
     const std::uint8_t* s = At(here);
-    int r;
+    // The string at q shares length - 1 bytes with the one after the previous candidate: the
+    // search starts from that leaf instead of from the root. (That leaf could only be gone if
+    // the candidate lay a whole window back, which the tree never offers; the root then serves.)
+    int r = previous.length >= 4 ? LeafOf(previous.position + 1) : kNil;
     int m;
-    if (previous.length >= 4) {
-        // The string at q shares length - 1 bytes with the one after the previous candidate:
-        // start from that leaf instead of from the root.
+    if (r != kNil) {
         m = previous.length - 1;
-        r = LeafOf(previous.position + 1);
         int n = nodes_[r].parent;
         while (nodes_[n].depth >= m) {
             r = n;
