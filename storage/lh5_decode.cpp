@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <new>
 
 #include "storage/errors.h"
 #include "storage/lh5.h"
@@ -152,7 +153,6 @@ public:
     static std::uint16_t Pack(int symbol, int length) {
         return static_cast<std::uint16_t>(length << 11 | symbol);
     }
-    std::uint16_t Entry(std::uint32_t bits) const { return entry_[bits]; }
     static constexpr std::uint16_t kLong = 0xFFFF;
 
 private:
@@ -369,15 +369,17 @@ void Decoder::Run(std::int64_t length, std::span<const std::uint8_t> expectedPre
 
 void Decompress(Stream& source, Stream& target, std::span<const std::uint8_t> expectedPrefix) {
     const auto length = source.ReadValue<std::int32_t>();
-    if (length <= 0) {
-        if (!expectedPrefix.empty()) throw ECorruptFile("Compressed file is corrupt");
-        return;
+    // Output shorter than the expected prefix cannot begin with it.
+    if (std::max<std::int32_t>(length, 0) < static_cast<std::int64_t>(expectedPrefix.size()))
+        Corrupt();
+    if (length <= 0) return;
+    try {
+        auto decoder = std::make_unique<Decoder>(source, target);
+        decoder->Run(length, expectedPrefix);
+    } catch (const std::bad_alloc&) {
+        // A target that cannot hold the claimed length: only a damaged length claims that much.
+        Corrupt();
     }
-    if (static_cast<std::size_t>(length) < expectedPrefix.size()) {
-        throw ECorruptFile("Compressed file is corrupt");
-    }
-    auto decoder = std::make_unique<Decoder>(source, target);
-    decoder->Run(length, expectedPrefix);
 }
 
 }  // namespace pomix

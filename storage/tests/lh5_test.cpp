@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <random>
 #include <sstream>
 #include <string>
@@ -282,6 +283,22 @@ TEST(Lh5Damage, APrefixMismatchStopsAtTheFirstWrongByte) {
     EXPECT_EQ(target.Size(), 0u);
     // Output shorter than the prefix cannot begin with it.
     EXPECT_THROW(DecompressBytes(CompressBytes(Bytes{'P', 'O'}), good), ECorruptFile);
+}
+
+// A target that refuses to grow, as memory would for a damaged length of 2 GB.
+class FullStream final : public Stream {
+public:
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    void Write(const void*, std::size_t) override { throw std::bad_alloc(); }
+    std::uint64_t Size() const override { return 0; }
+    std::uint64_t Position() const override { return 0; }
+    void Seek(std::uint64_t) override {}
+};
+
+TEST(Lh5Damage, AnOutputThatCannotBeHeldIsReportedAsCorrupt) {
+    MemoryStream source(CompressBytes(Generate("text", 9000, 4)));
+    FullStream target;
+    EXPECT_THROW(Decompress(source, target), ECorruptFile);
 }
 
 TEST(Lh5Damage, ZeroOrNegativeLengthProducesNothing) {
