@@ -13,8 +13,9 @@ struct Match {
 };
 
 // A suffix tree (a trie with path compression) over the strings that start at the last 8192
-// input positions, each taken to at most kMaxMatch bytes. Children are found by hashing the
-// pair (node, byte) into an open-addressed table. Node numbers: one leaf per window slot (position
+// input positions, each taken to at most kMaxMatch bytes. The children of a root are found in a
+// direct table by (first byte, second byte), those of an internal node by hashing the pair
+// (node, byte) into an open-addressed table. Node numbers: one leaf per window slot (position
 // mod 8192), then 256 roots (one per first byte, depth 1), then the pool of internal nodes.
 //
 // Positions recorded on internal nodes are kept as window slots and read back as the position
@@ -37,7 +38,7 @@ private:
     static constexpr int kInternalBase = kDicSize + 256;
     static constexpr int kNodeCount = kInternalBase + kDicSize;
     static constexpr int kNil = -1;
-    // Every node but a root hangs under one parent, so at most 2 x 8192 edges: the table stays
+    // At most 8192 leaves and 8191 internal nodes hang under internal nodes: the table stays
     // at most a quarter full, which keeps probe runs short.
     static constexpr int kHashBits = 16;
     static constexpr unsigned kHashMask = (1u << kHashBits) - 1;
@@ -45,7 +46,7 @@ private:
 
     static bool IsLeaf(int node) { return node < kRootBase; }
     static bool IsInternal(int node) { return node >= kInternalBase; }
-    // Keys are never 0: a parent is a root or an internal node, numbered 8192 or more.
+    // Keys are never 0: a parent in the table is an internal node, numbered 8448 or more.
     static std::uint32_t Key(int node, std::uint8_t c) {
         return static_cast<std::uint32_t>(node) << 8 | c;
     }
