@@ -27,32 +27,31 @@ Dictionary::Dictionary(const std::uint8_t* text) : text_(text) {
     for (auto& node : nodes_) node = Node{0, kNil, 0, 0, 0, 0};
     for (auto& r : replacedBy_) r = -1;
     for (int i = 0; i < 256; ++i) nodes_[kRootBase + i].depth = 1;
-    for (auto& e : edges_) e = Edge{0, kNil};
+    for (auto& e : table_) e = kNil;
     for (auto& c : rootChildren_) c = kNil;
     for (int i = kDicSize - 1; i >= 0; --i) pool_[poolSize_++] = kInternalBase + i;
 }
 
 inline int Dictionary::Child(int node, std::uint8_t c) const {
     if (!IsInternal(node)) return rootChildren_[(node - kRootBase) << 8 | c];
-    const std::uint32_t key = Key(node, c);
-    for (unsigned i = Home(key);; i = (i + 1) & kHashMask) {
-        if (edges_[i].key == key) return edges_[i].child;
-        if (edges_[i].key == 0) return kNil;
+    for (unsigned i = Home(Key(node, c));; i = (i + 1) & kHashMask) {
+        const int k = table_[i];
+        if (k == kNil || (nodes_[k].parent == node && nodes_[k].edge == c)) return k;
     }
 }
 
 inline void Dictionary::Link(int parent, std::uint8_t c, int child) {
     nodes_[child].parent = parent;
+    nodes_[child].edge = c;
     if (!IsInternal(parent)) {
         const int i = (parent - kRootBase) << 8 | c;
         rootChildren_[i] = static_cast<std::int16_t>(child);
         nodes_[child].slot = -1 - i;
         return;
     }
-    const std::uint32_t key = Key(parent, c);
-    unsigned i = Home(key);
-    while (edges_[i].key != 0) i = (i + 1) & kHashMask;
-    edges_[i] = Edge{key, static_cast<std::int16_t>(child)};
+    unsigned i = Home(Key(parent, c));
+    while (table_[i] != kNil) i = (i + 1) & kHashMask;
+    table_[i] = static_cast<std::int16_t>(child);
     nodes_[child].slot = static_cast<std::int32_t>(i);
     nodes_[parent].children++;
 }
@@ -65,15 +64,16 @@ inline void Dictionary::Unlink(int child) {
         return;
     }
     unsigned hole = static_cast<unsigned>(nodes_[child].slot);
-    for (unsigned j = (hole + 1) & kHashMask; edges_[j].key != 0; j = (j + 1) & kHashMask) {
-        const unsigned home = Home(edges_[j].key);
+    for (unsigned j = (hole + 1) & kHashMask; table_[j] != kNil; j = (j + 1) & kHashMask) {
+        const Node& e = nodes_[table_[j]];
+        const unsigned home = Home(Key(e.parent, static_cast<std::uint8_t>(e.edge)));
         const bool stays = hole <= j ? (hole < home && home <= j) : (hole < home || home <= j);
         if (stays) continue;
-        edges_[hole] = edges_[j];
-        nodes_[edges_[hole].child].slot = static_cast<std::int32_t>(hole);
+        table_[hole] = table_[j];
+        nodes_[table_[hole]].slot = static_cast<std::int32_t>(hole);
         hole = j;
     }
-    edges_[hole] = Edge{0, kNil};
+    table_[hole] = kNil;
     nodes_[nodes_[child].parent].children--;
     nodes_[child].parent = kNil;
 }
@@ -84,10 +84,11 @@ inline void Dictionary::Replace(int old, int replacement) {
     if (s < 0) {
         rootChildren_[-1 - s] = static_cast<std::int16_t>(replacement);
     } else {
-        edges_[s].child = static_cast<std::int16_t>(replacement);
+        table_[s] = static_cast<std::int16_t>(replacement);
     }
     nodes_[replacement].slot = s;
     nodes_[replacement].parent = nodes_[old].parent;
+    nodes_[replacement].edge = nodes_[old].edge;
     nodes_[old].parent = kNil;
 }
 

@@ -46,7 +46,6 @@ private:
 
     static bool IsLeaf(int node) { return node < kRootBase; }
     static bool IsInternal(int node) { return node >= kInternalBase; }
-    // Keys are never 0: a parent in the table is an internal node, numbered 8448 or more.
     static std::uint32_t Key(int node, std::uint8_t c) {
         return static_cast<std::uint32_t>(node) << 8 | c;
     }
@@ -76,25 +75,21 @@ private:
     std::int64_t base_ = 0;
     int here_ = 0;  // offset of the current position
 
-    struct Edge {
-        std::uint32_t key;  // Key(parent, byte); 0 for a free entry
-        std::int16_t child;
-    };
-
-    // All that a step through the tree reads of a node sits in one small record.
     struct Node {
-        std::int32_t slot;    // the node's entry in edges_, or -1 - i for rootChildren_[i]
+        std::int32_t slot;    // the node's entry in table_, or -1 - i for rootChildren_[i]
         std::int32_t parent;  // kNil for a node out of the tree
         std::uint16_t depth;
         std::uint16_t children;
         std::uint16_t recorded;  // window slot of the recorded position, kMark when marked
-        std::uint16_t unused;
+        std::uint16_t edge;      // the byte under which it hangs
     };
     Node nodes_[kNodeCount];
     // Children of the roots, the most searched edges, by (first byte, second byte).
     std::int16_t rootChildren_[256 * 256];
     std::int16_t replacedBy_[kDicSize];  // slot of the replacing leaf, -1 once removed
-    Edge edges_[1 << kHashBits];
+    // Children of internal nodes by Home(Key(parent, byte)); kNil marks a free entry. The key
+    // is checked against the child's own record, which the search reads next anyway.
+    std::int16_t table_[1 << kHashBits];
     std::int32_t pool_[kDicSize];
     int poolSize_ = 0;
 };
