@@ -24,7 +24,7 @@ inline int CommonLength(const std::uint8_t* a, const std::uint8_t* b, int m, int
 }  // namespace
 
 Dictionary::Dictionary(const std::uint8_t* text) : text_(text) {
-    for (auto& node : nodes_) node = Node{0, kNil, 0, 0, 0, 0};
+    for (auto& node : nodes_) node = Node{0, kNil, 0, 0, 0, 0, {kNil, kNil}, {0, 0}, 0};
     for (auto& r : replacedBy_) r = -1;
     for (int i = 0; i < 256; ++i) nodes_[kRootBase + i].depth = 1;
     for (auto& e : table_) e = kNil;
@@ -34,6 +34,14 @@ Dictionary::Dictionary(const std::uint8_t* text) : text_(text) {
 
 inline int Dictionary::Child(int node, std::uint8_t c) const {
     if (!IsInternal(node)) return rootChildren_[(node - kRootBase) << 8 | c];
+    const Node& n = nodes_[node];
+    int inlined = 0;
+    for (int k = 0; k < 2; ++k) {
+        if (n.kid[k] == kNil) continue;
+        if (n.kidEdge[k] == c) return n.kid[k];
+        ++inlined;
+    }
+    if (n.children == inlined) return kNil;
     for (unsigned i = Home(Key(node, c));; i = (i + 1) & kHashMask) {
         const int k = table_[i];
         if (k == kNil || (nodes_[k].parent == node && nodes_[k].edge == c)) return k;
@@ -49,17 +57,33 @@ inline void Dictionary::Link(int parent, std::uint8_t c, int child) {
         nodes_[child].slot = -1 - i;
         return;
     }
+    Node& p = nodes_[parent];
+    p.children++;
+    for (int k = 0; k < 2; ++k) {
+        if (p.kid[k] == kNil) {
+            p.kid[k] = static_cast<std::int16_t>(child);
+            p.kidEdge[k] = c;
+            nodes_[child].slot = InlineSlot(parent, k);
+            return;
+        }
+    }
     unsigned i = Home(Key(parent, c));
     while (table_[i] != kNil) i = (i + 1) & kHashMask;
     table_[i] = static_cast<std::int16_t>(child);
     nodes_[child].slot = static_cast<std::int32_t>(i);
-    nodes_[parent].children++;
 }
 
 // Linear probing: entries after the freed one that could not sit at their home entry move up.
 inline void Dictionary::Unlink(int child) {
-    if (nodes_[child].slot < 0) {
-        rootChildren_[-1 - nodes_[child].slot] = kNil;
+    const std::int32_t slot = nodes_[child].slot;
+    if (slot < 0) {
+        if (slot > kInlineBase) {
+            rootChildren_[-1 - slot] = kNil;
+        } else {
+            const int v = kInlineBase - slot;
+            nodes_[v >> 1].kid[v & 1] = kNil;
+            nodes_[v >> 1].children--;
+        }
         nodes_[child].parent = kNil;
         return;
     }
@@ -81,7 +105,10 @@ inline void Dictionary::Unlink(int child) {
 // The replacement takes the old node's place under its parent, for the same byte.
 inline void Dictionary::Replace(int old, int replacement) {
     const int s = nodes_[old].slot;
-    if (s < 0) {
+    if (s <= kInlineBase) {
+        const int v = kInlineBase - s;
+        nodes_[v >> 1].kid[v & 1] = static_cast<std::int16_t>(replacement);
+    } else if (s < 0) {
         rootChildren_[-1 - s] = static_cast<std::int16_t>(replacement);
     } else {
         table_[s] = static_cast<std::int16_t>(replacement);
@@ -107,6 +134,7 @@ void Dictionary::Split(int r, int depth, int candidate, int here) {
     const int x = pool_[--poolSize_];
     nodes_[x].depth = static_cast<std::uint16_t>(depth);
     nodes_[x].children = 0;
+    nodes_[x].kid[0] = nodes_[x].kid[1] = kNil;
     Record(x, here, 0);
     Replace(r, x);
     Link(x, At(candidate)[depth], r);

@@ -75,13 +75,23 @@ private:
     std::int64_t base_ = 0;
     int here_ = 0;  // offset of the current position
 
+    // Where a node hangs: an entry of table_ (0 or more), of rootChildren_ (-1 - i), or one of
+    // the two places that every internal node keeps for its first children (InlineSlot).
+    static constexpr std::int32_t kInlineBase = -1 - 256 * 256;
+    static std::int32_t InlineSlot(int parent, int k) { return kInlineBase - (parent * 2 + k); }
+
     struct Node {
-        std::int32_t slot;    // the node's entry in table_, or -1 - i for rootChildren_[i]
+        std::int32_t slot;
         std::int32_t parent;  // kNil for a node out of the tree
         std::uint16_t depth;
         std::uint16_t children;
         std::uint16_t recorded;  // window slot of the recorded position, kMark when marked
         std::uint16_t edge;      // the byte under which it hangs
+        // Most internal nodes have two or three children: two of them are kept here, so that
+        // finding them needs no other memory than the node's own record.
+        std::int16_t kid[2];
+        std::uint8_t kidEdge[2];
+        std::uint16_t unused;
     };
     Node nodes_[kNodeCount];
     // Children of the roots, the most searched edges, by (first byte, second byte).
