@@ -4,6 +4,8 @@
 
 #include "commands.h"
 #include "dump.h"
+#include "storage/errors.h"
+#include "storage/stream_container.h"
 
 namespace pomix::tool {
 
@@ -11,6 +13,19 @@ namespace pomix::tool {
 const DumpKind kDumpKinds[] = {
     {"", nullptr},  // keeps the table non-empty until the first kind is added
 };
+
+void ReadDataFile(const std::string& path, const std::string& streamName,
+                  const std::function<void(Stream&)>& read) {
+    StreamContainer container;
+    container.LoadFromFile(path);
+    MemoryStream stream;
+    container.GetStream(streamName, stream);
+    try {
+        read(stream);
+    } catch (const EStreamReadError&) {
+        throw ECorruptFile();
+    }
+}
 
 int RunDump(const Args& args) {
     if (args.size() != 2) return UsageError("dump takes KIND FILE");
