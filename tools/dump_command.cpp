@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "dump.h"
+#include "dump_kinds.h"
 #include "storage/errors.h"
 #include "storage/stream_container.h"
 
@@ -11,7 +12,7 @@ namespace pomix::tool {
 
 // The kinds of data file the tool can print; each lives in a dump_<kind>.cpp of its own.
 const DumpKind kDumpKinds[] = {
-    {"", nullptr},  // keeps the table non-empty until the first kind is added
+    {"notes", DumpNotes},
 };
 
 void ReadDataFile(const std::string& path, const std::string& streamName,
