@@ -92,11 +92,15 @@ void TMainForm::BuildControls() {
     setFixedSize(640, 400);
 
     LeftPanel = Make<TGradientPanel>(this, "GradientPanel1", {0, 0, kLeftWidth, 400});
+    // The longest captions must fit the 100 x 15 buttons.
+    QFont buttonFont = font();
+    buttonFont.setPixelSize(11);
     for (int i = 0; i < kSectionCount; ++i) {
         const std::string name = "StaticButton" + std::to_string(i + 1);
         auto* button = Make<TStaticButton>(LeftPanel, name.c_str(), {6, 8 + 20 * i, 100, 15},
                                            QString::fromUtf8(kSectionButtons[i].caption));
         button->setToolTip(QString::fromUtf8(kSectionButtons[i].hint));
+        button->setFont(buttonFont);
         button->Tag = i;
         connect(button, &TStaticButton::clicked, this, [this, button] { Select(button); });
         SectionButtons[static_cast<std::size_t>(i)] = button;

@@ -92,6 +92,7 @@ private slots:
     void failureStopsTheShutdownAndTheNextCloseStartsAgain();
     void signalRunsTheShutdownOnce();
     void minimiseKeepsTheTaskBarEntryWithoutANotificationArea();
+    void lookOfTheWindowWithThePasswordPanel();
 
 private:
     QString DataFile() const { return dir_->filePath(QStringLiteral("Data/Pomix.ini")); }
@@ -426,6 +427,29 @@ void MainFormTest::minimiseKeepsTheTaskBarEntryWithoutANotificationArea() {
     form.RxTrayIcon1DblClick();
     QVERIFY(!form.isMinimized());
     QVERIFY(form.isVisible());
+}
+
+void MainFormTest::lookOfTheWindowWithThePasswordPanel() {
+    TSettingsRecord settings = ShippedSettings();
+    settings.CheckPassword = true;
+    WriteSettingsFile(settings);
+    TMainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QImage image = form.grab().toImage();
+    // Kept for a look by eye; the checks below are what the test asserts.
+    image.save(QDir::temp().filePath(QStringLiteral("pomix-main-window.png")));
+    QCOMPARE(image.size(), QSize(640, 400));
+    // Both gradients run from the window colour at the top to the accent colour at the bottom.
+    QCOMPARE(image.pixelColor(2, 0), ToQColor(settings.WindowColor));
+    QCOMPARE(image.pixelColor(2, 399), ToQColor(settings.AccentColor));
+    QCOMPARE(image.pixelColor(630, 0), ToQColor(settings.WindowColor));
+    QCOMPARE(image.pixelColor(630, 399), ToQColor(settings.AccentColor));
+    // A section button is an accent strip; the password panel sits in the display's middle.
+    QCOMPARE(image.pixelColor(8, 10), ToQColor(settings.AccentColor));
+    const QPoint panel = form.Panel1->mapTo(&form, QPoint(0, 0));
+    QCOMPARE(QRect(panel, form.Panel1->size()).center(), QRect(113, 0, 527, 400).center());
+    QCOMPARE(image.pixelColor(panel + QPoint(4, 8)), ToQColor(settings.AccentColor));  // its title strip
 }
 
 QTEST_MAIN(MainFormTest)
