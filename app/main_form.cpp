@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 
@@ -190,6 +191,10 @@ void TMainForm::Button2Click() { close(); }
 
 bool TMainForm::Shutdown() {
     if (shutdownDone_) return true;
+    // A signal or a second close arriving while a failure's message box is up must not
+    // start a second shutdown inside the first.
+    if (shutdownRunning_) return false;
+    const QScopedValueRollback running(shutdownRunning_, true);
     try {
         for (int i = 0; i < kSectionCount; ++i) {
             if (TSectionWindow* window = Display->Window(i)) window->CloseForm();

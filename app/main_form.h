@@ -72,6 +72,7 @@ private:
 
     TFormBinding binding_;
     bool shutdownDone_ = false;
+    bool shutdownRunning_ = false;
     bool hiddenToTray_ = false;
 };
 

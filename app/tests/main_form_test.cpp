@@ -90,6 +90,7 @@ private slots:
     void programSectionsAreTheSixWindowsInIndexOrder();
     void shutdownClosesSectionsInOrderThenWritesSettings();
     void failureStopsTheShutdownAndTheNextCloseStartsAgain();
+    void closeDuringTheFailureMessageStartsNoSecondShutdown();
     void signalRunsTheShutdownOnce();
     void minimiseKeepsTheTaskBarEntryWithoutANotificationArea();
     void lookOfTheWindowWithThePasswordPanel();
@@ -395,6 +396,26 @@ void MainFormTest::failureStopsTheShutdownAndTheNextCloseStartsAgain() {
     QVERIFY(form.close());
     QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2, 0, 1, 2, 3, 4, 5}));
     QCOMPARE(ReadSettingsFile().BirthdayDays, 7);
+}
+
+void MainFormTest::closeDuringTheFailureMessageStartsNoSecondShutdown() {
+    WriteSettingsFile(ShippedSettings());
+    TMainForm form(Recording());
+    form.show();
+    log_.failAt = 1;
+    int nested = -1;
+    // While the failure's message box is up, a second close and the quit's shutdown arrive.
+    SetMessagePresenter([&](MessageKind, const QString&) {
+        form.close();
+        nested = form.Shutdown() ? 1 : 0;
+        return MessageAnswer::Ok;
+    });
+    QVERIFY(!form.close());
+    QCOMPARE(nested, 0);
+    QCOMPARE(log_.closed, std::vector<int>{0});
+    QVERIFY(form.isVisible());
+    QVERIFY(form.close());
+    QCOMPARE(log_.closed, (std::vector<int>{0, 0, 1, 2, 3, 4, 5}));
 }
 
 void MainFormTest::signalRunsTheShutdownOnce() {
