@@ -132,7 +132,7 @@ void Decipher(Bytes& buffer, const std::string& key) {
                          [&](std::uint32_t& l, std::uint32_t& r) { cipher->DecryptBlock(l, r); });
     const std::size_t drop = static_cast<std::size_t>(plain.back()) + 1;
     if (drop > plain.size()) throw ECorruptFile();
-    plain.resize(plain.size() - drop);
+    plain.erase(plain.end() - static_cast<std::ptrdiff_t>(drop), plain.end());
     buffer.swap(plain);
 }
 
