@@ -152,6 +152,38 @@ head -c -3 "$work/s.dat" >"$work/past.dat"
 run 1 container list "$work/past.dat"
 err_is "Stream read error"
 
+# --- dump settings ---------------------------------------------------------------------
+# A "Setting" stream written field by field: flags, texts (length, filler, bytes), colours,
+# six category names, the mark, ConfirmDelete, BirthdayDays, ShowAge, the event names
+# (count - 1, then texts), two colours, a flag, ReminderLead, two texts.
+z4='\000\000\000\000'
+{
+    printf '\001\000'
+    printf '\002\000\000\000\000a"'
+    printf "$z4"
+    printf '\377\000\000\000'; for i in 1 2 3 4 5; do printf "$z4"; done
+    printf '\002\000\000\000\000\312\355'; for i in 1 2 3 4 5; do printf "$z4"; done
+    printf "$z4"
+    printf '\001\012\000\000\000\000'
+    printf '\000\000\000\000\001\000\000\000\000x'
+    printf '\377\000\000\000'; printf "$z4"
+    printf '\001\017\000\000\000'
+    printf "$z4$z4"
+} >"$work/setting.bin"
+run 0 container create "$work/Pomix.ini" Setting="$work/setting.bin"
+run 0 dump settings "$work/Pomix.ini"
+expected='{"ShowHints":true,"CheckPassword":false,"ReservedText":"a\"","Password":"","EditColor":255,"WindowColor":0,"AccentColor":0,"EditTextColor":0,"LabelTextColor":0,"ButtonTextColor":0,"CategoryNames":["Кн","","","","",""],"OverdueMark":"","ConfirmDelete":true,"BirthdayDays":10,"ShowAge":false,"EventNames":["x"],"PlannedDayColor":255,"DoneEventColor":0,"HighlightPlannedDays":true,"ReminderLead":15,"AlarmSound":"","LanguageFile":""}'
+check "settings dump: $(cat "$work/out")" test "$(cat "$work/out")" = "$expected"
+# A stream one byte short, and a container without the stream: damaged.
+head -c -1 "$work/setting.bin" >"$work/short.bin"
+run 0 container create "$work/Short.ini" Setting="$work/short.bin"
+run 0 container create "$work/Other.ini" NBook="$work/setting.bin"
+for f in Short Other; do
+    run 1 dump settings "$work/$f.ini"
+    err_is "File is corrupt."
+    check "nothing printed for $f" test ! -s "$work/out"
+done
+
 # --- garbage never crashes ---------------------------------------------------------------
 crashes=0
 check_no_crash() {
@@ -168,6 +200,7 @@ for seed in $(seq 1 40); do
     check_no_crash container list "$work/g.bin"
     check_no_crash lh5 decompress "$work/g.bin" "$work/g.out"
     check_no_crash dump notes "$work/g.bin"
+    check_no_crash dump settings "$work/g.bin"
     # The compressed container with a few bytes changed.
     cp "$work/c.dat" "$work/m.dat"
     garbage "$((seed + 1000))" 4 "$work/patch"
