@@ -1,12 +1,16 @@
-// The controls, the message layer, opening addresses and recolouring, driven headless.
+// The controls, the message layer, the desktop services and recolouring, driven headless.
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QLocale>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
+#include "storage/locale.h"
+#include "storage/report.h"
 #include "ui/controls.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
@@ -38,6 +42,8 @@ private slots:
     void recolourRunsOnlyWhenItsFlagIsSet();
     void hintsFollowShowHints();
     void conversionsAtTheEdge();
+    void ownerDrawnListPaintsEachLine();
+    void reportsOfTheCoreBecomeErrorBoxes();
 };
 
 void ControlsTest::sortedListKeepsCompareNoCaseOrder() {
@@ -273,6 +279,46 @@ void ControlsTest::conversionsAtTheEdge() {
     QCOMPARE(FromQDate(QDate()), 0.0);
     QCOMPARE(ToQColor(0x00FF8001), QColor(1, 0x80, 0xFF));
     QCOMPARE(FromQColor(QColor(1, 0x80, 0xFF)), TColor(0x00FF8001));
+}
+
+void ControlsTest::ownerDrawnListPaintsEachLine() {
+    TOwnerDrawListBox list;
+    list.resize(100, 60);
+    list.SetItemHeight(15);
+    QList<QPair<int, bool>> drawn;
+    list.SetDrawItem([&](QPainter& painter, const QRect& rect, int row, bool selected) {
+        drawn.append({row, selected});
+        painter.fillRect(rect, row == 1 ? Qt::red : Qt::blue);
+    });
+    list.AddItem(QStringLiteral("a"), 10);
+    list.AddItem(QStringLiteral("b"), 20);
+    list.setCurrentRow(1);
+    const QImage image = list.grab().toImage();
+    QVERIFY(drawn.contains({0, false}));
+    QVERIFY(drawn.contains({1, true}));
+    QCOMPARE(list.visualItemRect(list.item(1)).height(), 15);
+    const QPoint inSecond = list.visualItemRect(list.item(1)).center() + list.viewport()->pos();
+    QCOMPARE(image.pixelColor(inSecond), QColor(Qt::red));
+    QCOMPARE(list.Object(1), quintptr(20));
+}
+
+void ControlsTest::reportsOfTheCoreBecomeErrorBoxes() {
+    QStringList shown;
+    auto previous = SetMessagePresenter([&](MessageKind kind, const QString& text) {
+        if (kind == MessageKind::Error) shown << text;
+        return MessageAnswer::Ok;
+    });
+    InstallDesktopServices();
+    TextToDate("31.02.2024");  // no such day: reported, a fallback returned
+    SetMessagePresenter(previous);
+    QCOMPARE(shown, QStringList{MessageText(kIncorrectDateMessage)});
+    // The desktop locale's date forms, through the day count.
+    DateTime day = 0;
+    QVERIFY(TryEncodeDate(2026, 12, 7, day));
+    QCOMPARE(ToQt(CurrentLocale().ShortDate(day)), QLocale::system().toString(QDate(2026, 12, 7), QLocale::ShortFormat));
+    QCOMPARE(ToQt(CurrentLocale().LongDate(day)), QLocale::system().toString(QDate(2026, 12, 7), QLocale::LongFormat));
+    SetReportHook({});
+    SetLocale(nullptr);
 }
 
 QTEST_MAIN(ControlsTest)
