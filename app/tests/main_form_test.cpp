@@ -471,6 +471,14 @@ void MainFormTest::lookOfTheWindowWithThePasswordPanel() {
     const QPoint panel = form.Panel1->mapTo(&form, QPoint(0, 0));
     QCOMPARE(QRect(panel, form.Panel1->size()).center(), QRect(113, 0, 527, 400).center());
     QCOMPARE(image.pixelColor(panel + QPoint(4, 8)), ToQColor(settings.AccentColor));  // its title strip
+
+    // Unlocked (the password is empty), a section fills the display with the window colour.
+    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QTest::mouseClick(form.SectionButtons[2], Qt::LeftButton);
+    const QImage section = form.grab().toImage();
+    section.save(QDir::temp().filePath(QStringLiteral("pomix-main-window-notes.png")));
+    QCOMPARE(section.pixelColor(113 + 6 + 257, 20 + 180), ToQColor(settings.WindowColor));
+    QCOMPARE(section.pixelColor(113 + 2, 399), ToQColor(settings.AccentColor));  // the display's gradient
 }
 
 QTEST_MAIN(MainFormTest)
