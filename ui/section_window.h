@@ -5,6 +5,23 @@
 // Life: created once (the subclass's constructor is its FormCreate: load the data file, build
 // the controls, then BindDictionary()); each show reads the dictionary, then runs ReInit;
 // CloseForm at shutdown runs FormClose (save when Modified) and writes the dictionary back.
+//
+// A section in outline:
+//
+//   TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
+//       : TSectionWindow(kRecolourNotes, "NoteBookForm",
+//                        ExpandItems({"Button1-4.Caption,Hint", "Text1.Caption"}), parent) {
+//       ListBox1 = Make<TSortedListBox>(this, "ListBox1", {4, 24, 200, 300});
+//       Button1 = Make<TButton>(this, "Button1", {4, 330, 80, 22}, QStringLiteral("Удалить"));
+//       connect(Button1, &QPushButton::clicked, this, &TNoteForm::Delete);
+//       FileName = DataDir() + "Note.dat";
+//       LoadNoteList();
+//       binding_.BindDictionary();
+//   }
+//   void TNoteForm::ReInit() { binding_.ApplyColours([this] { /* the window's own extras */ }); }
+//   void TNoteForm::FormClose() { if (Modified) SaveNoteList(); }  // errors pass on
+//
+// Messages go through ShowError / AskYesNo (ui/message.h) so tests can answer them.
 #pragma once
 
 #include <QWidget>
