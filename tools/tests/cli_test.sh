@@ -7,6 +7,9 @@ shared=${2:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export LC_ALL=C
+# In a sanitizer build a finding must not pass for the tool's ordinary error status 1.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}exitcode=99"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:+$UBSAN_OPTIONS:}exitcode=99"
 
 passed=0
 failed=0
@@ -157,7 +160,7 @@ crashes=0
 check_no_crash() {
     "$tool" "$@" >/dev/null 2>"$work/err"
     local s=$?
-    if [ "$s" -ne 0 ] && [ "$s" -ne 1 ]; then
+    if { [ "$s" -ne 0 ] && [ "$s" -ne 1 ]; } || grep -q -e Sanitizer -e "runtime error" "$work/err"; then
         crashes=$((crashes + 1))
         echo "pomix-data $* exited $s"
     fi
