@@ -111,6 +111,9 @@ for pair in alpha:b.bin Beta:empty.bin Zeta:a.txt; do
     check "extract $name byte for byte" cmp -s "$work/got" "$work/$file"
 done
 
+run 0 container extract "$work/c.dat" ZETA "$work/got"
+check "extract finds a name with its case ignored" cmp -s "$work/got" "$work/a.txt"
+
 run 0 container create "$work/s.dat" --stored One="$work/a.txt" one="$work/text.txt"
 check "stored container: blank markers and the plain signature" \
     test "$(first_bytes "$work/s.dat" 10)" = "20200102030405060708"
