@@ -71,26 +71,36 @@ void RenumberEvents(EventList& list) {
     for (Tevent& event : list) event.Index = index++;
 }
 
-bool WholeDay(DateTime value, DateTime& day) {
-    DateParts parts;
-    if (!std::isfinite(value) || !TryDecodeDate(value, parts)) return false;
-    day = std::trunc(value);
-    return true;
-}
-
 namespace {
 
-// A day number for ordering: the whole-day part, kept within a range whose differences fit
-// easily, with NaN put among the day 0 events so that the order stays total.
+// The whole-day part, counted the way the date routines split a value: rounded to the
+// millisecond first (so 23:59:59.9996 belongs to the next day), then toward zero. A value that
+// is no finite number is returned as it is.
+DateTime DayPart(DateTime value) {
+    constexpr double kMsPerDay = 86'400'000.0;
+    if (!std::isfinite(value) || std::fabs(value) > 1e9) return std::trunc(value);
+    return std::trunc(std::round(value * kMsPerDay) / kMsPerDay);
+}
+
+// A day number for ordering, kept within a range whose differences fit easily, with NaN put
+// among the day 0 events so that the order stays total.
 long long DayKey(DateTime value) {
     constexpr double kLimit = 1e12;
-    if (std::isnan(value)) return 0;
-    if (value > kLimit) return static_cast<long long>(kLimit);
-    if (value < -kLimit) return -static_cast<long long>(kLimit);
-    return static_cast<long long>(std::trunc(value));
+    const DateTime day = DayPart(value);
+    if (std::isnan(day)) return 0;
+    if (day > kLimit) return static_cast<long long>(kLimit);
+    if (day < -kLimit) return -static_cast<long long>(kLimit);
+    return static_cast<long long>(day);
 }
 
 }  // namespace
+
+bool WholeDay(DateTime value, DateTime& day) {
+    DateParts parts;
+    if (!TryDecodeDate(value, parts)) return false;
+    day = DayPart(value);
+    return true;
+}
 
 int CompareEventDates(const Tevent& a, const Tevent& b) {
     const long long diff = DayKey(a.Date) - DayKey(b.Date);
@@ -108,8 +118,8 @@ bool IsEventOfDay(const Tevent& event, DateTime day) {
 
 bool IsEventInSpan(const Tevent& event, DateTime from, DateTime to) {
     // Comparisons with NaN are false, so a date that is no number is in no span.
-    const DateTime day = std::trunc(event.Date);
-    return day >= std::trunc(from) && day <= std::trunc(to);
+    const DateTime day = DayPart(event.Date);
+    return day >= DayPart(from) && day <= DayPart(to);
 }
 
 std::string LocaleDateText(DateTime date) { return CurrentLocale().ShortDate(date); }
