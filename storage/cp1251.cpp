@@ -89,9 +89,21 @@ bool NextUtf8(const std::string& s, std::size_t& i, char32_t& u) {
 
 // Upper- and lower-case partners of the Cyrillic letters outside the А..я block.
 constexpr std::array<std::pair<unsigned char, unsigned char>, 15> kCasePairs = {{
-    {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D}, {0x8E, 0x9E},
-    {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4}, {0xA8, 0xB8}, {0xAA, 0xBA},
-    {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE},
+    {0x80, 0x90},
+    {0x81, 0x83},
+    {0x8A, 0x9A},
+    {0x8C, 0x9C},
+    {0x8D, 0x9D},
+    {0x8E, 0x9E},
+    {0x8F, 0x9F},
+    {0xA1, 0xA2},
+    {0xA3, 0xBC},
+    {0xA5, 0xB4},
+    {0xA8, 0xB8},
+    {0xAA, 0xBA},
+    {0xAF, 0xBF},
+    {0xB2, 0xB3},
+    {0xBD, 0xBE},
 }};
 
 struct CaseTables {
@@ -145,8 +157,12 @@ std::string Utf8ToCp1251(const std::string& utf8) {
     return out;
 }
 
-unsigned char UpperCp1251(unsigned char c) { return Cases().upper[c]; }
-unsigned char LowerCp1251(unsigned char c) { return Cases().lower[c]; }
+unsigned char UpperCp1251(unsigned char c) {
+    return Cases().upper[c];
+}
+unsigned char LowerCp1251(unsigned char c) {
+    return Cases().lower[c];
+}
 
 std::string UpperCase(const std::string& cp1251) {
     std::string out = cp1251;

@@ -1,9 +1,9 @@
 #include "storage/dates.h"
 
+#include <sys/time.h>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <sys/time.h>
 
 #include "storage/report.h"
 
@@ -14,7 +14,7 @@ constexpr long long kMsPerDay = 86'400'000;
 // Day count of 1 January 0001 in the zero-based count from that day: the epoch of the
 // stored dates (30 December 1899) is day 693593 of it.
 constexpr long long kEpochOffset = 693'593;
-constexpr double kFirstDay = -693'593.0;     // 1 January 0001
+constexpr double kFirstDay = -693'593.0;      // 1 January 0001
 constexpr double kPastLastDay = 2'958'466.0;  // 1 January 10000
 
 constexpr int kDaysBeforeMonth[2][13] = {
@@ -69,7 +69,9 @@ bool ParseInt(const std::string& text, std::size_t from, std::size_t count, int&
 
 }  // namespace
 
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) {
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -83,8 +85,8 @@ bool TryEncodeDate(int year, int month, int day, DateTime& value) {
         return false;
     }
     const long long y = year - 1;
-    const long long z = y * 365 + y / 4 - y / 100 + y / 400 +
-                        kDaysBeforeMonth[IsLeapYear(year)][month] + day - 1;
+    const long long z =
+        y * 365 + y / 4 - y / 100 + y / 400 + kDaysBeforeMonth[IsLeapYear(year)][month] + day - 1;
     value = static_cast<double>(z - kEpochOffset);
     return true;
 }
@@ -130,9 +132,13 @@ int DayOfWeek(DateTime value) {
     return static_cast<int>(((z % 7) + 7) % 7);  // day 0 of the count was a Monday
 }
 
-DateTime Now() { return CurrentClock() ? CurrentClock()() : SystemNow(); }
+DateTime Now() {
+    return CurrentClock() ? CurrentClock()() : SystemNow();
+}
 
-DateTime Today() { return std::floor(Now()); }
+DateTime Today() {
+    return std::floor(Now());
+}
 
 Clock SetClock(Clock clock) {
     Clock previous = std::move(CurrentClock());

@@ -35,7 +35,9 @@ std::string FixedLocale::LongDate(DateTime value) const {
            std::to_string(p.year) + " " + Utf8ToCp1251("г.");
 }
 
-const Locale& CurrentLocale() { return *Installed(); }
+const Locale& CurrentLocale() {
+    return *Installed();
+}
 
 void SetLocale(std::unique_ptr<Locale> locale) {
     Installed() = locale ? std::move(locale) : std::make_unique<FixedLocale>();

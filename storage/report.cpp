@@ -10,7 +10,9 @@ ReportHook& Hook() {
 }
 }  // namespace
 
-ReportHook SetReportHook(ReportHook hook) { return std::exchange(Hook(), std::move(hook)); }
+ReportHook SetReportHook(ReportHook hook) {
+    return std::exchange(Hook(), std::move(hook));
+}
 
 void Report(const std::string& message) {
     if (Hook()) Hook()(message);

@@ -12,14 +12,16 @@ TEST(Cp1251, EveryByteSurvivesARoundTripThroughUtf8) {
 }
 
 TEST(Cp1251, KnownCharacters) {
-    EXPECT_EQ(Utf8ToCp1251("Привет, Ёж №5 — €"), "\xCF\xF0\xE8\xE2\xE5\xF2, \xA8\xE6 \xB9" "5 \x97 \x88");
+    EXPECT_EQ(Utf8ToCp1251("Привет, Ёж №5 — €"),
+              "\xCF\xF0\xE8\xE2\xE5\xF2, \xA8\xE6 \xB9"
+              "5 \x97 \x88");
     EXPECT_EQ(Cp1251ToUtf8("\xC0\xFF\xB8"), "Аяё");
 }
 
 TEST(Cp1251, CharactersOutsideTheCodePageAndBrokenUtf8BecomeQuestionMarks) {
     EXPECT_EQ(Utf8ToCp1251("a漢b😀c"), "a?b?c");
-    EXPECT_EQ(Utf8ToCp1251("x\xC3"), "x?");        // cut sequence at the end
-    EXPECT_EQ(Utf8ToCp1251("\xC0\xAFz"), "??z");    // over-long form of "/"
+    EXPECT_EQ(Utf8ToCp1251("x\xC3"), "x?");          // cut sequence at the end
+    EXPECT_EQ(Utf8ToCp1251("\xC0\xAFz"), "??z");     // over-long form of "/"
     EXPECT_EQ(Utf8ToCp1251("\xED\xA0\x80"), "???");  // a surrogate half
 }
 

@@ -50,14 +50,14 @@ TEST(Dates, DateTextForms) {
     EXPECT_EQ(DateToText(Day(3, 1, 2)), "02.01.3");
     EXPECT_EQ(TextToDate("05.03.2026"), Day(2026, 3, 5));
     EXPECT_EQ(TextToDate("05/03/2026"), Day(2026, 3, 5));  // separators are not looked at
-    EXPECT_EQ(TextToDate("01.01.03"), Day(3, 1, 1));        // a two-digit year is the year 3
+    EXPECT_EQ(TextToDate("01.01.03"), Day(3, 1, 1));       // a two-digit year is the year 3
     EXPECT_TRUE(frozen.reports.empty());
 }
 
 TEST(Dates, BadDateTextsAreReportedOnceAndGiveTheCurrentMoment) {
     const DateTime now = Day(2026, 12, 7) + 0.5;
-    for (const char* text : {"31.02.2026", "  .  .    ", "00.01.2026", "1x.01.2026", "", "12.13.2026",
-                             "01.01.0"}) {
+    for (const char* text :
+         {"31.02.2026", "  .  .    ", "00.01.2026", "1x.01.2026", "", "12.13.2026", "01.01.0"}) {
         FrozenClockAndReports frozen(now);
         EXPECT_EQ(TextToDate(text), now) << text;
         ASSERT_EQ(frozen.reports.size(), 1u) << text;

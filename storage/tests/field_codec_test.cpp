@@ -13,14 +13,18 @@ std::string Written(const std::function<void(Stream&)>& write) {
     return s.ToString();
 }
 
-std::string Bytes4(std::int32_t v) { return std::string(reinterpret_cast<char*>(&v), 4); }
+std::string Bytes4(std::int32_t v) {
+    return std::string(reinterpret_cast<char*>(&v), 4);
+}
 
 TEST(FieldCodec, TextFieldWireForms) {
     EXPECT_EQ(Written([](Stream& s) { WriteStr("", s); }), Bytes4(0));
     EXPECT_EQ(Written([](Stream& s) { WriteStr("x", s); }), std::string("\1\0\0\0\0x", 6));
     EXPECT_EQ(Written([](Stream& s) { WriteStrList({}, s); }), Bytes4(-1));
     EXPECT_EQ(Written([](Stream& s) { WriteStrList({""}, s); }), Bytes4(0) + Bytes4(0));
-    EXPECT_EQ(Written([](Stream& s) { WriteStrList({"a", "b"}, s); }),
+    EXPECT_EQ(Written([](Stream& s) {
+                  WriteStrList({"a", "b"}, s);
+              }),
               Bytes4(1) + std::string("\1\0\0\0\0a\1\0\0\0\0b", 12));
 }
 

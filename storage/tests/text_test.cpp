@@ -31,7 +31,7 @@ TEST(WildMatch, Table) {
         {"abcd", "a*c", false, false},
         {"ba", "b*a*a", false, false},
         {"baa", "b*a*a", false, true},
-        {"a", "a*b*", false, true},   // a trailing star satisfies whatever pattern is left
+        {"a", "a*b*", false, true},  // a trailing star satisfies whatever pattern is left
         {"a", "a*b", false, false},
         {"abc", "a?c", false, true},
         {"abbc", "a?c", false, false},
@@ -72,11 +72,12 @@ TEST(ShortName, InitialsOnlyFromNamesLongerThanOneCharacter) {
 }
 
 TEST(CompareNoCase, OrdersLikeARussianDictionary) {
-    std::vector<std::string> words = {W("ёж"), W("Яблоко"), "zebra", W("ель"), "Apple", "10",
-                                      W("Жук"), W("елка"),  "!bang", W("еж"),  W("Ель")};
-    std::stable_sort(words.begin(), words.end(),
-              [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
-    const std::vector<std::string> expected = {"!bang",   "10",      "Apple",    "zebra",
+    std::vector<std::string> words = {W("ёж"),  W("Яблоко"), "zebra", W("ель"), "Apple", "10",
+                                      W("Жук"), W("елка"),   "!bang", W("еж"),  W("Ель")};
+    std::stable_sort(words.begin(), words.end(), [](const std::string& a, const std::string& b) {
+        return CompareNoCase(a, b) < 0;
+    });
+    const std::vector<std::string> expected = {"!bang",  "10",     "Apple",    "zebra",
                                                W("еж"),  W("ёж"),  W("елка"),  W("ель"),
                                                W("Ель"), W("Жук"), W("Яблоко")};
     EXPECT_EQ(words, expected);
@@ -97,7 +98,7 @@ TEST(SmallTexts, BlanksRepeatsAndTargets) {
     EXPECT_EQ(WebTarget(""), "");
     EXPECT_EQ(WebTarget("http://x.ru"), "http://x.ru");
     EXPECT_EQ(WebTarget("www.x.ru"), "http://www.x.ru");
-    EXPECT_EQ(WebTarget("ftp://x.ru"), "http://ftp://x.ru");     // three-letter scheme
+    EXPECT_EQ(WebTarget("ftp://x.ru"), "http://ftp://x.ru");      // three-letter scheme
     EXPECT_EQ(WebTarget("https://x.ru"), "http://https://x.ru");  // five-letter scheme
     EXPECT_EQ(WebTarget("x:"), "http://x:");
 }
