@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "planner/tests/planner_test_support.h"
+#include "storage/locale.h"
 
 namespace pomix {
 namespace {
