@@ -2,9 +2,22 @@
 
 #include <algorithm>
 
+#include "storage/locale.h"
 #include "storage/text.h"
 
 namespace pomix {
+
+std::string LongDayText(DateTime day) {
+    std::string text = CurrentLocale().LongDate(day);
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+std::string MemoText(const StrList& memo) {
+    std::string text;
+    for (const std::string& line : memo) text += line + "\r\n";
+    return text;
+}
 
 std::string DayLineText(const Tevent& event) { return TimeToText(event.Time) + " " + event.Name; }
 

@@ -9,6 +9,11 @@
 
 namespace pomix {
 
+// The caption above the day list: the day in the locale's long form, trailing blanks removed.
+std::string LongDayText(DateTime day);
+// The description as the text box under the grid shows it: every line followed by CR LF.
+std::string MemoText(const StrList& memo);
+
 // "HH:MM Title" for the day list.
 std::string DayLineText(const Tevent& event);
 // Renumbers the list, then gives the lines of the events of the day in case-insensitive order

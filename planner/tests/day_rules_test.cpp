@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "planner/tests/planner_test_support.h"
+#include "storage/locale.h"
 
 namespace pomix {
 namespace {
@@ -45,6 +46,13 @@ TEST(DayList, EqualLinesKeepListOrderAndAnInvalidDayShowsNothing) {
     EXPECT_EQ(lines[0].Event, first);
     EXPECT_EQ(lines[1].Event, second);
     EXPECT_TRUE(DayLines(list, std::nan("")).empty());
+}
+
+TEST(DayCaptions, LongDateAndDescriptionText) {
+    SetLocale(std::make_unique<FixedLocale>());
+    EXPECT_EQ(LongDayText(Day(2025, 3, 1)), testing::W("1 марта 2025 г."));
+    EXPECT_EQ(MemoText({"a", "", "b"}), "a\r\n\r\nb\r\n");
+    EXPECT_EQ(MemoText({}), "");
 }
 
 TEST(PlannedDays, EveryEventsDayOnceInOrder) {
