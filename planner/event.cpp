@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "planner/event_detail.h"
 #include "storage/locale.h"
 #include "storage/text.h"
 
@@ -61,6 +62,19 @@ bool EventList::Delete(EventRef ref) {
     return true;
 }
 
+void EventList::Reorder(const std::vector<std::size_t>& order) {
+    std::vector<Tevent> events;
+    std::vector<EventId> ids;
+    events.reserve(order.size());
+    ids.reserve(order.size());
+    for (std::size_t from : order) {
+        events.push_back(std::move(events_[from]));
+        ids.push_back(ids_[from]);
+    }
+    events_ = std::move(events);
+    ids_ = std::move(ids);
+}
+
 void EventList::Swap(std::size_t a, std::size_t b) {
     std::swap(events_[a], events_[b]);
     std::swap(ids_[a], ids_[b]);
@@ -82,9 +96,11 @@ DateTime DayPart(DateTime value) {
     return std::trunc(std::round(value * kMsPerDay) / kMsPerDay);
 }
 
+}  // namespace
+
 // A day number for ordering, kept within a range whose differences fit easily, with NaN put
 // among the day 0 events so that the order stays total.
-long long DayKey(DateTime value) {
+long long detail::DayKey(DateTime value) {
     constexpr double kLimit = 1e12;
     const DateTime day = DayPart(value);
     if (std::isnan(day)) return 0;
@@ -93,17 +109,18 @@ long long DayKey(DateTime value) {
     return static_cast<long long>(day);
 }
 
-}  // namespace
-
 bool WholeDay(DateTime value, DateTime& day) {
-    DateParts parts;
-    if (!TryDecodeDate(value, parts)) return false;
-    day = DayPart(value);
+    // The day numbers of 1 January 0001 and 31 December 9999. Counted the same way as the date
+    // routines count, so this agrees with TryDecodeDate without decoding anything.
+    constexpr double kFirstValidDay = -693'593, kLastValidDay = 2'958'465;
+    const DateTime whole = DayPart(value);
+    if (!(whole >= kFirstValidDay && whole <= kLastValidDay)) return false;
+    day = whole;
     return true;
 }
 
 int CompareEventDates(const Tevent& a, const Tevent& b) {
-    const long long diff = DayKey(a.Date) - DayKey(b.Date);
+    const long long diff = detail::DayKey(a.Date) - detail::DayKey(b.Date);
     if (diff > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
     if (diff < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
     return static_cast<int>(diff);
@@ -112,8 +129,9 @@ int CompareEventDates(const Tevent& a, const Tevent& b) {
 int CompareEventNames(const Tevent& a, const Tevent& b) { return CompareNoCase(a.Name, b.Name); }
 
 bool IsEventOfDay(const Tevent& event, DateTime day) {
-    DateTime eventDay, shownDay;
-    return WholeDay(event.Date, eventDay) && WholeDay(day, shownDay) && eventDay == shownDay;
+    // An event whose day equals a valid day is itself valid.
+    DateTime shownDay;
+    return WholeDay(day, shownDay) && DayPart(event.Date) == shownDay;
 }
 
 bool IsEventInSpan(const Tevent& event, DateTime from, DateTime to) {

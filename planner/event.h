@@ -81,8 +81,10 @@ public:
     // Removes and destroys the referenced event; false when it is already gone.
     bool Delete(EventRef ref);
 
-    // Exchanges two positions (the sort's only operation on the list).
     void Swap(std::size_t a, std::size_t b);
+    // Puts the events in a new order: order[k] is the old position of the new k-th event.
+    // order must name every position once.
+    void Reorder(const std::vector<std::size_t>& order);
 
 private:
     std::vector<Tevent> events_;

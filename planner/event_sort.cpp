@@ -3,23 +3,27 @@
 #include <utility>
 #include <vector>
 
+#include "planner/event_detail.h"
+#include "storage/text.h"
+
 namespace pomix {
 namespace {
 
-using Comparer = int (*)(const Tevent&, const Tevent&);
-
-// Hoare partitioning around the record in the middle of the range. The pivot is that record,
-// not that position: exchanges may move it, and the comparisons follow it. Equal keys are
+// Hoare partitioning around the item in the middle of the range. The pivot is that item, not
+// that position: exchanges may move it, and the comparisons follow it. Equal keys are
 // exchanged too, which is what decides the order of equal events. The subranges left after a
 // partition never overlap, so handling them from an explicit stack instead of by recursion
 // gives the same result while keeping a degenerate list from exhausting the call stack.
-void QuickSort(EventList& list, Comparer compare) {
-    if (list.Count() < 2) return;
-    const auto at = [&list](std::ptrdiff_t k) -> const Tevent& {
-        return list[static_cast<std::size_t>(k)];
-    };
+//
+// The sort runs over small items (a key and the event's position) rather than the events, so
+// an exchange moves a few bytes; the outcome depends only on the comparisons and exchanges,
+// so applying the final order to the list gives exactly what sorting the list would.
+template <class Item, class Compare>
+void QuickSort(std::vector<Item>& items, Compare compare) {
+    if (items.size() < 2) return;
     std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending;
-    pending.emplace_back(0, static_cast<std::ptrdiff_t>(list.Count()) - 1);
+    pending.emplace_back(0, static_cast<std::ptrdiff_t>(items.size()) - 1);
+    const auto at = [&items](std::ptrdiff_t k) -> Item& { return items[static_cast<std::size_t>(k)]; };
     while (!pending.empty()) {
         auto [first, last] = pending.back();
         pending.pop_back();
@@ -34,7 +38,7 @@ void QuickSort(EventList& list, Comparer compare) {
                 while (i < last && compare(at(i), at(pivot)) < 0) ++i;
                 while (j > first && compare(at(j), at(pivot)) > 0) --j;
                 if (i <= j) {
-                    list.Swap(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
+                    std::swap(at(i), at(j));
                     if (pivot == i) {
                         pivot = j;
                     } else if (pivot == j) {
@@ -50,13 +54,43 @@ void QuickSort(EventList& list, Comparer compare) {
     }
 }
 
+template <class Key>
+struct Item {
+    Key key;
+    std::size_t position;
+};
+
+template <class Key, class MakeKey, class Compare>
+void SortBy(EventList& list, MakeKey makeKey, Compare compare) {
+    std::vector<Item<Key>> items;
+    items.reserve(list.Count());
+    for (std::size_t i = 0; i < list.Count(); ++i) items.push_back({makeKey(list[i]), i});
+    QuickSort(items, [&compare](const Item<Key>& a, const Item<Key>& b) {
+        return compare(a.key, b.key);
+    });
+    std::vector<std::size_t> order;
+    order.reserve(items.size());
+    for (const auto& item : items) order.push_back(item.position);
+    list.Reorder(order);
+}
+
 }  // namespace
 
 bool SortEvents(EventList& list, int key) {
     switch (key) {
-        case kSortByDate: QuickSort(list, CompareEventDates); return true;
-        case kSortByName: QuickSort(list, CompareEventNames); return true;
-        default: return false;
+        case kSortByDate:
+            // The same order as CompareEventDates, with each event's day worked out once.
+            SortBy<long long>(
+                list, [](const Tevent& e) { return detail::DayKey(e.Date); },
+                [](long long a, long long b) { return a < b ? -1 : a > b ? 1 : 0; });
+            return true;
+        case kSortByName:
+            SortBy<const std::string*>(
+                list, [](const Tevent& e) { return &e.Name; },
+                [](const std::string* a, const std::string* b) { return CompareNoCase(*a, *b); });
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -1,41 +1,43 @@
 #include "planner/reminders.h"
 
-#include <cmath>
 
 #include "planner/day_rules.h"
 
 namespace pomix {
 namespace {
 
-// The hour and minute of a value's time of day, 0:00 for one that is no number.
-void HourMinute(DateTime value, long long& hour, long long& minute) {
-    hour = minute = 0;
-    if (!std::isfinite(value)) return;
+// Minutes since midnight of a value's time of day, 0 for one that cannot be split.
+long long MinuteOfDay(DateTime value) {
     const TimeParts parts = DecodeTime(value);
-    hour = parts.hour;
-    minute = parts.minute;
+    return parts.hour * 60LL + parts.minute;
+}
+
+// What the check needs of the moment, worked out once instead of once per event.
+struct Moment {
+    explicit Moment(DateTime now) : valid(WholeDay(now, day)), minute(MinuteOfDay(now)) {}
+    DateTime day = 0;
+    bool valid;
+    long long minute;
+};
+
+long long MinutesUntil(const Tevent& event, const Moment& now) {
+    DateTime eventDay;
+    const long long days =
+        now.valid && WholeDay(event.Date, eventDay) ? static_cast<long long>(eventDay - now.day) : 0;
+    return days * 24 * 60 + MinuteOfDay(event.Time) - now.minute;
 }
 
 }  // namespace
 
-long long MinutesUntil(const Tevent& event, DateTime now) {
-    DateTime eventDay, today;
-    long long days = 0;
-    if (WholeDay(event.Date, eventDay) && WholeDay(now, today)) {
-        days = static_cast<long long>(eventDay - today);
-    }
-    long long eventHour, eventMinute, nowHour, nowMinute;
-    HourMinute(event.Time, eventHour, eventMinute);
-    HourMinute(now, nowHour, nowMinute);
-    return (days * 24 + eventHour - nowHour) * 60 + eventMinute - nowMinute;
-}
+long long MinutesUntil(const Tevent& event, DateTime now) { return MinutesUntil(event, Moment(now)); }
 
 void DueEvents(const EventList& list, DateTime now, int lead, std::vector<EventRef>& due) {
     due.clear();
     if (lead == 0) return;
+    const Moment moment(now);
     for (std::size_t i = 0; i < list.Count(); ++i) {
         const Tevent& event = list[i];
-        if (event.Remind == 1 && MinutesUntil(event, now) < lead) due.push_back(list.RefAt(i));
+        if (event.Remind == 1 && MinutesUntil(event, moment) < lead) due.push_back(list.RefAt(i));
     }
 }
 

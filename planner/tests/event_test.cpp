@@ -45,7 +45,8 @@ TEST(EventList, ReferencesFollowTheirEventAndDieWithIt) {
 TEST(EventList, RenumberWritesPositions) {
     EventList list;
     for (const char* n : {"x", "y", "z"}) list.Append(MakeEvent(n, 1));
-    list.Swap(0, 2);
+    list.Reorder({2, 0, 1});
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"z", "x", "y"}));
     RenumberEvents(list);
     for (std::size_t i = 0; i < list.Count(); ++i) EXPECT_EQ(list[i].Index, static_cast<int>(i));
 }
@@ -80,6 +81,22 @@ TEST(EventCompare, NamesIgnoreCase) {
     EXPECT_EQ(CompareEventNames(MakeEvent(testing::W("Встреча"), 0), MakeEvent(testing::W("ВСТРЕЧА"), 0)), 0);
     EXPECT_EQ(CompareEventNames(MakeEvent("abc", 0), MakeEvent("ABD", 0)), -1);
     EXPECT_EQ(CompareEventNames(MakeEvent("b", 0), MakeEvent("A", 0)), 1);
+}
+
+TEST(EventSelection, WholeDayAgreesWithTheDateRoutines) {
+    const double kMs = 1.0 / 86'400'000;
+    for (double v : {0.0, -0.5, 0.9999999999, 45000.75, -693593.0, -693593.5, -693593.0 - kMs / 4,
+                     -693594.0, -693593.9999999999, 2958465.0, 2958465.9, 2958465.9999999999,
+                     2958466.0, std::nan(""), std::numeric_limits<double>::infinity(), 1e300,
+                     -1e300}) {
+        DateParts parts;
+        DateTime day = -1;
+        const bool valid = TryDecodeDate(v, parts);
+        ASSERT_EQ(WholeDay(v, day), valid) << v;
+        if (valid) {
+            EXPECT_EQ(day, Day(parts.year, parts.month, parts.day)) << v;
+        }
+    }
 }
 
 TEST(EventSelection, DayIgnoresTheTimeAndNeedsValidDates) {
