@@ -1,6 +1,5 @@
 #include "planner/reminders.h"
 
-
 #include "planner/day_rules.h"
 
 namespace pomix {
@@ -14,10 +13,13 @@ long long MinuteOfDay(DateTime value) {
 
 // What the check needs of the moment, worked out once instead of once per event.
 struct Moment {
-    explicit Moment(DateTime now) : valid(WholeDay(now, day)), minute(MinuteOfDay(now)) {}
+    explicit Moment(DateTime now) {
+        valid = WholeDay(now, day);
+        minute = MinuteOfDay(now);
+    }
     DateTime day = 0;
-    bool valid;
-    long long minute;
+    bool valid = false;
+    long long minute = 0;
 };
 
 long long MinutesUntil(const Tevent& event, const Moment& now) {
