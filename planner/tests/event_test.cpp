@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "planner/tests/planner_test_support.h"
-#include "storage/locale.h"
 
 namespace pomix {
 namespace {
@@ -42,21 +41,13 @@ TEST(EventList, ReferencesFollowTheirEventAndDieWithIt) {
     EXPECT_EQ(Names(list), (std::vector<std::string>{"c", "d", "a"}));
 }
 
-TEST(EventList, RenumberWritesPositions) {
+TEST(EventList, ReorderAndRenumber) {
     EventList list;
     for (const char* n : {"x", "y", "z"}) list.Append(MakeEvent(n, 1));
     list.Reorder({2, 0, 1});
     EXPECT_EQ(Names(list), (std::vector<std::string>{"z", "x", "y"}));
     RenumberEvents(list);
     for (std::size_t i = 0; i < list.Count(); ++i) EXPECT_EQ(list[i].Index, static_cast<int>(i));
-}
-
-TEST(EventList, ConstructorCopiesTheDescription) {
-    StrList memo{"one", "two"};
-    Tevent event("t", memo, 1, 0.5, 7, 1, 0);
-    memo.push_back("three");
-    EXPECT_EQ(event.Memo, (StrList{"one", "two"}));
-    EXPECT_EQ(event.Reserved, 7);
 }
 
 TEST(EventCompare, DatesCompareWholeDaysOnly) {
@@ -75,12 +66,6 @@ TEST(EventCompare, DatesCompareWholeDaysOnly) {
     EXPECT_GT(CompareEventDates(huge, early), 0);
     EXPECT_LT(CompareEventDates(early, huge), 0);
     EXPECT_GT(CompareEventDates(MakeEvent("", 1e300), MakeEvent("", -1e300)), 0);
-}
-
-TEST(EventCompare, NamesIgnoreCase) {
-    EXPECT_EQ(CompareEventNames(MakeEvent(testing::W("Встреча"), 0), MakeEvent(testing::W("ВСТРЕЧА"), 0)), 0);
-    EXPECT_EQ(CompareEventNames(MakeEvent("abc", 0), MakeEvent("ABD", 0)), -1);
-    EXPECT_EQ(CompareEventNames(MakeEvent("b", 0), MakeEvent("A", 0)), 1);
 }
 
 TEST(EventSelection, WholeDayAgreesWithTheDateRoutines) {
@@ -129,11 +114,6 @@ TEST(EventSelection, SpanIncludesBothEnds) {
         EXPECT_EQ(IsEventInSpan(MakeEvent("", c.date), c.from, c.to), c.inside)
             << c.date << " in " << c.from << ".." << c.to;
     }
-}
-
-TEST(EventSelection, LocaleDateTextUsesTheInstalledLocale) {
-    SetLocale(std::make_unique<FixedLocale>());
-    EXPECT_EQ(LocaleDateText(Day(2025, 3, 1) + 0.5), "01.03.2025");
 }
 
 }  // namespace
