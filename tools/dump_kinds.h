@@ -6,5 +6,6 @@
 namespace pomix::tool {
 
 void DumpNotes(const std::string& path, std::ostream& out);
+void DumpCalendar(const std::string& path, std::ostream& out);
 
 }  // namespace pomix::tool

@@ -158,6 +158,23 @@ head -c -3 "$work/s.dat" >"$work/past.dat"
 run 1 container list "$work/past.dat"
 err_is "Stream read error"
 
+# --- dump calendar -----------------------------------------------------------------------
+# One event: Name "Tea", Memo ["x"], Date 45717, Time 0.375, Reserved 7, Remind 2, Done 1.
+printf '\x01\x00\x00\x00\x03\x00\x00\x00\x00Tea\x00\x00\x00\x00\x01\x00\x00\x00\x00x' >"$work/cal.stream"
+printf '\x00\x00\x00\x00\xa0\x52\xe6\x40\x00\x00\x00\x00\x00\x00\xd8\x3f' >>"$work/cal.stream"
+printf '\x07\x00\x00\x00\x02\x01' >>"$work/cal.stream"
+run 0 container create "$work/cal.dat" Calendar="$work/cal.stream"
+run 0 dump calendar "$work/cal.dat"
+printf '[\n{"Name":"Tea","Memo":["x"],"Date":45717,"Time":0.375,"Reserved":7,"Remind":2,"Done":1}\n]\n' >"$work/expected"
+check "dump calendar prints the stored fields: $(cat "$work/out")" cmp -s "$work/out" "$work/expected"
+head -c -1 "$work/cal.stream" >"$work/cal_cut.stream"
+run 0 container create "$work/cal_cut.dat" Calendar="$work/cal_cut.stream"
+run 1 dump calendar "$work/cal_cut.dat"
+err_is "File is corrupt."
+check "nothing printed for a truncated calendar" test ! -s "$work/out"
+run 1 dump calendar "$work/c.dat"
+err_is "File is corrupt."
+
 # --- garbage never crashes ---------------------------------------------------------------
 crashes=0
 check_no_crash() {
@@ -174,6 +191,7 @@ for seed in $(seq 1 40); do
     check_no_crash container list "$work/g.bin"
     check_no_crash lh5 decompress "$work/g.bin" "$work/g.out"
     check_no_crash dump notes "$work/g.bin"
+    check_no_crash dump calendar "$work/g.bin"
     # The compressed container with a few bytes changed.
     cp "$work/c.dat" "$work/m.dat"
     garbage "$((seed + 1000))" 4 "$work/patch"
