@@ -13,6 +13,7 @@ namespace pomix::tool {
 // The kinds of data file the tool can print; each lives in a dump_<kind>.cpp of its own.
 const DumpKind kDumpKinds[] = {
     {"notes", DumpNotes},
+    {"calendar", DumpCalendar},
     {"settings", DumpSettings},
 };
 

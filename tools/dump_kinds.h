@@ -6,6 +6,7 @@
 namespace pomix::tool {
 
 void DumpNotes(const std::string& path, std::ostream& out);
+void DumpCalendar(const std::string& path, std::ostream& out);
 void DumpSettings(const std::string& path, std::ostream& out);
 
 }  // namespace pomix::tool

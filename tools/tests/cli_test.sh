@@ -7,6 +7,9 @@ shared=${2:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export LC_ALL=C
+# In a sanitizer build a finding must not pass for the tool's ordinary error status 1.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}exitcode=99"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:+$UBSAN_OPTIONS:}exitcode=99"
 
 passed=0
 failed=0
@@ -108,6 +111,9 @@ for pair in alpha:b.bin Beta:empty.bin Zeta:a.txt; do
     check "extract $name byte for byte" cmp -s "$work/got" "$work/$file"
 done
 
+run 0 container extract "$work/c.dat" ZETA "$work/got"
+check "extract finds a name with its case ignored" cmp -s "$work/got" "$work/a.txt"
+
 run 0 container create "$work/s.dat" --stored One="$work/a.txt" one="$work/text.txt"
 check "stored container: blank markers and the plain signature" \
     test "$(first_bytes "$work/s.dat" 10)" = "20200102030405060708"
@@ -152,6 +158,23 @@ head -c -3 "$work/s.dat" >"$work/past.dat"
 run 1 container list "$work/past.dat"
 err_is "Stream read error"
 
+# --- dump calendar -----------------------------------------------------------------------
+# One event: Name "Tea", Memo ["x"], Date 45717, Time 0.375, Reserved 7, Remind 2, Done 1.
+printf '\x01\x00\x00\x00\x03\x00\x00\x00\x00Tea\x00\x00\x00\x00\x01\x00\x00\x00\x00x' >"$work/cal.stream"
+printf '\x00\x00\x00\x00\xa0\x52\xe6\x40\x00\x00\x00\x00\x00\x00\xd8\x3f' >>"$work/cal.stream"
+printf '\x07\x00\x00\x00\x02\x01' >>"$work/cal.stream"
+run 0 container create "$work/cal.dat" Calendar="$work/cal.stream"
+run 0 dump calendar "$work/cal.dat"
+printf '[\n{"Name":"Tea","Memo":["x"],"Date":45717,"Time":0.375,"Reserved":7,"Remind":2,"Done":1}\n]\n' >"$work/expected"
+check "dump calendar prints the stored fields: $(cat "$work/out")" cmp -s "$work/out" "$work/expected"
+head -c -1 "$work/cal.stream" >"$work/cal_cut.stream"
+run 0 container create "$work/cal_cut.dat" Calendar="$work/cal_cut.stream"
+run 1 dump calendar "$work/cal_cut.dat"
+err_is "File is corrupt."
+check "nothing printed for a truncated calendar" test ! -s "$work/out"
+run 1 dump calendar "$work/c.dat"
+err_is "File is corrupt."
+
 # --- dump settings ---------------------------------------------------------------------
 # A "Setting" stream written field by field: flags, texts (length, filler, bytes), colours,
 # six category names, the mark, ConfirmDelete, BirthdayDays, ShowAge, the event names
@@ -189,7 +212,7 @@ crashes=0
 check_no_crash() {
     "$tool" "$@" >/dev/null 2>"$work/err"
     local s=$?
-    if [ "$s" -ne 0 ] && [ "$s" -ne 1 ]; then
+    if { [ "$s" -ne 0 ] && [ "$s" -ne 1 ]; } || grep -q -e Sanitizer -e "runtime error" "$work/err"; then
         crashes=$((crashes + 1))
         echo "pomix-data $* exited $s"
     fi
@@ -200,6 +223,7 @@ for seed in $(seq 1 40); do
     check_no_crash container list "$work/g.bin"
     check_no_crash lh5 decompress "$work/g.bin" "$work/g.out"
     check_no_crash dump notes "$work/g.bin"
+    check_no_crash dump calendar "$work/g.bin"
     check_no_crash dump settings "$work/g.bin"
     # The compressed container with a few bytes changed.
     cp "$work/c.dat" "$work/m.dat"
