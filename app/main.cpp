@@ -3,6 +3,7 @@
 
 #include "app/main_form.h"
 #include "app/session_end.h"
+#include "planner/calendar_dialog.h"
 #include "ui/desktop.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
     pomix::InstallDesktopServices();
 
     pomix::TMainForm mainForm;
+    // The one date picker, created after the main window, as every caller expects to find it.
+    pomix::TCalendarDialog calendarDialog(&mainForm);
     pomix::TSessionEnd sessionEnd(mainForm);
     mainForm.show();
     return app.exec();

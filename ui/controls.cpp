@@ -141,6 +141,21 @@ int TSortedListBox::AddItem(const std::string& cp1251, ItemObject object) {
     return low;
 }
 
+void TSortedListBox::SetItems(std::vector<std::pair<std::string, ItemObject>> lines) {
+    std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
+        return CompareNoCase(a.first, b.first) < 0;
+    });
+    setUpdatesEnabled(false);
+    clear();
+    for (auto& [text, object] : lines) {
+        auto* item = new QListWidgetItem(ToQt(text));
+        item->setData(kLineRole, QByteArray::fromStdString(text));
+        item->setData(kObjectRole, QVariant::fromValue<quintptr>(object));
+        addItem(item);
+    }
+    setUpdatesEnabled(true);
+}
+
 ItemObject TSortedListBox::Object(int row) const {
     const QListWidgetItem* line = item(row);
     return line ? line->data(kObjectRole).value<quintptr>() : 0;

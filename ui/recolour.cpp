@@ -14,6 +14,7 @@
 
 #include "settings/program_files.h"
 #include "ui/controls.h"
+#include "ui/month_grid.h"
 #include "ui/convert.h"
 
 namespace pomix {
@@ -52,6 +53,9 @@ void RecolourOne(QObject* object, const TSettingsRecord& s) {
 
     if (auto* gradient = qobject_cast<TGradientPanel*>(widget)) {
         gradient->SetColours(window, accent);
+    } else if (auto* grid = qobject_cast<TMonthGrid*>(widget)) {
+        grid->SetColours({window, accent, buttonText, accent, accent, labelText,
+                          ToQColor(s.PlannedDayColor)});
     } else if (qobject_cast<TStaticButton*>(widget) || qobject_cast<QPushButton*>(widget)) {
         SetColours(widget, accent, buttonText);
     } else if (qobject_cast<QLabel*>(widget) || qobject_cast<QCheckBox*>(widget) ||
