@@ -1,0 +1,10 @@
+// The dump functions of the kinds of data file; each lives in a dump_<kind>.cpp of its own.
+#pragma once
+
+#include "dump.h"
+
+namespace pomix::tool {
+
+void DumpNotes(const std::string& path, std::ostream& out);
+
+}  // namespace pomix::tool
