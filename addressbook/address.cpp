@@ -52,16 +52,6 @@ void WriteAddressList(const AddressList& list, Stream& stream) {
     for (std::size_t i = 0; i < list.Count(); ++i) WriteAddress(list[i], stream);
 }
 
-bool LoadAddressList(SectionFile& file, AddressList& list) {
-    list.Clear();
-    return file.Load([&list](Stream& stream) { ReadAddressList(stream, list); });
-}
-
-void SaveAddressList(SectionFile& file, const AddressList& list, bool modified) {
-    if (!modified) return;
-    file.Save([&list](Stream& stream) { WriteAddressList(list, stream); });
-}
-
 std::string ShortName(const TAddress& record) {
     return ShortName(record.Famile, record.FistName, record.LastName);
 }

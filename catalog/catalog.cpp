@@ -23,16 +23,6 @@ void WriteCatalogList(const CatalogList& list, Stream& stream) {
     }
 }
 
-bool LoadCatalogList(SectionFile& file, CatalogList& list) {
-    list.Clear();
-    return file.Load([&list](Stream& stream) { ReadCatalogList(stream, list); });
-}
-
-void SaveCatalogList(SectionFile& file, const CatalogList& list, bool modified) {
-    if (!modified) return;
-    file.Save([&list](Stream& stream) { WriteCatalogList(list, stream); });
-}
-
 std::vector<ListLine> UpDateListBox(CatalogList& list, int category) {
     list.Reindex();
     std::vector<ListLine> lines;

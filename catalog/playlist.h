@@ -7,13 +7,13 @@
 
 namespace pomix {
 
-// The lines of a text file's contents: split at LF, a CR before the LF dropped; a last line
-// without a line end counts, an empty file has no lines.
-StrList SplitTextLines(const std::string& text);
-
 // For every line holding "#EXTINF", the text after its first ","; every other line is
-// skipped. A "#EXTINF" line without a comma names no title and is skipped too.
-// The file's bytes are taken as a text file (UTF-8 is converted to code page 1251).
+// skipped. A "#EXTINF" line without a comma names no title and is skipped too (taking the
+// whole line would put "#EXTINF:-1" into the description as if it were a title).
+// The file's bytes are read as a text file: UTF-8 is converted to code page 1251, lines end in
+// CR LF, LF or CR.
 StrList PlaylistTitles(const std::string& fileBytes);
+// The same for a file; raises EFileError when it cannot be opened.
+StrList ReadPlaylistTitles(const std::string& path);
 
 }  // namespace pomix

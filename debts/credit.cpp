@@ -34,16 +34,6 @@ void WriteCreditList(const CreditList& list, Stream& stream) {
     }
 }
 
-bool LoadCreditList(SectionFile& file, CreditList& list) {
-    list.Clear();
-    return file.Load([&list](Stream& stream) { ReadCreditList(stream, list); });
-}
-
-void SaveCreditList(SectionFile& file, const CreditList& list, bool modified) {
-    if (!modified) return;
-    file.Save([&list](Stream& stream) { WriteCreditList(list, stream); });
-}
-
 std::string DaysLeftText(DateTime due, const std::string& overdueMark, DateTime now) {
     const double days = std::trunc(due) - std::trunc(now) + 1;
     // "Not more than zero" also catches a due date that is not a number.

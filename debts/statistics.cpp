@@ -17,7 +17,7 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 const std::string& RoublesSuffix() {
-    static const std::string suffix = " " + Utf8ToCp1251("рублей");
+    static const std::string suffix = Utf8ToCp1251(" рублей");
     return suffix;
 }
 
@@ -48,15 +48,14 @@ void Add(Real48& sum, const Real48& amount, bool& clamped) {
 }
 
 // Rounds a plain decimal text "ddd.ddd" half away from zero to keep `decimals` fraction
-// digits; the carry may add an integer digit.
-std::string RoundDecimal(const std::string& text, int decimals) {
+// digits (the carry may add an integer digit) and writes them with the separator.
+std::string RoundDecimal(const std::string& text, int decimals, char separator) {
     const std::size_t point = text.find('.');
-    std::string integer = text.substr(0, point);
-    std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+    std::string digits = text.substr(0, point);
+    std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
     fraction.resize(std::max<std::size_t>(fraction.size(), decimals + 1), '0');
-    const bool up = fraction[decimals] >= '5';
-    std::string digits = integer + fraction.substr(0, decimals);
-    if (up) {
+    digits.append(fraction, 0, decimals);
+    if (fraction[decimals] >= '5') {
         int k = static_cast<int>(digits.size()) - 1;
         for (; k >= 0 && digits[k] == '9'; --k) digits[k] = '0';
         if (k < 0) {
@@ -65,8 +64,12 @@ std::string RoundDecimal(const std::string& text, int decimals) {
             ++digits[k];
         }
     }
-    const std::size_t integerDigits = digits.size() - decimals;
-    return digits.substr(0, integerDigits) + (decimals ? "." + digits.substr(integerDigits) : "");
+    const std::size_t whole = digits.size() - decimals;
+    std::string result = digits.substr(0, whole);
+    result.push_back(separator);
+    result.append(digits, whole, std::string::npos);
+    result.append(2 - decimals, '0');
+    return result;
 }
 
 }  // namespace
@@ -112,36 +115,36 @@ DebtTotals CreditTotals(const CreditList& list) {
 
 std::string FormatAmount(long double value) {
     const char separator = CurrentLocale().DecimalSeparator();
-    if (!std::isfinite(value)) return "0" + std::string(1, separator) + "00";
-    const bool negative = value < 0;
-    const long double magnitude = std::fabs(value);
     std::string text;
+    if (!std::isfinite(value)) value = 0;
+    const long double magnitude = std::fabs(value);
     if (magnitude >= 1e16L) {
-        // 16 significant digits, trailing zeros dropped: 1.7014118346046E38.
+        // 16 significant digits, trailing zeros dropped: 1.701411834603145E38.
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.15Le", magnitude);
-        std::string mantissa(buf, std::strchr(buf, 'e'));
-        const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
-        while (mantissa.back() == '0') mantissa.pop_back();
-        if (mantissa.back() == '.') mantissa.pop_back();
-        std::replace(mantissa.begin(), mantissa.end(), '.', separator);
-        text = mantissa + "E" + std::to_string(exponent);
+        const char* e = std::strchr(buf, 'e');
+        text.assign(buf, static_cast<std::size_t>(e - buf));
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+        std::replace(text.begin(), text.end(), '.', separator);
+        text.push_back('E');
+        text.append(std::to_string(std::atoi(e + 1)));
     } else {
         // The exact binary value in decimal (every 6-byte real and every difference of two
-        // ends within 200 fraction digits), then rounded once at the last kept digit.
+        // ends within 200 fraction digits), then rounded once at the last kept digit: two
+        // decimals, fewer when the integer part leaves less of the 16 digits.
         char buf[16 + 1 + 200 + 8];
         std::snprintf(buf, sizeof buf, "%.200Lf", magnitude);
         const std::string exact = buf;
-        const std::size_t integerDigits = exact.find('.');
-        const bool belowOne = exact[0] == '0';
-        const int decimals =
-            belowOne ? 2 : std::clamp(16 - static_cast<int>(integerDigits), 0, 2);
-        text = RoundDecimal(exact, decimals);
-        if (decimals < 2) text += (decimals == 0 ? "." : "") + std::string(2 - decimals, '0');
-        if (text.find_first_not_of("0.") == std::string::npos) return "0" + std::string(1, separator) + "00";
-        std::replace(text.begin(), text.end(), '.', separator);
+        const int integerDigits = exact[0] == '0' ? 0 : static_cast<int>(exact.find('.'));
+        text = RoundDecimal(exact, std::clamp(16 - integerDigits, 0, 2), separator);
+        // A value that rounds to zero shows no sign.
+        if (text.find_first_not_of(std::string("0") + separator) == std::string::npos) {
+            return text;
+        }
     }
-    return negative ? "-" + text : text;
+    if (value < 0) text.insert(text.begin(), '-');
+    return text;
 }
 
 std::array<std::string, 6> StatisticsTexts(const DebtTotals& totals) {
