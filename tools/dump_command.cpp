@@ -13,6 +13,9 @@ namespace pomix::tool {
 // The kinds of data file the tool can print; each lives in a dump_<kind>.cpp of its own.
 const DumpKind kDumpKinds[] = {
     {"notes", DumpNotes},
+    {"address", DumpAddress},
+    {"catalog", DumpCatalog},
+    {"credit", DumpCredit},
 };
 
 void ReadDataFile(const std::string& path, const std::string& streamName,

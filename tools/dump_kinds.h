@@ -6,5 +6,8 @@
 namespace pomix::tool {
 
 void DumpNotes(const std::string& path, std::ostream& out);
+void DumpAddress(const std::string& path, std::ostream& out);
+void DumpCatalog(const std::string& path, std::ostream& out);
+void DumpCredit(const std::string& path, std::ostream& out);
 
 }  // namespace pomix::tool
