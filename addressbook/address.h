@@ -25,6 +25,18 @@ inline constexpr std::uint8_t kNoCategory = 255;
 // The category filter that lists every record.
 inline constexpr int kAllCategories = 255;
 
+// The category selector of the edit panel: its position 0 or 1, -1 for no selection (stored
+// as 255); a stored byte the selector has no item for shows as no selection.
+inline std::uint8_t CategoryOfSelection(int position) {
+    return position == 0 || position == 1 ? static_cast<std::uint8_t>(position) : kNoCategory;
+}
+inline int SelectionOfCategory(std::uint8_t category) {
+    return category <= kBusinessCategory ? category : -1;
+}
+
+// What the birth date field of a new contact starts with.
+inline constexpr const char* kNewContactBirthDate = "31.12.1960";
+
 struct TAddress {
     TAddress(std::string famile, std::string fistName, std::string lastName, DateTime date,
              std::string address, std::string tel1, std::string tel2, std::string email,

@@ -182,6 +182,16 @@ TEST(AddressLines, ALineOfADeletedRecordReachesNothing) {
     EXPECT_EQ(list.Count(), 2u);
 }
 
+TEST(AddressCategory, SelectorPositionsAndStoredBytes) {
+    EXPECT_EQ(CategoryOfSelection(0), kPersonalCategory);
+    EXPECT_EQ(CategoryOfSelection(1), kBusinessCategory);
+    EXPECT_EQ(CategoryOfSelection(-1), kNoCategory);
+    EXPECT_EQ(SelectionOfCategory(kPersonalCategory), 0);
+    EXPECT_EQ(SelectionOfCategory(kBusinessCategory), 1);
+    EXPECT_EQ(SelectionOfCategory(kNoCategory), -1);
+    EXPECT_EQ(SelectionOfCategory(7), -1);
+}
+
 // --- Search ---------------------------------------------------------------------------------
 
 class AddressSearch : public ::testing::Test {
