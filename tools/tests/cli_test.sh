@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# End-to-end checks of the pomix-data command line.
+# Usage: cli_test.sh PATH_TO_POMIX_DATA [SHARED_DIR]
+set -u
+tool=$1
+shared=${2:-}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export LC_ALL=C
+
+passed=0
+failed=0
+ok() { passed=$((passed + 1)); }
+fail() { failed=$((failed + 1)); echo "FAIL: $*"; }
+check() {  # check DESCRIPTION COMMAND...: passes when the command succeeds
+    local what=$1
+    shift
+    if "$@"; then ok; else fail "$what"; fi
+}
+
+# run EXPECTED_STATUS ARGS...: runs the tool, keeping stdout and stderr in $work/out, $work/err.
+run() {
+    local expected=$1
+    shift
+    "$tool" "$@" >"$work/out" 2>"$work/err"
+    status=$?
+    if [ "$status" -eq "$expected" ]; then ok; else fail "pomix-data $* exited $status, not $expected"; fi
+}
+# The error contract: exactly one line on standard error.
+one_error_line() {
+    check "one stderr line for $1: $(cat "$work/err")" test "$(wc -l <"$work/err")" -eq 1
+}
+# err_is TEXT: standard error is exactly that one line.
+err_is() {
+    check "stderr '$(cat "$work/err")' is not '$1'" test "$(cat "$work/err")" = "$1"
+}
+first_bytes() { od -An -tx1 -N"$2" "$1" | tr -d ' \n'; }
+# Deterministic pseudo-random bytes: garbage SEED COUNT FILE
+garbage() {
+    awk -v seed="$1" -v n="$2" 'BEGIN { srand(seed); for (i = 0; i < n; i++) printf "%c", int(rand() * 256) }' >"$3"
+}
+
+# --- usage ------------------------------------------------------------------------------
+run 0 --help
+check "help names the container commands" grep -q "container list FILE" "$work/out"
+run 2
+run 2 frobnicate
+run 2 lh5
+run 2 lh5 squash a b
+run 2 lh5 compress onlyone
+run 2 container
+run 2 container list
+run 2 container list a b
+run 2 container extract f name
+run 2 container create
+run 2 container create "$work/x.dat" notapair
+run 2 container create "$work/x.dat" =file
+run 2 container remove f
+run 2 dump
+check "usage errors create nothing" test ! -e "$work/x.dat"
+
+# --- lh5 against the shared reference vectors ---------------------------------------------
+vectors="$shared/lh5-vectors"
+if [ -n "$shared" ] && [ -d "$vectors" ]; then
+    for name in empty byte1 abc bytes3_aaa all_bytes_cycle container_small container_edge english_300k; do
+        if [ ! -f "$vectors/$name.bin" ]; then
+            fail "vector $name missing"
+            continue
+        fi
+        run 0 lh5 compress "$vectors/$name.bin" "$work/$name.lh5"
+        check "compress $name is byte-exact" cmp -s "$work/$name.lh5" "$vectors/$name.lh5"
+        run 0 lh5 decompress "$vectors/$name.lh5" "$work/$name.bin"
+        check "decompress $name gives the input back" cmp -s "$work/$name.bin" "$vectors/$name.bin"
+    done
+else
+    echo "SKIP: no shared folder with lh5-vectors (given '$shared'): reference vectors not checked"
+fi
+
+# A round trip of our own data, independent of the shared folder.
+garbage 7 5000 "$work/random.bin"
+{ for i in $(seq 1 2000); do echo "line $i of a repeated text"; done; } >"$work/text.txt"
+for f in random.bin text.txt; do
+    run 0 lh5 compress "$work/$f" "$work/$f.lh5"
+    run 0 lh5 decompress "$work/$f.lh5" "$work/$f.back"
+    check "lh5 round trip of $f" cmp -s "$work/$f" "$work/$f.back"
+done
+check "repetitive text compresses" test "$(stat -c %s "$work/text.txt.lh5")" -lt 10000
+
+run 1 lh5 compress "$work/none" "$work/none.lh5"
+one_error_line "missing lh5 input"
+err_is "Cannot open file $work/none"
+run 1 lh5 compress "$work/text.txt" "$work/nofolder/out.lh5"
+one_error_line "uncreatable lh5 output"
+
+# --- container create / list / extract ----------------------------------------------------
+printf 'first stream' >"$work/a.txt"
+cp "$work/random.bin" "$work/b.bin"
+: >"$work/empty.bin"
+run 0 container create "$work/c.dat" Zeta="$work/a.txt" alpha="$work/b.bin" Beta="$work/empty.bin"
+check "compressed container starts with & and blank" test "$(first_bytes "$work/c.dat" 2)" = "2620"
+run 0 container list "$work/c.dat"
+printf 'alpha\t5000\nBeta\t0\nZeta\t12\n' >"$work/expected"
+check "list gives name TAB size in case-insensitive order" cmp -s "$work/out" "$work/expected"
+for pair in alpha:b.bin Beta:empty.bin Zeta:a.txt; do
+    name=${pair%%:*}
+    file=${pair#*:}
+    run 0 container extract "$work/c.dat" "$name" "$work/got"
+    check "extract $name byte for byte" cmp -s "$work/got" "$work/$file"
+done
+
+run 0 container create "$work/s.dat" --stored One="$work/a.txt" one="$work/text.txt"
+check "stored container: blank markers and the plain signature" \
+    test "$(first_bytes "$work/s.dat" 10)" = "20200102030405060708"
+run 0 container list "$work/s.dat"
+check "an equal name replaces the stream and keeps the first spelling" \
+    test "$(cat "$work/out")" = "$(printf 'One\t%s' "$(stat -c %s "$work/text.txt")")"
+
+run 0 container create "$work/empty.dat"
+run 0 container list "$work/empty.dat"
+check "empty container lists nothing" test ! -s "$work/out"
+
+run 1 container extract "$work/c.dat" missing "$work/got"
+one_error_line "extract of a missing name"
+run 1 container create "$work/d.dat" A="$work/none"
+one_error_line "create from a missing file"
+check "a failed create leaves no file" test ! -e "$work/d.dat"
+run 1 container create "$work/nofolder/d.dat" A="$work/a.txt"
+err_is "Cannot create file $work/nofolder/d.dat"
+run 1 container list "$work/none.dat"
+err_is "Cannot open file $work/none.dat"
+
+# A failed create over an existing container leaves it as it was.
+cp "$work/c.dat" "$work/keep.dat"
+run 1 container create "$work/keep.dat" A="$work/none"
+check "failed create keeps the old container" cmp -s "$work/keep.dat" "$work/c.dat"
+
+# --- damaged containers -------------------------------------------------------------------
+head -c 2 "$work/c.dat" >"$work/short.dat"
+head -c 30 "$work/c.dat" >"$work/cut.dat"
+{ printf '  '; printf 'not a signature'; } >"$work/nosig.dat"
+{ printf '&*'; tail -c +3 "$work/c.dat"; } >"$work/cipher.dat"
+for f in short cut nosig cipher; do
+    run 1 container list "$work/$f.dat"
+    err_is "File is corrupt."
+    check "nothing listed for $f" test ! -s "$work/out"
+done
+run 1 container extract "$work/cut.dat" alpha "$work/got"
+err_is "File is corrupt."
+
+# A stored item running past the end of the image.
+head -c -3 "$work/s.dat" >"$work/past.dat"
+run 1 container list "$work/past.dat"
+err_is "Stream read error"
+
+# --- garbage never crashes ---------------------------------------------------------------
+crashes=0
+check_no_crash() {
+    "$tool" "$@" >/dev/null 2>"$work/err"
+    local s=$?
+    if [ "$s" -ne 0 ] && [ "$s" -ne 1 ]; then
+        crashes=$((crashes + 1))
+        echo "pomix-data $* exited $s"
+    fi
+}
+size=$(stat -c %s "$work/c.dat")
+for seed in $(seq 1 40); do
+    garbage "$seed" $((seed * 37)) "$work/g.bin"
+    check_no_crash container list "$work/g.bin"
+    check_no_crash lh5 decompress "$work/g.bin" "$work/g.out"
+    check_no_crash dump notes "$work/g.bin"
+    # The compressed container with a few bytes changed.
+    cp "$work/c.dat" "$work/m.dat"
+    garbage "$((seed + 1000))" 4 "$work/patch"
+    dd if="$work/patch" of="$work/m.dat" bs=1 seek=$(((seed * 131) % size)) conv=notrunc status=none
+    check_no_crash container list "$work/m.dat"
+    check_no_crash container extract "$work/m.dat" alpha "$work/g.out"
+done
+check "no crash on garbage" test "$crashes" -eq 0
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
