@@ -1,0 +1,291 @@
+// The lh5 encoder: one step of lazy matching over the dictionary tree, symbols collected in a
+// block buffer, each block sent with its own Huffman codes.
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "storage/errors.h"
+#include "storage/lh5.h"
+#include "storage/lh5_bits.h"
+#include "storage/lh5_dictionary.h"
+#include "storage/lh5_format.h"
+#include "storage/lh5_huffman.h"
+
+namespace pomix {
+namespace {
+
+using namespace lh5;
+
+// Text buffer: two windows plus the longest match. The current position runs from offset
+// 8192 to 16383; bytes past the end of the input take part in the search (zeros at first,
+// after a slide whatever was left there), but matches are cut to the input left.
+constexpr int kTextSize = 2 * kDicSize + kMaxMatch;
+// Block buffer: groups of 8 symbols, each led by a flag byte whose bits (from bit 7 down)
+// mark matches. A literal takes 1 byte, a match 3 (length - 3, position value high byte
+// first). A block is sent before a group would start with fewer than 24 bytes free.
+constexpr int kBlockSize = 16384;
+constexpr int kBlockLimit = kBlockSize - 3 * 8;
+
+class Encoder {
+public:
+    Encoder(Stream& source, Stream& target, std::uint64_t length)
+        : source_(source), left_(length), dictionary_(text_), out_(target) {}
+
+    void Run();
+
+private:
+    int ReadInput(std::uint8_t* to, int count);
+    void Advance();
+    void CutMatch() {
+        if (match_.length > remainder_) match_.length = remainder_;
+    }
+    void Output(int c, unsigned position);
+    void SendBlock();
+    void CountCodeLengthSymbols();
+    void WriteSmallTable(int n, const std::uint8_t* lengths, int countBits, int zeroRunAfter);
+    void WriteLiteralLengths();
+    void PutC(int c) { out_.Put(cLen_[c], cCode_[c]); }
+    void PutT(int t) { out_.Put(tLen_[t], tCode_[t]); }
+
+    Stream& source_;
+    std::uint64_t left_;  // input bytes not read yet
+
+    std::uint8_t text_[kTextSize] = {};
+    int pos_ = kDicSize;  // current position in text_
+    std::int64_t q_ = 0;  // current position in the input
+    int remainder_ = 0;   // input bytes from the current position on that are in text_
+    Match match_;
+    Dictionary dictionary_;
+
+    std::uint8_t block_[kBlockSize];
+    int blockUsed_ = 0;
+    int flagAt_ = 0;
+    unsigned flagMask_ = 0;
+    std::uint32_t cFreq_[kNC] = {};
+    std::uint32_t pFreq_[kNP] = {};
+    std::uint32_t tFreq_[kNT] = {};
+    std::uint8_t cLen_[kNC] = {};
+    std::uint16_t cCode_[kNC] = {};
+    std::uint8_t pLen_[kNP] = {};
+    std::uint16_t pCode_[kNP] = {};
+    std::uint8_t tLen_[kNT] = {};
+    std::uint16_t tCode_[kNT] = {};
+    HuffmanBuilder huffman_;
+    BitWriter out_;
+};
+
+int Encoder::ReadInput(std::uint8_t* to, int count) {
+    int got = 0;
+    while (got < count && left_ > 0) {
+        const auto want = static_cast<std::size_t>(
+            std::min<std::uint64_t>(left_, static_cast<std::uint64_t>(count - got)));
+        const std::size_t n = source_.Read(to + got, want);
+        if (n == 0) throw EStreamReadError();
+        got += static_cast<int>(n);
+        left_ -= n;
+    }
+    return got;
+}
+
+void Encoder::Advance() {
+    --remainder_;
+    ++q_;
+    if (++pos_ == 2 * kDicSize) {
+        std::memmove(text_, text_ + kDicSize, kDicSize + kMaxMatch);
+        remainder_ += ReadInput(text_ + kDicSize + kMaxMatch, kDicSize);
+        pos_ = kDicSize;
+        dictionary_.SetBase(q_ - kDicSize);
+    }
+    if (q_ >= kDicSize) dictionary_.Remove(q_ - kDicSize);
+    match_ = dictionary_.Insert(q_, match_);
+    CutMatch();
+}
+
+void Encoder::Run() {
+    dictionary_.SetBase(-kDicSize);
+    remainder_ = ReadInput(text_ + kDicSize, kDicSize + kMaxMatch);
+    match_ = dictionary_.Insert(0, Match{});
+    CutMatch();
+    while (remainder_ > 0) {
+        const Match last = match_;
+        Advance();
+        if (match_.length > last.length || last.length < kMinMatch) {
+            Output(text_[pos_ - 1], 0);
+        } else {
+            Output(last.length + (256 - kMinMatch),
+                   static_cast<unsigned>((q_ - 1 - last.position - 1) & kDicMask));
+            for (int k = 1; k < last.length; ++k) Advance();
+        }
+    }
+    SendBlock();
+    out_.Put(7, 0);
+    out_.Finish();
+}
+
+void Encoder::Output(int c, unsigned position) {
+    flagMask_ >>= 1;
+    if (flagMask_ == 0) {
+        flagMask_ = 0x80;
+        if (blockUsed_ >= kBlockLimit) {
+            SendBlock();
+            blockUsed_ = 0;
+        }
+        flagAt_ = blockUsed_++;
+        block_[flagAt_] = 0;
+    }
+    block_[blockUsed_++] = static_cast<std::uint8_t>(c);
+    cFreq_[c]++;
+    if (c >= 256) {
+        block_[flagAt_] |= static_cast<std::uint8_t>(flagMask_);
+        block_[blockUsed_++] = static_cast<std::uint8_t>(position >> 8);
+        block_[blockUsed_++] = static_cast<std::uint8_t>(position);
+        pFreq_[PositionSymbol(position)]++;
+    }
+}
+
+// Code-length symbols needed by the literal/length lengths up to the last non-zero one:
+// l + 2 for a length l, and for a run of r zeros: r = 1-2 r times 0, 3-18 once 1, 19 once
+// 0 and once 1, 20 or more once 2.
+void Encoder::CountCodeLengthSymbols() {
+    for (auto& f : tFreq_) f = 0;
+    int n = kNC;
+    while (n > 0 && cLen_[n - 1] == 0) --n;
+    int i = 0;
+    while (i < n) {
+        const int k = cLen_[i++];
+        if (k != 0) {
+            tFreq_[k + 2]++;
+            continue;
+        }
+        int run = 1;
+        while (i < n && cLen_[i] == 0) {
+            ++i;
+            ++run;
+        }
+        if (run <= 2) {
+            tFreq_[0] += static_cast<std::uint32_t>(run);
+        } else if (run <= 18) {
+            tFreq_[1]++;
+        } else if (run == 19) {
+            tFreq_[0]++;
+            tFreq_[1]++;
+        } else {
+            tFreq_[2]++;
+        }
+    }
+}
+
+void Encoder::WriteSmallTable(int n, const std::uint8_t* lengths, int countBits, int zeroRunAfter) {
+    while (n > 0 && lengths[n - 1] == 0) --n;
+    out_.Put(countBits, static_cast<std::uint32_t>(n));
+    int i = 0;
+    while (i < n) {
+        const int k = lengths[i++];
+        if (k <= 6) {
+            out_.Put(3, static_cast<std::uint32_t>(k));
+        } else {
+            out_.Put(k - 3, (1u << (k - 3)) - 2);
+        }
+        if (i == zeroRunAfter) {
+            while (i < kZeroRunLimit && lengths[i] == 0) ++i;
+            out_.Put(2, static_cast<std::uint32_t>(i - zeroRunAfter));
+        }
+    }
+}
+
+void Encoder::WriteLiteralLengths() {
+    int n = kNC;
+    while (n > 0 && cLen_[n - 1] == 0) --n;
+    out_.Put(kCountBitsC, static_cast<std::uint32_t>(n));
+    int i = 0;
+    while (i < n) {
+        const int k = cLen_[i++];
+        if (k != 0) {
+            PutT(k + 2);
+            continue;
+        }
+        int run = 1;
+        while (i < n && cLen_[i] == 0) {
+            ++i;
+            ++run;
+        }
+        if (run <= 2) {
+            for (int j = 0; j < run; ++j) PutT(0);
+        } else if (run <= 18) {
+            PutT(1);
+            out_.Put(4, static_cast<std::uint32_t>(run - 3));
+        } else if (run == 19) {
+            PutT(0);
+            PutT(1);
+            out_.Put(4, 15);
+        } else {
+            PutT(2);
+            out_.Put(9, static_cast<std::uint32_t>(run - 20));
+        }
+    }
+}
+
+void Encoder::SendBlock() {
+    const int root = huffman_.Build(kNC, cFreq_, cLen_, cCode_);
+    const std::uint32_t symbols = huffman_.RootCount();
+    out_.Put(16, symbols);
+    if (root >= kNC) {
+        CountCodeLengthSymbols();
+        const int tRoot = huffman_.Build(kNT, tFreq_, tLen_, tCode_);
+        if (tRoot >= kNT) {
+            WriteSmallTable(kNT, tLen_, kCountBitsT, kZeroRunAfter);
+        } else {
+            out_.Put(kCountBitsT, 0);
+            out_.Put(kCountBitsT, static_cast<std::uint32_t>(tRoot));
+        }
+        WriteLiteralLengths();
+    } else {
+        out_.Put(kCountBitsT, 0);
+        out_.Put(kCountBitsT, 0);
+        out_.Put(kCountBitsC, 0);
+        out_.Put(kCountBitsC, static_cast<std::uint32_t>(root));
+    }
+    const int pRoot = huffman_.Build(kNP, pFreq_, pLen_, pCode_);
+    if (pRoot >= kNP) {
+        WriteSmallTable(kNP, pLen_, kCountBitsP, -1);
+    } else {
+        out_.Put(kCountBitsP, 0);
+        out_.Put(kCountBitsP, static_cast<std::uint32_t>(pRoot));
+    }
+
+    int at = 0;
+    unsigned flags = 0;
+    for (std::uint32_t i = 0; i < symbols; ++i) {
+        if (i % 8 == 0) {
+            flags = block_[at++];
+        } else {
+            flags <<= 1;
+        }
+        if (flags & 0x80) {
+            PutC(block_[at] + 256);
+            const unsigned position = static_cast<unsigned>(block_[at + 1]) << 8 | block_[at + 2];
+            at += 3;
+            const int p = PositionSymbol(position);
+            out_.Put(pLen_[p], pCode_[p]);
+            if (p > 1) out_.Put(p - 1, position & ((1u << (p - 1)) - 1));
+        } else {
+            PutC(block_[at++]);
+        }
+    }
+    for (auto& f : cFreq_) f = 0;
+    for (auto& f : pFreq_) f = 0;
+}
+
+}  // namespace
+
+void Compress(Stream& source, Stream& target) {
+    const std::uint64_t length = source.Remaining();
+    if (length > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+        throw EStorageError("Stream too large to compress");
+    }
+    target.WriteValue<std::int32_t>(static_cast<std::int32_t>(length));
+    auto encoder = std::make_unique<Encoder>(source, target, length);
+    encoder->Run();
+}
+
+}  // namespace pomix
