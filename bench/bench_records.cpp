@@ -10,6 +10,10 @@
 #include "debts/credit.h"
 #include "debts/statistics.h"
 #include "storage/cp1251.h"
+#include "storage/section_file.h"
+#include "storage/stream_container.h"
+
+#include <filesystem>
 
 namespace pomix {
 namespace {
@@ -98,12 +102,54 @@ void BenchSave(benchmark::State& state, const List& list, Write write) {
     }
 }
 
+// The data file as the program writes and reads it: the stream compressed in its container.
+std::string FilePath(const char* name) {
+    return (std::filesystem::temp_directory_path() / (std::string("pomix_bench_") + name)).string();
+}
+
+template <class List, class Save>
+void BenchFileSave(benchmark::State& state, const List& list, const char* fileName,
+                   const char* streamName, Save save) {
+    StreamContainer container;
+    const std::string path = FilePath(fileName);
+    for (auto _ : state) {
+        SectionFile file(container, path, streamName);
+        save(file, list, true);
+    }
+    state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(path));
+}
+
+template <class List, class Save, class Load>
+void BenchFileLoad(benchmark::State& state, const List& list, const char* fileName,
+                   const char* streamName, Save save, Load load) {
+    StreamContainer container;
+    const std::string path = FilePath(fileName);
+    {
+        SectionFile file(container, path, streamName);
+        save(file, list, true);
+    }
+    for (auto _ : state) {
+        SectionFile file(container, path, streamName);
+        List loaded;
+        if (!load(file, loaded)) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(loaded.Count());
+    }
+    std::filesystem::remove(path);
+}
+
 // --- Address book ---
 
 void BM_AddressLoad(benchmark::State& state) {
     BenchLoad<AddressList>(state, Serialized(Contacts(), WriteAddressList), ReadAddressList);
 }
 void BM_AddressSave(benchmark::State& state) { BenchSave(state, Contacts(), WriteAddressList); }
+void BM_AddressFileLoad(benchmark::State& state) {
+    BenchFileLoad(state, Contacts(), kAddressFileName, kAddressStreamName, SaveAddressList,
+                  LoadAddressList);
+}
+void BM_AddressFileSave(benchmark::State& state) {
+    BenchFileSave(state, Contacts(), kAddressFileName, kAddressStreamName, SaveAddressList);
+}
 void BM_AddressListLines(benchmark::State& state) {
     AddressList list = Contacts();
     for (auto _ : state) benchmark::DoNotOptimize(UpDateListBox(list, kAllCategories).size());
@@ -122,6 +168,13 @@ void BM_CatalogLoad(benchmark::State& state) {
     BenchLoad<CatalogList>(state, Serialized(Entries(), WriteCatalogList), ReadCatalogList);
 }
 void BM_CatalogSave(benchmark::State& state) { BenchSave(state, Entries(), WriteCatalogList); }
+void BM_CatalogFileLoad(benchmark::State& state) {
+    BenchFileLoad(state, Entries(), kCatalogFileName, kCatalogStreamName, SaveCatalogList,
+                  LoadCatalogList);
+}
+void BM_CatalogFileSave(benchmark::State& state) {
+    BenchFileSave(state, Entries(), kCatalogFileName, kCatalogStreamName, SaveCatalogList);
+}
 void BM_CatalogListLines(benchmark::State& state) {
     CatalogList list = Entries();
     for (auto _ : state) benchmark::DoNotOptimize(UpDateListBox(list, 3).size());
@@ -142,6 +195,13 @@ void BM_CreditLoad(benchmark::State& state) {
     BenchLoad<CreditList>(state, Serialized(Debts(), WriteCreditList), ReadCreditList);
 }
 void BM_CreditSave(benchmark::State& state) { BenchSave(state, Debts(), WriteCreditList); }
+void BM_CreditFileLoad(benchmark::State& state) {
+    BenchFileLoad(state, Debts(), kCreditFileName, kCreditStreamName, SaveCreditList,
+                  LoadCreditList);
+}
+void BM_CreditFileSave(benchmark::State& state) {
+    BenchFileSave(state, Debts(), kCreditFileName, kCreditStreamName, SaveCreditList);
+}
 void BM_CreditListLines(benchmark::State& state) {
     CreditList list = Debts();
     for (auto _ : state) benchmark::DoNotOptimize(UpDateListBox(list, kOwedToMe, "!").size());
@@ -159,21 +219,27 @@ void BM_CreditTotals(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(StatisticsTexts(CreditTotals(Debts())));
 }
 
+BENCHMARK(BM_AddressFileLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AddressLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AddressListLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AddressSearch)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BirthdayList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AddressSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddressFileSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CatalogFileLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CatalogLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CatalogListLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CatalogSearchEverywhere)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CatalogCounts)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CatalogSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CatalogFileSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CreditFileLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreditLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreditListLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreditSortByName)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreditTotals)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreditSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CreditFileSave)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace pomix
