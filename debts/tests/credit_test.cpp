@@ -132,7 +132,7 @@ std::string Order(const CreditList& list) {
 TEST(SortedCreditList, ByNameWorkedOutByHand) {
     // FistName keys b a c a b, subjects 0..4 tell the records apart. First pass over 0..4:
     // pivot "c" (position 2); i stops at 2, j at 4: swap -> b a b a c; i=3, j=3; i runs to 4,
-    // j stays 3: parts 0..3 and nothing right. Part 0..3 (b a b a), pivot "a" (position 1):
+    // j stays 3: range 0..3 left, nothing right. Range 0..3 (b a b a), pivot "a" (position 1):
     // swap 0,3 -> a a b b (records 3 1 4 0), i=1 j=2; j back to 1, swap 1,1; i=2 j=0. Then
     // 2..3 (b b: records 4 0), pivot "b": swap 2,3 -> records 0 4. Result 3 1 0 4 2.
     CreditList list;
