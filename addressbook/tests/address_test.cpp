@@ -76,18 +76,14 @@ TEST(AbookStream, EveryFieldAndAnyCategoryByteSurvivesARoundTrip) {
     EXPECT_EQ(Bytes(loaded), bytes);  // saved unchanged: the same bytes
 }
 
-TEST(AbookStream, EmptyListIsTheCountZeroAndLoadsEmpty) {
+TEST(AbookStream, EmptyListAndNegativeCountsHoldNoRecords) {
     AddressList list;
     EXPECT_EQ(Bytes(list), std::string(4, '\0'));
-    MemoryStream in(Bytes(list));
-    ReadAddressList(in, list);
+    MemoryStream empty(Bytes(list));
+    ReadAddressList(empty, list);
     EXPECT_TRUE(list.Empty());
-}
-
-TEST(AbookStream, NegativeCountReadsAsNoRecords) {
-    MemoryStream in(std::string("\xFE\xFF\xFF\xFF" "garbage", 11));
-    AddressList list;
-    EXPECT_NO_THROW(ReadAddressList(in, list));
+    MemoryStream negative(std::string("\xFE\xFF\xFF\xFF" "garbage", 11));
+    EXPECT_NO_THROW(ReadAddressList(negative, list));
     EXPECT_TRUE(list.Empty());
 }
 

@@ -120,13 +120,5 @@ TEST_F(CatalogLists, SearchWithItsThreeChoicesOverAllCategories) {
     EXPECT_TRUE(FoundRecord(list, "", CatalogSearch::Everywhere).empty());
 }
 
-TEST_F(CatalogLists, LinesOfDeletedEntriesReachNothing) {
-    const auto lines = UpDateListBox(list, 1);  // alpha, beta, Delta
-    ASSERT_TRUE(list.Delete(lines[1]));
-    EXPECT_EQ(list.Resolve(lines[1]), nullptr);
-    EXPECT_EQ(list.Resolve(lines[0])->Name, "alpha");
-    EXPECT_EQ(list.Resolve(lines[2])->Name, "Delta");
-}
-
 }  // namespace
 }  // namespace pomix
