@@ -15,6 +15,9 @@ const DumpKind kDumpKinds[] = {
     {"notes", DumpNotes},
     {"calendar", DumpCalendar},
     {"settings", DumpSettings},
+    {"address", DumpAddress},
+    {"catalog", DumpCatalog},
+    {"credit", DumpCredit},
 };
 
 void ReadDataFile(const std::string& path, const std::string& streamName,

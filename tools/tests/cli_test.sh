@@ -207,6 +207,36 @@ for f in Short Other; do
     check "nothing printed for $f" test ! -s "$work/out"
 done
 
+# --- address, catalog and credit dumps ---------------------------------------------------
+# One contact "П" (code page 1251), no other text, birth date 0, no notes, no category.
+printf '\x01\0\0\0\x01\0\0\0\0\xcf\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\xff\xff\xff\xff\xff' >"$work/abook.bin"
+# One entry: category 3, title "T", description "a".
+printf '\x01\0\0\0\x03\0\0\0\x01\0\0\0\0T\0\0\0\0\x01\0\0\0\0a' >"$work/catalog.bin"
+# One debt: kind 2, "Ann", "5 $", entered 1.5, due 2.0.
+printf '\x01\0\0\0\x02\0\0\0\x03\0\0\0\0Ann\x03\0\0\0\x005 $\0\0\0\0\0\0\xf8\x3f\0\0\0\0\0\0\0\x40' >"$work/credit.bin"
+"$tool" container create "$work/address.dat" Abook="$work/abook.bin"
+"$tool" container create "$work/catalog.dat" Catalog="$work/catalog.bin"
+"$tool" container create "$work/credit.dat" Credit="$work/credit.bin"
+run 0 dump address "$work/address.dat"
+check "address dump" test "$(cat "$work/out")" = '[
+{"Famile":"П","FistName":"","LastName":"","Date":0,"Address":"","Tel1":"","Tel2":"","Email":"","URL":"","Note":[],"Category":255}
+]'
+run 0 dump catalog "$work/catalog.dat"
+check "catalog dump" test "$(cat "$work/out")" = '[
+{"Category":3,"Name":"T","Memo":["a"]}
+]'
+run 0 dump credit "$work/credit.dat"
+check "credit dump" test "$(cat "$work/out")" = '[
+{"Kind":2,"FistName":"Ann","Name":"5 $","CreateDate":1.5,"ReturnDate":2}
+]'
+head -c -1 "$work/credit.bin" >"$work/credit_cut.bin"
+"$tool" container create "$work/credit_cut.dat" Credit="$work/credit_cut.bin"
+for kind in address catalog credit; do
+    run 1 dump "$kind" "$work/credit_cut.dat"  # truncated, or no stream of that kind
+    err_is "File is corrupt."
+    check "nothing printed for a damaged $kind file" test ! -s "$work/out"
+done
+
 # --- garbage never crashes ---------------------------------------------------------------
 crashes=0
 check_no_crash() {
@@ -225,6 +255,7 @@ for seed in $(seq 1 40); do
     check_no_crash dump notes "$work/g.bin"
     check_no_crash dump calendar "$work/g.bin"
     check_no_crash dump settings "$work/g.bin"
+    for kind in address catalog credit; do check_no_crash dump "$kind" "$work/g.bin"; done
     # The compressed container with a few bytes changed.
     cp "$work/c.dat" "$work/m.dat"
     garbage "$((seed + 1000))" 4 "$work/patch"
