@@ -138,8 +138,9 @@ void TNoteForm::BuildEditor() {
 }
 
 void TNoteForm::BuildSearch() {
-    // Over the display side only, so that the results in the title list stay in view.
-    Panel5 = Make<TPanel>(this, "Panel5", {188, 0, 326, 360});
+    // Over the display side only, above the command bar, so that the results in the title
+    // list and the commands on them stay in reach.
+    Panel5 = Make<TPanel>(this, "Panel5", {188, 0, 326, 328});
     Make<TStaticButton>(Panel5, "Text2", {2, 4, 320, 20}, U("Поиск"));
     Make<TLabel>(Panel5, "Label5", {8, 34, 60, 20}, U("Текст"));
     Edit2 = Make<TEdit>(Panel5, "Edit2", {70, 32, 248, 22});
@@ -147,12 +148,12 @@ void TNoteForm::BuildSearch() {
     RadioButton2 = Make<QRadioButton>(Panel5, "RadioButton2", {70, 84, 240, 20}, U("По описанию"));
     RadioButton3 = Make<QRadioButton>(Panel5, "RadioButton3", {70, 106, 240, 20}, U("Везде"));
     RadioButton1->setChecked(true);
-    Button8 = MakeButton(Panel5, "Button8", {8, 300, 310, 24}, "Очистить результаты",
+    Button8 = MakeButton(Panel5, "Button8", {8, 268, 310, 24}, "Очистить результаты",
                          "Очистить результаты поиска, переход в обычный просмотр");
     Button7 =
-        MakeButton(Panel5, "Button7", {8, 332, 100, 24}, "Очистить", "Очистить строку поиска");
-    Button6 = MakeButton(Panel5, "Button6", {113, 332, 100, 24}, "Закрыть", "Закрыть окно поиска");
-    Button5 = MakeButton(Panel5, "Button5", {218, 332, 100, 24}, "Поиск", "Искать текст в записях");
+        MakeButton(Panel5, "Button7", {8, 298, 100, 24}, "Очистить", "Очистить строку поиска");
+    Button6 = MakeButton(Panel5, "Button6", {113, 298, 100, 24}, "Закрыть", "Закрыть окно поиска");
+    Button5 = MakeButton(Panel5, "Button5", {218, 298, 100, 24}, "Поиск", "Искать текст в записях");
     Panel5->hide();
 
     connect(Button5, &QPushButton::clicked, this, &TNoteForm::FoundRecord);
