@@ -35,8 +35,8 @@ void WriteNotesFile(StreamContainer& container) {
             memo.push_back("\xd1\xf2\xf0\xee\xea\xe0 line " + std::to_string(next() % 100000) +
                            " of the note, with some words to read");
         }
-        notes.push_back(std::make_unique<TNote>(46000 + (next() % 3000) / 7.0, std::move(memo),
-                                                "Note " + std::to_string(next() % 50000)));
+        notes.Add(TNote(46000 + (next() % 3000) / 7.0, std::move(memo),
+                        "Note " + std::to_string(next() % 50000)));
     }
     MemoryStream stream;
     WriteNotes(notes, stream);

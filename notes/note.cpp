@@ -11,16 +11,17 @@ void ReadNotes(Stream& stream, NoteList& list) {
         const auto date = stream.ReadValue<double>();
         std::string name = ReadStr(stream);
         StrList memo = ReadStrList(stream);
-        list.push_back(std::make_unique<TNote>(date, std::move(memo), std::move(name)));
+        list.Add(TNote(date, std::move(memo), std::move(name)));
     }
 }
 
 void WriteNotes(const NoteList& list, Stream& stream) {
-    stream.WriteValue(static_cast<std::int32_t>(list.size()));
-    for (const auto& note : list) {
-        stream.WriteValue(note->Date);
-        WriteStr(note->Name, stream);
-        WriteStrList(note->Memo, stream);
+    stream.WriteValue(static_cast<std::int32_t>(list.Count()));
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        const TNote& note = list[i];
+        stream.WriteValue(note.Date);
+        WriteStr(note.Name, stream);
+        WriteStrList(note.Memo, stream);
     }
 }
 
@@ -29,10 +30,6 @@ bool NoteMatches(const TNote& note, const std::string& pattern, NoteSearch where
     const bool byText = where != NoteSearch::ByName;
     return (byName && WildMatch(note.Name, pattern, true)) ||
            (byText && LinesMatch(note.Memo, pattern));
-}
-
-void RenumberNotes(NoteList& list) {
-    for (std::size_t i = 0; i < list.size(); ++i) list[i]->Index = static_cast<int>(i);
 }
 
 }  // namespace pomix

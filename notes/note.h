@@ -4,12 +4,12 @@
 // Memo (string list). No header, version or checksum.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "storage/dates.h"
 #include "storage/field_codec.h"
+#include "storage/record_list.h"
 #include "storage/stream.h"
 
 namespace pomix {
@@ -18,13 +18,13 @@ struct TNote {
     TNote(DateTime date, StrList memo, std::string name)
         : Name(std::move(name)), Date(date), Memo(std::move(memo)) {}
 
-    int Index = 0;  // position in the note list, rewritten whenever the title list is rebuilt
+    std::int32_t Index = 0;  // position in the list, rewritten whenever the title list is rebuilt
     std::string Name;
     DateTime Date;
     StrList Memo;
 };
 
-using NoteList = std::vector<std::unique_ptr<TNote>>;
+using NoteList = RecordList<TNote>;
 
 inline constexpr const char* kNoteStreamName = "NBook";
 inline constexpr const char* kNoteFileName = "Note.dat";
@@ -38,8 +38,5 @@ enum class NoteSearch { ByName, ByText, Everywhere };
 
 // Whole-field wildcard match with case ignored; Everywhere tests the title first.
 bool NoteMatches(const TNote& note, const std::string& pattern, NoteSearch where);
-
-// Rewrites every note's Index to its position.
-void RenumberNotes(NoteList& list);
 
 }  // namespace pomix

@@ -177,11 +177,12 @@ void TNoteForm::FormClose() {
 }
 
 void TNoteForm::UpDateNoteList() {
-    RenumberNotes(NoteList_);
+    NoteList_.Reindex();
     std::vector<std::pair<std::string, ItemObject>> lines;
-    lines.reserve(NoteList_.size());
-    for (const auto& note : NoteList_)
-        lines.emplace_back(note->Name, static_cast<ItemObject>(note->Index));
+    lines.reserve(NoteList_.Count());
+    for (std::size_t i = 0; i < NoteList_.Count(); ++i) {
+        lines.emplace_back(NoteList_[i].Name, static_cast<ItemObject>(i));
+    }
     ListBox1->SetItems(std::move(lines));
     ListBox1->setCurrentRow(-1);
 }
@@ -191,7 +192,7 @@ TNote* TNoteForm::SelectedNote() {
     if (row < 0) return nullptr;
     // Lines carry the note's Index; a line never outlives a rebuild of the list it indexes.
     const ItemObject index = ListBox1->Object(row);
-    return index < NoteList_.size() ? NoteList_[index].get() : nullptr;
+    return index < NoteList_.Count() ? &NoteList_[index] : nullptr;
 }
 
 void TNoteForm::ListBox1Click() {
@@ -247,7 +248,7 @@ void TNoteForm::Button9Click() {
         note->Name = AName->Text();
         note->Memo = AMemo->Lines();
     } else {
-        NoteList_.push_back(std::make_unique<TNote>(Now(), AMemo->Lines(), AName->Text()));
+        NoteList_.Add(TNote(Now(), AMemo->Lines(), AName->Text()));
     }
     UpDateNoteList();
     Clear();
@@ -292,7 +293,7 @@ void TNoteForm::Delete() {
     const TNote* note = SelectedNote();
     if (!note) return;
     if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
-    NoteList_.erase(NoteList_.begin() + note->Index);
+    NoteList_.Delete(static_cast<std::size_t>(note->Index));
     UpDateNoteList();
     Clear();
     Modified = true;
@@ -323,10 +324,10 @@ void TNoteForm::FoundRecord() {
     Clear();
     // Index values still hold: the list has not changed since the last rebuild.
     std::vector<std::pair<std::string, ItemObject>> found;
-    for (const auto& note : NoteList_) {
-        if (NoteMatches(*note, pattern, where)) {
-            found.emplace_back(note->Name, static_cast<ItemObject>(note->Index));
-        }
+    for (std::size_t i = 0; i < NoteList_.Count(); ++i) {
+        const TNote& note = NoteList_[i];
+        if (NoteMatches(note, pattern, where))
+            found.emplace_back(note.Name, static_cast<ItemObject>(note.Index));
     }
     ListBox1->SetItems(std::move(found));
     ListBox1->setCurrentRow(-1);

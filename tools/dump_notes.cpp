@@ -8,11 +8,12 @@ void DumpNotes(const std::string& path, std::ostream& out) {
     NoteList notes;
     ReadDataFile(path, kNoteStreamName, [&](Stream& s) { ReadNotes(s, notes); });
     std::vector<std::string> objects;
-    for (const auto& note : notes) {
+    for (std::size_t i = 0; i < notes.Count(); ++i) {
+        const TNote& note = notes[i];
         objects.push_back(JsonObject()
-                              .Number("Date", note->Date)
-                              .Text("Name", note->Name)
-                              .Lines("Memo", note->Memo)
+                              .Number("Date", note.Date)
+                              .Text("Name", note.Name)
+                              .Lines("Memo", note.Memo)
                               .Str());
     }
     PrintArray(out, objects);

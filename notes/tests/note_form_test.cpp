@@ -114,8 +114,8 @@ void NoteFormTest::addStampsTheMomentOfSaving() {
     now_ = Moment(2026, 12, 7, 11, 45);
     QTest::mouseClick(form->Button9, Qt::LeftButton);
 
-    QCOMPARE(form->Notes().size(), std::size_t(1));
-    const TNote& note = *form->Notes()[0];
+    QCOMPARE(form->Notes().Count(), std::size_t(1));
+    const TNote& note = form->Notes()[0];
     QCOMPARE(note.Date, now_);
     QCOMPARE(note.Name, W("Покупки"));
     QCOMPARE(note.Memo, (StrList{W("хлеб"), "milk"}));
@@ -140,11 +140,11 @@ void NoteFormTest::editKeepsTheNoteAndRestampsIt() {
     form->AName->SetText("renamed");
     QTest::mouseClick(form->Button9, Qt::LeftButton);
 
-    QCOMPARE(form->Notes().size(), std::size_t(2));
-    QCOMPARE(form->Notes()[1]->Name, std::string("renamed"));
-    QCOMPARE(form->Notes()[1]->Memo, StrList{"two"});
-    QCOMPARE(form->Notes()[1]->Date, now_);
-    QCOMPARE(form->Notes()[0]->Name, std::string("first"));
+    QCOMPARE(form->Notes().Count(), std::size_t(2));
+    QCOMPARE(form->Notes()[1].Name, std::string("renamed"));
+    QCOMPARE(form->Notes()[1].Memo, StrList{"two"});
+    QCOMPARE(form->Notes()[1].Date, now_);
+    QCOMPARE(form->Notes()[0].Name, std::string("first"));
 
     // Cancel leaves everything as it was; Edit without a selection does nothing.
     form->ListBox1->setCurrentRow(-1);
@@ -161,17 +161,17 @@ void NoteFormTest::deleteAsksOnlyWhenConfirmationIsOn() {
     QTest::mouseClick(form->Button1, Qt::LeftButton);
     QCOMPARE(messages_.size(), std::size_t(1));
     QCOMPARE(messages_[0], MessageText("Remove record ?\rУдалить запись ?"));
-    QCOMPARE(form->Notes().size(), std::size_t(2));
+    QCOMPARE(form->Notes().Count(), std::size_t(2));
 
     answer_ = MessageAnswer::Yes;
     QTest::mouseClick(form->Button1, Qt::LeftButton);
-    QCOMPARE(form->Notes().size(), std::size_t(1));
-    QCOMPARE(form->Notes()[0]->Name, std::string("b"));
+    QCOMPARE(form->Notes().Count(), std::size_t(1));
+    QCOMPARE(form->Notes()[0].Name, std::string("b"));
 
     SettingsRecord.ConfirmDelete = false;
     form->ListBox1->setCurrentRow(0);
     QTest::mouseClick(form->Button1, Qt::LeftButton);
-    QVERIFY(form->Notes().empty());
+    QVERIFY(form->Notes().Empty());
     QCOMPARE(messages_.size(), std::size_t(2));        // no question the second time
     QTest::mouseClick(form->Button1, Qt::LeftButton);  // nothing selected: nothing happens
 }
@@ -241,8 +241,8 @@ void NoteFormTest::editingAndDeletingSearchResultsReachTheRightNote() {
     QTest::mouseClick(form->Button3, Qt::LeftButton);
     form->AMemo->SetLines({"changed"});
     QTest::mouseClick(form->Button9, Qt::LeftButton);
-    QCOMPARE(form->Notes()[2]->Memo, StrList{"changed"});
-    QCOMPARE(form->Notes()[1]->Memo, StrList{"2"});
+    QCOMPARE(form->Notes()[2].Memo, StrList{"changed"});
+    QCOMPARE(form->Notes()[1].Memo, StrList{"2"});
     QCOMPARE(form->ListBox1->count(), 3);  // all titles again
 
     form->Edit2->SetText("beta");
@@ -250,9 +250,9 @@ void NoteFormTest::editingAndDeletingSearchResultsReachTheRightNote() {
     form->ListBox1->setCurrentRow(0);
     SettingsRecord.ConfirmDelete = false;
     QTest::mouseClick(form->Button1, Qt::LeftButton);
-    QCOMPARE(form->Notes().size(), std::size_t(2));
-    QCOMPARE(form->Notes()[0]->Name, std::string("alpha"));
-    QCOMPARE(form->Notes()[1]->Name, std::string("gamma"));
+    QCOMPARE(form->Notes().Count(), std::size_t(2));
+    QCOMPARE(form->Notes()[0].Name, std::string("alpha"));
+    QCOMPARE(form->Notes()[1].Name, std::string("gamma"));
     QCOMPARE(form->ListBox1->count(), 2);
 }
 
@@ -268,7 +268,7 @@ void NoteFormTest::textFileRoundTrip() {
     form->AMemo->clear();
     QTest::mouseClick(form->Button13, Qt::LeftButton);
     QCOMPARE(form->AMemo->Lines(), lines);
-    QVERIFY(form->Notes().empty());  // the note changes only when the editor is saved
+    QVERIFY(form->Notes().Empty());  // the note changes only when the editor is saved
 
     // A UTF-8 file is converted on the way in.
     test::WriteAll(chosenFile_, "Привет\nмир");
@@ -305,9 +305,9 @@ void NoteFormTest::closeWritesOnlyAfterAChange() {
     const auto stamp = std::filesystem::last_write_time(NotePath());
     {
         auto form = Open();
-        QCOMPARE(form->Notes().size(), std::size_t(1));
-        QCOMPARE(form->Notes()[0]->Memo, StrList{W("строка")});
-        QCOMPARE(form->Notes()[0]->Date, now_);
+        QCOMPARE(form->Notes().Count(), std::size_t(1));
+        QCOMPARE(form->Notes()[0].Memo, StrList{W("строка")});
+        QCOMPARE(form->Notes()[0].Date, now_);
         form->ListBox1->setCurrentRow(0);  // viewing only
         form->CloseForm();
     }
@@ -319,14 +319,14 @@ void NoteFormTest::damagedFileIsKeptBeforeItIsOverwritten() {
     const std::string damaged = std::string("\x26\x20garbage that is no compressed image", 37);
     test::WriteAll(NotePath(), damaged);
     auto form = Open();
-    QVERIFY(form->Notes().empty());
+    QVERIFY(form->Notes().Empty());
     QVERIFY(form->File().LoadFailed());
     QVERIFY(messages_.empty());  // a damaged notes file is not reported
     AddNote(*form, "new", {});
     form->CloseForm();
     QCOMPARE(test::ReadAll(NotePath() + ".damaged"), damaged);
     auto reopened = Open();
-    QCOMPARE(reopened->Notes().size(), std::size_t(1));
+    QCOMPARE(reopened->Notes().Count(), std::size_t(1));
 }
 
 QTEST_MAIN(NoteFormTest)

@@ -12,9 +12,9 @@ using testing::W;
 
 NoteList Sample() {
     NoteList list;
-    list.push_back(std::make_unique<TNote>(46000.25, StrList{"first line", W("вторая")}, "abc"));
-    list.push_back(std::make_unique<TNote>(46001.5, StrList{}, ""));
-    list.push_back(std::make_unique<TNote>(-1.75, StrList{""}, W("ABC")));
+    list.Add(TNote(46000.25, StrList{"first line", W("вторая")}, "abc"));
+    list.Add(TNote(46001.5, StrList{}, ""));
+    list.Add(TNote(-1.75, StrList{""}, W("ABC")));
     return list;
 }
 
@@ -29,15 +29,15 @@ TEST(NoteStream, RoundTripIsByteForByte) {
     MemoryStream s(bytes);
     NoteList loaded;
     ReadNotes(s, loaded);
-    ASSERT_EQ(loaded.size(), 3u);
-    EXPECT_EQ(loaded[0]->Memo, (StrList{"first line", W("вторая")}));
-    EXPECT_EQ(loaded[2]->Date, -1.75);
+    ASSERT_EQ(loaded.Count(), 3u);
+    EXPECT_EQ(loaded[0].Memo, (StrList{"first line", W("вторая")}));
+    EXPECT_EQ(loaded[2].Date, -1.75);
     EXPECT_EQ(Saved(loaded), bytes);
 }
 
 TEST(NoteStream, LayoutOfOneNote) {
     NoteList list;
-    list.push_back(std::make_unique<TNote>(2.5, StrList{"x"}, "T"));
+    list.Add(TNote(2.5, StrList{"x"}, "T"));
     const double date = 2.5;
     const std::string expected =
         std::string("\1\0\0\0", 4) + std::string(reinterpret_cast<const char*>(&date), 8) +
@@ -51,7 +51,7 @@ TEST(NoteStream, EmptyOrZeroCountStreamsHoldNoNotes) {
         MemoryStream s(bytes);
         NoteList list;
         ReadNotes(s, list);
-        EXPECT_TRUE(list.empty());
+        EXPECT_TRUE(list.Empty());
     }
 }
 
@@ -61,7 +61,7 @@ TEST(NoteStream, TruncatedStreamKeepsTheNotesReadBeforeTheCut) {
         MemoryStream s(bytes.substr(0, cut));
         NoteList list;
         EXPECT_THROW(ReadNotes(s, list), EStreamReadError) << cut;
-        EXPECT_LT(list.size(), 3u);
+        EXPECT_LT(list.Count(), 3u);
     }
     // A count far beyond what the stream holds fails without reserving room for it.
     MemoryStream s(std::string("\xFF\xFF\xFF\x7F", 4));
@@ -71,9 +71,9 @@ TEST(NoteStream, TruncatedStreamKeepsTheNotesReadBeforeTheCut) {
 
 TEST(NoteSearch, ByTitleTextOrBoth) {
     const NoteList list = Sample();
-    const TNote& abc = *list[0];
+    const TNote& abc = list[0];
     EXPECT_TRUE(NoteMatches(abc, "ABC", NoteSearch::ByName));
-    EXPECT_TRUE(NoteMatches(*list[2], "abc", NoteSearch::ByName));
+    EXPECT_TRUE(NoteMatches(list[2], "abc", NoteSearch::ByName));
     EXPECT_FALSE(NoteMatches(TNote(0, {}, "xabcx"), "abc", NoteSearch::ByName));
     EXPECT_TRUE(NoteMatches(TNote(0, {}, "xabcx"), "*abc*", NoteSearch::ByName));
     EXPECT_FALSE(NoteMatches(abc, "first", NoteSearch::ByText));  // a line must match whole
