@@ -40,6 +40,8 @@ private:
     std::string path_;
     std::string streamName_;
     bool loadFailed_ = false;
+    // A failed load left a file that the next save must move away first.
+    bool keepPending_ = false;
     std::string keptAs_;
 };
 

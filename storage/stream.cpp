@@ -17,7 +17,8 @@ void Stream::ReadBuffer(void* buffer, std::size_t count) {
 void Stream::CopyFrom(Stream& source, std::uint64_t count) {
     unsigned char chunk[8192];
     while (count > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(count, sizeof chunk));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, sizeof chunk));
         source.ReadBuffer(chunk, want);
         Write(chunk, want);
         count -= want;
@@ -26,7 +27,8 @@ void Stream::CopyFrom(Stream& source, std::uint64_t count) {
 
 std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
     if (pos_ >= data_.size()) return 0;
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, data_.size() - pos_));
+    const std::size_t n =
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, data_.size() - pos_));
     if (n > 0) std::memcpy(buffer, data_.data() + pos_, n);
     pos_ += n;
     return n;
@@ -40,7 +42,9 @@ void MemoryStream::Write(const void* buffer, std::size_t count) {
     pos_ = end;
 }
 
-void MemoryStream::SetSize(std::uint64_t size) { data_.resize(static_cast<std::size_t>(size)); }
+void MemoryStream::SetSize(std::uint64_t size) {
+    data_.resize(static_cast<std::size_t>(size));
+}
 
 FileStream::FileStream(const std::string& path, Mode mode) {
     file_ = std::fopen(path.c_str(), mode == Mode::Read ? "rb" : "wb");

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "storage/stream.h"
 #include "storage/stream_container.h"
+#include "storage/text.h"
 
 namespace pomix::tool {
 namespace {
@@ -23,8 +24,11 @@ int Extract(const Args& args) {
     if (args.size() != 3) return UsageError("container extract takes FILE NAME OUT");
     StreamContainer container;
     container.LoadFromFile(args[0]);
+    // Names are found as the container files them: case ignored.
     bool found = false;
-    for (const std::string& name : container.Names()) found = found || name == args[1];
+    for (const std::string& name : container.Names()) {
+        found = found || CompareNoCase(name, args[1]) == 0;
+    }
     if (!found) {
         std::cerr << "No stream named " << args[1] << "\n";
         return kError;

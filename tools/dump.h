@@ -1,8 +1,11 @@
 // `pomix-data dump KIND FILE`: each kind of data file prints its records as JSON.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
+
+#include "storage/stream.h"
 
 namespace pomix::tool {
 
@@ -13,5 +16,11 @@ struct DumpKind {
     const char* name;
     DumpFunction dump;
 };
+
+// Loads a container file and hands its stream streamName to read. A damaged container, and a
+// stream that ends before read is done with it, raise ECorruptFile ("File is corrupt."). A file
+// without that stream reads as an empty stream.
+void ReadDataFile(const std::string& path, const std::string& streamName,
+                  const std::function<void(Stream&)>& read);
 
 }  // namespace pomix::tool

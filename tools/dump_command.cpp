@@ -4,13 +4,34 @@
 
 #include "commands.h"
 #include "dump.h"
+#include "dump_kinds.h"
+#include "storage/errors.h"
+#include "storage/stream_container.h"
 
 namespace pomix::tool {
 
 // The kinds of data file the tool can print; each lives in a dump_<kind>.cpp of its own.
 const DumpKind kDumpKinds[] = {
-    {"", nullptr},  // keeps the table non-empty until the first kind is added
+    {"notes", DumpNotes},
+    {"calendar", DumpCalendar},
+    {"settings", DumpSettings},
+    {"address", DumpAddress},
+    {"catalog", DumpCatalog},
+    {"credit", DumpCredit},
 };
+
+void ReadDataFile(const std::string& path, const std::string& streamName,
+                  const std::function<void(Stream&)>& read) {
+    StreamContainer container;
+    container.LoadFromFile(path);
+    MemoryStream stream;
+    container.GetStream(streamName, stream);
+    try {
+        read(stream);
+    } catch (const EStreamReadError&) {
+        throw ECorruptFile();
+    }
+}
 
 int RunDump(const Args& args) {
     if (args.size() != 2) return UsageError("dump takes KIND FILE");

@@ -26,7 +26,8 @@ const char kHelp[] =
 namespace pomix::tool {
 
 int UsageError(const std::string& message) {
-    std::cerr << "pomix-data: " << message << "\n" << "Try 'pomix-data --help'.\n";
+    std::cerr << "pomix-data: " << message << "\n"
+              << "Try 'pomix-data --help'.\n";
     return kUsage;
 }
 

@@ -1,0 +1,96 @@
+// Contacts of the address book: the record, the list, the "Abook" stream and the lines of the
+// record list.
+//
+// "Abook" stream (little-endian, text fields and line lists by the field codec):
+//   int32 count N, then N times: Famile, FistName, LastName (texts), Date (8-byte double),
+//   Address, Tel1, Tel2, Email, URL (texts), Note (line list), Category (1 byte).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "storage/dates.h"
+#include "storage/field_codec.h"
+#include "storage/record_list.h"
+#include "storage/section_file.h"
+
+namespace pomix {
+
+// Category values: 0 personal, 1 business; any other byte (255 when none was chosen) is
+// kept as it is and listed only under "all".
+inline constexpr std::uint8_t kPersonalCategory = 0;
+inline constexpr std::uint8_t kBusinessCategory = 1;
+inline constexpr std::uint8_t kNoCategory = 255;
+// The category filter that lists every record.
+inline constexpr int kAllCategories = 255;
+
+// The category selector of the edit panel: its position 0 or 1, -1 for no selection (stored
+// as 255); a stored byte the selector has no item for shows as no selection.
+inline std::uint8_t CategoryOfSelection(int position) {
+    return position == 0 || position == 1 ? static_cast<std::uint8_t>(position) : kNoCategory;
+}
+inline int SelectionOfCategory(std::uint8_t category) {
+    return category <= kBusinessCategory ? category : -1;
+}
+
+// What the birth date field of a new contact starts with.
+inline constexpr const char* kNewContactBirthDate = "31.12.1960";
+
+struct TAddress {
+    TAddress(std::string famile, std::string fistName, std::string lastName, DateTime date,
+             std::string address, std::string tel1, std::string tel2, std::string email,
+             std::string url, StrList note, std::uint8_t category)
+        : Famile(std::move(famile)), FistName(std::move(fistName)), LastName(std::move(lastName)),
+          Date(date), Address(std::move(address)), Tel1(std::move(tel1)), Tel2(std::move(tel2)),
+          Email(std::move(email)), URL(std::move(url)), Note(std::move(note)), Category(category) {}
+
+    std::int32_t Index = 0;  // position in the list; not stored
+    std::string Famile;      // surname
+    std::string FistName;    // first name
+    std::string LastName;    // patronymic
+    DateTime Date;           // birth date; only day, month and year are used
+    std::string Address;
+    std::string Tel1;
+    std::string Tel2;
+    std::string Email;
+    std::string URL;
+    StrList Note;
+    std::uint8_t Category;
+};
+
+using AddressList = RecordList<TAddress>;
+
+inline constexpr const char* kAddressFileName = "Address.dat";
+inline constexpr const char* kAddressStreamName = "Abook";
+
+// Appends the records of an "Abook" stream. A negative count reads as none. Raises
+// EStreamReadError when the stream ends early; the records read before stay in the list.
+void ReadAddressList(Stream& stream, AddressList& list);
+void WriteAddressList(const AddressList& list, Stream& stream);
+
+// Replaces the list by the file's records; false when the file was damaged (the records read
+// before the damage are kept). A missing file is an empty list.
+bool LoadAddressList(SectionFile& file, AddressList& list);
+// Writes the file only when the list was modified.
+void SaveAddressList(SectionFile& file, const AddressList& list, bool modified);
+
+// The name shown in every list: surname and initials.
+std::string ShortName(const TAddress& record);
+
+// Renumbers the records and returns the record-list lines of a category (kAllCategories for
+// every record): each record's short name, in case-insensitive order.
+std::vector<ListLine> UpDateListBox(AddressList& list, int category);
+
+// The birth date in the locale's long form, trailing blanks removed (empty for a value that is
+// not a date): what the details show and what the search compares.
+std::string LongBirthDate(DateTime date);
+
+// Whether the pattern (WildMatch, case ignored) matches one of Famile, LastName, Address,
+// Tel1, Tel2, the long birth date, Email, URL or a note line. The first name is not searched.
+bool RecordFound(const TAddress& record, const std::string& pattern);
+// Lines of every matching record, whatever its category, sorted as the record list. An empty
+// pattern finds nothing (the window then leaves its list as it is).
+std::vector<ListLine> RecordFound(const AddressList& list, const std::string& pattern);
+
+}  // namespace pomix

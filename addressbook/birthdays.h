@@ -1,0 +1,29 @@
+// Coming birthdays and ages of the address book's contacts.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "addressbook/address.h"
+#include "storage/dates.h"
+
+namespace pomix {
+
+// Days from today (0 = today) to the next birthday of someone born on birthDate, when that
+// day is at most horizon days away. The birth year plays no part; a birthday on 29 February
+// falls only in leap years. A negative horizon, or a value that is not a date, finds nothing.
+std::optional<int> BirthdayWithin(int horizon, DateTime birthDate);
+std::optional<int> BirthdayWithin(int horizon, DateTime birthDate, DateTime today);
+
+// One line per record (all categories, list order) whose birthday is within the horizon:
+// short name, ";", then "Сегодня" for today or the day count.
+std::vector<ListLine> BirthdayLines(const AddressList& list, int horizon);
+
+// Current year minus the birth year (the age changes on 1 January); none for a value that is
+// not a date.
+std::optional<int> Age(DateTime birthDate);
+// The age in decimal, or empty when it is not shown.
+std::string AgeText(DateTime birthDate, bool showAge);
+
+}  // namespace pomix

@@ -1,0 +1,92 @@
+#include "addressbook/birthdays.h"
+
+#include <gtest/gtest.h>
+
+#include "storage/tests/test_support.h"
+
+namespace pomix {
+namespace {
+
+using testing::Day;
+using testing::W;
+
+// The birthday walk as users know it: day by day from today, at most horizon steps.
+std::optional<int> Walk(int horizon, DateParts today, DateParts birth) {
+    int y = today.year, m = today.month, d = today.day;
+    for (int step = 0; step <= horizon; ++step) {
+        if (m == birth.month && d == birth.day) return step;
+        if (++d > DaysInMonth(y, m)) {
+            d = 1;
+            if (++m > 12) {
+                m = 1;
+                ++y;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+TEST(BirthdayWithin, AgreesWithTheDayByDayWalk) {
+    const DateParts todays[] = {{2026, 12, 30}, {2027, 2, 28}, {2028, 2, 28}, {2028, 2, 29},
+                                {2028, 3, 1},   {2096, 3, 1},  {2099, 12, 31}, {2026, 1, 1}};
+    const DateParts births[] = {{1980, 1, 1},  {1980, 1, 2},  {1980, 2, 29}, {1970, 3, 1},
+                                {1999, 12, 30}, {1999, 12, 31}, {1960, 12, 31}, {2001, 2, 28},
+                                {1950, 6, 15}};
+    const int horizons[] = {-1, 0, 1, 2, 7, 60, 365, 366, 1461, 3000};
+    for (const auto& t : todays) {
+        for (const auto& b : births) {
+            for (int h : horizons) {
+                const auto got = BirthdayWithin(h, Day(b.year, b.month, b.day) + 0.75,
+                                                Day(t.year, t.month, t.day) + 0.5);
+                EXPECT_EQ(got, Walk(h, t, b))
+                    << t.day << "." << t.month << "." << t.year << " born " << b.day << "."
+                    << b.month << " horizon " << h;
+            }
+        }
+    }
+}
+
+TEST(BirthdayWithin, TheCasesUsersMeet) {
+    const DateTime born29Feb = Day(1984, 2, 29);
+    EXPECT_EQ(BirthdayWithin(7, Day(1980, 1, 2), Day(2026, 12, 30)), 3);  // across the year end
+    EXPECT_EQ(BirthdayWithin(0, Day(1980, 12, 30), Day(2026, 12, 30)), 0);
+    EXPECT_EQ(BirthdayWithin(-1, Day(1980, 12, 30), Day(2026, 12, 30)), std::nullopt);
+    EXPECT_EQ(BirthdayWithin(1, born29Feb, Day(2027, 2, 28)), std::nullopt);  // 2027 no 29th
+    EXPECT_EQ(BirthdayWithin(1, born29Feb, Day(2028, 2, 28)), 1);
+    EXPECT_EQ(BirthdayWithin(400, born29Feb, Day(2027, 2, 28)), 366);
+    EXPECT_EQ(BirthdayWithin(3000, born29Feb, Day(2096, 3, 1)), 2920);  // 2100 is not leap
+    EXPECT_EQ(BirthdayWithin(2147483647, Day(1980, 1, 1), Day(9999, 12, 31)), 1);
+    EXPECT_EQ(BirthdayWithin(10, 1e300, Day(2026, 1, 1)), std::nullopt);  // not a date
+}
+
+TEST(Birthdays, LinesInListOrderWithTodayAsAWord) {
+    testing::FrozenClockAndReports clock(Day(2026, 12, 30) + 0.4);
+    AddressList list;
+    list.Add(TAddress(W("Яковлев"), W("Иван"), "", Day(1990, 1, 2), "", "", "", "", "", {}, 0));
+    list.Add(TAddress(W("Белов"), "", "", Day(1970, 6, 1), "", "", "", "", "", {}, 1));
+    list.Add(TAddress(W("Антонов"), W("Олег"), W("Ян"), Day(1985, 12, 30), "", "", "", "", "",
+                      {}, kNoCategory));
+    const auto lines = BirthdayLines(list, 7);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].Text, W("Яковлев И.;3"));
+    EXPECT_EQ(lines[1].Text, W("Антонов О. Я.;Сегодня"));
+    EXPECT_EQ(list.Resolve(lines[1]), &list[2]);
+    EXPECT_EQ(BirthdayLines(list, 0).size(), 1u);
+    EXPECT_TRUE(BirthdayLines(list, -5).empty());
+}
+
+TEST(Age, CountsYearsOnlyAndHidesWhenNotShown) {
+    const DateTime born = Day(1960, 12, 31);
+    {
+        testing::FrozenClockAndReports clock(Day(2026, 1, 1));
+        EXPECT_EQ(Age(born), 66);  // the birthday is still to come: years only
+        EXPECT_EQ(AgeText(born, true), "66");
+        EXPECT_EQ(AgeText(born, false), "");
+    }
+    testing::FrozenClockAndReports clock(Day(2026, 12, 31));
+    EXPECT_EQ(Age(born), 66);
+    EXPECT_EQ(AgeText(-1e300, true), "");
+}
+
+}  // namespace
+}  // namespace pomix

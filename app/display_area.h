@@ -1,0 +1,38 @@
+// The main window's display area: it hosts the six section windows over a gradient panel and
+// shows at most one of them at a time.
+#pragma once
+
+#include <vector>
+
+#include "ui/controls.h"
+#include "ui/section_window.h"
+
+namespace pomix {
+
+class TDisplayArea : public QWidget {
+    Q_OBJECT
+public:
+    explicit TDisplayArea(QWidget* parent = nullptr);
+
+    // Hosts window (hidden) at the next index.
+    void Add(TSectionWindow* window);
+    int Count() const { return static_cast<int>(windows_.size()); }
+    TSectionWindow* Window(int index) const;
+    // The index of the window on display, -1 while none is.
+    int Shown() const { return shown_; }
+    // Hides the window on display (without closing it) and shows window index, centred at
+    // its designed size; nothing happens when it is already on display.
+    void ShowWindow(int index);
+
+    TGradientPanel* Background() const { return background_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    TGradientPanel* background_;
+    std::vector<TSectionWindow*> windows_;
+    int shown_ = -1;
+};
+
+}  // namespace pomix

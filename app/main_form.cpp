@@ -1,0 +1,251 @@
+#include "app/main_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPainter>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QTimer>
+
+#include "addressbook/abook_form.h"
+#include "catalog/catalog_form.h"
+#include "debts/credits_form.h"
+#include "notes/note_form.h"
+#include "planner/calendar_form.h"
+#include "settings/program_files.h"
+#include "settings/settings_record.h"
+#include "settings/setup_form.h"
+#include "ui/convert.h"
+#include "ui/desktop.h"
+#include "ui/message.h"
+#include "ui/recolour.h"
+
+namespace pomix {
+
+namespace {
+
+struct SectionButton {
+    const char* caption;
+    const char* hint;
+};
+const SectionButton kSectionButtons[kSectionCount] = {
+    {"Ежедневник", "События, дела и напоминания"},
+    {"Записная книжка", "Адреса, телефоны и дни рождения"},
+    {"Заметки", "Заметки с датой изменения"},
+    {"Каталог", "Каталог коллекции по категориям"},
+    {"Долговая книга", "Долги: кому и сколько"},
+    {"Настройки", "Настройки программы"},
+};
+
+constexpr int kLeftWidth = 113;
+
+// The program's icon: a rounded tile with the letter P, drawn rather than shipped.
+QIcon ProgramIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x50, 0x64, 0x80));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(1, 1, 30, 30, 6, 6);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(22);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("P"));
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+TMainForm::SectionFactory TMainForm::ProgramSections() {
+    return [](int index, StreamContainer& container) -> TSectionWindow* {
+        switch (index) {
+            case 0: return new TCalendarForm(container);
+            case 1: return new TABookForm(container);
+            case 2: return new TNoteForm(container);
+            case 3: return new TCatalogForm(container);
+            case 4: return new TCreditsForm(container);
+            default: return new TForm7();
+        }
+    };
+}
+
+TMainForm::TMainForm(SectionFactory sections)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      binding_(this, kRecolourMain, "MainForm",
+               ExpandItems({"StaticButton1-6.Caption,Hint", "Button1.Caption,Hint", "Button2.Caption,Hint",
+                            "Text2.Caption"})) {
+    Container.Compressed = true;
+    Container.Encrypted = false;
+    BuildControls();
+    FormCreate(sections);
+}
+
+TMainForm::~TMainForm() { SetBringForward({}); }
+
+void TMainForm::BuildControls() {
+    setObjectName("MainForm");
+    setWindowTitle(QStringLiteral("Pomix"));
+    setWindowIcon(ProgramIcon());
+    setFixedSize(640, 400);
+
+    LeftPanel = Make<TGradientPanel>(this, "GradientPanel1", {0, 0, kLeftWidth, 400});
+    // The longest captions must fit the 100 x 15 buttons.
+    QFont buttonFont = font();
+    buttonFont.setPixelSize(11);
+    for (int i = 0; i < kSectionCount; ++i) {
+        const std::string name = "StaticButton" + std::to_string(i + 1);
+        auto* button = Make<TStaticButton>(LeftPanel, name.c_str(), {6, 8 + 20 * i, 100, 15},
+                                           QString::fromUtf8(kSectionButtons[i].caption));
+        button->setToolTip(QString::fromUtf8(kSectionButtons[i].hint));
+        button->setFont(buttonFont);
+        button->Tag = i;
+        connect(button, &TStaticButton::clicked, this, [this, button] { Select(button); });
+        SectionButtons[static_cast<std::size_t>(i)] = button;
+    }
+
+    Display = Make<TDisplayArea>(this, "Display", {kLeftWidth, 0, 640 - kLeftWidth, 400});
+
+    Panel1 = Make<TPanel>(Display->Background(), "Panel1",
+                          {(Display->width() - 309) / 2, (Display->height() - 105) / 2, 309, 105});
+    Panel1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Text2 = Make<TStaticButton>(Panel1, "Text2", {1, 1, 307, 18}, QStringLiteral("Введите пароль"));
+    Edit1 = Make<TEdit>(Panel1, "Edit1", {40, 34, 229, 22});
+    Edit1->setEchoMode(QLineEdit::Password);
+    Edit1->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    Button2 = Make<TButton>(Panel1, "Button2", {54, 68, 95, 25}, QStringLiteral("Отмена"));
+    Button2->setToolTip(QStringLiteral("Закрыть программу"));
+    Button1 = Make<TButton>(Panel1, "Button1", {160, 68, 95, 25}, QStringLiteral("Да"));
+    Button1->setToolTip(QStringLiteral("Проверить пароль"));
+    Panel1->hide();
+    connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(Edit1, &QLineEdit::returnPressed, this, &TMainForm::Button1Click);  // Enter
+
+    RxTrayIcon1 = new QSystemTrayIcon(ProgramIcon(), this);
+    RxTrayIcon1->setObjectName("RxTrayIcon1");
+    RxTrayIcon1->setToolTip(QStringLiteral("Pomix"));
+    connect(RxTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) RxTrayIcon1DblClick();
+    });
+    if (QSystemTrayIcon::isSystemTrayAvailable()) RxTrayIcon1->show();
+    SetBringForward([this] { RxTrayIcon1DblClick(); });
+}
+
+void TMainForm::FormCreate(const SectionFactory& sections) {
+    SettingsRecord.EventNames.clear();
+    SettingsLoaded = LoadSetting();
+    SetAllRecolourPending();
+    binding_.BindDictionary();
+    for (int i = 0; i < kSectionCount; ++i) Display->Add(sections(i, Container));
+    Panel1->raise();
+    if (SettingsLoaded) {
+        if (SettingsRecord.CheckPassword) {
+            Panel1->show();
+            Edit1->setFocus();
+        } else {
+            SectionsUnlocked = true;
+        }
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+bool TMainForm::LoadSetting() {
+    const SettingsLoad result = LoadSettingsFile(Container, DataDir(), SettingsRecord);
+    if (result != SettingsLoad::Loaded) ShowError(SettingsLoadMessage(result));
+    return result == SettingsLoad::Loaded;
+}
+
+void TMainForm::SaveSetting() { SaveSettingsFile(Container, DataDir(), SettingsRecord, SettingsLoaded); }
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    binding_.ReadDictionary();
+    ApplyColours();
+}
+
+void TMainForm::ApplyColours() { binding_.ApplyColours(); }
+
+void TMainForm::Select(TStaticButton* sender) {
+    if (!SectionsUnlocked) return;
+    for (TStaticButton* button : SectionButtons) button->SetBorder(false);
+    sender->SetBorder(true);
+    Display->ShowWindow(sender->Tag);
+}
+
+void TMainForm::Button1Click() {
+    if (FromQt(Edit1->text()) == SettingsRecord.Password) {
+        SectionsUnlocked = true;
+        Panel1->hide();
+    } else {
+        Edit1->clear();
+    }
+}
+
+void TMainForm::Button2Click() { close(); }
+
+bool TMainForm::Shutdown() {
+    if (shutdownDone_) return true;
+    // A signal or a second close arriving while a failure's message box is up must not
+    // start a second shutdown inside the first.
+    if (shutdownRunning_) return false;
+    const QScopedValueRollback running(shutdownRunning_, true);
+    try {
+        for (int i = 0; i < kSectionCount; ++i) {
+            if (TSectionWindow* window = Display->Window(i)) window->CloseForm();
+        }
+        SaveSetting();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return false;
+    }
+    binding_.WriteDictionary();
+    shutdownDone_ = true;
+    return true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!Shutdown()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    RxTrayIcon1->hide();
+    QCoreApplication::quit();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    if (isMinimized()) AppEvents1Minimize();
+    else AppEvents1Restore();
+}
+
+void TMainForm::AppEvents1Minimize() {
+    // Without a notification area the task-bar entry is the only way back: keep it.
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || !RxTrayIcon1->isVisible()) return;
+    hiddenToTray_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (hiddenToTray_) hide();
+    });
+}
+
+void TMainForm::AppEvents1Restore() {
+    if (!hiddenToTray_) return;
+    hiddenToTray_ = false;
+    show();
+}
+
+void TMainForm::RxTrayIcon1DblClick() {
+    hiddenToTray_ = false;
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+}  // namespace pomix

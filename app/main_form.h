@@ -1,0 +1,79 @@
+// TMainForm: the main window. It reads the settings, owns the one StreamContainer, hosts the
+// six section windows, guards them with the start-up password, switches between them, hides
+// to the notification area when minimised, and on close has every section save before the
+// settings are written.
+#pragma once
+
+#include <QSystemTrayIcon>
+#include <array>
+#include <functional>
+
+#include "app/display_area.h"
+#include "storage/stream_container.h"
+#include "ui/controls.h"
+#include "ui/form_binding.h"
+
+namespace pomix {
+
+inline constexpr int kSectionCount = 6;
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    // Creates the section window of index 0 … 5 (planner, address book, notes, catalog,
+    // debt book, settings). The default builds the program's windows; tests pass their own.
+    using SectionFactory = std::function<TSectionWindow*(int index, StreamContainer& container)>;
+    static SectionFactory ProgramSections();
+
+    explicit TMainForm(SectionFactory sections = ProgramSections());
+    ~TMainForm() override;
+
+    StreamContainer Container;     // compression on, encryption off; shared by every file
+    bool SettingsLoaded = false;   // the settings file was read: it is written back at close
+    bool SectionsUnlocked = false; // while false the section buttons do nothing
+
+    std::array<TStaticButton*, kSectionCount> SectionButtons{};  // StaticButton1 … 6
+    TGradientPanel* LeftPanel;
+    TDisplayArea* Display;
+    TPanel* Panel1;  // the password panel
+    TStaticButton* Text2;
+    TEdit* Edit1;
+    TButton* Button1;  // "Да"
+    TButton* Button2;  // "Отмена"
+    QSystemTrayIcon* RxTrayIcon1;
+
+    void Select(TStaticButton* sender);
+    void Button1Click();
+    void Button2Click();
+    void ApplyColours();
+    void AppEvents1Minimize();
+    void AppEvents1Restore();
+    void RxTrayIcon1DblClick();
+
+    // The close's work: sections 0 … 5 close (each saves its data file and its dictionary
+    // entries), then the settings are written, then the main window's dictionary entries.
+    // A failure shows its message and stops there; false is returned and the next call
+    // starts again from section 0. Once it has succeeded, later calls do nothing.
+    bool Shutdown();
+    bool ShutdownDone() const { return shutdownDone_; }
+
+    TFormBinding& Binding() { return binding_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void FormCreate(const SectionFactory& sections);
+    void BuildControls();
+    bool LoadSetting();
+    void SaveSetting();
+
+    TFormBinding binding_;
+    bool shutdownDone_ = false;
+    bool shutdownRunning_ = false;
+    bool hiddenToTray_ = false;
+};
+
+}  // namespace pomix

@@ -1,0 +1,485 @@
+// The main window driven headless: settings missing or damaged, the password gate, section
+// switching, recolouring, the dictionary, and the shutdown with its failure rule, also when
+// a signal ends the run.
+#include <QFile>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+#include "addressbook/abook_form.h"
+#include "app/main_form.h"
+#include "app/session_end.h"
+#include "planner/calendar_form.h"
+#include "settings/ini_file.h"
+#include "settings/program_files.h"
+#include "settings/settings_record.h"
+#include "settings/setup_form.h"
+#include "storage/cp1251.h"
+#include "storage/errors.h"
+#include "ui/convert.h"
+#include "ui/message.h"
+
+using namespace pomix;
+
+namespace {
+
+// What the stand-in sections did, in order.
+struct SectionLog {
+    std::vector<int> closed;
+    std::vector<int> reInits;
+    int failAt = -1;  // this section's next close fails once
+};
+
+class RecordingSection : public TSectionWindow {
+public:
+    RecordingSection(int index, SectionLog& log)
+        : TSectionWindow(index, "Section" + std::to_string(index), {}), index_(index), log_(log) {}
+
+protected:
+    void ReInit() override {
+        log_.reInits.push_back(index_);
+        TSectionWindow::ReInit();
+    }
+    void FormClose() override {
+        if (log_.failAt == index_) {
+            log_.failAt = -1;
+            throw EFileError::CannotCreate("Data/Section.dat");
+        }
+        log_.closed.push_back(index_);
+    }
+
+private:
+    int index_;
+    SectionLog& log_;
+};
+
+TSettingsRecord ShippedSettings() {
+    TSettingsRecord r;
+    r.ShowHints = true;
+    r.ConfirmDelete = true;
+    r.ReservedText = std::string("\x01\x00\xFFkeep", 7);
+    r.EditColor = 0x00F0F0F0;
+    r.WindowColor = 0x00B09880;
+    r.AccentColor = 0x00806450;
+    r.ButtonTextColor = 0x00FFFFFF;
+    r.EventNames = {"a", "b"};
+    return r;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void missingSettingsLockTheSectionsAndCreateNoFile();
+    void damagedSettingsAreShownAndLeftByteForByte();
+    void emptyPasswordAndEmptyFieldUnlock();
+    void wrongPasswordClearsTheFieldAndEnterChecks();
+    void cancelOnThePasswordPanelStillSaves();
+    void selectShowsOneSectionAtATime();
+    void recolourFlagsAreSetAtStartAndClearedPerWindow();
+    void dictionaryIsReadOnShowAndWrittenBackAtClose();
+    void programSectionsAreTheSixWindowsInIndexOrder();
+    void shutdownClosesSectionsInOrderThenWritesSettings();
+    void failureStopsTheShutdownAndTheNextCloseStartsAgain();
+    void closeDuringTheFailureMessageStartsNoSecondShutdown();
+    void signalRunsTheShutdownOnce();
+    void minimiseKeepsTheTaskBarEntryWithoutANotificationArea();
+    void lookOfTheWindowWithThePasswordPanel();
+
+private:
+    QString DataFile() const { return dir_->filePath(QStringLiteral("Data/Pomix.ini")); }
+    void WriteSettingsFile(const TSettingsRecord& record);
+    TSettingsRecord ReadSettingsFile();
+    TMainForm::SectionFactory Recording() {
+        return [this](int index, StreamContainer&) -> TSectionWindow* { return new RecordingSection(index, log_); };
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    SectionLog log_;
+    QStringList messages_;
+    MessagePresenter previous_;
+};
+
+void MainFormTest::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    QDir(dir_->path()).mkpath(QStringLiteral("Data"));
+    QDir(dir_->path()).mkpath(QStringLiteral("Lang"));
+    SetProgramDir(dir_->path().toStdString());
+    SettingsRecord = TSettingsRecord{};
+    log_ = SectionLog{};
+    messages_.clear();
+    previous_ = SetMessagePresenter([this](MessageKind, const QString& text) {
+        messages_ << text;
+        return MessageAnswer::Ok;
+    });
+}
+
+void MainFormTest::cleanup() {
+    SetMessagePresenter(previous_);
+    SetProgramDir("");
+    dir_.reset();
+}
+
+void MainFormTest::WriteSettingsFile(const TSettingsRecord& record) {
+    MemoryStream stream;
+    WriteSettings(record, stream);
+    StreamContainer container;
+    container.AddStream(kSettingsStreamName, &stream);
+    container.SaveToFile(DataFile().toStdString());
+}
+
+TSettingsRecord MainFormTest::ReadSettingsFile() {
+    StreamContainer container;
+    TSettingsRecord record;
+    const SettingsLoad result = LoadSettingsFile(container, DataDir(), record);
+    if (result != SettingsLoad::Loaded) qWarning("settings file not readable");
+    return record;
+}
+
+void MainFormTest::missingSettingsLockTheSectionsAndCreateNoFile() {
+    TMainForm form(Recording());
+    QCOMPARE(messages_, QStringList{MessageText(kSettingsMissingMessage)});
+    QVERIFY(!form.SettingsLoaded);
+    QVERIFY(!form.SectionsUnlocked);
+    QVERIFY(form.Panel1->isHidden());
+    QCOMPARE(SettingsRecord.WindowColor, TColor(0xC0C0C0));
+    form.show();
+    for (TStaticButton* button : form.SectionButtons) QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(form.Display->Shown(), -1);
+    QVERIFY(!form.SectionButtons[0]->HasBorder());
+    QVERIFY(form.close());
+    QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2, 3, 4, 5}));  // the sections still save
+    QVERIFY(!QFile::exists(DataFile()));
+}
+
+void MainFormTest::damagedSettingsAreShownAndLeftByteForByte() {
+    const QByteArray cases[] = {
+        QByteArray("&\x20 this is not a container", 27),
+        QByteArray(),
+        QByteArray("\x00\x00\x01\x02\x03\x04\x05\x06\x07\x08\xFF\xFF\xFF\x7F", 14),
+    };
+    for (const QByteArray& damaged : cases) {
+        {
+            QFile file(DataFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(damaged);
+        }
+        messages_.clear();
+        log_ = SectionLog{};
+        TMainForm form(Recording());
+        QCOMPARE(messages_, QStringList{MessageText(kSettingsDamagedMessage)});
+        QVERIFY(!form.SectionsUnlocked);
+        form.show();
+        QTest::mouseClick(form.SectionButtons[2], Qt::LeftButton);
+        QCOMPARE(form.Display->Shown(), -1);
+        QVERIFY(form.close());
+        QCOMPARE(log_.closed.size(), std::size_t(6));
+        QCOMPARE(ReadFile(DataFile()), damaged);
+    }
+}
+
+void MainFormTest::emptyPasswordAndEmptyFieldUnlock() {
+    TSettingsRecord settings = ShippedSettings();
+    settings.CheckPassword = true;
+    WriteSettingsFile(settings);
+    TMainForm form(Recording());
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(form.SettingsLoaded);
+    QVERIFY(!form.SectionsUnlocked);
+    QVERIFY(!form.Panel1->isHidden());
+    QTest::mouseClick(form.SectionButtons[1], Qt::LeftButton);
+    QCOMPARE(form.Display->Shown(), -1);  // locked while the panel is up
+    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QVERIFY(form.SectionsUnlocked);
+    QVERIFY(form.Panel1->isHidden());
+    QTest::mouseClick(form.SectionButtons[1], Qt::LeftButton);
+    QCOMPARE(form.Display->Shown(), 1);
+}
+
+void MainFormTest::wrongPasswordClearsTheFieldAndEnterChecks() {
+    TSettingsRecord settings = ShippedSettings();
+    settings.CheckPassword = true;
+    settings.Password = Utf8ToCp1251(" Пароль ");  // blanks are part of it
+    WriteSettingsFile(settings);
+    TMainForm form(Recording());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QString attempts[] = {QStringLiteral("Пароль"), QStringLiteral(" пароль "), QStringLiteral("x")};
+    for (const QString& attempt : attempts) {
+        form.Edit1->setText(attempt);
+        QTest::mouseClick(form.Button1, Qt::LeftButton);
+        QVERIFY(form.Edit1->text().isEmpty());
+        QVERIFY(!form.SectionsUnlocked);
+    }
+    QVERIFY(messages_.isEmpty());  // no message for a wrong password
+    QCOMPARE(form.Edit1->echoMode(), QLineEdit::Password);
+    form.Edit1->setFocus();
+    form.Edit1->setText(QStringLiteral(" Пароль "));  // typed text: keyClicks takes ASCII only
+    QTest::keyClick(form.Edit1, Qt::Key_Return);
+    QVERIFY(form.SectionsUnlocked);
+    QVERIFY(form.Panel1->isHidden());
+}
+
+void MainFormTest::cancelOnThePasswordPanelStillSaves() {
+    TSettingsRecord settings = ShippedSettings();
+    settings.CheckPassword = true;
+    settings.Password = "secret";
+    WriteSettingsFile(settings);
+    TMainForm form(Recording());
+    form.show();
+    SettingsRecord.OverdueMark = "!!";  // a change in memory reaches the file at close
+    QTest::mouseClick(form.Button2, Qt::LeftButton);
+    QVERIFY(form.ShutdownDone());
+    QVERIFY(!form.isVisible());
+    QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    const TSettingsRecord written = ReadSettingsFile();
+    QCOMPARE(written.OverdueMark, std::string("!!"));
+    QCOMPARE(written.ReservedText, settings.ReservedText);
+    QCOMPARE(written.Password, std::string("secret"));
+}
+
+void MainFormTest::selectShowsOneSectionAtATime() {
+    WriteSettingsFile(ShippedSettings());
+    TMainForm form(Recording());
+    form.show();
+    QVERIFY(form.SectionsUnlocked);
+    QTest::mouseClick(form.SectionButtons[2], Qt::LeftButton);
+    QCOMPARE(form.Display->Shown(), 2);
+    QVERIFY(form.Display->Window(2)->isVisible());
+    QVERIFY(form.SectionButtons[2]->HasBorder());
+    QCOMPARE(form.Display->Window(2)->geometry(), QRect(6, 20, 514, 360));
+    QCOMPARE(log_.reInits, std::vector<int>{2});
+
+    QTest::mouseClick(form.SectionButtons[2], Qt::LeftButton);  // the same one: nothing
+    QCOMPARE(log_.reInits, std::vector<int>{2});
+
+    QTest::mouseClick(form.SectionButtons[4], Qt::LeftButton);
+    QCOMPARE(form.Display->Shown(), 4);
+    QVERIFY(!form.Display->Window(2)->isVisible());
+    QVERIFY(form.Display->Window(4)->isVisible());
+    QVERIFY(!form.SectionButtons[2]->HasBorder());
+    QVERIFY(form.SectionButtons[4]->HasBorder());
+    QVERIFY(log_.closed.empty());  // hidden, not closed: nothing saved
+    QTest::mouseClick(form.SectionButtons[2], Qt::LeftButton);
+    QCOMPARE(log_.reInits, (std::vector<int>{2, 4, 2}));
+}
+
+void MainFormTest::recolourFlagsAreSetAtStartAndClearedPerWindow() {
+    const TSettingsRecord settings = ShippedSettings();
+    WriteSettingsFile(settings);
+    RecolourPending.fill(0);
+    TMainForm form(Recording());
+    for (std::uint8_t flag : RecolourPending) QCOMPARE(flag, std::uint8_t(1));
+    form.show();
+    QCOMPARE(RecolourPending[kRecolourMain], std::uint8_t(0));
+    QCOMPARE(form.LeftPanel->StartColor(), ToQColor(settings.WindowColor));
+    QCOMPARE(form.LeftPanel->EndColor(), ToQColor(settings.AccentColor));
+    QCOMPARE(form.Display->Background()->EndColor(), ToQColor(settings.AccentColor));
+    QCOMPARE(form.SectionButtons[0]->palette().color(QPalette::Window), ToQColor(settings.AccentColor));
+    QCOMPARE(form.SectionButtons[0]->palette().color(QPalette::WindowText), ToQColor(settings.ButtonTextColor));
+    QCOMPARE(form.Edit1->palette().color(QPalette::Base), ToQColor(settings.EditColor));
+    QCOMPARE(RecolourPending[kRecolourNotes], std::uint8_t(1));
+    QTest::mouseClick(form.SectionButtons[2], Qt::LeftButton);
+    QCOMPARE(RecolourPending[kRecolourNotes], std::uint8_t(0));
+    QCOMPARE(RecolourPending[kRecolourPlanner], std::uint8_t(1));
+    QCOMPARE(RecolourPending[kRecolourDatePicker], std::uint8_t(1));
+
+    // The settings window's apply: new colours, every flag set, the main window at once.
+    SettingsRecord.AccentColor = 0x00112233;
+    SetAllRecolourPending();
+    form.ApplyColours();
+    QCOMPARE(form.LeftPanel->EndColor(), ToQColor(0x00112233));
+    QCOMPARE(RecolourPending[kRecolourMain], std::uint8_t(0));
+    QCOMPARE(RecolourPending[kRecolourNotes], std::uint8_t(1));
+}
+
+void MainFormTest::dictionaryIsReadOnShowAndWrittenBackAtClose() {
+    TSettingsRecord settings = ShippedSettings();
+    settings.LanguageFile = "../Lang/Test.lng";  // only the file name counts
+    WriteSettingsFile(settings);
+    const QString dictionary = dir_->filePath(QStringLiteral("Lang/Test.lng"));
+    {
+        QFile file(dictionary);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(Utf8ToCp1251("; my dictionary\r\n[mainform]\r\nStaticButton3_Caption=  Notes  \r\n"
+                                "text2_caption=Password\r\n")
+                       .c_str());
+    }
+    QFile::copy(dictionary, dir_->filePath(QStringLiteral("Data/Test.lng")));  // must stay untouched
+    TMainForm form(Recording());
+    QVERIFY(form.Binding().FormStorage1.Active());
+    QCOMPARE(form.SectionButtons[2]->text(), QStringLiteral("Заметки"));
+    form.show();
+    QCOMPARE(form.SectionButtons[2]->text(), QStringLiteral("Notes"));
+    QCOMPARE(form.Text2->text(), QStringLiteral("Password"));
+    QCOMPARE(form.SectionButtons[0]->text(), QStringLiteral("Ежедневник"));
+    QVERIFY(form.close());
+
+    const IniFile file(dictionary.toStdString());
+    QCOMPARE(file.ReadString("MainForm", "FormVersion", "?"), std::string("0"));
+    const std::vector<std::string> keys = {"StaticButton1_Caption", "StaticButton1_Hint", "StaticButton6_Caption",
+                                           "StaticButton6_Hint", "Button1_Caption", "Button1_Hint",
+                                           "Button2_Caption", "Button2_Hint", "Text2_Caption"};
+    for (const std::string& key : keys) QVERIFY2(file.ReadString("MainForm", key, "?") != "?", key.c_str());
+    QCOMPARE(ToQt(file.ReadString("MainForm", "StaticButton3_Caption", "?")), QStringLiteral("Notes"));
+    QCOMPARE(ToQt(file.ReadString("MainForm", "StaticButton5_Caption", "?")), QStringLiteral("Долговая книга"));
+    QVERIFY(file.Text().find("; my dictionary") != std::string::npos);
+    QCOMPARE(ReadFile(dir_->filePath(QStringLiteral("Data/Test.lng"))),
+             QByteArray(Utf8ToCp1251("; my dictionary\r\n[mainform]\r\nStaticButton3_Caption=  Notes  \r\n"
+                                     "text2_caption=Password\r\n")
+                            .c_str()));
+}
+
+void MainFormTest::programSectionsAreTheSixWindowsInIndexOrder() {
+    WriteSettingsFile(ShippedSettings());
+    TMainForm form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Pomix"));
+    QCOMPARE(form.size(), QSize(640, 400));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QCOMPARE(form.RxTrayIcon1->toolTip(), QStringLiteral("Pomix"));
+    const char* classes[] = {"pomix::TCalendarForm", "pomix::TABookForm",   "pomix::TNoteForm",
+                             "pomix::TCatalogForm",  "pomix::TCreditsForm", "pomix::TForm7"};
+    const char* captions[] = {"Ежедневник", "Записная книжка", "Заметки", "Каталог", "Долговая книга", "Настройки"};
+    QCOMPARE(form.Display->Count(), kSectionCount);
+    for (int i = 0; i < kSectionCount; ++i) {
+        QCOMPARE(form.Display->Window(i)->metaObject()->className(), classes[i]);
+        QCOMPARE(form.Display->Window(i)->size(), QSize(514, 360));
+        QVERIFY(form.Display->Window(i)->isHidden());
+        QCOMPARE(form.SectionButtons[static_cast<std::size_t>(i)]->Tag, i);
+        QCOMPARE(form.SectionButtons[static_cast<std::size_t>(i)]->text(), QString::fromUtf8(captions[i]));
+        QCOMPARE(form.SectionButtons[static_cast<std::size_t>(i)]->geometry(), QRect(6, 8 + 20 * i, 100, 15));
+    }
+    form.show();
+    QTest::mouseClick(form.SectionButtons[5], Qt::LeftButton);
+    QVERIFY(qobject_cast<TForm7*>(form.Display->Window(form.Display->Shown())));
+    QVERIFY(form.close());
+}
+
+void MainFormTest::shutdownClosesSectionsInOrderThenWritesSettings() {
+    WriteSettingsFile(ShippedSettings());
+    TMainForm form(Recording());
+    form.show();
+    QTest::mouseClick(form.SectionButtons[3], Qt::LeftButton);
+    SettingsRecord.BirthdayDays = 42;
+    QVERIFY(form.close());
+    QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    QCOMPARE(ReadSettingsFile().BirthdayDays, 42);
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(form.Shutdown());  // done once: nothing runs again
+    QCOMPARE(log_.closed.size(), std::size_t(6));
+}
+
+void MainFormTest::failureStopsTheShutdownAndTheNextCloseStartsAgain() {
+    WriteSettingsFile(ShippedSettings());
+    const QByteArray before = ReadFile(DataFile());
+    TMainForm form(Recording());
+    form.show();
+    log_.failAt = 3;
+    SettingsRecord.BirthdayDays = 7;
+    QVERIFY(!form.close());
+    QCOMPARE(messages_, QStringList{QStringLiteral("Cannot create file Data/Section.dat")});
+    QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2}));
+    QCOMPARE(ReadFile(DataFile()), before);  // the settings were not written
+    QVERIFY(form.isVisible());
+    QVERIFY(!form.ShutdownDone());
+
+    QVERIFY(form.close());
+    QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2, 0, 1, 2, 3, 4, 5}));
+    QCOMPARE(ReadSettingsFile().BirthdayDays, 7);
+}
+
+void MainFormTest::closeDuringTheFailureMessageStartsNoSecondShutdown() {
+    WriteSettingsFile(ShippedSettings());
+    TMainForm form(Recording());
+    form.show();
+    log_.failAt = 1;
+    int nested = -1;
+    // While the failure's message box is up, a second close and the quit's shutdown arrive.
+    SetMessagePresenter([&](MessageKind, const QString&) {
+        form.close();
+        nested = form.Shutdown() ? 1 : 0;
+        return MessageAnswer::Ok;
+    });
+    QVERIFY(!form.close());
+    QCOMPARE(nested, 0);
+    QCOMPARE(log_.closed, std::vector<int>{0});
+    QVERIFY(form.isVisible());
+    QVERIFY(form.close());
+    QCOMPARE(log_.closed, (std::vector<int>{0, 0, 1, 2, 3, 4, 5}));
+}
+
+void MainFormTest::signalRunsTheShutdownOnce() {
+    WriteSettingsFile(ShippedSettings());
+    TMainForm form(Recording());
+    TSessionEnd sessionEnd(form);
+    form.show();
+    SettingsRecord.ReminderLead = 30;
+    ::raise(SIGTERM);
+    QTRY_VERIFY(form.ShutdownDone());
+    QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    QCOMPARE(ReadSettingsFile().ReminderLead, 30);
+    QVERIFY(!form.isVisible());
+
+    ::raise(SIGHUP);
+    ::raise(SIGINT);
+    QTest::qWait(100);
+    QCOMPARE(log_.closed.size(), std::size_t(6));
+}
+
+void MainFormTest::minimiseKeepsTheTaskBarEntryWithoutANotificationArea() {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) QSKIP("this desktop has a notification area");
+    WriteSettingsFile(ShippedSettings());
+    TMainForm form(Recording());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.showMinimized();
+    QTest::qWait(50);
+    QVERIFY(form.isVisible());  // hiding it would leave no way back
+    form.RxTrayIcon1DblClick();
+    QVERIFY(!form.isMinimized());
+    QVERIFY(form.isVisible());
+}
+
+void MainFormTest::lookOfTheWindowWithThePasswordPanel() {
+    TSettingsRecord settings = ShippedSettings();
+    settings.CheckPassword = true;
+    WriteSettingsFile(settings);
+    TMainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QImage image = form.grab().toImage();
+    // Kept for a look by eye; the checks below are what the test asserts.
+    image.save(QDir::temp().filePath(QStringLiteral("pomix-main-window.png")));
+    QCOMPARE(image.size(), QSize(640, 400));
+    // Both gradients run from the window colour at the top to the accent colour at the bottom.
+    QCOMPARE(image.pixelColor(2, 0), ToQColor(settings.WindowColor));
+    QCOMPARE(image.pixelColor(2, 399), ToQColor(settings.AccentColor));
+    QCOMPARE(image.pixelColor(630, 0), ToQColor(settings.WindowColor));
+    QCOMPARE(image.pixelColor(630, 399), ToQColor(settings.AccentColor));
+    // A section button is an accent strip; the password panel sits in the display's middle.
+    QCOMPARE(image.pixelColor(8, 10), ToQColor(settings.AccentColor));
+    const QPoint panel = form.Panel1->mapTo(&form, QPoint(0, 0));
+    QCOMPARE(QRect(panel, form.Panel1->size()).center(), QRect(113, 0, 527, 400).center());
+    QCOMPARE(image.pixelColor(panel + QPoint(4, 8)), ToQColor(settings.AccentColor));  // its title strip
+
+    // Unlocked (the password is empty), a section fills the display with the window colour.
+    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QTest::mouseClick(form.SectionButtons[2], Qt::LeftButton);
+    const QImage section = form.grab().toImage();
+    section.save(QDir::temp().filePath(QStringLiteral("pomix-main-window-notes.png")));
+    QCOMPARE(section.pixelColor(113 + 6 + 257, 20 + 180), ToQColor(settings.WindowColor));
+    QCOMPARE(section.pixelColor(113 + 2, 399), ToQColor(settings.AccentColor));  // the display's gradient
+}
+
+QTEST_MAIN(MainFormTest)
+#include "main_form_test.moc"

@@ -1,0 +1,81 @@
+// Start-up and close of the notes window over 10,000 notes of 20 lines each: loading the
+// data file, building the sorted title list, and saving at close.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <filesystem>
+
+#include "notes/note_form.h"
+#include "settings/program_files.h"
+#include "storage/stream_container.h"
+
+namespace pomix {
+namespace {
+
+constexpr int kNotes = 10'000;
+constexpr int kLines = 20;
+
+std::string Folder() {
+    static const std::string folder = [] {
+        const auto path = std::filesystem::temp_directory_path() / "pomix-bench-notes";
+        std::filesystem::create_directories(path / "Data");
+        return path.string() + "/";
+    }();
+    return folder;
+}
+
+// Writes the data file once: titles and lines of mixed Latin and Cyrillic words.
+void WriteNotesFile(StreamContainer& container) {
+    NoteList notes;
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int i = 0; i < kNotes; ++i) {
+        StrList memo;
+        for (int l = 0; l < kLines; ++l) {
+            memo.push_back("\xd1\xf2\xf0\xee\xea\xe0 line " + std::to_string(next() % 100000) +
+                           " of the note, with some words to read");
+        }
+        notes.Add(TNote(46000 + (next() % 3000) / 7.0, std::move(memo),
+                        "Note " + std::to_string(next() % 50000)));
+    }
+    MemoryStream stream;
+    WriteNotes(notes, stream);
+    container.AddStream(kNoteStreamName, &stream);
+    container.SaveToFile(Folder() + "Data/" + kNoteFileName);
+    container.ClearStreams();
+}
+
+void BM_NotesWindowOpen(benchmark::State& state) {
+    StreamContainer container;
+    SetProgramDir(Folder());
+    WriteNotesFile(container);
+    for (auto _ : state) {
+        TNoteForm form(container);
+        benchmark::DoNotOptimize(form.ListBox1->count());
+    }
+}
+BENCHMARK(BM_NotesWindowOpen)->Unit(benchmark::kMillisecond);
+
+void BM_NotesWindowOpenAndSave(benchmark::State& state) {
+    StreamContainer container;
+    SetProgramDir(Folder());
+    WriteNotesFile(container);
+    for (auto _ : state) {
+        TNoteForm form(container);
+        form.Modified = true;  // as after one edit: the whole file is written at close
+        form.CloseForm();
+    }
+}
+BENCHMARK(BM_NotesWindowOpenAndSave)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace pomix
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,62 @@
+#include "catalog/catalog.h"
+
+#include "storage/text.h"
+
+namespace pomix {
+
+void ReadCatalogList(Stream& stream, CatalogList& list) {
+    const auto count = stream.ReadValue<std::int32_t>();
+    for (std::int32_t i = 0; i < count; ++i) {
+        const auto category = stream.ReadValue<std::int32_t>();
+        std::string name = ReadStr(stream);
+        StrList memo = ReadStrList(stream);
+        list.Add(TCatalogNote(category, std::move(name), std::move(memo)));
+    }
+}
+
+void WriteCatalogList(const CatalogList& list, Stream& stream) {
+    stream.WriteValue<std::int32_t>(static_cast<std::int32_t>(list.Count()));
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        stream.WriteValue<std::int32_t>(list[i].Category);
+        WriteStr(list[i].Name, stream);
+        WriteStrList(list[i].Memo, stream);
+    }
+}
+
+std::vector<ListLine> UpDateListBox(CatalogList& list, int category) {
+    list.Reindex();
+    std::vector<ListLine> lines;
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        if (list[i].Category == category) lines.push_back(list.LineFor(i, list[i].Name));
+    }
+    SortLines(lines);
+    return lines;
+}
+
+std::array<int, kCatalogCategories> CategoryCounts(const CatalogList& list) {
+    std::array<int, kCatalogCategories> counts{};
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        const std::int32_t category = list[i].Category;
+        if (category >= 1 && category <= kCatalogCategories) ++counts[category - 1];
+    }
+    return counts;
+}
+
+std::vector<ListLine> FoundRecord(const CatalogList& list, const std::string& pattern,
+                                  CatalogSearch scope) {
+    std::vector<ListLine> lines;
+    if (pattern.empty()) return lines;
+    const bool byName = scope != CatalogSearch::ByMemo;
+    const bool byMemo = scope != CatalogSearch::ByName;
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        const TCatalogNote& entry = list[i];
+        if ((byName && WildMatch(entry.Name, pattern, true)) ||
+            (byMemo && LinesMatch(entry.Memo, pattern))) {
+            lines.push_back(list.LineFor(i, entry.Name));
+        }
+    }
+    SortLines(lines);
+    return lines;
+}
+
+}  // namespace pomix

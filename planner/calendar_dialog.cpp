@@ -1,0 +1,104 @@
+#include "planner/calendar_dialog.h"
+
+#include <QScreen>
+#include <QShowEvent>
+
+#include "settings/program_files.h"
+#include "settings/settings_record.h"
+#include "ui/convert.h"
+#include "ui/recolour.h"
+
+namespace pomix {
+
+bool PickerAccepted = false;
+
+namespace {
+TCalendarDialog* instance = nullptr;
+}
+
+TCalendarDialog::TCalendarDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+      binding_(this, kRecolourDatePicker, "CalendarDialog",
+               ExpandItems({"Calendar1.Hint", "Button1-3.Caption,Hint"})) {
+    setObjectName("CalendarDialog");
+    setModal(true);
+    setFixedSize(kWidth, kHeight);
+    setAutoFillBackground(true);
+
+    constexpr int kBar = 28;
+    Calendar1 = Make<TMonthGrid>(this, "Calendar1", {0, 0, kWidth, kHeight - kBar});
+    Calendar1->setToolTip(QString());
+    auto* bar = Make<TPanel>(this, "Panel1", {0, kHeight - kBar, kWidth, kBar});
+    const int w = (kWidth - 16) / 3;
+    Button1 = Make<TButton>(bar, "Button1", {4, 3, w, kBar - 6}, QString::fromUtf8("Отмена"));
+    Button2 = Make<TButton>(bar, "Button2", {8 + w, 3, w, kBar - 6}, QString::fromUtf8("Сегодня"));
+    Button3 = Make<TButton>(bar, "Button3", {12 + 2 * w, 3, w, kBar - 6}, QString::fromUtf8("Да"));
+    Button1->setToolTip(QString::fromUtf8("Отмена"));
+    Button2->setToolTip(QString::fromUtf8("Переход на сегодняшнее число"));
+    Button3->setToolTip(QString::fromUtf8("Внести изменения"));
+    Button3->setDefault(true);
+
+    connect(Button1, &QPushButton::clicked, this, &TCalendarDialog::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TCalendarDialog::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TCalendarDialog::Button3Click);
+
+    binding_.BindDictionary();
+    PickerAccepted = false;
+    instance = this;
+}
+
+TCalendarDialog::~TCalendarDialog() {
+    binding_.WriteDictionary();
+    if (instance == this) instance = nullptr;
+}
+
+TCalendarDialog* TCalendarDialog::Instance() {
+    return instance;
+}
+
+DateTime TCalendarDialog::PickedDay() const {
+    return FromQDate(Calendar1->SelectedDate());
+}
+
+void TCalendarDialog::SetPickedDay(DateTime day) {
+    Calendar1->SetSelectedDate(ToQDate(day));
+}
+
+bool TCalendarDialog::Run() {
+    if (const QScreen* screen = this->screen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    exec();
+    return PickerAccepted;
+}
+
+void TCalendarDialog::Button1Click() {
+    PickerAccepted = false;
+    done(QDialog::Rejected);
+}
+
+void TCalendarDialog::Button2Click() {
+    SetPickedDay(Today());
+}
+
+void TCalendarDialog::Button3Click() {
+    PickerAccepted = true;
+    done(QDialog::Accepted);
+}
+
+void TCalendarDialog::reject() {
+    Button1Click();
+}
+
+void TCalendarDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) return;
+    binding_.ReadDictionary();
+    ReInit();
+}
+
+void TCalendarDialog::ReInit() {
+    binding_.ApplyColours();
+}
+
+}  // namespace pomix

@@ -1,0 +1,55 @@
+// TCalendarDialog: the one date picker of the program. Callers preset the picked day, run it
+// modally (Run) and take the day only when PickerAccepted is true.
+#pragma once
+
+#include <QDialog>
+
+#include "storage/dates.h"
+#include "ui/controls.h"
+#include "ui/form_binding.h"
+#include "ui/month_grid.h"
+
+namespace pomix {
+
+// The result of the last run: false at start, false after "Отмена" (or any other close),
+// true after "Да".
+extern bool PickerAccepted;
+
+class TCalendarDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 263;
+    static constexpr int kHeight = 181;
+
+    explicit TCalendarDialog(QWidget* parent = nullptr);
+    ~TCalendarDialog() override;
+
+    // The instance created at start-up, after the main window; null before and after.
+    static TCalendarDialog* Instance();
+
+    DateTime PickedDay() const;
+    void SetPickedDay(DateTime day);
+    // Shows the dialog modally; returns PickerAccepted.
+    bool Run();
+
+    void Button1Click();  // "Отмена"
+    void Button2Click();  // "Сегодня"
+    void Button3Click();  // "Да"
+
+    TMonthGrid* Calendar1;
+    TButton* Button1;
+    TButton* Button2;
+    TButton* Button3;
+
+    TFormBinding& Binding() { return binding_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void reject() override;  // Escape and the window manager's close count as "Отмена"
+
+private:
+    void ReInit();
+    TFormBinding binding_;
+};
+
+}  // namespace pomix

@@ -1,0 +1,97 @@
+#include "settings/form_storage.h"
+
+#include <algorithm>
+
+#include "settings/ini_file.h"
+#include "settings/program_files.h"
+#include "storage/text.h"
+
+namespace pomix {
+
+namespace {
+
+constexpr const char* kVersionKey = "FormVersion";
+
+std::string ItemKey(int index) { return "Item" + std::to_string(index); }
+
+}  // namespace
+
+TFormStorage::TFormStorage(std::string section, std::vector<std::string> items)
+    : section_(std::move(section)) {
+    for (const std::string& item : items) {
+        const std::size_t dot = item.find('.');
+        if (dot == std::string::npos) continue;
+        Item parsed;
+        parsed.control = Trim(item.substr(0, dot));
+        parsed.property = Trim(item.substr(dot + 1));
+        if (parsed.control.empty() || parsed.property.empty()) continue;
+        parsed.key = parsed.control + "_" + parsed.property;
+        parsed.list = CompareNoCase(parsed.property, "Items") == 0;
+        items_.push_back(std::move(parsed));
+    }
+}
+
+void TFormStorage::Bind(const std::string& path) { path_ = path; }
+
+void TFormStorage::BindLanguageFile(const std::string& languageFile) {
+    const std::string path = DictionaryPath(languageFile);
+    Bind(FileExists(path) ? path : std::string());
+}
+
+void TFormStorage::Deactivate() { path_.clear(); }
+
+void TFormStorage::Read(DictionaryTarget& target) {
+    if (!Active()) return;
+    const IniFile file(path_);
+    read_ = true;
+    if (file.ReadInteger(section_, kVersionKey, 0) < 0) return;
+    for (const Item& item : items_) {
+        try {
+            if (item.list) {
+                StrList current;
+                if (!target.GetLines(item.control, item.property, current)) continue;
+                const std::string listSection = section_ + "." + item.key;
+                const int count = file.ReadInteger(listSection, "Count", 0);
+                if (count <= 0) continue;
+                // A damaged dictionary's huge Count gives at most kMaxDictionaryLines lines.
+                const int taken = std::min(count, kMaxDictionaryLines);
+                StrList lines;
+                for (int i = 0; i < taken; ++i) lines.push_back(file.ReadString(listSection, ItemKey(i), ""));
+                target.SetLines(item.control, item.property, lines);
+            } else {
+                std::string current;
+                if (!target.GetText(item.control, item.property, current)) continue;
+                std::string value = Trim(file.ReadString(section_, item.key, current));
+                if (value.size() > kMaxDictionaryValue) value.resize(kMaxDictionaryValue);
+                target.SetText(item.control, item.property, value);
+            }
+        } catch (const std::exception&) {
+            // A value that cannot be taken leaves the control as it was.
+        }
+    }
+}
+
+void TFormStorage::WriteBack(DictionaryTarget& target) {
+    if (!Active() || !read_) return;
+    IniFile file(path_);
+    file.WriteInteger(section_, kVersionKey, 0);
+    for (const Item& item : items_) {
+        if (item.list) {
+            StrList lines;
+            if (!target.GetLines(item.control, item.property, lines)) continue;
+            const std::string listSection = section_ + "." + item.key;
+            file.EraseSection(listSection);
+            if (lines.empty()) continue;
+            file.WriteInteger(listSection, "Count", static_cast<int>(lines.size()));
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                file.WriteString(listSection, ItemKey(static_cast<int>(i)), lines[i]);
+            }
+        } else {
+            std::string text;
+            if (!target.GetText(item.control, item.property, text)) continue;
+            file.WriteString(section_, item.key, Trim(text));
+        }
+    }
+}
+
+}  // namespace pomix

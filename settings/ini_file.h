@@ -1,0 +1,55 @@
+// Initialisation files in code page 1251, the layout of the language dictionaries:
+//
+//   ; a comment            (lines starting with ";" or "#" are kept as they are)
+//   [Section]
+//   Key=Value
+//
+// Section and key names match in any letter case; the first of equal sections or keys
+// counts. Values are read with outer blanks trimmed and one pair of enclosing double quotes
+// removed. Every change is written to the file at once; lines the program does not touch
+// (comments, unknown sections and keys) survive the rewrite, and the file keeps its line
+// ending (CR LF unless it used LF alone).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pomix {
+
+class IniFile {
+public:
+    // Reads the file when it exists; a missing file is an empty one until the first write.
+    explicit IniFile(std::string path);
+
+    const std::string& Path() const { return path_; }
+
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const;
+    // The decimal value of the key; the default when it is absent or not a whole number.
+    int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
+    bool SectionExists(const std::string& section) const;
+
+    // Each raises EFileError("Unable to write to <path>") when the file cannot be written;
+    // the file then keeps its earlier contents as far as the system allows.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int value);
+    void EraseSection(const std::string& section);
+
+    // The file's text as it would be written now.
+    std::string Text() const;
+
+private:
+    struct Span {
+        std::size_t header;  // the line of "[name]"
+        std::size_t end;     // one past the section's last line
+    };
+    bool FindSection(const std::string& section, Span& span) const;
+    bool FindKey(const Span& span, const std::string& key, std::size_t& line) const;
+    void Flush() const;
+
+    std::string path_;
+    std::vector<std::string> lines_;
+    bool crlf_ = true;  // lines end in CR LF (else LF alone)
+};
+
+}  // namespace pomix

@@ -1,0 +1,58 @@
+#include "settings/program_files.h"
+#include "settings/settings_record.h"
+#include "storage/errors.h"
+
+namespace pomix {
+
+SettingsLoad LoadSettingsFile(StreamContainer& container, const std::string& dataDir,
+                              TSettingsRecord& record) {
+    const std::string path = dataDir + kSettingsFileName;
+    if (!FileExists(path)) {
+        SetDefaultColours(record);
+        return SettingsLoad::Missing;
+    }
+    try {
+        container.LoadFromFile(path);
+        // An absent stream and a short one count as damage: a record with missing fields
+        // would be written back whole at shutdown, as if the user had chosen those values.
+        MemoryStream stream;
+        container.GetStream(kSettingsStreamName, stream);
+        if (stream.Size() == 0) throw ECorruptFile();
+        TSettingsRecord loaded = ReadSettings(stream);
+        container.ClearStreams();
+        record = std::move(loaded);
+        return SettingsLoad::Loaded;
+    } catch (const std::exception&) {
+        container.ClearStreams();
+        SetDefaultColours(record);
+        return SettingsLoad::Damaged;
+    }
+}
+
+const char* SettingsLoadMessage(SettingsLoad result) {
+    switch (result) {
+        case SettingsLoad::Missing: return kSettingsMissingMessage;
+        case SettingsLoad::Damaged: return kSettingsDamagedMessage;
+        case SettingsLoad::Loaded: break;
+    }
+    return "";
+}
+
+void SaveSettingsFile(StreamContainer& container, const std::string& dataDir,
+                      const TSettingsRecord& record, bool settingsLoaded) {
+    const std::string path = dataDir + kSettingsFileName;
+    if (!settingsLoaded || !FileExists(path)) return;
+    MemoryStream stream;
+    WriteSettings(record, stream);
+    container.ClearStreams();
+    try {
+        container.AddStream(kSettingsStreamName, &stream);
+        container.SaveToFile(path);
+    } catch (...) {
+        container.ClearStreams();
+        throw;
+    }
+    container.ClearStreams();
+}
+
+}  // namespace pomix

@@ -1,0 +1,205 @@
+#include "settings/form_storage.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "settings/ini_file.h"
+#include "settings/program_files.h"
+#include "settings/tests/temp_folder.h"
+#include "storage/errors.h"
+
+namespace pomix {
+namespace {
+
+using test::ReadAll;
+using test::TempFolder;
+using test::WriteAll;
+
+// A window with a few controls: texts keyed "Control.Property", lists likewise.
+class FakeWindow : public DictionaryTarget {
+public:
+    std::map<std::string, std::string> texts;
+    std::map<std::string, StrList> lists;
+
+    bool GetText(const std::string& c, const std::string& p, std::string& text) override {
+        auto it = texts.find(c + "." + p);
+        if (it == texts.end()) return false;
+        text = it->second;
+        return true;
+    }
+    bool SetText(const std::string& c, const std::string& p, const std::string& text) override {
+        auto it = texts.find(c + "." + p);
+        if (it == texts.end()) return false;
+        it->second = text;
+        return true;
+    }
+    bool GetLines(const std::string& c, const std::string& p, StrList& lines) override {
+        auto it = lists.find(c + "." + p);
+        if (it == lists.end()) return false;
+        lines = it->second;
+        return true;
+    }
+    bool SetLines(const std::string& c, const std::string& p, const StrList& lines) override {
+        auto it = lists.find(c + "." + p);
+        if (it == lists.end()) return false;
+        it->second = lines;
+        return true;
+    }
+};
+
+FakeWindow SetupWindow() {
+    FakeWindow w;
+    w.texts = {{"Label1.Caption", " Pomix "}, {"Label2.Caption", "Version"}, {"Button1.Hint", "Save"}};
+    w.lists = {{"ComboBox1.Items", {}}};
+    return w;
+}
+
+TFormStorage SetupStorage() {
+    return TFormStorage("SetupForm", {"Label1.Caption", "Label2.Caption", " Button1 . Hint ", "ComboBox1.Items",
+                                      "Missing.Caption", "Label1.Colour", ".Caption", "NoDot"});
+}
+
+TEST(FormStorage, ReadReplacesOnlyTheKeysPresentAndTrims) {
+    TempFolder folder;
+    const std::string path = folder.File("d.lng");
+    WriteAll(path, "[setupform]\r\nLABEL2_caption=  \xC2\xE5\xF0\xF1\xE8\xFF 1.1  \r\nMissing_Caption=x\r\n"
+                   "[SetupForm.ComboBox1_Items]\r\ncount=3\r\nItem0=A\r\nItem2=C\r\n");
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Read(w);
+    EXPECT_EQ(w.texts["Label1.Caption"], "Pomix");  // absent: kept, trimmed
+    EXPECT_EQ(w.texts["Label2.Caption"], "\xC2\xE5\xF0\xF1\xE8\xFF 1.1");
+    EXPECT_EQ(w.texts["Button1.Hint"], "Save");
+    EXPECT_EQ(w.lists["ComboBox1.Items"], (StrList{"A", "", "C"}));  // absent item: empty line
+}
+
+TEST(FormStorage, CountZeroOrNoListSectionLeavesTheLines) {
+    TempFolder folder;
+    const std::string path = folder.File("d.lng");
+    for (const char* text : {"[SetupForm.ComboBox1_Items]\r\nCount=0\r\nItem0=A\r\n", "[SetupForm]\r\n",
+                             "[SetupForm.ComboBox1_Items]\r\nCount=-5\r\n"}) {
+        WriteAll(path, text);
+        FakeWindow w = SetupWindow();
+        w.lists["ComboBox1.Items"] = {"keep"};
+        TFormStorage storage = SetupStorage();
+        storage.Bind(path);
+        storage.Read(w);
+        EXPECT_EQ(w.lists["ComboBox1.Items"], StrList{"keep"}) << text;
+    }
+}
+
+TEST(FormStorage, NegativeFormVersionReadsNothing) {
+    TempFolder folder;
+    const std::string path = folder.File("d.lng");
+    WriteAll(path, "[SetupForm]\r\nFormVersion=-1\r\nLabel2_Caption=X\r\n");
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Read(w);
+    EXPECT_EQ(w.texts["Label2.Caption"], "Version");
+    EXPECT_EQ(w.texts["Label1.Caption"], " Pomix ");
+}
+
+TEST(FormStorage, LongValuesAreCutAndHugeCountsBounded) {
+    TempFolder folder;
+    const std::string path = folder.File("d.lng");
+    WriteAll(path, "[SetupForm]\r\nLabel2_Caption=" + std::string(5000, 'x') +
+                       "\r\n[SetupForm.ComboBox1_Items]\r\nCount=2147483647\r\nItem0=A\r\n");
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Read(w);
+    EXPECT_EQ(w.texts["Label2.Caption"], std::string(kMaxDictionaryValue, 'x'));
+    ASSERT_EQ(w.lists["ComboBox1.Items"].size(), static_cast<std::size_t>(kMaxDictionaryLines));
+    EXPECT_EQ(w.lists["ComboBox1.Items"][0], "A");
+}
+
+TEST(FormStorage, WriteBackOnlyAfterARead) {
+    TempFolder folder;
+    const std::string path = folder.File("d.lng");
+    WriteAll(path, "; mine\r\n");
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.WriteBack(w);  // never shown
+    EXPECT_EQ(ReadAll(path), "; mine\r\n");
+
+    storage.Read(w);
+    w.texts["Label2.Caption"] = "  Changed  ";
+    w.lists["ComboBox1.Items"] = {"One", "Two"};
+    storage.WriteBack(w);
+    const IniFile file(path);
+    EXPECT_EQ(file.ReadString("SetupForm", "FormVersion", "?"), "0");
+    EXPECT_EQ(file.ReadString("SetupForm", "Label1_Caption", "?"), "Pomix");
+    EXPECT_EQ(file.ReadString("SetupForm", "Label2_Caption", "?"), "Changed");
+    EXPECT_EQ(file.ReadString("SetupForm", "Button1_Hint", "?"), "Save");
+    EXPECT_EQ(file.ReadString("SetupForm.ComboBox1_Items", "Count", "?"), "2");
+    EXPECT_EQ(file.ReadString("SetupForm.ComboBox1_Items", "Item1", "?"), "Two");
+    EXPECT_EQ(file.ReadString("SetupForm", "Missing_Caption", "?"), "?");
+    EXPECT_NE(ReadAll(path).find("; mine"), std::string::npos);
+}
+
+TEST(FormStorage, EmptyListErasesItsSectionAtWriteBack) {
+    TempFolder folder;
+    const std::string path = folder.File("d.lng");
+    WriteAll(path, "[SetupForm.ComboBox1_Items]\r\nCount=1\r\nItem0=A\r\nStale=1\r\n");
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Read(w);
+    w.lists["ComboBox1.Items"].clear();
+    storage.WriteBack(w);
+    EXPECT_FALSE(IniFile(path).SectionExists("SetupForm.ComboBox1_Items"));
+}
+
+TEST(FormStorage, InactiveBindingNeitherReadsNorWrites) {
+    TempFolder folder;
+    const std::string path = folder.File("d.lng");
+    WriteAll(path, "[SetupForm]\r\nLabel2_Caption=X\r\n");
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Deactivate();
+    storage.Read(w);
+    storage.WriteBack(w);
+    EXPECT_EQ(w.texts["Label2.Caption"], "Version");
+    EXPECT_EQ(ReadAll(path), "[SetupForm]\r\nLabel2_Caption=X\r\n");
+}
+
+TEST(FormStorage, UnwritableDictionaryIsReported) {
+    TempFolder folder;
+    const std::string path = folder.File("gone/d.lng");
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Read(w);  // a missing file reads as empty
+    try {
+        storage.WriteBack(w);
+        FAIL() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+}
+
+TEST(FormStorage, BindsOnlyAnExistingFileInsideLang) {
+    TempFolder folder;
+    std::filesystem::create_directories(folder.File("Lang"));
+    WriteAll(folder.File("Lang/Russian.lng"), "");
+    WriteAll(folder.File("outside.lng"), "");
+    SetProgramDir(folder.Path());
+    TFormStorage storage = SetupStorage();
+    storage.BindLanguageFile("Russian.lng");
+    EXPECT_EQ(storage.Path(), folder.File("Lang/Russian.lng"));
+    storage.BindLanguageFile("../outside.lng");  // names Lang/outside.lng, which is absent
+    EXPECT_FALSE(storage.Active());
+    storage.BindLanguageFile("../Lang/Russian.lng");
+    EXPECT_EQ(storage.Path(), folder.File("Lang/Russian.lng"));
+    storage.BindLanguageFile("");
+    EXPECT_FALSE(storage.Active());
+    SetProgramDir("");
+}
+
+}  // namespace
+}  // namespace pomix

@@ -1,0 +1,143 @@
+#include "settings/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "settings/tests/temp_folder.h"
+#include "storage/errors.h"
+
+namespace pomix {
+namespace {
+
+using test::ReadAll;
+using test::TempFolder;
+using test::WriteAll;
+
+const char kSample[] =
+    "; comment at the top\r\n"
+    "[MainForm]\r\n"
+    "FormVersion=0\r\n"
+    "StaticButton1_Caption = \xC5\xE6\xE5\xE4\xED\xE5\xE2\xED\xE8\xEA \r\n"
+    "Quoted=\"  kept blanks \"\r\n"
+    "# another comment\r\n"
+    "\r\n"
+    "[Unknown]\r\n"
+    "Key=Value\r\n";
+
+TEST(IniFile, ReadsValuesWithCaseIgnoredAndDefaults) {
+    TempFolder folder;
+    const std::string path = folder.File("a.lng");
+    WriteAll(path, kSample);
+    const IniFile file(path);
+    const struct {
+        const char* section;
+        const char* key;
+        std::string expected;
+    } cases[] = {
+        {"MainForm", "StaticButton1_Caption", "\xC5\xE6\xE5\xE4\xED\xE5\xE2\xED\xE8\xEA"},
+        {"mainform", "STATICBUTTON1_CAPTION", "\xC5\xE6\xE5\xE4\xED\xE5\xE2\xED\xE8\xEA"},
+        {"MainForm", "Quoted", "  kept blanks "},
+        {"MainForm", "Missing", "default"},
+        {"Nowhere", "Key", "default"},
+        {"UNKNOWN", "key", "Value"},
+        {"MainForm", "# another comment", "default"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(file.ReadString(c.section, c.key, "default"), c.expected) << c.section << "/" << c.key;
+    }
+    EXPECT_EQ(file.ReadInteger("MainForm", "FormVersion", 7), 0);
+    EXPECT_EQ(file.ReadInteger("Unknown", "Key", 7), 7);  // not a number
+    EXPECT_TRUE(file.SectionExists("unknown"));
+    EXPECT_FALSE(file.SectionExists("Nowhere"));
+}
+
+TEST(IniFile, ReadIntegerTakesOnlyWholeNumbers) {
+    TempFolder folder;
+    const std::string path = folder.File("n.ini");
+    WriteAll(path, "[S]\nA=12\nB=-3\nC=+4\nD=5x\nE=\nF=99999999999\n");
+    const IniFile file(path);
+    EXPECT_EQ(file.ReadInteger("S", "A", 0), 12);
+    EXPECT_EQ(file.ReadInteger("S", "B", 0), -3);
+    EXPECT_EQ(file.ReadInteger("S", "C", 0), 4);
+    EXPECT_EQ(file.ReadInteger("S", "D", -1), -1);
+    EXPECT_EQ(file.ReadInteger("S", "E", -1), -1);
+    EXPECT_EQ(file.ReadInteger("S", "F", -1), -1);
+}
+
+TEST(IniFile, WritesReachTheFileAtOnceAndKeepTheRest) {
+    TempFolder folder;
+    const std::string path = folder.File("a.lng");
+    WriteAll(path, kSample);
+    IniFile file(path);
+    file.WriteString("MAINFORM", "staticbutton1_caption", "New");
+    file.WriteString("MainForm", "Text2_Caption", "Added");
+    file.WriteString("Fresh", "K", "V");
+
+    const IniFile reread(path);
+    EXPECT_EQ(reread.ReadString("MainForm", "StaticButton1_Caption", ""), "New");
+    EXPECT_EQ(reread.ReadString("MainForm", "Text2_Caption", ""), "Added");
+    EXPECT_EQ(reread.ReadString("Fresh", "K", ""), "V");
+    EXPECT_EQ(reread.ReadString("Unknown", "Key", ""), "Value");
+    const std::string text = ReadAll(path);
+    EXPECT_NE(text.find("; comment at the top\r\n"), std::string::npos);
+    EXPECT_NE(text.find("# another comment\r\n"), std::string::npos);
+    // The new key joins its section before the blank line that ends it.
+    EXPECT_NE(text.find("# another comment\r\nText2_Caption=Added\r\n\r\n[Unknown]"), std::string::npos);
+    EXPECT_EQ(text.find("\n\n"), std::string::npos);  // CR LF kept throughout
+}
+
+TEST(IniFile, KeepsLineFeedEndingsOfAFileThatUsesThem) {
+    TempFolder folder;
+    const std::string path = folder.File("lf.ini");
+    WriteAll(path, "[A]\nx=1\n");
+    IniFile(path).WriteString("A", "y", "2");
+    EXPECT_EQ(ReadAll(path), "[A]\nx=1\ny=2\n");
+}
+
+TEST(IniFile, EraseSectionRemovesItsKeysOnly) {
+    TempFolder folder;
+    const std::string path = folder.File("a.lng");
+    WriteAll(path, "[SetupForm]\r\nFormVersion=0\r\n[SetupForm.ComboBox1_Items]\r\nCount=2\r\nItem0=a\r\nItem1=b\r\n"
+                   "[Other]\r\nk=v\r\n");
+    IniFile file(path);
+    file.EraseSection("setupform.combobox1_items");
+    const IniFile reread(path);
+    EXPECT_FALSE(reread.SectionExists("SetupForm.ComboBox1_Items"));
+    EXPECT_EQ(reread.ReadString("SetupForm", "FormVersion", "x"), "0");
+    EXPECT_EQ(reread.ReadString("Other", "k", ""), "v");
+}
+
+TEST(IniFile, MissingFileIsCreatedByTheFirstWrite) {
+    TempFolder folder;
+    const std::string path = folder.File("new.lng");
+    IniFile file(path);
+    EXPECT_EQ(file.ReadString("A", "b", "d"), "d");
+    file.WriteInteger("A", "b", 5);
+    EXPECT_EQ(ReadAll(path), "[A]\r\nb=5\r\n");
+}
+
+TEST(IniFile, ReadOnlyFileIsReportedAndLeftAsItWas) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes read-only files";
+    TempFolder folder;
+    const std::string path = folder.File("ro.lng");
+    WriteAll(path, "[A]\r\nb=1\r\n");
+    ::chmod(path.c_str(), 0444);
+    IniFile file(path);
+    try {
+        file.WriteString("A", "b", "2");
+        FAIL() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+    EXPECT_EQ(ReadAll(path), "[A]\r\nb=1\r\n");
+}
+
+TEST(IniFile, WriteIntoAMissingFolderIsReported) {
+    TempFolder folder;
+    IniFile file(folder.File("no/such/folder.lng"));
+    EXPECT_THROW(file.WriteString("A", "b", "c"), EFileError);
+}
+
+}  // namespace
+}  // namespace pomix

@@ -1,0 +1,69 @@
+#include "storage/section_file.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "storage/errors.h"
+
+namespace pomix {
+namespace {
+
+bool Exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// "<path>.damaged", or the first of "<path>.damaged.1", ".2" … that is not taken.
+std::string FreeDamagedName(const std::string& path) {
+    const std::string base = path + ".damaged";
+    std::string name = base;
+    for (unsigned n = 1; Exists(name); ++n) name = base + "." + std::to_string(n);
+    return name;
+}
+
+}  // namespace
+
+SectionFile::SectionFile(StreamContainer& container, std::string path, std::string streamName)
+    : container_(container), path_(std::move(path)), streamName_(std::move(streamName)) {}
+
+bool SectionFile::Load(const Reader& read) {
+    loadFailed_ = false;
+    keepPending_ = false;
+    if (!Exists(path_)) return true;
+    try {
+        MemoryStream stream;
+        container_.LoadFromFile(path_);
+        container_.GetStream(streamName_, stream);
+        container_.ClearStreams();
+        read(stream);
+        return true;
+    } catch (...) {
+        // Whatever went wrong, the records read so far stay with the caller and the file
+        // stays on disk until a save moves it away.
+        container_.ClearStreams();
+        loadFailed_ = true;
+        keepPending_ = true;
+        return false;
+    }
+}
+
+void SectionFile::Save(const Writer& write) {
+    MemoryStream stream;
+    write(stream);
+    if (keepPending_ && Exists(path_)) {
+        const std::string kept = FreeDamagedName(path_);
+        if (std::rename(path_.c_str(), kept.c_str()) != 0) throw EFileError::CannotCreate(kept);
+        keptAs_ = kept;
+    }
+    keepPending_ = false;
+    try {
+        container_.AddStream(streamName_, &stream);
+        container_.SaveToFile(path_);
+    } catch (...) {
+        container_.ClearStreams();
+        throw;
+    }
+    container_.ClearStreams();
+}
+
+}  // namespace pomix

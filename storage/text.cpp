@@ -1,0 +1,189 @@
+#include "storage/text.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <climits>
+
+#include "storage/cp1251.h"
+
+namespace pomix {
+namespace {
+
+bool SameOrAny(char textChar, char patternChar) {
+    return patternChar == '?' || textChar == patternChar;
+}
+
+// The segment (free of stars) at the end of text, aligned right; "?" matches anything.
+bool MatchesEnd(const std::string& text, const std::string& segment) {
+    if (segment.size() > text.size()) return false;
+    const std::size_t offset = text.size() - segment.size();
+    for (std::size_t i = segment.size(); i-- > 0;) {
+        if (!SameOrAny(text[offset + i], segment[i])) return false;
+    }
+    return true;
+}
+
+// First place at or after from where segment occurs in text, "?" matching anything.
+std::size_t FindSegment(const std::string& text, const std::string& segment, std::size_t from) {
+    if (segment.find('?') == std::string::npos) return text.find(segment, from);
+    for (std::size_t at = from; at + segment.size() <= text.size(); ++at) {
+        std::size_t i = 0;
+        while (i < segment.size() && SameOrAny(text[at + i], segment[i])) ++i;
+        if (i == segment.size()) return at;
+    }
+    return std::string::npos;
+}
+
+// Collation weights for CompareNoCase. Primary: control characters, then punctuation and
+// symbols (by code), digits, Latin letters, Cyrillic letters in alphabetical order, case folded
+// and Ё counted as Е. Secondary: only Ё differs from Е, sorting after it.
+struct Collation {
+    std::array<std::uint16_t, 256> primary{};
+    std::array<std::uint8_t, 256> secondary{};
+
+    Collation() {
+        std::uint16_t next = 1;
+        auto assign = [&](unsigned char c) {
+            primary[c] = next;
+            primary[LowerCp1251(c)] = next;
+            ++next;
+        };
+        auto isLetterOrDigit = [](int c) {
+            const int u = UpperCp1251(static_cast<unsigned char>(c));
+            return (c >= '0' && c <= '9') || u != LowerCp1251(static_cast<unsigned char>(c));
+        };
+        for (int c = 0; c < 256; ++c) {
+            if (!isLetterOrDigit(c)) primary[c] = next++;
+        }
+        for (int c = '0'; c <= '9'; ++c) primary[c] = next++;
+        for (int c = 'A'; c <= 'Z'; ++c) assign(static_cast<unsigned char>(c));
+        // The Cyrillic capitals in alphabetical order, letters of other Slavic alphabets
+        // beside their nearest Russian neighbour.
+        static const unsigned char kCyrillic[] = {
+            0xC0, 0xC1, 0xC2, 0xC3, 0xA5, 0x81, 0xC4, 0x80, 0xC5, 0xAA, 0xC6, 0xC7,
+            0xBD, 0xC8, 0xB2, 0xAF, 0xC9, 0xA3, 0xCA, 0x8D, 0xCB, 0x8A, 0xCC, 0xCD,
+            0x8C, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2, 0x8E, 0xD3, 0xA1, 0xD4, 0xD5, 0xD6,
+            0xD7, 0x8F, 0xD8, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF,
+        };
+        for (unsigned char c : kCyrillic) assign(c);
+        primary[0xA8] = primary[0xB8] = primary[0xC5];  // Ё, ё with Е
+        secondary[0xA8] = secondary[0xB8] = 1;
+    }
+};
+
+const Collation& Weights() {
+    static const Collation collation;
+    return collation;
+}
+
+int Sign(int v) {
+    return (v > 0) - (v < 0);
+}
+
+}  // namespace
+
+bool WildMatch(const std::string& text, const std::string& patternIn, bool ignoreCase) {
+    if (text == patternIn) return true;
+    std::string pattern = patternIn;
+    for (std::size_t at; (at = pattern.find("**")) != std::string::npos;) pattern.erase(at, 1);
+    if (pattern == "*") return true;
+    std::string s = text;
+    if (ignoreCase) {
+        s = UpperCase(s);
+        pattern = UpperCase(pattern);
+    }
+    if (pattern.empty() || s.empty()) return false;
+
+    std::size_t p = 0, t = 0;
+    while (p < pattern.size() && t < s.size()) {
+        if (SameOrAny(s[t], pattern[p])) {
+            ++p;
+            ++t;
+        } else if (pattern[p] == '*') {
+            const std::size_t nextStar = pattern.find('*', p + 1);
+            const std::string segment = pattern.substr(p + 1, nextStar - (p + 1));
+            if (nextStar == std::string::npos) return segment.empty() || MatchesEnd(s, segment);
+            const std::size_t found = FindSegment(s, segment, t);
+            if (found == std::string::npos) return false;
+            t = found + segment.size();
+            p = nextStar;
+        } else {
+            return false;
+        }
+    }
+    if (t < s.size()) return false;
+    return p >= pattern.size() || pattern.back() == '*';
+}
+
+bool LinesMatch(const std::vector<std::string>& lines, const std::string& pattern) {
+    for (const std::string& line : lines) {
+        if (WildMatch(line, pattern, true)) return true;
+    }
+    return false;
+}
+
+std::string ShortName(const std::string& surname, const std::string& name,
+                      const std::string& patronymic) {
+    std::string result = surname + " ";
+    if (name.size() > 1) result += name.substr(0, 1) + ". ";
+    if (patronymic.size() > 1) result += patronymic.substr(0, 1) + ". ";
+    return Trim(result);
+}
+
+int CompareNoCase(const std::string& a, const std::string& b) {
+    const Collation& w = Weights();
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (w.primary[x] != w.primary[y]) return Sign(w.primary[x] - w.primary[y]);
+    }
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (w.secondary[x] != w.secondary[y]) return Sign(w.secondary[x] - w.secondary[y]);
+    }
+    return 0;
+}
+
+std::string DeleteBlanks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c != ' ') out += c;
+    }
+    return out;
+}
+
+std::string RepeatChar(char c, int count) {
+    return count > 0 ? std::string(static_cast<std::size_t>(count), c) : std::string();
+}
+
+std::string Trim(const std::string& text) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && blank(text[begin])) ++begin;
+    while (end > begin && blank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+std::string MailTarget(const std::string& address) {
+    return address.empty() ? std::string() : "mailto:" + address;
+}
+
+std::string WebTarget(const std::string& address) {
+    if (address.empty()) return {};
+    // "http:" and other four-letter schemes are kept; anything else is taken for a host name.
+    if (address.size() >= 5 && address[4] == ':') return address;
+    return "http://" + address;
+}
+
+std::string AppDir() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return "./";
+    const std::string exe(path, static_cast<std::size_t>(n));
+    return exe.substr(0, exe.rfind('/') + 1);
+}
+
+}  // namespace pomix

@@ -1,0 +1,21 @@
+// Text files read into and written from the editors' memos.
+//
+// Files are written in code page 1251 with every line ended by CR LF. On reading, a file that
+// is valid UTF-8 holding non-ASCII characters, or that starts with the UTF-8 byte-order mark,
+// is taken as UTF-8 and converted (most text files on this platform are); any other file is
+// taken as code page 1251. Lines may end in CR LF, LF or CR.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pomix {
+
+// Raises EFileError when the file cannot be opened.
+std::vector<std::string> ReadTextFileLines(const std::string& path);
+// Splits text (already code page 1251) into lines; a final line end adds no empty line.
+std::vector<std::string> SplitLines(const std::string& text);
+// Raises EFileError when the file cannot be created, EStreamWriteError when writing fails.
+void WriteTextFileLines(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace pomix

@@ -1,0 +1,247 @@
+#include "ui/controls.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <algorithm>
+
+#include "storage/text.h"
+#include "ui/convert.h"
+
+namespace pomix {
+
+void SetColours(QWidget* widget, const QColor& background, const QColor& text) {
+    QPalette palette = widget->palette();
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) palette.setColor(role, background);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) palette.setColor(role, text);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+TStaticButton::TStaticButton(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+    setAlignment(Qt::AlignCenter);
+    SetBorder(false);
+}
+
+void TStaticButton::SetBorder(bool singleLine) {
+    setFrameStyle(singleLine ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
+    setLineWidth(1);
+}
+
+bool TStaticButton::HasBorder() const { return frameShape() == QFrame::Box; }
+
+void TStaticButton::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+TButton::TButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) { setFlat(true); }
+
+TGradientPanel::TGradientPanel(QWidget* parent) : QWidget(parent) {}
+
+void TGradientPanel::SetColours(const QColor& start, const QColor& end) {
+    start_ = start;
+    end_ = end;
+    update();
+}
+
+QColor TGradientPanel::StepColor(int step) const {
+    const auto mix = [step](int a, int b) { return a + (b - a) * step / (kGradientSteps - 1); };
+    return QColor(mix(start_.red(), end_.red()), mix(start_.green(), end_.green()),
+                  mix(start_.blue(), end_.blue()));
+}
+
+void TGradientPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const int h = height();
+    for (int step = 0; step < kGradientSteps; ++step) {
+        const int top = h * step / kGradientSteps;
+        const int bottom = h * (step + 1) / kGradientSteps;
+        painter.fillRect(0, top, width(), bottom - top, StepColor(step));
+    }
+}
+
+TPanel::TPanel(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::NoFrame);
+    setAutoFillBackground(true);
+}
+
+TLabel::TLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {}
+
+TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {}
+
+std::string TEdit::Text() const { return FromQt(text()); }
+
+void TEdit::SetText(const std::string& cp1251) { setText(ToQt(cp1251)); }
+
+TMaskEdit::TMaskEdit(Kind kind, QWidget* parent) : QLineEdit(parent), kind_(kind) {
+    setInputMask(kind == Kind::Date ? "00.00.0000; " : "00:00; ");
+}
+
+const char* TMaskEdit::EmptyText(Kind kind) { return kind == Kind::Date ? "  .  .    " : "  :  "; }
+
+std::string TMaskEdit::Text() const {
+    // The display keeps the separators and blanks of unfilled places, which is exactly
+    // the fixed-width form the date routines read.
+    std::string text = displayText().toStdString();
+    const std::size_t width = std::string(EmptyText(kind_)).size();
+    text.resize(width, ' ');
+    return text;
+}
+
+void TMaskEdit::SetText(const std::string& text) { setText(QString::fromStdString(text)); }
+
+void TMaskEdit::Clear() { setText(QString()); }
+
+TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {}
+
+StrList TMemo::Lines() const {
+    const QString text = toPlainText();
+    if (text.isEmpty()) return {};
+    return FromQt(text.split(QLatin1Char('\n')));
+}
+
+void TMemo::SetLines(const StrList& cp1251) { setPlainText(ToQt(cp1251).join(QLatin1Char('\n'))); }
+
+TComboBox::TComboBox(QWidget* parent) : QComboBox(parent) {}
+
+StrList TComboBox::Items() const {
+    StrList items;
+    for (int i = 0; i < count(); ++i) items.push_back(FromQt(itemText(i)));
+    return items;
+}
+
+void TComboBox::SetItems(const StrList& cp1251) {
+    clear();
+    addItems(ToQt(cp1251));
+}
+
+namespace {
+
+constexpr int kLineRole = Qt::UserRole;
+constexpr int kObjectRole = Qt::UserRole + 1;
+
+}  // namespace
+
+TSortedListBox::TSortedListBox(QWidget* parent) : QListWidget(parent) {}
+
+int TSortedListBox::AddItem(const std::string& cp1251, ItemObject object) {
+    // Upper bound: the first line that sorts after the new one.
+    int low = 0, high = count();
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (CompareNoCase(Line(mid), cp1251) <= 0) low = mid + 1;
+        else high = mid;
+    }
+    auto* item = new QListWidgetItem(ToQt(cp1251));
+    item->setData(kLineRole, QByteArray::fromStdString(cp1251));
+    item->setData(kObjectRole, QVariant::fromValue<quintptr>(object));
+    insertItem(low, item);
+    return low;
+}
+
+void TSortedListBox::SetItems(std::vector<std::pair<std::string, ItemObject>> lines) {
+    std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
+        return CompareNoCase(a.first, b.first) < 0;
+    });
+    setUpdatesEnabled(false);
+    clear();
+    for (auto& [text, object] : lines) {
+        auto* item = new QListWidgetItem(ToQt(text));
+        item->setData(kLineRole, QByteArray::fromStdString(text));
+        item->setData(kObjectRole, QVariant::fromValue<quintptr>(object));
+        addItem(item);
+    }
+    setUpdatesEnabled(true);
+}
+
+ItemObject TSortedListBox::Object(int row) const {
+    const QListWidgetItem* line = item(row);
+    return line ? line->data(kObjectRole).value<quintptr>() : 0;
+}
+
+std::string TSortedListBox::Line(int row) const {
+    const QListWidgetItem* line = item(row);
+    return line ? line->data(kLineRole).toByteArray().toStdString() : std::string();
+}
+
+TColumnListBox::TColumnListBox(QWidget* parent) : QTreeWidget(parent) {
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setColumnCount(1);
+}
+
+void TColumnListBox::SetColumnWidths(const std::vector<int>& widths) {
+    setColumnCount(std::max<int>(1, static_cast<int>(widths.size())));
+    for (std::size_t i = 0; i < widths.size(); ++i) setColumnWidth(static_cast<int>(i), widths[i]);
+}
+
+int TColumnListBox::AddItem(const std::string& cp1251, ItemObject object) {
+    // Extra ";" parts beyond the last column are joined into it rather than dropped.
+    QStringList cells = ToQt(cp1251).split(QLatin1Char(';'));
+    const int columns = columnCount();
+    while (cells.size() > columns) cells[columns - 1] += QLatin1Char(';') + cells.takeAt(columns);
+    auto* item = new QTreeWidgetItem(cells);
+    item->setData(0, kObjectRole, QVariant::fromValue<quintptr>(object));
+    addTopLevelItem(item);
+    return topLevelItemCount() - 1;
+}
+
+ItemObject TColumnListBox::Object(int row) const {
+    const QTreeWidgetItem* line = topLevelItem(row);
+    return line ? line->data(0, kObjectRole).value<quintptr>() : 0;
+}
+
+int TColumnListBox::CurrentRow() const { return indexOfTopLevelItem(currentItem()); }
+
+void TColumnListBox::SetCurrentRow(int row) { setCurrentItem(topLevelItem(row)); }
+
+QString TColumnListBox::Cell(int row, int column) const {
+    const QTreeWidgetItem* line = topLevelItem(row);
+    return line ? line->text(column) : QString();
+}
+
+class OwnerDrawDelegate : public QStyledItemDelegate {
+public:
+    explicit OwnerDrawDelegate(TOwnerDrawListBox* list) : QStyledItemDelegate(list), list_(list) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (!list_->draw_) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        painter->save();
+        list_->draw_(*painter, option.rect, index.row(), option.state.testFlag(QStyle::State_Selected));
+        painter->restore();
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), list_->itemHeight_};
+    }
+
+private:
+    TOwnerDrawListBox* list_;
+};
+
+TOwnerDrawListBox::TOwnerDrawListBox(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new OwnerDrawDelegate(this));
+}
+
+void TOwnerDrawListBox::SetItemHeight(int height) {
+    itemHeight_ = height;
+    doItemsLayout();
+}
+
+int TOwnerDrawListBox::AddItem(const QString& text, ItemObject object) {
+    auto* item = new QListWidgetItem(text, this);
+    item->setData(kObjectRole, QVariant::fromValue<quintptr>(object));
+    return count() - 1;
+}
+
+ItemObject TOwnerDrawListBox::Object(int row) const {
+    const QListWidgetItem* line = item(row);
+    return line ? line->data(kObjectRole).value<quintptr>() : 0;
+}
+
+}  // namespace pomix

@@ -1,0 +1,179 @@
+// The controls every window is built from. Each control's Qt object name is its name in the
+// window definitions ("StaticButton1", "Edit1" …): the dictionary binding and the tests find
+// controls by it. Colours come from the recolouring step (ui/recolour.h).
+#pragma once
+
+#include <QColor>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <functional>
+#include <vector>
+
+#include "storage/field_codec.h"
+
+namespace pomix {
+
+// Gives a control its name and place in one call: Make<TEdit>(parent, "Edit1", {x, y, w, h}).
+template <class Control, class... Args>
+Control* Make(QWidget* parent, const char* name, const QRect& geometry, Args&&... args) {
+    auto* control = new Control(std::forward<Args>(args)..., parent);
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+// Sets a widget's background and text colours through its palette.
+void SetColours(QWidget* widget, const QColor& background, const QColor& text);
+
+// A flat static text that acts as a button or a title strip: centred text, an optional
+// single-line frame (the selected tab or section), a Tag, and a click.
+class TStaticButton : public QLabel {
+    Q_OBJECT
+public:
+    explicit TStaticButton(const QString& caption, QWidget* parent = nullptr);
+    int Tag = 0;
+    void SetBorder(bool singleLine);
+    bool HasBorder() const;
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A flat push button.
+class TButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit TButton(const QString& caption, QWidget* parent = nullptr);
+    int Tag = 0;
+};
+
+// A panel painted in kGradientSteps bands from StartColor (top) to EndColor (bottom).
+class TGradientPanel : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kGradientSteps = 60;
+    explicit TGradientPanel(QWidget* parent = nullptr);
+    void SetColours(const QColor& start, const QColor& end);
+    QColor StartColor() const { return start_; }
+    QColor EndColor() const { return end_; }
+    // The colour of band step (0 … kGradientSteps - 1).
+    QColor StepColor(int step) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor start_{0xC0, 0xC0, 0xC0};
+    QColor end_{0x80, 0x80, 0x80};
+};
+
+// A plain flat panel.
+class TPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit TPanel(QWidget* parent = nullptr);
+};
+
+class TLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit TLabel(const QString& caption, QWidget* parent = nullptr);
+};
+
+class TEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TEdit(QWidget* parent = nullptr);
+    std::string Text() const;  // code page 1251
+    void SetText(const std::string& cp1251);
+};
+
+// A date "DD.MM.YYYY" or time "HH:MM" field. Text() is always the full-width form that the
+// date routines read, blanks where nothing was typed: "  .  .    " and "  :  " when empty.
+class TMaskEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    enum class Kind { Date, Time };
+    explicit TMaskEdit(Kind kind, QWidget* parent = nullptr);
+    std::string Text() const;
+    void SetText(const std::string& text);
+    void Clear();
+    static const char* EmptyText(Kind kind);
+
+private:
+    Kind kind_;
+};
+
+class TMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit TMemo(QWidget* parent = nullptr);
+    StrList Lines() const;  // code page 1251, one per line
+    void SetLines(const StrList& cp1251);
+};
+
+class TComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TComboBox(QWidget* parent = nullptr);
+    StrList Items() const;
+    void SetItems(const StrList& cp1251);
+};
+
+// Every line of a list carries the record it shows (a pointer or an index, as a number).
+using ItemObject = quintptr;
+
+// A one-column list that keeps its lines in CompareNoCase order; equal lines keep the order
+// in which they were added.
+class TSortedListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TSortedListBox(QWidget* parent = nullptr);
+    // Returns the row the line went to.
+    int AddItem(const std::string& cp1251, ItemObject object);
+    // Replaces every line at once (sorted once, drawn once): the way to fill a long list.
+    void SetItems(std::vector<std::pair<std::string, ItemObject>> lines);
+    ItemObject Object(int row) const;
+    std::string Line(int row) const;
+};
+
+// A list whose lines are split at ";" into columns of the given widths.
+class TColumnListBox : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit TColumnListBox(QWidget* parent = nullptr);
+    void SetColumnWidths(const std::vector<int>& widths);
+    int AddItem(const std::string& cp1251, ItemObject object);
+    ItemObject Object(int row) const;
+    int Count() const { return topLevelItemCount(); }
+    int CurrentRow() const;
+    void SetCurrentRow(int row);
+    QString Cell(int row, int column) const;
+};
+
+// A list whose lines the window paints itself.
+class TOwnerDrawListBox : public QListWidget {
+    Q_OBJECT
+public:
+    using DrawItem = std::function<void(QPainter& painter, const QRect& rect, int row, bool selected)>;
+    explicit TOwnerDrawListBox(QWidget* parent = nullptr);
+    void SetDrawItem(DrawItem draw) { draw_ = std::move(draw); }
+    void SetItemHeight(int height);
+    int AddItem(const QString& text, ItemObject object);
+    ItemObject Object(int row) const;
+
+private:
+    friend class OwnerDrawDelegate;
+    DrawItem draw_;
+    int itemHeight_ = 15;
+};
+
+}  // namespace pomix

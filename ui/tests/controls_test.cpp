@@ -1,0 +1,325 @@
+// The controls, the message layer, the desktop services and recolouring, driven headless.
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QLocale>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include "settings/program_files.h"
+#include "settings/settings_record.h"
+#include "storage/locale.h"
+#include "storage/report.h"
+#include "ui/controls.h"
+#include "ui/convert.h"
+#include "ui/desktop.h"
+#include "ui/message.h"
+#include "ui/recolour.h"
+
+using namespace pomix;
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+class ControlsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sortedListKeepsCompareNoCaseOrder();
+    void columnListSplitsAtSemicolons();
+    void maskEditGivesTheFixedWidthForms();
+    void memoLinesAreCp1251();
+    void gradientRunsInSixtySteps();
+    void staticButtonClicksAndFrames();
+    void messagesShowBothLinesAndReturnTheAnswer();
+    void mailAndWebAddressesReachTheDesktop();
+    void recolourByKindSkipsHostedWindows();
+    void recolourRunsOnlyWhenItsFlagIsSet();
+    void hintsFollowShowHints();
+    void conversionsAtTheEdge();
+    void ownerDrawnListPaintsEachLine();
+    void reportsOfTheCoreBecomeErrorBoxes();
+};
+
+void ControlsTest::sortedListKeepsCompareNoCaseOrder() {
+    TSortedListBox list;
+    const char* lines[] = {"beta", "\xC0\xE1\xE2", "same", "\xE6\xF3\xEA", "Same", "\xA8\xEB\xEA\xE0",
+                           "\xC5\xEB\xEA\xE0", "same", "Alpha"};
+    for (quintptr i = 0; i < std::size(lines); ++i) list.AddItem(lines[i], i + 1);
+    // Latin before Cyrillic, case ignored, Ё among the Е words, equal lines in the order
+    // they came.
+    const std::vector<std::string> expected = {"Alpha", "beta", "same", "Same", "same", "\xC0\xE1\xE2",
+                                               "\xC5\xEB\xEA\xE0", "\xA8\xEB\xEA\xE0", "\xE6\xF3\xEA"};
+    QCOMPARE(list.count(), 9);
+    for (int row = 0; row < list.count(); ++row) QCOMPARE(ToQt(list.Line(row)), ToQt(expected[static_cast<std::size_t>(row)]));
+    QCOMPARE(list.Object(0), quintptr(9));
+    QCOMPARE(list.Object(2), quintptr(3));
+    QCOMPARE(list.Object(4), quintptr(8));
+    QCOMPARE(list.item(5)->text(), QStringLiteral("Абв"));
+}
+
+void ControlsTest::columnListSplitsAtSemicolons() {
+    TColumnListBox list;
+    list.SetColumnWidths({100, 60, 40});
+    QCOMPARE(list.columnCount(), 3);
+    QCOMPARE(list.columnWidth(1), 60);
+    list.AddItem("\xC8\xE2\xE0\xED\xEE\xE2;12.05.2020;5", 7);
+    list.AddItem("a;b;c;d;e", 8);
+    list.AddItem("only", 9);
+    QCOMPARE(list.Cell(0, 0), QStringLiteral("Иванов"));
+    QCOMPARE(list.Cell(0, 2), QStringLiteral("5"));
+    QCOMPARE(list.Cell(1, 2), QStringLiteral("c;d;e"));  // extra parts stay in the last column
+    QCOMPARE(list.Cell(2, 1), QString());
+    QCOMPARE(list.Object(1), quintptr(8));
+    list.SetCurrentRow(2);
+    QCOMPARE(list.CurrentRow(), 2);
+}
+
+void ControlsTest::maskEditGivesTheFixedWidthForms() {
+    TMaskEdit date(TMaskEdit::Kind::Date), time(TMaskEdit::Kind::Time);
+    QCOMPARE(date.Text(), std::string("  .  .    "));
+    QCOMPARE(time.Text(), std::string("  :  "));
+    date.SetText("07.12.2026");
+    time.SetText("09:05");
+    QCOMPARE(date.Text(), std::string("07.12.2026"));
+    QCOMPARE(time.Text(), std::string("09:05"));
+    date.Clear();
+    date.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&date));
+    date.setCursorPosition(0);
+    QTest::keyClicks(&date, "3112");
+    QCOMPARE(QString::fromStdString(date.Text()), QStringLiteral("31.12.    "));
+    QTest::keyClicks(&date, "x");  // not a digit: refused
+    QCOMPARE(QString::fromStdString(date.Text()), QStringLiteral("31.12.    "));
+}
+
+void ControlsTest::memoLinesAreCp1251() {
+    TMemo memo;
+    QVERIFY(memo.Lines().empty());
+    const StrList lines = {"\xCF\xF0\xE8\xE2\xE5\xF2", "", "end"};
+    memo.SetLines(lines);
+    QCOMPARE(memo.toPlainText(), QStringLiteral("Привет\n\nend"));
+    QCOMPARE(memo.Lines(), lines);
+}
+
+void ControlsTest::gradientRunsInSixtySteps() {
+    TGradientPanel panel;
+    panel.resize(20, 120);
+    panel.SetColours(QColor(0, 0, 0), QColor(236, 118, 59));
+    QCOMPARE(panel.StepColor(0), QColor(0, 0, 0));
+    QCOMPARE(panel.StepColor(59), QColor(236, 118, 59));
+    QCOMPARE(panel.StepColor(30), QColor(120, 60, 30));
+    const QImage image = panel.grab().toImage();
+    QCOMPARE(image.pixelColor(10, 0), QColor(0, 0, 0));
+    QCOMPARE(image.pixelColor(10, 119), QColor(236, 118, 59));
+    // Each of the 60 bands is two rows high here.
+    QCOMPARE(image.pixelColor(10, 2), panel.StepColor(1));
+    QCOMPARE(image.pixelColor(10, 3), panel.StepColor(1));
+}
+
+void ControlsTest::staticButtonClicksAndFrames() {
+    TStaticButton button(QStringLiteral("Заметки"));
+    button.resize(100, 15);
+    QSignalSpy clicked(&button, &TStaticButton::clicked);
+    QVERIFY(!button.HasBorder());
+    button.SetBorder(true);
+    QVERIFY(button.HasBorder());
+    QCOMPARE(button.frameShape(), QFrame::Box);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::mouseClick(&button, Qt::RightButton);
+    QCOMPARE(clicked.count(), 1);
+}
+
+void ControlsTest::messagesShowBothLinesAndReturnTheAnswer() {
+    QList<QPair<MessageKind, QString>> shown;
+    auto previous = SetMessagePresenter([&](MessageKind kind, const QString& text) {
+        shown.append({kind, text});
+        return kind == MessageKind::Question ? MessageAnswer::Yes : MessageAnswer::Ok;
+    });
+    ShowError("Delete record ?\rУдалить запись ?");
+    QVERIFY(AskYesNo("Remove record ?\rУдалить запись ?"));
+    SetMessagePresenter([](MessageKind, const QString&) { return MessageAnswer::No; });
+    QVERIFY(!AskYesNo("q"));
+    SetMessagePresenter(previous);
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0].first, MessageKind::Error);
+    QCOMPARE(shown[0].second, QStringLiteral("Delete record ?\nУдалить запись ?"));
+    QCOMPARE(shown[1].first, MessageKind::Question);
+}
+
+void ControlsTest::mailAndWebAddressesReachTheDesktop() {
+    UrlCatcher catcher;
+    for (const char* scheme : {"mailto", "http", "https", "ftp"}) {
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &catcher, "Open");
+    }
+    MailOpen("");
+    WebOpen("");
+    QVERIFY(catcher.opened.isEmpty());
+    MailOpen("user@example.com");
+    WebOpen("example.com/a b");
+    WebOpen("http://example.com/x");
+    WebOpen("https://example.com");  // fifth character is not ":": gets the prefix
+    ShellOpen("ftp://host/file; rm -rf ~");
+    for (const char* scheme : {"mailto", "http", "https", "ftp"}) {
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+    QCOMPARE(catcher.opened.size(), 5);
+    QCOMPARE(catcher.opened[0].toString(), QStringLiteral("mailto:user@example.com"));
+    QCOMPARE(catcher.opened[1].host(), QStringLiteral("example.com"));
+    QCOMPARE(catcher.opened[1].path(), QStringLiteral("/a b"));
+    QCOMPARE(catcher.opened[2].toString(), QStringLiteral("http://example.com/x"));
+    QCOMPARE(catcher.opened[3].scheme(), QStringLiteral("http"));
+    // The whole text stays one address: nothing of it is run.
+    QCOMPARE(catcher.opened[4].scheme(), QStringLiteral("ftp"));
+    QVERIFY(catcher.opened[4].toString().contains(QStringLiteral("rm -rf")));
+}
+
+namespace {
+
+TSettingsRecord Colours() {
+    TSettingsRecord s;
+    s.EditColor = 0x0000FF01;       // edits
+    s.WindowColor = 0x00000002;     // windows
+    s.AccentColor = 0x00000003;     // accents
+    s.EditTextColor = 0x00000004;
+    s.LabelTextColor = 0x00000005;
+    s.ButtonTextColor = 0x00000006;
+    return s;
+}
+
+}  // namespace
+
+void ControlsTest::recolourByKindSkipsHostedWindows() {
+    QWidget window;
+    auto* gradient = Make<TGradientPanel>(&window, "Gradient", {0, 0, 10, 10});
+    auto* title = Make<TStaticButton>(&window, "Text1", {0, 0, 10, 10}, QString());
+    auto* button = Make<TButton>(&window, "Button1", {0, 0, 10, 10}, QString());
+    auto* panel = Make<TPanel>(&window, "Panel1", {0, 0, 10, 10});
+    auto* label = Make<TLabel>(panel, "Label1", {0, 0, 10, 10}, QString());
+    auto* edit = Make<TEdit>(panel, "Edit1", {0, 0, 10, 10});
+    auto* list = Make<TSortedListBox>(&window, "ListBox1", {0, 0, 10, 10});
+    auto* kept = Make<TEdit>(&window, "Edit2", {0, 0, 10, 10});
+    KeepOwnColours(kept);
+    auto* hosted = Make<QWidget>(&window, "Hosted", {0, 0, 10, 10});
+    MarkAsWindow(hosted);
+    auto* hostedEdit = Make<TEdit>(hosted, "Edit3", {0, 0, 10, 10});
+    const QColor keptBase = kept->palette().color(QPalette::Base);
+
+    const TSettingsRecord s = Colours();
+    RecolourControls(&window, s);
+    QCOMPARE(gradient->StartColor(), ToQColor(s.WindowColor));
+    QCOMPARE(gradient->EndColor(), ToQColor(s.AccentColor));
+    QCOMPARE(title->palette().color(QPalette::Window), ToQColor(s.AccentColor));
+    QCOMPARE(title->palette().color(QPalette::WindowText), ToQColor(s.ButtonTextColor));
+    QCOMPARE(button->palette().color(QPalette::Button), ToQColor(s.AccentColor));
+    QCOMPARE(button->palette().color(QPalette::ButtonText), ToQColor(s.ButtonTextColor));
+    QCOMPARE(panel->palette().color(QPalette::Window), ToQColor(s.WindowColor));
+    QCOMPARE(label->palette().color(QPalette::Window), ToQColor(s.WindowColor));
+    QCOMPARE(label->palette().color(QPalette::WindowText), ToQColor(s.LabelTextColor));
+    QCOMPARE(edit->palette().color(QPalette::Base), ToQColor(s.EditColor));
+    QCOMPARE(edit->palette().color(QPalette::Text), ToQColor(s.EditTextColor));
+    QCOMPARE(list->palette().color(QPalette::Base), ToQColor(s.EditColor));
+    QCOMPARE(list->palette().color(QPalette::Highlight), ToQColor(s.AccentColor));
+    QCOMPARE(kept->palette().color(QPalette::Base), keptBase);
+    QVERIFY(hostedEdit->palette().color(QPalette::Base) != ToQColor(s.EditColor));
+    QCOMPARE(FindControl(&window, QStringLiteral("Edit3")), nullptr);
+    QCOMPARE(FindControl<TLabel>(&window, QStringLiteral("Label1")), label);
+}
+
+void ControlsTest::recolourRunsOnlyWhenItsFlagIsSet() {
+    QWidget window;
+    auto* edit = Make<TEdit>(&window, "Edit1", {0, 0, 10, 10});
+    SettingsRecord = Colours();
+    RecolourPending.fill(0);
+    RecolourPending[kRecolourNotes] = 1;
+    int extras = 0;
+    QVERIFY(ApplyColoursOnce(kRecolourNotes, &window, [&] { ++extras; }));
+    QCOMPARE(edit->palette().color(QPalette::Base), ToQColor(SettingsRecord.EditColor));
+    QCOMPARE(RecolourPending[kRecolourNotes], std::uint8_t(0));
+    // Cleared: a second show changes nothing, even after the colours changed.
+    SettingsRecord.EditColor = 0x00123456;
+    QVERIFY(!ApplyColoursOnce(kRecolourNotes, &window, [&] { ++extras; }));
+    QCOMPARE(extras, 1);
+    QVERIFY(edit->palette().color(QPalette::Base) != ToQColor(0x00123456));
+    // Another window's flag is its own.
+    QCOMPARE(RecolourPending[kRecolourCatalog], std::uint8_t(0));
+    QVERIFY(!ApplyColoursOnce(kRecolourCatalog, &window));
+    QVERIFY(!ApplyColoursOnce(99, &window));
+}
+
+void ControlsTest::hintsFollowShowHints() {
+    QWidget window;
+    auto* edit = Make<TEdit>(&window, "Edit1", {0, 0, 10, 10});
+    edit->setToolTip(QStringLiteral("hint"));
+    SettingsRecord.ShowHints = false;
+    RecolourPending.fill(1);
+    ApplyColoursOnce(kRecolourNotes, &window);
+    QVERIFY(!HintsShown(edit));
+    SettingsRecord.ShowHints = true;
+    RecolourPending.fill(1);
+    ApplyColoursOnce(kRecolourNotes, &window);
+    QVERIFY(HintsShown(edit));
+    QCOMPARE(edit->toolTip(), QStringLiteral("hint"));  // the text itself is kept
+}
+
+void ControlsTest::conversionsAtTheEdge() {
+    QCOMPARE(ToQt(std::string("\xC0\xE1\xE2 \xA8")), QStringLiteral("Абв Ё"));
+    QCOMPARE(FromQt(QStringLiteral("Абв Ё")), std::string("\xC0\xE1\xE2 \xA8"));
+    DateTime day = 0;
+    QVERIFY(TryEncodeDate(2024, 2, 29, day));
+    QCOMPARE(ToQDate(day + 0.75), QDate(2024, 2, 29));
+    QCOMPARE(FromQDate(QDate(2024, 2, 29)), day);
+    QCOMPARE(ToQDate(0), QDate(1899, 12, 30));
+    QVERIFY(!ToQDate(1e12).isValid());
+    QCOMPARE(FromQDate(QDate()), 0.0);
+    QCOMPARE(ToQColor(0x00FF8001), QColor(1, 0x80, 0xFF));
+    QCOMPARE(FromQColor(QColor(1, 0x80, 0xFF)), TColor(0x00FF8001));
+}
+
+void ControlsTest::ownerDrawnListPaintsEachLine() {
+    TOwnerDrawListBox list;
+    list.resize(100, 60);
+    list.SetItemHeight(15);
+    QList<QPair<int, bool>> drawn;
+    list.SetDrawItem([&](QPainter& painter, const QRect& rect, int row, bool selected) {
+        drawn.append({row, selected});
+        painter.fillRect(rect, row == 1 ? Qt::red : Qt::blue);
+    });
+    list.AddItem(QStringLiteral("a"), 10);
+    list.AddItem(QStringLiteral("b"), 20);
+    list.setCurrentRow(1);
+    const QImage image = list.grab().toImage();
+    QVERIFY(drawn.contains({0, false}));
+    QVERIFY(drawn.contains({1, true}));
+    QCOMPARE(list.visualItemRect(list.item(1)).height(), 15);
+    const QPoint inSecond = list.visualItemRect(list.item(1)).center() + list.viewport()->pos();
+    QCOMPARE(image.pixelColor(inSecond), QColor(Qt::red));
+    QCOMPARE(list.Object(1), quintptr(20));
+}
+
+void ControlsTest::reportsOfTheCoreBecomeErrorBoxes() {
+    QStringList shown;
+    auto previous = SetMessagePresenter([&](MessageKind kind, const QString& text) {
+        if (kind == MessageKind::Error) shown << text;
+        return MessageAnswer::Ok;
+    });
+    InstallDesktopServices();
+    TextToDate("31.02.2024");  // no such day: reported, a fallback returned
+    SetMessagePresenter(previous);
+    QCOMPARE(shown, QStringList{MessageText(kIncorrectDateMessage)});
+    // The desktop locale's date forms, through the day count.
+    DateTime day = 0;
+    QVERIFY(TryEncodeDate(2026, 12, 7, day));
+    QCOMPARE(ToQt(CurrentLocale().ShortDate(day)), QLocale::system().toString(QDate(2026, 12, 7), QLocale::ShortFormat));
+    QCOMPARE(ToQt(CurrentLocale().LongDate(day)), QLocale::system().toString(QDate(2026, 12, 7), QLocale::LongFormat));
+    SetReportHook({});
+    SetLocale(nullptr);
+}
+
+QTEST_MAIN(ControlsTest)
+#include "controls_test.moc"
