@@ -158,6 +158,20 @@ head -c -3 "$work/s.dat" >"$work/past.dat"
 run 1 container list "$work/past.dat"
 err_is "Stream read error"
 
+# --- dump notes --------------------------------------------------------------------------
+# One note: Date 2.5, Name "T", Memo ["x", "Да" in code page 1251].
+printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x04\x40\x01\x00\x00\x00\x00T' >"$work/nbook.stream"
+printf '\x01\x00\x00\x00\x01\x00\x00\x00\x00x\x02\x00\x00\x00\x00\xc4\xe0' >>"$work/nbook.stream"
+run 0 container create "$work/note.dat" NBook="$work/nbook.stream"
+run 0 dump notes "$work/note.dat"
+printf '[\n{"Date":2.5,"Name":"T","Memo":["x","\xd0\x94\xd0\xb0"]}\n]\n' >"$work/expected"
+check "dump notes prints the stored fields: $(cat "$work/out")" cmp -s "$work/out" "$work/expected"
+head -c -1 "$work/nbook.stream" >"$work/nbook_cut.stream"
+run 0 container create "$work/note_cut.dat" NBook="$work/nbook_cut.stream"
+run 1 dump notes "$work/note_cut.dat"
+err_is "File is corrupt."
+check "nothing printed for a truncated notes file" test ! -s "$work/out"
+
 # --- dump calendar -----------------------------------------------------------------------
 # One event: Name "Tea", Memo ["x"], Date 45717, Time 0.375, Reserved 7, Remind 2, Done 1.
 printf '\x01\x00\x00\x00\x03\x00\x00\x00\x00Tea\x00\x00\x00\x00\x01\x00\x00\x00\x00x' >"$work/cal.stream"
