@@ -149,7 +149,7 @@ inline void Dictionary::Split(int r, int depth, int candidate, int here) {
     b.slot = kInline + 1;
 }
 
-Match Dictionary::Insert(std::int64_t q, Match previous) {
+inline Match Dictionary::Insert(std::int64_t q, Match previous) {
     here_ = static_cast<int>(q - base_);
     const int here = here_;
     const int leaf = here & kDicMask;
@@ -212,8 +212,7 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
     }
 }
 
-void Dictionary::Remove(std::int64_t x) {
-    here_ = static_cast<int>(x + kDicSize - base_);
+inline void Dictionary::Remove(std::int64_t x) {
     const int leaf = static_cast<int>(x & kDicMask);
     if (nodes_[leaf].parent == kNil) return;  // replaced by a newer leaf
     replacedBy_[leaf] = -1;
@@ -221,7 +220,12 @@ void Dictionary::Remove(std::int64_t x) {
     Unlink(leaf);
     if (!IsInternal(r)) return;
     const Node& rn = nodes_[r];
-    if (rn.hashed + (rn.kid[0] != kNil) + (rn.kid[1] != kNil) >= 2) return;
+    // It had two children or more. kNil is the only negative number in the places of its
+    // record: with no child in the table it keeps two when both places are taken (the two
+    // cannot be free), with one there when either is.
+    if (rn.hashed == 0 ? (rn.kid[0] ^ rn.kid[1]) >= 0 : rn.hashed > 1 || (rn.kid[0] & rn.kid[1]) >= 0)
+        return;
+    here_ = static_cast<int>(x + kDicSize - base_);
 
     // r keeps one child and is about to go: carry its position up to the nodes that wait for it.
     int s = Recorded(r);
@@ -242,6 +246,11 @@ void Dictionary::Remove(std::int64_t x) {
     Unlink(last);
     Replace(r, last);
     pool_[poolSize_++] = r;
+}
+
+Match Dictionary::Step(std::int64_t q, Match previous) {
+    if (q >= kDicSize) Remove(q - kDicSize);
+    return Insert(q, previous);
 }
 
 }  // namespace pomix::lh5

@@ -27,13 +27,14 @@ public:
     explicit Dictionary(const std::uint8_t* text);
 
     void SetBase(std::int64_t base) { base_ = base; }
-    // Enters the string at q, given the match found at q - 1 (cut to the input left); returns
-    // the longest match of q among the strings in the tree.
-    Match Insert(std::int64_t q, Match previous);
-    // Takes the string at x (= q - 8192) out of the tree, just before Insert(q).
-    void Remove(std::int64_t x);
+    // Takes the string at q - 8192 out of the tree (once there is one) and enters the string
+    // at q, given the match found at q - 1 (cut to the input left); returns the longest match
+    // of q among the strings in the tree.
+    Match Step(std::int64_t q, Match previous);
 
 private:
+    Match Insert(std::int64_t q, Match previous);
+    void Remove(std::int64_t x);
     static constexpr int kRootBase = kDicSize;
     static constexpr int kInternalBase = kDicSize + 256;
     static constexpr int kNodeCount = kInternalBase + kDicSize;

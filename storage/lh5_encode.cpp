@@ -96,15 +96,14 @@ void Encoder::Advance() {
         pos_ = kDicSize;
         dictionary_.SetBase(q_ - kDicSize);
     }
-    if (q_ >= kDicSize) dictionary_.Remove(q_ - kDicSize);
-    match_ = dictionary_.Insert(q_, match_);
+    match_ = dictionary_.Step(q_, match_);
     CutMatch();
 }
 
 void Encoder::Run() {
     dictionary_.SetBase(-kDicSize);
     remainder_ = ReadInput(text_ + kDicSize, kDicSize + kMaxMatch);
-    match_ = dictionary_.Insert(0, Match{});
+    match_ = dictionary_.Step(0, Match{});
     CutMatch();
     while (remainder_ > 0) {
         const Match last = match_;
