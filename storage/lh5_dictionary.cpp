@@ -248,9 +248,13 @@ inline void Dictionary::Remove(std::int64_t x) {
     pool_[poolSize_++] = r;
 }
 
-Match Dictionary::Step(std::int64_t q, Match previous) {
-    if (q >= kDicSize) Remove(q - kDicSize);
-    return Insert(q, previous);
+Match Dictionary::Steps(std::int64_t q, int count, Match previous, int left) {
+    for (int i = 0; i < count; ++i, --left) {
+        if (q + i >= kDicSize) Remove(q + i - kDicSize);
+        previous = Insert(q + i, previous);
+        if (previous.length > left) previous.length = left;
+    }
+    return previous;
 }
 
 }  // namespace pomix::lh5

@@ -27,10 +27,11 @@ public:
     explicit Dictionary(const std::uint8_t* text);
 
     void SetBase(std::int64_t base) { base_ = base; }
-    // Takes the string at q - 8192 out of the tree (once there is one) and enters the string
-    // at q, given the match found at q - 1 (cut to the input left); returns the longest match
-    // of q among the strings in the tree.
-    Match Step(std::int64_t q, Match previous);
+    // A step at q takes the string at q - 8192 out of the tree (once there is one) and enters
+    // the string at q, given the match found at q - 1; its result is the longest match of q
+    // among the strings in the tree, cut to the input left. Steps runs them at q to
+    // q + count - 1, with left bytes of input from q on, and returns the last match.
+    Match Steps(std::int64_t q, int count, Match previous, int left);
 
 private:
     Match Insert(std::int64_t q, Match previous);
