@@ -24,7 +24,7 @@ inline int CommonLength(const std::uint8_t* a, const std::uint8_t* b, int m, int
 }  // namespace
 
 Dictionary::Dictionary(const std::uint8_t* text) : text_(text) {
-    for (auto& node : nodes_) node = Node{0, kNil, 0, 0, 0, 0, {kNil, kNil}, {0, 0}, 0};
+    for (auto& node : nodes_) node = Node{kNil, 0, 0, 0, 0, 0, {0, 0}, {kNil, kNil}};
     for (auto& r : replacedBy_) r = -1;
     for (int i = 0; i < 256; ++i) nodes_[kRootBase + i].depth = 1;
     for (auto& e : table_) e = kNil;
@@ -35,13 +35,9 @@ Dictionary::Dictionary(const std::uint8_t* text) : text_(text) {
 inline int Dictionary::Child(int node, std::uint8_t c) const {
     if (!IsInternal(node)) return rootChildren_[(node - kRootBase) << 8 | c];
     const Node& n = nodes_[node];
-    int inlined = 0;
-    for (int k = 0; k < 2; ++k) {
-        if (n.kid[k] == kNil) continue;
-        if (n.kidEdge[k] == c) return n.kid[k];
-        ++inlined;
-    }
-    if (n.children == inlined) return kNil;
+    if (n.kidEdge[0] == c && n.kid[0] != kNil) return n.kid[0];
+    if (n.kidEdge[1] == c && n.kid[1] != kNil) return n.kid[1];
+    if (n.hashed == 0) return kNil;
     for (unsigned i = Home(Key(node, c));; i = (i + 1) & kHashMask) {
         const int k = table_[i];
         if (k == kNil || (nodes_[k].parent == node && nodes_[k].edge == c)) return k;
@@ -49,74 +45,74 @@ inline int Dictionary::Child(int node, std::uint8_t c) const {
 }
 
 inline void Dictionary::Link(int parent, std::uint8_t c, int child) {
-    nodes_[child].parent = parent;
-    nodes_[child].edge = c;
+    Node& n = nodes_[child];
+    n.parent = static_cast<std::int16_t>(parent);
+    n.edge = c;
     if (!IsInternal(parent)) {
-        const int i = (parent - kRootBase) << 8 | c;
-        rootChildren_[i] = static_cast<std::int16_t>(child);
-        nodes_[child].slot = -1 - i;
+        rootChildren_[(parent - kRootBase) << 8 | c] = static_cast<std::int16_t>(child);
+        n.slot = kUnderRoot;
         return;
     }
     Node& p = nodes_[parent];
-    p.children++;
     for (int k = 0; k < 2; ++k) {
         if (p.kid[k] == kNil) {
             p.kid[k] = static_cast<std::int16_t>(child);
             p.kidEdge[k] = c;
-            nodes_[child].slot = InlineSlot(parent, k);
+            n.slot = static_cast<std::uint16_t>(kInline + k);
             return;
         }
     }
+    p.hashed++;
     unsigned i = Home(Key(parent, c));
     while (table_[i] != kNil) i = (i + 1) & kHashMask;
     table_[i] = static_cast<std::int16_t>(child);
-    nodes_[child].slot = static_cast<std::int32_t>(i);
+    n.slot = static_cast<std::uint16_t>(i);
+}
+
+// The place that holds the number of child under its parent.
+inline std::int16_t& Dictionary::PlaceOf(int child) {
+    const Node& n = nodes_[child];
+    if (n.slot < kInline) return table_[n.slot];
+    if (n.slot == kUnderRoot) return rootChildren_[(n.parent - kRootBase) << 8 | n.edge];
+    return nodes_[n.parent].kid[n.slot - kInline];
 }
 
 // Linear probing: entries after the freed one that could not sit at their home entry move up.
 inline void Dictionary::Unlink(int child) {
-    const std::int32_t slot = nodes_[child].slot;
-    if (slot < 0) {
-        if (slot > kInlineBase) {
-            rootChildren_[-1 - slot] = kNil;
+    Node& n = nodes_[child];
+    const int parent = n.parent;
+    n.parent = kNil;
+    if (n.slot >= kInline) {
+        if (n.slot == kUnderRoot) {
+            rootChildren_[(parent - kRootBase) << 8 | n.edge] = kNil;
         } else {
-            const int v = kInlineBase - slot;
-            nodes_[v >> 1].kid[v & 1] = kNil;
-            nodes_[v >> 1].children--;
+            nodes_[parent].kid[n.slot - kInline] = kNil;
         }
-        nodes_[child].parent = kNil;
         return;
     }
-    unsigned hole = static_cast<unsigned>(nodes_[child].slot);
+    nodes_[parent].hashed--;
+    unsigned hole = n.slot;
     for (unsigned j = (hole + 1) & kHashMask; table_[j] != kNil; j = (j + 1) & kHashMask) {
         const Node& e = nodes_[table_[j]];
-        const unsigned home = Home(Key(e.parent, static_cast<std::uint8_t>(e.edge)));
+        const unsigned home = Home(Key(e.parent, e.edge));
         const bool stays = hole <= j ? (hole < home && home <= j) : (hole < home || home <= j);
         if (stays) continue;
         table_[hole] = table_[j];
-        nodes_[table_[hole]].slot = static_cast<std::int32_t>(hole);
+        nodes_[table_[hole]].slot = static_cast<std::uint16_t>(hole);
         hole = j;
     }
     table_[hole] = kNil;
-    nodes_[nodes_[child].parent].children--;
-    nodes_[child].parent = kNil;
 }
 
 // The replacement takes the old node's place under its parent, for the same byte.
 inline void Dictionary::Replace(int old, int replacement) {
-    const int s = nodes_[old].slot;
-    if (s <= kInlineBase) {
-        const int v = kInlineBase - s;
-        nodes_[v >> 1].kid[v & 1] = static_cast<std::int16_t>(replacement);
-    } else if (s < 0) {
-        rootChildren_[-1 - s] = static_cast<std::int16_t>(replacement);
-    } else {
-        table_[s] = static_cast<std::int16_t>(replacement);
-    }
-    nodes_[replacement].slot = s;
-    nodes_[replacement].parent = nodes_[old].parent;
-    nodes_[replacement].edge = nodes_[old].edge;
-    nodes_[old].parent = kNil;
+    PlaceOf(old) = static_cast<std::int16_t>(replacement);
+    Node& n = nodes_[replacement];
+    Node& o = nodes_[old];
+    n.slot = o.slot;
+    n.parent = o.parent;
+    n.edge = o.edge;
+    o.parent = kNil;
 }
 
 // The leaf standing for the string at position, or kNil when that string has left the window.
@@ -129,20 +125,31 @@ int Dictionary::LeafOf(std::int64_t position) const {
     return leaf;
 }
 
-void Dictionary::Split(int r, int depth, int candidate, int here) {
+// x takes r's place; r and the leaf at here hang under it in its own record.
+inline void Dictionary::Split(int r, int depth, int candidate, int here) {
     assert(poolSize_ > 0);
     const int x = pool_[--poolSize_];
-    nodes_[x].depth = static_cast<std::uint16_t>(depth);
-    nodes_[x].children = 0;
-    nodes_[x].kid[0] = nodes_[x].kid[1] = kNil;
-    Record(x, here, 0);
     Replace(r, x);
-    Link(x, At(candidate)[depth], r);
     const int leaf = here & kDicMask;
-    Link(x, At(here)[depth], leaf);
+    Node& n = nodes_[x];
+    n.depth = static_cast<std::uint8_t>(depth);
+    n.hashed = 0;
+    Record(x, here, 0);
+    n.kid[0] = static_cast<std::int16_t>(r);
+    n.kidEdge[0] = At(candidate)[depth];
+    n.kid[1] = static_cast<std::int16_t>(leaf);
+    n.kidEdge[1] = At(here)[depth];
+    Node& a = nodes_[r];
+    a.parent = static_cast<std::int16_t>(x);
+    a.edge = n.kidEdge[0];
+    a.slot = kInline;
+    Node& b = nodes_[leaf];
+    b.parent = static_cast<std::int16_t>(x);
+    b.edge = n.kidEdge[1];
+    b.slot = kInline + 1;
 }
 
-Match Dictionary::Insert(std::int64_t q, Match previous) {
+inline Match Dictionary::Insert(std::int64_t q, Match previous) {
     here_ = static_cast<int>(q - base_);
     const int here = here_;
     const int leaf = here & kDicMask;
@@ -205,14 +212,20 @@ Match Dictionary::Insert(std::int64_t q, Match previous) {
     }
 }
 
-void Dictionary::Remove(std::int64_t x) {
-    here_ = static_cast<int>(x + kDicSize - base_);
+inline void Dictionary::Remove(std::int64_t x) {
     const int leaf = static_cast<int>(x & kDicMask);
     if (nodes_[leaf].parent == kNil) return;  // replaced by a newer leaf
     replacedBy_[leaf] = -1;
     const int r = nodes_[leaf].parent;
     Unlink(leaf);
-    if (!IsInternal(r) || nodes_[r].children >= 2) return;
+    if (!IsInternal(r)) return;
+    const Node& rn = nodes_[r];
+    // It had two children or more. kNil is the only negative number in the places of its
+    // record: with no child in the table it keeps two when both places are taken (the two
+    // cannot be free), with one there when either is.
+    if (rn.hashed == 0 ? (rn.kid[0] ^ rn.kid[1]) >= 0 : rn.hashed > 1 || (rn.kid[0] & rn.kid[1]) >= 0)
+        return;
+    here_ = static_cast<int>(x + kDicSize - base_);
 
     // r keeps one child and is about to go: carry its position up to the nodes that wait for it.
     int s = Recorded(r);
@@ -233,6 +246,15 @@ void Dictionary::Remove(std::int64_t x) {
     Unlink(last);
     Replace(r, last);
     pool_[poolSize_++] = r;
+}
+
+Match Dictionary::Steps(std::int64_t q, int count, Match previous, int left) {
+    for (int i = 0; i < count; ++i, --left) {
+        if (q + i >= kDicSize) Remove(q + i - kDicSize);
+        previous = Insert(q + i, previous);
+        if (previous.length > left) previous.length = left;
+    }
+    return previous;
 }
 
 }  // namespace pomix::lh5

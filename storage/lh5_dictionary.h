@@ -27,20 +27,23 @@ public:
     explicit Dictionary(const std::uint8_t* text);
 
     void SetBase(std::int64_t base) { base_ = base; }
-    // Enters the string at q, given the match found at q - 1 (cut to the input left); returns
-    // the longest match of q among the strings in the tree.
-    Match Insert(std::int64_t q, Match previous);
-    // Takes the string at x (= q - 8192) out of the tree, just before Insert(q).
-    void Remove(std::int64_t x);
+    // A step at q takes the string at q - 8192 out of the tree (once there is one) and enters
+    // the string at q, given the match found at q - 1; its result is the longest match of q
+    // among the strings in the tree, cut to the input left. Steps runs them at q to
+    // q + count - 1, with left bytes of input from q on, and returns the last match.
+    Match Steps(std::int64_t q, int count, Match previous, int left);
 
 private:
+    Match Insert(std::int64_t q, Match previous);
+    void Remove(std::int64_t x);
     static constexpr int kRootBase = kDicSize;
     static constexpr int kInternalBase = kDicSize + 256;
     static constexpr int kNodeCount = kInternalBase + kDicSize;
     static constexpr int kNil = -1;
-    // At most 8192 leaves and 8191 internal nodes hang under internal nodes: the table stays
-    // at most a quarter full, which keeps probe runs short.
-    static constexpr int kHashBits = 16;
+    // At most 8192 leaves and 8191 internal nodes hang under internal nodes, the first two
+    // children of each in its own record: the table stays at most half full and in practice
+    // far less, which keeps probe runs short.
+    static constexpr int kHashBits = 15;
     static constexpr unsigned kHashMask = (1u << kHashBits) - 1;
     static constexpr std::uint16_t kMark = 0x8000;
 
@@ -66,6 +69,7 @@ private:
 
     int Child(int node, std::uint8_t c) const;
     void Link(int parent, std::uint8_t c, int child);
+    std::int16_t& PlaceOf(int child);
     void Unlink(int child);
     void Replace(int old, int replacement);
     void Split(int r, int depth, int candidate, int here);
@@ -75,24 +79,24 @@ private:
     std::int64_t base_ = 0;
     int here_ = 0;  // offset of the current position
 
-    // Where a node hangs: an entry of table_ (0 or more), of rootChildren_ (-1 - i), or one of
-    // the two places that every internal node keeps for its first children (InlineSlot).
-    static constexpr std::int32_t kInlineBase = -1 - 256 * 256;
-    static std::int32_t InlineSlot(int parent, int k) { return kInlineBase - (parent * 2 + k); }
-
+    // Where a node hangs (slot): an entry of table_ (below kInline), one of the two places for
+    // children in its parent's record (kInline + k), or rootChildren_ (kUnderRoot).
+    static constexpr std::uint16_t kInline = 0x8000;
+    static constexpr std::uint16_t kUnderRoot = 0xC000;
     struct Node {
-        std::int32_t slot;
-        std::int32_t parent;  // kNil for a node out of the tree
-        std::uint16_t depth;
-        std::uint16_t children;
+        std::int16_t parent;  // kNil for a node out of the tree
+        std::uint16_t slot;
+        std::uint16_t hashed;  // children kept in table_
         std::uint16_t recorded;  // window slot of the recorded position, kMark when marked
-        std::uint16_t edge;      // the byte under which it hangs
+        std::uint8_t depth;      // below 256: a string of 256 bytes ends at a leaf
+        std::uint8_t edge;       // the byte under which it hangs
         // Most internal nodes have two or three children: two of them are kept here, so that
         // finding them needs no other memory than the node's own record.
-        std::int16_t kid[2];
         std::uint8_t kidEdge[2];
-        std::uint16_t unused;
+        std::int16_t kid[2];
     };
+    static_assert(sizeof(Node) == 16, "four node records to a cache line");
+    static_assert(kNodeCount < 0x8000, "node numbers fit in 16 bits");
     Node nodes_[kNodeCount];
     // Children of the roots, the most searched edges, by (first byte, second byte).
     std::int16_t rootChildren_[256 * 256];

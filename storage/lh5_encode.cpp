@@ -1,5 +1,6 @@
 // The lh5 encoder: one step of lazy matching over the dictionary tree, symbols collected in a
 // block buffer, each block sent with its own Huffman codes.
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -36,9 +37,7 @@ public:
 private:
     int ReadInput(std::uint8_t* to, int count);
     void Advance();
-    void CutMatch() {
-        if (match_.length > remainder_) match_.length = remainder_;
-    }
+    void Advance(int count);
     void Output(int c, unsigned position);
     void SendBlock();
     void CountCodeLengthSymbols();
@@ -96,16 +95,30 @@ void Encoder::Advance() {
         pos_ = kDicSize;
         dictionary_.SetBase(q_ - kDicSize);
     }
-    if (q_ >= kDicSize) dictionary_.Remove(q_ - kDicSize);
-    match_ = dictionary_.Insert(q_, match_);
-    CutMatch();
+    match_ = dictionary_.Steps(q_, 1, match_, remainder_);
+}
+
+// Moves on count positions; those before the next slide of the text buffer go in one call.
+void Encoder::Advance(int count) {
+    while (count > 0) {
+        const int run = std::min(count, 2 * kDicSize - 1 - pos_);
+        if (run == 0) {
+            Advance();
+            --count;
+            continue;
+        }
+        match_ = dictionary_.Steps(q_ + 1, run, match_, remainder_ - 1);
+        q_ += run;
+        pos_ += run;
+        remainder_ -= run;
+        count -= run;
+    }
 }
 
 void Encoder::Run() {
     dictionary_.SetBase(-kDicSize);
     remainder_ = ReadInput(text_ + kDicSize, kDicSize + kMaxMatch);
-    match_ = dictionary_.Insert(0, Match{});
-    CutMatch();
+    match_ = dictionary_.Steps(0, 1, Match{}, remainder_);
     while (remainder_ > 0) {
         const Match last = match_;
         Advance();
@@ -114,7 +127,7 @@ void Encoder::Run() {
         } else {
             Output(last.length + (256 - kMinMatch),
                    static_cast<unsigned>((q_ - 1 - last.position - 1) & kDicMask));
-            for (int k = 1; k < last.length; ++k) Advance();
+            Advance(last.length - 1);
         }
     }
     SendBlock();
