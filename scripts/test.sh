@@ -11,17 +11,23 @@ jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
-(cd build && ctest --output-on-failure -j "$jobs")
+(cd build && ctest --output-on-failure -j "$jobs" | tee ctest.log)
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMIX_SANITIZE=ON \
       -DPOMIX_BENCHMARKS=OFF
 cmake --build build-asan -j "$jobs"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" | tee ctest.log)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DPOMIX_FUZZ=ON -DPOMIX_WITH_QT=OFF -DPOMIX_TESTS=OFF -DPOMIX_BENCHMARKS=OFF
 cmake --build build-fuzz -j "$jobs"
 bash scripts/fuzz.sh build-fuzz 20
 
-# The closing summary of the main test run, for readers of the log.
-(cd build && ctest -j "$jobs" 2>&1 | tail -n 3)
+# One closing line over both test runs (the fuzz runs above stop the script on a finding).
+total=0 failed=0 skipped=0
+for log in build/ctest.log build-asan/ctest.log; do
+    read -r f t < <(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$log")
+    total=$((total + t)) failed=$((failed + f))
+    skipped=$((skipped + $(grep -c '(Skipped)$' "$log" || true)))
+done
+echo "Tests: $((total - failed - skipped)) passed, $failed failed, $skipped skipped"
