@@ -7,7 +7,7 @@
 #include "notes/note_form.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
-#include "settings/tests/temp_folder.h"
+#include "storage/tests/scratch_dir.h"
 #include "storage/cp1251.h"
 #include "storage/stream_container.h"
 #include "ui/convert.h"
@@ -52,7 +52,7 @@ private:
     int RowOf(TNoteForm& form, const std::string& name, int nth = 0);
     std::string NotePath() const { return folder_->File("Data/Note.dat"); }
 
-    std::unique_ptr<test::TempFolder> folder_;
+    std::unique_ptr<testing::ScratchDir> folder_;
     StreamContainer container_;
     DateTime now_ = Moment(2026, 12, 7, 10, 30);
     std::vector<QString> messages_;
@@ -61,7 +61,7 @@ private:
 };
 
 void NoteFormTest::init() {
-    folder_ = std::make_unique<test::TempFolder>();
+    folder_ = std::make_unique<testing::ScratchDir>();
     std::filesystem::create_directories(folder_->File("Data"));
     SetProgramDir(folder_->Path());
     SettingsRecord = TSettingsRecord{};
@@ -263,7 +263,7 @@ void NoteFormTest::textFileRoundTrip() {
     form->AMemo->SetLines(lines);
     chosenFile_ = folder_->File("note.txt");
     QTest::mouseClick(form->Button14, Qt::LeftButton);
-    QCOMPARE(test::ReadAll(chosenFile_), W("Первая строка") + "\r\n\r\nlast\r\n");
+    QCOMPARE(testing::FileContents(chosenFile_), W("Первая строка") + "\r\n\r\nlast\r\n");
 
     form->AMemo->clear();
     QTest::mouseClick(form->Button13, Qt::LeftButton);
@@ -271,7 +271,7 @@ void NoteFormTest::textFileRoundTrip() {
     QVERIFY(form->Notes().Empty());  // the note changes only when the editor is saved
 
     // A UTF-8 file is converted on the way in.
-    test::WriteAll(chosenFile_, "Привет\nмир");
+    testing::WriteFileContents(chosenFile_, "Привет\nмир");
     QTest::mouseClick(form->Button13, Qt::LeftButton);
     QCOMPARE(form->AMemo->Lines(), (StrList{W("Привет"), W("мир")}));
 
@@ -299,7 +299,7 @@ void NoteFormTest::closeWritesOnlyAfterAChange() {
         AddNote(*form, "kept", {W("строка")});
         form->CloseForm();
     }
-    const std::string written = test::ReadAll(NotePath());
+    const std::string written = testing::FileContents(NotePath());
     QVERIFY(!written.empty());
     QCOMPARE(written.substr(0, 2), std::string("\x26\x20"));
     const auto stamp = std::filesystem::last_write_time(NotePath());
@@ -311,20 +311,20 @@ void NoteFormTest::closeWritesOnlyAfterAChange() {
         form->ListBox1->setCurrentRow(0);  // viewing only
         form->CloseForm();
     }
-    QCOMPARE(test::ReadAll(NotePath()), written);
+    QCOMPARE(testing::FileContents(NotePath()), written);
     QCOMPARE(std::filesystem::last_write_time(NotePath()), stamp);
 }
 
 void NoteFormTest::damagedFileIsKeptBeforeItIsOverwritten() {
     const std::string damaged = std::string("\x26\x20garbage that is no compressed image", 37);
-    test::WriteAll(NotePath(), damaged);
+    testing::WriteFileContents(NotePath(), damaged);
     auto form = Open();
     QVERIFY(form->Notes().Empty());
     QVERIFY(form->File().LoadFailed());
     QVERIFY(messages_.empty());  // a damaged notes file is not reported
     AddNote(*form, "new", {});
     form->CloseForm();
-    QCOMPARE(test::ReadAll(NotePath() + ".damaged"), damaged);
+    QCOMPARE(testing::FileContents(NotePath() + ".damaged"), damaged);
     auto reopened = Open();
     QCOMPARE(reopened->Notes().Count(), std::size_t(1));
 }

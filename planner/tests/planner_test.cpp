@@ -8,6 +8,7 @@
 #include "planner/calendar_format.h"
 #include "planner/event_sort.h"
 #include "planner/tests/planner_test_support.h"
+#include "storage/tests/scratch_dir.h"
 
 namespace pomix {
 namespace {
@@ -17,24 +18,22 @@ using testing::Day;
 using testing::MakeEvent;
 using testing::Names;
 
-Bytes FileBytes(const fs::path& path) { return ReadFileBytes(path.string()); }
+Bytes FileBytes(const fs::path& path) {
+    return ReadFileBytes(path.string());
+}
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 class PlannerFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("pomix_planner_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        dir = scratch.Path();
         path = dir / kCalendarFile;
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     // A container file holding one "Calendar" stream with these bytes.
     void WriteCalendarFile(const Bytes& streamBytes, const char* streamName = kCalendarStream) {
@@ -54,6 +53,7 @@ protected:
         return f;
     }
 
+    testing::ScratchDir scratch;
     fs::path dir, path;
     StreamContainer container;
 };

@@ -6,15 +6,15 @@
 
 #include "settings/ini_file.h"
 #include "settings/program_files.h"
-#include "settings/tests/temp_folder.h"
+#include "storage/tests/scratch_dir.h"
 #include "storage/errors.h"
 
 namespace pomix {
 namespace {
 
-using test::ReadAll;
-using test::TempFolder;
-using test::WriteAll;
+using testing::FileContents;
+using testing::ScratchDir;
+using testing::WriteFileContents;
 
 // A window with a few controls: texts keyed "Control.Property", lists likewise.
 class FakeWindow : public DictionaryTarget {
@@ -61,9 +61,9 @@ TFormStorage SetupStorage() {
 }
 
 TEST(FormStorage, ReadReplacesOnlyTheKeysPresentAndTrims) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("d.lng");
-    WriteAll(path, "[setupform]\r\nLABEL2_caption=  \xC2\xE5\xF0\xF1\xE8\xFF 1.1  \r\nMissing_Caption=x\r\n"
+    WriteFileContents(path, "[setupform]\r\nLABEL2_caption=  \xC2\xE5\xF0\xF1\xE8\xFF 1.1  \r\nMissing_Caption=x\r\n"
                    "[SetupForm.ComboBox1_Items]\r\ncount=3\r\nItem0=A\r\nItem2=C\r\n");
     FakeWindow w = SetupWindow();
     TFormStorage storage = SetupStorage();
@@ -76,11 +76,11 @@ TEST(FormStorage, ReadReplacesOnlyTheKeysPresentAndTrims) {
 }
 
 TEST(FormStorage, CountZeroOrNoListSectionLeavesTheLines) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("d.lng");
     for (const char* text : {"[SetupForm.ComboBox1_Items]\r\nCount=0\r\nItem0=A\r\n", "[SetupForm]\r\n",
                              "[SetupForm.ComboBox1_Items]\r\nCount=-5\r\n"}) {
-        WriteAll(path, text);
+        WriteFileContents(path, text);
         FakeWindow w = SetupWindow();
         w.lists["ComboBox1.Items"] = {"keep"};
         TFormStorage storage = SetupStorage();
@@ -91,9 +91,9 @@ TEST(FormStorage, CountZeroOrNoListSectionLeavesTheLines) {
 }
 
 TEST(FormStorage, NegativeFormVersionReadsNothing) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("d.lng");
-    WriteAll(path, "[SetupForm]\r\nFormVersion=-1\r\nLabel2_Caption=X\r\n");
+    WriteFileContents(path, "[SetupForm]\r\nFormVersion=-1\r\nLabel2_Caption=X\r\n");
     FakeWindow w = SetupWindow();
     TFormStorage storage = SetupStorage();
     storage.Bind(path);
@@ -103,9 +103,9 @@ TEST(FormStorage, NegativeFormVersionReadsNothing) {
 }
 
 TEST(FormStorage, LongValuesAreCutAndHugeCountsBounded) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("d.lng");
-    WriteAll(path, "[SetupForm]\r\nLabel2_Caption=" + std::string(5000, 'x') +
+    WriteFileContents(path, "[SetupForm]\r\nLabel2_Caption=" + std::string(5000, 'x') +
                        "\r\n[SetupForm.ComboBox1_Items]\r\nCount=2147483647\r\nItem0=A\r\n");
     FakeWindow w = SetupWindow();
     TFormStorage storage = SetupStorage();
@@ -117,14 +117,14 @@ TEST(FormStorage, LongValuesAreCutAndHugeCountsBounded) {
 }
 
 TEST(FormStorage, WriteBackOnlyAfterARead) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("d.lng");
-    WriteAll(path, "; mine\r\n");
+    WriteFileContents(path, "; mine\r\n");
     FakeWindow w = SetupWindow();
     TFormStorage storage = SetupStorage();
     storage.Bind(path);
     storage.WriteBack(w);  // never shown
-    EXPECT_EQ(ReadAll(path), "; mine\r\n");
+    EXPECT_EQ(FileContents(path), "; mine\r\n");
 
     storage.Read(w);
     w.texts["Label2.Caption"] = "  Changed  ";
@@ -138,13 +138,13 @@ TEST(FormStorage, WriteBackOnlyAfterARead) {
     EXPECT_EQ(file.ReadString("SetupForm.ComboBox1_Items", "Count", "?"), "2");
     EXPECT_EQ(file.ReadString("SetupForm.ComboBox1_Items", "Item1", "?"), "Two");
     EXPECT_EQ(file.ReadString("SetupForm", "Missing_Caption", "?"), "?");
-    EXPECT_NE(ReadAll(path).find("; mine"), std::string::npos);
+    EXPECT_NE(FileContents(path).find("; mine"), std::string::npos);
 }
 
 TEST(FormStorage, EmptyListErasesItsSectionAtWriteBack) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("d.lng");
-    WriteAll(path, "[SetupForm.ComboBox1_Items]\r\nCount=1\r\nItem0=A\r\nStale=1\r\n");
+    WriteFileContents(path, "[SetupForm.ComboBox1_Items]\r\nCount=1\r\nItem0=A\r\nStale=1\r\n");
     FakeWindow w = SetupWindow();
     TFormStorage storage = SetupStorage();
     storage.Bind(path);
@@ -155,9 +155,9 @@ TEST(FormStorage, EmptyListErasesItsSectionAtWriteBack) {
 }
 
 TEST(FormStorage, InactiveBindingNeitherReadsNorWrites) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("d.lng");
-    WriteAll(path, "[SetupForm]\r\nLabel2_Caption=X\r\n");
+    WriteFileContents(path, "[SetupForm]\r\nLabel2_Caption=X\r\n");
     FakeWindow w = SetupWindow();
     TFormStorage storage = SetupStorage();
     storage.Bind(path);
@@ -165,11 +165,11 @@ TEST(FormStorage, InactiveBindingNeitherReadsNorWrites) {
     storage.Read(w);
     storage.WriteBack(w);
     EXPECT_EQ(w.texts["Label2.Caption"], "Version");
-    EXPECT_EQ(ReadAll(path), "[SetupForm]\r\nLabel2_Caption=X\r\n");
+    EXPECT_EQ(FileContents(path), "[SetupForm]\r\nLabel2_Caption=X\r\n");
 }
 
 TEST(FormStorage, UnwritableDictionaryIsReported) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("gone/d.lng");
     FakeWindow w = SetupWindow();
     TFormStorage storage = SetupStorage();
@@ -184,10 +184,10 @@ TEST(FormStorage, UnwritableDictionaryIsReported) {
 }
 
 TEST(FormStorage, BindsOnlyAnExistingFileInsideLang) {
-    TempFolder folder;
+    ScratchDir folder;
     std::filesystem::create_directories(folder.File("Lang"));
-    WriteAll(folder.File("Lang/Russian.lng"), "");
-    WriteAll(folder.File("outside.lng"), "");
+    WriteFileContents(folder.File("Lang/Russian.lng"), "");
+    WriteFileContents(folder.File("outside.lng"), "");
     SetProgramDir(folder.Path());
     TFormStorage storage = SetupStorage();
     storage.BindLanguageFile("Russian.lng");

@@ -4,15 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "settings/tests/temp_folder.h"
+#include "storage/tests/scratch_dir.h"
 #include "storage/errors.h"
 
 namespace pomix {
 namespace {
 
-using test::ReadAll;
-using test::TempFolder;
-using test::WriteAll;
+using testing::FileContents;
+using testing::ScratchDir;
+using testing::WriteFileContents;
 
 const char kSample[] =
     "; comment at the top\r\n"
@@ -26,9 +26,9 @@ const char kSample[] =
     "Key=Value\r\n";
 
 TEST(IniFile, ReadsValuesWithCaseIgnoredAndDefaults) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("a.lng");
-    WriteAll(path, kSample);
+    WriteFileContents(path, kSample);
     const IniFile file(path);
     const struct {
         const char* section;
@@ -53,9 +53,9 @@ TEST(IniFile, ReadsValuesWithCaseIgnoredAndDefaults) {
 }
 
 TEST(IniFile, ReadIntegerTakesOnlyWholeNumbers) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("n.ini");
-    WriteAll(path, "[S]\nA=12\nB=-3\nC=+4\nD=5x\nE=\nF=99999999999\n");
+    WriteFileContents(path, "[S]\nA=12\nB=-3\nC=+4\nD=5x\nE=\nF=99999999999\n");
     const IniFile file(path);
     EXPECT_EQ(file.ReadInteger("S", "A", 0), 12);
     EXPECT_EQ(file.ReadInteger("S", "B", 0), -3);
@@ -66,9 +66,9 @@ TEST(IniFile, ReadIntegerTakesOnlyWholeNumbers) {
 }
 
 TEST(IniFile, WritesReachTheFileAtOnceAndKeepTheRest) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("a.lng");
-    WriteAll(path, kSample);
+    WriteFileContents(path, kSample);
     IniFile file(path);
     file.WriteString("MAINFORM", "staticbutton1_caption", "New");
     file.WriteString("MainForm", "Text2_Caption", "Added");
@@ -79,7 +79,7 @@ TEST(IniFile, WritesReachTheFileAtOnceAndKeepTheRest) {
     EXPECT_EQ(reread.ReadString("MainForm", "Text2_Caption", ""), "Added");
     EXPECT_EQ(reread.ReadString("Fresh", "K", ""), "V");
     EXPECT_EQ(reread.ReadString("Unknown", "Key", ""), "Value");
-    const std::string text = ReadAll(path);
+    const std::string text = FileContents(path);
     EXPECT_NE(text.find("; comment at the top\r\n"), std::string::npos);
     EXPECT_NE(text.find("# another comment\r\n"), std::string::npos);
     // The new key joins its section before the blank line that ends it.
@@ -88,17 +88,17 @@ TEST(IniFile, WritesReachTheFileAtOnceAndKeepTheRest) {
 }
 
 TEST(IniFile, KeepsLineFeedEndingsOfAFileThatUsesThem) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("lf.ini");
-    WriteAll(path, "[A]\nx=1\n");
+    WriteFileContents(path, "[A]\nx=1\n");
     IniFile(path).WriteString("A", "y", "2");
-    EXPECT_EQ(ReadAll(path), "[A]\nx=1\ny=2\n");
+    EXPECT_EQ(FileContents(path), "[A]\nx=1\ny=2\n");
 }
 
 TEST(IniFile, EraseSectionRemovesItsKeysOnly) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("a.lng");
-    WriteAll(path, "[SetupForm]\r\nFormVersion=0\r\n[SetupForm.ComboBox1_Items]\r\nCount=2\r\nItem0=a\r\nItem1=b\r\n"
+    WriteFileContents(path, "[SetupForm]\r\nFormVersion=0\r\n[SetupForm.ComboBox1_Items]\r\nCount=2\r\nItem0=a\r\nItem1=b\r\n"
                    "[Other]\r\nk=v\r\n");
     IniFile file(path);
     file.EraseSection("setupform.combobox1_items");
@@ -109,19 +109,19 @@ TEST(IniFile, EraseSectionRemovesItsKeysOnly) {
 }
 
 TEST(IniFile, MissingFileIsCreatedByTheFirstWrite) {
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("new.lng");
     IniFile file(path);
     EXPECT_EQ(file.ReadString("A", "b", "d"), "d");
     file.WriteInteger("A", "b", 5);
-    EXPECT_EQ(ReadAll(path), "[A]\r\nb=5\r\n");
+    EXPECT_EQ(FileContents(path), "[A]\r\nb=5\r\n");
 }
 
 TEST(IniFile, ReadOnlyFileIsReportedAndLeftAsItWas) {
     if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes read-only files";
-    TempFolder folder;
+    ScratchDir folder;
     const std::string path = folder.File("ro.lng");
-    WriteAll(path, "[A]\r\nb=1\r\n");
+    WriteFileContents(path, "[A]\r\nb=1\r\n");
     ::chmod(path.c_str(), 0444);
     IniFile file(path);
     try {
@@ -130,11 +130,11 @@ TEST(IniFile, ReadOnlyFileIsReportedAndLeftAsItWas) {
     } catch (const EFileError& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
     }
-    EXPECT_EQ(ReadAll(path), "[A]\r\nb=1\r\n");
+    EXPECT_EQ(FileContents(path), "[A]\r\nb=1\r\n");
 }
 
 TEST(IniFile, WriteIntoAMissingFolderIsReported) {
-    TempFolder folder;
+    ScratchDir folder;
     IniFile file(folder.File("no/such/folder.lng"));
     EXPECT_THROW(file.WriteString("A", "b", "c"), EFileError);
 }

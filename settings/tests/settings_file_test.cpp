@@ -3,15 +3,15 @@
 #include <functional>
 
 #include "settings/settings_record.h"
-#include "settings/tests/temp_folder.h"
+#include "storage/tests/scratch_dir.h"
 #include "storage/errors.h"
 
 namespace pomix {
 namespace {
 
-using test::ReadAll;
-using test::TempFolder;
-using test::WriteAll;
+using testing::FileContents;
+using testing::ScratchDir;
+using testing::WriteFileContents;
 
 TSettingsRecord Sample() {
     TSettingsRecord r;
@@ -39,7 +39,7 @@ Bytes Encode(const TSettingsRecord& r) {
 }
 
 TEST(SettingsFile, LoadsWhatWasSavedAndLeavesTheContainerEmpty) {
-    TempFolder folder;
+    ScratchDir folder;
     WriteContainer(folder.File("Pomix.ini"), "Setting", Encode(Sample()));
     StreamContainer container;
     TSettingsRecord read;
@@ -64,9 +64,9 @@ TEST(SettingsFile, FailedLoadsGiveTheDefaultColoursAndKeepTheRest) {
         SettingsLoad expected;
     } cases[] = {
         {"missing", [](const std::string&) {}, SettingsLoad::Missing},
-        {"not a container", [](const std::string& p) { WriteAll(p, "plain text, not a container"); },
+        {"not a container", [](const std::string& p) { WriteFileContents(p, "plain text, not a container"); },
          SettingsLoad::Damaged},
-        {"empty file", [](const std::string& p) { WriteAll(p, ""); }, SettingsLoad::Damaged},
+        {"empty file", [](const std::string& p) { WriteFileContents(p, ""); }, SettingsLoad::Damaged},
         {"no Setting stream", [&](const std::string& p) { WriteContainer(p, "NBook", full); }, SettingsLoad::Damaged},
         {"empty Setting stream", [](const std::string& p) { WriteContainer(p, "Setting", {}); },
          SettingsLoad::Damaged},
@@ -75,7 +75,7 @@ TEST(SettingsFile, FailedLoadsGiveTheDefaultColoursAndKeepTheRest) {
          SettingsLoad::Damaged},
     };
     for (const auto& c : cases) {
-        TempFolder folder;
+        ScratchDir folder;
         c.make(folder.File("Pomix.ini"));
         StreamContainer container;
         TSettingsRecord record;
@@ -91,14 +91,14 @@ TEST(SettingsFile, FailedLoadsGiveTheDefaultColoursAndKeepTheRest) {
 }
 
 TEST(SettingsFile, IsNeverCreatedAndWrittenOnlyAfterASuccessfulLoad) {
-    TempFolder folder;
+    ScratchDir folder;
     StreamContainer container;
     SaveSettingsFile(container, folder.Path(), Sample(), true);  // no file: none created
     EXPECT_FALSE(std::filesystem::exists(folder.File("Pomix.ini")));
 
-    WriteAll(folder.File("Pomix.ini"), "damaged bytes");
+    WriteFileContents(folder.File("Pomix.ini"), "damaged bytes");
     SaveSettingsFile(container, folder.Path(), Sample(), false);  // not loaded: untouched
-    EXPECT_EQ(ReadAll(folder.File("Pomix.ini")), "damaged bytes");
+    EXPECT_EQ(FileContents(folder.File("Pomix.ini")), "damaged bytes");
 }
 
 }  // namespace

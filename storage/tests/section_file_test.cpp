@@ -1,13 +1,12 @@
 #include "storage/section_file.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "storage/errors.h"
 #include "storage/field_codec.h"
+#include "storage/tests/scratch_dir.h"
 
 namespace pomix {
 namespace {
@@ -35,19 +34,8 @@ SectionFile::Writer Writing(const StrList& records) {
 class SectionFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "pomix-section-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        path_ = (dir_ / "Note.dat").string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    static std::string ReadAll(const std::string& path) {
-        const Bytes bytes = ReadFileBytes(path);
-        return std::string(bytes.begin(), bytes.end());
-    }
-    static void WriteAll(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
+        dir_ = scratch_.Path();
+        path_ = scratch_.File("Note.dat");
     }
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
@@ -63,6 +51,7 @@ protected:
         c.SaveToFile(path_);
     }
 
+    testing::ScratchDir scratch_;
     fs::path dir_;
     std::string path_;
     StreamContainer container_;
@@ -94,7 +83,7 @@ TEST_F(SectionFileTest, SaveAndLoadRoundTripAndLeaveTheContainerEmpty) {
 
 TEST_F(SectionFileTest, DamagedFileIsKeptBeforeTheFirstSaveOnly) {
     const std::string damaged = "&  this is no container at all";
-    WriteAll(path_, damaged);
+    testing::WriteFileContents(path_, damaged);
     SectionFile file(container_, path_, "NBook");
     StrList records;
     EXPECT_FALSE(file.Load(ReadInto(records)));
@@ -106,7 +95,7 @@ TEST_F(SectionFileTest, DamagedFileIsKeptBeforeTheFirstSaveOnly) {
 
     file.Save(Writing({"new"}));
     EXPECT_EQ(file.KeptAs(), path_ + ".damaged");
-    EXPECT_EQ(ReadAll(path_ + ".damaged"), damaged);
+    EXPECT_EQ(testing::FileContents(path_ + ".damaged"), damaged);
     StrList reread;
     EXPECT_TRUE(SectionFile(container_, path_, "NBook").Load(ReadInto(reread)));
     EXPECT_EQ(reread, StrList{"new"});
@@ -114,21 +103,21 @@ TEST_F(SectionFileTest, DamagedFileIsKeptBeforeTheFirstSaveOnly) {
     // The second save writes over its own file.
     file.Save(Writing({"newer"}));
     EXPECT_EQ(Entries(), (std::vector<std::string>{"Note.dat", "Note.dat.damaged"}));
-    EXPECT_EQ(ReadAll(path_ + ".damaged"), damaged);
+    EXPECT_EQ(testing::FileContents(path_ + ".damaged"), damaged);
 }
 
 TEST_F(SectionFileTest, KeptNameSkipsNamesThatAreTaken) {
-    WriteAll(path_, "bad");
-    WriteAll(path_ + ".damaged", "older 0");
-    WriteAll(path_ + ".damaged.1", "older 1");
+    testing::WriteFileContents(path_, "bad");
+    testing::WriteFileContents(path_ + ".damaged", "older 0");
+    testing::WriteFileContents(path_ + ".damaged.1", "older 1");
     SectionFile file(container_, path_, "NBook");
     StrList records;
     EXPECT_FALSE(file.Load(ReadInto(records)));
     file.Save(Writing({}));
     EXPECT_EQ(file.KeptAs(), path_ + ".damaged.2");
-    EXPECT_EQ(ReadAll(path_ + ".damaged"), "older 0");
-    EXPECT_EQ(ReadAll(path_ + ".damaged.1"), "older 1");
-    EXPECT_EQ(ReadAll(path_ + ".damaged.2"), "bad");
+    EXPECT_EQ(testing::FileContents(path_ + ".damaged"), "older 0");
+    EXPECT_EQ(testing::FileContents(path_ + ".damaged.1"), "older 1");
+    EXPECT_EQ(testing::FileContents(path_ + ".damaged.2"), "bad");
 }
 
 TEST_F(SectionFileTest, TruncatedStreamKeepsTheRecordsReadBeforeIt) {
@@ -137,14 +126,14 @@ TEST_F(SectionFileTest, TruncatedStreamKeepsTheRecordsReadBeforeIt) {
     std::string bytes = stream.ToString();
     bytes.resize(bytes.size() - 2);  // the last text ends early
     WriteContainer(bytes);
-    const std::string before = ReadAll(path_);
+    const std::string before = testing::FileContents(path_);
 
     SectionFile file(container_, path_, "NBook");
     StrList records;
     EXPECT_FALSE(file.Load(ReadInto(records)));
     EXPECT_EQ(records, (StrList{"a", "b"}));
     file.Save(Writing(records));
-    EXPECT_EQ(ReadAll(path_ + ".damaged"), before);
+    EXPECT_EQ(testing::FileContents(path_ + ".damaged"), before);
 }
 
 TEST_F(SectionFileTest, FileWithoutTheSectionsStreamCountsAsDamaged) {
@@ -167,7 +156,7 @@ TEST_F(SectionFileTest, AnyReaderErrorMarksTheLoadFailed) {
 }
 
 TEST_F(SectionFileTest, SuccessfulReloadCancelsTheKeeping) {
-    WriteAll(path_, "bad");
+    testing::WriteFileContents(path_, "bad");
     SectionFile file(container_, path_, "NBook");
     StrList records;
     EXPECT_FALSE(file.Load(ReadInto(records)));
@@ -185,7 +174,7 @@ TEST_F(SectionFileTest, FailedSaveLeavesTheContainerEmpty) {
     EXPECT_EQ(container_.Count(), 0u);
 
     // A writer that fails moves nothing away and changes nothing.
-    WriteAll(path_, "bad");
+    testing::WriteFileContents(path_, "bad");
     SectionFile damaged(container_, path_, "NBook");
     EXPECT_FALSE(damaged.Load(ReadInto(records)));
     EXPECT_THROW(damaged.Save([](Stream&) { throw std::runtime_error("writer failed"); }),

@@ -11,6 +11,7 @@
 
 #include "storage/errors.h"
 #include "storage/lh5.h"
+#include "storage/tests/scratch_dir.h"
 
 namespace pomix {
 namespace {
@@ -19,14 +20,20 @@ namespace fs = std::filesystem;
 
 const std::string kSignature("\1\2\3\4\5\6\7\x08", 8);
 
-std::string Int32(std::int32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
-std::string Uint16(std::uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); }
+std::string Int32(std::int32_t v) {
+    return std::string(reinterpret_cast<const char*>(&v), 4);
+}
+std::string Uint16(std::uint16_t v) {
+    return std::string(reinterpret_cast<const char*>(&v), 2);
+}
 std::string ItemBytes(const std::string& name, const std::string& data) {
     return Uint16(static_cast<std::uint16_t>(name.size())) + name +
            Int32(static_cast<std::int32_t>(data.size())) + data;
 }
 // A stored, plain file around the given image.
-MemoryStream StoredFile(const std::string& image) { return MemoryStream("  " + image); }
+MemoryStream StoredFile(const std::string& image) {
+    return MemoryStream("  " + image);
+}
 
 std::string Saved(StreamContainer& c) {
     MemoryStream out;
@@ -127,9 +134,9 @@ TEST(StreamContainer, StoredRoundTripKeepsEveryNameAndByteAndTheFlags) {
 }
 
 TEST(StreamContainer, ReaderSortsItemsAndEqualNamesReplaceEarlierOnes) {
-    MemoryStream file = StoredFile(kSignature + Int32(4) + ItemBytes("zed", "1") +
-                                   ItemBytes("Abc", "2") + ItemBytes("ABC", "3") +
-                                   ItemBytes("", "ignored"));
+    MemoryStream file =
+        StoredFile(kSignature + Int32(4) + ItemBytes("zed", "1") + ItemBytes("Abc", "2") +
+                   ItemBytes("ABC", "3") + ItemBytes("", "ignored"));
     StreamContainer c;
     c.LoadFromStream(file);
     EXPECT_EQ(c.Names(), (std::vector<std::string>{"Abc", "zed"}));
@@ -149,13 +156,13 @@ TEST(StreamContainer, NegativeOrZeroCountGivesNoItems) {
 TEST(StreamContainer, ItemsRunningPastTheImageAreReadErrorsKeepingEarlierItems) {
     const std::string good = ItemBytes("first", "ok");
     const std::string cases[] = {
-        Uint16(10) + "abc",                         // name longer than what is left
-        Uint16(3) + "abc" + Int32(5) + "1234",      // data one byte short
-        Uint16(3) + "abc" + Int32(INT32_MAX),       // absurd data length
-        Uint16(3) + "abc" + Int32(-4) + "1234",     // negative data length
-        Uint16(3) + "abc" + "\1\0",                 // length field itself cut short
-        std::string("\5"),                          // name length cut short
-        std::string(),                              // count promises a second item
+        Uint16(10) + "abc",                      // name longer than what is left
+        Uint16(3) + "abc" + Int32(5) + "1234",   // data one byte short
+        Uint16(3) + "abc" + Int32(INT32_MAX),    // absurd data length
+        Uint16(3) + "abc" + Int32(-4) + "1234",  // negative data length
+        Uint16(3) + "abc" + "\1\0",              // length field itself cut short
+        std::string("\5"),                       // name length cut short
+        std::string(),                           // count promises a second item
     };
     for (const std::string& tail : cases) {
         SCOPED_TRACE(::testing::PrintToString(tail));
@@ -172,10 +179,10 @@ TEST(StreamContainer, DamagedFilesAreCorruptAfterOnCorruptAndChangeNothing) {
     const std::string cases[] = {
         "",
         "  ",
-        "  " + kSignature.substr(0, 7),           // stored payload shorter than the signature
-        "  " + std::string(12, '\0'),             // stored payload without the signature
-        " *" + kSignature + Int32(0),             // enciphered, but there is no key
-        "&&" + std::string(20, '\x55'),           // compressed payload that is garbage
+        "  " + kSignature.substr(0, 7),  // stored payload shorter than the signature
+        "  " + std::string(12, '\0'),    // stored payload without the signature
+        " *" + kSignature + Int32(0),    // enciphered, but there is no key
+        "&&" + std::string(20, '\x55'),  // compressed payload that is garbage
     };
     for (const std::string& bytes : cases) {
         SCOPED_TRACE(::testing::PrintToString(bytes));
@@ -313,22 +320,14 @@ TEST(StreamContainer, ReferenceContainersLoad) {
     c.Compressed = false;
     const std::string stored = Saved(c);
     EXPECT_EQ(stored.size(), image.size() + 2);
-    EXPECT_EQ(stored.substr(0, 2 + 12 + 2 + 8), "  " + image.substr(0, 12) + Uint16(8) + "Calendar");
+    EXPECT_EQ(stored.substr(0, 2 + 12 + 2 + 8),
+              "  " + image.substr(0, 12) + Uint16(8) + "Calendar");
 }
 
 // A folder of its own for each file test, removed afterwards.
 class StreamContainerFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "pomix-container-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code error;
-        fs::permissions(dir_, fs::perms::owner_all, error);
-        fs::remove_all(dir_, error);
-    }
+    void SetUp() override { dir_ = scratch_.Path(); }
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
@@ -356,6 +355,7 @@ protected:
         Add(c, "Large", data);
     }
 
+    testing::ScratchDir scratch_;
     fs::path dir_;
 };
 
@@ -463,9 +463,9 @@ TEST_F(StreamContainerFile, ReadOnlyFolderKeepsTheOldFile) {
     const std::string path = PathOf("Note.dat");
     WriteAll(path, "old");
     const bool root = ::geteuid() == 0;
-    fs::permissions(dir_, root ? fs::perms::owner_all | fs::perms::others_read |
-                                     fs::perms::others_exec
-                               : fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(dir_,
+                    root ? fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec
+                         : fs::perms::owner_read | fs::perms::owner_exec);
     auto save = [&path] {
         StreamContainer c;
         c.Compressed = false;
