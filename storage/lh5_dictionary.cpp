@@ -3,6 +3,7 @@
 #include <bit>
 #include <cassert>
 #include <cstring>
+#include <vector>
 
 namespace pomix::lh5 {
 
@@ -24,12 +25,68 @@ inline int CommonLength(const std::uint8_t* a, const std::uint8_t* b, int m, int
 }  // namespace
 
 Dictionary::Dictionary(const std::uint8_t* text) : text_(text) {
+    Clear();
+}
+
+void Dictionary::Clear() {
     for (auto& node : nodes_) node = Node{kNil, 0, 0, 0, 0, 0, {0, 0}, {kNil, kNil}};
     for (auto& r : replacedBy_) r = -1;
     for (int i = 0; i < 256; ++i) nodes_[kRootBase + i].depth = 1;
     for (auto& e : table_) e = kNil;
     for (auto& c : rootChildren_) c = kNil;
+    poolSize_ = 0;
     for (int i = kDicSize - 1; i >= 0; --i) pool_[poolSize_++] = kInternalBase + i;
+    base_ = 0;
+    here_ = 0;
+}
+
+void Dictionary::CopyFrom(const Dictionary& other) {
+    base_ = other.base_;
+    here_ = other.here_;
+    std::memcpy(nodes_, other.nodes_, sizeof nodes_);
+    std::memcpy(rootChildren_, other.rootChildren_, sizeof rootChildren_);
+    std::memcpy(replacedBy_, other.replacedBy_, sizeof replacedBy_);
+    std::memcpy(table_, other.table_, sizeof table_);
+    std::memcpy(pool_, other.pool_, sizeof pool_);
+    poolSize_ = other.poolSize_;
+}
+
+// The leaf that a search for the string at leaf's slot would start from, or kNil.
+int Dictionary::ReplacementOf(int leaf) const {
+    while (leaf >= 0 && nodes_[leaf].parent == kNil) leaf = replacedBy_[leaf];
+    return leaf < 0 ? kNil : leaf;
+}
+
+// Every node above a leaf has two children or more, so walking up from all the leaves meets
+// every node; a node is identified by the leaves below it and its depth. The walk pairs the
+// nodes of the two trees and stops where it meets a pair already checked.
+bool Dictionary::SameState(const Dictionary& other) const {
+    std::vector<std::int16_t> mine(kNodeCount, kNil), theirs(kNodeCount, kNil);
+    for (int leaf = 0; leaf < kDicSize; ++leaf) {
+        int a = nodes_[leaf].parent;
+        int b = other.nodes_[leaf].parent;
+        if ((a == kNil) != (b == kNil)) return false;
+        if (a == kNil) {
+            if (ReplacementOf(leaf) != other.ReplacementOf(leaf)) return false;
+            continue;
+        }
+        while (IsInternal(a) && IsInternal(b)) {
+            if (mine[a] != kNil || theirs[b] != kNil) {
+                if (mine[a] != b || theirs[b] != a) return false;
+                break;
+            }
+            mine[a] = static_cast<std::int16_t>(b);
+            theirs[b] = static_cast<std::int16_t>(a);
+            const Node& x = nodes_[a];
+            const Node& y = other.nodes_[b];
+            if (x.depth != y.depth || x.recorded != y.recorded) return false;
+            a = x.parent;
+            b = y.parent;
+        }
+        if (IsInternal(a) != IsInternal(b)) return false;
+        if (!IsInternal(a) && a != b) return false;  // different roots
+    }
+    return true;
 }
 
 inline int Dictionary::Child(int node, std::uint8_t c) const {
@@ -223,7 +280,8 @@ inline void Dictionary::Remove(std::int64_t x) {
     // It had two children or more. kNil is the only negative number in the places of its
     // record: with no child in the table it keeps two when both places are taken (the two
     // cannot be free), with one there when either is.
-    if (rn.hashed == 0 ? (rn.kid[0] ^ rn.kid[1]) >= 0 : rn.hashed > 1 || (rn.kid[0] & rn.kid[1]) >= 0)
+    if (rn.hashed == 0 ? (rn.kid[0] ^ rn.kid[1]) >= 0
+                       : rn.hashed > 1 || (rn.kid[0] & rn.kid[1]) >= 0)
         return;
     here_ = static_cast<int>(x + kDicSize - base_);
 
@@ -248,11 +306,16 @@ inline void Dictionary::Remove(std::int64_t x) {
     pool_[poolSize_++] = r;
 }
 
-Match Dictionary::Steps(std::int64_t q, int count, Match previous, int left) {
+Match Dictionary::Steps(std::int64_t q, int count, Match previous, std::int64_t left,
+                        Found* found) {
     for (int i = 0; i < count; ++i, --left) {
         if (q + i >= kDicSize) Remove(q + i - kDicSize);
         previous = Insert(q + i, previous);
-        if (previous.length > left) previous.length = left;
+        if (previous.length > left) previous.length = static_cast<int>(left);
+        if (found != nullptr) {
+            found[i] = Found{static_cast<std::uint16_t>(previous.length),
+                             static_cast<std::uint16_t>(q + i - previous.position)};
+        }
     }
     return previous;
 }

@@ -12,6 +12,12 @@ struct Match {
     std::int64_t position = 0;  // offset in the input of the earlier string
 };
 
+// A match as kept for the parse: the earlier string lies distance bytes back (1 to 8192).
+struct Found {
+    std::uint16_t length;
+    std::uint16_t distance;
+};
+
 // A suffix tree (a trie with path compression) over the strings that start at the last 8192
 // input positions, each taken to at most kMaxMatch bytes. The children of a root are found in a
 // direct table by (first byte, second byte), those of an internal node by hashing the pair
@@ -25,13 +31,26 @@ class Dictionary {
 public:
     // text points at the encoder's text buffer, whose byte 0 holds input offset base.
     explicit Dictionary(const std::uint8_t* text);
+    Dictionary(const Dictionary&) = delete;
+    Dictionary& operator=(const Dictionary&) = delete;
+
+    // Back to an empty tree.
+    void Clear();
+    // Takes over other's tree; the text stays this dictionary's own.
+    void CopyFrom(const Dictionary& other);
 
     void SetBase(std::int64_t base) { base_ = base; }
-    // A step at q takes the string at q - 8192 out of the tree (once there is one) and enters
+    // A step at q takes the string at q - 8192 out of the tree (when it is there) and enters
     // the string at q, given the match found at q - 1; its result is the longest match of q
     // among the strings in the tree, cut to the input left. Steps runs them at q to
-    // q + count - 1, with left bytes of input from q on, and returns the last match.
-    Match Steps(std::int64_t q, int count, Match previous, int left);
+    // q + count - 1, with left bytes of input from q on, stores each result in found (when
+    // given) and returns the last one.
+    Match Steps(std::int64_t q, int count, Match previous, std::int64_t left, Found* found);
+
+    // Whether the two trees, at the same input position over the same text, give the same
+    // results from now on: the same strings with the same shape, the same recorded positions
+    // and marks, and the same replacements. Node numbers and the child table may differ.
+    bool SameState(const Dictionary& other) const;
 
 private:
     Match Insert(std::int64_t q, Match previous);
@@ -74,6 +93,7 @@ private:
     void Replace(int old, int replacement);
     void Split(int r, int depth, int candidate, int here);
     int LeafOf(std::int64_t position) const;
+    int ReplacementOf(int leaf) const;
 
     const std::uint8_t* text_;
     std::int64_t base_ = 0;
@@ -86,7 +106,7 @@ private:
     struct Node {
         std::int16_t parent;  // kNil for a node out of the tree
         std::uint16_t slot;
-        std::uint16_t hashed;  // children kept in table_
+        std::uint16_t hashed;    // children kept in table_
         std::uint16_t recorded;  // window slot of the recorded position, kMark when marked
         std::uint8_t depth;      // below 256: a string of 256 bytes ends at a leaf
         std::uint8_t edge;       // the byte under which it hangs

@@ -11,16 +11,13 @@
 #include "storage/lh5_dictionary.h"
 #include "storage/lh5_format.h"
 #include "storage/lh5_huffman.h"
+#include "storage/lh5_matches.h"
 
 namespace pomix {
 namespace {
 
 using namespace lh5;
 
-// Text buffer: two windows plus the longest match. The current position runs from offset
-// 8192 to 16383; bytes past the end of the input take part in the search (zeros at first,
-// after a slide whatever was left there), but matches are cut to the input left.
-constexpr int kTextSize = 2 * kDicSize + kMaxMatch;
 // Block buffer: groups of 8 symbols, each led by a flag byte whose bits (from bit 7 down)
 // mark matches. A literal takes 1 byte, a match 3 (length - 3, position value high byte
 // first). A block is sent before a group would start with fewer than 24 bytes free.
@@ -29,15 +26,14 @@ constexpr int kBlockLimit = kBlockSize - 3 * 8;
 
 class Encoder {
 public:
-    Encoder(Stream& source, Stream& target, std::uint64_t length)
-        : source_(source), left_(length), dictionary_(text_), out_(target) {}
+    Encoder(Stream& source, Stream& target, std::int64_t length, const SearchShape& shape)
+        : search_(source, length, shape), length_(length), out_(target) {}
 
     void Run();
+    const SearchReport& Report() const { return search_.Report(); }
 
 private:
-    int ReadInput(std::uint8_t* to, int count);
-    void Advance();
-    void Advance(int count);
+    void Decide(std::int64_t q, Found found, const InputView& input);
     void Output(int c, unsigned position);
     void SendBlock();
     void CountCodeLengthSymbols();
@@ -46,15 +42,12 @@ private:
     void PutC(int c) { out_.Put(cLen_[c], cCode_[c]); }
     void PutT(int t) { out_.Put(tLen_[t], tCode_[t]); }
 
-    Stream& source_;
-    std::uint64_t left_;  // input bytes not read yet
-
-    std::uint8_t text_[kTextSize] = {};
-    int pos_ = kDicSize;  // current position in text_
-    std::int64_t q_ = 0;  // current position in the input
-    int remainder_ = 0;   // input bytes from the current position on that are in text_
-    Match match_;
-    Dictionary dictionary_;
+    MatchSearch search_;
+    std::int64_t length_;
+    // The parse: the match at want_ - 1 (when haveLast_) waits for the one at want_.
+    std::int64_t want_ = 0;
+    bool haveLast_ = false;
+    Found last_{};
 
     std::uint8_t block_[kBlockSize];
     int blockUsed_ = 0;
@@ -73,63 +66,38 @@ private:
     BitWriter out_;
 };
 
-int Encoder::ReadInput(std::uint8_t* to, int count) {
-    int got = 0;
-    while (got < count && left_ > 0) {
-        const auto want = static_cast<std::size_t>(
-            std::min<std::uint64_t>(left_, static_cast<std::uint64_t>(count - got)));
-        const std::size_t n = source_.Read(to + got, want);
-        if (n == 0) throw EStreamReadError();
-        got += static_cast<int>(n);
-        left_ -= n;
+// One step of lazy matching: the match at q - 1 is taken unless the one at q is longer.
+// After a match of length L the next step starts from the match at q - 1 + L.
+inline void Encoder::Decide(std::int64_t q, Found found, const InputView& input) {
+    if (!haveLast_) {
+        last_ = found;
+        haveLast_ = true;
+        want_ = q + 1;
+        return;
     }
-    return got;
-}
-
-void Encoder::Advance() {
-    --remainder_;
-    ++q_;
-    if (++pos_ == 2 * kDicSize) {
-        std::memmove(text_, text_ + kDicSize, kDicSize + kMaxMatch);
-        remainder_ += ReadInput(text_ + kDicSize + kMaxMatch, kDicSize);
-        pos_ = kDicSize;
-        dictionary_.SetBase(q_ - kDicSize);
-    }
-    match_ = dictionary_.Steps(q_, 1, match_, remainder_);
-}
-
-// Moves on count positions; those before the next slide of the text buffer go in one call.
-void Encoder::Advance(int count) {
-    while (count > 0) {
-        const int run = std::min(count, 2 * kDicSize - 1 - pos_);
-        if (run == 0) {
-            Advance();
-            --count;
-            continue;
-        }
-        match_ = dictionary_.Steps(q_ + 1, run, match_, remainder_ - 1);
-        q_ += run;
-        pos_ += run;
-        remainder_ -= run;
-        count -= run;
+    if (found.length > last_.length || last_.length < kMinMatch) {
+        Output(*input.At(q - 1), 0);
+        last_ = found;
+        want_ = q + 1;
+    } else {
+        Output(last_.length + (256 - kMinMatch), (last_.distance - 1u) & kDicMask);
+        haveLast_ = false;
+        want_ = q - 1 + last_.length;
     }
 }
 
 void Encoder::Run() {
-    dictionary_.SetBase(-kDicSize);
-    remainder_ = ReadInput(text_ + kDicSize, kDicSize + kMaxMatch);
-    match_ = dictionary_.Steps(0, 1, Match{}, remainder_);
-    while (remainder_ > 0) {
-        const Match last = match_;
-        Advance();
-        if (match_.length > last.length || last.length < kMinMatch) {
-            Output(text_[pos_ - 1], 0);
-        } else {
-            Output(last.length + (256 - kMinMatch),
-                   static_cast<unsigned>((q_ - 1 - last.position - 1) & kDicMask));
-            Advance(last.length - 1);
+    MatchSearch::Stretch stretch;
+    InputView input;
+    while (search_.Next(stretch)) {
+        input = stretch.input;
+        const std::int64_t end = stretch.first + stretch.count;
+        for (std::int64_t q = std::max(want_, stretch.first); q < end; q = want_) {
+            Decide(q, stretch.found[q - stretch.first], input);
         }
     }
+    // The search at the end of the input finds nothing: the last pending match is taken.
+    if (haveLast_ && want_ == length_) Decide(length_, Found{0, 0}, input);
     SendBlock();
     out_.Put(7, 0);
     out_.Finish();
@@ -291,14 +259,24 @@ void Encoder::SendBlock() {
 
 }  // namespace
 
-void Compress(Stream& source, Stream& target) {
+namespace lh5 {
+
+SearchReport CompressWith(Stream& source, Stream& target, const SearchShape& shape) {
     const std::uint64_t length = source.Remaining();
     if (length > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
         throw EStorageError("Stream too large to compress");
     }
     target.WriteValue<std::int32_t>(static_cast<std::int32_t>(length));
-    auto encoder = std::make_unique<Encoder>(source, target, length);
+    auto encoder =
+        std::make_unique<Encoder>(source, target, static_cast<std::int64_t>(length), shape);
     encoder->Run();
+    return encoder->Report();
+}
+
+}  // namespace lh5
+
+void Compress(Stream& source, Stream& target) {
+    lh5::CompressWith(source, target, lh5::SearchShape::Default());
 }
 
 }  // namespace pomix
