@@ -96,22 +96,40 @@ struct MatchSearch::Job {
     }
 };
 
+// The jobs of one round: they run while the caller parses the results of the round before.
+struct MatchSearch::Round {
+    std::vector<std::unique_ptr<Job>> jobs;
+    int count = 0;  // jobs in this round
+    int ready = 0;  // of them, those whose results stand
+    InputView input;
+    std::vector<std::thread> threads;
+
+    void Join() {
+        for (auto& t : threads) t.join();
+        threads.clear();
+    }
+};
+
 MatchSearch::MatchSearch(Stream& source, std::int64_t length, const SearchShape& shape)
     : source_(source), length_(length), shape_(shape) {
     shape_.threads = std::clamp(shape_.threads, 1, kMaxThreads);
     // Warm-ups start at window boundaries inside the round's input.
     shape_.warmUp = std::max<std::int64_t>(1, shape_.warmUp / kDicSize) * kDicSize;
     shape_.segment = std::max(shape_.segment / kDicSize * kDicSize, shape_.warmUp + kDicSize);
+    for (auto& round : rounds_) round = std::make_unique<Round>();
 }
 
-MatchSearch::~MatchSearch() = default;
+MatchSearch::~MatchSearch() {
+    for (auto& round : rounds_) round->Join();
+}
 
 InputView MatchSearch::View() const {
     return InputView{buffer_.data(), bufferFirst_, static_cast<std::int64_t>(buffer_.size()),
                      length_};
 }
 
-// Keeps input bytes [from, to) in the buffer, reading on from the source as needed.
+// Keeps input bytes [from, to) in the buffer, reading on from the source as needed. Only
+// called while no round runs: the jobs read the buffer.
 void MatchSearch::Fill(std::int64_t from, std::int64_t to) {
     const auto drop = static_cast<std::size_t>(std::max<std::int64_t>(0, from - bufferFirst_));
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(drop));
@@ -127,77 +145,100 @@ void MatchSearch::Fill(std::int64_t from, std::int64_t to) {
     }
 }
 
-void MatchSearch::RunRound() {
+// Starts the round at next_, keeping the input from keep on for the results being parsed.
+// The first job continues the true search; it runs here when there is nothing to parse.
+void MatchSearch::Launch(Round& round, std::int64_t keep, bool firstHere) {
     const std::int64_t first = next_;
-    if (!true_) {
-        true_ = std::make_unique<MatchFinder>();
-        Fill(0, std::min<std::int64_t>(length_, kDicSize + kMaxMatch));
-        true_->Start(View(), 0);
-    }
-    // A guessing job needs its warm-up's text buffer to hold input only.
-    int count = 0;
+    // The first job takes a warm-up's length more, as the others spend it before their
+    // segment. A guessing job needs its warm-up's text buffer to hold input only.
+    const std::int64_t firstCount =
+        std::min(length_ - first, shape_.segment + (shape_.threads > 1 ? shape_.warmUp : 0));
+    round.count = 0;
     std::int64_t end = first;
-    while (count < shape_.threads && end < length_ &&
-           (count == 0 || end - shape_.warmUp + kDicSize + kMaxMatch <= length_)) {
-        end = std::min(length_, end + shape_.segment);
-        ++count;
-    }
-    while (static_cast<int>(jobs_.size()) < count) jobs_.push_back(std::make_unique<Job>());
-    for (int i = 0; i < count; ++i) {
-        Job& job = *jobs_[static_cast<std::size_t>(i)];
-        job.first = first + i * shape_.segment;
-        job.count = std::min(shape_.segment, length_ - job.first);
+    while (round.count < shape_.threads && end < length_ &&
+           (round.count == 0 || end - shape_.warmUp + kDicSize + kMaxMatch <= length_)) {
+        if (static_cast<int>(round.jobs.size()) == round.count) {
+            round.jobs.push_back(std::make_unique<Job>());
+        }
+        Job& job = *round.jobs[static_cast<std::size_t>(round.count)];
+        job.first = end;
+        job.count = round.count == 0 ? firstCount : std::min(shape_.segment, length_ - end);
         job.found.resize(static_cast<std::size_t>(job.count));
-        if (i > 0 && !job.finder) {
+        if (round.count > 0 && !job.finder) {
             job.finder = std::make_unique<MatchFinder>();
             job.start = std::make_unique<MatchFinder>();
         }
+        end += job.count;
+        ++round.count;
     }
-    Fill(std::max<std::int64_t>(0, first - 1), std::min(length_, end + kDicSize + kMaxMatch));
-    const InputView input = View();
+    Fill(std::max<std::int64_t>(0, keep), std::min(length_, end + kDicSize + kMaxMatch));
+    round.input = View();
 
-    std::vector<std::thread> helpers;
-    struct Joiner {
-        std::vector<std::thread>& threads;
-        ~Joiner() {
-            for (auto& t : threads) t.join();
-        }
-    } joiner{helpers};
-    for (int i = 1; i < count; ++i) {
-        Job* job = jobs_[static_cast<std::size_t>(i)].get();
-        const std::int64_t warmUp = shape_.warmUp;
+    const InputView* input = &round.input;
+    MatchFinder* truth = true_.get();
+    const std::int64_t warmUp = shape_.warmUp;
+    for (int i = firstHere ? 1 : 0; i < round.count; ++i) {
+        Job* job = round.jobs[static_cast<std::size_t>(i)].get();
+        auto work = [job, input, truth, warmUp, i] {
+            if (i == 0) {
+                truth->Run(*input, job->count, job->found.data());
+            } else {
+                job->Guess(*input, warmUp);
+            }
+        };
         try {
-            helpers.emplace_back([job, &input, warmUp] { job->Guess(input, warmUp); });
+            round.threads.emplace_back(work);
         } catch (const std::system_error&) {
-            job->Guess(input, warmUp);  // no thread to be had: the work is the same
+            work();  // no thread to be had: the work is the same
         }
     }
-    true_->Run(input, jobs_[0]->count, jobs_[0]->found.data());
-    for (auto& t : helpers) t.join();
-    helpers.clear();
-
-    ready_ = 1;
-    while (ready_ < count) {
-        const Job& job = *jobs_[static_cast<std::size_t>(ready_)];
-        const MatchFinder& truth =
-            ready_ == 1 ? *true_ : *jobs_[static_cast<std::size_t>(ready_ - 1)]->finder;
-        if (!job.start->SameState(truth)) break;
-        ++ready_;
+    if (firstHere) {
+        Job& job = *round.jobs[0];
+        true_->Run(round.input, job.count, job.found.data());
     }
-    report_.accepted += ready_ - 1;
-    report_.rejected += count - ready_;
-    if (ready_ > 1) std::swap(true_, jobs_[static_cast<std::size_t>(ready_ - 1)]->finder);
-    given_ = 0;
-    next_ = first;
-    for (int i = 0; i < ready_; ++i) next_ += jobs_[static_cast<std::size_t>(i)]->count;
+}
+
+// Waits for the round and takes the guesses that hold, in order, up to the first that fails.
+void MatchSearch::Finish(Round& round) {
+    round.Join();
+    round.ready = 1;
+    while (round.ready < round.count) {
+        const Job& job = *round.jobs[static_cast<std::size_t>(round.ready)];
+        const MatchFinder& truth =
+            round.ready == 1 ? *true_
+                             : *round.jobs[static_cast<std::size_t>(round.ready - 1)]->finder;
+        if (!job.start->SameState(truth)) break;
+        ++round.ready;
+    }
+    report_.accepted += round.ready - 1;
+    report_.rejected += round.count - round.ready;
+    if (round.ready > 1) {
+        std::swap(true_, round.jobs[static_cast<std::size_t>(round.ready - 1)]->finder);
+    }
+    const Job& last = *round.jobs[static_cast<std::size_t>(round.ready - 1)];
+    next_ = last.first + last.count;
 }
 
 bool MatchSearch::Next(Stretch& stretch) {
-    if (given_ == ready_) {
-        if (next_ >= length_) return false;
-        RunRound();
+    if (giving_ == nullptr || given_ == giving_->ready) {
+        if (running_ == nullptr) {
+            if (next_ >= length_) return false;
+            true_ = std::make_unique<MatchFinder>();
+            Fill(0, std::min<std::int64_t>(length_, kDicSize + kMaxMatch));
+            true_->Start(View(), 0);
+            running_ = rounds_[0].get();
+            Launch(*running_, 0, true);
+        }
+        Finish(*running_);
+        giving_ = running_;
+        given_ = 0;
+        running_ = nullptr;
+        if (next_ < length_) {
+            running_ = (giving_ == rounds_[0].get() ? rounds_[1] : rounds_[0]).get();
+            Launch(*running_, giving_->jobs[0]->first - 1, false);
+        }
     }
-    const Job& job = *jobs_[static_cast<std::size_t>(given_++)];
+    const Job& job = *giving_->jobs[static_cast<std::size_t>(given_++)];
     stretch = Stretch{job.first, job.count, job.found.data(), View()};
     return true;
 }

@@ -87,7 +87,8 @@ public:
     ~MatchSearch();
 
     // The next results: found[i] for position first + i, count of them, and the input bytes
-    // from first - 1 on. False once every position has been given.
+    // from first - 1 on. False once every position has been given. A stretch stays valid
+    // until the next call.
     struct Stretch {
         std::int64_t first;
         std::int64_t count;
@@ -99,9 +100,11 @@ public:
 
 private:
     struct Job;
+    struct Round;
     void Fill(std::int64_t from, std::int64_t to);
     InputView View() const;
-    void RunRound();
+    void Launch(Round& round, std::int64_t keep, bool firstHere);
+    void Finish(Round& round);
 
     Stream& source_;
     std::int64_t length_;
@@ -110,10 +113,11 @@ private:
     std::vector<std::uint8_t> buffer_;  // input bytes [bufferFirst_, bufferFirst_ + size)
     std::int64_t bufferFirst_ = 0;
     std::int64_t next_ = 0;              // first position not yet searched
-    std::unique_ptr<MatchFinder> true_;  // the true search, at next_
-    std::vector<std::unique_ptr<Job>> jobs_;
-    int ready_ = 0;  // jobs of the last round whose results stand
-    int given_ = 0;  // of them, those handed out by Next
+    std::unique_ptr<MatchFinder> true_;  // the true search, at next_ once its round is done
+    std::unique_ptr<Round> rounds_[2];   // the one searching and the one being parsed
+    Round* running_ = nullptr;           // the round searching now
+    Round* giving_ = nullptr;            // the round whose results Next hands out
+    int given_ = 0;
 };
 
 // Compress with the search spread as given: the output is the same for every shape.
