@@ -36,10 +36,9 @@ public:
     // only (q + 8448 bytes at most the input length). A start after 0 knows nothing of what
     // came before: its results count only once its state is found equal to the true one.
     void Start(const InputView& input, std::int64_t q);
-    // Searches the next count positions; the result for Position() + i goes to found[i]
-    // (found may be null). input must hold the bytes that the slides read.
+    // Searches the next count positions; the result for the i-th goes to found[i] (found may
+    // be null). input must hold the bytes that the slides read.
     void Run(const InputView& input, std::int64_t count, Found* found);
-    std::int64_t Position() const { return q_; }
 
     void CopyFrom(const MatchFinder& other);
     // Whether both, at the same position, give the same results from here on.
@@ -56,11 +55,11 @@ private:
     Dictionary dictionary_;
 };
 
-// How the search is spread: threads (the first of each round on the calling thread),
-// positions per segment (large enough that the warm-up costs little, small enough that a
-// segment searched again costs little) and the warm-up of a fresh tree (after one window it
-// holds every string of the window; its recorded positions and marks take some windows more
-// to settle to those of the true search). Sizes are taken in whole windows.
+// How the search is spread: threads searching at once, positions per segment (large enough that the
+// warm-up costs little, small enough that a segment searched again costs little) and the warm-up of
+// a fresh tree (after one window it holds every string of the window; its recorded positions and
+// marks take some windows more to settle to those of the true search). Sizes are taken in whole
+// windows.
 struct SearchShape {
     int threads;
     std::int64_t segment;
@@ -76,11 +75,12 @@ struct SearchReport {
 };
 
 // The match at each input position in turn, read from source. The input goes in segments:
-// the first segment of each round continues the true search; the others run on other threads
-// from a fresh tree started two windows early, and their results are taken only when their
-// tree at the segment's start is found equal to the true one. Otherwise the segment is
-// searched again in the next round. The results are those of one search from the start,
-// whatever the number of threads; memory is fixed by the segment size and thread count.
+// the first segment of each round continues the true search; the others, searched at the
+// same time on threads of their own, start from a fresh tree a warm-up earlier, and their
+// results are taken only when their tree at the segment's start is found equal to the true
+// one. Otherwise the segment is searched again in the next round. A round searches while the
+// caller parses the results of the round before. The results are those of one search from
+// the start, whatever the shape; memory is fixed by the segment size and thread count.
 class MatchSearch {
 public:
     MatchSearch(Stream& source, std::int64_t length, const SearchShape& shape);
