@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,12 +11,14 @@
 #include "storage/errors.h"
 #include "storage/lh5.h"
 #include "storage/lh5_matches.h"
+#include "storage/tests/lh5_inputs.h"
 
 namespace pomix {
 namespace {
 
 using lh5::SearchReport;
 using lh5::SearchShape;
+using testing::Mixed;
 
 constexpr std::int64_t kWindow = 8192;
 
@@ -30,48 +33,25 @@ Bytes OneThread(const Bytes& input) {
     return CompressWith(input, SearchShape{1, 0, 0});
 }
 
-// Pieces of prose, long runs (256-byte matches replace leaves), random bytes and records,
-// so that segments start in every kind of state.
-Bytes Mixed(std::size_t size, unsigned seed) {
-    std::mt19937 rng(seed);
-    static const char* const kWords[] = {
-        "meeting ", "birthday ", "the ", "of ", "\xe4\xee\xeb\xe3 ", "\xea\xed\xe8\xe3\xe0 ",
-        ", ",       ".\r\n"};
-    Bytes out;
-    while (out.size() < size) {
-        const std::size_t piece = 500 + rng() % 20000;
-        const unsigned kind = rng() % 4;
-        for (std::size_t i = 0; i < piece && out.size() < size; ++i) {
-            if (kind == 0) {
-                const char* w = kWords[rng() % std::size(kWords)];
-                out.insert(out.end(), w, w + std::strlen(w));
-            } else if (kind == 1) {
-                out.insert(out.end(), 1 + rng() % 600, static_cast<std::uint8_t>(rng() % 2));
-                i += 300;
-            } else if (kind == 2) {
-                out.push_back(static_cast<std::uint8_t>(rng()));
-            } else {
-                const std::uint8_t rec[8] = {static_cast<std::uint8_t>(i), 0, 'N', 'o',
-                                             static_cast<std::uint8_t>('0' + rng() % 3)};
-                out.insert(out.end(), rec, rec + 8);
-            }
-        }
-    }
-    out.resize(size);
-    return out;
-}
-
 struct ShapeCase {
     const char* name;
     SearchShape shape;
 };
 
+void PrintTo(const ShapeCase& c, std::ostream* os) {
+    *os << c.name << " (" << c.shape.threads << " threads, segment " << c.shape.segment
+        << ", warm-up " << c.shape.warmUp << ")";
+}
+
 class Lh5SpreadSearch : public ::testing::TestWithParam<ShapeCase> {};
 
 TEST_P(Lh5SpreadSearch, GivesTheOneThreadBytes) {
-    for (const std::size_t size : {std::size_t{3 * 8192 + 17}, std::size_t{200000}}) {
-        const Bytes input = Mixed(size, static_cast<unsigned>(size));
-        EXPECT_TRUE(CompressWith(input, GetParam().shape) == OneThread(input)) << size;
+    // Prose keeps the tree's recorded positions and marks unsettled longest, so short
+    // warm-ups guess wrong there most often.
+    const Bytes inputs[] = {Mixed(3 * 8192 + 17, 1), Mixed(200000, 2),
+                            testing::Generate("text", 150000, 3)};
+    for (const Bytes& input : inputs) {
+        EXPECT_TRUE(CompressWith(input, GetParam().shape) == OneThread(input)) << input.size();
     }
 }
 

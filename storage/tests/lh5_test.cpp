@@ -13,9 +13,12 @@
 #include <vector>
 
 #include "storage/errors.h"
+#include "storage/tests/lh5_inputs.h"
 
 namespace pomix {
 namespace {
+
+using testing::Generate;
 
 const std::string kVectorDir = POMIX_SHARED_DIR "/lh5-vectors";
 
@@ -72,41 +75,6 @@ TEST_P(Lh5Vector, DecompressesToTheInput) {
 
 INSTANTIATE_TEST_SUITE_P(Reference, Lh5Vector, ::testing::ValuesIn(VectorNames()),
                          [](const auto& info) { return info.param; });
-
-// Inputs of several kinds: prose-like text with repeats, random bytes, long runs, and records.
-Bytes Generate(const std::string& kind, std::size_t size, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bytes out;
-    out.reserve(size);
-    static const char* const kWords[] = {
-        "the ",  "quick ", "brown ", "fox ", "jumps ",
-        "over ", "lazy ",  "dog ",   "and ", "\xcf\xf0\xe8\xe2\xe5\xf2 ",
-        ".\r\n"};
-    while (out.size() < size) {
-        if (kind == "text") {
-            const char* w = kWords[rng() % std::size(kWords)];
-            out.insert(out.end(), w, w + std::strlen(w));
-        } else if (kind == "random") {
-            out.push_back(static_cast<std::uint8_t>(rng()));
-        } else if (kind == "runs") {
-            out.insert(out.end(), 1 + rng() % 700, static_cast<std::uint8_t>(rng() % 3));
-        } else {  // records: counters and a few repeated names
-            const std::uint32_t n = static_cast<std::uint32_t>(out.size() / 16);
-            const std::uint8_t rec[16] = {static_cast<std::uint8_t>(n),
-                                          static_cast<std::uint8_t>(n >> 8),
-                                          0,
-                                          0,
-                                          'N',
-                                          'a',
-                                          'm',
-                                          'e',
-                                          static_cast<std::uint8_t>('0' + rng() % 4)};
-            out.insert(out.end(), rec, rec + 16);
-        }
-    }
-    out.resize(size);
-    return out;
-}
 
 struct RoundTripCase {
     const char* kind;
