@@ -36,6 +36,9 @@ private:
     void Decide(std::int64_t q, Found found, const InputView& input);
     void Output(int c, unsigned position);
     void SendBlock();
+    template <class Emit>
+    void ForEachLengthSymbol(int n, Emit emit) const;
+    int LiteralLengthCount() const;
     void CountCodeLengthSymbols();
     void WriteSmallTable(int n, const std::uint8_t* lengths, int countBits, int zeroRunAfter);
     void WriteLiteralLengths();
@@ -124,18 +127,17 @@ void Encoder::Output(int c, unsigned position) {
     }
 }
 
-// Code-length symbols needed by the literal/length lengths up to the last non-zero one:
-// l + 2 for a length l, and for a run of r zeros: r = 1-2 r times 0, 3-18 once 1, 19 once
-// 0 and once 1, 20 or more once 2.
-void Encoder::CountCodeLengthSymbols() {
-    for (auto& f : tFreq_) f = 0;
-    int n = kNC;
-    while (n > 0 && cLen_[n - 1] == 0) --n;
+// Literal/length lengths 0 to n - 1 (n: up to the last non-zero one) as code-length symbols:
+// l + 2 for a length l, and for a run of r zeros: r = 1-2 r times 0; 3-18 once 1 with 4 bits
+// r - 3; 19 once 0, once 1 with 4 bits 15; 20 or more once 2 with 9 bits r - 20.
+// emit(t, bits, value) gets each symbol t and its extra bits (bits 0 when none).
+template <class Emit>
+void Encoder::ForEachLengthSymbol(int n, Emit emit) const {
     int i = 0;
     while (i < n) {
         const int k = cLen_[i++];
         if (k != 0) {
-            tFreq_[k + 2]++;
+            emit(k + 2, 0, 0u);
             continue;
         }
         int run = 1;
@@ -144,16 +146,27 @@ void Encoder::CountCodeLengthSymbols() {
             ++run;
         }
         if (run <= 2) {
-            tFreq_[0] += static_cast<std::uint32_t>(run);
+            for (int j = 0; j < run; ++j) emit(0, 0, 0u);
         } else if (run <= 18) {
-            tFreq_[1]++;
+            emit(1, 4, static_cast<std::uint32_t>(run - 3));
         } else if (run == 19) {
-            tFreq_[0]++;
-            tFreq_[1]++;
+            emit(0, 0, 0u);
+            emit(1, 4, 15u);
         } else {
-            tFreq_[2]++;
+            emit(2, 9, static_cast<std::uint32_t>(run - 20));
         }
     }
+}
+
+int Encoder::LiteralLengthCount() const {
+    int n = kNC;
+    while (n > 0 && cLen_[n - 1] == 0) --n;
+    return n;
+}
+
+void Encoder::CountCodeLengthSymbols() {
+    for (auto& f : tFreq_) f = 0;
+    ForEachLengthSymbol(LiteralLengthCount(), [this](int t, int, std::uint32_t) { tFreq_[t]++; });
 }
 
 void Encoder::WriteSmallTable(int n, const std::uint8_t* lengths, int countBits, int zeroRunAfter) {
@@ -175,35 +188,12 @@ void Encoder::WriteSmallTable(int n, const std::uint8_t* lengths, int countBits,
 }
 
 void Encoder::WriteLiteralLengths() {
-    int n = kNC;
-    while (n > 0 && cLen_[n - 1] == 0) --n;
+    const int n = LiteralLengthCount();
     out_.Put(kCountBitsC, static_cast<std::uint32_t>(n));
-    int i = 0;
-    while (i < n) {
-        const int k = cLen_[i++];
-        if (k != 0) {
-            PutT(k + 2);
-            continue;
-        }
-        int run = 1;
-        while (i < n && cLen_[i] == 0) {
-            ++i;
-            ++run;
-        }
-        if (run <= 2) {
-            for (int j = 0; j < run; ++j) PutT(0);
-        } else if (run <= 18) {
-            PutT(1);
-            out_.Put(4, static_cast<std::uint32_t>(run - 3));
-        } else if (run == 19) {
-            PutT(0);
-            PutT(1);
-            out_.Put(4, 15);
-        } else {
-            PutT(2);
-            out_.Put(9, static_cast<std::uint32_t>(run - 20));
-        }
-    }
+    ForEachLengthSymbol(n, [this](int t, int bits, std::uint32_t value) {
+        PutT(t);
+        if (bits > 0) out_.Put(bits, value);
+    });
 }
 
 void Encoder::SendBlock() {

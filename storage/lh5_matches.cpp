@@ -124,8 +124,7 @@ MatchSearch::~MatchSearch() {
 }
 
 InputView MatchSearch::View() const {
-    return InputView{buffer_.data(), bufferFirst_, static_cast<std::int64_t>(buffer_.size()),
-                     length_};
+    return InputView{buffer_.data(), bufferFirst_, length_};
 }
 
 // Keeps input bytes [from, to) in the buffer, reading on from the source as needed. Only

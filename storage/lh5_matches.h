@@ -11,11 +11,10 @@
 
 namespace pomix::lh5 {
 
-// Bytes [first, first + size) of an input of length bytes.
+// Input bytes from first on, held at data, of an input of length bytes.
 struct InputView {
     const std::uint8_t* data = nullptr;
     std::int64_t first = 0;
-    std::int64_t size = 0;
     std::int64_t length = 0;
 
     const std::uint8_t* At(std::int64_t position) const { return data + (position - first); }
