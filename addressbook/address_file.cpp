@@ -4,13 +4,11 @@
 namespace pomix {
 
 bool LoadAddressList(SectionFile& file, AddressList& list) {
-    list.Clear();
-    return file.Load([&list](Stream& stream) { ReadAddressList(stream, list); });
+    return file.LoadList(list, ReadAddressList);
 }
 
 void SaveAddressList(SectionFile& file, const AddressList& list, bool modified) {
-    if (!modified) return;
-    file.Save([&list](Stream& stream) { WriteAddressList(list, stream); });
+    file.SaveList(list, modified, WriteAddressList);
 }
 
 }  // namespace pomix

@@ -4,13 +4,11 @@
 namespace pomix {
 
 bool LoadCatalogList(SectionFile& file, CatalogList& list) {
-    list.Clear();
-    return file.Load([&list](Stream& stream) { ReadCatalogList(stream, list); });
+    return file.LoadList(list, ReadCatalogList);
 }
 
 void SaveCatalogList(SectionFile& file, const CatalogList& list, bool modified) {
-    if (!modified) return;
-    file.Save([&list](Stream& stream) { WriteCatalogList(list, stream); });
+    file.SaveList(list, modified, WriteCatalogList);
 }
 
 }  // namespace pomix

@@ -4,13 +4,11 @@
 namespace pomix {
 
 bool LoadCreditList(SectionFile& file, CreditList& list) {
-    list.Clear();
-    return file.Load([&list](Stream& stream) { ReadCreditList(stream, list); });
+    return file.LoadList(list, ReadCreditList);
 }
 
 void SaveCreditList(SectionFile& file, const CreditList& list, bool modified) {
-    if (!modified) return;
-    file.Save([&list](Stream& stream) { WriteCreditList(list, stream); });
+    file.SaveList(list, modified, WriteCreditList);
 }
 
 }  // namespace pomix

@@ -164,12 +164,11 @@ void TNoteForm::BuildSearch() {
 }
 
 void TNoteForm::LoadNoteList() {
-    file_.Load([this](Stream& stream) { ReadNotes(stream, NoteList_); });
+    file_.LoadList(NoteList_, ReadNotes);
 }
 
 void TNoteForm::SaveNoteList() {
-    if (!Modified) return;
-    file_.Save([this](Stream& stream) { WriteNotes(NoteList_, stream); });
+    file_.SaveList(NoteList_, Modified, WriteNotes);
 }
 
 void TNoteForm::FormClose() {

@@ -11,21 +11,19 @@ Planner::Planner(StreamContainer& container, std::string fileName)
     : file_(container, std::move(fileName), kCalendarStream) {}
 
 void Planner::LoadCalendarList() {
-    Events.Clear();
-    file_.Load([this](Stream& stream) { ReadCalendar(stream, Events); });
+    file_.LoadList(Events, ReadCalendar);
     RenumberEvents(Events);
     Modified = false;
 }
 
 void Planner::SaveCalendarList() {
-    if (!Modified) return;
-    file_.Save([this](Stream& stream) { WriteCalendar(Events, stream); });
+    file_.SaveList(Events, Modified, WriteCalendar);
     Modified = false;
 }
 
 EventRef Planner::AddEvent(const EventFields& fields) {
-    const EventRef ref = Events.Append(Tevent(fields.Name, fields.Memo, fields.Date, fields.Time,
-                                              1, fields.Remind ? 1 : 0, fields.Done ? 1 : 0));
+    const EventRef ref = Events.Append(Tevent(fields.Name, fields.Memo, fields.Date, fields.Time, 1,
+                                              fields.Remind ? 1 : 0, fields.Done ? 1 : 0));
     Modified = true;
     return ref;
 }

@@ -1,6 +1,5 @@
 #include "settings/settings_record.h"
 
-
 namespace pomix {
 
 TSettingsRecord SettingsRecord;
@@ -16,9 +15,13 @@ void SetDefaultColours(TSettingsRecord& record) {
 
 namespace {
 
-void WriteFlag(bool value, Stream& stream) { stream.WriteValue<std::uint8_t>(value ? 1 : 0); }
+void WriteFlag(bool value, Stream& stream) {
+    stream.WriteValue<std::uint8_t>(value ? 1 : 0);
+}
 // Any non-zero byte reads as true, as a one-byte boolean does.
-bool ReadFlag(Stream& stream) { return stream.ReadValue<std::uint8_t>() != 0; }
+bool ReadFlag(Stream& stream) {
+    return stream.ReadValue<std::uint8_t>() != 0;
+}
 
 }  // namespace
 

@@ -30,6 +30,19 @@ public:
     // Raises the storage errors of the save; the earlier file is then left as it was.
     void Save(const Writer& write);
 
+    // The record lists of the sections: the list is replaced by what read(stream, list)
+    // appends, and is written with write(list, stream) only when it was modified.
+    template <class List, class ReadList>
+    bool LoadList(List& list, ReadList read) {
+        list.Clear();
+        return Load([&list, read](Stream& stream) { read(stream, list); });
+    }
+    template <class List, class WriteList>
+    void SaveList(const List& list, bool modified, WriteList write) {
+        if (!modified) return;
+        Save([&list, write](Stream& stream) { write(list, stream); });
+    }
+
     bool LoadFailed() const { return loadFailed_; }
     const std::string& Path() const { return path_; }
     // Where a damaged file was kept, after a save moved it away; empty otherwise.
