@@ -43,8 +43,7 @@ void WriteSettingsFile(const fs::path& path) {
     MemoryStream stream;
     WriteSettings(r, stream);
     StreamContainer container;
-    container.AddStream(kSettingsStreamName, &stream);
-    container.SaveToFile(path.string());
+    SaveSingleStream(container, path.string(), kSettingsStreamName, stream);
 }
 
 struct Entry {

@@ -44,15 +44,7 @@ void SaveSettingsFile(StreamContainer& container, const std::string& dataDir,
     if (!settingsLoaded || !FileExists(path)) return;
     MemoryStream stream;
     WriteSettings(record, stream);
-    container.ClearStreams();
-    try {
-        container.AddStream(kSettingsStreamName, &stream);
-        container.SaveToFile(path);
-    } catch (...) {
-        container.ClearStreams();
-        throw;
-    }
-    container.ClearStreams();
+    SaveSingleStream(container, path, kSettingsStreamName, stream);
 }
 
 }  // namespace pomix

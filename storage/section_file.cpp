@@ -56,14 +56,7 @@ void SectionFile::Save(const Writer& write) {
         keptAs_ = kept;
     }
     keepPending_ = false;
-    try {
-        container_.AddStream(streamName_, &stream);
-        container_.SaveToFile(path_);
-    } catch (...) {
-        container_.ClearStreams();
-        throw;
-    }
-    container_.ClearStreams();
+    SaveSingleStream(container_, path_, streamName_, stream);
 }
 
 }  // namespace pomix

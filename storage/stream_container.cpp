@@ -287,4 +287,17 @@ void StreamContainer::ReportCorrupt() {
     throw ECorruptFile();
 }
 
+void SaveSingleStream(StreamContainer& container, const std::string& path, const std::string& name,
+                      Stream& source) {
+    container.ClearStreams();
+    try {
+        container.AddStream(name, &source);
+        container.SaveToFile(path);
+    } catch (...) {
+        container.ClearStreams();
+        throw;
+    }
+    container.ClearStreams();
+}
+
 }  // namespace pomix

@@ -59,4 +59,9 @@ private:
     void File(const std::string& name, std::unique_ptr<MemoryStream> stream);
 };
 
+// Writes path as a file of the one stream source under name. The container is shared by every
+// data file of the program, so it is left without streams whether the save succeeds or fails.
+void SaveSingleStream(StreamContainer& container, const std::string& path, const std::string& name,
+                      Stream& source);
+
 }  // namespace pomix

@@ -491,6 +491,22 @@ TEST_F(StreamContainerFile, ReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(Entries(), std::vector<std::string>{"Note.dat"});
 }
 
+// The program's one container serves every data file in turn: a stream left over from an
+// earlier file must not be written into the next, nor linger after a failed save.
+TEST_F(StreamContainerFile, SingleStreamFilesHoldOnlyTheirStreamAndLeaveNoneBehind) {
+    StreamContainer c;
+    Add(c, "Stale", "from another file");
+    MemoryStream notes(std::string("notes"));
+    SaveSingleStream(c, PathOf("Note.dat"), "NBook", notes);
+    EXPECT_EQ(c.Count(), 0u);
+    c.LoadFromFile(PathOf("Note.dat"));
+    EXPECT_EQ(c.Names(), std::vector<std::string>{"NBook"});
+    EXPECT_EQ(Content(c, "NBook"), "notes");
+
+    EXPECT_THROW(SaveSingleStream(c, PathOf("missing/Note.dat"), "NBook", notes), EFileError);
+    EXPECT_EQ(c.Count(), 0u);
+}
+
 TEST_F(StreamContainerFile, MissingFileCannotBeOpened) {
     StreamContainer c;
     try {
