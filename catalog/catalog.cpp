@@ -33,6 +33,11 @@ std::vector<ListLine> UpDateListBox(CatalogList& list, int category) {
     return lines;
 }
 
+int CategoryPosition(std::int32_t category) {
+    // Compared before any arithmetic: category - 1 overflows for the smallest value.
+    return category >= 1 && category <= kCatalogCategories ? static_cast<int>(category) - 1 : -1;
+}
+
 std::array<int, kCatalogCategories> CategoryCounts(const CatalogList& list) {
     std::array<int, kCatalogCategories> counts{};
     for (std::size_t i = 0; i < list.Count(); ++i) {

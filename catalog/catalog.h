@@ -47,6 +47,11 @@ void SaveCatalogList(SectionFile& file, const CatalogList& list, bool modified);
 // Renumbers the entries and returns the titles of one category, in case-insensitive order.
 std::vector<ListLine> UpDateListBox(CatalogList& list, int category);
 
+// The category drop-down's position for a stored category: 0 to 5 for categories 1 to 6, and
+// -1 (nothing chosen) for any other value, so that an entry stored outside the six categories
+// is never shown under, or saved into, a category it does not have.
+int CategoryPosition(std::int32_t category);
+
 // Entries per category over the whole list: element 0 counts category 1, … element 5
 // category 6.
 std::array<int, kCatalogCategories> CategoryCounts(const CatalogList& list);

@@ -1,6 +1,8 @@
-// Titles of an extended playlist (".m3u"), for filling a catalog description.
+// Filling a catalog description from a file: the titles of an extended playlist (".m3u") or
+// the lines of a text file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "storage/field_codec.h"
@@ -13,7 +15,22 @@ namespace pomix {
 // The file's bytes are read as a text file: UTF-8 is converted to code page 1251, lines end in
 // CR LF, LF or CR.
 StrList PlaylistTitles(const std::string& fileBytes);
-// The same for a file; raises EFileError when it cannot be opened.
-StrList ReadPlaylistTitles(const std::string& path);
+
+// A description is a list of titles or a short text; a larger file is refused rather than
+// held whole in memory and in an editor.
+inline constexpr std::uint64_t kMaxDescriptionFileSize = std::uint64_t{16} << 20;
+
+// The whole of a regular file of at most kMaxDescriptionFileSize bytes. Raises
+// EFileError ("Cannot open file <path>") when the file cannot be opened or read through to
+// its end, is not a regular file (a folder reads as nothing at all), or is larger.
+std::string ReadDescriptionFile(const std::string& path);
+
+enum class DescriptionSource {
+    TextFile,  // every line of the file
+    Playlist,  // the titles of its "#EXTINF" lines
+};
+// The new description from a file, read whole before anything is replaced: on an error
+// (EFileError as above) the caller's description stays as it was.
+StrList DescriptionFromFile(const std::string& path, DescriptionSource source);
 
 }  // namespace pomix

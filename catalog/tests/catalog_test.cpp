@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+
 #include "storage/errors.h"
 #include "storage/tests/test_support.h"
 
@@ -73,6 +76,14 @@ TEST(CatalogStream, DamagedStreamsKeepTheEntriesReadBefore) {
     MemoryStream huge(std::string("\x01\0\0\0\x01\0\0\0\0\0\0\0\xFF\xFF\xFF\x7F", 16));
     EXPECT_THROW(ReadCatalogList(huge, none), EStreamReadError);
     EXPECT_TRUE(none.Empty());
+}
+
+TEST(CatalogCategory, OnlyTheSixCategoriesHaveADropDownPosition) {
+    EXPECT_EQ(CategoryPosition(1), 0);
+    EXPECT_EQ(CategoryPosition(6), 5);
+    for (const std::int32_t outside : {0, 7, -1, INT32_MIN, INT32_MAX}) {
+        EXPECT_EQ(CategoryPosition(outside), -1) << outside;
+    }
 }
 
 class CatalogLists : public ::testing::Test {

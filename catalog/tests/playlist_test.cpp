@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "storage/errors.h"
+#include "storage/tests/scratch_dir.h"
 #include "storage/tests/test_support.h"
 
 namespace pomix {
@@ -42,6 +47,48 @@ TEST(PlaylistTitles, Utf8PlaylistsBecomeCodePage1251) {
               StrList{W("Кино - Группа крови")});
     const std::string cp1251 = "#EXTINF:200," + W("Кино") + "\r\n";
     EXPECT_EQ(PlaylistTitles(cp1251), StrList{W("Кино")});
+}
+
+class DescriptionFiles : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const std::string path = folder.File(name);
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    pomix::testing::ScratchDir folder;
+};
+
+TEST_F(DescriptionFiles, PlaylistGivesTitlesAndTextFileGivesEveryLine) {
+    const std::string path = Write("list.m3u", "#EXTM3U\r\n#EXTINF:12,A, b\r\na.mp3\r\n");
+    EXPECT_EQ(DescriptionFromFile(path, DescriptionSource::Playlist), StrList{"A, b"});
+    EXPECT_EQ(DescriptionFromFile(path, DescriptionSource::TextFile),
+              (StrList{"#EXTM3U", "#EXTINF:12,A, b", "a.mp3"}));
+    const std::string text = Write("notes.txt", "Первая\nвторая\n");
+    EXPECT_EQ(DescriptionFromFile(text, DescriptionSource::TextFile),
+              (StrList{W("Первая"), W("вторая")}));
+    EXPECT_TRUE(DescriptionFromFile(text, DescriptionSource::Playlist).empty());
+    EXPECT_TRUE(DescriptionFromFile(Write("empty.txt", ""), DescriptionSource::TextFile).empty());
+}
+
+TEST_F(DescriptionFiles, MissingFoldersAndOversizedFilesAreRefusedByName) {
+    const std::string missing = folder.File("none.m3u");
+    try {
+        DescriptionFromFile(missing, DescriptionSource::Playlist);
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + missing);
+    }
+    // A folder opens for reading on this platform but reads as nothing: it must not pass for
+    // an empty file.
+    std::filesystem::create_directory(folder.File("sub"));
+    EXPECT_THROW(ReadDescriptionFile(folder.File("sub")), EFileError);
+
+    const std::string limit = Write("limit.txt", "");
+    std::filesystem::resize_file(limit, kMaxDescriptionFileSize);
+    EXPECT_EQ(ReadDescriptionFile(limit).size(), kMaxDescriptionFileSize);
+    std::filesystem::resize_file(limit, kMaxDescriptionFileSize + 1);
+    EXPECT_THROW(ReadDescriptionFile(limit), EFileError);
 }
 
 }  // namespace
