@@ -1,7 +1,19 @@
-// TCatalogForm: the catalog section window, hosted in the main window's display area.
+// TCatalogForm: the catalog section window. Six category tabs and the statistics button on
+// top, the titles of the active category on the left, the selected entry on the right, the
+// command bar below, and three panels laid over the window: the editor, the search and the
+// per-category counts.
 #pragma once
 
+#include <QMenu>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <array>
+#include <vector>
+
+#include "catalog/catalog.h"
+#include "storage/section_file.h"
 #include "storage/stream_container.h"
+#include "ui/controls.h"
 #include "ui/section_window.h"
 
 namespace pomix {
@@ -11,8 +23,98 @@ class TCatalogForm : public TSectionWindow {
 public:
     explicit TCatalogForm(StreamContainer& container, QWidget* parent = nullptr);
 
+    CatalogList& Entries() { return CatalogList_; }
+    const SectionFile& File() const { return file_; }
+    int CurrentCategory = 1;  // the active tab, 1 to 6
+
+    void LoadCatalogList();
+    void SaveCatalogList();
+    // Lists the titles of one category; every line keeps a reference to its entry.
+    void UpDateListBox(int category);
+    void ShowCatalogNote(const TCatalogNote& entry);
+    void Add();
+    void Edit();
+    void Delete();
+    void Clear();
+    void FoundRecord();
+    void ReInit() override;
+
+    void SelectCategory(int category);  // a category tab
+    void ShowSelected();                // a click in the title list
+    void SaveEditor();
+    void CancelEditor();
+    void ToggleStatistics();
+    void HideStatistics();
+    void OpenSearch();
+    void CloseSearch();
+    void ClearSearchText();
+    void ClearSearchResults();       // the active category's titles again
+    void LoadDescriptionFromFile();  // a text file, or the titles of a playlist
+    void SaveDescriptionToFile();
+
+    // The entry of the selected title, or null with no selection.
+    TCatalogNote* SelectedEntry();
+
+    // The main view.
+    std::array<TStaticButton*, kCatalogCategories> categoryTabs;
+    TButton* statisticsButton;
+    TSortedListBox* titleList;
+    TStaticButton* titleText;
+    TLabel* descriptionText;
+    TButton* searchButton;
+    TButton* editButton;
+    TButton* addButton;
+    TButton* deleteButton;
+    QMenu* titleMenu;
+    QAction* addItem;
+    QAction* editItem;
+    QAction* searchItem;
+    QAction* deleteItem;
+    // The editor.
+    TPanel* editPanel;
+    TComboBox* categoryEdit;
+    TEdit* nameEdit;
+    TMemo* memoEdit;
+    TButton* memoFromFileButton;
+    TButton* memoToFileButton;
+    TButton* saveButton;
+    TButton* cancelButton;
+    TButton* clearButton;
+    // The search.
+    TPanel* searchPanel;
+    TEdit* searchEdit;
+    QRadioButton* byNameChoice;
+    QRadioButton* byDescriptionChoice;
+    QRadioButton* everywhereChoice;
+    TButton* findButton;
+    TButton* clearResultsButton;
+    TButton* clearSearchButton;
+    TButton* closeSearchButton;
+    // The counts.
+    TPanel* statisticsPanel;
+    std::array<TStaticButton*, kCatalogCategories> statisticsNames;
+    std::array<TStaticButton*, kCatalogCategories> statisticsCounts;
+    TButton* closeStatisticsButton;
+
+protected:
+    void FormClose() override;
+
 private:
-    StreamContainer& container_;  // the main window's, shared by every data file
+    void BuildMainView();
+    void BuildEditor();
+    void BuildSearch();
+    void BuildStatistics();
+    void ShowLines(std::vector<ListLine> lines);
+    void ShowCategoryNames();
+    void CountEntries();
+    void ListChanged();
+
+    SectionFile file_;
+    CatalogList CatalogList_;
+    // The lines on show, in the order of the title list's objects: a line's object is its
+    // position here, and the entry is reached through the line's serial number, so a line
+    // whose entry is gone resolves to nothing.
+    std::vector<ListLine> shownLines_;
 };
 
 }  // namespace pomix
