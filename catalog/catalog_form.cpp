@@ -5,9 +5,9 @@
 #include "catalog/playlist.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
-#include "storage/text_file.h"
 #include "ui/convert.h"
 #include "ui/file_dialog.h"
+#include "ui/memo_file.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
 
@@ -18,7 +18,6 @@ const char kSelectCategory[] = "Select category !\rВыберите катего
 const char kDeleteQuestion[] = "Delete record ?\rУдалить запись ?";
 const char kOpenFilter[] =
     "All files / Все файлы|*.*|Text files / Текстовые файлы|*.txt|WinAmp Play List|*.m3u";
-const char kSaveFilter[] = "All files / Все файлы|*.*|Text files / Текстовые файлы|*.txt";
 // The third filter of the open dialog: the description becomes the playlist's titles.
 constexpr int kPlaylistFilter = 2;
 
@@ -229,22 +228,17 @@ void TCatalogForm::UpDateListBox(int category) {
     ShowLines(pomix::UpDateListBox(CatalogList_, category));
 }
 
-void TCatalogForm::ShowLines(std::vector<ListLine> lines) {
-    shownLines_ = std::move(lines);
+void TCatalogForm::ShowLines(const std::vector<ListLine>& lines) {
     std::vector<std::pair<std::string, ItemObject>> items;
-    items.reserve(shownLines_.size());
-    for (std::size_t i = 0; i < shownLines_.size(); ++i) {
-        items.emplace_back(shownLines_[i].Text, static_cast<ItemObject>(i));
-    }
+    items.reserve(lines.size());
+    for (const ListLine& line : lines) items.emplace_back(line.Text, line.Serial);
     titleList->SetItems(std::move(items));
     titleList->setCurrentRow(-1);
 }
 
 TCatalogNote* TCatalogForm::SelectedEntry() {
     const int row = titleList->currentRow();
-    if (row < 0) return nullptr;
-    const ItemObject shown = titleList->Object(row);
-    return shown < shownLines_.size() ? CatalogList_.Resolve(shownLines_[shown]) : nullptr;
+    return row < 0 ? nullptr : CatalogList_.BySerial(titleList->Object(row));
 }
 
 void TCatalogForm::ShowSelected() {
@@ -324,11 +318,12 @@ void TCatalogForm::CancelEditor() {
 }
 
 void TCatalogForm::Delete() {
-    const TCatalogNote* entry = SelectedEntry();
-    if (!entry) return;
-    const ListLine line = shownLines_[titleList->Object(titleList->currentRow())];
+    const int row = titleList->currentRow();
+    if (row < 0) return;
+    const auto position = CatalogList_.FindSerial(titleList->Object(row));
+    if (!position) return;
     if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
-    CatalogList_.Delete(line);
+    CatalogList_.Delete(*position);
     UpDateListBox(CurrentCategory);
     Clear();
     ListChanged();
@@ -384,34 +379,26 @@ void TCatalogForm::FoundRecord() {
 }
 
 void TCatalogForm::LoadDescriptionFromFile() {
-    int filter = 0;
-    const std::string path = ChooseFileToOpen(this, U(kOpenFilter));
-    if (path.empty()) return;
-    const DescriptionSource source =
-        filter == kPlaylistFilter ? DescriptionSource::Playlist : DescriptionSource::TextFile;
+    const ChosenFile chosen = ChooseFile(this, FileDialogKind::Open, U(kOpenFilter));
+    if (chosen.Path.empty()) return;
+    const DescriptionSource source = chosen.Filter == kPlaylistFilter
+                                         ? DescriptionSource::Playlist
+                                         : DescriptionSource::TextFile;
     try {
-        memoEdit->SetLines(DescriptionFromFile(path, source));
+        memoEdit->SetLines(DescriptionFromFile(chosen.Path, source));
     } catch (const std::exception& e) {
         ShowError(e.what());
     }
 }
 
 void TCatalogForm::SaveDescriptionToFile() {
-    const std::string path = ChooseFileToSave(this, U(kSaveFilter));
-    if (path.empty()) return;
-    try {
-        WriteTextFileLines(path, memoEdit->Lines());
-    } catch (const std::exception& e) {
-        ShowError(e.what());
-    }
+    SaveMemoToTextFile(this, memoEdit);
 }
 
 void TCatalogForm::ShowCategoryNames() {
-    // The open editor keeps its choice: a refill must not move the entry being edited.
-    const int chosen = categoryEdit->currentIndex();
+    // The refill keeps the position chosen, so an open editor's entry stays in its category.
     const auto& names = SettingsRecord.CategoryNames;
     categoryEdit->SetItems(StrList(names.begin(), names.end()));
-    categoryEdit->setCurrentIndex(chosen);
     for (int i = 0; i < kCatalogCategories; ++i) {
         categoryTabs[i]->setText(ToQt(names[i]));
         statisticsNames[i]->setText("  " + ToQt(names[i]));

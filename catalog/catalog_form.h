@@ -104,17 +104,14 @@ private:
     void BuildEditor();
     void BuildSearch();
     void BuildStatistics();
-    void ShowLines(std::vector<ListLine> lines);
+    // Every line carries its entry's serial number, which survives deletes.
+    void ShowLines(const std::vector<ListLine>& lines);
     void ShowCategoryNames();
     void CountEntries();
     void ListChanged();
 
     SectionFile file_;
     CatalogList CatalogList_;
-    // The lines on show, in the order of the title list's objects: a line's object is its
-    // position here, and the entry is reached through the line's serial number, so a line
-    // whose entry is gone resolves to nothing.
-    std::vector<ListLine> shownLines_;
 };
 
 }  // namespace pomix

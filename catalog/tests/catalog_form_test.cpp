@@ -74,6 +74,8 @@ private slots:
     void entriesOutsideTheSixCategoriesStayAsStored();
     void renamedCategoriesReachTabsDropDownAndCounts();
     void descriptionToATextFileAndBack();
+    void playlistFilterTakesTheTitles();
+    void otherFiltersTakeEveryLine();
     void unreadableOrOversizedFilesLeaveTheDescription();
     void closeWritesOnlyAfterAChange();
 
@@ -89,6 +91,8 @@ private:
     std::vector<QString> messages_;
     MessageAnswer answer_ = MessageAnswer::Yes;
     std::string chosenFile_;
+    int chosenFilter_ = 0;  // 0 "All files", 1 "Text files", 2 "WinAmp Play List"
+    std::vector<std::pair<FileDialogKind, QString>> filters_;
 };
 
 void CatalogFormTest::init() {
@@ -102,11 +106,16 @@ void CatalogFormTest::init() {
     messages_.clear();
     answer_ = MessageAnswer::Yes;
     chosenFile_.clear();
+    chosenFilter_ = 0;
+    filters_.clear();
     SetMessagePresenter([this](MessageKind, const QString& text) {
         messages_.push_back(text);
         return answer_;
     });
-    SetFileChooser([this](FileDialogKind, const QString&, const QString&) { return chosenFile_; });
+    SetFileChooser([this](FileDialogKind kind, const QString& filter, const QString&) {
+        filters_.push_back({kind, filter});
+        return ChosenFile(chosenFile_, chosenFilter_);
+    });
 }
 
 void CatalogFormTest::cleanup() {
@@ -491,6 +500,59 @@ void CatalogFormTest::descriptionToATextFileAndBack() {
     QVERIFY(messages_.empty());
 }
 
+void CatalogFormTest::playlistFilterTakesTheTitles() {
+    const std::string playlist = folder_->File("mix.m3u");
+    testing::WriteFileContents(playlist,
+                               "#EXTM3U\r\n"
+                               "#EXTINF:7,One digit\r\nC:\\Music\\1.mp3\r\n"
+                               "#EXTINF:42,Two, with, commas\r\n2.mp3\r\n"
+                               "#EXTINF:217,Artist - Title\r\n3.mp3\r\n"
+                               "#EXTINF:3600,Four digits\r\n4.mp3\r\n"
+                               "#EXTINF:-1,Radio stream\r\nhttp://radio.example/live\r\n"
+                               "#EXTINF:120\r\nno-title.mp3\r\n"
+                               "#EXTINF:5,Кино - Группа крови\r\n5.mp3\r\n");
+    auto form = Open();
+    QTest::mouseClick(form->addButton, Qt::LeftButton);
+    form->memoEdit->SetLines({"old"});
+    chosenFile_ = playlist;
+    chosenFilter_ = 2;
+    QTest::mouseClick(form->memoFromFileButton, Qt::LeftButton);
+    QCOMPARE(filters_.back().first, FileDialogKind::Open);
+    QCOMPARE(filters_.back().second,
+             QString::fromUtf8("All files / Все файлы|*.*|Text files / Текстовые файлы|*.txt|"
+                               "WinAmp Play List|*.m3u"));
+    const StrList titles = {"One digit",    "Two, with, commas", "Artist - Title",
+                            "Four digits",  "Radio stream",      W("Кино - Группа крови")};
+    QCOMPARE(form->memoEdit->Lines(), titles);
+    form->nameEdit->SetText("Mix");
+    QTest::mouseClick(form->saveButton, Qt::LeftButton);
+    QCOMPARE(form->Entries()[0].Memo, titles);
+    Select(*form, "Mix");
+    QVERIFY(form->descriptionText->text().startsWith("One digit\nTwo, with, commas\n"));
+
+    // A text file without "#EXTINF" lines read as a playlist empties the description.
+    QTest::mouseClick(form->editButton, Qt::LeftButton);
+    chosenFile_ = folder_->File("plain.txt");
+    testing::WriteFileContents(chosenFile_, "first line\r\nsecond, with a comma\r\n");
+    QTest::mouseClick(form->memoFromFileButton, Qt::LeftButton);
+    QVERIFY(form->memoEdit->Lines().empty());
+    QVERIFY(messages_.empty());
+}
+
+void CatalogFormTest::otherFiltersTakeEveryLine() {
+    const std::string playlist = folder_->File("mix.m3u");
+    testing::WriteFileContents(playlist, "#EXTM3U\n#EXTINF:7,One\n1.mp3\n");
+    auto form = Open();
+    QTest::mouseClick(form->addButton, Qt::LeftButton);
+    chosenFile_ = playlist;
+    for (int filter : {0, 1}) {
+        form->memoEdit->clear();
+        chosenFilter_ = filter;
+        QTest::mouseClick(form->memoFromFileButton, Qt::LeftButton);
+        QCOMPARE(form->memoEdit->Lines(), (StrList{"#EXTM3U", "#EXTINF:7,One", "1.mp3"}));
+    }
+}
+
 void CatalogFormTest::unreadableOrOversizedFilesLeaveTheDescription() {
     auto form = Open();
     QTest::mouseClick(form->addButton, Qt::LeftButton);
@@ -500,14 +562,18 @@ void CatalogFormTest::unreadableOrOversizedFilesLeaveTheDescription() {
     std::filesystem::resize_file(large, (std::uintmax_t{16} << 20) + 1);
     for (const std::string& path :
          {folder_->File("missing/none.txt"), folder_->File("Data"), large}) {
-        chosenFile_ = path;
-        QTest::mouseClick(form->memoFromFileButton, Qt::LeftButton);
-        QCOMPARE(messages_.back(), MessageText("Cannot open file " + path));
-        QCOMPARE(form->memoEdit->Lines(), StrList{"kept"});
+        for (int filter : {0, 2}) {
+            chosenFile_ = path;
+            chosenFilter_ = filter;
+            QTest::mouseClick(form->memoFromFileButton, Qt::LeftButton);
+            QCOMPARE(messages_.back(), MessageText("Cannot open file " + path));
+            QCOMPARE(form->memoEdit->Lines(), StrList{"kept"});
+        }
     }
     chosenFile_ = folder_->File("missing/out.txt");
     QTest::mouseClick(form->memoToFileButton, Qt::LeftButton);
-    QCOMPARE(messages_.size(), std::size_t(4));
+    QCOMPARE(messages_.size(), std::size_t(7));
+    QCOMPARE(filters_.back().first, FileDialogKind::Save);
     QCOMPARE(messages_.back(), MessageText("Cannot create file " + chosenFile_));
 }
 
