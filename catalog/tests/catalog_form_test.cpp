@@ -11,7 +11,9 @@
 #include "storage/cp1251.h"
 #include "storage/stream_container.h"
 #include "storage/tests/scratch_dir.h"
+#include "storage/text_file.h"
 #include "ui/convert.h"
+#include "ui/form_binding.h"
 #include "ui/file_dialog.h"
 #include "ui/message.h"
 
@@ -78,6 +80,7 @@ private slots:
     void otherFiltersTakeEveryLine();
     void unreadableOrOversizedFilesLeaveTheDescription();
     void closeWritesOnlyAfterAChange();
+    void dictionaryTableHoldsTheBuiltInTexts();
 
 private:
     std::unique_ptr<TCatalogForm> Open();
@@ -606,6 +609,28 @@ void CatalogFormTest::closeWritesOnlyAfterAChange() {
     QCOMPARE(form->Entries()[0].Memo, (StrList{W("описание"), ""}));
     QCOMPARE(form->Entries()[2].Name, std::string("added"));
     QCOMPARE(form->Entries()[2].Category, 1);
+}
+
+// The shipped dictionaries are built from the window's table: its Russian texts must be the
+// window's own, or a dictionary would change the window's look in Russian.
+void CatalogFormTest::dictionaryTableHoldsTheBuiltInTexts() {
+    auto form = Open();
+    QtDictionaryTarget target(form.get());
+    int items = 0;
+    for (const std::string& line :
+         ReadTextFileLines(std::string(POMIX_SOURCE_DIR) + "/app/lang/CatalogForm.tsv")) {
+        if (line.empty() || line[0] == '#') continue;
+        const QStringList fields = ToQt(line).split('\t');
+        QCOMPARE(fields.size(), 3);
+        const QStringList key = fields[0].split('_');
+        QCOMPARE(key.size(), 2);
+        std::string text;
+        QVERIFY2(target.GetText(FromQt(key[0]), FromQt(key[1]), text), qPrintable(fields[0]));
+        QCOMPARE(ToQt(text), fields[1]);
+        QVERIFY(!fields[2].isEmpty());
+        ++items;
+    }
+    QCOMPARE(items, 49);  // Button1-13 twice, Button14-15, three radio buttons twice, five hints, ten captions
 }
 
 QTEST_MAIN(CatalogFormTest)
