@@ -73,6 +73,7 @@ void TCatalogForm::BuildMainView() {
 
     titleList = Make<TSortedListBox>(this, "ListBox1", {4, 28, 182, 298});
     titleList->setToolTip(U("Список записей"));
+    titleList->setAccessibleName(U("Список записей"));
     titleText = Make<TStaticButton>(this, "AName", {190, 28, 320, 20}, QString());
 
     // A long description scrolls instead of being cut off.
@@ -125,16 +126,18 @@ void TCatalogForm::BuildEditor() {
     // Below the tabs: they stay in reach while the editor is open.
     editPanel = Make<TPanel>(this, "Panel6", {0, 26, kWidth, kHeight - 26});
     Make<TStaticButton>(editPanel, "Text2", {4, 2, 506, 20}, U("Редактировать - Добавить"));
-    Make<TLabel>(editPanel, "Label1", {8, 28, 80, 20}, U("Категория"));
+    auto* categoryLabel = Make<TLabel>(editPanel, "Label1", {8, 28, 80, 20}, U("Категория"));
     categoryEdit = Make<TComboBox>(editPanel, "ACategoryEdit", {90, 28, 220, 22});
+    categoryLabel->setBuddy(categoryEdit);
     categoryEdit->setToolTip(U("Категории записей в каталоге"));
     QStringList builtIn;
     for (const char* name : kBuiltInCategories) builtIn << U(name);
     categoryEdit->addItems(builtIn);
-    Make<TLabel>(editPanel, "Label2", {8, 56, 80, 20}, U("Название"));
+    auto* nameLabel = Make<TLabel>(editPanel, "Label2", {8, 56, 80, 20}, U("Название"));
     nameEdit = Make<TEdit>(editPanel, "ANameEdit", {90, 56, 416, 22});
+    nameLabel->setBuddy(nameEdit);
     nameEdit->setToolTip(U("Название записи"));
-    Make<TLabel>(editPanel, "Label3", {8, 84, 80, 20}, U("Описание"));
+    auto* memoLabel = Make<TLabel>(editPanel, "Label3", {8, 84, 80, 20}, U("Описание"));
     memoFromFileButton = MakeButton(editPanel, "Button14", {446, 82, 28, 24}, "",
                                     "Описание из файла или списка воспроизведения");
     memoFromFileButton->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
@@ -142,6 +145,10 @@ void TCatalogForm::BuildEditor() {
         MakeButton(editPanel, "Button15", {478, 82, 28, 24}, "", "Сохранить описание в файл");
     memoToFileButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     memoEdit = Make<TMemo>(editPanel, "AMemoEdit", {8, 108, 498, 192});
+    memoLabel->setBuddy(memoEdit);
+    // The picture buttons have no caption to be found by.
+    memoFromFileButton->setAccessibleName(memoFromFileButton->toolTip());
+    memoToFileButton->setAccessibleName(memoToFileButton->toolTip());
     memoEdit->setToolTip(U("Примечание, описание записи"));
     memoEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     cancelButton =
@@ -164,8 +171,9 @@ void TCatalogForm::BuildSearch() {
     // Over the display side only, so that the results and the commands on them stay in reach.
     searchPanel = Make<TPanel>(this, "Panel7", {188, 26, 326, 302});
     Make<TStaticButton>(searchPanel, "Text3", {2, 2, 320, 20}, U("Поиск"));
-    Make<TLabel>(searchPanel, "Label4", {8, 32, 60, 20}, U("Текст"));
+    auto* searchLabel = Make<TLabel>(searchPanel, "Label4", {8, 32, 60, 20}, U("Текст"));
     searchEdit = Make<TEdit>(searchPanel, "AFoundEdit", {70, 30, 248, 22});
+    searchLabel->setBuddy(searchEdit);
     searchEdit->setToolTip(U("Текст для поиска"));
     byNameChoice =
         Make<QRadioButton>(searchPanel, "RadioButton1", {70, 60, 240, 20}, U("По названию"));
