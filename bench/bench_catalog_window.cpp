@@ -38,9 +38,10 @@ void WriteCatalogFile(StreamContainer& container) {
             memo.push_back("\xd2\xf0\xe5\xea " + std::to_string(next() % 100000) +
                            " track title, artist and year");
         }
-        entries.Add(TCatalogNote(static_cast<std::int32_t>(1 + next() % 6),
-                                 "Disc " + std::to_string(next() % 1'000'000) + " \xe0\xeb\xfc\xe1\xee\xec",
-                                 std::move(memo)));
+        entries.Add(
+            TCatalogNote(static_cast<std::int32_t>(1 + next() % 6),
+                         "Disc " + std::to_string(next() % 1'000'000) + " \xe0\xeb\xfc\xe1\xee\xec",
+                         std::move(memo)));
     }
     SectionFile file(container, DataDir() + kCatalogFileName, kCatalogStreamName);
     SaveCatalogList(file, entries, true);

@@ -42,12 +42,12 @@ std::string Numbered(const char* prefix, int number) {
 }  // namespace
 
 TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
-    : TSectionWindow(kRecolourCatalog, "CatalogForm",
-                     ExpandItems({"Button1-13.Caption,Hint", "RadioButton1-3.Caption,Hint",
-                                  "ListBox1.Hint", "ACategoryEdit.Hint", "AMemoEdit.Hint",
-                                  "ANameEdit.Hint", "AFoundEdit.Hint", "Button14-15.Hint",
-                                  "N1-4.Caption", "Text1-3.Caption", "Label1-3.Caption"}),
-                     parent),
+    : TSectionWindow(
+          kRecolourCatalog, "CatalogForm",
+          ExpandItems({"Button1-13.Caption,Hint", "RadioButton1-3.Caption,Hint", "ListBox1.Hint",
+                       "ACategoryEdit.Hint", "AMemoEdit.Hint", "ANameEdit.Hint", "AFoundEdit.Hint",
+                       "Button14-15.Hint", "N1-4.Caption", "Text1-3.Caption", "Label1-3.Caption"}),
+          parent),
       file_(container, DataDir() + kCatalogFileName, kCatalogStreamName) {
     setObjectName("CatalogForm");
     FileName = file_.Path();
@@ -179,7 +179,8 @@ void TCatalogForm::BuildSearch() {
         Make<QRadioButton>(searchPanel, "RadioButton1", {70, 60, 240, 20}, U("По названию"));
     byDescriptionChoice =
         Make<QRadioButton>(searchPanel, "RadioButton2", {70, 82, 240, 20}, U("По описанию"));
-    everywhereChoice = Make<QRadioButton>(searchPanel, "RadioButton3", {70, 104, 240, 20}, U("Везде"));
+    everywhereChoice =
+        Make<QRadioButton>(searchPanel, "RadioButton3", {70, 104, 240, 20}, U("Везде"));
     for (QRadioButton* choice : {byNameChoice, byDescriptionChoice, everywhereChoice}) {
         choice->setToolTip(U("Выберите тип поиска"));
     }
@@ -389,9 +390,8 @@ void TCatalogForm::FoundRecord() {
 void TCatalogForm::LoadDescriptionFromFile() {
     const ChosenFile chosen = ChooseFile(this, FileDialogKind::Open, U(kOpenFilter));
     if (chosen.Path.empty()) return;
-    const DescriptionSource source = chosen.Filter == kPlaylistFilter
-                                         ? DescriptionSource::Playlist
-                                         : DescriptionSource::TextFile;
+    const DescriptionSource source = chosen.Filter == kPlaylistFilter ? DescriptionSource::Playlist
+                                                                      : DescriptionSource::TextFile;
     try {
         memoEdit->SetLines(DescriptionFromFile(chosen.Path, source));
     } catch (const std::exception& e) {

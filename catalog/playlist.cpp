@@ -40,7 +40,8 @@ std::string ReadDescriptionFile(const std::string& path) {
             if (bytes.size() > kMaxDescriptionFileSize) break;
             bytes.resize(std::min<std::size_t>(bytes.size() * 2, kMaxDescriptionFileSize + 1));
         }
-        const std::size_t n = std::fread(bytes.data() + filled, 1, bytes.size() - filled, stream.get());
+        const std::size_t n =
+            std::fread(bytes.data() + filled, 1, bytes.size() - filled, stream.get());
         filled += n;
         if (n == 0) break;
     }

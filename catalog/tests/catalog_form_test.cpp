@@ -13,8 +13,8 @@
 #include "storage/tests/scratch_dir.h"
 #include "storage/text_file.h"
 #include "ui/convert.h"
-#include "ui/form_binding.h"
 #include "ui/file_dialog.h"
+#include "ui/form_binding.h"
 #include "ui/message.h"
 
 using namespace pomix;
@@ -29,7 +29,8 @@ using Titles = std::multiset<std::string>;
 
 Titles ShownTitles(TCatalogForm& form) {
     Titles titles;
-    for (int row = 0; row < form.titleList->count(); ++row) titles.insert(form.titleList->Line(row));
+    for (int row = 0; row < form.titleList->count(); ++row)
+        titles.insert(form.titleList->Line(row));
     return titles;
 }
 
@@ -104,8 +105,8 @@ void CatalogFormTest::init() {
     SetProgramDir(folder_->Path());
     SettingsRecord = TSettingsRecord{};
     SettingsRecord.ConfirmDelete = true;
-    SettingsRecord.CategoryNames = {"Soft CD", "Music CD", "Video", W("Книги"), W("Разное"),
-                                    "Game CD"};
+    SettingsRecord.CategoryNames = {"Soft CD",  "Music CD",  "Video",
+                                    W("Книги"), W("Разное"), "Game CD"};
     messages_.clear();
     answer_ = MessageAnswer::Yes;
     chosenFile_.clear();
@@ -292,7 +293,7 @@ void CatalogFormTest::deleteAsksOnlyWhenConfirmationIsOn() {
     Select(*form, "b");
     form->deleteItem->trigger();  // the pop-up menu's "Удалить"
     QVERIFY(form->Entries().Empty());
-    QCOMPARE(messages_.size(), std::size_t(2));  // no question the last time
+    QCOMPARE(messages_.size(), std::size_t(2));             // no question the last time
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);  // nothing selected: nothing happens
     QCOMPARE(messages_.size(), std::size_t(2));
 }
@@ -524,8 +525,8 @@ void CatalogFormTest::playlistFilterTakesTheTitles() {
     QCOMPARE(filters_.back().second,
              QString::fromUtf8("All files / Все файлы|*.*|Text files / Текстовые файлы|*.txt|"
                                "WinAmp Play List|*.m3u"));
-    const StrList titles = {"One digit",    "Two, with, commas", "Artist - Title",
-                            "Four digits",  "Radio stream",      W("Кино - Группа крови")};
+    const StrList titles = {"One digit",   "Two, with, commas", "Artist - Title",
+                            "Four digits", "Radio stream",      W("Кино - Группа крови")};
     QCOMPARE(form->memoEdit->Lines(), titles);
     form->nameEdit->SetText("Mix");
     QTest::mouseClick(form->saveButton, Qt::LeftButton);
@@ -630,7 +631,9 @@ void CatalogFormTest::dictionaryTableHoldsTheBuiltInTexts() {
         QVERIFY(!fields[2].isEmpty());
         ++items;
     }
-    QCOMPARE(items, 49);  // Button1-13 twice, Button14-15, three radio buttons twice, five hints, ten captions
+    QCOMPARE(
+        items,
+        49);  // Button1-13 twice, Button14-15, three radio buttons twice, five hints, ten captions
 }
 
 QTEST_MAIN(CatalogFormTest)
