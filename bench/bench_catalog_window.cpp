@@ -58,6 +58,19 @@ void BM_CatalogWindowCreate(benchmark::State& state) {
 }
 BENCHMARK(BM_CatalogWindowCreate)->Unit(benchmark::kMillisecond);
 
+// The data file's load alone, the part of the creation that the window does not add.
+void BM_CatalogLoadOnly(benchmark::State& state) {
+    StreamContainer container;
+    WriteCatalogFile(container);
+    SectionFile file(container, DataDir() + kCatalogFileName, kCatalogStreamName);
+    CatalogList entries;
+    for (auto _ : state) {
+        LoadCatalogList(file, entries);
+        benchmark::DoNotOptimize(entries.Count());
+    }
+}
+BENCHMARK(BM_CatalogLoadOnly)->Unit(benchmark::kMillisecond);
+
 void BM_CatalogTabSwitch(benchmark::State& state) {
     StreamContainer container;
     WriteCatalogFile(container);
