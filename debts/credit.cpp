@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "storage/errors.h"
 #include "storage/locale.h"
 #include "storage/text.h"
 
@@ -12,6 +13,10 @@ namespace pomix {
 
 void ReadCreditList(Stream& stream, CreditList& list) {
     const auto count = stream.ReadValue<std::int32_t>();
+    // The program never writes a negative count, and bytes after the last record belong to
+    // nothing: either way the file is not what was saved, and it is kept rather than
+    // overwritten by the next save.
+    if (count < 0) throw ECorruptFile();
     for (std::int32_t i = 0; i < count; ++i) {
         const auto kind = stream.ReadValue<std::int32_t>();
         std::string fistName = ReadStr(stream);
@@ -20,6 +25,7 @@ void ReadCreditList(Stream& stream, CreditList& list) {
         const auto returnDate = stream.ReadValue<double>();
         list.Add(TCreditNote(kind, std::move(fistName), std::move(name), createDate, returnDate));
     }
+    if (stream.Remaining() != 0) throw ECorruptFile();
 }
 
 void WriteCreditList(const CreditList& list, Stream& stream) {

@@ -39,8 +39,9 @@ using CreditList = RecordList<TCreditNote>;
 inline constexpr const char* kCreditFileName = "Credit.dat";
 inline constexpr const char* kCreditStreamName = "Credit";
 
-// Appends the debts of a "Credit" stream; a negative count reads as none. Raises
-// EStreamReadError when the stream ends early; the debts read before stay in the list.
+// Appends the debts of a "Credit" stream. Raises EStreamReadError when the stream ends early,
+// ECorruptFile for a negative count or bytes left after the last debt; the debts read before
+// stay in the list.
 void ReadCreditList(Stream& stream, CreditList& list);
 void WriteCreditList(const CreditList& list, Stream& stream);
 

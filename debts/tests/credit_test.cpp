@@ -71,8 +71,13 @@ TEST(CreditStream, DamagedStreamsKeepTheDebtsReadBefore) {
     }
     MemoryStream negative(std::string("\xFF\xFF\xFF\xFF", 4));
     CreditList none;
-    EXPECT_NO_THROW(ReadCreditList(negative, none));
+    EXPECT_THROW(ReadCreditList(negative, none), ECorruptFile);
     EXPECT_TRUE(none.Empty());
+
+    MemoryStream trailing(bytes + std::string(1, '\0'));
+    CreditList both;
+    EXPECT_THROW(ReadCreditList(trailing, both), ECorruptFile);
+    EXPECT_EQ(both.Count(), 2u);  // what was read stays
 }
 
 // --- Days left and lines --------------------------------------------------------------------
