@@ -41,10 +41,12 @@ void WriteCreditList(const CreditList& list, Stream& stream) {
 }
 
 std::string DaysLeftText(DateTime due, const std::string& overdueMark, DateTime now) {
+    DateParts parts;
+    if (!TryDecodeDate(due, parts)) return overdueMark;
     const double days = std::trunc(due) - std::trunc(now) + 1;
-    // "Not more than zero" also catches a due date that is not a number.
     if (!(days > 0)) return overdueMark;
-    char text[400];
+    // At most the seven digits of the whole range of dates.
+    char text[32];
     std::snprintf(text, sizeof text, "%.0f", days);
     return text;
 }
@@ -102,18 +104,22 @@ void CreditQuickSort(CreditList& list, KeyOf keyOf, Compare compare) {
 
 }  // namespace
 
-std::vector<ListLine> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark) {
+std::vector<CreditRow> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark,
+                                     DateTime now) {
     list.Reindex();
-    const DateTime now = Now();
-    std::vector<ListLine> lines;
+    std::vector<CreditRow> rows;
     for (std::size_t i = 0; i < list.Count(); ++i) {
         const TCreditNote& debt = list[i];
         if (debt.Kind != kind) continue;
-        lines.push_back(list.LineFor(i, debt.FistName + ";" + debt.Name + ";" +
-                                            ShortDateOf(debt.ReturnDate) + ";" +
-                                            DaysLeftText(debt.ReturnDate, overdueMark, now)));
+        rows.push_back(CreditRow{{debt.FistName, debt.Name, ShortDateOf(debt.ReturnDate),
+                                  DaysLeftText(debt.ReturnDate, overdueMark, now)},
+                                 list.LineFor(i, std::string())});
     }
-    return lines;
+    return rows;
+}
+
+std::vector<CreditRow> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark) {
+    return UpDateListBox(list, kind, overdueMark, Now());
 }
 
 bool SortedCreditList(CreditList& list, int tag) {

@@ -6,6 +6,7 @@
 //   CreateDate, ReturnDate (8-byte doubles).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -52,13 +53,23 @@ bool LoadCreditList(SectionFile& file, CreditList& list);
 void SaveCreditList(SectionFile& file, const CreditList& list, bool modified);
 
 // Whole days from today to the due day, counting the due day itself: 1 when due today. The
-// overdue mark when none are left; otherwise the count in decimal.
+// overdue mark when none are left, and also for a stored due date that is no date at all
+// (not a number, infinite, outside the years 1 to 9999); otherwise the count in decimal.
 std::string DaysLeftText(DateTime due, const std::string& overdueMark);
 std::string DaysLeftText(DateTime due, const std::string& overdueMark, DateTime now);
 
-// Renumbers the debts and returns the lines of one kind in list order, four columns split at
-// ";": FistName, Name, the due date in the locale's short form, DaysLeftText.
-std::vector<ListLine> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark);
+// One line of the debt list: its four cells (FistName, Name, the due date in the locale's short
+// form, DaysLeftText) kept apart, so that a ";" in a name or subject stays in its own cell, and
+// the reference to the debt.
+struct CreditRow {
+    std::array<std::string, 4> Cells;
+    ListLine Line;  // Text left empty: the cells are the line
+};
+
+// Renumbers the debts and returns the lines of one kind in list order.
+std::vector<CreditRow> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark);
+std::vector<CreditRow> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark,
+                                     DateTime now);
 
 // The column tabs' sort: tag 1 by FistName, 2 by Name (CompareNoCase), 3 by the whole days of
 // ReturnDate; the whole list, both kinds, in place. Equal keys do not keep their order. False

@@ -96,6 +96,10 @@ TEST(DaysLeftText, CountsTheDueDayAndMarksOverdue) {
         {Day(2026, 12, 6) + 0.99, "!", ""},     // yesterday
         {Day(2020, 1, 1), "!", ""},
         {NAN, "!", ""},
+        {INFINITY, "!", ""},                    // stored values that are no date at all
+        {-INFINITY, "!", ""},
+        {1e300, "!", ""},
+        {Day(9999, 12, 31), "2912103", "2912103"},  // the last day there is
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DaysLeftText(c.due, "!", now), c.withMark) << c.due;
@@ -114,15 +118,19 @@ TEST(CreditLines, FourColumnsOfOneKindInListOrder) {
     list.Add(Debt(2, W("Борисов"), W("книга"), Day(2026, 12, 20)));
     list.Add(Debt(1, W("Агеев"), W("дрель"), Day(2026, 11, 30)));
     list.Add(Debt(3, "other", "kind", Day(2026, 12, 20)));
+    list.Add(Debt(1, W("Ким; Ли"), W("5 $; 3 руб"), INFINITY));
+    using Cells = std::array<std::string, 4>;
     const auto lines = UpDateListBox(list, kOwedToMe, "--");
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].Text, W("Яшин;100 $;07.12.2026;1"));
-    EXPECT_EQ(lines[1].Text, W("Агеев;дрель;30.11.2026;--"));
-    EXPECT_EQ(list.Resolve(lines[1]), &list[2]);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].Cells, (Cells{W("Яшин"), W("100 $"), "07.12.2026", "1"}));
+    EXPECT_EQ(lines[1].Cells, (Cells{W("Агеев"), W("дрель"), "30.11.2026", "--"}));
+    // A ";" stays inside its cell; a due date that is no date shows no date and is overdue.
+    EXPECT_EQ(lines[2].Cells, (Cells{W("Ким; Ли"), W("5 $; 3 руб"), "", "--"}));
+    EXPECT_EQ(list.Resolve(lines[1].Line), &list[2]);
     EXPECT_EQ(list[3].Index, 3);
     const auto mine = UpDateListBox(list, kIOwe, "--");
     ASSERT_EQ(mine.size(), 1u);
-    EXPECT_EQ(mine[0].Text, W("Борисов;книга;20.12.2026;14"));
+    EXPECT_EQ(mine[0].Cells, (Cells{W("Борисов"), W("книга"), "20.12.2026", "14"}));
     SetLocale(nullptr);
 }
 
