@@ -104,22 +104,19 @@ void CreditQuickSort(CreditList& list, KeyOf keyOf, Compare compare) {
 
 }  // namespace
 
-std::vector<CreditRow> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark,
-                                     DateTime now) {
+std::vector<ListLine> UpDateListBox(CreditList& list, int kind) {
     list.Reindex();
-    std::vector<CreditRow> rows;
+    std::vector<ListLine> lines;
     for (std::size_t i = 0; i < list.Count(); ++i) {
-        const TCreditNote& debt = list[i];
-        if (debt.Kind != kind) continue;
-        rows.push_back(CreditRow{{debt.FistName, debt.Name, ShortDateOf(debt.ReturnDate),
-                                  DaysLeftText(debt.ReturnDate, overdueMark, now)},
-                                 list.LineFor(i, std::string())});
+        if (list[i].Kind == kind) lines.push_back(list.LineFor(i, std::string()));
     }
-    return rows;
+    return lines;
 }
 
-std::vector<CreditRow> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark) {
-    return UpDateListBox(list, kind, overdueMark, Now());
+std::array<std::string, 4> CreditCells(const TCreditNote& debt, const std::string& overdueMark,
+                                       DateTime now) {
+    return {debt.FistName, debt.Name, ShortDateOf(debt.ReturnDate),
+            DaysLeftText(debt.ReturnDate, overdueMark, now)};
 }
 
 bool SortedCreditList(CreditList& list, int tag) {

@@ -58,18 +58,15 @@ void SaveCreditList(SectionFile& file, const CreditList& list, bool modified);
 std::string DaysLeftText(DateTime due, const std::string& overdueMark);
 std::string DaysLeftText(DateTime due, const std::string& overdueMark, DateTime now);
 
-// One line of the debt list: its four cells (FistName, Name, the due date in the locale's short
-// form, DaysLeftText) kept apart, so that a ";" in a name or subject stays in its own cell, and
-// the reference to the debt.
-struct CreditRow {
-    std::array<std::string, 4> Cells;
-    ListLine Line;  // Text left empty: the cells are the line
-};
+// Renumbers the debts and returns a reference to each debt of one kind, in list order (the
+// lines' Text is left empty: a list shows the cells of CreditCells).
+std::vector<ListLine> UpDateListBox(CreditList& list, int kind);
 
-// Renumbers the debts and returns the lines of one kind in list order.
-std::vector<CreditRow> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark);
-std::vector<CreditRow> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark,
-                                     DateTime now);
+// The four cells of a debt's line, kept apart so that a ";" in a name or subject stays in its
+// cell: FistName, Name, the due date in the locale's short form (empty for a due date that is
+// no date), DaysLeftText counted from now.
+std::array<std::string, 4> CreditCells(const TCreditNote& debt, const std::string& overdueMark,
+                                       DateTime now);
 
 // The column tabs' sort: tag 1 by FistName, 2 by Name (CompareNoCase), 3 by the whole days of
 // ReturnDate; the whole list, both kinds, in place. Equal keys do not keep their order. False

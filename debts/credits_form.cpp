@@ -1,6 +1,5 @@
 #include "debts/credits_form.h"
 
-#include <QSignalBlocker>
 #include <cmath>
 
 #include "debts/statistics.h"
@@ -96,7 +95,7 @@ void TCreditsForm::BuildMainView() {
     daysColumnTab = columnTab("StaticButton6", kListLeft + kListWidth - 1 - x, "Сроки",
                               "Осталось дней до возврата", 0);
 
-    debtList = Make<TColumnListBox>(this, "ListBox1", {kListLeft, 54, kListWidth, 272});
+    debtList = Make<TColumnListView>(this, "ListBox1", {kListLeft, 54, kListWidth, 272});
     debtList->SetColumnWidths({std::begin(kColumnWidths), std::end(kColumnWidths)});
     debtList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
@@ -128,8 +127,8 @@ void TCreditsForm::BuildMainView() {
         connect(tab, &TStaticButton::clicked, this, [this, tab] { SortedCreditList(tab->Tag); });
     }
     connect(statisticsButton, &QPushButton::clicked, this, &TCreditsForm::ShowStatistics);
-    connect(debtList, &QTreeWidget::currentItemChanged, this, &TCreditsForm::ShowSelectedDebt);
-    connect(debtList, &QTreeWidget::itemDoubleClicked, this, &TCreditsForm::Edit);
+    connect(debtList, &TColumnListView::currentRowChanged, this, &TCreditsForm::ShowSelectedDebt);
+    connect(debtList, &TColumnListView::rowDoubleClicked, this, &TCreditsForm::Edit);
     connect(editButton, &QPushButton::clicked, this, &TCreditsForm::Edit);
     connect(addButton, &QPushButton::clicked, this, &TCreditsForm::Add);
     connect(deleteButton, &QPushButton::clicked, this, &TCreditsForm::Delete);
@@ -202,25 +201,20 @@ void TCreditsForm::FormClose() {
 }
 
 void TCreditsForm::UpDateListBox(int kind) {
-    const DateTime now = Now();
-    listedDay_ = std::floor(now);
-    const auto rows = pomix::UpDateListBox(CreditList_, kind,
-                                           SettingsRecord.OverdueMark, now);
-    std::vector<std::pair<std::vector<std::string>, ItemObject>> cells;
-    cells.reserve(rows.size());
-    for (const CreditRow& row : rows) {
-        cells.emplace_back(std::vector<std::string>(row.Cells.begin(), row.Cells.end()),
-                           static_cast<ItemObject>(row.Line.Serial));
-    }
-    const QSignalBlocker quiet(debtList);
-    debtList->SetRows(cells);
-    debtList->setCurrentItem(nullptr);
+    listedAt_ = Now();
+    lines_ = pomix::UpDateListBox(CreditList_, kind);
+    // Cells are made when drawn, from the debt the line refers to.
+    debtList->SetRows(static_cast<int>(lines_.size()), [this](int row, int column) {
+        const TCreditNote* debt = CreditList_.Resolve(lines_[static_cast<std::size_t>(row)]);
+        if (!debt) return std::string();
+        return CreditCells(*debt, SettingsRecord.OverdueMark, listedAt_)[static_cast<std::size_t>(column)];
+    });
 }
 
 TCreditNote* TCreditsForm::SelectedDebt() {
     const int row = debtList->CurrentRow();
-    if (row < 0) return nullptr;
-    return CreditList_.BySerial(debtList->Object(row));
+    if (row < 0 || static_cast<std::size_t>(row) >= lines_.size()) return nullptr;
+    return CreditList_.Resolve(lines_[static_cast<std::size_t>(row)]);
 }
 
 void TCreditsForm::ShowSelectedDebt() {
@@ -352,7 +346,7 @@ void TCreditsForm::HideStatistics() {
 void TCreditsForm::ReInit() {
     TSectionWindow::ReInit();
     // The days left count from today: shown on a later day, the column is counted again.
-    if (Today() != listedDay_) UpDateListBox(CurrentKind_);
+    if (Today() != std::floor(listedAt_)) UpDateListBox(CurrentKind_);
 }
 
 }  // namespace pomix

@@ -12,6 +12,7 @@
 #include "debts/credit.h"
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
+#include "ui/column_list_view.h"
 #include "ui/controls.h"
 #include "ui/section_window.h"
 
@@ -56,7 +57,7 @@ public:
     TStaticButton* subjectColumnTab;
     TStaticButton* dateColumnTab;
     TStaticButton* daysColumnTab;
-    TColumnListBox* debtList;  // ListBox1
+    TColumnListView* debtList;  // ListBox1
     TButton* editButton;
     TButton* addButton;
     TButton* deleteButton;
@@ -98,8 +99,11 @@ private:
     const AddressList* contacts_;
     CreditList CreditList_;
     int CurrentKind_ = kOwedToMe;
-    // The day the days-left column was counted for: a show on a later day counts again.
-    DateTime listedDay_ = 0;
+    // The debt of each line of debtList, by row.
+    std::vector<ListLine> lines_;
+    // The moment the days-left column counts from, taken when the lines were listed: a show
+    // on a later day lists them again.
+    DateTime listedAt_ = 0;
 };
 
 }  // namespace pomix

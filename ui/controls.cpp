@@ -211,29 +211,13 @@ void TColumnListBox::SetColumnWidths(const std::vector<int>& widths) {
     for (std::size_t i = 0; i < widths.size(); ++i) setColumnWidth(static_cast<int>(i), widths[i]);
 }
 
-namespace {
-
-QTreeWidgetItem* MakeColumnRow(const std::vector<std::string>& cells, ItemObject object, int columnCount) {
+int TColumnListBox::AddRow(const std::vector<std::string>& cells, ItemObject object) {
     auto* item = new QTreeWidgetItem();
-    const std::size_t columns = std::min<std::size_t>(cells.size(), static_cast<std::size_t>(columnCount));
+    const std::size_t columns = std::min<std::size_t>(cells.size(), static_cast<std::size_t>(columnCount()));
     for (std::size_t i = 0; i < columns; ++i) item->setText(static_cast<int>(i), ToQt(cells[i]));
     item->setData(0, kObjectRole, QVariant::fromValue<quintptr>(object));
-    return item;
-}
-
-}  // namespace
-
-int TColumnListBox::AddRow(const std::vector<std::string>& cells, ItemObject object) {
-    addTopLevelItem(MakeColumnRow(cells, object, columnCount()));
+    addTopLevelItem(item);
     return topLevelItemCount() - 1;
-}
-
-void TColumnListBox::SetRows(const std::vector<std::pair<std::vector<std::string>, ItemObject>>& rows) {
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(rows.size()));
-    for (const auto& [cells, object] : rows) items.append(MakeColumnRow(cells, object, columnCount()));
-    clear();
-    addTopLevelItems(items);
 }
 
 int TColumnListBox::RowOf(ItemObject object) const {

@@ -177,8 +177,6 @@ public:
     // cells: code page 1251, one per column; missing cells are empty, extra cells dropped.
     // Returns the row of the new line.
     int AddRow(const std::vector<std::string>& cells, ItemObject object);
-    // Replaces every line at once (laid out and drawn once): the way to fill a long list.
-    void SetRows(const std::vector<std::pair<std::vector<std::string>, ItemObject>>& rows);
     // The row whose line carries object, or -1.
     int RowOf(ItemObject object) const;
     ItemObject Object(int row) const;
