@@ -1,11 +1,15 @@
 #include "debts/credits_form.h"
 
+#include <QHeaderView>
+#include <QStyle>
+#include <algorithm>
 #include <cmath>
 
 #include "debts/statistics.h"
 #include "planner/calendar_dialog.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
+#include "storage/locale.h"
 #include "storage/report.h"
 #include "ui/convert.h"
 #include "ui/message.h"
@@ -15,11 +19,16 @@ namespace {
 
 const char kDeleteQuestion[] = "Delete record ?\rУдалить запись ?";
 
-// The list's columns: name, subject, due date, days left. The due date is wider than the
-// least width so that the locale's four-digit years are not cut.
-constexpr int kColumnWidths[] = {145, 264, 62, 39};
-constexpr int kListLeft = 2;
-constexpr int kListWidth = 510;
+// The list's columns: name, subject, due date, days left.
+constexpr int kLeastColumnWidths[] = {145, 264, 49, 39};
+// What the name column may shrink to when the locale's dates need more than their least width.
+constexpr int kLeastNameWidth = 100;
+// The room a list cell leaves around its text.
+constexpr int kCellMargins = 10;
+constexpr int kListLeft = 1;
+constexpr int kListWidth = 512;
+// A due date whose short form is among the widest: two-digit day and month.
+constexpr DateTime kWidestDay = 46384;  // 28.12.2026
 
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -79,25 +88,40 @@ void TCreditsForm::BuildMainView() {
     owedToMeTab->SetBorder(true);
     statisticsButton = MakeButton(this, "Button8", {390, 3, 120, 24}, "Статистика");
 
+    debtList = Make<TColumnListView>(this, "ListBox1", {kListLeft, 54, kListWidth, 272});
+    // The scroll bar is always there, so the columns keep their widths however many debts are
+    // listed, and they fill the list exactly: nothing scrolls sideways. The due date gets the
+    // width the locale's widest one needs; the short names give up what that takes.
+    debtList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    debtList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    debtList->header()->setStretchLastSection(false);
+    const int inside = kListWidth - 2 * debtList->frameWidth() -
+                       debtList->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, debtList);
+    const int dateWidth = std::max(
+        kLeastColumnWidths[2],
+        debtList->fontMetrics().horizontalAdvance(ToQt(CurrentLocale().ShortDate(kWidestDay))) +
+            kCellMargins);
+    const int subjectWidth = kLeastColumnWidths[1];
+    const int daysWidth = kLeastColumnWidths[3];
+    const std::vector<int> widths = {
+        std::max(kLeastNameWidth, inside - subjectWidth - dateWidth - daysWidth), subjectWidth,
+        dateWidth, daysWidth};
+    debtList->SetColumnWidths(widths);
+
     // The column tabs stand over their columns.
-    int x = kListLeft + 1;
+    int x = kListLeft + debtList->frameWidth();
     const auto columnTab = [this, &x](const char* name, int width, const char* caption,
                                       const char* hint, int tag) {
         TStaticButton* tab = MakeTab(this, name, {x, 32, width, 20}, caption, hint, tag);
         x += width;
         return tab;
     };
-    nameColumnTab = columnTab("StaticButton3", kColumnWidths[0], "ФИО",
-                              "Фамилия Имя Отчество должника", 1);
-    subjectColumnTab = columnTab("StaticButton4", kColumnWidths[1], "Предмет долга",
-                                 "Название предмета долга", 2);
-    dateColumnTab = columnTab("StaticButton5", kColumnWidths[2], "Дата", "Дата возврата", 3);
-    daysColumnTab = columnTab("StaticButton6", kListLeft + kListWidth - 1 - x, "Сроки",
-                              "Осталось дней до возврата", 0);
-
-    debtList = Make<TColumnListView>(this, "ListBox1", {kListLeft, 54, kListWidth, 272});
-    debtList->SetColumnWidths({std::begin(kColumnWidths), std::end(kColumnWidths)});
-    debtList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    nameColumnTab = columnTab("StaticButton3", widths[0], "ФИО", "Фамилия Имя Отчество должника", 1);
+    subjectColumnTab =
+        columnTab("StaticButton4", widths[1], "Предмет долга", "Название предмета долга", 2);
+    dateColumnTab = columnTab("StaticButton5", widths[2], "Дата", "Дата возврата", 3);
+    daysColumnTab = columnTab("StaticButton6", widths[3], "Сроки", "Осталось дней до возврата", 0);
+    debtList->setAccessibleName(U("Долги"));
 
     editButton = MakeButton(this, "Button1", {4, 332, 165, 24}, "Редактировать",
                             "Внести изменения в текущий долг");
