@@ -314,10 +314,9 @@ void TCreditsForm::AddorEdit() {
 }
 
 void TCreditsForm::Delete() {
-    const TCreditNote* debt = SelectedDebt();
-    if (!debt) return;
+    if (!SelectedDebt()) return;
     if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
-    CreditList_.Delete(static_cast<std::size_t>(debt->Index));
+    CreditList_.Delete(lines_[static_cast<std::size_t>(debtList->CurrentRow())]);
     Clear();
     UpDateListBox(CurrentKind_);
     Modified = true;
