@@ -99,14 +99,15 @@ std::string Text(const ContentLine& line) {
     return UnescapeText(DecodeValue(line));
 }
 
-// The parts of a structured value (N, ADR, ORG), unescaped; a part's comma list is joined
-// with blanks.
-std::vector<std::string> Parts(const ContentLine& line) {
+// The parts of a structured value (N, ADR, ORG), unescaped; a part's comma list is joined by
+// listJoin (a name's several given names by blanks; an address's lines, and vCard 2.1's
+// plain commas, by ", ").
+std::vector<std::string> Parts(const ContentLine& line, const std::string& listJoin) {
     std::vector<std::string> parts;
     for (const std::string& part : SplitUnescaped(DecodeValue(line), ';')) {
         std::vector<std::string> items;
         for (const std::string& item : SplitUnescaped(part, ',')) items.push_back(Trim(UnescapeText(item)));
-        parts.push_back(JoinNonEmpty(items, " "));
+        parts.push_back(JoinNonEmpty(items, listJoin));
     }
     return parts;
 }
@@ -171,7 +172,7 @@ Card ReadCard(const Component& block) {
     for (const ContentLine& line : block.Properties) {
         const std::string& name = line.Name;
         if (name == "N" && !haveName) {
-            const auto parts = Parts(line);
+            const auto parts = Parts(line, " ");
             card.Famile = Part(parts, 0);
             card.FistName = Part(parts, 1);
             card.LastName = Part(parts, 2);
@@ -179,7 +180,7 @@ Card ReadCard(const Component& block) {
         } else if (name == "FN") {
             card.FormattedName = OneLine(Text(line));
         } else if (name == "ORG") {
-            card.Organisation = JoinNonEmpty(Parts(line), ", ");
+            card.Organisation = JoinNonEmpty(Parts(line, ", "), ", ");
             if (!card.Organisation.empty()) card.Extra.push_back(kOrganisationLabel + card.Organisation);
         } else if (name == "TITLE") {
             const std::string title = OneLine(Text(line));
@@ -188,7 +189,7 @@ Card ReadCard(const Component& block) {
             haveBirthDay = true;
             ReadBirthDay(line, card);
         } else if (name == "ADR") {
-            const auto parts = Parts(line);
+            const auto parts = Parts(line, ", ");
             // post office box, extended address, street, locality, region, code, country
             const std::string address = OneLine(JoinNonEmpty(parts, ", "));
             if (address.empty()) continue;
