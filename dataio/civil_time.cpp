@@ -11,8 +11,6 @@ namespace pomix::dataio {
 namespace {
 
 constexpr long long kSecondsPerDay = 86'400;
-// 1970-01-01 in the program's day count (days since 1899-12-30).
-constexpr long long kUnixEpochDay = 25'569;
 
 // Days since 1970-01-01 of a proleptic Gregorian date (valid far beyond 1..9999).
 long long DaysFromCivil(long long y, int m, int d) {

@@ -343,9 +343,24 @@ std::string EscapeText(const std::string& text) {
             case ',': out += "\\,"; break;
             case ';': out += "\\;"; break;
             case '\n': out += "\\n"; break;
-            case '\r': break;
-            default: out += c;
+            default:
+                // Other control characters cannot stand in a content line.
+                if (!IsControl(c)) out += c;
         }
+    }
+    return out;
+}
+
+bool IsControl(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u < 0x20 && c != '\t') || u == 0x7F;
+}
+
+std::string WithoutControls(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (!IsControl(c)) out += c;
     }
     return out;
 }

@@ -86,8 +86,12 @@ std::vector<std::string> SplitUnescaped(const std::string& value, char separator
 // "\n" and "\N" become a line break, "\\", "\,", "\;" and "\:" the character itself.
 std::string UnescapeText(const std::string& value);
 // The reverse for vCard 3.0 and iCalendar text values: backslash, comma, semicolon and line
-// breaks escaped.
+// breaks escaped, other control characters dropped.
 std::string EscapeText(const std::string& text);
+
+// Control characters (below 0x20 but the tab, and DEL) are no text: files may not hold them.
+bool IsControl(char c);
+std::string WithoutControls(const std::string& text);
 
 // One content line, folded so that no line exceeds 75 bytes (never inside a UTF-8 character),
 // ended by CR LF.

@@ -80,7 +80,7 @@ std::string WriteCard(const TAddress& r) {
         if (!phone->empty()) out += FoldLine("TEL;TYPE=VOICE:" + Escaped(*phone));
     }
     if (!r.Email.empty()) out += FoldLine("EMAIL;TYPE=INTERNET:" + Escaped(r.Email));
-    if (!r.URL.empty()) out += FoldLine("URL:" + Cp1251ToUtf8(r.URL));
+    if (!r.URL.empty()) out += FoldLine("URL:" + WithoutControls(Cp1251ToUtf8(r.URL)));
     if (!r.Note.empty()) {
         std::string joined;
         for (std::size_t i = 0; i < r.Note.size(); ++i) {
@@ -173,9 +173,9 @@ Card ReadCard(const Component& block) {
         const std::string& name = line.Name;
         if (name == "N" && !haveName) {
             const auto parts = Parts(line, " ");
-            card.Famile = Part(parts, 0);
-            card.FistName = Part(parts, 1);
-            card.LastName = Part(parts, 2);
+            card.Famile = OneLine(Part(parts, 0));
+            card.FistName = OneLine(Part(parts, 1));
+            card.LastName = OneLine(Part(parts, 2));
             haveName = true;
         } else if (name == "FN") {
             card.FormattedName = OneLine(Text(line));
@@ -307,8 +307,8 @@ bool ParseBirthDay(const std::string& raw, BirthDay& day) {
 }
 
 ImportResult<TAddress> ReadVCards(const std::string& text) {
+    // No card at all is an empty address book, as the export of one writes it.
     const std::vector<Component> blocks = ReadComponents(text);
-    if (blocks.empty()) throw FormatError("no BEGIN:VCARD in the file");
     ImportResult<TAddress> result;
     std::size_t& lost = result.Replaced;
     for (const Component& block : blocks) {

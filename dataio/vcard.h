@@ -24,7 +24,7 @@ namespace pomix::dataio {
 std::string WriteVCards(const AddressList& list);
 
 // Raises FormatError when the text is not a well-formed vCard file. Blocks other than VCARD
-// are skipped and noted.
+// are skipped and noted; a text without any block (an empty file) holds no contacts.
 ImportResult<TAddress> ReadVCards(const std::string& text);
 
 // The birth date of a BDAY value: "19850308", "1985-03-08" (a time after it is ignored); a

@@ -111,6 +111,19 @@ template <class List, class Record>
 int AppendRecords(const std::string& target, const char* streamName,
                   void (*read)(Stream&, List&), void (*write)(const List&, Stream&),
                   const std::string& source, const dataio::ImportResult<Record>& result) {
+    // Told only once the import has succeeded: an error is one line on standard error.
+    const auto summary = [&] {
+        ReportNotes(source, result.Skipped, "skipped");
+        ReportNotes(source, result.Simplified, "simplified");
+        ReportNotes(source, result.Warnings, "note");
+        std::cout << result.Records.size() << " added, " << result.Skipped.size() << " skipped, "
+                  << result.Simplified.size() << " simplified, " << result.Replaced
+                  << " characters replaced by \"?\"\n";
+    };
+    if (result.Records.empty()) {  // nothing to add: the data file is not touched
+        summary();
+        return kOk;
+    }
     DataFolderLock lock(FolderOf(target));
     if (lock.GetState() == DataFolderLock::State::HeldElsewhere) {
         return Fail("Pomix has the data folder " + FolderOf(target) +
@@ -136,12 +149,7 @@ int AppendRecords(const std::string& target, const char* streamName,
     StreamContainer container;
     SaveSingleStream(container, target, streamName, stream);
 
-    ReportNotes(source, result.Skipped, "skipped");
-    ReportNotes(source, result.Simplified, "simplified");
-    ReportNotes(source, result.Warnings, "note");
-    std::cout << result.Records.size() << " added, " << result.Skipped.size() << " skipped, "
-              << result.Simplified.size() << " simplified, " << result.Replaced
-              << " characters replaced by \"?\"\n";
+    summary();
     return kOk;
 }
 

@@ -181,10 +181,32 @@ TEST(VCardRead, BirthDayForms) {
     EXPECT_EQ(result.Records[0].Note, StrList{Cp("День рождения: March 8")});
 }
 
-TEST(VCardRead, NoCardsAtAllIsNoVCardFile) {
-    EXPECT_THROW(ReadVCards(""), FormatError);
-    EXPECT_THROW(ReadVCards("\r\n\r\n"), FormatError);
+TEST(VCardControls, ControlCharactersNeitherComeInNorGoOut) {
+    // A decoded value may hold NUL and other controls; they are no text.
+    const auto result = ReadVCards(
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:A=00B=07;C\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE:x=0D=0Ay=1Bz\r\nEND:VCARD\r\n");
+    ASSERT_EQ(result.Records.size(), 1u);
+    EXPECT_EQ(result.Records[0].Famile, "AB");
+    EXPECT_EQ(result.Records[0].Note, (StrList{"x", "yz"}));
+    // Stored bytes may be anything; the file written from them still reads.
+    AddressList list;
+    list.Add(TAddress(std::string("N\0u\x01l", 5), "", "", 0, "a\rb", "", "", "", "u\x7Fr", {"\x1b"},
+                      kNoCategory));
+    const auto back = ReadVCards(WriteVCards(list));
+    ASSERT_EQ(back.Records.size(), 1u);
+    EXPECT_EQ(back.Records[0].Famile, "Nul");
+    EXPECT_EQ(back.Records[0].Address, "ab");
+    EXPECT_EQ(back.Records[0].URL, "ur");
+}
+
+TEST(VCardRead, AnEmptyAddressBookRoundTripsAndBrokenFilesAreRefused) {
+    const auto empty = ReadVCards(WriteVCards(AddressList()));
+    EXPECT_TRUE(empty.Records.empty());
+    EXPECT_TRUE(empty.Skipped.empty());
+    EXPECT_TRUE(ReadVCards("\r\n\r\n").Records.empty());
     EXPECT_THROW(ReadVCards("BEGIN:VCARD\r\nN:X\r\n"), FormatError);
+    EXPECT_THROW(ReadVCards("just some words"), FormatError);
 }
 
 }  // namespace
