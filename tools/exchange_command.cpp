@@ -34,7 +34,8 @@ int Fail(const std::string& message) {
 std::string ReadInput(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) throw EFileError::CannotOpen(path);
-    if (S_ISDIR(info.st_mode)) throw EFileError::CannotOpen(path);
+    // Only a regular file: a pipe or device could block or never end.
+    if (!S_ISREG(info.st_mode)) throw EFileError::CannotOpen(path);
     if (static_cast<unsigned long long>(info.st_size) > dataio::kMaxInputBytes) {
         throw dataio::FormatError("file too large (over " +
                                   std::to_string(dataio::kMaxInputBytes >> 20) + " MiB)");
