@@ -6,10 +6,6 @@
 
 namespace pomix::tool {
 
-// The CSV of a data file of one of the dump kinds; false for an unknown kind. Raises the
-// storage errors of a missing or damaged file.
-bool CsvOfDataFile(const std::string& kind, const std::string& path, std::string& csv);
-
 // Writes the whole file or, on any failure, leaves what was at path as it was (the bytes go
 // to a temporary file beside it that then takes its name). Raises EFileError or
 // EStreamWriteError.

@@ -154,6 +154,24 @@ run 0 export csv notes "$work/Note.dat" "$work/notes.csv"
 "$tool" dump notes "$work/Note.dat" >"$work/notes.json"
 independent csv "$work/notes.csv" "$work/notes.json" notes
 check "note moment as ISO 8601" grep -q '^1900-01-01T12:00:00,' "$work/notes.csv"
+# One entry: category 3, title "T", description "a"; one debt: kind 2, "Ann", "5 $", entered
+# 1.5, due 2.0.
+printf '\x01\0\0\0\x03\0\0\0\x01\0\0\0\0T\0\0\0\0\x01\0\0\0\0a' >"$work/catalog.bin"
+printf '\x01\0\0\0\x02\0\0\0\x03\0\0\0\0Ann\x03\0\0\0\x005 $\0\0\0\0\0\0\xf8\x3f\0\0\0\0\0\0\0\x40' >"$work/credit.bin"
+"$tool" container create "$work/Catalog.dat" Catalog="$work/catalog.bin"
+"$tool" container create "$work/Credit.dat" Credit="$work/credit.bin"
+for kind in catalog credit; do
+    file=$work/$(echo "${kind:0:1}" | tr a-z A-Z)${kind:1}.dat
+    run 0 export csv "$kind" "$file" "$work/$kind.csv"
+    "$tool" dump "$kind" "$file" >"$work/$kind.json"
+    independent csv "$work/$kind.csv" "$work/$kind.json" "$kind"
+done
+check "debt dates: $(tail -1 "$work/credit.csv")" grep -q ',1899-12-31T12:00:00,1900-01-01' "$work/credit.csv"
+# An empty list still has its header.
+printf '\0\0\0\0' >"$work/none.bin"
+"$tool" container create "$work/Empty.dat" Calendar="$work/none.bin"
+run 0 export csv calendar "$work/Empty.dat" "$work/empty.csv"
+check "header of an empty calendar" test "$(cat "$work/empty.csv")" = "$(printf 'Name,Memo,Date,Time,Reserved,Remind,Done\r')"
 
 # --- malformed input: exit 1, one line, the data file untouched ---------------------------
 cp "$data/Address.dat" "$work/address.before"
