@@ -12,6 +12,12 @@ std::string Upper(std::string text) {
     return text;
 }
 
+std::string Trim(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 bool EqualNoCase(const std::string& a, const std::string& b) {
     return Upper(a) == Upper(b);
 }
@@ -161,7 +167,8 @@ std::vector<ContentLine> ReadContentLines(const std::string& text) {
         current.clear();
     };
     std::size_t number = 0;
-    std::size_t pos = 0;
+    // Programs on Windows often begin a UTF-8 file with the byte-order mark.
+    std::size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (pos < text.size()) {
         std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string::npos) end = text.size();
@@ -214,11 +221,11 @@ std::vector<Component> ReadComponents(const std::string& text) {
                 throw FormatError(LineError(line.LineNumber, "blocks nested too deep"));
             }
             Component block;
-            block.Name = Upper(line.Value);
+            block.Name = Upper(Trim(line.Value));
             block.LineNumber = line.LineNumber;
             open.push_back(std::move(block));
         } else if (line.Name == "END") {
-            if (open.empty() || open.back().Name != Upper(line.Value)) {
+            if (open.empty() || open.back().Name != Upper(Trim(line.Value))) {
                 throw FormatError(LineError(line.LineNumber, "END:" + line.Value +
                                                                  " does not close an open block"));
             }

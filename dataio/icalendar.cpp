@@ -215,6 +215,12 @@ private:
             Skip(block, "a changed occurrence of a recurring event (the series is taken once)");
             return;
         }
+        if (const ContentLine* status = block.Find("STATUS")) {
+            if (UpperCase(Text(*status)) == "CANCELLED") {
+                Skip(block, "a cancelled event");
+                return;
+            }
+        }
         const ContentLine* startLine = block.Find("DTSTART");
         if (!startLine) {
             Skip(block, "an event without DTSTART");
@@ -239,8 +245,13 @@ private:
             const std::string place = OneLine(Text(*location));
             if (!place.empty()) memo.push_back(ToStored(kLocationLabel + place, lost));
         }
+        // Some calendars keep a VALARM with ACTION:NONE as a placeholder for "no alarm".
         bool remind = false;
-        for (const Component& child : block.Children) remind = remind || child.Name == "VALARM";
+        for (const Component& child : block.Children) {
+            const ContentLine* action = child.Find("ACTION");
+            const bool silent = action && UpperCase(action->Value) == "NONE";
+            remind = remind || (child.Name == "VALARM" && !silent);
+        }
         if (block.Find("RRULE") || block.Find("RDATE")) {
             result_.Simplified.push_back(
                 {block.LineNumber, "recurring event '" + OneLine(summary ? Text(*summary) : "") +

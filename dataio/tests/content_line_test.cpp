@@ -75,6 +75,13 @@ TEST(Components, NestedBlocksKeepTheirOwnProperties) {
     EXPECT_EQ(event.Children[0].Name, "VALARM");
 }
 
+TEST(Components, ByteOrderMarkAndBlanksAfterBlockNamesAreTolerated) {
+    const auto blocks = ReadComponents("\xEF\xBB\xBF" "BEGIN:VCARD \r\nN:x\r\nEND:vcard\t\r\n");
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].Name, "VCARD");
+    EXPECT_EQ(blocks[0].Properties.size(), 1u);
+}
+
 TEST(Components, BrokenNestingIsRefused) {
     const std::string cases[] = {
         "BEGIN:VCARD\r\nFN:a\r\n",                           // never ended

@@ -208,6 +208,18 @@ TEST(ICalendarRead, AlarmsDoneMarksLocationsAndTextCleanUp) {
     EXPECT_EQ(result.Replaced, 2u);
 }
 
+TEST(ICalendarRead, PlaceholderAlarmsAndCancelledEvents) {
+    const auto result = ReadICalendar(Calendar(
+        "BEGIN:VEVENT\r\nUID:1\r\nDTSTART:20250308T090000\r\nSUMMARY:quiet\r\n"
+        "BEGIN:VALARM\r\nACTION:NONE\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\nEND:VALARM\r\n"
+        "END:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:2\r\nDTSTART:20250308T090000\r\nSTATUS:CANCELLED\r\nEND:VEVENT\r\n"));
+    ASSERT_EQ(result.Records.size(), 1u);
+    EXPECT_EQ(result.Records[0].Remind, 0);
+    ASSERT_EQ(result.Skipped.size(), 1u);
+    EXPECT_NE(result.Skipped[0].Reason.find("cancelled"), std::string::npos);
+}
+
 TEST(ICalendarRead, AnUnknownZoneIsTakenAsLocalAndSaidSo) {
     const auto result = ReadICalendar(Calendar(
         "BEGIN:VEVENT\r\nUID:1\r\nDTSTART;TZID=Nowhere Standard Time:20250308T090000\r\n"
