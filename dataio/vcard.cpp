@@ -153,7 +153,8 @@ void ReadBirthDay(const ContentLine& line, Card& card) {
     DateTime date = 0;
     if (!ParseBirthDay(value, day)) {
         card.Extra.push_back(kBirthdayLabel + value);
-    } else if (day.Year == 0) {
+    } else if (day.Year == 0 || line.FirstParam("X-APPLE-OMIT-YEAR") == std::to_string(day.Year)) {
+        // Apple's address book writes a birthday without a year with a stand-in year it names.
         char text[8];
         std::snprintf(text, sizeof text, "%02d.%02d", day.Day, day.Month);
         card.Extra.push_back(kBirthdayLabel + std::string(text));

@@ -25,8 +25,9 @@ namespace {
 // A reminder lead beyond four weeks is surely a typing slip.
 constexpr int kMaxLeadMinutes = 40320;
 
+// One line on standard error, as the other commands report their errors.
 int Fail(const std::string& message) {
-    std::cerr << "pomix-data: " << message << "\n";
+    std::cerr << message << "\n";
     return kError;
 }
 
@@ -36,15 +37,12 @@ std::string ReadInput(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0) throw EFileError::CannotOpen(path);
     // Only a regular file: a pipe or device could block or never end.
     if (!S_ISREG(info.st_mode)) throw EFileError::CannotOpen(path);
-    if (static_cast<unsigned long long>(info.st_size) > dataio::kMaxInputBytes) {
-        throw dataio::FormatError("file too large (over " +
-                                  std::to_string(dataio::kMaxInputBytes >> 20) + " MiB)");
-    }
+    const dataio::FormatError tooLarge("file too large (over " +
+                                       std::to_string(dataio::kMaxInputBytes >> 20) + " MiB)");
+    if (static_cast<unsigned long long>(info.st_size) > dataio::kMaxInputBytes) throw tooLarge;
     const Bytes bytes = ReadFileBytes(path);
-    if (bytes.size() > dataio::kMaxInputBytes) {
-        throw dataio::FormatError("file too large (over " +
-                                  std::to_string(dataio::kMaxInputBytes >> 20) + " MiB)");
-    }
+    // The file may have grown since it was measured.
+    if (bytes.size() > dataio::kMaxInputBytes) throw tooLarge;
     return std::string(bytes.begin(), bytes.end());
 }
 

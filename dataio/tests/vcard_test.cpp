@@ -175,6 +175,12 @@ TEST(VCardRead, BirthDayForms) {
             EXPECT_EQ(day.Day, c.day) << c.text;
         }
     }
+    // A stand-in year that the file itself names is no year.
+    const auto apple = ReadVCards(
+        "BEGIN:VCARD\r\nN:X\r\nBDAY;X-APPLE-OMIT-YEAR=1604;VALUE=date:1604-03-08\r\nEND:VCARD\r\n");
+    ASSERT_EQ(apple.Records.size(), 1u);
+    EXPECT_EQ(apple.Records[0].Date, 0);
+    EXPECT_EQ(apple.Records[0].Note, StrList{Cp("День рождения: 08.03")});
     // An unreadable birthday is kept as text.
     const auto result = ReadVCards("BEGIN:VCARD\r\nN:X\r\nBDAY:March 8\r\nEND:VCARD\r\n");
     ASSERT_EQ(result.Records.size(), 1u);
