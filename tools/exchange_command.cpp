@@ -82,7 +82,7 @@ int ExportIcs(const Args& args) {
     ReadDataFile(files[0], kCalendarStream, [&](Stream& s) { ReadCalendar(s, events); });
     const auto result = dataio::WriteICalendar(events, lead, static_cast<long long>(std::time(nullptr)));
     WriteWholeFile(files[1], result.Text);
-    ReportNotes(files[0] + ": event", result.Skipped, "left out");
+    ReportNotes(files[0], result.Skipped, "left out");  // by the event's position
     std::cout << result.Written << " exported, " << result.Skipped.size() << " left out\n";
     return kOk;
 }

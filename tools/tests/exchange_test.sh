@@ -144,6 +144,16 @@ TZ=America/New_York "$tool" import ics "$work/again/NewYork.dat" "$work/out.ics"
 "$tool" dump calendar "$work/again/NewYork.dat" >"$work/again.json"
 check "floating times do not move with the zone" cmp -s "$work/calendar.json" "$work/again.json"
 
+# An event whose day is no date (NaN) cannot be written: left out, and said so.
+printf '\x02\0\0\0\x01\0\0\0\0X\xff\xff\xff\xff\0\0\0\0\0\0\xf8\x7f\0\0\0\0\0\0\0\0\x01\0\0\0\x01\x00' >"$work/nan.bin"
+printf '\x01\0\0\0\0Y\xff\xff\xff\xff\0\0\0\0\xa0\x52\xe6\x40\0\0\0\0\0\0\xd8\x3f\x01\0\0\0\x01\x00' >>"$work/nan.bin"
+"$tool" container create "$work/NaN.dat" Calendar="$work/nan.bin"
+run 0 export ics "$work/NaN.dat" "$work/nan.ics"
+out_is "1 exported, 1 left out"
+check "the left-out event is named: $(cat "$work/err")" grep -q "NaN.dat:1: left out: event 'X'" "$work/err"
+"$tool" dump calendar "$work/NaN.dat" >"$work/nan.json"
+independent ics "$work/nan.ics" "$work/nan.json" 15
+
 # --- CSV of the other kinds --------------------------------------------------------------
 run 0 export csv address "$data/Address.dat" "$work/address.csv"
 independent csv "$work/address.csv" "$work/address.json" address
