@@ -106,8 +106,8 @@ int WeekDay(int year, int month, int day) {
 
 bool IsValidCivil(const CivilTime& t) {
     return t.Year >= 1 && t.Year <= 9999 && t.Month >= 1 && t.Month <= 12 && t.Day >= 1 &&
-           t.Day <= DaysInMonth(t.Year, t.Month) && t.Hour >= 0 && t.Hour <= 23 &&
-           t.Minute >= 0 && t.Minute <= 59 && t.Second >= 0 && t.Second <= 60;
+           t.Day <= DaysInMonth(t.Year, t.Month) && t.Hour >= 0 && t.Hour <= 23 && t.Minute >= 0 &&
+           t.Minute <= 59 && t.Second >= 0 && t.Second <= 60;
 }
 
 CivilTime UtcToLocal(long long utcSeconds) {
@@ -243,7 +243,9 @@ std::string ZoneName(const std::string& tzid) {
 
 void ZoneTable::Add(const Component& vtimezone) {
     const ContentLine* id = vtimezone.Find("TZID");
-    if (!id) throw FormatError("line " + std::to_string(vtimezone.LineNumber) + ": VTIMEZONE without TZID");
+    if (!id)
+        throw FormatError("line " + std::to_string(vtimezone.LineNumber) +
+                          ": VTIMEZONE without TZID");
     std::vector<Observance> zone;
     for (const Component& part : vtimezone.Children) {
         if (part.Name != "STANDARD" && part.Name != "DAYLIGHT") continue;
@@ -285,15 +287,16 @@ void ZoneTable::Add(const Component& vtimezone) {
                     }
                 }
             }
-            const bool dayGiven = (rule.WeekDay >= 0 && rule.Nth != 0 && rule.Nth >= -5 &&
-                                   rule.Nth <= 5) ||
-                                  (rule.WeekDay < 0 && rule.MonthDay != 0 && rule.MonthDay >= -31 &&
-                                   rule.MonthDay <= 31);
+            const bool dayGiven =
+                (rule.WeekDay >= 0 && rule.Nth != 0 && rule.Nth >= -5 && rule.Nth <= 5) ||
+                (rule.WeekDay < 0 && rule.MonthDay != 0 && rule.MonthDay >= -31 &&
+                 rule.MonthDay <= 31);
             if (yearly && rule.Month >= 1 && rule.Month <= 12 && dayGiven) o.Yearly = rule;
         }
         for (const ContentLine* rdate : part.FindAll("RDATE")) {
             for (const std::string& item : SplitUnescaped(rdate->Value, ',')) {
-                if (const auto when = ParseICalTime(item)) o.Extra.push_back(CivilToSeconds(when->Time));
+                if (const auto when = ParseICalTime(item))
+                    o.Extra.push_back(CivilToSeconds(when->Time));
             }
         }
         zone.push_back(std::move(o));
@@ -326,7 +329,8 @@ int ZoneTable::OffsetAt(const std::vector<Observance>& zone, long long wall) con
         for (int y = std::max(o.Start.Year, year - 1); y <= year; ++y) {
             const int day = RuleDay(y, r.Month, r.WeekDay, r.Nth, r.MonthDay);
             if (day == 0) continue;
-            const CivilTime onsetTime{y, r.Month, day, o.Start.Hour, o.Start.Minute, o.Start.Second};
+            const CivilTime onsetTime{
+                y, r.Month, day, o.Start.Hour, o.Start.Minute, o.Start.Second};
             const long long onset = CivilToSeconds(onsetTime);
             if (onset < start || (r.Until && onset > *r.Until)) continue;
             consider(onset, o.OffsetTo);

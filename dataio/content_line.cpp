@@ -135,7 +135,8 @@ int HexValue(char c) {
 std::vector<std::string> ContentLine::ParamValues(const std::string& name) const {
     std::vector<std::string> values;
     for (const Parameter& p : Params) {
-        if (EqualNoCase(p.Name, name)) values.insert(values.end(), p.Values.begin(), p.Values.end());
+        if (EqualNoCase(p.Name, name))
+            values.insert(values.end(), p.Values.begin(), p.Values.end());
     }
     return values;
 }
@@ -180,7 +181,8 @@ std::vector<ContentLine> ReadContentLines(const std::string& text) {
         if (haveCurrent && EndsInSoftBreak(current)) {
             current.pop_back();
             current += physical;
-        } else if (haveCurrent && !physical.empty() && (physical[0] == ' ' || physical[0] == '\t')) {
+        } else if (haveCurrent && !physical.empty() &&
+                   (physical[0] == ' ' || physical[0] == '\t')) {
             current.append(physical, 1);
         } else {
             flush();
@@ -226,8 +228,8 @@ std::vector<Component> ReadComponents(const std::string& text) {
             open.push_back(std::move(block));
         } else if (line.Name == "END") {
             if (open.empty() || open.back().Name != Upper(Trim(line.Value))) {
-                throw FormatError(LineError(line.LineNumber, "END:" + line.Value +
-                                                                 " does not close an open block"));
+                throw FormatError(LineError(line.LineNumber,
+                                            "END:" + line.Value + " does not close an open block"));
             }
             Component done = std::move(open.back());
             open.pop_back();
@@ -239,8 +241,8 @@ std::vector<Component> ReadComponents(const std::string& text) {
         }
     }
     if (!open.empty()) {
-        throw FormatError(LineError(open.back().LineNumber,
-                                    "BEGIN:" + open.back().Name + " is never ended"));
+        throw FormatError(
+            LineError(open.back().LineNumber, "BEGIN:" + open.back().Name + " is never ended"));
     }
     return top;
 }
@@ -346,10 +348,18 @@ std::string EscapeText(const std::string& text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case ',': out += "\\,"; break;
-            case ';': out += "\\;"; break;
-            case '\n': out += "\\n"; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case ',':
+                out += "\\,";
+                break;
+            case ';':
+                out += "\\;";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
             default:
                 // Other control characters cannot stand in a content line.
                 if (!IsControl(c)) out += c;

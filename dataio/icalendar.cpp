@@ -122,7 +122,8 @@ bool IsDone(const Component& block) {
 // A zone the file names but does not describe: the system's time zone files may know it.
 // The conversion goes through TZ, which is set for the moment and then put back.
 std::optional<long long> SystemZoneToUtc(const std::string& name, const CivilTime& wall) {
-    if (name.empty() || name.size() > 64 || name.find("..") != std::string::npos) return std::nullopt;
+    if (name.empty() || name.size() > 64 || name.find("..") != std::string::npos)
+        return std::nullopt;
     for (char c : name) {
         const bool ok = std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' ||
                         c == '-' || c == '+';
@@ -168,7 +169,8 @@ public:
                 zones_.Add(child);
             } catch (const FormatError& e) {
                 // Events in that zone fall back to the system's zone files or local time.
-                result_.Warnings.push_back({child.LineNumber, std::string("time zone left out: ") + e.what()});
+                result_.Warnings.push_back(
+                    {child.LineNumber, std::string("time zone left out: ") + e.what()});
             }
         }
     }
@@ -258,8 +260,8 @@ private:
                                        "' taken once, at its first occurrence"});
         }
         result_.Records.emplace_back(std::move(name), memo, day,
-                                     EncodeTime(start->Hour, start->Minute), 1,
-                                     remind ? 1 : 0, IsDone(block) ? 1 : 0);
+                                     EncodeTime(start->Hour, start->Minute), 1, remind ? 1 : 0,
+                                     IsDone(block) ? 1 : 0);
     }
 };
 
@@ -283,8 +285,8 @@ CalendarExport WriteICalendar(const EventList& list, int leadMinutes, long long 
         const Tevent& event = list[i];
         const auto start = EventStart(event);
         if (!start) {
-            result.Skipped.push_back({i + 1, "event '" + Cp1251ToUtf8(event.Name) +
-                                                 "' has no valid day"});
+            result.Skipped.push_back(
+                {i + 1, "event '" + Cp1251ToUtf8(event.Name) + "' has no valid day"});
             continue;
         }
         const int occurrence = seen[Key(event)]++;

@@ -26,7 +26,7 @@ inline constexpr int kDefaultLeadMinutes = 15;
 inline constexpr const char* kDoneCategory = "Выполнено";
 
 struct CalendarExport {
-    std::string Text;  // UTF-8, CR LF
+    std::string Text;                 // UTF-8, CR LF
     std::vector<ImportNote> Skipped;  // Line is the event's position (1-based)
     std::size_t Written = 0;
 };

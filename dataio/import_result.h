@@ -25,7 +25,8 @@ struct ImportResult {
     std::size_t Replaced = 0;
 };
 
-// UTF-8 text made into code page 1251, control characters dropped, counting into replaced the characters that became "?".
+// UTF-8 text made into code page 1251, control characters dropped, counting into replaced the
+// characters that became "?".
 std::string ToStored(const std::string& utf8, std::size_t& replaced);
 
 }  // namespace pomix::dataio

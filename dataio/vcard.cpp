@@ -13,8 +13,10 @@ constexpr const char* kPersonalName = "Личные";
 constexpr const char* kBusinessName = "Деловые";
 
 // Words other programs use for the two categories (compared without case).
-constexpr const char* kPersonalWords[] = {"личные", "личное", "личный", "personal", "private", "home"};
-constexpr const char* kBusinessWords[] = {"деловые", "деловое", "деловой", "работа", "business", "work"};
+constexpr const char* kPersonalWords[] = {"личные",   "личное",  "личный",
+                                          "personal", "private", "home"};
+constexpr const char* kBusinessWords[] = {"деловые", "деловое",  "деловой",
+                                          "работа",  "business", "work"};
 
 // Note lines for what has no field of its own.
 constexpr const char* kPhoneLabel = "Телефон: ";
@@ -89,8 +91,10 @@ std::string WriteCard(const TAddress& r) {
         }
         out += FoldLine("NOTE:" + Escaped(joined));
     }
-    if (r.Category == kPersonalCategory) out += FoldLine(std::string("CATEGORIES:") + kPersonalName);
-    if (r.Category == kBusinessCategory) out += FoldLine(std::string("CATEGORIES:") + kBusinessName);
+    if (r.Category == kPersonalCategory)
+        out += FoldLine(std::string("CATEGORIES:") + kPersonalName);
+    if (r.Category == kBusinessCategory)
+        out += FoldLine(std::string("CATEGORIES:") + kBusinessName);
     out += "END:VCARD\r\n";
     return out;
 }
@@ -106,7 +110,8 @@ std::vector<std::string> Parts(const ContentLine& line, const std::string& listJ
     std::vector<std::string> parts;
     for (const std::string& part : SplitUnescaped(DecodeValue(line), ';')) {
         std::vector<std::string> items;
-        for (const std::string& item : SplitUnescaped(part, ',')) items.push_back(Trim(UnescapeText(item)));
+        for (const std::string& item : SplitUnescaped(part, ','))
+            items.push_back(Trim(UnescapeText(item)));
         parts.push_back(JoinNonEmpty(items, listJoin));
     }
     return parts;
@@ -142,7 +147,7 @@ struct Card {
     std::string Famile, FistName, LastName, Address, Tel1, Tel2, Email, URL;
     std::string FormattedName, Organisation;
     DateTime Date = 0;
-    std::vector<std::string> Note;  // the card's own notes
+    std::vector<std::string> Note;   // the card's own notes
     std::vector<std::string> Extra;  // what had no field of its own
     std::uint8_t Category = kNoCategory;
 };
@@ -182,7 +187,8 @@ Card ReadCard(const Component& block) {
             card.FormattedName = OneLine(Text(line));
         } else if (name == "ORG") {
             card.Organisation = JoinNonEmpty(Parts(line, ", "), ", ");
-            if (!card.Organisation.empty()) card.Extra.push_back(kOrganisationLabel + card.Organisation);
+            if (!card.Organisation.empty())
+                card.Extra.push_back(kOrganisationLabel + card.Organisation);
         } else if (name == "TITLE") {
             const std::string title = OneLine(Text(line));
             if (!title.empty()) card.Extra.push_back(kTitleLabel + title);
@@ -244,7 +250,8 @@ Card ReadCard(const Component& block) {
                     others.push_back(word);
                 }
             }
-            if (!others.empty()) card.Extra.push_back(kCategoriesLabel + JoinNonEmpty(others, ", "));
+            if (!others.empty())
+                card.Extra.push_back(kCategoriesLabel + JoinNonEmpty(others, ", "));
         } else if (name == "LABEL" && !haveAddress) {
             // vCard 2.1 and 3.0: the address as printed on an envelope, when no ADR says it.
             card.Address = OneLine(Text(line));
@@ -259,8 +266,8 @@ Card ReadCard(const Component& block) {
 
 bool IsEmpty(const Card& c) {
     return c.Famile.empty() && c.FistName.empty() && c.LastName.empty() && c.Address.empty() &&
-           c.Tel1.empty() && c.Email.empty() && c.URL.empty() && c.Note.empty() && c.Extra.empty() &&
-           c.Date == 0;
+           c.Tel1.empty() && c.Email.empty() && c.URL.empty() && c.Note.empty() &&
+           c.Extra.empty() && c.Date == 0;
 }
 
 bool Digits(const std::string& text, std::size_t from, std::size_t count, int& out) {
@@ -314,12 +321,14 @@ ImportResult<TAddress> ReadVCards(const std::string& text) {
     std::size_t& lost = result.Replaced;
     for (const Component& block : blocks) {
         if (block.Name != "VCARD") {
-            result.Skipped.push_back({block.LineNumber, "BEGIN:" + block.Name + " is not a contact"});
+            result.Skipped.push_back(
+                {block.LineNumber, "BEGIN:" + block.Name + " is not a contact"});
             continue;
         }
         const Card card = ReadCard(block);
         if (IsEmpty(card)) {
-            result.Skipped.push_back({block.LineNumber, "a card without a name or any other field"});
+            result.Skipped.push_back(
+                {block.LineNumber, "a card without a name or any other field"});
             continue;
         }
         StrList note;

@@ -33,9 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     // Written by the program, the text always reads.
-    const auto second = pomix::dataio::ReadVCards(pomix::dataio::WriteVCards(ListOf(first.Records)));
-    const auto third = pomix::dataio::ReadVCards(pomix::dataio::WriteVCards(ListOf(second.Records)));
-    if (second.Records.size() != first.Records.size() || third.Records.size() != second.Records.size()) {
+    const auto second =
+        pomix::dataio::ReadVCards(pomix::dataio::WriteVCards(ListOf(first.Records)));
+    const auto third =
+        pomix::dataio::ReadVCards(pomix::dataio::WriteVCards(ListOf(second.Records)));
+    if (second.Records.size() != first.Records.size() ||
+        third.Records.size() != second.Records.size()) {
         __builtin_trap();
     }
     for (std::size_t i = 0; i < second.Records.size(); ++i) {

@@ -9,7 +9,9 @@ RecordTable CatalogTable(const std::string& path) {
     return TableOf(
         list,
         [](const TCatalogNote& entry, Row& row) {
-            row.Integer("Category", entry.Category).Text("Name", entry.Name).Lines("Memo", entry.Memo);
+            row.Integer("Category", entry.Category)
+                .Text("Name", entry.Name)
+                .Lines("Memo", entry.Memo);
         },
         TCatalogNote(0, "", {}));
 }

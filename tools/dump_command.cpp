@@ -10,12 +10,8 @@ namespace pomix::tool {
 
 // The kinds of data file the tool can print; each lives in a dump_<kind>.cpp of its own.
 const DumpKind kDumpKinds[] = {
-    {"notes", NotesTable},
-    {"calendar", CalendarTable},
-    {"settings", SettingsTable},
-    {"address", AddressTable},
-    {"catalog", CatalogTable},
-    {"credit", CreditTable},
+    {"notes", NotesTable},     {"calendar", CalendarTable}, {"settings", SettingsTable},
+    {"address", AddressTable}, {"catalog", CatalogTable},   {"credit", CreditTable},
 };
 
 const DumpKind* FindDumpKind(const std::string& name) {

@@ -68,7 +68,8 @@ int ExportIcs(const Args& args) {
             char* end = nullptr;
             errno = 0;
             const long value = std::strtol(text.c_str(), &end, 10);
-            if (text.empty() || *end != '\0' || errno != 0 || value < 0 || value > kMaxLeadMinutes) {
+            if (text.empty() || *end != '\0' || errno != 0 || value < 0 ||
+                value > kMaxLeadMinutes) {
                 return UsageError("--lead takes a number of minutes from 0 to " +
                                   std::to_string(kMaxLeadMinutes));
             }
@@ -80,7 +81,8 @@ int ExportIcs(const Args& args) {
     if (files.size() != 2) return UsageError("export ics takes CALENDAR_FILE OUT [--lead MINUTES]");
     EventList events;
     ReadDataFile(files[0], kCalendarStream, [&](Stream& s) { ReadCalendar(s, events); });
-    const auto result = dataio::WriteICalendar(events, lead, static_cast<long long>(std::time(nullptr)));
+    const auto result =
+        dataio::WriteICalendar(events, lead, static_cast<long long>(std::time(nullptr)));
     WriteWholeFile(files[1], result.Text);
     ReportNotes(files[0], result.Skipped, "left out");  // by the event's position
     std::cout << result.Written << " exported, " << result.Skipped.size() << " left out\n";
@@ -109,9 +111,9 @@ int ExportCsv(const Args& args) {
 // Adds the records read from source to the data file target: under the data folder's lock,
 // never over a damaged file, through the container's all-or-nothing save.
 template <class List, class Record>
-int AppendRecords(const std::string& target, const char* streamName,
-                  void (*read)(Stream&, List&), void (*write)(const List&, Stream&),
-                  const std::string& source, const dataio::ImportResult<Record>& result) {
+int AppendRecords(const std::string& target, const char* streamName, void (*read)(Stream&, List&),
+                  void (*write)(const List&, Stream&), const std::string& source,
+                  const dataio::ImportResult<Record>& result) {
     // Told only once the import has succeeded: an error is one line on standard error.
     const auto summary = [&] {
         ReportNotes(source, result.Skipped, "skipped");
@@ -138,7 +140,8 @@ int AppendRecords(const std::string& target, const char* streamName,
         try {
             ReadDataFile(target, streamName, [&](Stream& s) { read(s, list); });
         } catch (const ECorruptFile&) {
-            return Fail(target + ": File is corrupt. Nothing was imported; the file is left as it is");
+            return Fail(target +
+                        ": File is corrupt. Nothing was imported; the file is left as it is");
         }
     } else if (ec) {
         return Fail("Cannot open file " + target);

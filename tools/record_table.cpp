@@ -22,13 +22,23 @@ std::string JsonOf(const Row& row) {
     JsonObject object;
     for (const Field& f : row.Fields()) {
         switch (f.Kind) {
-            case Field::Type::Text: object.Text(f.Name, f.Text); break;
-            case Field::Type::Lines: object.Lines(f.Name, f.Lines); break;
-            case Field::Type::Integer: object.Integer(f.Name, f.Integer); break;
-            case Field::Type::Flag: object.Flag(f.Name, f.Integer != 0); break;
+            case Field::Type::Text:
+                object.Text(f.Name, f.Text);
+                break;
+            case Field::Type::Lines:
+                object.Lines(f.Name, f.Lines);
+                break;
+            case Field::Type::Integer:
+                object.Integer(f.Name, f.Integer);
+                break;
+            case Field::Type::Flag:
+                object.Flag(f.Name, f.Integer != 0);
+                break;
             case Field::Type::Day:
             case Field::Type::TimeOfDay:
-            case Field::Type::Moment: object.Number(f.Name, f.Number); break;
+            case Field::Type::Moment:
+                object.Number(f.Name, f.Number);
+                break;
         }
     }
     return object.Str();
@@ -36,7 +46,8 @@ std::string JsonOf(const Row& row) {
 
 std::string CsvOf(const Field& f) {
     switch (f.Kind) {
-        case Field::Type::Text: return Cp1251ToUtf8(f.Text);
+        case Field::Type::Text:
+            return Cp1251ToUtf8(f.Text);
         case Field::Type::Lines: {
             std::string joined;
             for (std::size_t i = 0; i < f.Lines.size(); ++i) {
@@ -46,14 +57,17 @@ std::string CsvOf(const Field& f) {
             return joined;
         }
         case Field::Type::Integer:
-        case Field::Type::Flag: return std::to_string(f.Integer);
+        case Field::Type::Flag:
+            return std::to_string(f.Integer);
         case Field::Type::Day: {
             // Only the whole-day part of a day field counts.
             DateTime day;
             return WholeDay(f.Number, day) ? dataio::IsoDate(day) : std::string();
         }
-        case Field::Type::TimeOfDay: return dataio::IsoTime(f.Number);
-        case Field::Type::Moment: return dataio::IsoDateTime(f.Number);
+        case Field::Type::TimeOfDay:
+            return dataio::IsoTime(f.Number);
+        case Field::Type::Moment:
+            return dataio::IsoDateTime(f.Number);
     }
     return {};
 }

@@ -60,13 +60,15 @@ long long Utc(int y, int mo, int d, int h, int mi) {
 }
 
 TEST(CivilTime, SecondsRoundTripAcrossTheYearsTheProgramHolds) {
-    for (const CivilTime t : {CivilTime{1, 1, 1, 0, 0, 0}, CivilTime{1600, 2, 29, 12, 0, 1},
-                              CivilTime{1899, 12, 30, 0, 0, 0}, CivilTime{1969, 12, 31, 23, 59, 59},
-                              CivilTime{2024, 2, 29, 6, 7, 8}, CivilTime{9999, 12, 31, 23, 59, 59}}) {
+    for (const CivilTime t :
+         {CivilTime{1, 1, 1, 0, 0, 0}, CivilTime{1600, 2, 29, 12, 0, 1},
+          CivilTime{1899, 12, 30, 0, 0, 0}, CivilTime{1969, 12, 31, 23, 59, 59},
+          CivilTime{2024, 2, 29, 6, 7, 8}, CivilTime{9999, 12, 31, 23, 59, 59}}) {
         EXPECT_EQ(SecondsToCivil(CivilToSeconds(t)), t) << t.Year;
     }
     EXPECT_EQ(CivilToSeconds({1970, 1, 1, 0, 0, 0}), 0);
-    EXPECT_EQ(CivilToSeconds({2000, 3, 1, 0, 0, 0}) - CivilToSeconds({2000, 2, 28, 0, 0, 0}), 2 * 86400);
+    EXPECT_EQ(CivilToSeconds({2000, 3, 1, 0, 0, 0}) - CivilToSeconds({2000, 2, 28, 0, 0, 0}),
+              2 * 86400);
     EXPECT_EQ(WeekDay(2025, 3, 8), 5);  // a Saturday
     EXPECT_EQ(WeekDay(1899, 12, 30), 5);
 }
@@ -149,10 +151,11 @@ TEST(Zones, FixedOffsetsRdatesAndBrokenZones) {
     EXPECT_FALSE(zones.Knows("Europe/Berlin"));
 
     ZoneTable broken;
-    for (const char* text : {"BEGIN:VTIMEZONE\r\nTZID:A\r\nEND:VTIMEZONE\r\n",
-                             "BEGIN:VTIMEZONE\r\nTZID:A\r\nBEGIN:STANDARD\r\nTZOFFSETTO:+0100\r\n"
-                             "END:STANDARD\r\nEND:VTIMEZONE\r\n",
-                             "BEGIN:VTIMEZONE\r\nBEGIN:STANDARD\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"}) {
+    for (const char* text :
+         {"BEGIN:VTIMEZONE\r\nTZID:A\r\nEND:VTIMEZONE\r\n",
+          "BEGIN:VTIMEZONE\r\nTZID:A\r\nBEGIN:STANDARD\r\nTZOFFSETTO:+0100\r\n"
+          "END:STANDARD\r\nEND:VTIMEZONE\r\n",
+          "BEGIN:VTIMEZONE\r\nBEGIN:STANDARD\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"}) {
         EXPECT_THROW(broken.Add(ReadComponents(text).at(0)), FormatError) << text;
     }
 }

@@ -10,7 +10,9 @@ namespace {
 TEST(ContentLines, UnfoldsBlankAndTabContinuationsWhateverTheLineEnds) {
     const auto lines = ReadContentLines("NOTE:one\r\n  two\n\tthree\rFN:x\r\n\r\n");
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].Value, "one two" "three");
+    EXPECT_EQ(lines[0].Value,
+              "one two"
+              "three");
     EXPECT_EQ(lines[1].Name, "FN");
     EXPECT_EQ(lines[1].Value, "x");
     EXPECT_EQ(lines[1].LineNumber, 4u);
@@ -18,8 +20,8 @@ TEST(ContentLines, UnfoldsBlankAndTabContinuationsWhateverTheLineEnds) {
 
 TEST(ContentLines, QuotedPrintableSoftBreakJoinsTheNextLineWhole) {
     // The next line starts with a blank that belongs to the value, not a fold.
-    const auto lines = ReadContentLines(
-        "NOTE;ENCODING=QUOTED-PRINTABLE:ab=\r\n cd=3D=\r\nef\r\nTEL:1\r\n");
+    const auto lines =
+        ReadContentLines("NOTE;ENCODING=QUOTED-PRINTABLE:ab=\r\n cd=3D=\r\nef\r\nTEL:1\r\n");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(DecodeValue(lines[0]), "ab cd=ef");
     EXPECT_EQ(lines[1].Value, "1");
@@ -57,7 +59,8 @@ TEST(ContentLines, MalformedInputIsRefused) {
     EXPECT_THROW(ReadContentLines("NOTE:" + std::string(kMaxLineBytes + 1, 'a')), FormatError);
     // Folded pieces count toward the same line.
     std::string folded = "NOTE:";
-    for (std::size_t i = 0; i < kMaxLineBytes / 1000 + 2; ++i) folded += std::string(1000, 'b') + "\r\n ";
+    for (std::size_t i = 0; i < kMaxLineBytes / 1000 + 2; ++i)
+        folded += std::string(1000, 'b') + "\r\n ";
     EXPECT_THROW(ReadContentLines(folded), FormatError);
 }
 
@@ -76,7 +79,9 @@ TEST(Components, NestedBlocksKeepTheirOwnProperties) {
 }
 
 TEST(Components, ByteOrderMarkAndBlanksAfterBlockNamesAreTolerated) {
-    const auto blocks = ReadComponents("\xEF\xBB\xBF" "BEGIN:VCARD \r\nN:x\r\nEND:vcard\t\r\n");
+    const auto blocks = ReadComponents(
+        "\xEF\xBB\xBF"
+        "BEGIN:VCARD \r\nN:x\r\nEND:vcard\t\r\n");
     ASSERT_EQ(blocks.size(), 1u);
     EXPECT_EQ(blocks[0].Name, "VCARD");
     EXPECT_EQ(blocks[0].Properties.size(), 1u);
@@ -84,11 +89,11 @@ TEST(Components, ByteOrderMarkAndBlanksAfterBlockNamesAreTolerated) {
 
 TEST(Components, BrokenNestingIsRefused) {
     const std::string cases[] = {
-        "BEGIN:VCARD\r\nFN:a\r\n",                           // never ended
-        "BEGIN:VCARD\r\nEND:VCALENDAR\r\n",                  // ends another block
-        "END:VCARD\r\n",                                     // closes nothing
-        "FN:a\r\nBEGIN:VCARD\r\nEND:VCARD\r\n",              // outside any block
-        "BEGIN:A\r\nBEGIN:B\r\nEND:A\r\nEND:B\r\n",          // crossed
+        "BEGIN:VCARD\r\nFN:a\r\n",                   // never ended
+        "BEGIN:VCARD\r\nEND:VCALENDAR\r\n",          // ends another block
+        "END:VCARD\r\n",                             // closes nothing
+        "FN:a\r\nBEGIN:VCARD\r\nEND:VCARD\r\n",      // outside any block
+        "BEGIN:A\r\nBEGIN:B\r\nEND:A\r\nEND:B\r\n",  // crossed
     };
     for (const std::string& text : cases) {
         EXPECT_THROW(ReadComponents(text), FormatError) << text;
@@ -107,7 +112,8 @@ TEST(Values, CharsetsAndEncodingsEndAsUtf8) {
         {"N;CHARSET=windows-1251:" + cp1251, "Привет"},
         {"N:" + cp1251, "Привет"},  // unlabelled bytes that are no UTF-8
         {"N:Привет", "Привет"},
-        {"N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=D0=9F=D1=80=D0=B8=D0=B2=D0=B5=D1=82", "Привет"},
+        {"N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=D0=9F=D1=80=D0=B8=D0=B2=D0=B5=D1=82",
+         "Привет"},
         {"N;ENCODING=b;CHARSET=utf-8:0J/RgNC40LLQtdGC", "Привет"},
         {"N;CHARSET=ISO-8859-1:caf\xe9", "café"},
     };

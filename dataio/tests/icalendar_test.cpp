@@ -221,9 +221,9 @@ TEST(ICalendarRead, PlaceholderAlarmsAndCancelledEvents) {
 }
 
 TEST(ICalendarRead, AnUnknownZoneIsTakenAsLocalAndSaidSo) {
-    const auto result = ReadICalendar(Calendar(
-        "BEGIN:VEVENT\r\nUID:1\r\nDTSTART;TZID=Nowhere Standard Time:20250308T090000\r\n"
-        "END:VEVENT\r\n"));
+    const auto result = ReadICalendar(
+        Calendar("BEGIN:VEVENT\r\nUID:1\r\nDTSTART;TZID=Nowhere Standard Time:20250308T090000\r\n"
+                 "END:VEVENT\r\n"));
     ASSERT_EQ(result.Records.size(), 1u);
     EXPECT_EQ(TimeToText(result.Records[0].Time), "09:00");
     ASSERT_EQ(result.Simplified.size(), 1u);
@@ -232,7 +232,8 @@ TEST(ICalendarRead, AnUnknownZoneIsTakenAsLocalAndSaidSo) {
 
 TEST(ICalendarRead, NotACalendarFile) {
     EXPECT_THROW(ReadICalendar(""), FormatError);
-    EXPECT_THROW(ReadICalendar("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nEND:VCALENDAR\r\n"), FormatError);
+    EXPECT_THROW(ReadICalendar("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nEND:VCALENDAR\r\n"),
+                 FormatError);
     const auto other = ReadICalendar("BEGIN:VCARD\r\nN:x\r\nEND:VCARD\r\n");
     EXPECT_TRUE(other.Records.empty());
     EXPECT_EQ(other.Skipped.size(), 1u);

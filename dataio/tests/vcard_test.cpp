@@ -87,13 +87,17 @@ TEST(VCardRead, VersionTwoOneFromAPhone) {
     // Quoted-printable UTF-8 with a soft break, windows-1251 bytes, bare parameters.
     const std::string text =
         "BEGIN:VCARD\r\nVERSION:2.1\r\n"
-        "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=D0=98=D0=B2=D0=B0=D0=BD=D0=BE=D0=B2;=D0=9F=D1=91=\r\n"
+        "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=D0=98=D0=B2=D0=B0=D0=BD=D0=BE=D0=B2;=D0=9F=D1="
+        "91=\r\n"
         "=D1=82=D1=80;;;\r\n"
         "TEL;CELL;PREF:+79001234567\r\n"
         "TEL;HOME:84951234567\r\n"
         "TEL;WORK:84957654321\r\n"
-        "ADR;HOME;CHARSET=windows-1251:;;" + Cp("Тверская, 1") + ";" + Cp("Москва") + ";;;\r\n"
-        "NOTE;ENCODING=QUOTED-PRINTABLE:=D0=B4=D1=80=D1=83=D0=B3=0D=0A=D1=81=D0=BE=D1=81=D0=B5=D0=B4\r\n"
+        "ADR;HOME;CHARSET=windows-1251:;;" +
+        Cp("Тверская, 1") + ";" + Cp("Москва") +
+        ";;;\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE:=D0=B4=D1=80=D1=83=D0=B3=0D=0A=D1=81=D0=BE=D1=81=D0=B5=D0="
+        "B4\r\n"
         "BDAY:19850308\r\n"
         "END:VCARD\r\n";
     const auto result = ReadVCards(text);
@@ -127,8 +131,8 @@ TEST(VCardRead, VersionFourWithUrisAndABirthdayWithoutAYear) {
     EXPECT_EQ(r.Date, 0);
     EXPECT_EQ(r.Category, kPersonalCategory);
     EXPECT_EQ(r.Note, (StrList{Cp("E-mail: anna@work.example.com"), Cp("E-mail: third@example.com"),
-                              Cp("День рождения: 08.03"), Cp("Категории: Friends"),
-                              Cp("Организация: Acme, Sales")}));
+                               Cp("День рождения: 08.03"), Cp("Категории: Friends"),
+                               Cp("Организация: Acme, Sales")}));
 }
 
 TEST(VCardRead, NamesFromFnOrOrganisationWhenNIsMissing) {
@@ -142,8 +146,8 @@ TEST(VCardRead, NamesFromFnOrOrganisationWhenNIsMissing) {
 
 TEST(VCardRead, SkippedBlocksAndLostCharactersAreCounted) {
     const auto result = ReadVCards(
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:;;;;\r\nFN:\r\nEND:VCARD\r\n"         // nothing in it
-        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nEND:VCALENDAR\r\n"                 // not a contact
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:;;;;\r\nFN:\r\nEND:VCARD\r\n"  // nothing in it
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nEND:VCALENDAR\r\n"           // not a contact
         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Wang;李;;;\r\nNOTE:why?😀\r\nEND:VCARD\r\n");
     ASSERT_EQ(result.Records.size(), 1u);
     ASSERT_EQ(result.Skipped.size(), 2u);
@@ -160,11 +164,16 @@ TEST(VCardRead, BirthDayForms) {
         bool ok;
         int year, month, day;
     } cases[] = {
-        {"19850308", true, 1985, 3, 8},   {"1985-03-08", true, 1985, 3, 8},
-        {"1985-03-08T00:00:00Z", true, 1985, 3, 8}, {"--0308", true, 0, 3, 8},
-        {"--03-08", true, 0, 3, 8},       {"--0229", true, 0, 2, 29},
-        {"19850230", false, 0, 0, 0},     {"1985", false, 0, 0, 0},
-        {"--1301", false, 0, 0, 0},       {"March 8", false, 0, 0, 0},
+        {"19850308", true, 1985, 3, 8},
+        {"1985-03-08", true, 1985, 3, 8},
+        {"1985-03-08T00:00:00Z", true, 1985, 3, 8},
+        {"--0308", true, 0, 3, 8},
+        {"--03-08", true, 0, 3, 8},
+        {"--0229", true, 0, 2, 29},
+        {"19850230", false, 0, 0, 0},
+        {"1985", false, 0, 0, 0},
+        {"--1301", false, 0, 0, 0},
+        {"March 8", false, 0, 0, 0},
     };
     for (const Case& c : cases) {
         BirthDay day;
@@ -197,8 +206,8 @@ TEST(VCardControls, ControlCharactersNeitherComeInNorGoOut) {
     EXPECT_EQ(result.Records[0].Note, (StrList{"x", "yz"}));
     // Stored bytes may be anything; the file written from them still reads.
     AddressList list;
-    list.Add(TAddress(std::string("N\0u\x01l", 5), "", "", 0, "a\rb", "", "", "", "u\x7Fr", {"\x1b"},
-                      kNoCategory));
+    list.Add(TAddress(std::string("N\0u\x01l", 5), "", "", 0, "a\rb", "", "", "", "u\x7Fr",
+                      {"\x1b"}, kNoCategory));
     const auto back = ReadVCards(WriteVCards(list));
     ASSERT_EQ(back.Records.size(), 1u);
     EXPECT_EQ(back.Records[0].Famile, "Nul");
