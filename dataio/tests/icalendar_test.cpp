@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <optional>
 #include <set>
 
@@ -228,6 +229,21 @@ TEST(ICalendarRead, AnUnknownZoneIsTakenAsLocalAndSaidSo) {
     EXPECT_EQ(TimeToText(result.Records[0].Time), "09:00");
     ASSERT_EQ(result.Simplified.size(), 1u);
     EXPECT_NE(result.Simplified[0].Reason.find("Nowhere"), std::string::npos);
+}
+
+TEST(ICalendarRead, AZoneWithoutVTimezoneComesFromTheSystemsZoneFiles) {
+    if (!std::ifstream("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP() << "no zone files";
+    ZoneOverride zone("UTC0");
+    const auto result = ReadICalendar(Calendar(
+        "BEGIN:VEVENT\r\nUID:1\r\nDTSTART;TZID=Europe/Berlin:20250701T100000\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:2\r\nDTSTART;TZID=Europe/Berlin:20250115T100000\r\nEND:VEVENT\r\n"));
+    ASSERT_EQ(result.Records.size(), 2u);
+    EXPECT_EQ(TimeToText(result.Records[0].Time), "08:00");  // summer time, UTC+2
+    EXPECT_EQ(TimeToText(result.Records[1].Time), "09:00");
+    EXPECT_TRUE(result.Simplified.empty());
+    // The machine's own zone is put back.
+    ASSERT_NE(std::getenv("TZ"), nullptr);
+    EXPECT_STREQ(std::getenv("TZ"), "UTC0");
 }
 
 TEST(ICalendarRead, NotACalendarFile) {
