@@ -175,6 +175,7 @@ Card ReadCard(const Component& block) {
     bool haveAddress = false;
     int phones = 0;
     bool haveEmail = false, haveUrl = false, haveName = false, haveBirthDay = false;
+    std::string label;
     for (const ContentLine& line : block.Properties) {
         const std::string& name = line.Name;
         if (name == "N" && !haveName) {
@@ -252,14 +253,20 @@ Card ReadCard(const Component& block) {
             }
             if (!others.empty())
                 card.Extra.push_back(kCategoriesLabel + JoinNonEmpty(others, ", "));
-        } else if (name == "LABEL" && !haveAddress) {
-            // vCard 2.1 and 3.0: the address as printed on an envelope, when no ADR says it.
-            card.Address = OneLine(Text(line));
-            haveAddress = !card.Address.empty();
+        } else if (name == "LABEL" && label.empty()) {
+            label = OneLine(Text(line));
         }
     }
+    // vCard 2.1 and 3.0: the address as printed on an envelope, used when no ADR says it.
+    if (!haveAddress) card.Address = label;
     if (card.Famile.empty() && card.FistName.empty() && card.LastName.empty()) {
-        card.Famile = !card.FormattedName.empty() ? card.FormattedName : card.Organisation;
+        if (!card.FormattedName.empty()) {
+            card.Famile = card.FormattedName;
+        } else if (!card.Organisation.empty()) {
+            // The organisation is the contact's name then, not a note about it.
+            card.Famile = card.Organisation;
+            std::erase(card.Extra, kOrganisationLabel + card.Organisation);
+        }
     }
     return card;
 }

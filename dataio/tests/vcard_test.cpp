@@ -135,13 +135,22 @@ TEST(VCardRead, VersionFourWithUrisAndABirthdayWithoutAYear) {
                                Cp("Организация: Acme, Sales")}));
 }
 
-TEST(VCardRead, NamesFromFnOrOrganisationWhenNIsMissing) {
+TEST(VCardRead, NamesAndAddressesFromWhatTheCardHas) {
     const auto result = ReadVCards(
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Just A Name\r\nEND:VCARD\r\n"
-        "BEGIN:VCARD\r\nVERSION:2.1\r\nORG:Plumbing Ltd\r\nTEL:123\r\nEND:VCARD\r\n");
-    ASSERT_EQ(result.Records.size(), 2u);
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nORG:Plumbing Ltd\r\nTEL:123\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:A\r\nLABEL:1 Main St\r\nADR:;;2 Side St;;;;\r\n"
+        "END:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:B\r\nLABEL;ENCODING=QUOTED-PRINTABLE:3 Main "
+        "St=0D=0ATown\r\n"
+        "END:VCARD\r\n");
+    ASSERT_EQ(result.Records.size(), 4u);
     EXPECT_EQ(result.Records[0].Famile, "Just A Name");
     EXPECT_EQ(result.Records[1].Famile, "Plumbing Ltd");
+    EXPECT_TRUE(result.Records[1].Note.empty());
+    // An envelope label stands in only for a missing ADR, wherever it comes in the card.
+    EXPECT_EQ(result.Records[2].Address, "2 Side St");
+    EXPECT_EQ(result.Records[3].Address, "3 Main St Town");
 }
 
 TEST(VCardRead, SkippedBlocksAndLostCharactersAreCounted) {
