@@ -228,8 +228,8 @@ std::vector<Component> ReadComponents(const std::string& text) {
             open.push_back(std::move(block));
         } else if (line.Name == "END") {
             if (open.empty() || open.back().Name != Upper(Trim(line.Value))) {
-                throw FormatError(LineError(line.LineNumber,
-                                            "END:" + line.Value + " does not close an open block"));
+                throw FormatError(LineError(line.LineNumber, "END:" + Quoted(line.Value) +
+                                                                 " does not close an open block"));
             }
             Component done = std::move(open.back());
             open.pop_back();
@@ -241,8 +241,8 @@ std::vector<Component> ReadComponents(const std::string& text) {
         }
     }
     if (!open.empty()) {
-        throw FormatError(
-            LineError(open.back().LineNumber, "BEGIN:" + open.back().Name + " is never ended"));
+        throw FormatError(LineError(open.back().LineNumber,
+                                    "BEGIN:" + Quoted(open.back().Name) + " is never ended"));
     }
     return top;
 }
@@ -400,6 +400,15 @@ std::string FoldLine(const std::string& line) {
     out.append(line, pos, std::string::npos);
     out += "\r\n";
     return out;
+}
+
+std::string Quoted(const std::string& text) {
+    constexpr std::size_t kLimit = 60;
+    std::string clean = WithoutControls(text);
+    if (clean.size() <= kLimit) return clean;
+    std::size_t cut = kLimit;
+    while (cut > 0 && (static_cast<unsigned char>(clean[cut]) & 0xC0) == 0x80) --cut;
+    return clean.substr(0, cut) + "...";
 }
 
 std::string NormalizeBreaks(const std::string& text) {

@@ -97,6 +97,10 @@ std::string WithoutControls(const std::string& text);
 // ended by CR LF.
 std::string FoldLine(const std::string& line);
 
+// A piece of the file quoted in a message: at most 60 bytes (cut at a character boundary,
+// "..." added), control characters dropped, so one message stays one short line.
+std::string Quoted(const std::string& text);
+
 // Line breaks of any kind (CR LF, CR, LF) made into LF.
 std::string NormalizeBreaks(const std::string& text);
 // Lines split at LF; "" gives one empty line.

@@ -184,7 +184,7 @@ public:
             } else if (child.Name == "VJOURNAL") {
                 Skip(child, "a journal entry (VJOURNAL)");
             } else if (child.Name != "VTIMEZONE") {
-                Skip(child, "BEGIN:" + child.Name + " is not an event");
+                Skip(child, "BEGIN:" + Quoted(child.Name) + " is not an event");
             }
         }
     }
@@ -207,8 +207,8 @@ private:
         if (tzid.empty()) return value->Time;  // floating: local wherever it is read
         if (zones_.Knows(tzid)) return UtcToLocal(zones_.ToUtc(tzid, value->Time));
         if (const auto utc = SystemZoneToUtc(ZoneName(tzid), value->Time)) return UtcToLocal(*utc);
-        result_.Simplified.push_back(
-            {block.LineNumber, "unknown time zone '" + tzid + "': the time is taken as local"});
+        result_.Simplified.push_back({block.LineNumber, "unknown time zone '" + Quoted(tzid) +
+                                                            "': the time is taken as local"});
         return value->Time;
     }
 
@@ -231,7 +231,7 @@ private:
         const auto start = LocalStart(block, *startLine);
         DateTime day = 0;
         if (!start || !TryEncodeDate(start->Year, start->Month, start->Day, day)) {
-            Skip(block, "an unreadable DTSTART '" + startLine->Value + "'");
+            Skip(block, "an unreadable DTSTART '" + Quoted(startLine->Value) + "'");
             return;
         }
         std::size_t& lost = result_.Replaced;
@@ -256,7 +256,8 @@ private:
         }
         if (block.Find("RRULE") || block.Find("RDATE")) {
             result_.Simplified.push_back(
-                {block.LineNumber, "recurring event '" + OneLine(summary ? Text(*summary) : "") +
+                {block.LineNumber, "recurring event '" +
+                                       Quoted(OneLine(summary ? Text(*summary) : "")) +
                                        "' taken once, at its first occurrence"});
         }
         result_.Records.emplace_back(std::move(name), memo, day,
@@ -286,7 +287,7 @@ CalendarExport WriteICalendar(const EventList& list, int leadMinutes, long long 
         const auto start = EventStart(event);
         if (!start) {
             result.Skipped.push_back(
-                {i + 1, "event '" + Cp1251ToUtf8(event.Name) + "' has no valid day"});
+                {i + 1, "event '" + Quoted(Cp1251ToUtf8(event.Name)) + "' has no valid day"});
             continue;
         }
         const int occurrence = seen[Key(event)]++;
@@ -309,7 +310,7 @@ ImportResult<Tevent> ReadICalendar(const std::string& text) {
         if (block.Name == "VCALENDAR") {
             reader.Read(block);
         } else {
-            reader.Skip(block, "BEGIN:" + block.Name + " is not a calendar");
+            reader.Skip(block, "BEGIN:" + Quoted(block.Name) + " is not a calendar");
         }
     }
     return result;

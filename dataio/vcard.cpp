@@ -329,7 +329,7 @@ ImportResult<TAddress> ReadVCards(const std::string& text) {
     for (const Component& block : blocks) {
         if (block.Name != "VCARD") {
             result.Skipped.push_back(
-                {block.LineNumber, "BEGIN:" + block.Name + " is not a contact"});
+                {block.LineNumber, "BEGIN:" + Quoted(block.Name) + " is not a contact"});
             continue;
         }
         const Card card = ReadCard(block);

@@ -156,6 +156,18 @@ TEST(Folding, LinesStayWithinSeventyFiveBytesAndUnfoldToTheOriginal) {
     EXPECT_EQ(lines[0].Value, value);
 }
 
+TEST(Messages, QuotedPiecesStayShortAndOnOneLine) {
+    EXPECT_EQ(Quoted("short\r\nline"), "shortline");
+    const std::string longText = std::string(59, 'a') + "жжж";
+    EXPECT_EQ(Quoted(longText), std::string(59, 'a') + "...");  // no letter cut in half
+    try {
+        ReadComponents("BEGIN:VCARD\r\nEND:" + std::string(100000, 'X') + "\r\n");
+        ADD_FAILURE() << "crossed END accepted";
+    } catch (const FormatError& e) {
+        EXPECT_LT(std::string(e.what()).size(), 120u);
+    }
+}
+
 TEST(Decoders, QuotedPrintableAndBase64) {
     EXPECT_EQ(DecodeQuotedPrintable("a=3Db=0D=0Ac=zz"), "a=b\r\nc=zz");
     EXPECT_EQ(DecodeBase64("SGVs\r\n bG8="), "Hello");
