@@ -42,7 +42,7 @@ def time_of(value):
 def check_vcf(path, records):
     import vobject
     with open(path, encoding="utf-8") as f:
-        cards = list(vobject.readComponents(f.read()))
+        cards = list(vobject.readComponents(f.read(), validate=True))
     check(len(cards) == len(records), f"{len(cards)} cards for {len(records)} records")
     for i, (card, r) in enumerate(zip(cards, records)):
         where = f"card {i + 1}"
@@ -78,6 +78,11 @@ def check_ics(path, records, lead):
     with open(path, "rb") as f:
         calendar = icalendar.Calendar.from_ical(f.read())
     events = [c for c in calendar.walk() if c.name == "VEVENT"]
+    # vobject reads the same file too, and validates what it understands.
+    import vobject
+    with open(path, encoding="utf-8") as f:
+        other = vobject.readOne(f.read(), validate=True)
+    check(len(other.contents.get("vevent", [])) == len(events), "vobject sees another event count")
     dated = [r for r in records if day_of(r["Date"]) is not None]
     check(len(events) == len(dated), f"{len(events)} events for {len(dated)} dated records")
     uids = [str(e["UID"]) for e in events]
