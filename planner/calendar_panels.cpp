@@ -116,12 +116,12 @@ void TAllRecordsPanel::ShowAll() {
     ListBox2->setUpdatesEnabled(false);
     ListBox2->clear();
     lines_.Clear();
+    std::vector<std::pair<std::vector<std::string>, ItemObject>> rows;
     for (std::size_t i = 0; i < planner_.Events.Count(); ++i) {
         const Tevent& event = planner_.Events[i];
-        if (IsEventInSpan(event, from, to)) {
-            ListBox2->AddRow(SpanLineCells(event), lines_.Keep(planner_.Events.RefAt(i)));
-        }
+        if (IsEventInSpan(event, from, to)) rows.emplace_back(SpanLineCells(event), lines_.Keep(planner_.Events.RefAt(i)));
     }
+    ListBox2->AddRows(rows);
     ListBox2->setUpdatesEnabled(true);
     emit showingAll();
     show();
@@ -229,11 +229,13 @@ void TSearchPanel::Found() {
     ListBox4->setUpdatesEnabled(false);
     ListBox4->clear();
     lines_.Clear();
+    std::vector<std::pair<std::vector<std::string>, ItemObject>> rows;
     for (const EventLine& line : found) {
         if (const Tevent* event = planner_.Events.Find(line.Event)) {
-            ListBox4->AddRow(FoundLineCells(*event, field), lines_.Keep(line.Event));
+            rows.emplace_back(FoundLineCells(*event, field), lines_.Keep(line.Event));
         }
     }
+    ListBox4->AddRows(rows);
     ListBox4->setUpdatesEnabled(true);
 }
 
@@ -289,11 +291,13 @@ int TReminderPanel::Fill(const std::vector<EventLine>& due) {
     ListBox3->setUpdatesEnabled(false);
     ListBox3->clear();
     lines_.Clear();
+    std::vector<std::pair<std::vector<std::string>, ItemObject>> rows;
     for (const EventLine& line : due) {
         if (const Tevent* event = planner_.Events.Find(line.Event)) {
-            ListBox3->AddRow(ReminderLineCells(*event), lines_.Keep(line.Event));
+            rows.emplace_back(ReminderLineCells(*event), lines_.Keep(line.Event));
         }
     }
+    ListBox3->AddRows(rows);
     ListBox3->setUpdatesEnabled(true);
     return ListBox3->Count();
 }
