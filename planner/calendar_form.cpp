@@ -96,19 +96,22 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
 }
 
 void TCalendarForm::BuildMainView() {
-    PrewMonthButton = MakeButton(this, "PrewMonthButton", {4, 4, 30, 22}, "<<", "Перейти на месяц назад");
+    // The main view's controls share one parent, hidden while a panel covers them: covered
+    // controls must not take the focus or show in the accessibility tree.
+    QWidget* view = mainView_ = Make<QWidget>(this, "MainView", rect());
+    PrewMonthButton = MakeButton(view, "PrewMonthButton", {4, 4, 30, 22}, "<<", "Перейти на месяц назад");
     NowDateButton =
-        MakeButton(this, "NowDateButton", {36, 4, 84, 22}, "Сегодня", "Перевод календаря на сегоднешнее число");
-    AllRecordButton = MakeButton(this, "AllRecordButton", {122, 4, 96, 22}, "Все записи",
+        MakeButton(view, "NowDateButton", {36, 4, 84, 22}, "Сегодня", "Перевод календаря на сегоднешнее число");
+    AllRecordButton = MakeButton(view, "AllRecordButton", {122, 4, 96, 22}, "Все записи",
                                  "Показать записи в заданном интервале");
-    NextMonthButton = MakeButton(this, "NextMonthButton", {220, 4, 30, 22}, ">>", "Перейти на месяц вперед");
-    Calendar1 = Make<TMonthGrid>(this, "Calendar1", {4, 28, 246, 176});
+    NextMonthButton = MakeButton(view, "NextMonthButton", {220, 4, 30, 22}, ">>", "Перейти на месяц вперед");
+    Calendar1 = Make<TMonthGrid>(view, "Calendar1", {4, 28, 246, 176});
     Calendar1->SetStepButtonsShown(false);
-    Text1 = Make<TStaticButton>(this, "Text1", {4, 208, 246, 20}, QString());
+    Text1 = Make<TStaticButton>(view, "Text1", {4, 208, 246, 20}, QString());
     Text1->setToolTip(U("Название события"));
 
     // A long description scrolls.
-    auto* scroll = Make<QScrollArea>(this, "ScrollBox1", {4, 230, 246, 96});
+    auto* scroll = Make<QScrollArea>(view, "ScrollBox1", {4, 230, 246, 96});
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     Label1 = new TLabel(QString(), scroll);
@@ -118,8 +121,8 @@ void TCalendarForm::BuildMainView() {
     Label1->setAutoFillBackground(true);
     scroll->setWidget(Label1);
 
-    Text2 = Make<TStaticButton>(this, "Text2", {254, 4, 256, 22}, QString());
-    ListBox1 = Make<TOwnerDrawListBox>(this, "ListBox1", {254, 28, 256, 298});
+    Text2 = Make<TStaticButton>(view, "Text2", {254, 4, 256, 22}, QString());
+    ListBox1 = Make<TOwnerDrawListBox>(view, "ListBox1", {254, 28, 256, 298});
     ListBox1->setToolTip(
         U("Список событий на текущий день, двойной клик переход в режим редактирования"));
     ListBox1->SetItemHeight(kLineHeight);
@@ -127,10 +130,10 @@ void TCalendarForm::BuildMainView() {
         DrawDayLine(painter, rect, row, selected);
     });
 
-    Button4 = MakeButton(this, "Button4", {4, 332, 122, 24}, "Поиск", "Поиск по записям");
-    Button3 = MakeButton(this, "Button3", {130, 332, 124, 24}, "Редактировать", "Редактировать текущее событие");
-    Button2 = MakeButton(this, "Button2", {258, 332, 124, 24}, "Добавить", "Добавить новое событие");
-    Button1 = MakeButton(this, "Button1", {386, 332, 124, 24}, "Удалить", "Удалить текущее событие");
+    Button4 = MakeButton(view, "Button4", {4, 332, 122, 24}, "Поиск", "Поиск по записям");
+    Button3 = MakeButton(view, "Button3", {130, 332, 124, 24}, "Редактировать", "Редактировать текущее событие");
+    Button2 = MakeButton(view, "Button2", {258, 332, 124, 24}, "Добавить", "Добавить новое событие");
+    Button1 = MakeButton(view, "Button1", {386, 332, 124, 24}, "Удалить", "Удалить текущее событие");
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
@@ -201,9 +204,9 @@ void TCalendarForm::BuildPanels() {
     Panel6 = new TAllRecordsPanel(planner_, this);
     Panel8 = new TSearchPanel(planner_, this);
     Panel7 = new TReminderPanel(planner_, this);
-    for (QWidget* panel : {static_cast<QWidget*>(Panel6), static_cast<QWidget*>(Panel8),
-                           static_cast<QWidget*>(Panel7)}) {
+    for (QWidget* panel : Panels()) {
         panel->setGeometry(rect());
+        panel->installEventFilter(this);
     }
     ListBox1->setFocus();
     connect(AllRecordButton, &QPushButton::clicked, Panel6, &TAllRecordsPanel::AllRecordButtonClick);
@@ -216,6 +219,17 @@ void TCalendarForm::BuildPanels() {
     connect(Panel7, &TReminderPanel::jumpTo, this, &TCalendarForm::JumpToEvent);
     connect(Panel7, &TReminderPanel::postponed, this, &TCalendarForm::Postponed);
     connect(Panel7, &TReminderPanel::dismissed, this, &TCalendarForm::Dismissed);
+}
+
+std::array<QWidget*, 4> TCalendarForm::Panels() const { return {Panel4, Panel6, Panel7, Panel8}; }
+
+bool TCalendarForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
+        bool covered = false;
+        for (QWidget* panel : Panels()) covered = covered || !panel->isHidden();
+        mainView_->setVisible(!covered);
+    }
+    return TSectionWindow::eventFilter(watched, event);
 }
 
 // ---- Life cycle ----

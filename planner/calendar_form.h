@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QTimer>
+#include <array>
 
 #include "planner/calendar_panels.h"
 #include "planner/planner.h"
@@ -103,6 +104,7 @@ public:
     QTimer* Timer1;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void ReInit() override;
     void FormClose() override;
 
@@ -110,11 +112,13 @@ private:
     void BuildMainView();
     void BuildEditor();
     void BuildPanels();
+    std::array<QWidget*, 4> Panels() const;
     void DrawDayLine(QPainter& painter, const QRect& rect, int row, bool selected);
     void NotifyDue(const std::vector<EventLine>& due);
     void Postponed(EventRef ref);
     void Dismissed(EventRef ref);
 
+    QWidget* mainView_ = nullptr;
     Planner planner_;
     EventLines dayLines_;
     EventRef editorEvent_;

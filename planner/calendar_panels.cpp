@@ -25,6 +25,14 @@ TStaticButton* MakeTitle(QWidget* parent, const char* name, const char* caption)
     return Make<TStaticButton>(parent, name, {4, 4, 506, 20}, U(caption));
 }
 
+// The dates a list line can show, to size its column by: a wide day of the locale's form
+// (which may name the month) and the fixed form.
+QStringList WideDates(const QString& after = QString()) {
+    DateTime day = 0;
+    TryEncodeDate(2000, 12, 28, day);
+    return {ToQt(LocaleDateText(day)) + after, QStringLiteral("00.00.0000") + after};
+}
+
 constexpr int kBottom = 332;  // top of the command bar
 constexpr int kListTop = 50;
 
@@ -41,13 +49,13 @@ EventRef EventLines::At(ItemObject object) const {
 
 ColumnHeaders MakeColumnList(QWidget* parent, const char* listName, const QRect& at,
                              const std::vector<std::pair<const char*, const char*>>& headers,
-                             const std::vector<int>& widths, const QStringList& widest) {
+                             const std::vector<int>& widths, const std::vector<QStringList>& widest) {
     ColumnHeaders made;
     made.List = Make<TColumnListBox>(parent, listName, at);
     const QFontMetrics metrics(made.List->font());
     std::vector<int> columns = widths;
-    for (std::size_t i = 0; i + 1 < columns.size() && i < static_cast<std::size_t>(widest.size()); ++i) {
-        columns[i] = std::max(columns[i], metrics.horizontalAdvance(widest[static_cast<int>(i)]) + 14);
+    for (std::size_t i = 0; i + 1 < columns.size() && i < widest.size(); ++i) {
+        for (const QString& text : widest[i]) columns[i] = std::max(columns[i], metrics.horizontalAdvance(text) + 14);
     }
     made.List->SetColumnWidths(columns);
     int x = at.left();
@@ -70,7 +78,7 @@ TAllRecordsPanel::TAllRecordsPanel(Planner& planner, QWidget* parent) : TPanel(p
     const ColumnHeaders columns =
         MakeColumnList(this, "ListBox2", {4, kListTop, 506, kBottom - kListTop - 6},
                        {{"StaticButton3", "Дата"}, {"StaticButton4", "Время"}, {"StaticButton5", "Название"}},
-                       {50, 50, 345}, {QStringLiteral("00.00.0000"), QStringLiteral("00:00")});
+                       {50, 50, 345}, {WideDates(), {QStringLiteral("00:00")}});
     ListBox2 = columns.List;
     ListBox2->setToolTip(U("Список всех записей ежедневника в заданном интервале, переход на запись двойным щелчком"));
     StaticButton3 = columns.Headers[0];
@@ -170,7 +178,7 @@ TSearchPanel::TSearchPanel(Planner& planner, QWidget* parent) : TPanel(parent), 
     const ColumnHeaders columns =
         MakeColumnList(this, "ListBox4", {4, kListTop, 506, 178},
                        {{"StaticButton1", "Дата Время"}, {"StaticButton2", "Название"}}, {90, 332},
-                       {QStringLiteral("00.00.0000  00:00")});
+                       {WideDates(QStringLiteral("  00:00"))});
     ListBox4 = columns.List;
 
     Make<TLabel>(this, "Label6", {8, 238, 50, 20}, U("Текст"));
@@ -271,7 +279,7 @@ TReminderPanel::TReminderPanel(Planner& planner, QWidget* parent) : TPanel(paren
     const ColumnHeaders columns =
         MakeColumnList(this, "ListBox3", {4, kListTop, 506, kBottom - kListTop - 6},
                        {{"Text5", "Дата  Время"}, {"Text6", "Название"}}, {80, 293},
-                       {QStringLiteral("00.00.0000 00:00")});
+                       {WideDates(QStringLiteral(" 00:00"))});
     ListBox3 = columns.List;
     ListBox3->setToolTip(U("Список предстоящих дел, по двойному нажатию переход на дату события"));
     Button11 = MakeButton(this, "Button11", {4, kBottom, 164, 24}, "Не напоминать",

@@ -25,15 +25,16 @@ private:
     std::vector<EventRef> refs_;
 };
 
-// A column list with its column headers above it, the widths given as minimums (a date in
-// the list's form is never clipped); the last column takes what is left.
+// A column list with its column headers above it. The widths are minimums: a column is at
+// least as wide as each of its widest texts (so a date is never clipped); the last column
+// takes what is left.
 struct ColumnHeaders {
     std::vector<TStaticButton*> Headers;
     TColumnListBox* List = nullptr;
 };
 ColumnHeaders MakeColumnList(QWidget* parent, const char* listName, const QRect& at,
                              const std::vector<std::pair<const char*, const char*>>& headers,
-                             const std::vector<int>& widths, const QStringList& widest);
+                             const std::vector<int>& widths, const std::vector<QStringList>& widest);
 
 class TAllRecordsPanel : public TPanel {
     Q_OBJECT

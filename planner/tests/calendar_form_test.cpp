@@ -33,6 +33,22 @@ private slots:
         QVERIFY(!form->Calendar1->IsMarked(QDate(2026, 12, 9)));
     }
 
+    void aPanelHidesTheMainViewItCovers() {
+        PlannerBench bench;
+        auto form = bench.Open();
+        QVERIFY(form->Button2->isVisible());
+        Click(form->Button2);
+        QVERIFY(!form->Panel4->isHidden());
+        QVERIFY(!form->Button2->isVisible());  // covered: no focus, no place in the tree
+        Click(form->Button8);
+        QVERIFY(form->Button2->isVisible());
+        Click(form->AllRecordButton);
+        form->Timer1Timer();  // nothing due: no panel
+        QVERIFY(!form->ListBox1->isVisible());
+        Click(form->Panel6->Button16);
+        QVERIFY(form->ListBox1->isVisible());
+    }
+
     void selectingALineShowsTheEvent() {
         PlannerBench bench;
         bench.WriteEvents({Event("Dentist <b>", Day(2026, 12, 7), At(9, 30), 1, 0, {"Bring card", "Room 4"})});

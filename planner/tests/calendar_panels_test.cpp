@@ -55,6 +55,7 @@ private slots:
         // A date column is wide enough for a full date.
         const QFontMetrics metrics(form->Panel6->ListBox2->font());
         QVERIFY(form->Panel6->ListBox2->columnWidth(0) > metrics.horizontalAdvance("00.00.0000"));
+        QVERIFY(form->Panel6->ListBox2->columnWidth(0) > metrics.horizontalAdvance(ToQt(LocaleDateText(Day(2025, 12, 28)))));
 
         QTest::mouseClick(form->Panel6->StaticButton3, Qt::LeftButton);  // "Дата"
         QCOMPARE(Column(*form->Panel6->ListBox2, 2), QStringList({"New year", "feb end"}));
