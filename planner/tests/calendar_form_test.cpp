@@ -316,6 +316,24 @@ private slots:
         QCOMPARE(FileBytes(bench.Data("Calendar.dat")), before);
     }
 
+    void aShutdownRunAgainAfterAFailureSavesTheLaterChanges() {
+        PlannerBench bench;
+        auto form = bench.Open();
+        Click(form->Button2);
+        form->AName->SetText("First");
+        Click(form->Button6);
+        form->CloseForm();  // saved; a later section fails and the program goes on
+        QCOMPARE(bench.StoredEvents().size(), std::size_t(1));
+        form->show();
+        Click(form->Button2);
+        form->AName->SetText("Second");
+        Click(form->Button6);
+        form->CloseForm();
+        const std::vector<Tevent> stored = bench.StoredEvents();
+        QCOMPARE(stored.size(), std::size_t(2));
+        QCOMPARE(stored[1].Name, std::string("Second"));
+    }
+
     void theDictionaryReplacesTheTexts() {
         PlannerBench bench;
         QDir(bench.folder.path()).mkpath("Lang");
