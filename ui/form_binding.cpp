@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <cctype>
 
@@ -106,8 +107,13 @@ bool QtDictionaryTarget::GetLines(const std::string& control, const std::string&
 bool QtDictionaryTarget::SetLines(const std::string& control, const std::string& property, const StrList& lines) {
     auto* box = FindControl<QComboBox>(window_, QString::fromStdString(control));
     if (!box || property != "Items") return false;
+    // A refill is no choice of the user's: it fires no change and selects nothing new (a
+    // plain refill would select the first line and look like choosing it).
+    const QSignalBlocker quiet(box);
+    const int selected = box->currentIndex();
     box->clear();
     box->addItems(ToQt(lines));
+    box->setCurrentIndex(selected < box->count() ? selected : -1);
     return true;
 }
 

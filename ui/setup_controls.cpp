@@ -1,0 +1,136 @@
+#include "ui/setup_controls.h"
+
+#include <QColorDialog>
+#include <QHeaderView>
+#include <QRegularExpressionValidator>
+#include <QStyledItemDelegate>
+#include <utility>
+
+#include "storage/text.h"
+#include "ui/convert.h"
+
+namespace pomix {
+
+QValidator::State TCp1251Validator::validate(QString& input, int&) const {
+    return FitsCp1251(input) ? Acceptable : Invalid;
+}
+
+void AcceptOnlyCp1251(QLineEdit* field) { field->setValidator(new TCp1251Validator(field)); }
+
+namespace {
+
+// The in-place editor of a grid cell: a plain line with the code page 1251 guard.
+class GridCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) AcceptOnlyCp1251(line);
+        return editor;
+    }
+};
+
+constexpr int kColumnWidth = 180;
+constexpr int kRowHeight = 15;
+
+}  // namespace
+
+TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(parent) {
+    setColumnCount(1);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    setColumnWidth(0, kColumnWidth);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(kRowHeight);
+    verticalHeader()->setDefaultSectionSize(kRowHeight);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    setItemDelegate(new GridCellDelegate(this));
+    connect(this, &QTableWidget::cellChanged, this, [this] {
+        if (!filling_) emit Edited();
+    });
+    SetRows({});
+}
+
+StrList TStringGrid::Rows() const {
+    StrList lines;
+    for (int row = 0; row < rowCount(); ++row) {
+        const QTableWidgetItem* cell = item(row, 0);
+        lines.push_back(cell ? FromQt(cell->text()) : std::string());
+    }
+    return lines;
+}
+
+void TStringGrid::SetRows(const StrList& lines) {
+    const bool was = std::exchange(filling_, true);
+    setRowCount(0);
+    setRowCount(std::max<int>(1, static_cast<int>(lines.size())));
+    for (std::size_t i = 0; i < lines.size(); ++i) setItem(static_cast<int>(i), 0, new QTableWidgetItem(ToQt(lines[i])));
+    filling_ = was;
+    SetRow(0);
+}
+
+int TStringGrid::Row() const {
+    const int row = currentRow();
+    return row < 0 ? 0 : row;
+}
+
+void TStringGrid::SetRow(int row) { setCurrentCell(row, 0); }
+
+void TStringGrid::InsertRow() {
+    const int row = Row();
+    const bool was = std::exchange(filling_, true);
+    insertRow(row);
+    setItem(row, 0, new QTableWidgetItem(QString()));
+    filling_ = was;
+    SetRow(row);
+    emit Edited();
+}
+
+void TStringGrid::DeleteRow() {
+    const int row = Row();
+    const bool was = std::exchange(filling_, true);
+    if (rowCount() <= 1) {
+        setItem(0, 0, new QTableWidgetItem(QString()));
+    } else {
+        removeRow(row);
+    }
+    filling_ = was;
+    SetRow(std::min(row, rowCount() - 1));
+    emit Edited();
+}
+
+TDigitsEdit::TDigitsEdit(QWidget* parent, int digits) : QLineEdit(parent) {
+    setMaxLength(digits);
+    setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\d{0,%1}").arg(digits)), this));
+}
+
+std::string TDigitsEdit::Text() const { return Trim(text().toStdString()); }
+
+void TDigitsEdit::SetText(const std::string& text) { setText(QString::fromStdString(text)); }
+
+namespace {
+
+ColourChooser& Chooser() {
+    static ColourChooser chooser;
+    return chooser;
+}
+
+}  // namespace
+
+ColourChooser SetColourChooser(ColourChooser chooser) { return std::exchange(Chooser(), std::move(chooser)); }
+
+bool ChooseColour(QWidget* parent, TColor& colour) {
+    if (Chooser()) return Chooser()(parent, colour);
+    const QColor chosen = QColorDialog::getColor(ToQColor(colour), parent);
+    if (!chosen.isValid()) return false;
+    colour = FromQColor(chosen);
+    return true;
+}
+
+}  // namespace pomix
