@@ -68,8 +68,12 @@ StrList TStringGrid::Rows() const {
 void TStringGrid::SetRows(const StrList& lines) {
     const bool was = std::exchange(filling_, true);
     setRowCount(0);
+    // Every row gets its cell, so an empty row is a cell with no text rather than none.
     setRowCount(std::max<int>(1, static_cast<int>(lines.size())));
-    for (std::size_t i = 0; i < lines.size(); ++i) setItem(static_cast<int>(i), 0, new QTableWidgetItem(ToQt(lines[i])));
+    for (int row = 0; row < rowCount(); ++row) {
+        const auto i = static_cast<std::size_t>(row);
+        setItem(row, 0, new QTableWidgetItem(i < lines.size() ? ToQt(lines[i]) : QString()));
+    }
     filling_ = was;
     SetRow(0);
 }
