@@ -13,6 +13,7 @@
 #include "storage/report.h"
 #include "storage/stream.h"
 #include "ui/convert.h"
+#include "ui/desktop.h"
 #include "ui/file_dialog.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
@@ -100,6 +101,7 @@ private slots:
     void soundAndDictionaryKeepOnlyTheFileName();
     void fieldsRefuseCharactersOutsideCodePage();
     void masksAndGridKeepTheirColoursPagesTakeWindowColour();
+    void linksOpenTheWebAddressAndANewMessage();
 
 private:
     std::unique_ptr<QTemporaryDir> folder_;
@@ -507,6 +509,19 @@ void SetupFormTest::masksAndGridKeepTheirColoursPagesTakeWindowColour() {
     for (QWidget* own : std::initializer_list<QWidget*>{form.leadEdit, form.horizonEdit, form.eventNamesGrid}) {
         QVERIFY(own->palette().color(QPalette::Base) != edit);
     }
+}
+
+void SetupFormTest::linksOpenTheWebAddressAndANewMessage() {
+    QList<QUrl> opened;
+    const DesktopOpener previous = SetDesktopOpener([&opened](const QUrl& url) { opened << url; });
+    TForm7 form;
+    QTest::mouseClick(form.webLink, Qt::LeftButton);
+    QTest::mouseClick(form.mailLink, Qt::LeftButton);
+    SetDesktopOpener(previous);
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened[0], QUrl(QString::fromLatin1(TForm7::kWebAddress)));
+    QCOMPARE(opened[1].scheme(), QStringLiteral("mailto"));
+    QCOMPARE(opened[1].path(), QString::fromLatin1(TForm7::kMailAddress));
 }
 
 QTEST_MAIN(SetupFormTest)
