@@ -46,10 +46,18 @@ bool WholeNumber(const std::string& text, std::int32_t& value) {
     return first != last && error == std::errc() && end == last;
 }
 
-// A text field takes over the record's value only when the user changed it: a stored value
-// the field cannot show as it is (too long, odd characters) survives a save.
+constexpr const char* kShownText = "pomixShownText";
+
+// What the field showed when the record was put into it.
+void MarkShown(QLineEdit* field) { field->setProperty(kShownText, field->text()); }
+
+// Whether the user (by keyboard, mouse or an assistive tool) changed the field since then.
+bool Changed(const QLineEdit* field) { return field->text() != field->property(kShownText).toString(); }
+
+// A text field takes over the record's value only when it was changed: a stored value the
+// field cannot show as it is (too long, odd characters) survives a save.
 void TakeText(const TEdit* field, std::string& value) {
-    if (field->isModified()) value = field->Text();
+    if (Changed(field)) value = field->Text();
 }
 
 TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption) {
@@ -127,16 +135,19 @@ TForm7::TForm7(QWidget* parent)
     setFont(small);
 
     BuildInfoPanel();
-    pages = Make<QTabWidget>(this, "PageControl1", {228, 0, 286, 328});
-    pages->addTab(BuildMainPage(), U("Основные"));
-    pages->addTab(BuildPlannerPage(), U("Ежедневник"));
-    pages->addTab(BuildAddressBookPage(), U("Записная книжка"));
+    // Six tabs do not fit one row of the narrow side: two rows of three.
+    pages = Make<TPageControl>(this, "PageControl1", {228, 0, 286, 328}, 3);
+    pages->AddPage(BuildMainPage(), U("Основные"));
+    pages->AddPage(BuildPlannerPage(), U("Ежедневник"));
+    pages->AddPage(BuildAddressBookPage(), U("Записная книжка"));
     auto* notesPage = new TPanel;  // the notes have no settings yet
     notesPage->setObjectName("TabSheet4");
-    pages->addTab(notesPage, U("Заметки"));
-    pages->addTab(BuildCatalogPage(), U("Каталог"));
-    pages->addTab(BuildDebtsPage(), U("Долговая книга"));
-    pages->setUsesScrollButtons(true);
+    pages->AddPage(notesPage, U("Заметки"));
+    pages->AddPage(BuildCatalogPage(), U("Каталог"));
+    pages->AddPage(BuildDebtsPage(), U("Долговая книга"));
+    QFont tabFont = small;
+    tabFont.setPixelSize(10);
+    for (int i = 0; i < pages->Count(); ++i) pages->Tab(i)->setFont(tabFont);
 
     bottomPanel = Make<TPanel>(this, "Panel2", {0, 328, kWidth, kHeight - 328});
     saveButton = MakeButton(bottomPanel, "Button1", {kWidth - 112, 4, 106, 24}, "Сохранить");
@@ -172,15 +183,16 @@ void TForm7::BuildInfoPanel() {
 QWidget* TForm7::BuildMainPage() {
     auto* page = new TPanel;
     page->setObjectName("TabSheet1");
-    hintsBox = MakeCheckBox(page, "CheckBox1", {6, 6, 272, 18}, "Показывать подсказки всплывающие подсказки hints");
-    confirmDeleteBox = MakeCheckBox(page, "CheckBox3", {6, 26, 272, 18}, "Подтверждать удаление");
-    passwordBox = MakeCheckBox(page, "CheckBox2", {6, 48, 136, 18}, "Проверять пароль");
-    passwordEdit = MakeTextField(page, "Edit2", {144, 46, 132, 22});
+    // The longest caption of the window: it may take two lines.
+    hintsBox = Make<TWrapCheckBox>(page, "CheckBox1", {6, 6, 272, 30}, U("Показывать подсказки всплывающие подсказки hints"));
+    confirmDeleteBox = MakeCheckBox(page, "CheckBox3", {6, 38, 272, 18}, "Подтверждать удаление");
+    passwordBox = MakeCheckBox(page, "CheckBox2", {6, 60, 136, 18}, "Проверять пароль");
+    passwordEdit = MakeTextField(page, "Edit2", {144, 58, 132, 22});
     passwordEdit->setEchoMode(QLineEdit::Password);
     passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
 
-    MakeLabel(page, "Label8", {6, 76, 200, 16}, "Цветовые схемы");
-    schemeBox = Make<TComboBox>(page, "ComboBox1", {6, 94, 270, 22});
+    MakeLabel(page, "Label8", {6, 86, 200, 16}, "Цветовые схемы");
+    schemeBox = Make<TComboBox>(page, "ComboBox1", {6, 104, 270, 22});
     connect(schemeBox, &QComboBox::currentIndexChanged, this, &TForm7::ComboBox1Change);
 
     const auto swatch = [page](const char* name, int x, int y, const char* caption, const char* hint) {
@@ -190,14 +202,14 @@ QWidget* TForm7::BuildMainPage() {
     };
     const char* colours = "Настройка цветов";
     const char* fonts = "Настройка цвета шрифта";
-    windowSwatch = swatch("Color1", 6, 126, "", colours);
-    accentSwatch = swatch("Color2", 36, 126, "", colours);
-    editSwatch = swatch("Color3", 66, 126, "", colours);
-    plannedDaySwatch = swatch("Color7", 96, 126, "", colours);
-    labelTextSample = swatch("Color4", 6, 156, "R", fonts);
-    buttonTextSample = swatch("Color5", 36, 156, "R", fonts);
-    editTextSample = swatch("Color6", 66, 156, "R", fonts);
-    doneEventSample = swatch("Color8", 96, 156, "R", colours);
+    windowSwatch = swatch("Color1", 6, 134, "", colours);
+    accentSwatch = swatch("Color2", 36, 134, "", colours);
+    editSwatch = swatch("Color3", 66, 134, "", colours);
+    plannedDaySwatch = swatch("Color7", 96, 134, "", colours);
+    labelTextSample = swatch("Color4", 6, 164, "R", fonts);
+    buttonTextSample = swatch("Color5", 36, 164, "R", fonts);
+    editTextSample = swatch("Color6", 66, 164, "R", fonts);
+    doneEventSample = swatch("Color8", 96, 164, "R", colours);
     for (TColourSwatch* s : {windowSwatch, accentSwatch, editSwatch}) {
         connect(s, &TStaticButton::clicked, this, [this, s] { Color1Click(s); });
     }
@@ -207,9 +219,9 @@ QWidget* TForm7::BuildMainPage() {
     connect(plannedDaySwatch, &TStaticButton::clicked, this, &TForm7::Color7Click);
     connect(doneEventSample, &TStaticButton::clicked, this, &TForm7::Color8Click);
 
-    MakeLabel(page, "Label9", {6, 196, 200, 16}, "Язык");
-    languageEdit = MakeTextField(page, "Edit5", {6, 214, 238, 22});
-    languageButton = MakeButton(page, "Button4", {248, 214, 28, 22}, "...");
+    MakeLabel(page, "Label9", {6, 200, 200, 16}, "Язык");
+    languageEdit = MakeTextField(page, "Edit5", {6, 218, 238, 22});
+    languageButton = MakeButton(page, "Button4", {248, 218, 28, 22}, "...");
     connect(languageButton, &QPushButton::clicked, this, &TForm7::ChooseDictionary);
     return page;
 }
@@ -217,12 +229,12 @@ QWidget* TForm7::BuildMainPage() {
 QWidget* TForm7::BuildPlannerPage() {
     auto* page = new TPanel;
     page->setObjectName("TabSheet2");
-    highlightBox = MakeCheckBox(page, "CheckBox4", {6, 6, 272, 18}, "Выделять дни с запланированными делами");
-    eventNamesGrid = Make<TStringGrid>(page, "StringGrid1", {6, 28, 200, 136});
+    highlightBox = Make<TWrapCheckBox>(page, "CheckBox4", {6, 6, 272, 30}, U("Выделять дни с запланированными делами"));
+    eventNamesGrid = Make<TStringGrid>(page, "StringGrid1", {6, 38, 200, 128});
     KeepOwnColours(eventNamesGrid);
     connect(eventNamesGrid, &TStringGrid::Edited, this, [this] { eventNamesEdited_ = true; });
-    addNameButton = MakeButton(page, "Button2", {210, 28, 66, 24}, "Добавить");
-    deleteNameButton = MakeButton(page, "Button3", {210, 56, 66, 24}, "Удалить");
+    addNameButton = MakeButton(page, "Button2", {210, 38, 66, 24}, "Добавить");
+    deleteNameButton = MakeButton(page, "Button3", {210, 66, 66, 24}, "Удалить");
     connect(addNameButton, &QPushButton::clicked, this, &TForm7::Button2Click);
     connect(deleteNameButton, &QPushButton::clicked, this, &TForm7::Button3Click);
 
@@ -241,8 +253,8 @@ QWidget* TForm7::BuildPlannerPage() {
 QWidget* TForm7::BuildAddressBookPage() {
     auto* page = new TPanel;
     page->setObjectName("TabSheet3");
-    MakeLabel(page, "Label13", {6, 8, 212, 16}, "Проверка дней рождений за ( дней )");
-    horizonEdit = Make<TDigitsEdit>(page, "MaskEdit1", {222, 6, 50, 22});
+    MakeLabel(page, "Label13", {6, 8, 228, 16}, "Проверка дней рождений за ( дней )");
+    horizonEdit = Make<TDigitsEdit>(page, "MaskEdit1", {236, 6, 40, 22});
     KeepOwnColours(horizonEdit);
     showAgeBox = MakeCheckBox(page, "CheckBox5", {6, 36, 272, 18}, "Показывать возраст");
     return page;
@@ -291,7 +303,7 @@ void TForm7::LoadControls() {
     showAgeBox->setChecked(s.ShowAge);
     for (std::size_t i = 0; i < categoryEdits.size(); ++i) categoryEdits[i]->SetText(s.CategoryNames[i]);
     overdueEdit->SetText(s.OverdueMark);
-    for (QLineEdit* field : findChildren<QLineEdit*>()) field->setModified(false);
+    for (QLineEdit* field : findChildren<QLineEdit*>()) MarkShown(field);
 }
 
 void TForm7::ShowSwatches() {
@@ -315,7 +327,7 @@ void TForm7::ApplyColours() {
         const QColor window = ToQColor(SettingsRecord.WindowColor);
         const QColor text = ToQColor(SettingsRecord.LabelTextColor);
         SetColours(pages, window, text);
-        for (int i = 0; i < pages->count(); ++i) SetColours(pages->widget(i), window, text);
+        for (int i = 0; i < pages->Count(); ++i) SetColours(pages->Page(i), window, text);
         ShowSwatches();
     });
 }
@@ -327,14 +339,14 @@ bool TForm7::Button1Click() {
     // Both checks come first: a refused save changes nothing. An unchanged field holding a
     // value it could not show keeps the stored value and needs no check.
     std::int32_t lead = s.ReminderLead;
-    if (leadEdit->isModified() || (s.ReminderLead >= 0 && s.ReminderLead <= kMaxLead)) {
+    if (Changed(leadEdit) || (s.ReminderLead >= 0 && s.ReminderLead <= kMaxLead)) {
         if (!LeadMinutes(leadEdit->Text(), lead)) {
             Report(kIncorrectDateMessage);
             return false;
         }
     }
     std::int32_t horizon = s.BirthdayDays;
-    if (horizonEdit->isModified() || (s.BirthdayDays >= 0 && s.BirthdayDays <= kMaxHorizon)) {
+    if (Changed(horizonEdit) || (s.BirthdayDays >= 0 && s.BirthdayDays <= kMaxHorizon)) {
         const std::string text = horizonEdit->Text();
         if (!WholeNumber(text, horizon)) {
             ShowError("'" + text + "' is not a valid integer value");
@@ -430,7 +442,6 @@ void TForm7::TakeFileName(TEdit* field, const std::string& path) {
         return;
     }
     field->setText(name);
-    field->setModified(true);
 }
 
 void TForm7::ChooseSound() {

@@ -9,7 +9,6 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QTabWidget>
 #include <array>
 
 #include "settings/settings_record.h"
@@ -86,9 +85,9 @@ public:
     TStaticButton* aboutTitle;
     TLinkLabel* webLink;
     TLinkLabel* mailLink;
-    QTabWidget* pages;
+    TPageControl* pages;
     // "Основные".
-    QCheckBox* hintsBox;
+    TWrapCheckBox* hintsBox;
     QCheckBox* confirmDeleteBox;
     QCheckBox* passwordBox;
     TEdit* passwordEdit;
@@ -104,7 +103,7 @@ public:
     TEdit* languageEdit;
     TButton* languageButton;
     // "Ежедневник".
-    QCheckBox* highlightBox;
+    TWrapCheckBox* highlightBox;
     TStringGrid* eventNamesGrid;
     TButton* addNameButton;
     TButton* deleteNameButton;

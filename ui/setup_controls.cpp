@@ -1,6 +1,8 @@
 #include "ui/setup_controls.h"
 
 #include <QColorDialog>
+#include <QPainter>
+#include <QStyleOptionButton>
 #include <QHeaderView>
 #include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
@@ -107,6 +109,88 @@ void TStringGrid::DeleteRow() {
     SetRow(std::min(row, rowCount() - 1));
     emit Edited();
 }
+
+namespace {
+constexpr int kTabHeight = 20;
+}
+
+TPageControl::TPageControl(int tabsPerRow, QWidget* parent)
+    : QWidget(parent), tabsPerRow_(std::max(1, tabsPerRow)), stack_(new QStackedWidget(this)) {
+    stack_->setObjectName("Pages");
+    stack_->setFrameStyle(QFrame::Box | QFrame::Plain);
+}
+
+int TPageControl::AddPage(QWidget* page, const QString& caption) {
+    const int index = stack_->addWidget(page);
+    auto* tab = new TStaticButton(caption, this);
+    tab->setObjectName(objectName() + "Tab" + QString::number(index));
+    connect(tab, &TStaticButton::clicked, this, [this, index] { SetCurrentIndex(index); });
+    tabs_.push_back(tab);
+    Arrange();
+    SetCurrentIndex(stack_->currentIndex());
+    return index;
+}
+
+QString TPageControl::PageCaption(int index) const { return Tab(index)->text(); }
+
+void TPageControl::SetPageCaption(int index, const QString& caption) { Tab(index)->setText(caption); }
+
+void TPageControl::SetCurrentIndex(int index) {
+    if (index < 0 || index >= Count()) return;
+    stack_->setCurrentIndex(index);
+    for (int i = 0; i < Count(); ++i) Tab(i)->SetBorder(i == index);
+}
+
+void TPageControl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Arrange();
+}
+
+void TPageControl::Arrange() {
+    const int rows = (Count() + tabsPerRow_ - 1) / tabsPerRow_;
+    const int width = this->width() / tabsPerRow_;
+    for (int i = 0; i < Count(); ++i) {
+        const int row = i / tabsPerRow_, column = i % tabsPerRow_;
+        // The last of a row takes what the division leaves over.
+        const int w = column == tabsPerRow_ - 1 ? this->width() - column * width : width - 2;
+        Tab(i)->setGeometry(column * width, row * (kTabHeight + 2), w, kTabHeight);
+    }
+    const int top = rows * (kTabHeight + 2);
+    stack_->setGeometry(0, top, this->width(), height() - top);
+}
+
+TWrapCheckBox::TWrapCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {}
+
+QRect TWrapCheckBox::TextRect() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QRect indicator = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+    const int left = indicator.right() + 1 + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, this);
+    return QRect(left, 0, width() - left, height());
+}
+
+QSize TWrapCheckBox::sizeHint() const {
+    const QSize base = QCheckBox::sizeHint();
+    const QRect text = fontMetrics().boundingRect(TextRect(), Qt::TextWordWrap, this->text());
+    return {base.width(), std::max(base.height(), text.height())};
+}
+
+void TWrapCheckBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    // The box at the top line, the caption wrapped beside it.
+    const int line = fontMetrics().height();
+    QStyleOptionButton box = option;
+    box.rect = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+    box.rect.moveTop(std::max(0, (line - box.rect.height()) / 2));
+    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, &painter, this);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(TextRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text());
+}
+
+bool TWrapCheckBox::hitButton(const QPoint& position) const { return rect().contains(position); }
 
 TDigitsEdit::TDigitsEdit(QWidget* parent, int digits) : QLineEdit(parent) {
     setMaxLength(digits);

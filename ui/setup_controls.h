@@ -3,13 +3,16 @@
 // guard of text fields, and the replaceable colour chooser.
 #pragma once
 
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QStackedWidget>
 #include <QTableWidget>
 #include <QValidator>
 #include <functional>
 
 #include "settings/settings_record.h"
 #include "storage/field_codec.h"
+#include "ui/controls.h"
 
 namespace pomix {
 
@@ -51,6 +54,48 @@ signals:
 
 private:
     bool filling_ = false;
+};
+
+// A tab control whose tabs wrap onto as many rows as they need, tabsPerRow to a row, so every
+// tab stays in sight in a narrow window. Tabs are static texts; the active one has the
+// single-line frame, as the section tabs of the other windows.
+class TPageControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPageControl(int tabsPerRow, QWidget* parent = nullptr);
+    int AddPage(QWidget* page, const QString& caption);
+    int Count() const { return static_cast<int>(tabs_.size()); }
+    QWidget* Page(int index) const { return stack_->widget(index); }
+    int IndexOf(const QWidget* page) const { return stack_->indexOf(const_cast<QWidget*>(page)); }
+    QString PageCaption(int index) const;
+    void SetPageCaption(int index, const QString& caption);
+    int CurrentIndex() const { return stack_->currentIndex(); }
+    void SetCurrentIndex(int index);
+    TStaticButton* Tab(int index) const { return tabs_[static_cast<std::size_t>(index)]; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Arrange();
+    int tabsPerRow_;
+    std::vector<TStaticButton*> tabs_;
+    QStackedWidget* stack_;
+};
+
+// A check box whose caption wraps onto further lines when it is wider than the box.
+class TWrapCheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    explicit TWrapCheckBox(const QString& caption, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& position) const override;
+
+private:
+    QRect TextRect() const;
 };
 
 // A field of up to three digits (blank allowed). Text() is the field's text with blanks

@@ -102,6 +102,7 @@ private slots:
     void fieldsRefuseCharactersOutsideCodePage();
     void masksAndGridKeepTheirColoursPagesTakeWindowColour();
     void linksOpenTheWebAddressAndANewMessage();
+    void textSetWithoutKeysIsTakenAndChangingBackKeepsTheStoredValue();
 
 private:
     std::unique_ptr<QTemporaryDir> folder_;
@@ -501,8 +502,8 @@ void SetupFormTest::masksAndGridKeepTheirColoursPagesTakeWindowColour() {
     SettingsRecord.EditColor = 0x0A0B0C;
     TForm7 form;
     const QColor window = ToQColor(0x203040), edit = ToQColor(0x0A0B0C);
-    for (int i = 0; i < form.pages->count(); ++i) {
-        QCOMPARE(form.pages->widget(i)->palette().color(QPalette::Window), window);
+    for (int i = 0; i < form.pages->Count(); ++i) {
+        QCOMPARE(form.pages->Page(i)->palette().color(QPalette::Window), window);
     }
     QCOMPARE(form.passwordEdit->palette().color(QPalette::Base), edit);
     QCOMPARE(form.categoryEdits[5]->palette().color(QPalette::Base), edit);
@@ -522,6 +523,21 @@ void SetupFormTest::linksOpenTheWebAddressAndANewMessage() {
     QCOMPARE(opened[0], QUrl(QString::fromLatin1(TForm7::kWebAddress)));
     QCOMPARE(opened[1].scheme(), QStringLiteral("mailto"));
     QCOMPARE(opened[1].path(), QString::fromLatin1(TForm7::kMailAddress));
+}
+
+void SetupFormTest::textSetWithoutKeysIsTakenAndChangingBackKeepsTheStoredValue() {
+    SettingsRecord.OverdueMark = "overdue";  // longer than the field holds
+    TForm7 form;
+    QCOMPARE(form.overdueEdit->text(), QStringLiteral("overd"));
+    // An assistive tool sets the text without any key press.
+    form.languageEdit->setText(QStringLiteral("English.lng"));
+    form.leadEdit->setText(QStringLiteral("00:45"));
+    form.overdueEdit->setText(QStringLiteral("x"));
+    form.overdueEdit->setText(QStringLiteral("overd"));  // and back to what was shown
+    QVERIFY(form.Button1Click());
+    QCOMPARE(SettingsRecord.LanguageFile, std::string("English.lng"));
+    QCOMPARE(SettingsRecord.ReminderLead, 45);
+    QCOMPARE(SettingsRecord.OverdueMark, std::string("overdue"));
 }
 
 QTEST_MAIN(SetupFormTest)
