@@ -388,7 +388,12 @@ bool TForm7::Button1Click() {
     return true;
 }
 
-void TForm7::Button2Click() { eventNamesGrid->InsertRow(); }
+void TForm7::Button2Click() {
+    eventNamesGrid->InsertRow();
+    // The new row is there to be typed into.
+    eventNamesGrid->setFocus();
+    eventNamesGrid->editItem(eventNamesGrid->item(eventNamesGrid->Row(), 0));
+}
 
 void TForm7::Button3Click() { eventNamesGrid->DeleteRow(); }
 

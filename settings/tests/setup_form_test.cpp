@@ -413,6 +413,10 @@ void SetupFormTest::eventNameGridAddsDeletesAndSaves() {
     QTest::mouseClick(form.addNameButton, Qt::LeftButton);
     QCOMPARE(grid->Rows(), (StrList{"a", "", "b", "c"}));
     QCOMPARE(grid->Row(), 1);
+    // The new row is open for typing; Escape leaves it empty.
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->model()->index(1, 0)));
+    QVERIFY(editor);
+    QTest::keyClick(editor, Qt::Key_Escape);
     grid->item(1, 0)->setText(QString::fromUtf8("Обед"));
     grid->SetRow(3);
     QTest::mouseClick(form.deleteNameButton, Qt::LeftButton);
