@@ -54,6 +54,15 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+// A value the reader would change (outer blanks trimmed, one pair of enclosing quotes
+// removed) is written inside a pair of quotes, so it reads back as it was written.
+std::string Quoted(const std::string& value) {
+    if (value.empty()) return value;
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    const bool enclosed = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    return blank(value.front()) || blank(value.back()) || enclosed ? "\"" + value + "\"" : value;
+}
+
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 bool WriteAll(int fd, const std::string& text) {
@@ -158,7 +167,7 @@ bool IniFile::SectionExists(const std::string& section) const {
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    const std::string line = OneLine(key) + "=" + OneLine(value);
+    const std::string line = OneLine(key) + "=" + Quoted(OneLine(value));
     Span span;
     std::size_t at;
     if (!FindSection(section, span)) {

@@ -6,7 +6,8 @@
 //
 // Section and key names match in any letter case; the first of equal sections or keys
 // counts. Values are read with outer blanks trimmed and one pair of enclosing double quotes
-// removed. Every change is written to the file at once (unless the writer holds the writes
+// removed (a value that would lose blanks or quotes that way is written quoted, so every value
+// reads back as written). Every change is written to the file at once (unless the writer holds the writes
 // back and calls Flush itself); lines the program does not touch (comments, unknown sections
 // and keys) survive the rewrite, and the file keeps its line ending (CR LF unless it used LF
 // alone). A UTF-8 byte-order mark at the start is skipped and not written back. Line breaks

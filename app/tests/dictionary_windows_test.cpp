@@ -64,6 +64,7 @@ private slots:
     void everyTableHoldsExactlyItsWindowsTexts();
     void englishShowsInEveryWindowAndRunsLeaveTheFile();
     void passwordWithCharactersOutsideTheCodePageNeverMatches();
+    void readOnlyDictionaryIsReportedKeptAndTheShutdownCompletes();
 
 private:
     void WriteSettings(const TSettingsRecord& record);
@@ -220,6 +221,34 @@ void DictionaryWindowsTest::passwordWithCharactersOutsideTheCodePageNeverMatches
     main.Edit1->setText(QString::fromUtf8("пароль?"));
     main.Button1Click();
     QVERIFY(main.SectionsUnlocked);
+}
+
+void DictionaryWindowsTest::readOnlyDictionaryIsReportedKeptAndTheShutdownCompletes() {
+    const QString path = dir_->filePath("Lang/English.lng");
+    const QByteArray text = "[MainForm]\r\nFormVersion=0\r\nText2_Caption=Password\r\n";
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    TSettingsRecord settings;
+    settings.LanguageFile = "English.lng";
+    WriteSettings(settings);
+    QStringList messages;
+    SetMessagePresenter([&messages](MessageKind, const QString& message) {
+        messages << message;
+        return MessageAnswer::Ok;
+    });
+    TMainForm main;
+    main.show();
+    QCOMPARE(main.Text2->text(), QStringLiteral("Password"));
+    main.Display->ShowWindow(5);
+    QVERIFY(main.Shutdown());
+    QVERIFY(main.ShutdownDone());
+    QVERIFY(!messages.isEmpty());
+    for (const QString& message : messages) QCOMPARE(message, QStringLiteral("Unable to write to ") + path);
+    QCOMPARE(FileBytes(path), text);
 }
 
 QTEST_MAIN(DictionaryWindowsTest)

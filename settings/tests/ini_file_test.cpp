@@ -160,6 +160,19 @@ TEST(IniFile, LineBreaksInValuesAreWrittenAsBlanks) {
     EXPECT_EQ(FileContents(path), "[A]\r\nk=one  two three\r\nnext=1\r\n");
 }
 
+TEST(IniFile, EveryValueReadsBackAsWritten) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    IniFile file(path);
+    const std::pair<const char*, std::string> values[] = {
+        {"k0", "plain"}, {"k1", " blanks "}, {"k2", "\"quoted\""}, {"k3", "\""},
+        {"k4", "\"\""},  {"k5", "a\"b"},     {"k6", "\ttab"},      {"k7", ""}};
+    for (const auto& [key, value] : values) file.WriteString("A", key, value);
+    const IniFile again(path);
+    for (const auto& [key, value] : values) EXPECT_EQ(again.ReadString("A", key, "?"), value) << key;
+    EXPECT_NE(FileContents(path).find("k0=plain\r\n"), std::string::npos);  // quotes only where needed
+}
+
 TEST(IniFile, RewriteLeavesNoTemporaryFileAndKeepsTheMode) {
     ScratchDir folder;
     const std::string path = folder.File("d.lng");
