@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "settings/ini_file.h"
 #include "storage/cp1251.h"
 #include "storage/text.h"
 
@@ -77,7 +78,7 @@ std::vector<DictionaryTable> ReadDictionaryTables(const std::string& folder) {
 
 std::string MakeDictionary(const std::vector<DictionaryTable>& tables, DictionaryLanguage language) {
     const auto text = [language](const DictionaryEntry& e) {
-        return Utf8ToCp1251(language == DictionaryLanguage::Russian ? e.russian : e.english);
+        return IniFile::StoredValue(Utf8ToCp1251(language == DictionaryLanguage::Russian ? e.russian : e.english));
     };
     std::string out;
     std::string lists;

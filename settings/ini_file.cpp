@@ -78,6 +78,8 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
+std::string IniFile::StoredValue(const std::string& value) { return Quoted(OneLine(value)); }
+
 bool IniFile::IsIniFile(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
@@ -167,7 +169,7 @@ bool IniFile::SectionExists(const std::string& section) const {
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    const std::string line = OneLine(key) + "=" + Quoted(OneLine(value));
+    const std::string line = OneLine(key) + "=" + StoredValue(value);
     Span span;
     std::size_t at;
     if (!FindSection(section, span)) {

@@ -33,6 +33,8 @@ public:
     // no dictionary either.
     static constexpr std::size_t kMaxSize = 1 << 20;
     static bool IsIniFile(const std::string& path);
+    // A value as it is written after "Key=": on one line, quoted when reading would change it.
+    static std::string StoredValue(const std::string& value);
 
     const std::string& Path() const { return path_; }
 

@@ -22,7 +22,7 @@ const char kMain[] =
     "\n"
     "Text2_Caption\t  Введите пароль \tEnter the password\r\n";
 const char kSetup[] =
-    "Button1_Caption\tСохранить\tSave\n"
+    "Button1_Caption\tСохранить\t\"Save\"\n"
     "ComboBox1_Items\tСтальная\tSteel\n"
     "ComboBox1_Items\tСеребристая\tSilver\n";
 
@@ -64,7 +64,7 @@ TEST(DictionaryTables, DictionaryHoldsEverySectionWithListsLast) {
                                                  ParseDictionaryTable("SetupForm", kSetup)};
     EXPECT_EQ(MakeDictionary(tables, DictionaryLanguage::English),
               "[MainForm]\r\nFormVersion=0\r\nButton1_Caption=OK\r\nText2_Caption=Enter the password\r\n"
-              "\r\n[SetupForm]\r\nFormVersion=0\r\nButton1_Caption=Save\r\n"
+              "\r\n[SetupForm]\r\nFormVersion=0\r\nButton1_Caption=\"\"Save\"\"\r\n"
               "\r\n[SetupForm.ComboBox1_Items]\r\nCount=2\r\nItem0=Steel\r\nItem1=Silver\r\n");
     const std::string russian = MakeDictionary(tables, DictionaryLanguage::Russian);
     EXPECT_NE(russian.find("Text2_Caption=" + Utf8ToCp1251("Введите пароль") + "\r\n"), std::string::npos);
