@@ -71,7 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const pomix::EDictionaryTable&) {
     }
 
-    static const std::string path = "/tmp/fuzz_dictionary_" + std::to_string(::getpid()) + ".lng";
+    // One scratch dictionary per process, removed when the fuzzer ends.
+    struct Scratch {
+        std::string path = "/tmp/fuzz_dictionary_" + std::to_string(::getpid()) + ".lng";
+        ~Scratch() { std::remove(path.c_str()); }
+    };
+    static const Scratch scratch;
+    const std::string& path = scratch.path;
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
