@@ -88,6 +88,7 @@ TMainForm::TMainForm(SectionFactory sections)
 
 TMainForm::~TMainForm() {
     SetBringForward({});
+    SetMainWindowRecolour({});
     SetTrayMessenger({});
     TProgramState::Instance().PasswordPending = {};
     TProgramState::Instance().ShutdownBegun = {};
@@ -140,6 +141,7 @@ void TMainForm::BuildControls() {
     });
     if (QSystemTrayIcon::isSystemTrayAvailable()) RxTrayIcon1->show();
     SetBringForward([this] { RxTrayIcon1DblClick(); });
+    SetMainWindowRecolour([this] { ApplyColours(); });
     SetTrayMessenger([this](const QString& title, const QString& text) {
         if (!RxTrayIcon1->isVisible() || !QSystemTrayIcon::supportsMessages()) return false;
         RxTrayIcon1->showMessage(title, text);
@@ -193,7 +195,8 @@ void TMainForm::Select(TStaticButton* sender) {
 }
 
 void TMainForm::Button1Click() {
-    if (FromQt(Edit1->text()) == SettingsRecord.Password) {
+    // A typed character code page 1251 cannot hold would turn into "?" and match a "?".
+    if (FitsCp1251(Edit1->text()) && FromQt(Edit1->text()) == SettingsRecord.Password) {
         SectionsUnlocked = true;
         Panel1->hide();
     } else {
