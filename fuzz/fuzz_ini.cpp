@@ -45,11 +45,14 @@ std::vector<Pair> Candidates(const std::string& text) {
     return pairs;
 }
 
-constexpr const char* kAbsent = "\x01" "absent";
+constexpr const char* kAbsent =
+    "\x01"
+    "absent";
 
 std::vector<std::string> Values(const pomix::IniFile& ini, const std::vector<Pair>& pairs) {
     std::vector<std::string> values;
-    for (const auto& [section, key] : pairs) values.push_back(ini.ReadString(section, key, kAbsent));
+    for (const auto& [section, key] : pairs)
+        values.push_back(ini.ReadString(section, key, kAbsent));
     return values;
 }
 

@@ -16,9 +16,8 @@ inline const std::string& ScratchPath(const std::string& name) {
         std::string path;
         ~Scratch() { std::remove(path.c_str()); }
     };
-    static const Scratch scratch{
-        (::access("/dev/shm", W_OK) == 0 ? "/dev/shm/" : "/tmp/") + name + "." +
-        std::to_string(::getpid())};
+    static const Scratch scratch{(::access("/dev/shm", W_OK) == 0 ? "/dev/shm/" : "/tmp/") + name +
+                                 "." + std::to_string(::getpid())};
     return scratch.path;
 }
 
