@@ -152,7 +152,7 @@ TEST_F(KilledSave, CompressedFileIsAlwaysOldOrNew) {
 
 TEST_F(KilledSave, StoredFileIsAlwaysOldOrNew) {
     compressed_ = false;
-    KillAcrossTheSave(160, 3 << 20);
+    KillAcrossTheSave(160, 3 << 19);
     EXPECT_GT(leftovers_, 0) << "no kill landed while the temporary was being written";
 }
 
