@@ -93,9 +93,12 @@ private:
                 continue;
             }
             if (fd_ < 0) throw EFileError::CannotCreate(path);
-            if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            // A file system without flock saves unlocked, as saves did before; only a lock
+            // held by someone else stops the save.
+            if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
                 Abandon();
-                throw EFileError("Cannot create file " + path + ": it is being saved by another program");
+                throw EFileError("Cannot create file " + path +
+                                 ": it is being saved by another program");
             }
             // Another writer may have renamed the file between our open and our lock: then
             // the lock is on what is now the target, and the name must be opened afresh.
