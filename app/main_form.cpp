@@ -18,6 +18,8 @@
 #include "ui/convert.h"
 #include "ui/desktop.h"
 #include "ui/message.h"
+#include "ui/notifier.h"
+#include "ui/program_state.h"
 #include "ui/recolour.h"
 
 namespace pomix {
@@ -84,7 +86,13 @@ TMainForm::TMainForm(SectionFactory sections)
     FormCreate(sections);
 }
 
-TMainForm::~TMainForm() { SetBringForward({}); }
+TMainForm::~TMainForm() {
+    SetBringForward({});
+    SetMainWindowRecolour({});
+    SetTrayMessenger({});
+    TProgramState::Instance().PasswordPending = {};
+    TProgramState::Instance().ShutdownBegun = {};
+}
 
 void TMainForm::BuildControls() {
     setObjectName("MainForm");
@@ -133,6 +141,14 @@ void TMainForm::BuildControls() {
     });
     if (QSystemTrayIcon::isSystemTrayAvailable()) RxTrayIcon1->show();
     SetBringForward([this] { RxTrayIcon1DblClick(); });
+    SetMainWindowRecolour([this] { ApplyColours(); });
+    SetTrayMessenger([this](const QString& title, const QString& text) {
+        if (!RxTrayIcon1->isVisible() || !QSystemTrayIcon::supportsMessages()) return false;
+        RxTrayIcon1->showMessage(title, text);
+        return true;
+    });
+    TProgramState::Instance().PasswordPending = [this] { return !Panel1->isHidden(); };
+    TProgramState::Instance().ShutdownBegun = [this] { return shutdownRunning_ || shutdownDone_; };
 }
 
 void TMainForm::FormCreate(const SectionFactory& sections) {
@@ -179,7 +195,8 @@ void TMainForm::Select(TStaticButton* sender) {
 }
 
 void TMainForm::Button1Click() {
-    if (FromQt(Edit1->text()) == SettingsRecord.Password) {
+    // A typed character code page 1251 cannot hold would turn into "?" and match a "?".
+    if (FitsCp1251(Edit1->text()) && FromQt(Edit1->text()) == SettingsRecord.Password) {
         SectionsUnlocked = true;
         Panel1->hide();
     } else {
@@ -206,6 +223,7 @@ bool TMainForm::Shutdown() {
     }
     binding_.WriteDictionary();
     shutdownDone_ = true;
+    emit TProgramState::Instance().shutdownDone();
     return true;
 }
 

@@ -55,7 +55,7 @@ void RecolourOne(QObject* object, const TSettingsRecord& s) {
         gradient->SetColours(window, accent);
     } else if (auto* grid = qobject_cast<TMonthGrid*>(widget)) {
         grid->SetColours({window, accent, buttonText, accent, accent, labelText,
-                          ToQColor(s.PlannedDayColor)});
+                          ToQColor(s.PlannedDayColor), accent});
     } else if (qobject_cast<TStaticButton*>(widget) || qobject_cast<QPushButton*>(widget)) {
         SetColours(widget, accent, buttonText);
     } else if (qobject_cast<QLabel*>(widget) || qobject_cast<QCheckBox*>(widget) ||
@@ -127,6 +127,21 @@ bool ApplyColoursOnce(int index, QWidget* window, const std::function<void()>& e
     if (extra) extra();
     RecolourPending[index] = 0;
     return true;
+}
+
+namespace {
+
+std::function<void()>& MainWindowRecolour() {
+    static std::function<void()> recolour;
+    return recolour;
+}
+
+}  // namespace
+
+void SetMainWindowRecolour(std::function<void()> recolour) { MainWindowRecolour() = std::move(recolour); }
+
+void RecolourMainWindow() {
+    if (MainWindowRecolour()) MainWindowRecolour()();
 }
 
 }  // namespace pomix
