@@ -89,7 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A section with a real key in it, if the text has one.
     const Pair* existing = nullptr;
     for (std::size_t i = 0; i < pairs.size(); ++i) {
-        if (before[i] != kAbsent && !pomix::Trim(pairs[i].second).empty()) {
+        // The program's own keys are control names: one line, no line break inside (the
+        // writer turns one into a blank, as it must to keep the entry on its line).
+        if (before[i] != kAbsent && !pomix::Trim(pairs[i].second).empty() &&
+            pairs[i].second.find('\r') == std::string::npos) {
             existing = &pairs[i];
             break;
         }
