@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <climits>
 
 #include "storage/cp1251.h"
@@ -167,15 +169,71 @@ std::string Trim(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
+namespace {
+
+bool HasControlCharacter(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < ' ' || byte == 0x7F;
+    });
+}
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    std::size_t i = 0;
+    for (; prefix[i] != '\0'; ++i) {
+        if (i >= text.size() ||
+            std::tolower(static_cast<unsigned char>(text[i])) != static_cast<unsigned char>(prefix[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The length of a leading "scheme:" (letter, then letters, digits, "+", "-", "."), 0 when
+// there is none. "host:8080" is a host with its port, not a scheme.
+std::size_t SchemeLength(const std::string& text) {
+    const auto isAsciiLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (text.empty() || !isAsciiLetter(text[0])) return 0;
+    std::size_t i = 1;
+    while (i < text.size() && (isAsciiLetter(text[i]) || (text[i] >= '0' && text[i] <= '9') ||
+                               text[i] == '+' || text[i] == '-' || text[i] == '.')) {
+        ++i;
+    }
+    if (i >= text.size() || text[i] != ':') return 0;
+    std::size_t port = i + 1;
+    while (port < text.size() && text[port] >= '0' && text[port] <= '9') ++port;
+    if (port > i + 1 && (port == text.size() || text[port] == '/')) return 0;
+    return i + 1;
+}
+
+}  // namespace
+
 std::string MailTarget(const std::string& address) {
-    return address.empty() ? std::string() : "mailto:" + address;
+    std::string text = Trim(address);
+    if (StartsWithNoCase(text, "mailto:")) text = Trim(text.substr(7));
+    if (text.empty() || HasControlCharacter(text)) return {};
+    // "?", "&" and "#" would start header fields or a fragment of the "mailto:" target: the
+    // stored text is an address and nothing more.
+    std::string target = "mailto:";
+    for (char c : text) {
+        switch (c) {
+            case '?': target += "%3F"; break;
+            case '&': target += "%26"; break;
+            case '#': target += "%23"; break;
+            default: target += c;
+        }
+    }
+    return target;
 }
 
 std::string WebTarget(const std::string& address) {
-    if (address.empty()) return {};
-    // "http:" and other four-letter schemes are kept; anything else is taken for a host name.
-    if (address.size() >= 5 && address[4] == ':') return address;
-    return "http://" + address;
+    const std::string text = Trim(address);
+    if (text.empty() || HasControlCharacter(text)) return {};
+    const std::size_t scheme = SchemeLength(text);
+    if (scheme == 0) return "http://" + text;
+    // Only web pages: a "file:", "data:" or any other scheme could open or run anything.
+    if (StartsWithNoCase(text, "http:") || StartsWithNoCase(text, "https:")) return text;
+    return {};
 }
 
 std::string AppDir() {

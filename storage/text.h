@@ -21,8 +21,13 @@ std::string RepeatChar(char c, int count);
 // Leading and trailing blanks and control characters removed.
 std::string Trim(const std::string& text);
 
-// What the desktop is asked to open for an e-mail or a web address; empty when the address is.
+// What the desktop is asked to open for a stored e-mail or web address; empty when nothing
+// should be opened.
+// Mail: trimmed, without a leading "mailto:", "?", "&" and "#" percent-encoded so that the
+// text cannot add header fields; nothing when it holds control characters.
 std::string MailTarget(const std::string& address);
+// Web: http and https addresses (any case) as they stand, a bare host name ("x.ru",
+// "x.ru:8080/a") after "http://"; nothing for any other scheme or for control characters.
 std::string WebTarget(const std::string& address);
 
 // The folder of the running program, ending in "/".
