@@ -72,7 +72,7 @@ std::vector<ListLine> UpDateListBox(AddressList& list, int category) {
 std::string LongBirthDate(DateTime date) {
     DateParts parts;
     if (!TryDecodeDate(date, parts)) return {};
-    std::string text = CurrentLocale().LongDate(date);
+    std::string text = CurrentLocale().LongDateNoWeekday(date);
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
 }

@@ -82,8 +82,9 @@ std::string ShortName(const TAddress& record);
 // every record): each record's short name, in case-insensitive order.
 std::vector<ListLine> UpDateListBox(AddressList& list, int category);
 
-// The birth date in the locale's long form, trailing blanks removed (empty for a value that is
-// not a date): what the details show and what the search compares.
+// The birth date in the locale's long form without the weekday (so that a weekday's name
+// finds nobody), trailing blanks removed, empty for a value that is not a date: what the
+// details show and what the search compares.
 std::string LongBirthDate(DateTime date);
 
 // Whether the pattern (WildMatch, case ignored) matches one of Famile, LastName, Address,

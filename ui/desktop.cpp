@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include "storage/report.h"
@@ -30,6 +31,9 @@ class DesktopLocale : public Locale {
 public:
     std::string ShortDate(DateTime value) const override { return Format(value, QLocale::ShortFormat); }
     std::string LongDate(DateTime value) const override { return Format(value, QLocale::LongFormat); }
+    std::string LongDateNoWeekday(DateTime value) const override {
+        return FromQt(locale_.toString(ToQDate(value), noWeekday_));
+    }
     char DecimalSeparator() const override {
         const QString point = locale_.decimalPoint();
         return point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : ',';
@@ -40,6 +44,14 @@ private:
         return FromQt(locale_.toString(ToQDate(value), format));
     }
     QLocale locale_ = QLocale::system();
+    // The long format less its weekday field ("dddd") and the separator that goes with it.
+    QString noWeekday_ = [this] {
+        QString format = locale_.dateFormat(QLocale::LongFormat);
+        format.remove(QRegularExpression(QStringLiteral("\\bd{3,4}\\b[,.]?\\s*")));
+        format = format.trimmed();
+        while (format.endsWith(QLatin1Char(','))) format.chop(1);
+        return format.trimmed();
+    }();
 };
 
 std::function<void()>& BringForwardHandler() {
