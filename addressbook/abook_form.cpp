@@ -8,10 +8,9 @@
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
 #include "storage/dates.h"
-#include "storage/text_file.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
-#include "ui/file_dialog.h"
+#include "ui/memo_file.h"
 #include "ui/message.h"
 
 namespace pomix {
@@ -19,7 +18,6 @@ namespace {
 
 const char kDeleteQuestion[] = "Delete record ?\rУдалить запись ?";
 const char kBuildError[] = "Error in  \r ";
-const char kTextFilter[] = "All files / Все файлы|*.*|Text files / Текстовые файлы|*.txt";
 
 // The details and the editor lie over the right-hand side, beside the contact list.
 constexpr int kSideLeft = 208;
@@ -200,8 +198,7 @@ void TABookForm::BuildEditor() {
         return at;
     };
     categoryBox = Make<TComboBox>(editPanel, "SelectCategory", row("Label10", "Категория"));
-    categoryBox->addItems({U("Личные"), U("Деловые")});
-    categoryBox->setCurrentIndex(-1);
+    categoryBox->SetItems({FromQt(U("Личные")), FromQt(U("Деловые"))});
     surnameEdit = Make<TEdit>(editPanel, "FFamile", row("Label11", "Фамилия"));
     firstNameEdit = Make<TEdit>(editPanel, "FFistName", row("Label12", "Имя"));
     patronymicEdit = Make<TEdit>(editPanel, "FLastName", row("Label13", "Отчество"));
@@ -315,7 +312,7 @@ void TABookForm::UpDateListBox(int category) {
 TAddress* TABookForm::SelectedRecord() {
     const int row = contactList->currentRow();
     if (row < 0) return nullptr;
-    return AddressList_.FindBySerial(contactList->Object(row));
+    return AddressList_.BySerial(contactList->Object(row));
 }
 
 void TABookForm::ShowSelected() {
@@ -437,7 +434,10 @@ void TABookForm::Delete() {
     const TAddress* record = SelectedRecord();
     if (!record) return;
     if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
-    AddressList_.DeleteBySerial(contactList->Object(contactList->currentRow()));
+    if (const auto index = AddressList_.FindSerial(contactList->Object(contactList->currentRow()),
+                                                   static_cast<std::size_t>(record->Index))) {
+        AddressList_.Delete(*index);
+    }
     Modified = true;
     UpDateListBox(CurrentCategory);
     Clear();
@@ -475,23 +475,11 @@ void TABookForm::PickBirthDate() {
 }
 
 void TABookForm::LoadNotesFromFile() {
-    const std::string path = ChooseFileToOpen(this, U(kTextFilter));
-    if (path.empty()) return;
-    try {
-        notesMemo->SetLines(ReadTextFileLines(path));
-    } catch (const std::exception& e) {
-        ShowError(e.what());
-    }
+    LoadMemoFromTextFile(this, notesMemo);
 }
 
 void TABookForm::SaveNotesToFile() {
-    const std::string path = ChooseFileToSave(this, U(kTextFilter));
-    if (path.empty()) return;
-    try {
-        WriteTextFileLines(path, notesMemo->Lines());
-    } catch (const std::exception& e) {
-        ShowError(e.what());
-    }
+    SaveMemoToTextFile(this, notesMemo);
 }
 
 void TABookForm::OpenSearch() {
