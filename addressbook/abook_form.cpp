@@ -83,7 +83,7 @@ void TABookForm::BuildMainView() {
     birthdaysButton = MakeButton(this, "Button5", {kSideLeft + 186, 2, 116, 24}, "Дни рождения",
                                  "Дни рождения");
 
-    contactList = Make<TSortedListBox>(this, "ListBox1", {4, 28, 200, 298});
+    contactList = Make<TLineListView>(this, "ListBox1", {4, 28, 200, 298});
     contactList->setToolTip(U("Список записей"));
 
     searchButton = MakeButton(this, "Button4", {4, kCommandBarTop, 120, 24}, "Поиск",
@@ -117,8 +117,8 @@ void TABookForm::BuildMainView() {
     connect(personalTab, &TStaticButton::clicked, this,
             [this] { SelectCategory(kPersonalCategory); });
     connect(birthdaysButton, &QPushButton::clicked, this, &TABookForm::ShowBirthdays);
-    connect(contactList, &QListWidget::currentRowChanged, this, &TABookForm::ShowSelected);
-    connect(contactList, &QListWidget::itemDoubleClicked, this, &TABookForm::Edit);
+    connect(contactList, &TLineListView::currentRowChanged, this, &TABookForm::ShowSelected);
+    connect(contactList, &TLineListView::rowDoubleClicked, this, &TABookForm::Edit);
     connect(searchButton, &QPushButton::clicked, this, &TABookForm::OpenSearch);
     connect(editButton, &QPushButton::clicked, this, &TABookForm::Edit);
     connect(addButton, &QPushButton::clicked, this, &TABookForm::Add);
@@ -306,7 +306,7 @@ void TABookForm::FillList(const std::vector<ListLine>& lines) {
 }
 
 void TABookForm::UpDateListBox(int category) {
-    FillList(pomix::UpDateListBox(AddressList_, category));
+    FillList(lines_.Category(AddressList_, category));
 }
 
 TAddress* TABookForm::SelectedRecord() {
@@ -408,6 +408,7 @@ void TABookForm::SaveEditor() {
                             CategoryOfSelection(categoryBox->currentIndex()));
             StoreTexts(record);
             AddressList_.Add(std::move(record));
+            lines_.Changed();
         } catch (const std::exception&) {
             ShowError(kBuildError);
             return;
@@ -418,6 +419,7 @@ void TABookForm::SaveEditor() {
         TAddress* record = SelectedRecord();
         if (!record) return;
         StoreTexts(*record);
+        lines_.Changed();
         const std::string dateText = birthDateEdit->Text();
         if (dateText != shownDateText_) record->Date = TextToDate(dateText);
         if (categoryBox->currentIndex() != shownCategory_) {
@@ -437,6 +439,7 @@ void TABookForm::Delete() {
     if (const auto index = AddressList_.FindSerial(contactList->Object(contactList->currentRow()),
                                                    static_cast<std::size_t>(record->Index))) {
         AddressList_.Delete(*index);
+        lines_.Changed();
     }
     Modified = true;
     UpDateListBox(CurrentCategory);
@@ -503,7 +506,7 @@ void TABookForm::ClearSearchResults() {
 void TABookForm::RecordFound() {
     const std::string pattern = searchEdit->Text();
     if (pattern.empty()) return;
-    FillList(pomix::RecordFound(AddressList_, pattern));
+    FillList(lines_.Found(AddressList_, pattern));
 }
 
 void TABookForm::ShowBirthdays() {

@@ -12,6 +12,7 @@
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
 #include "ui/controls.h"
+#include "ui/line_list_view.h"
 #include "ui/section_window.h"
 
 namespace pomix {
@@ -66,7 +67,7 @@ public:
     TButton* addButton;
     TButton* deleteButton;
     // The contact list and its pop-up menu.
-    TSortedListBox* contactList;
+    TLineListView* contactList;
     QMenu* contactMenu;
     QAction* editItem;
     QAction* addItem;
@@ -137,6 +138,7 @@ private:
 
     SectionFile file_;
     AddressList AddressList_;
+    ContactLines lines_;
     // What ShowAddress put into the editor: an edit that leaves the date text or the category
     // choice as shown keeps the stored value, so a stored value the editor cannot show (a
     // date outside the calendar, a category byte other than 0, 1 and 255) survives an edit

@@ -94,4 +94,22 @@ bool RecordFound(const TAddress& record, const std::string& pattern);
 // pattern finds nothing (the window then leaves its list as it is).
 std::vector<ListLine> RecordFound(const AddressList& list, const std::string& pattern);
 
+// The record-list lines of every record kept in display order between changes of the list, so
+// that a tab switch or a search filters them rather than building and sorting every name
+// again. Whoever adds, edits or deletes records calls Changed() before the next use.
+class ContactLines {
+public:
+    void Changed() { stale_ = true; }
+    // As UpDateListBox(list, category): renumbers the records too.
+    std::vector<ListLine> Category(AddressList& list, int category);
+    // As RecordFound(list, pattern).
+    std::vector<ListLine> Found(AddressList& list, const std::string& pattern);
+
+private:
+    const std::vector<ListLine>& All(AddressList& list);
+
+    std::vector<ListLine> all_;
+    bool stale_ = true;
+};
+
 }  // namespace pomix

@@ -6,35 +6,87 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <string_view>
+#include <type_traits>
 
 #include "storage/cp1251.h"
 
 namespace pomix {
 namespace {
 
-bool SameOrAny(char textChar, char patternChar) {
-    return patternChar == '?' || textChar == patternChar;
+// How a text's characters are compared with the pattern's: as they are, or upper-cased
+// (the pattern then being upper-cased already). Folding while comparing spares a search the
+// copy of every field it looks at.
+struct SameCase {
+    char operator()(char c) const { return c; }
+};
+struct UpperCased {
+    const std::array<char, 256>& upper;
+    char operator()(char c) const { return upper[static_cast<unsigned char>(c)]; }
+};
+
+const std::array<char, 256>& UpperTable() {
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> upper{};
+        for (int c = 0; c < 256; ++c) upper[c] = static_cast<char>(UpperCp1251(static_cast<unsigned char>(c)));
+        return upper;
+    }();
+    return table;
+}
+
+template <class Fold>
+bool SameOrAny(char textChar, char patternChar, Fold fold) {
+    return patternChar == '?' || fold(textChar) == patternChar;
 }
 
 // The segment (free of stars) at the end of text, aligned right; "?" matches anything.
-bool MatchesEnd(const std::string& text, const std::string& segment) {
+template <class Fold>
+bool MatchesEnd(std::string_view text, std::string_view segment, Fold fold) {
     if (segment.size() > text.size()) return false;
     const std::size_t offset = text.size() - segment.size();
     for (std::size_t i = segment.size(); i-- > 0;) {
-        if (!SameOrAny(text[offset + i], segment[i])) return false;
+        if (!SameOrAny(text[offset + i], segment[i], fold)) return false;
     }
     return true;
 }
 
 // First place at or after from where segment occurs in text, "?" matching anything.
-std::size_t FindSegment(const std::string& text, const std::string& segment, std::size_t from) {
-    if (segment.find('?') == std::string::npos) return text.find(segment, from);
+template <class Fold>
+std::size_t FindSegment(std::string_view text, std::string_view segment, std::size_t from, Fold fold) {
+    if constexpr (std::is_same_v<Fold, SameCase>) {
+        if (segment.find('?') == std::string_view::npos) return text.find(segment, from);
+    }
     for (std::size_t at = from; at + segment.size() <= text.size(); ++at) {
         std::size_t i = 0;
-        while (i < segment.size() && SameOrAny(text[at + i], segment[i])) ++i;
+        while (i < segment.size() && SameOrAny(text[at + i], segment[i], fold)) ++i;
         if (i == segment.size()) return at;
     }
-    return std::string::npos;
+    return std::string_view::npos;
+}
+
+// The match itself, the pattern free of doubled stars and in the case fold brings the text to.
+template <class Fold>
+bool MatchPrepared(std::string_view s, std::string_view pattern, Fold fold) {
+    if (pattern.empty() || s.empty()) return false;
+    std::size_t p = 0, t = 0;
+    while (p < pattern.size() && t < s.size()) {
+        if (SameOrAny(s[t], pattern[p], fold)) {
+            ++p;
+            ++t;
+        } else if (pattern[p] == '*') {
+            const std::size_t nextStar = pattern.find('*', p + 1);
+            const std::string_view segment = pattern.substr(p + 1, nextStar - (p + 1));
+            if (nextStar == std::string_view::npos) return segment.empty() || MatchesEnd(s, segment, fold);
+            const std::size_t found = FindSegment(s, segment, t, fold);
+            if (found == std::string_view::npos) return false;
+            t = found + segment.size();
+            p = nextStar;
+        } else {
+            return false;
+        }
+    }
+    if (t < s.size()) return false;
+    return p >= pattern.size() || pattern.back() == '*';
 }
 
 // Collation weights for CompareNoCase. Primary: control characters, then punctuation and
@@ -85,44 +137,26 @@ int Sign(int v) {
 
 }  // namespace
 
-bool WildMatch(const std::string& text, const std::string& patternIn, bool ignoreCase) {
-    if (text == patternIn) return true;
-    std::string pattern = patternIn;
-    for (std::size_t at; (at = pattern.find("**")) != std::string::npos;) pattern.erase(at, 1);
-    if (pattern == "*") return true;
-    std::string s = text;
-    if (ignoreCase) {
-        s = UpperCase(s);
-        pattern = UpperCase(pattern);
-    }
-    if (pattern.empty() || s.empty()) return false;
+WildPattern::WildPattern(std::string pattern, bool ignoreCase)
+    : raw_(std::move(pattern)), pattern_(raw_), ignoreCase_(ignoreCase) {
+    for (std::size_t at; (at = pattern_.find("**")) != std::string::npos;) pattern_.erase(at, 1);
+    if (ignoreCase_) pattern_ = UpperCase(pattern_);
+}
 
-    std::size_t p = 0, t = 0;
-    while (p < pattern.size() && t < s.size()) {
-        if (SameOrAny(s[t], pattern[p])) {
-            ++p;
-            ++t;
-        } else if (pattern[p] == '*') {
-            const std::size_t nextStar = pattern.find('*', p + 1);
-            const std::string segment = pattern.substr(p + 1, nextStar - (p + 1));
-            if (nextStar == std::string::npos) return segment.empty() || MatchesEnd(s, segment);
-            const std::size_t found = FindSegment(s, segment, t);
-            if (found == std::string::npos) return false;
-            t = found + segment.size();
-            p = nextStar;
-        } else {
-            return false;
-        }
-    }
-    if (t < s.size()) return false;
-    return p >= pattern.size() || pattern.back() == '*';
+bool WildPattern::Matches(const std::string& text) const {
+    if (text == raw_) return true;
+    if (pattern_ == "*") return true;
+    if (!ignoreCase_) return MatchPrepared(text, pattern_, SameCase{});
+    return MatchPrepared(text, pattern_, UpperCased{UpperTable()});
+}
+
+bool WildMatch(const std::string& text, const std::string& pattern, bool ignoreCase) {
+    return WildPattern(pattern, ignoreCase).Matches(text);
 }
 
 bool LinesMatch(const std::vector<std::string>& lines, const std::string& pattern) {
-    for (const std::string& line : lines) {
-        if (WildMatch(line, pattern, true)) return true;
-    }
-    return false;
+    const WildPattern match(pattern, true);
+    return std::any_of(lines.begin(), lines.end(), [&match](const std::string& line) { return match.Matches(line); });
 }
 
 std::string ShortName(const std::string& surname, const std::string& name,

@@ -8,6 +8,20 @@ namespace pomix {
 
 // Whole-field wildcard match: "*" any run of characters (also none), "?" exactly one.
 bool WildMatch(const std::string& text, const std::string& pattern, bool ignoreCase);
+
+// A WildMatch pattern prepared once, for a search that matches it against many fields:
+// Matches(text) gives WildMatch(text, pattern, ignoreCase) without copying either for each
+// text.
+class WildPattern {
+public:
+    WildPattern(std::string pattern, bool ignoreCase);
+    bool Matches(const std::string& text) const;
+
+private:
+    std::string raw_;      // as given: a text equal to it always matches
+    std::string pattern_;  // doubled stars collapsed, upper-cased when case is ignored
+    bool ignoreCase_;
+};
 // True when one of the lines matches pattern by WildMatch with case ignored.
 bool LinesMatch(const std::vector<std::string>& lines, const std::string& pattern);
 // Surname and initials: "Иванов И. П.".

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QUrl>
+#include <unordered_map>
 #include <utility>
 
 #include "storage/report.h"
@@ -33,7 +34,11 @@ public:
     std::string ShortDate(DateTime value) const override { return Format(value, QLocale::ShortFormat); }
     std::string LongDate(DateTime value) const override { return Format(value, QLocale::LongFormat); }
     std::string LongDateNoWeekday(DateTime value) const override {
-        return FromQt(locale_.toString(ToQDate(value), noWeekday_));
+        // A search compares the birth date of every contact: each day is formatted once.
+        const QDate day = ToQDate(value);
+        const auto [at, added] = noWeekdayTexts_.try_emplace(day.toJulianDay());
+        if (added) at->second = FromQt(locale_.toString(day, noWeekday_));
+        return at->second;
     }
     char DecimalSeparator() const override {
         const QString point = locale_.decimalPoint();
@@ -53,6 +58,7 @@ private:
         while (format.endsWith(QLatin1Char(','))) format.chop(1);
         return format.trimmed();
     }();
+    mutable std::unordered_map<qint64, std::string> noWeekdayTexts_;
 };
 
 DesktopOpener& Opener() {
