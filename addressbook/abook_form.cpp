@@ -23,6 +23,9 @@ const char kBuildError[] = "Error in  \r ";
 constexpr int kSideLeft = 208;
 constexpr int kSideWidth = TSectionWindow::kWidth - kSideLeft;
 constexpr int kCommandBarTop = 332;
+// The tabs and the list end left of every panel, the birthday panel's wider columns included,
+// so that they stay usable while a panel is open.
+constexpr int kListWidth = 184;
 
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -74,17 +77,18 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
 }
 
 void TABookForm::BuildMainView() {
-    allTab = MakeTab(this, "StaticButton1", {4, 4, 64, 20}, "Все", "Показать все категории");
-    businessTab = MakeTab(this, "StaticButton2", {72, 4, 64, 20}, "Деловые",
+    allTab = MakeTab(this, "StaticButton1", {4, 4, 60, 20}, "Все", "Показать все категории");
+    businessTab = MakeTab(this, "StaticButton2", {66, 4, 60, 20}, "Деловые",
                           "Показывать только деловые записи");
     personalTab =
-        MakeTab(this, "StaticButton3", {140, 4, 64, 20}, "Личные", "Только личные записи");
+        MakeTab(this, "StaticButton3", {128, 4, 60, 20}, "Личные", "Только личные записи");
     allTab->SetBorder(true);
     birthdaysButton = MakeButton(this, "Button5", {kSideLeft + 186, 2, 116, 24}, "Дни рождения",
                                  "Дни рождения");
 
-    contactList = Make<TLineListView>(this, "ListBox1", {4, 28, 200, 298});
+    contactList = Make<TLineListView>(this, "ListBox1", {4, 28, kListWidth, 298});
     contactList->setToolTip(U("Список записей"));
+    contactList->setAccessibleName(contactList->toolTip());
 
     searchButton = MakeButton(this, "Button4", {4, kCommandBarTop, 120, 24}, "Поиск",
                               "Поиск по записям");
@@ -189,7 +193,7 @@ void TABookForm::BuildEditor() {
                            "Редактирование заметок");
     mainPageTab->SetBorder(true);
 
-    constexpr int labelWidth = 92, fieldLeft = 96, fieldWidth = kSideWidth - fieldLeft - 4;
+    constexpr int labelWidth = 100, fieldLeft = 104, fieldWidth = kSideWidth - fieldLeft - 4;
     int top = 54;
     const auto row = [&](const char* labelName, const char* caption) {
         Make<TLabel>(editPanel, labelName, {4, top + 2, labelWidth, 18}, U(caption));
@@ -222,9 +226,11 @@ void TABookForm::BuildEditor() {
     loadNotesButton = MakeButton(notesPage, "Button15", {kSideWidth - 64, 2, 28, 24}, "",
                                  "Загрузить заметки из текстового файла");
     loadNotesButton->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    loadNotesButton->setAccessibleName(loadNotesButton->toolTip());
     saveNotesButton = MakeButton(notesPage, "Button16", {kSideWidth - 32, 2, 28, 24}, "",
                                  "Сохранить заметки в текстовый файл");
     saveNotesButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    saveNotesButton->setAccessibleName(saveNotesButton->toolTip());
     notesMemo = Make<TMemo>(notesPage, "FNote", {4, 30, kSideWidth - 8, top - 52 - 34});
     notesMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     notesPage->hide();
@@ -279,6 +285,7 @@ void TABookForm::BuildBirthdays() {
     Make<TStaticButton>(birthdayPanel, "Text1", {2, 4, width - 6, 20}, U("Дни рождения"));
     birthdayList = Make<TColumnListBox>(birthdayPanel, "ListBox2", {2, 28, width - 6, 262});
     birthdayList->SetColumnWidths({251, 62});
+    birthdayList->setAccessibleName(U("Дни рождения"));
     closeBirthdaysButton =
         MakeButton(birthdayPanel, "Button6", {width - 104, 294, 100, 24}, "Да", "Закрыть");
     birthdayPanel->hide();
