@@ -208,10 +208,18 @@ void ABookFormTest::addThenCancelThenEditEditsTheSelectedContact() {
     QCOMPARE(saved.Note, StrList{"n"});
     QCOMPARE(saved.Date, Day(1980, 2, 1));
 
-    // Double-click on a line edits it too; Edit without a selection does nothing.
+    // Edit without a selection does nothing; a double click on a line edits that contact.
     QCOMPARE(form->contactList->currentRow(), -1);
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     QVERIFY(!form->editPanel->isVisibleTo(form.get()));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    const QPoint line = form->contactList->visualRect(form->contactList->model()->index(0, 0)).center();
+    QTest::mouseClick(form->contactList->viewport(), Qt::LeftButton, {}, line);
+    QTest::mouseDClick(form->contactList->viewport(), Qt::LeftButton, {}, line);
+    QVERIFY(form->editPanel->isVisible());
+    QVERIFY(!form->AddMode);
+    QCOMPARE(form->phone2Edit->Text(), std::string("222"));
 }
 
 void ABookFormTest::detailsShowTheContactAsPlainText() {

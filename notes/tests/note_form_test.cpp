@@ -37,6 +37,7 @@ private slots:
     void cleanup();
     void addStampsTheMomentOfSaving();
     void editKeepsTheNoteAndRestampsIt();
+    void storedTextShowsAsPlainText();
     void deleteAsksOnlyWhenConfirmationIsOn();
     void emptyAndEqualTitlesEachKeepTheirLine();
     void searchByTitleTextAndBoth();
@@ -150,6 +151,16 @@ void NoteFormTest::editKeepsTheNoteAndRestampsIt() {
     form->titleList->setCurrentRow(-1);
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     QVERIFY(!form->editPanel->isVisibleTo(form.get()));
+}
+
+void NoteFormTest::storedTextShowsAsPlainText() {
+    auto form = Open();
+    AddNote(*form, "<img src=x.png>", {"<b>bold</b>"});
+    form->titleList->setCurrentRow(0);
+    QCOMPARE(form->noteTitle->text(), QString("<img src=x.png>"));
+    QCOMPARE(form->noteTitle->textFormat(), Qt::PlainText);
+    QCOMPARE(form->noteTextLabel->textFormat(), Qt::PlainText);
+    QCOMPARE(form->noteTextLabel->text(), QString("<b>bold</b>\r\n"));
 }
 
 void NoteFormTest::deleteAsksOnlyWhenConfirmationIsOn() {

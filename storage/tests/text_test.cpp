@@ -56,6 +56,27 @@ TEST(WildMatch, IgnoresCaseOfCyrillic) {
     EXPECT_FALSE(WildMatch(W("Ёлка"), W("ёлка"), false));
 }
 
+TEST(WildMatch, OnePreparedPatternOverManyTexts) {
+    // Long texts before short ones and back: nothing of one text may stay for the next.
+    const WildPattern pattern(W("*б?в*ГД"), true);
+    const struct {
+        std::string text;
+        bool expected;
+    } cases[] = {
+        {W("ааа бXв ггг гд"), true}, {W("бв гд"), false},  {W("БЁВгд"), true},
+        {W("бвв"), false},          {"", false},           {W("xxБ-ВxxГдxxгд"), true},
+        {W("бвгд"), false},         {W("Бzвгд"), true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(pattern.Matches(c.text), c.expected) << c.text;
+
+    const WildPattern exact("a*C", false);
+    EXPECT_TRUE(exact.Matches("abbC"));
+    EXPECT_FALSE(exact.Matches("abbc"));
+    const WildPattern empty("", true);
+    EXPECT_TRUE(empty.Matches(""));
+    EXPECT_FALSE(empty.Matches("a"));
+}
+
 TEST(LinesMatch, TriesEveryLine) {
     EXPECT_FALSE(LinesMatch({}, "*"));
     EXPECT_TRUE(LinesMatch({"first", "Second"}, "second"));
