@@ -50,14 +50,7 @@ private:
         return FromQt(locale_.toString(ToQDate(value), format));
     }
     QLocale locale_ = QLocale::system();
-    // The long format less its weekday field ("dddd") and the separator that goes with it.
-    QString noWeekday_ = [this] {
-        QString format = locale_.dateFormat(QLocale::LongFormat);
-        format.remove(QRegularExpression(QStringLiteral("\\bd{3,4}\\b[,.]?\\s*")));
-        format = format.trimmed();
-        while (format.endsWith(QLatin1Char(','))) format.chop(1);
-        return format.trimmed();
-    }();
+    QString noWeekday_ = DateFormatWithoutWeekday(locale_.dateFormat(QLocale::LongFormat));
     mutable std::unordered_map<qint64, std::string> noWeekdayTexts_;
 };
 
@@ -72,6 +65,14 @@ std::function<void()>& BringForwardHandler() {
 }
 
 }  // namespace
+
+QString DateFormatWithoutWeekday(const QString& format) {
+    QString result = format;
+    result.remove(QRegularExpression(QStringLiteral("\\bd{3,4}\\b[,.]?\\s*")));
+    result = result.trimmed();
+    while (result.endsWith(QLatin1Char(','))) result.chop(1);
+    return result.trimmed();
+}
 
 DesktopOpener SetDesktopOpener(DesktopOpener opener) { return std::exchange(Opener(), std::move(opener)); }
 
