@@ -358,6 +358,7 @@ void TABookForm::ShowAddress(const TAddress& record) {
     notesMemo->SetLines(record.Note);
     categoryBox->setCurrentIndex(SelectionOfCategory(record.Category));
     shownCategory_ = categoryBox->currentIndex();
+    shownTexts_ = ReadEditor();
 }
 
 void TABookForm::Clear() {
@@ -395,16 +396,26 @@ void TABookForm::Edit() {
     surnameEdit->setFocus();
 }
 
-void TABookForm::StoreTexts(TAddress& record) const {
-    record.Famile = surnameEdit->Text();
-    record.FistName = firstNameEdit->Text();
-    record.LastName = patronymicEdit->Text();
-    record.Address = addressEdit->Text();
-    record.Tel1 = phone1Edit->Text();
-    record.Tel2 = phone2Edit->Text();
-    record.Email = emailEdit->Text();
-    record.URL = webEdit->Text();
-    record.Note = notesMemo->Lines();
+TABookForm::EditorTexts TABookForm::ReadEditor() const {
+    return {surnameEdit->Text(), firstNameEdit->Text(), patronymicEdit->Text(),
+            addressEdit->Text(), phone1Edit->Text(),    phone2Edit->Text(),
+            emailEdit->Text(),   webEdit->Text(),       notesMemo->Lines()};
+}
+
+void TABookForm::StoreTexts(TAddress& record, const EditorTexts* shown) const {
+    EditorTexts typed = ReadEditor();
+    const auto store = [shown, &typed](auto EditorTexts::*field, auto& stored) {
+        if (!shown || typed.*field != shown->*field) stored = std::move(typed.*field);
+    };
+    store(&EditorTexts::Famile, record.Famile);
+    store(&EditorTexts::FistName, record.FistName);
+    store(&EditorTexts::LastName, record.LastName);
+    store(&EditorTexts::Address, record.Address);
+    store(&EditorTexts::Tel1, record.Tel1);
+    store(&EditorTexts::Tel2, record.Tel2);
+    store(&EditorTexts::Email, record.Email);
+    store(&EditorTexts::URL, record.URL);
+    store(&EditorTexts::Note, record.Note);
 }
 
 void TABookForm::SaveEditor() {
@@ -413,7 +424,7 @@ void TABookForm::SaveEditor() {
             const DateTime date = TextToDate(birthDateEdit->Text());
             TAddress record({}, {}, {}, date, {}, {}, {}, {}, {}, {},
                             CategoryOfSelection(categoryBox->currentIndex()));
-            StoreTexts(record);
+            StoreTexts(record, nullptr);
             AddressList_.Add(std::move(record));
             lines_.Changed();
         } catch (const std::exception&) {
@@ -425,7 +436,7 @@ void TABookForm::SaveEditor() {
         // to change: the panel stays open with what was typed.
         TAddress* record = SelectedRecord();
         if (!record) return;
-        StoreTexts(*record);
+        StoreTexts(*record, &shownTexts_);
         lines_.Changed();
         const std::string dateText = birthDateEdit->Text();
         if (dateText != shownDateText_) record->Date = TextToDate(dateText);

@@ -133,16 +133,24 @@ private:
     // The contact of the selected line, or null with no selection (or a line whose contact
     // is gone).
     TAddress* SelectedRecord();
-    // The text fields and notes of the editor into record.
-    void StoreTexts(TAddress& record) const;
+    // The editor's texts as the record fields they edit.
+    struct EditorTexts {
+        std::string Famile, FistName, LastName, Address, Tel1, Tel2, Email, URL;
+        StrList Note;
+    };
+    EditorTexts ReadEditor() const;
+    // The editor's texts into record; with shown, a field still as it was shown keeps the
+    // record's stored value.
+    void StoreTexts(TAddress& record, const EditorTexts* shown) const;
 
     SectionFile file_;
     AddressList AddressList_;
     ContactLines lines_;
-    // What ShowAddress put into the editor: an edit that leaves the date text or the category
-    // choice as shown keeps the stored value, so a stored value the editor cannot show (a
-    // date outside the calendar, a category byte other than 0, 1 and 255) survives an edit
-    // of other fields.
+    // What ShowAddress put into the editor: an edit keeps the stored value of every field left
+    // as shown, so a stored value the editor cannot show as it is (a date outside the
+    // calendar, a category byte other than 0, 1 and 255, a note of one empty line) survives
+    // an edit of other fields.
+    EditorTexts shownTexts_;
     std::string shownDateText_;
     int shownCategory_ = -1;
 };
