@@ -62,6 +62,7 @@ private slots:
     void storedValuesTheEditorCannotShowSurviveAnEdit();
     void deleteAnsweredNoLeavesTheFileUntouched();
     void notesPageAndTextFiles();
+    void showingRecoloursOnceWhenAsked();
 
 private:
     std::unique_ptr<TABookForm> Open();
@@ -519,6 +520,27 @@ void ABookFormTest::notesPageAndTextFiles() {
     form->surnameEdit->SetText("n");
     QTest::mouseClick(form->saveButton, Qt::LeftButton);
     QCOMPARE(form->Contacts()[0].Note, lines);
+}
+
+void ABookFormTest::showingRecoloursOnceWhenAsked() {
+    auto form = Open();
+    SettingsRecord.WindowColor = 0x0000FF;  // red
+    SettingsRecord.EditColor = 0x00FF00;    // green
+    SettingsRecord.ShowHints = true;
+    RecolourPending[kRecolourAddressBook] = 1;
+    form->show();
+    QCOMPARE(RecolourPending[kRecolourAddressBook], std::uint8_t(0));
+    QCOMPARE(form->loadNotesButton->palette().color(QPalette::Button), QColor(Qt::red));
+    QCOMPARE(form->saveNotesButton->palette().color(QPalette::Button), QColor(Qt::red));
+    QCOMPARE(form->surnameLabel->palette().color(QPalette::Window), QColor(Qt::red));
+    QCOMPARE(form->surnameEdit->palette().color(QPalette::Base), QColor(Qt::green));
+    QCOMPARE(form->contactList->palette().color(QPalette::Base), QColor(Qt::green));
+
+    // Without the flag a later show leaves the colours alone.
+    form->hide();
+    SettingsRecord.WindowColor = 0xFF0000;
+    form->show();
+    QCOMPARE(form->loadNotesButton->palette().color(QPalette::Button), QColor(Qt::red));
 }
 
 QTEST_MAIN(ABookFormTest)
