@@ -86,7 +86,7 @@ void TABookForm::BuildMainView() {
     birthdaysButton = MakeButton(this, "Button5", {kSideLeft + 186, 2, 116, 24}, "Дни рождения",
                                  "Дни рождения");
 
-    contactList = Make<TLineListView>(this, "ListBox1", {4, 28, kListWidth, 298});
+    contactList = Make<TColumnListView>(this, "ListBox1", {4, 28, kListWidth, 298});
     contactList->setToolTip(U("Список записей"));
     contactList->setAccessibleName(contactList->toolTip());
 
@@ -121,8 +121,8 @@ void TABookForm::BuildMainView() {
     connect(personalTab, &TStaticButton::clicked, this,
             [this] { SelectCategory(kPersonalCategory); });
     connect(birthdaysButton, &QPushButton::clicked, this, &TABookForm::ShowBirthdays);
-    connect(contactList, &TLineListView::currentRowChanged, this, &TABookForm::ShowSelected);
-    connect(contactList, &TLineListView::rowDoubleClicked, this, &TABookForm::Edit);
+    connect(contactList, &TColumnListView::currentRowChanged, this, &TABookForm::ShowSelected);
+    connect(contactList, &TColumnListView::rowDoubleClicked, this, &TABookForm::Edit);
     connect(searchButton, &QPushButton::clicked, this, &TABookForm::OpenSearch);
     connect(editButton, &QPushButton::clicked, this, &TABookForm::Edit);
     connect(addButton, &QPushButton::clicked, this, &TABookForm::Add);
@@ -304,12 +304,12 @@ void TABookForm::FormClose() {
     SaveAddressList();
 }
 
-void TABookForm::FillList(const std::vector<ListLine>& lines) {
-    std::vector<std::pair<std::string, ItemObject>> items;
-    items.reserve(lines.size());
-    for (const ListLine& line : lines) items.emplace_back(line.Text, line.Serial);
-    contactList->SetItems(std::move(items));
-    contactList->setCurrentRow(-1);
+void TABookForm::FillList(std::vector<ListLine> lines) {
+    // The lines come in display order (the core sorts them); the list asks only for the texts
+    // of the rows it draws.
+    shownLines_ = std::move(lines);
+    contactList->SetRows(static_cast<int>(shownLines_.size()),
+                         [this](int row, int) { return shownLines_[static_cast<std::size_t>(row)].Text; });
 }
 
 void TABookForm::UpDateListBox(int category) {
@@ -317,9 +317,9 @@ void TABookForm::UpDateListBox(int category) {
 }
 
 TAddress* TABookForm::SelectedRecord() {
-    const int row = contactList->currentRow();
-    if (row < 0) return nullptr;
-    return AddressList_.BySerial(contactList->Object(row));
+    const int row = contactList->CurrentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= shownLines_.size()) return nullptr;
+    return AddressList_.Resolve(shownLines_[static_cast<std::size_t>(row)]);
 }
 
 void TABookForm::ShowSelected() {
@@ -451,14 +451,11 @@ void TABookForm::SaveEditor() {
 }
 
 void TABookForm::Delete() {
-    const TAddress* record = SelectedRecord();
-    if (!record) return;
+    if (!SelectedRecord()) return;
+    const ListLine line = shownLines_[static_cast<std::size_t>(contactList->CurrentRow())];
     if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
-    if (const auto index = AddressList_.FindSerial(contactList->Object(contactList->currentRow()),
-                                                   static_cast<std::size_t>(record->Index))) {
-        AddressList_.Delete(*index);
-        lines_.Changed();
-    }
+    AddressList_.Delete(line);
+    lines_.Changed();
     Modified = true;
     UpDateListBox(CurrentCategory);
     Clear();

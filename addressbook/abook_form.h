@@ -12,7 +12,7 @@
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
 #include "ui/controls.h"
-#include "ui/line_list_view.h"
+#include "ui/column_list_view.h"
 #include "ui/section_window.h"
 
 namespace pomix {
@@ -67,7 +67,7 @@ public:
     TButton* addButton;
     TButton* deleteButton;
     // The contact list and its pop-up menu.
-    TLineListView* contactList;
+    TColumnListView* contactList;  // one column: the short names
     QMenu* contactMenu;
     QAction* editItem;
     QAction* addItem;
@@ -129,7 +129,7 @@ private:
     void BuildEditor();
     void BuildSearch();
     void BuildBirthdays();
-    void FillList(const std::vector<ListLine>& lines);
+    void FillList(std::vector<ListLine> lines);
     // The contact of the selected line, or null with no selection (or a line whose contact
     // is gone).
     TAddress* SelectedRecord();
@@ -146,6 +146,8 @@ private:
     SectionFile file_;
     AddressList AddressList_;
     ContactLines lines_;
+    // The lines contactList shows, in its order: each reaches its contact by serial number.
+    std::vector<ListLine> shownLines_;
     // What ShowAddress put into the editor: an edit keeps the stored value of every field left
     // as shown, so a stored value the editor cannot show as it is (a date outside the
     // calendar, a category byte other than 0, 1 and 255, a note of one empty line) survives

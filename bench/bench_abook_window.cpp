@@ -61,7 +61,7 @@ void BM_ABookWindowCreate(benchmark::State& state) {
     Setup setup;
     for (auto _ : state) {
         TABookForm form(setup.container);
-        benchmark::DoNotOptimize(form.contactList->count());
+        benchmark::DoNotOptimize(form.contactList->Count());
     }
 }
 BENCHMARK(BM_ABookWindowCreate)->Unit(benchmark::kMillisecond);
@@ -86,7 +86,7 @@ void BM_ABookTabSwitch(benchmark::State& state) {
     const int tabs[] = {kBusinessCategory, kPersonalCategory, kAllCategories};
     for (auto _ : state) {
         form.SelectCategory(tabs[tab++ % 3]);
-        benchmark::DoNotOptimize(form.contactList->count());
+        benchmark::DoNotOptimize(form.contactList->Count());
     }
 }
 BENCHMARK(BM_ABookTabSwitch)->Unit(benchmark::kMillisecond);
@@ -98,7 +98,7 @@ void BM_ABookSearch(benchmark::State& state) {
     form.searchEdit->setText(QStringLiteral("*nothing like this*"));
     for (auto _ : state) {
         form.RecordFound();
-        benchmark::DoNotOptimize(form.contactList->count());
+        benchmark::DoNotOptimize(form.contactList->Count());
     }
 }
 BENCHMARK(BM_ABookSearch)->Unit(benchmark::kMillisecond);
@@ -110,7 +110,7 @@ void BM_ABookSearchManyFound(benchmark::State& state) {
     form.searchEdit->setText(QStringLiteral("*mail.ru"));
     for (auto _ : state) {
         form.RecordFound();
-        benchmark::DoNotOptimize(form.contactList->count());
+        benchmark::DoNotOptimize(form.contactList->Count());
     }
 }
 BENCHMARK(BM_ABookSearchManyFound)->Unit(benchmark::kMillisecond);

@@ -140,16 +140,16 @@ void ABookFormTest::AddContact(TABookForm& form, const Fields& f) {
 }
 
 int ABookFormTest::RowOf(TABookForm& form, const std::string& line, int nth) {
-    for (int row = 0; row < form.contactList->count(); ++row) {
-        if (form.contactList->Line(row) == line && nth-- == 0) return row;
+    for (int row = 0; row < form.contactList->Count(); ++row) {
+        if (FromQt(form.contactList->Cell(row, 0)) == line && nth-- == 0) return row;
     }
     return -1;
 }
 
 std::multiset<std::string> ABookFormTest::ListLines(TABookForm& form) {
     std::multiset<std::string> lines;
-    for (int row = 0; row < form.contactList->count(); ++row)
-        lines.insert(form.contactList->Line(row));
+    for (int row = 0; row < form.contactList->Count(); ++row)
+        lines.insert(FromQt(form.contactList->Cell(row, 0)));
     return lines;
 }
 
@@ -186,7 +186,7 @@ void ABookFormTest::addFromEachTabStoresThatTabsCategory() {
 void ABookFormTest::addThenCancelThenEditEditsTheSelectedContact() {
     auto form = Open();
     AddContact(*form, {"Petrov", "Ivan", "", "01.02.1980", "Moscow", "111", "", "", "", {"n"}});
-    form->contactList->setCurrentRow(0);
+    form->contactList->SetCurrentRow(0);
     QTest::mouseClick(form->addButton, Qt::LeftButton);
     form->surnameEdit->SetText("typed");
     QTest::mouseClick(form->cancelButton, Qt::LeftButton);
@@ -210,7 +210,7 @@ void ABookFormTest::addThenCancelThenEditEditsTheSelectedContact() {
     QCOMPARE(saved.Date, Day(1980, 2, 1));
 
     // Edit without a selection does nothing; a double click on a line edits that contact.
-    QCOMPARE(form->contactList->currentRow(), -1);
+    QCOMPARE(form->contactList->CurrentRow(), -1);
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     QVERIFY(!form->editPanel->isVisibleTo(form.get()));
     form->show();
@@ -228,8 +228,8 @@ void ABookFormTest::detailsShowTheContactAsPlainText() {
     auto form = Open();
     AddContact(*form, {"<img src=x.png>", W("Иван"), W("Сергеевич"), "31.12.1960", "<b>street</b>",
                        "1", "2", "a@b.ru", "x.ru", {"one", "two"}});
-    QCOMPARE(form->contactList->Line(0), W("<img src=x.png> И. С."));
-    form->contactList->setCurrentRow(0);
+    QCOMPARE(FromQt(form->contactList->Cell(0, 0)), W("<img src=x.png> И. С."));
+    form->contactList->SetCurrentRow(0);
     QCOMPARE(form->surnameLabel->text(), QString("<img src=x.png>"));
     for (QLabel* label : {static_cast<QLabel*>(form->surnameLabel), static_cast<QLabel*>(form->addressLabel),
                           static_cast<QLabel*>(form->notesLabel)}) {
@@ -241,8 +241,8 @@ void ABookFormTest::detailsShowTheContactAsPlainText() {
     QCOMPARE(form->phone2Label->text(), QString("2"));
 
     SettingsRecord.ShowAge = false;
-    form->contactList->setCurrentRow(-1);
-    form->contactList->setCurrentRow(0);
+    form->contactList->SetCurrentRow(-1);
+    form->contactList->SetCurrentRow(0);
     QVERIFY(form->ageLabel->text().isEmpty());
 
     // A tab clears the details and the editor.
@@ -281,11 +281,11 @@ void ABookFormTest::searchFindsAcrossCategoriesAndReachesTheRightContact() {
     // Each of the two equal lines opens its own contact; edit the one holding "second".
     int second = -1;
     for (int row = 0; row < 2; ++row) {
-        form->contactList->setCurrentRow(row);
+        form->contactList->SetCurrentRow(row);
         if (form->notesMemo->Lines() == StrList{"second"}) second = row;
     }
     QVERIFY(second >= 0);
-    form->contactList->setCurrentRow(second);
+    form->contactList->SetCurrentRow(second);
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     form->phone1Edit->SetText("555");
     QTest::mouseClick(form->saveButton, Qt::LeftButton);
@@ -296,8 +296,8 @@ void ABookFormTest::searchFindsAcrossCategoriesAndReachesTheRightContact() {
 
     // Delete the other Smith from the results.
     QTest::mouseClick(form->findButton, Qt::LeftButton);
-    form->contactList->setCurrentRow(0);
-    if (form->notesMemo->Lines() != StrList{"first"}) form->contactList->setCurrentRow(1);
+    form->contactList->SetCurrentRow(0);
+    if (form->notesMemo->Lines() != StrList{"first"}) form->contactList->SetCurrentRow(1);
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QCOMPARE(form->Contacts().Count(), std::size_t(2));
     QCOMPARE(form->Contacts()[0].Note, StrList{"second"});
@@ -305,7 +305,7 @@ void ABookFormTest::searchFindsAcrossCategoriesAndReachesTheRightContact() {
 
     // "Очистить результаты" brings back the tab's list; the other buttons empty and close.
     QTest::mouseClick(form->findButton, Qt::LeftButton);
-    QCOMPARE(form->contactList->count(), 1);
+    QCOMPARE(form->contactList->Count(), 1);
     QTest::mouseClick(form->clearResultsButton, Qt::LeftButton);
     QCOMPARE(ListLines(*form), std::multiset<std::string>{"Brown"});
     QTest::mouseClick(form->clearSearchButton, Qt::LeftButton);
@@ -342,7 +342,7 @@ void ABookFormTest::saveInEditModeWithoutASelectionChangesNothing() {
     auto form = Open();
     AddContact(*form, {"Kept", "", "", "01.01.2000", "", "", "", "", "", {}});
     form->Modified = false;
-    form->contactList->setCurrentRow(0);
+    form->contactList->SetCurrentRow(0);
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     form->surnameEdit->SetText("Changed");
     QTest::mouseClick(form->allTab, Qt::LeftButton);  // the list rebuilt: no selection
@@ -400,8 +400,8 @@ void ABookFormTest::addressesOpenOnlyWhatIsSafe() {
     const auto open = [&](const std::string& email, const std::string& url) {
         opened_.clear();
         AddContact(*form, {"x", "", "", "", "", "", "", email, url, {}});
-        form->contactList->setCurrentRow(-1);
-        form->contactList->setCurrentRow(0);
+        form->contactList->SetCurrentRow(-1);
+        form->contactList->SetCurrentRow(0);
         QTest::mouseDClick(form->emailLabel, Qt::LeftButton);
         QTest::mouseDClick(form->webLabel, Qt::LeftButton);
         std::vector<QString> targets;
@@ -434,7 +434,7 @@ void ABookFormTest::storedValuesTheEditorCannotShowSurviveAnEdit() {
     {
         auto form = Open();
         QCOMPARE(form->Contacts().Count(), std::size_t(2));
-        form->contactList->setCurrentRow(RowOf(*form, "Odd N."));
+        form->contactList->SetCurrentRow(RowOf(*form, "Odd N."));
         QVERIFY(messages_.empty() && reports_.empty());
         QVERIFY(form->birthDateLabel->text().isEmpty());
         QVERIFY(form->ageLabel->text().isEmpty());
@@ -445,7 +445,7 @@ void ABookFormTest::storedValuesTheEditorCannotShowSurviveAnEdit() {
         QTest::mouseClick(form->saveButton, Qt::LeftButton);
         QVERIFY(reports_.empty());
 
-        form->contactList->setCurrentRow(RowOf(*form, "Plain"));
+        form->contactList->SetCurrentRow(RowOf(*form, "Plain"));
         QTest::mouseClick(form->editButton, Qt::LeftButton);
         form->surnameEdit->SetText("Plain2");
         QTest::mouseClick(form->saveButton, Qt::LeftButton);
@@ -455,7 +455,7 @@ void ABookFormTest::storedValuesTheEditorCannotShowSurviveAnEdit() {
 
     // Changing the category or the date does store them.
     auto form = Open();
-    form->contactList->setCurrentRow(RowOf(*form, "Odd N."));
+    form->contactList->SetCurrentRow(RowOf(*form, "Odd N."));
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     form->categoryBox->setCurrentIndex(1);
     form->birthDateEdit->SetText("02.03.1904");
@@ -474,7 +474,7 @@ void ABookFormTest::deleteAnsweredNoLeavesTheFileUntouched() {
     SettingsRecord.ConfirmDelete = true;
     {
         auto form = Open();
-        form->contactList->setCurrentRow(RowOf(*form, "Two"));
+        form->contactList->SetCurrentRow(RowOf(*form, "Two"));
         answer_ = MessageAnswer::No;
         QTest::mouseClick(form->deleteButton, Qt::LeftButton);
         QCOMPARE(messages_, std::vector<QString>{MessageText("Delete record ?\rУдалить запись ?")});
@@ -486,7 +486,7 @@ void ABookFormTest::deleteAnsweredNoLeavesTheFileUntouched() {
     QCOMPARE(std::filesystem::last_write_time(AddressPath()), stamp);
 
     auto form = Open();
-    form->contactList->setCurrentRow(RowOf(*form, "Two"));
+    form->contactList->SetCurrentRow(RowOf(*form, "Two"));
     answer_ = MessageAnswer::Yes;
     form->deleteItem->trigger();
     QCOMPARE(form->Contacts().Count(), std::size_t(1));
