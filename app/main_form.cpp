@@ -19,6 +19,8 @@
 #include "ui/convert.h"
 #include "ui/desktop.h"
 #include "ui/message.h"
+#include "ui/notifier.h"
+#include "ui/program_state.h"
 #include "ui/recolour.h"
 
 namespace pomix {
@@ -95,6 +97,9 @@ TMainForm::TMainForm(SectionFactory sections)
 TMainForm::~TMainForm() {
     SetBringForward({});
     SetMainWindowRecolour({});
+    SetTrayMessenger({});
+    TProgramState::Instance().PasswordPending = {};
+    TProgramState::Instance().ShutdownBegun = {};
 }
 
 void TMainForm::BuildControls() {
@@ -145,6 +150,13 @@ void TMainForm::BuildControls() {
     if (QSystemTrayIcon::isSystemTrayAvailable()) RxTrayIcon1->show();
     SetBringForward([this] { RxTrayIcon1DblClick(); });
     SetMainWindowRecolour([this] { ApplyColours(); });
+    SetTrayMessenger([this](const QString& title, const QString& text) {
+        if (!RxTrayIcon1->isVisible() || !QSystemTrayIcon::supportsMessages()) return false;
+        RxTrayIcon1->showMessage(title, text);
+        return true;
+    });
+    TProgramState::Instance().PasswordPending = [this] { return !Panel1->isHidden(); };
+    TProgramState::Instance().ShutdownBegun = [this] { return shutdownRunning_ || shutdownDone_; };
 }
 
 void TMainForm::FormCreate(const SectionFactory& sections) {
@@ -219,6 +231,7 @@ bool TMainForm::Shutdown() {
     }
     binding_.WriteDictionary();
     shutdownDone_ = true;
+    emit TProgramState::Instance().shutdownDone();
     return true;
 }
 
