@@ -151,7 +151,7 @@ TForm7::TForm7(QWidget* parent)
 
     bottomPanel = Make<TPanel>(this, "Panel2", {0, 328, kWidth, kHeight - 328});
     saveButton = MakeButton(bottomPanel, "Button1", {kWidth - 112, 4, 106, 24}, "Сохранить");
-    connect(saveButton, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(saveButton, &QPushButton::clicked, this, [this] { SaveSettings(); });
 
     // FormCreate: colours and swatches, then every control from the record, then the dictionary.
     ApplyColours();
@@ -176,8 +176,8 @@ void TForm7::BuildInfoPanel() {
     wishes->setWordWrap(true);
     wishes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     mailLink = Make<TLinkLabel>(infoPanel, "Label6", {10, 244, 209, 16}, QString::fromLatin1(kMailAddress));
-    connect(webLink, &TLinkLabel::clicked, this, &TForm7::Label4Click);
-    connect(mailLink, &TLinkLabel::clicked, this, &TForm7::Label6Click);
+    connect(webLink, &TLinkLabel::clicked, this, &TForm7::OpenWebPage);
+    connect(mailLink, &TLinkLabel::clicked, this, &TForm7::WriteToMaker);
 }
 
 QWidget* TForm7::BuildMainPage() {
@@ -193,7 +193,7 @@ QWidget* TForm7::BuildMainPage() {
 
     MakeLabel(page, "Label8", {6, 86, 200, 16}, "Цветовые схемы");
     schemeBox = Make<TComboBox>(page, "ComboBox1", {6, 104, 270, 22});
-    connect(schemeBox, &QComboBox::currentIndexChanged, this, &TForm7::ComboBox1Change);
+    connect(schemeBox, &QComboBox::currentIndexChanged, this, &TForm7::ApplyScheme);
 
     const auto swatch = [page](const char* name, int x, int y, const char* caption, const char* hint) {
         auto* s = Make<TColourSwatch>(page, name, {x, y, 25, 25}, U(caption));
@@ -211,13 +211,13 @@ QWidget* TForm7::BuildMainPage() {
     editTextSample = swatch("Color6", 66, 164, "R", fonts);
     doneEventSample = swatch("Color8", 96, 164, "R", colours);
     for (TColourSwatch* s : {windowSwatch, accentSwatch, editSwatch}) {
-        connect(s, &TStaticButton::clicked, this, [this, s] { Color1Click(s); });
+        connect(s, &TStaticButton::clicked, this, [this, s] { PickBackgroundColour(s); });
     }
     for (TColourSwatch* s : {labelTextSample, buttonTextSample, editTextSample}) {
-        connect(s, &TStaticButton::clicked, this, [this, s] { Color4Click(s); });
+        connect(s, &TStaticButton::clicked, this, [this, s] { PickTextColour(s); });
     }
-    connect(plannedDaySwatch, &TStaticButton::clicked, this, &TForm7::Color7Click);
-    connect(doneEventSample, &TStaticButton::clicked, this, &TForm7::Color8Click);
+    connect(plannedDaySwatch, &TStaticButton::clicked, this, &TForm7::PickPlannedDayColour);
+    connect(doneEventSample, &TStaticButton::clicked, this, &TForm7::PickDoneEventColour);
 
     MakeLabel(page, "Label9", {6, 200, 200, 16}, "Язык");
     languageEdit = MakeTextField(page, "Edit5", {6, 218, 238, 22});
@@ -235,8 +235,8 @@ QWidget* TForm7::BuildPlannerPage() {
     connect(eventNamesGrid, &TStringGrid::Edited, this, [this] { eventNamesEdited_ = true; });
     addNameButton = MakeButton(page, "Button2", {210, 38, 66, 24}, "Добавить");
     deleteNameButton = MakeButton(page, "Button3", {210, 66, 66, 24}, "Удалить");
-    connect(addNameButton, &QPushButton::clicked, this, &TForm7::Button2Click);
-    connect(deleteNameButton, &QPushButton::clicked, this, &TForm7::Button3Click);
+    connect(addNameButton, &QPushButton::clicked, this, &TForm7::AddEventName);
+    connect(deleteNameButton, &QPushButton::clicked, this, &TForm7::DeleteEventName);
 
     MakeLabel(page, "Label12", {6, 172, 200, 16}, "Оповещать о событиях");
     MakeLabel(page, "Label10", {6, 194, 80, 16}, "За время");
@@ -334,7 +334,7 @@ void TForm7::ApplyColours() {
 
 void TForm7::ReInit() { ApplyColours(); }
 
-bool TForm7::Button1Click() {
+bool TForm7::SaveSettings() {
     TSettingsRecord& s = SettingsRecord;
     // Both checks come first: a refused save changes nothing. An unchanged field holding a
     // value it could not show keeps the stored value and needs no check.
@@ -388,16 +388,16 @@ bool TForm7::Button1Click() {
     return true;
 }
 
-void TForm7::Button2Click() {
+void TForm7::AddEventName() {
     eventNamesGrid->InsertRow();
     // The new row is there to be typed into.
     eventNamesGrid->setFocus();
     eventNamesGrid->editItem(eventNamesGrid->item(eventNamesGrid->Row(), 0));
 }
 
-void TForm7::Button3Click() { eventNamesGrid->DeleteRow(); }
+void TForm7::DeleteEventName() { eventNamesGrid->DeleteRow(); }
 
-void TForm7::ComboBox1Change(int index) {
+void TForm7::ApplyScheme(int index) {
     if (index < 0 || index >= static_cast<int>(kColourSchemes.size())) return;
     const ColourScheme& scheme = kColourSchemes[static_cast<std::size_t>(index)];
     windowSwatch->SetBackground(scheme.window);
@@ -414,7 +414,7 @@ void TForm7::ComboBox1Change(int index) {
     doneEventSample->SetTextColour(kSilver);
 }
 
-void TForm7::Color1Click(TColourSwatch* swatch) {
+void TForm7::PickBackgroundColour(TColourSwatch* swatch) {
     TColor colour = swatch->Background();
     if (!ChooseColour(this, colour)) return;
     swatch->SetBackground(colour);
@@ -424,17 +424,17 @@ void TForm7::Color1Click(TColourSwatch* swatch) {
     editTextSample->SetBackground(editSwatch->Background());
 }
 
-void TForm7::Color4Click(TColourSwatch* sample) {
+void TForm7::PickTextColour(TColourSwatch* sample) {
     TColor colour = sample->TextColour();
     if (ChooseColour(this, colour)) sample->SetTextColour(colour);
 }
 
-void TForm7::Color7Click() {
+void TForm7::PickPlannedDayColour() {
     TColor colour = plannedDaySwatch->Background();
     if (ChooseColour(this, colour)) plannedDaySwatch->SetBackground(colour);
 }
 
-void TForm7::Color8Click() {
+void TForm7::PickDoneEventColour() {
     TColor colour = doneEventSample->TextColour();
     if (ChooseColour(this, colour)) doneEventSample->SetTextColour(colour);
 }
@@ -458,8 +458,8 @@ void TForm7::ChooseDictionary() {
                  ChooseFileToOpen(this, U(kDictionaryFilter), QString::fromLocal8Bit(ProgramDir() + "Lang")));
 }
 
-void TForm7::Label4Click() { ShellOpen(kWebAddress); }
+void TForm7::OpenWebPage() { ShellOpen(kWebAddress); }
 
-void TForm7::Label6Click() { ShellOpen(std::string("mailto:") + kMailAddress); }
+void TForm7::WriteToMaker() { ShellOpen(std::string("mailto:") + kMailAddress); }
 
 }  // namespace pomix

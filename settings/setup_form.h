@@ -65,18 +65,18 @@ public:
     // "Сохранить": checks the reminder time and the birthday horizon first and changes
     // nothing when either is bad; otherwise copies the controls into SettingsRecord, sets
     // every recolour flag and recolours the main window and this one. False when refused.
-    bool Button1Click();
-    void Button2Click();  // "Добавить": an empty event name at the selected row
-    void Button3Click();  // "Удалить": the selected event name goes
-    void ComboBox1Change(int index);
-    void Color1Click(TColourSwatch* swatch);  // a background: window, accent or edit colour
-    void Color4Click(TColourSwatch* sample);  // a text colour: label, button or edit text
-    void Color7Click();                       // the planned-day colour
-    void Color8Click();                       // the done-event colour
+    bool SaveSettings();
+    void AddEventName();     // "Добавить": an empty event name at the selected row
+    void DeleteEventName();  // "Удалить": the selected event name goes
+    void ApplyScheme(int index);
+    void PickBackgroundColour(TColourSwatch* swatch);  // window, accent or edit colour
+    void PickTextColour(TColourSwatch* sample);        // label, button or edit text
+    void PickPlannedDayColour();
+    void PickDoneEventColour();
     void ChooseSound();
     void ChooseDictionary();
-    void Label4Click();
-    void Label6Click();
+    void OpenWebPage();
+    void WriteToMaker();
     // The recolouring of this window, when its RecolourPending entry is set.
     void ApplyColours();
 

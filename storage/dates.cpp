@@ -128,8 +128,11 @@ TimeParts DecodeTime(DateTime value) {
 }
 
 int DayOfWeek(DateTime value) {
-    const long long z = static_cast<long long>(std::floor(value)) + kEpochOffset;
-    return static_cast<int>(((z % 7) + 7) % 7);  // day 0 of the count was a Monday
+    // Dates come from data files, where any eight bytes may stand: a value that no integer
+    // holds must not reach a cast. Past about 2^53 every double is a whole day anyway.
+    if (!std::isfinite(value)) return 0;
+    const double z = std::fmod(std::floor(value) + static_cast<double>(kEpochOffset), 7.0);
+    return (static_cast<int>(z) + 7) % 7;  // day 0 of the count was a Monday
 }
 
 DateTime Now() {

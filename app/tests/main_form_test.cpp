@@ -1,6 +1,9 @@
 // The main window driven headless: settings missing or damaged, the password gate, section
 // switching, recolouring, the dictionary, and the shutdown with its failure rule, also when
 // a signal ends the run.
+#include <sys/resource.h>
+
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -95,6 +98,7 @@ private slots:
     void failureStopsTheShutdownAndTheNextCloseStartsAgain();
     void closeDuringTheFailureMessageStartsNoSecondShutdown();
     void signalRunsTheShutdownOnce();
+    void fullDiskAtCloseKeepsTheSettingsFileAndTheProgram();
     void minimiseKeepsTheTaskBarEntryWithoutANotificationArea();
     void lookOfTheWindowWithThePasswordPanel();
 
@@ -462,6 +466,39 @@ void MainFormTest::signalRunsTheShutdownOnce() {
     ::raise(SIGINT);
     QTest::qWait(100);
     QCOMPARE(log_.closed.size(), std::size_t(6));
+}
+
+// The disk is full when the program closes: the settings file keeps its earlier bytes, no
+// temporary is left beside it, the error is shown and the program goes on; once there is
+// room again the next close saves.
+void MainFormTest::fullDiskAtCloseKeepsTheSettingsFileAndTheProgram() {
+    WriteSettingsFile(ShippedSettings());
+    const QByteArray before = ReadFile(DataFile());
+    TMainForm form(Recording());
+    form.show();
+    SettingsRecord.BirthdayDays = 9;
+
+    rlimit old{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = old;
+    full.rlim_cur = 16;  // no file may grow past 16 bytes, as on a full disk
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    const bool closed = form.close();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!closed);
+    QCOMPARE(messages_, QStringList{QStringLiteral("Stream write error")});
+    QCOMPARE(ReadFile(DataFile()), before);
+    const QStringList saving = QDir(dir_->filePath(QStringLiteral("Data")))
+                                   .entryList({QStringLiteral("Pomix.ini?*")}, QDir::Files | QDir::Hidden);
+    QVERIFY2(saving.isEmpty(), qPrintable(saving.join(' ')));
+    QVERIFY(form.isVisible());
+    QVERIFY(!form.ShutdownDone());
+
+    QVERIFY(form.close());
+    QCOMPARE(ReadSettingsFile().BirthdayDays, 9);
 }
 
 void MainFormTest::minimiseKeepsTheTaskBarEntryWithoutANotificationArea() {

@@ -154,10 +154,10 @@ void SetupFormTest::saveAtOnceKeepsTheRecordByteForByte() {
     const auto before = RecordBytes(record);
     TForm7 form;
     form.show();
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(RecordBytes(SettingsRecord), before);
     // And a second save after the window reloaded its controls.
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(RecordBytes(SettingsRecord), before);
     QVERIFY(messages_.empty());
     QCOMPARE(reports_, 0);
@@ -214,7 +214,7 @@ void SetupFormTest::everySchemeSetsItsSwatchesAndIsStoredOnSave() {
         QCOMPARE(form.editSwatch->Background(), TColor{0xFFFFFF});
         QCOMPARE(form.editTextSample->Background(), TColor{0xFFFFFF});
         QCOMPARE(form.doneEventSample->Background(), TColor{0xFFFFFF});
-        QVERIFY(form.Button1Click());
+        QVERIFY(form.SaveSettings());
         const TSettingsRecord& r = SettingsRecord;
         QCOMPARE(r.WindowColor, s.window);
         QCOMPARE(r.AccentColor, s.accent);
@@ -308,7 +308,7 @@ void SetupFormTest::badReminderTimeOrHorizonChangesNothing() {
     form.schemeBox->SetItems({"1", "2", "3", "4", "5", "6", "7"});
     form.schemeBox->setCurrentIndex(2);
 
-    QVERIFY(!form.Button1Click());
+    QVERIFY(!form.SaveSettings());
     QVERIFY(SettingsRecord == before);
     for (std::uint8_t flag : RecolourPending) QCOMPARE(flag, std::uint8_t{0});
     if (dateMessage) {
@@ -324,7 +324,7 @@ void SetupFormTest::badReminderTimeOrHorizonChangesNothing() {
     form.leadEdit->setModified(true);
     form.horizonEdit->setText("365");
     form.horizonEdit->setModified(true);
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(SettingsRecord.ReminderLead, 125);
     QCOMPARE(SettingsRecord.BirthdayDays, 365);
     QCOMPARE(SettingsRecord.ShowHints, false);
@@ -344,7 +344,7 @@ void SetupFormTest::saveSetsAllFlagsAndRecoloursMainWindowAndItself() {
     RecolourPending.fill(0);
     form.schemeBox->SetItems({"1", "2", "3", "4", "5", "6", "7"});
     form.schemeBox->setCurrentIndex(0);
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(mainRecolours, 1);
     for (int i : {kRecolourPlanner, kRecolourAddressBook, kRecolourNotes, kRecolourCatalog, kRecolourDebts,
                   kRecolourDatePicker}) {
@@ -397,7 +397,7 @@ void SetupFormTest::colourDialogOkAndCancel() {
     answer = 0x0000AA;
     click(form.doneEventSample);
     QVERIFY(SettingsRecord == before);  // nothing before "Сохранить"
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(SettingsRecord.AccentColor, TColor{0x123456});
     QCOMPARE(SettingsRecord.EditTextColor, TColor{0x654321});
     QCOMPARE(SettingsRecord.PlannedDayColor, TColor{0x00FF00});
@@ -422,22 +422,22 @@ void SetupFormTest::eventNameGridAddsDeletesAndSaves() {
     QTest::mouseClick(form.deleteNameButton, Qt::LeftButton);
     QCOMPARE(grid->Rows(), (StrList{"a", W("Обед"), "b"}));
     QCOMPARE(grid->Row(), 2);
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(SettingsRecord.EventNames, (StrList{"a", W("Обед"), "b"}));
 
     // Deleting everything leaves one empty row, saved as no names at all.
     for (int i = 0; i < 5; ++i) QTest::mouseClick(form.deleteNameButton, Qt::LeftButton);
     QCOMPARE(grid->rowCount(), 1);
     QCOMPARE(grid->Rows(), StrList{""});
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QVERIFY(SettingsRecord.EventNames.empty());
     QCOMPARE(grid->rowCount(), 1);
 
     // Empty rows between names are names too.
     grid->item(0, 0)->setText("x");
-    form.Button2Click();
+    form.AddEventName();
     QCOMPARE(grid->Rows(), (StrList{"", "x"}));
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(SettingsRecord.EventNames, (StrList{"", "x"}));
 }
 
@@ -473,7 +473,7 @@ void SetupFormTest::soundAndDictionaryKeepOnlyTheFileName() {
     QCOMPARE(form.soundEdit->text(), QString::fromUtf8("звонок.wav"));
     QCOMPARE(messages_.size(), std::size_t{1});
 
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(SettingsRecord.AlarmSound, W("звонок.wav"));
     QCOMPARE(SettingsRecord.LanguageFile, std::string("Deutsch.lng"));
     // The stored code page 1251 name leads back to the file in Media/.
@@ -491,13 +491,13 @@ void SetupFormTest::fieldsRefuseCharactersOutsideCodePage() {
     form.soundEdit->selectAll();
     Type(form.soundEdit, "a☃.wav");
     QCOMPARE(form.soundEdit->text(), QStringLiteral("a.wav"));
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(SettingsRecord.Password, W("пароль"));
     QCOMPARE(SettingsRecord.CategoryNames[0], W("Ноты"));
     // The overdue mark takes at most five characters.
     form.overdueEdit->selectAll();
     QTest::keyClicks(form.overdueEdit, "1234567");
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(SettingsRecord.OverdueMark, std::string("12345"));
 }
 
@@ -538,7 +538,7 @@ void SetupFormTest::textSetWithoutKeysIsTakenAndChangingBackKeepsTheStoredValue(
     form.leadEdit->setText(QStringLiteral("00:45"));
     form.overdueEdit->setText(QStringLiteral("x"));
     form.overdueEdit->setText(QStringLiteral("overd"));  // and back to what was shown
-    QVERIFY(form.Button1Click());
+    QVERIFY(form.SaveSettings());
     QCOMPARE(SettingsRecord.LanguageFile, std::string("English.lng"));
     QCOMPARE(SettingsRecord.ReminderLead, 45);
     QCOMPARE(SettingsRecord.OverdueMark, std::string("overdue"));

@@ -22,6 +22,20 @@ TEST(Dates, DayCountsMatchTheEpochAndTheCalendar) {
     EXPECT_EQ(DayOfWeek(Day(1899, 12, 30)), 5);
 }
 
+TEST(Dates, DayOfWeekOfAnyStoredValueIsAWeekday) {
+    EXPECT_EQ(DayOfWeek(Day(1, 1, 1)), 0);  // 1 January 0001 was a Monday
+    EXPECT_EQ(DayOfWeek(Day(1, 1, 1) - 1), 6);
+    EXPECT_EQ(DayOfWeek(Day(2026, 12, 7) + 0.999), 0);
+    EXPECT_EQ(DayOfWeek(Day(2026, 12, 7) - 0.001), 6);
+    // Values a damaged file can hold: none may be cast out of range.
+    for (const double odd : {std::nan(""), -std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300,
+                             9.3e18, -9.3e18, 4.5e15 + 0.5}) {
+        const int day = DayOfWeek(odd);
+        EXPECT_GE(day, 0) << odd;
+        EXPECT_LE(day, 6) << odd;
+    }
+}
+
 TEST(Dates, EncodeAndDecodeAgreeOverTheWholeRange) {
     // Every 97th day from year 1 to 9999, and the days around the range's ends.
     for (double d = -693593; d <= 2958465; d += 97) {

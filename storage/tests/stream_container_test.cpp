@@ -1,7 +1,9 @@
 #include "storage/stream_container.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -488,6 +490,47 @@ TEST_F(StreamContainerFile, ReadOnlyFolderKeepsTheOldFile) {
         EXPECT_TRUE(save());
     }
     EXPECT_EQ(ReadAll(path), "old");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"Note.dat"});
+}
+
+// A save killed before its rename leaves its temporary; the next save takes it over, whatever
+// it holds, and leaves the folder clean. A link in its place is removed, never followed.
+TEST_F(StreamContainerFile, LeftoverOfAKilledSaveIsTakenOverAndRemoved) {
+    const std::string path = PathOf("Note.dat");
+    WriteAll(PathOf("elsewhere"), "not to be touched");
+    StreamContainer c;
+    c.Compressed = false;
+    Add(c, "NBook", "new");
+    for (const bool link : {false, true}) {
+        if (link) {
+            fs::create_symlink(PathOf("elsewhere"), path + ".saving");
+        } else {
+            WriteAll(path + ".saving", std::string(100000, 'x'));
+        }
+        c.SaveToFile(path);
+        EXPECT_EQ(Entries(), (std::vector<std::string>{"Note.dat", "elsewhere"}));
+        EXPECT_EQ(ReadAll(PathOf("elsewhere")), "not to be touched");
+        c.ClearStreams();
+        c.LoadFromFile(path);
+        EXPECT_EQ(Content(c, "NBook"), "new");
+    }
+}
+
+// Two writers of one file (two programs on one folder) must not write into the same
+// temporary: the second is refused, and the first one's file and the target stay.
+TEST_F(StreamContainerFile, SecondWriterOfTheSameFileIsRefused) {
+    const std::string path = PathOf("Note.dat");
+    WriteAll(path, "old");
+    const int busy = ::open((path + ".saving").c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(busy, 0);
+    ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+    StreamContainer c;
+    Add(c, "NBook", "new");
+    EXPECT_THROW(c.SaveToFile(path), EFileError);
+    EXPECT_EQ(ReadAll(path), "old");
+    EXPECT_TRUE(fs::exists(path + ".saving"));
+    ::close(busy);
+    c.SaveToFile(path);
     EXPECT_EQ(Entries(), std::vector<std::string>{"Note.dat"});
 }
 

@@ -1,0 +1,160 @@
+// Saves killed at every moment: a child process saves a large data file and is killed with
+// SIGKILL after a delay that moves, run by run, from before the save starts to after it ends.
+// After every kill the file must load whole and hold either the content it held before or the
+// content being saved, and at most one temporary may lie beside it, which the next save takes
+// over: killed saves never pile up leftovers.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "storage/errors.h"
+#include "storage/section_file.h"
+#include "storage/stream_container.h"
+#include "storage/tests/scratch_dir.h"
+
+namespace pomix {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kStreamName = "NBook";
+
+// Record-like text that compresses about as well as a notes file: numbered lines of words.
+std::string Content(char tag, std::size_t size) {
+    static const char* const kWords[] = {"заметка", "встреча", "note", "list", "2026", "Иванов"};
+    std::string text(1, tag);
+    std::uint32_t x = static_cast<unsigned char>(tag);
+    while (text.size() < size) {
+        x = x * 1103515245u + 12345u;
+        text += kWords[(x >> 16) % 6];
+        text += (x >> 8) % 9 == 0 ? '\n' : ' ';
+        text += std::to_string(x % 1000);
+    }
+    text.resize(size);
+    return text;
+}
+
+// The files in the folder other than the data file itself.
+std::vector<std::string> Leftovers(const fs::path& folder, const std::string& dataFile) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name != dataFile) names.push_back(name);
+    }
+    return names;
+}
+
+class KilledSave : public ::testing::Test {
+protected:
+    // Saves content as the one stream of the file, the way every section saves.
+    void Save(const std::string& content) {
+        StreamContainer container;
+        container.Compressed = compressed_;
+        SectionFile file(container, path_, kStreamName);
+        file.Save([&content](Stream& s) { s.Write(content.data(), content.size()); });
+    }
+    // The stream the file holds now; fails the test when it does not load whole.
+    std::string Load() {
+        StreamContainer container;
+        SectionFile file(container, path_, kStreamName);
+        std::string content;
+        const bool whole = file.Load([&content](Stream& s) {
+            content.resize(s.Remaining());
+            s.ReadBuffer(content.data(), content.size());
+        });
+        EXPECT_TRUE(whole);
+        return content;
+    }
+    // Starts a child saving content and kills it after delay (no delay: it saves to the end).
+    void SaveInChild(const std::string& content, Clock::duration delay, bool kill) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            try {
+                Save(content);
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(0);
+        }
+        if (kill) {
+            std::this_thread::sleep_for(delay);
+            ::kill(child, SIGKILL);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        // A child that finished before the kill must have saved without an error.
+        if (WIFEXITED(status)) {
+            ASSERT_EQ(WEXITSTATUS(status), 0);
+        }
+    }
+
+    // Kills saves at `runs` moments spread evenly over [0, 1.2 x the time of a whole save].
+    void KillAcrossTheSave(int runs, std::size_t size) {
+        const std::string contents[2] = {Content('A', size), Content('B', size)};
+        Save(contents[0]);
+        int held = 0;
+
+        const auto start = Clock::now();
+        SaveInChild(contents[1], {}, false);
+        const auto whole = Clock::now() - start;
+        ASSERT_EQ(Load(), contents[1]);
+        held = 1;
+
+        int oldKept = 0, newTaken = 0, leftoverSeen = 0;
+        for (int run = 0; run < runs; ++run) {
+            const int saving = 1 - held;
+            SaveInChild(contents[saving], whole * 6 / 5 * run / runs, true);
+            const std::string loaded = Load();
+            if (loaded == contents[saving]) {
+                held = saving;
+                ++newTaken;
+            } else {
+                ASSERT_EQ(loaded, contents[held]) << "run " << run << ": neither old nor new";
+                ++oldKept;
+            }
+            const auto left = Leftovers(scratch_.Path(), "Note.dat");
+            ASSERT_LE(left.size(), 1u) << "run " << run << ": temporaries pile up";
+            leftoverSeen += !left.empty();
+        }
+        // The moments covered the save: some kills came before the rename, some after.
+        EXPECT_GT(oldKept, 0);
+        EXPECT_GT(newTaken, 0);
+        leftovers_ = leftoverSeen;
+
+        // A save that runs to its end removes whatever a killed one left.
+        Save(contents[0]);
+        EXPECT_EQ(Load(), contents[0]);
+        EXPECT_TRUE(Leftovers(scratch_.Path(), "Note.dat").empty());
+    }
+
+    testing::ScratchDir scratch_;
+    std::string path_ = scratch_.File("Note.dat");
+    bool compressed_ = true;
+    int leftovers_ = 0;  // kills after which a temporary was left
+};
+
+// Most of a compressed save is compressing in memory, so few kills land in the writing; the
+// stored file below spends its save writing, flushing and renaming.
+TEST_F(KilledSave, CompressedFileIsAlwaysOldOrNew) {
+    compressed_ = true;
+    KillAcrossTheSave(60, 512 << 10);
+}
+
+TEST_F(KilledSave, StoredFileIsAlwaysOldOrNew) {
+    compressed_ = false;
+    KillAcrossTheSave(160, 3 << 19);
+    EXPECT_GT(leftovers_, 0) << "no kill landed while the temporary was being written";
+}
+
+}  // namespace
+}  // namespace pomix
