@@ -1,7 +1,18 @@
-// TABookForm: the address book section window, hosted in the main window's display area.
+// TABookForm: the address book section window. Category tabs and the sorted contact list on
+// the left, the selected contact's details on the right, a command bar below, and three
+// panels laid over the details side on demand: the editor, the search and the coming
+// birthdays. The list and the tabs stay usable while a panel is open.
 #pragma once
 
+#include <QMenu>
+#include <cstdint>
+#include <optional>
+
+#include "addressbook/address.h"
+#include "storage/section_file.h"
 #include "storage/stream_container.h"
+#include "ui/controls.h"
+#include "ui/column_list_view.h"
 #include "ui/section_window.h"
 
 namespace pomix {
@@ -11,8 +22,139 @@ class TABookForm : public TSectionWindow {
 public:
     explicit TABookForm(StreamContainer& container, QWidget* parent = nullptr);
 
+    // The contacts as loaded at creation and kept up to date by the window's commands; the
+    // debt book reads them to offer names.
+    const AddressList& Contacts() const { return AddressList_; }
+    const SectionFile& File() const { return file_; }
+
+    // The category filter of the list: kAllCategories, kPersonalCategory or kBusinessCategory.
+    int CurrentCategory = kAllCategories;
+
+    void LoadAddressList();
+    void SaveAddressList();
+    void UpDateListBox(int category);
+    void ShowAddress(const TAddress& record);
+    void ShowSelected();
+    void Clear();
+    void Add();
+    void Edit();
+    void Delete();
+    void SaveEditor();
+    void RecordFound();
+    void SelectCategory(int category);
+    void ShowMainPage();
+    void ShowNotesPage();
+    void CancelEditor();
+    void PickBirthDate();
+    void LoadNotesFromFile();
+    void SaveNotesToFile();
+    void OpenSearch();
+    void CloseSearch();
+    void ClearSearchText();
+    void ClearSearchResults();
+    void ShowBirthdays();
+    void CloseBirthdays();
+    void OpenEmail();
+    void OpenWeb();
+
+    // The tab bar and the command bar.
+    TStaticButton* allTab;
+    TStaticButton* businessTab;
+    TStaticButton* personalTab;
+    TButton* birthdaysButton;
+    TButton* searchButton;
+    TButton* editButton;
+    TButton* addButton;
+    TButton* deleteButton;
+    // The contact list and its pop-up menu.
+    TColumnListView* contactList;  // one column: the short names
+    QMenu* contactMenu;
+    QAction* editItem;
+    QAction* addItem;
+    QAction* searchItem;
+    QAction* deleteItem;
+    // The details of the selected contact.
+    TLabel* surnameLabel;
+    TLabel* firstNameLabel;
+    TLabel* patronymicLabel;
+    TLabel* birthDateLabel;
+    TLabel* ageLabel;
+    TLabel* addressLabel;
+    TLabel* phone1Label;
+    TLabel* phone2Label;
+    TLabel* emailLabel;
+    TLabel* webLabel;
+    TLabel* notesLabel;
+    // The editor.
+    TPanel* editPanel;
+    TStaticButton* mainPageTab;
+    TStaticButton* notesPageTab;
+    TPanel* notesPage;
+    TComboBox* categoryBox;
+    TEdit* surnameEdit;
+    TEdit* firstNameEdit;
+    TEdit* patronymicEdit;
+    TMaskEdit* birthDateEdit;
+    TButton* pickDateButton;
+    TEdit* addressEdit;
+    TEdit* phone1Edit;
+    TEdit* phone2Edit;
+    TEdit* emailEdit;
+    TEdit* webEdit;
+    TMemo* notesMemo;
+    TButton* loadNotesButton;
+    TButton* saveNotesButton;
+    TButton* saveButton;
+    TButton* cancelButton;
+    TButton* clearButton;
+    // The search.
+    TPanel* searchPanel;
+    TEdit* searchEdit;
+    TButton* findButton;
+    TButton* clearResultsButton;
+    TButton* clearSearchButton;
+    TButton* closeSearchButton;
+    // The coming birthdays.
+    TPanel* birthdayPanel;
+    TColumnListBox* birthdayList;
+    TButton* closeBirthdaysButton;
+
+protected:
+    void ReInit() override;
+    void FormClose() override;
+
 private:
-    StreamContainer& container_;  // the main window's, shared by every data file
+    void BuildMainView();
+    void BuildDetails();
+    void BuildEditor();
+    void BuildSearch();
+    void BuildBirthdays();
+    void FillList(std::vector<ListLine> lines);
+    // The contact of the selected line, or null with no selection (or a line whose contact
+    // is gone).
+    TAddress* SelectedRecord();
+    // The editor's texts as the record fields they edit.
+    struct EditorTexts {
+        std::string Famile, FistName, LastName, Address, Tel1, Tel2, Email, URL;
+        StrList Note;
+    };
+    EditorTexts ReadEditor() const;
+    // The editor's texts into record; with shown, a field still as it was shown keeps the
+    // record's stored value.
+    void StoreTexts(TAddress& record, const EditorTexts* shown) const;
+
+    SectionFile file_;
+    AddressList AddressList_;
+    ContactLines lines_;
+    // The lines contactList shows, in its order: each reaches its contact by serial number.
+    std::vector<ListLine> shownLines_;
+    // What ShowAddress put into the editor: an edit keeps the stored value of every field left
+    // as shown, so a stored value the editor cannot show as it is (a date outside the
+    // calendar, a category byte other than 0, 1 and 255, a note of one empty line) survives
+    // an edit of other fields.
+    EditorTexts shownTexts_;
+    std::string shownDateText_;
+    int shownCategory_ = -1;
 };
 
 }  // namespace pomix

@@ -1,5 +1,6 @@
 #include "addressbook/address.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "storage/locale.h"
@@ -57,43 +58,95 @@ std::string ShortName(const TAddress& record) {
 }
 
 std::vector<ListLine> UpDateListBox(AddressList& list, int category) {
-    list.Reindex();
-    std::vector<ListLine> lines;
-    lines.reserve(list.Count());
-    for (std::size_t i = 0; i < list.Count(); ++i) {
-        if (category == kAllCategories || list[i].Category == category) {
-            lines.push_back(list.LineFor(i, ShortName(list[i])));
-        }
-    }
-    SortLines(lines);
-    return lines;
+    return ContactLines().Category(list, category);
 }
 
 std::string LongBirthDate(DateTime date) {
     DateParts parts;
     if (!TryDecodeDate(date, parts)) return {};
-    std::string text = CurrentLocale().LongDate(date);
+    std::string text = CurrentLocale().LongDateNoWeekday(date);
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
 }
 
-bool RecordFound(const TAddress& r, const std::string& pattern) {
+namespace {
+
+// The search's pattern, prepared once for every field of every record.
+class FieldMatcher {
+public:
+    explicit FieldMatcher(const std::string& pattern) : pattern_(pattern, true) {}
+    bool operator()(const std::string& field) const { return pattern_.Matches(field); }
+
+private:
+    WildPattern pattern_;
+};
+
+bool Matches(const TAddress& r, const FieldMatcher& match) {
     for (const std::string* field : {&r.Famile, &r.LastName, &r.Address, &r.Tel1, &r.Tel2}) {
-        if (WildMatch(*field, pattern, true)) return true;
+        if (match(*field)) return true;
     }
-    if (WildMatch(LongBirthDate(r.Date), pattern, true)) return true;
-    if (WildMatch(r.Email, pattern, true) || WildMatch(r.URL, pattern, true)) return true;
-    return LinesMatch(r.Note, pattern);
+    if (match(LongBirthDate(r.Date))) return true;
+    if (match(r.Email) || match(r.URL)) return true;
+    return std::any_of(r.Note.begin(), r.Note.end(), [&match](const std::string& line) { return match(line); });
+}
+
+}  // namespace
+
+bool RecordFound(const TAddress& r, const std::string& pattern) {
+    FieldMatcher match(pattern);
+    return Matches(r, match);
 }
 
 std::vector<ListLine> RecordFound(const AddressList& list, const std::string& pattern) {
     std::vector<ListLine> lines;
     if (pattern.empty()) return lines;
+    FieldMatcher match(pattern);
     for (std::size_t i = 0; i < list.Count(); ++i) {
-        if (RecordFound(list[i], pattern)) lines.push_back(list.LineFor(i, ShortName(list[i])));
+        if (Matches(list[i], match)) lines.push_back(list.LineFor(i, ShortName(list[i])));
     }
     SortLines(lines);
     return lines;
+}
+
+const std::vector<ListLine>& ContactLines::All(AddressList& list) {
+    list.Reindex();
+    if (stale_ || all_.size() != list.Count()) {
+        all_.clear();
+        all_.reserve(list.Count());
+        for (std::size_t i = 0; i < list.Count(); ++i) all_.push_back(list.LineFor(i, ShortName(list[i])));
+        SortLines(all_);
+        stale_ = false;
+    }
+    return all_;
+}
+
+namespace {
+
+// The records are tested in list order, which walks memory in the order it was filled, and
+// the lines then taken in display order.
+template <class Test>
+std::vector<ListLine> Filter(const std::vector<ListLine>& all, const AddressList& list, Test test) {
+    std::vector<char> taken(list.Count());
+    for (std::size_t i = 0; i < list.Count(); ++i) taken[i] = test(list[i]);
+    std::vector<ListLine> lines;
+    for (const ListLine& line : all) {
+        if (taken[line.Index]) lines.push_back(line);
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::vector<ListLine> ContactLines::Category(AddressList& list, int category) {
+    const std::vector<ListLine>& all = All(list);
+    if (category == kAllCategories) return all;
+    return Filter(all, list, [category](const TAddress& r) { return r.Category == category; });
+}
+
+std::vector<ListLine> ContactLines::Found(AddressList& list, const std::string& pattern) {
+    if (pattern.empty()) return {};
+    const FieldMatcher match(pattern);
+    return Filter(All(list), list, [&match](const TAddress& r) { return Matches(r, match); });
 }
 
 }  // namespace pomix

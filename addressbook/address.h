@@ -82,8 +82,9 @@ std::string ShortName(const TAddress& record);
 // every record): each record's short name, in case-insensitive order.
 std::vector<ListLine> UpDateListBox(AddressList& list, int category);
 
-// The birth date in the locale's long form, trailing blanks removed (empty for a value that is
-// not a date): what the details show and what the search compares.
+// The birth date in the locale's long form without the weekday (so that a weekday's name
+// finds nobody), trailing blanks removed, empty for a value that is not a date: what the
+// details show and what the search compares.
 std::string LongBirthDate(DateTime date);
 
 // Whether the pattern (WildMatch, case ignored) matches one of Famile, LastName, Address,
@@ -92,5 +93,23 @@ bool RecordFound(const TAddress& record, const std::string& pattern);
 // Lines of every matching record, whatever its category, sorted as the record list. An empty
 // pattern finds nothing (the window then leaves its list as it is).
 std::vector<ListLine> RecordFound(const AddressList& list, const std::string& pattern);
+
+// The record-list lines of every record kept in display order between changes of the list, so
+// that a tab switch or a search filters them rather than building and sorting every name
+// again. Whoever adds, edits or deletes records calls Changed() before the next use.
+class ContactLines {
+public:
+    void Changed() { stale_ = true; }
+    // As UpDateListBox(list, category): renumbers the records too.
+    std::vector<ListLine> Category(AddressList& list, int category);
+    // As RecordFound(list, pattern).
+    std::vector<ListLine> Found(AddressList& list, const std::string& pattern);
+
+private:
+    const std::vector<ListLine>& All(AddressList& list);
+
+    std::vector<ListLine> all_;
+    bool stale_ = true;
+};
 
 }  // namespace pomix

@@ -55,14 +55,14 @@ std::optional<int> BirthdayWithin(int horizon, DateTime birthDate) {
     return BirthdayWithin(horizon, birthDate, Now());
 }
 
-std::vector<ListLine> BirthdayLines(const AddressList& list, int horizon) {
+std::vector<BirthdayLine> BirthdayLines(const AddressList& list, int horizon) {
     const DateTime today = Now();
-    std::vector<ListLine> lines;
+    std::vector<BirthdayLine> lines;
     for (std::size_t i = 0; i < list.Count(); ++i) {
         const auto days = BirthdayWithin(horizon, list[i].Date, today);
         if (!days) continue;
-        const std::string count = *days == 0 ? TodayWord() : std::to_string(*days);
-        lines.push_back(list.LineFor(i, ShortName(list[i]) + ";" + count));
+        lines.push_back({list.LineFor(i, ShortName(list[i])),
+                         *days == 0 ? TodayWord() : std::to_string(*days)});
     }
     return lines;
 }

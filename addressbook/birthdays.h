@@ -16,9 +16,15 @@ namespace pomix {
 std::optional<int> BirthdayWithin(int horizon, DateTime birthDate);
 std::optional<int> BirthdayWithin(int horizon, DateTime birthDate, DateTime today);
 
-// One line per record (all categories, list order) whose birthday is within the horizon:
-// short name, ";", then "Сегодня" for today or the day count.
-std::vector<ListLine> BirthdayLines(const AddressList& list, int horizon);
+// A line of the birthday list, kept as its two cells so that no character of a name can
+// move the day count into another column.
+struct BirthdayLine {
+    ListLine Contact;  // the short name and the record's reference
+    std::string When;  // "Сегодня" for today, else the day count
+};
+
+// One line per record (all categories, list order) whose birthday is within the horizon.
+std::vector<BirthdayLine> BirthdayLines(const AddressList& list, int horizon);
 
 // Current year minus the birth year (the age changes on 1 January); none for a value that is
 // not a date.

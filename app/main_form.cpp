@@ -6,6 +6,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
+#include <memory>
 
 #include "addressbook/abook_form.h"
 #include "catalog/catalog_form.h"
@@ -62,13 +63,20 @@ QIcon ProgramIcon() {
 }  // namespace
 
 TMainForm::SectionFactory TMainForm::ProgramSections() {
-    return [](int index, StreamContainer& container) -> TSectionWindow* {
+    // The sections are created in index order: the debt book gets the contacts of the address
+    // book created before it, to offer their names.
+    auto contacts = std::make_shared<const AddressList*>(nullptr);
+    return [contacts](int index, StreamContainer& container) -> TSectionWindow* {
         switch (index) {
             case 0: return new TCalendarForm(container);
-            case 1: return new TABookForm(container);
+            case 1: {
+                auto* addressBook = new TABookForm(container);
+                *contacts = &addressBook->Contacts();
+                return addressBook;
+            }
             case 2: return new TNoteForm(container);
             case 3: return new TCatalogForm(container);
-            case 4: return new TCreditsForm(container, nullptr);
+            case 4: return new TCreditsForm(container, *contacts);
             default: return new TForm7();
         }
     };

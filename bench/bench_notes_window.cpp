@@ -51,7 +51,7 @@ void BM_NotesWindowOpen(benchmark::State& state) {
     WriteNotesFile(container);
     for (auto _ : state) {
         TNoteForm form(container);
-        benchmark::DoNotOptimize(form.ListBox1->count());
+        benchmark::DoNotOptimize(form.titleList->count());
     }
 }
 BENCHMARK(BM_NotesWindowOpen)->Unit(benchmark::kMillisecond);

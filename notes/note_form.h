@@ -1,5 +1,5 @@
 // TNoteForm: the notes section window. Titles on the left (sorted), the selected note on the
-// right, a command bar below, and two overlays: the editor (Panel4) and the search (Panel5).
+// right, a command bar below, and two overlays: the editor and the search.
 #pragma once
 
 #include <QMenu>
@@ -30,54 +30,54 @@ public:
     void Edit();
     void Delete();
     void FoundRecord();
-    void ListBox1Click();
-    void Button4Click();   // open the search panel
-    void Button6Click();   // close it
-    void Button7Click();   // empty the search text
-    void Button8Click();   // all titles again
-    void Button9Click();   // save the editor
-    void Button10Click();  // empty the editor fields
-    void Button11Click();  // cancel the editor
-    void Button12Click();  // the date picker
-    void Button13Click();  // text from a file
-    void Button14Click();  // text to a file
+    void ShowSelected();
+    void OpenSearch();
+    void CloseSearch();
+    void ClearSearchText();
+    void ClearSearchResults();  // all titles again
+    void SaveEditor();
+    void ClearEditor();  // empties the title and the text, not the date
+    void CancelEditor();
+    void PickDate();
+    void LoadTextFromFile();
+    void SaveTextToFile();
 
     // The main view.
-    TStaticButton* Text1;
-    TSortedListBox* ListBox1;
-    TStaticButton* Text3;
-    TLabel* Label2;
-    TLabel* Label1;
-    TButton* Button1;
-    TButton* Button2;
-    TButton* Button3;
-    TButton* Button4;
-    QMenu* PopupMenu1;
-    QAction* N1;
-    QAction* N2;
-    QAction* N3;
-    QAction* N4;
+    TStaticButton* titlesHeader;
+    TSortedListBox* titleList;
+    TStaticButton* noteTitle;
+    TLabel* noteDateLabel;
+    TLabel* noteTextLabel;
+    TButton* deleteButton;
+    TButton* addButton;
+    TButton* editButton;
+    TButton* searchButton;
+    QMenu* titleMenu;
+    QAction* addItem;
+    QAction* editItem;
+    QAction* deleteItem;
+    QAction* searchItem;
     // The editor.
-    TPanel* Panel4;
-    TEdit* AName;
-    TMaskEdit* ADateEdit;
-    TMemo* AMemo;
-    TButton* Button9;
-    TButton* Button10;
-    TButton* Button11;
-    TButton* Button12;
-    TButton* Button13;
-    TButton* Button14;
+    TPanel* editPanel;
+    TEdit* titleEdit;
+    TMaskEdit* dateEdit;
+    TMemo* textMemo;
+    TButton* saveButton;
+    TButton* clearButton;
+    TButton* cancelButton;
+    TButton* pickDateButton;
+    TButton* loadTextButton;
+    TButton* saveTextButton;
     // The search.
-    TPanel* Panel5;
-    TEdit* Edit2;
-    QRadioButton* RadioButton1;
-    QRadioButton* RadioButton2;
-    QRadioButton* RadioButton3;
-    TButton* Button5;
-    TButton* Button6;
-    TButton* Button7;
-    TButton* Button8;
+    TPanel* searchPanel;
+    TEdit* searchEdit;
+    QRadioButton* byTitleRadio;
+    QRadioButton* byTextRadio;
+    QRadioButton* everywhereRadio;
+    TButton* findButton;
+    TButton* closeSearchButton;
+    TButton* clearSearchButton;
+    TButton* clearResultsButton;
 
 protected:
     void ReInit() override;

@@ -15,6 +15,8 @@ public:
     // Texts are code page 1251.
     virtual std::string ShortDate(DateTime value) const = 0;
     virtual std::string LongDate(DateTime value) const = 0;
+    // The long form without the day of the week: what a birth date is shown and searched as.
+    virtual std::string LongDateNoWeekday(DateTime value) const { return LongDate(value); }
     virtual char DecimalSeparator() const = 0;
 };
 

@@ -2,37 +2,91 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <climits>
+#include <string_view>
+#include <type_traits>
 
 #include "storage/cp1251.h"
 
 namespace pomix {
 namespace {
 
-bool SameOrAny(char textChar, char patternChar) {
-    return patternChar == '?' || textChar == patternChar;
+// How a text's characters are compared with the pattern's: as they are, or upper-cased
+// (the pattern then being upper-cased already). Folding while comparing spares a search the
+// copy of every field it looks at.
+struct SameCase {
+    char operator()(char c) const { return c; }
+};
+struct UpperCased {
+    const std::array<char, 256>& upper;
+    char operator()(char c) const { return upper[static_cast<unsigned char>(c)]; }
+};
+
+const std::array<char, 256>& UpperTable() {
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> upper{};
+        for (int c = 0; c < 256; ++c) upper[c] = static_cast<char>(UpperCp1251(static_cast<unsigned char>(c)));
+        return upper;
+    }();
+    return table;
+}
+
+template <class Fold>
+bool SameOrAny(char textChar, char patternChar, Fold fold) {
+    return patternChar == '?' || fold(textChar) == patternChar;
 }
 
 // The segment (free of stars) at the end of text, aligned right; "?" matches anything.
-bool MatchesEnd(const std::string& text, const std::string& segment) {
+template <class Fold>
+bool MatchesEnd(std::string_view text, std::string_view segment, Fold fold) {
     if (segment.size() > text.size()) return false;
     const std::size_t offset = text.size() - segment.size();
     for (std::size_t i = segment.size(); i-- > 0;) {
-        if (!SameOrAny(text[offset + i], segment[i])) return false;
+        if (!SameOrAny(text[offset + i], segment[i], fold)) return false;
     }
     return true;
 }
 
 // First place at or after from where segment occurs in text, "?" matching anything.
-std::size_t FindSegment(const std::string& text, const std::string& segment, std::size_t from) {
-    if (segment.find('?') == std::string::npos) return text.find(segment, from);
+template <class Fold>
+std::size_t FindSegment(std::string_view text, std::string_view segment, std::size_t from, Fold fold) {
+    if constexpr (std::is_same_v<Fold, SameCase>) {
+        if (segment.find('?') == std::string_view::npos) return text.find(segment, from);
+    }
     for (std::size_t at = from; at + segment.size() <= text.size(); ++at) {
         std::size_t i = 0;
-        while (i < segment.size() && SameOrAny(text[at + i], segment[i])) ++i;
+        while (i < segment.size() && SameOrAny(text[at + i], segment[i], fold)) ++i;
         if (i == segment.size()) return at;
     }
-    return std::string::npos;
+    return std::string_view::npos;
+}
+
+// The match itself, the pattern free of doubled stars and in the case fold brings the text to.
+template <class Fold>
+bool MatchPrepared(std::string_view s, std::string_view pattern, Fold fold) {
+    if (pattern.empty() || s.empty()) return false;
+    std::size_t p = 0, t = 0;
+    while (p < pattern.size() && t < s.size()) {
+        if (SameOrAny(s[t], pattern[p], fold)) {
+            ++p;
+            ++t;
+        } else if (pattern[p] == '*') {
+            const std::size_t nextStar = pattern.find('*', p + 1);
+            const std::string_view segment = pattern.substr(p + 1, nextStar - (p + 1));
+            if (nextStar == std::string_view::npos) return segment.empty() || MatchesEnd(s, segment, fold);
+            const std::size_t found = FindSegment(s, segment, t, fold);
+            if (found == std::string_view::npos) return false;
+            t = found + segment.size();
+            p = nextStar;
+        } else {
+            return false;
+        }
+    }
+    if (t < s.size()) return false;
+    return p >= pattern.size() || pattern.back() == '*';
 }
 
 // Collation weights for CompareNoCase. Primary: control characters, then punctuation and
@@ -83,44 +137,26 @@ int Sign(int v) {
 
 }  // namespace
 
-bool WildMatch(const std::string& text, const std::string& patternIn, bool ignoreCase) {
-    if (text == patternIn) return true;
-    std::string pattern = patternIn;
-    for (std::size_t at; (at = pattern.find("**")) != std::string::npos;) pattern.erase(at, 1);
-    if (pattern == "*") return true;
-    std::string s = text;
-    if (ignoreCase) {
-        s = UpperCase(s);
-        pattern = UpperCase(pattern);
-    }
-    if (pattern.empty() || s.empty()) return false;
+WildPattern::WildPattern(std::string pattern, bool ignoreCase)
+    : raw_(std::move(pattern)), pattern_(raw_), ignoreCase_(ignoreCase) {
+    for (std::size_t at; (at = pattern_.find("**")) != std::string::npos;) pattern_.erase(at, 1);
+    if (ignoreCase_) pattern_ = UpperCase(pattern_);
+}
 
-    std::size_t p = 0, t = 0;
-    while (p < pattern.size() && t < s.size()) {
-        if (SameOrAny(s[t], pattern[p])) {
-            ++p;
-            ++t;
-        } else if (pattern[p] == '*') {
-            const std::size_t nextStar = pattern.find('*', p + 1);
-            const std::string segment = pattern.substr(p + 1, nextStar - (p + 1));
-            if (nextStar == std::string::npos) return segment.empty() || MatchesEnd(s, segment);
-            const std::size_t found = FindSegment(s, segment, t);
-            if (found == std::string::npos) return false;
-            t = found + segment.size();
-            p = nextStar;
-        } else {
-            return false;
-        }
-    }
-    if (t < s.size()) return false;
-    return p >= pattern.size() || pattern.back() == '*';
+bool WildPattern::Matches(const std::string& text) const {
+    if (text == raw_) return true;
+    if (pattern_ == "*") return true;
+    if (!ignoreCase_) return MatchPrepared(text, pattern_, SameCase{});
+    return MatchPrepared(text, pattern_, UpperCased{UpperTable()});
+}
+
+bool WildMatch(const std::string& text, const std::string& pattern, bool ignoreCase) {
+    return WildPattern(pattern, ignoreCase).Matches(text);
 }
 
 bool LinesMatch(const std::vector<std::string>& lines, const std::string& pattern) {
-    for (const std::string& line : lines) {
-        if (WildMatch(line, pattern, true)) return true;
-    }
-    return false;
+    const WildPattern match(pattern, true);
+    return std::any_of(lines.begin(), lines.end(), [&match](const std::string& line) { return match.Matches(line); });
 }
 
 std::string ShortName(const std::string& surname, const std::string& name,
@@ -167,15 +203,71 @@ std::string Trim(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
+namespace {
+
+bool HasControlCharacter(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < ' ' || byte == 0x7F;
+    });
+}
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    std::size_t i = 0;
+    for (; prefix[i] != '\0'; ++i) {
+        if (i >= text.size() ||
+            std::tolower(static_cast<unsigned char>(text[i])) != static_cast<unsigned char>(prefix[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The length of a leading "scheme:" (letter, then letters, digits, "+", "-", "."), 0 when
+// there is none. "host:8080" is a host with its port, not a scheme.
+std::size_t SchemeLength(const std::string& text) {
+    const auto isAsciiLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (text.empty() || !isAsciiLetter(text[0])) return 0;
+    std::size_t i = 1;
+    while (i < text.size() && (isAsciiLetter(text[i]) || (text[i] >= '0' && text[i] <= '9') ||
+                               text[i] == '+' || text[i] == '-' || text[i] == '.')) {
+        ++i;
+    }
+    if (i >= text.size() || text[i] != ':') return 0;
+    std::size_t port = i + 1;
+    while (port < text.size() && text[port] >= '0' && text[port] <= '9') ++port;
+    if (port > i + 1 && (port == text.size() || text[port] == '/')) return 0;
+    return i + 1;
+}
+
+}  // namespace
+
 std::string MailTarget(const std::string& address) {
-    return address.empty() ? std::string() : "mailto:" + address;
+    std::string text = Trim(address);
+    if (StartsWithNoCase(text, "mailto:")) text = Trim(text.substr(7));
+    if (text.empty() || HasControlCharacter(text)) return {};
+    // "?", "&" and "#" would start header fields or a fragment of the "mailto:" target: the
+    // stored text is an address and nothing more.
+    std::string target = "mailto:";
+    for (char c : text) {
+        switch (c) {
+            case '?': target += "%3F"; break;
+            case '&': target += "%26"; break;
+            case '#': target += "%23"; break;
+            default: target += c;
+        }
+    }
+    return target;
 }
 
 std::string WebTarget(const std::string& address) {
-    if (address.empty()) return {};
-    // "http:" and other four-letter schemes are kept; anything else is taken for a host name.
-    if (address.size() >= 5 && address[4] == ':') return address;
-    return "http://" + address;
+    const std::string text = Trim(address);
+    if (text.empty() || HasControlCharacter(text)) return {};
+    const std::size_t scheme = SchemeLength(text);
+    if (scheme == 0) return "http://" + text;
+    // Only web pages: a "file:", "data:" or any other scheme could open or run anything.
+    if (StartsWithNoCase(text, "http:") || StartsWithNoCase(text, "https:")) return text;
+    return {};
 }
 
 std::string AppDir() {

@@ -8,6 +8,20 @@ namespace pomix {
 
 // Whole-field wildcard match: "*" any run of characters (also none), "?" exactly one.
 bool WildMatch(const std::string& text, const std::string& pattern, bool ignoreCase);
+
+// A WildMatch pattern prepared once, for a search that matches it against many fields:
+// Matches(text) gives WildMatch(text, pattern, ignoreCase) without copying either for each
+// text.
+class WildPattern {
+public:
+    WildPattern(std::string pattern, bool ignoreCase);
+    bool Matches(const std::string& text) const;
+
+private:
+    std::string raw_;      // as given: a text equal to it always matches
+    std::string pattern_;  // doubled stars collapsed, upper-cased when case is ignored
+    bool ignoreCase_;
+};
 // True when one of the lines matches pattern by WildMatch with case ignored.
 bool LinesMatch(const std::vector<std::string>& lines, const std::string& pattern);
 // Surname and initials: "Иванов И. П.".
@@ -21,8 +35,13 @@ std::string RepeatChar(char c, int count);
 // Leading and trailing blanks and control characters removed.
 std::string Trim(const std::string& text);
 
-// What the desktop is asked to open for an e-mail or a web address; empty when the address is.
+// What the desktop is asked to open for a stored e-mail or web address; empty when nothing
+// should be opened.
+// Mail: trimmed, without a leading "mailto:", "?", "&" and "#" percent-encoded so that the
+// text cannot add header fields; nothing when it holds control characters.
 std::string MailTarget(const std::string& address);
+// Web: http and https addresses (any case) as they stand, a bare host name ("x.ru",
+// "x.ru:8080/a") after "http://"; nothing for any other scheme or for control characters.
 std::string WebTarget(const std::string& address);
 
 // The folder of the running program, ending in "/".

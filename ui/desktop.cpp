@@ -2,7 +2,9 @@
 
 #include <QDesktopServices>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QUrl>
+#include <unordered_map>
 #include <utility>
 
 #include "storage/report.h"
@@ -31,6 +33,13 @@ class DesktopLocale : public Locale {
 public:
     std::string ShortDate(DateTime value) const override { return Format(value, QLocale::ShortFormat); }
     std::string LongDate(DateTime value) const override { return Format(value, QLocale::LongFormat); }
+    std::string LongDateNoWeekday(DateTime value) const override {
+        // A search compares the birth date of every contact: each day is formatted once.
+        const QDate day = ToQDate(value);
+        const auto [at, added] = noWeekdayTexts_.try_emplace(day.toJulianDay());
+        if (added) at->second = FromQt(locale_.toString(day, noWeekday_));
+        return at->second;
+    }
     char DecimalSeparator() const override {
         const QString point = locale_.decimalPoint();
         return point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : ',';
@@ -41,6 +50,8 @@ private:
         return FromQt(locale_.toString(ToQDate(value), format));
     }
     QLocale locale_ = QLocale::system();
+    QString noWeekday_ = DateFormatWithoutWeekday(locale_.dateFormat(QLocale::LongFormat));
+    mutable std::unordered_map<qint64, std::string> noWeekdayTexts_;
 };
 
 DesktopOpener& Opener() {
@@ -54,6 +65,14 @@ std::function<void()>& BringForwardHandler() {
 }
 
 }  // namespace
+
+QString DateFormatWithoutWeekday(const QString& format) {
+    QString result = format;
+    result.remove(QRegularExpression(QStringLiteral("\\bd{3,4}\\b[,.]?\\s*")));
+    result = result.trimmed();
+    while (result.endsWith(QLatin1Char(','))) result.chop(1);
+    return result.trimmed();
+}
 
 DesktopOpener SetDesktopOpener(DesktopOpener opener) { return std::exchange(Opener(), std::move(opener)); }
 

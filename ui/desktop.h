@@ -2,6 +2,7 @@
 // the report hook of the core, and bringing the program forward.
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,6 +27,10 @@ void MailOpen(const std::string& address);
 // Nothing for an empty address; otherwise the address, with "http://" in front unless its
 // fifth character is ":".
 void WebOpen(const std::string& address);
+
+// A date format ("dddd, d MMMM yyyy") less its weekday field and the separator that goes with
+// it ("d MMMM yyyy"): the desktop locale's long form for birth dates.
+QString DateFormatWithoutWeekday(const QString& format);
 
 // The desktop locale's short and long date forms and decimal separator.
 std::unique_ptr<Locale> MakeDesktopLocale();

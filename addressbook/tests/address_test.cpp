@@ -234,5 +234,65 @@ TEST_F(AddressSearch, FindsInEveryCategoryAndNothingForAnEmptyPattern) {
     EXPECT_EQ(LongBirthDate(Day(1985, 3, 8)), W("8 марта 1985 г."));
 }
 
+TEST_F(AddressSearch, WeekdayNamesFindNobody) {
+    // A locale whose long form carries the weekday: the birth date is still searched without.
+    class WeekdayLocale : public FixedLocale {
+    public:
+        std::string LongDate(DateTime value) const override {
+            return "Monday, " + FixedLocale::LongDate(value);
+        }
+        std::string LongDateNoWeekday(DateTime value) const override {
+            return FixedLocale::LongDate(value);
+        }
+    };
+    SetLocale(std::make_unique<WeekdayLocale>());
+    EXPECT_TRUE(Found("*Monday*").empty());
+    EXPECT_EQ(Found("*1985*"), std::vector<std::string>{W("Смирнова А.")});
+    EXPECT_EQ(LongBirthDate(1e300), "");
+}
+
+// --- Lines kept between changes ----------------------------------------------------------------
+
+TEST(ContactLines, GiveWhatAFreshBuildGivesUntilTheListChanges) {
+    AddressList list;
+    list.Add(Contact("Delta", "", "", kBusinessCategory));
+    list.Add(Contact("alpha", "", "", kPersonalCategory));
+    list.Add(Contact("Charlie", "", "", kNoCategory));
+    list.Add(Contact("bravo", "", "", kBusinessCategory));
+    ContactLines lines;
+    for (int category : {kAllCategories, 0, 1, 7}) {
+        EXPECT_EQ(Texts(lines.Category(list, category)), Texts(UpDateListBox(list, category)))
+            << category;
+    }
+    EXPECT_EQ(Texts(lines.Category(list, kBusinessCategory)),
+              (std::vector<std::string>{"bravo", "Delta"}));
+
+    // A rename changes the order only once the change is announced.
+    list[1].Famile = "echo";
+    lines.Changed();
+    EXPECT_EQ(Texts(lines.Category(list, kAllCategories)),
+              (std::vector<std::string>{"bravo", "Charlie", "Delta", "echo"}));
+
+    // A delete: every line reaches its own record again, Index values renumbered.
+    list.Delete(0);
+    lines.Changed();
+    const auto all = lines.Category(list, kAllCategories);
+    ASSERT_EQ(all.size(), 3u);
+    for (const ListLine& line : all) {
+        ASSERT_NE(list.Resolve(line), nullptr);
+        EXPECT_EQ(list.Resolve(line)->Famile, line.Text);
+        EXPECT_EQ(list[line.Index].Famile, line.Text);
+    }
+}
+
+TEST_F(AddressSearch, KeptLinesSearchLikeAFreshSearch) {
+    list.Add(TAddress("Alpha", "", "", Day(1999, 1, 1), "", "", "", "", "", {"x"}, kPersonalCategory));
+    ContactLines lines;
+    lines.Category(list, kPersonalCategory);
+    for (const char* pattern : {"*", "*1*", "Иванов", "*Ч*", "", "nothing"}) {
+        EXPECT_EQ(Texts(lines.Found(list, W(pattern))), Found(pattern)) << pattern;
+    }
+}
+
 }  // namespace
 }  // namespace pomix

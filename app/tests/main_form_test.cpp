@@ -14,6 +14,7 @@
 #include "addressbook/abook_form.h"
 #include "app/main_form.h"
 #include "app/session_end.h"
+#include "debts/credits_form.h"
 #include "planner/calendar_form.h"
 #include "settings/ini_file.h"
 #include "settings/program_files.h"
@@ -350,6 +351,13 @@ void MainFormTest::dictionaryIsReadOnShowAndWrittenBackAtClose() {
 
 void MainFormTest::programSectionsAreTheSixWindowsInIndexOrder() {
     WriteSettingsFile(ShippedSettings());
+    {
+        AddressList contacts;
+        contacts.Add(TAddress(Utf8ToCp1251("Петров"), Utf8ToCp1251("Иван"), "", 0, "", "", "", "", "", {}, 0));
+        StreamContainer container;
+        SectionFile file(container, DataDir() + kAddressFileName, kAddressStreamName);
+        SaveAddressList(file, contacts, true);
+    }
     TMainForm form;
     QCOMPARE(form.windowTitle(), QStringLiteral("Pomix"));
     QCOMPARE(form.size(), QSize(640, 400));
@@ -367,6 +375,14 @@ void MainFormTest::programSectionsAreTheSixWindowsInIndexOrder() {
         QCOMPARE(form.SectionButtons[static_cast<std::size_t>(i)]->text(), QString::fromUtf8(captions[i]));
         QCOMPARE(form.SectionButtons[static_cast<std::size_t>(i)]->geometry(), QRect(6, 8 + 20 * i, 100, 15));
     }
+    // The debt book offers the names of the address book's contacts, added ones too.
+    auto* addressBook = qobject_cast<TABookForm*>(form.Display->Window(1));
+    auto* debts = qobject_cast<TCreditsForm*>(form.Display->Window(4));
+    QTest::mouseClick(addressBook->addButton, Qt::LeftButton);
+    addressBook->surnameEdit->SetText("Adams");
+    QTest::mouseClick(addressBook->saveButton, Qt::LeftButton);
+    debts->ImportFistName();
+    QCOMPARE(debts->debtorBox->Items(), (StrList{"Adams", Utf8ToCp1251("Петров И.")}));
     form.show();
     QTest::mouseClick(form.SectionButtons[5], Qt::LeftButton);
     QVERIFY(qobject_cast<TForm7*>(form.Display->Window(form.Display->Shown())));

@@ -37,6 +37,7 @@ private slots:
     void cleanup();
     void addStampsTheMomentOfSaving();
     void editKeepsTheNoteAndRestampsIt();
+    void storedTextShowsAsPlainText();
     void deleteAsksOnlyWhenConfirmationIsOn();
     void emptyAndEqualTitlesEachKeepTheirLine();
     void searchByTitleTextAndBoth();
@@ -88,31 +89,31 @@ std::unique_ptr<TNoteForm> NoteFormTest::Open() {
 }
 
 void NoteFormTest::AddNote(TNoteForm& form, const std::string& name, const StrList& memo) {
-    QTest::mouseClick(form.Button2, Qt::LeftButton);
-    QVERIFY(form.Panel4->isVisibleTo(&form));
+    QTest::mouseClick(form.addButton, Qt::LeftButton);
+    QVERIFY(form.editPanel->isVisibleTo(&form));
     QVERIFY(form.AddMode);
-    form.AName->SetText(name);
-    form.AMemo->SetLines(memo);
-    QTest::mouseClick(form.Button9, Qt::LeftButton);
-    QVERIFY(!form.Panel4->isVisibleTo(&form));
+    form.titleEdit->SetText(name);
+    form.textMemo->SetLines(memo);
+    QTest::mouseClick(form.saveButton, Qt::LeftButton);
+    QVERIFY(!form.editPanel->isVisibleTo(&form));
 }
 
 int NoteFormTest::RowOf(TNoteForm& form, const std::string& name, int nth) {
-    for (int row = 0; row < form.ListBox1->count(); ++row) {
-        if (form.ListBox1->Line(row) == name && nth-- == 0) return row;
+    for (int row = 0; row < form.titleList->count(); ++row) {
+        if (form.titleList->Line(row) == name && nth-- == 0) return row;
     }
     return -1;
 }
 
 void NoteFormTest::addStampsTheMomentOfSaving() {
     auto form = Open();
-    QTest::mouseClick(form->Button2, Qt::LeftButton);
-    QCOMPARE(form->ADateEdit->Text(), std::string("07.12.2026"));
-    form->ADateEdit->SetText("01.01.2001");  // not read: the save stamps its own moment
-    form->AName->SetText(W("Покупки"));
-    form->AMemo->SetLines({W("хлеб"), "milk"});
+    QTest::mouseClick(form->addButton, Qt::LeftButton);
+    QCOMPARE(form->dateEdit->Text(), std::string("07.12.2026"));
+    form->dateEdit->SetText("01.01.2001");  // not read: the save stamps its own moment
+    form->titleEdit->SetText(W("Покупки"));
+    form->textMemo->SetLines({W("хлеб"), "milk"});
     now_ = Moment(2026, 12, 7, 11, 45);
-    QTest::mouseClick(form->Button9, Qt::LeftButton);
+    QTest::mouseClick(form->saveButton, Qt::LeftButton);
 
     QCOMPARE(form->Notes().Count(), std::size_t(1));
     const TNote& note = form->Notes()[0];
@@ -120,25 +121,25 @@ void NoteFormTest::addStampsTheMomentOfSaving() {
     QCOMPARE(note.Name, W("Покупки"));
     QCOMPARE(note.Memo, (StrList{W("хлеб"), "milk"}));
     QVERIFY(form->Modified);
-    QCOMPARE(form->ListBox1->count(), 1);
-    QCOMPARE(form->ListBox1->currentRow(), -1);
-    QVERIFY(form->AName->Text().empty());  // the editor is cleared after the save
+    QCOMPARE(form->titleList->count(), 1);
+    QCOMPARE(form->titleList->currentRow(), -1);
+    QVERIFY(form->titleEdit->Text().empty());  // the editor is cleared after the save
 }
 
 void NoteFormTest::editKeepsTheNoteAndRestampsIt() {
     auto form = Open();
     AddNote(*form, "first", {"one"});
     AddNote(*form, "second", {"two"});
-    form->ListBox1->setCurrentRow(RowOf(*form, "second"));
-    QCOMPARE(form->Text3->text(), QString("second"));
-    QCOMPARE(form->Label1->text(), QString("two\r\n"));
-    QCOMPARE(form->AName->Text(), std::string("second"));
+    form->titleList->setCurrentRow(RowOf(*form, "second"));
+    QCOMPARE(form->noteTitle->text(), QString("second"));
+    QCOMPARE(form->noteTextLabel->text(), QString("two\r\n"));
+    QCOMPARE(form->titleEdit->Text(), std::string("second"));
 
     now_ = Moment(2027, 1, 2, 8, 0);
-    QTest::mouseClick(form->Button3, Qt::LeftButton);
+    QTest::mouseClick(form->editButton, Qt::LeftButton);
     QVERIFY(!form->AddMode);
-    form->AName->SetText("renamed");
-    QTest::mouseClick(form->Button9, Qt::LeftButton);
+    form->titleEdit->SetText("renamed");
+    QTest::mouseClick(form->saveButton, Qt::LeftButton);
 
     QCOMPARE(form->Notes().Count(), std::size_t(2));
     QCOMPARE(form->Notes()[1].Name, std::string("renamed"));
@@ -147,33 +148,43 @@ void NoteFormTest::editKeepsTheNoteAndRestampsIt() {
     QCOMPARE(form->Notes()[0].Name, std::string("first"));
 
     // Cancel leaves everything as it was; Edit without a selection does nothing.
-    form->ListBox1->setCurrentRow(-1);
-    QTest::mouseClick(form->Button3, Qt::LeftButton);
-    QVERIFY(!form->Panel4->isVisibleTo(form.get()));
+    form->titleList->setCurrentRow(-1);
+    QTest::mouseClick(form->editButton, Qt::LeftButton);
+    QVERIFY(!form->editPanel->isVisibleTo(form.get()));
+}
+
+void NoteFormTest::storedTextShowsAsPlainText() {
+    auto form = Open();
+    AddNote(*form, "<img src=x.png>", {"<b>bold</b>"});
+    form->titleList->setCurrentRow(0);
+    QCOMPARE(form->noteTitle->text(), QString("<img src=x.png>"));
+    QCOMPARE(form->noteTitle->textFormat(), Qt::PlainText);
+    QCOMPARE(form->noteTextLabel->textFormat(), Qt::PlainText);
+    QCOMPARE(form->noteTextLabel->text(), QString("<b>bold</b>\r\n"));
 }
 
 void NoteFormTest::deleteAsksOnlyWhenConfirmationIsOn() {
     auto form = Open();
     AddNote(*form, "a", {});
     AddNote(*form, "b", {});
-    form->ListBox1->setCurrentRow(RowOf(*form, "a"));
+    form->titleList->setCurrentRow(RowOf(*form, "a"));
     answer_ = MessageAnswer::No;
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QCOMPARE(messages_.size(), std::size_t(1));
     QCOMPARE(messages_[0], MessageText("Remove record ?\rУдалить запись ?"));
     QCOMPARE(form->Notes().Count(), std::size_t(2));
 
     answer_ = MessageAnswer::Yes;
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QCOMPARE(form->Notes().Count(), std::size_t(1));
     QCOMPARE(form->Notes()[0].Name, std::string("b"));
 
     SettingsRecord.ConfirmDelete = false;
-    form->ListBox1->setCurrentRow(0);
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    form->titleList->setCurrentRow(0);
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QVERIFY(form->Notes().Empty());
     QCOMPARE(messages_.size(), std::size_t(2));        // no question the second time
-    QTest::mouseClick(form->Button1, Qt::LeftButton);  // nothing selected: nothing happens
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);  // nothing selected: nothing happens
 }
 
 void NoteFormTest::emptyAndEqualTitlesEachKeepTheirLine() {
@@ -181,12 +192,12 @@ void NoteFormTest::emptyAndEqualTitlesEachKeepTheirLine() {
     AddNote(*form, "same", {"one"});
     AddNote(*form, "", {"untitled"});
     AddNote(*form, "same", {"two"});
-    QCOMPARE(form->ListBox1->count(), 3);
-    QCOMPARE(form->ListBox1->Line(0), std::string());  // an empty title sorts first
+    QCOMPARE(form->titleList->count(), 3);
+    QCOMPARE(form->titleList->Line(0), std::string());  // an empty title sorts first
     std::set<StrList> shown;
     for (int nth = 0; nth < 2; ++nth) {
-        form->ListBox1->setCurrentRow(RowOf(*form, "same", nth));
-        shown.insert(form->AMemo->Lines());
+        form->titleList->setCurrentRow(RowOf(*form, "same", nth));
+        shown.insert(form->textMemo->Lines());
     }
     QCOMPARE(shown, (std::set<StrList>{{"one"}, {"two"}}));
 }
@@ -196,36 +207,36 @@ void NoteFormTest::searchByTitleTextAndBoth() {
     AddNote(*form, "abc", {"x"});
     AddNote(*form, "ABC", {"needle in text"});
     AddNote(*form, "xabcx", {"abc"});
-    QTest::mouseClick(form->Button4, Qt::LeftButton);
-    QVERIFY(form->Panel5->isVisibleTo(form.get()));
+    QTest::mouseClick(form->searchButton, Qt::LeftButton);
+    QVERIFY(form->searchPanel->isVisibleTo(form.get()));
 
     const auto found = [&](QRadioButton* choice, const char* pattern) {
         choice->setChecked(true);
-        form->Edit2->SetText(pattern);
-        QTest::mouseClick(form->Button5, Qt::LeftButton);
+        form->searchEdit->SetText(pattern);
+        QTest::mouseClick(form->findButton, Qt::LeftButton);
         std::multiset<std::string> lines;
-        for (int row = 0; row < form->ListBox1->count(); ++row)
-            lines.insert(form->ListBox1->Line(row));
+        for (int row = 0; row < form->titleList->count(); ++row)
+            lines.insert(form->titleList->Line(row));
         return lines;
     };
     using Lines = std::multiset<std::string>;
-    QCOMPARE(found(form->RadioButton1, "abc"), (Lines{"abc", "ABC"}));
-    QCOMPARE(found(form->RadioButton1, "*abc*"), (Lines{"abc", "ABC", "xabcx"}));
-    QCOMPARE(found(form->RadioButton2, "needle"), Lines{});
-    QCOMPARE(found(form->RadioButton2, "*NEEDLE*"), Lines{"ABC"});
-    QCOMPARE(found(form->RadioButton3, "abc"), (Lines{"abc", "ABC", "xabcx"}));
-    QVERIFY(form->Panel5->isVisibleTo(form.get()));
+    QCOMPARE(found(form->byTitleRadio, "abc"), (Lines{"abc", "ABC"}));
+    QCOMPARE(found(form->byTitleRadio, "*abc*"), (Lines{"abc", "ABC", "xabcx"}));
+    QCOMPARE(found(form->byTextRadio, "needle"), Lines{});
+    QCOMPARE(found(form->byTextRadio, "*NEEDLE*"), Lines{"ABC"});
+    QCOMPARE(found(form->everywhereRadio, "abc"), (Lines{"abc", "ABC", "xabcx"}));
+    QVERIFY(form->searchPanel->isVisibleTo(form.get()));
 
     // An empty pattern leaves the results as they are; "Очистить результаты" shows all.
-    form->Edit2->clear();
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
-    QCOMPARE(form->ListBox1->count(), 3);
-    found(form->RadioButton1, "nothing");
-    QCOMPARE(form->ListBox1->count(), 0);
-    QTest::mouseClick(form->Button8, Qt::LeftButton);
-    QCOMPARE(form->ListBox1->count(), 3);
-    QTest::mouseClick(form->Button6, Qt::LeftButton);
-    QVERIFY(!form->Panel5->isVisibleTo(form.get()));
+    form->searchEdit->clear();
+    QTest::mouseClick(form->findButton, Qt::LeftButton);
+    QCOMPARE(form->titleList->count(), 3);
+    found(form->byTitleRadio, "nothing");
+    QCOMPARE(form->titleList->count(), 0);
+    QTest::mouseClick(form->clearResultsButton, Qt::LeftButton);
+    QCOMPARE(form->titleList->count(), 3);
+    QTest::mouseClick(form->closeSearchButton, Qt::LeftButton);
+    QVERIFY(!form->searchPanel->isVisibleTo(form.get()));
 }
 
 void NoteFormTest::editingAndDeletingSearchResultsReachTheRightNote() {
@@ -233,64 +244,64 @@ void NoteFormTest::editingAndDeletingSearchResultsReachTheRightNote() {
     AddNote(*form, "alpha", {"1"});
     AddNote(*form, "beta", {"2"});
     AddNote(*form, "gamma", {"3"});
-    form->RadioButton1->setChecked(true);
-    form->Edit2->SetText("gamma");
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
-    QCOMPARE(form->ListBox1->count(), 1);
-    form->ListBox1->setCurrentRow(0);
-    QTest::mouseClick(form->Button3, Qt::LeftButton);
-    form->AMemo->SetLines({"changed"});
-    QTest::mouseClick(form->Button9, Qt::LeftButton);
+    form->byTitleRadio->setChecked(true);
+    form->searchEdit->SetText("gamma");
+    QTest::mouseClick(form->findButton, Qt::LeftButton);
+    QCOMPARE(form->titleList->count(), 1);
+    form->titleList->setCurrentRow(0);
+    QTest::mouseClick(form->editButton, Qt::LeftButton);
+    form->textMemo->SetLines({"changed"});
+    QTest::mouseClick(form->saveButton, Qt::LeftButton);
     QCOMPARE(form->Notes()[2].Memo, StrList{"changed"});
     QCOMPARE(form->Notes()[1].Memo, StrList{"2"});
-    QCOMPARE(form->ListBox1->count(), 3);  // all titles again
+    QCOMPARE(form->titleList->count(), 3);  // all titles again
 
-    form->Edit2->SetText("beta");
-    QTest::mouseClick(form->Button5, Qt::LeftButton);
-    form->ListBox1->setCurrentRow(0);
+    form->searchEdit->SetText("beta");
+    QTest::mouseClick(form->findButton, Qt::LeftButton);
+    form->titleList->setCurrentRow(0);
     SettingsRecord.ConfirmDelete = false;
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QCOMPARE(form->Notes().Count(), std::size_t(2));
     QCOMPARE(form->Notes()[0].Name, std::string("alpha"));
     QCOMPARE(form->Notes()[1].Name, std::string("gamma"));
-    QCOMPARE(form->ListBox1->count(), 2);
+    QCOMPARE(form->titleList->count(), 2);
 }
 
 void NoteFormTest::textFileRoundTrip() {
     auto form = Open();
-    QTest::mouseClick(form->Button2, Qt::LeftButton);
+    QTest::mouseClick(form->addButton, Qt::LeftButton);
     const StrList lines = {W("Первая строка"), "", "last"};
-    form->AMemo->SetLines(lines);
+    form->textMemo->SetLines(lines);
     chosenFile_ = folder_->File("note.txt");
-    QTest::mouseClick(form->Button14, Qt::LeftButton);
+    QTest::mouseClick(form->saveTextButton, Qt::LeftButton);
     QCOMPARE(testing::FileContents(chosenFile_), W("Первая строка") + "\r\n\r\nlast\r\n");
 
-    form->AMemo->clear();
-    QTest::mouseClick(form->Button13, Qt::LeftButton);
-    QCOMPARE(form->AMemo->Lines(), lines);
+    form->textMemo->clear();
+    QTest::mouseClick(form->loadTextButton, Qt::LeftButton);
+    QCOMPARE(form->textMemo->Lines(), lines);
     QVERIFY(form->Notes().Empty());  // the note changes only when the editor is saved
 
     // A UTF-8 file is converted on the way in.
     testing::WriteFileContents(chosenFile_, "Привет\nмир");
-    QTest::mouseClick(form->Button13, Qt::LeftButton);
-    QCOMPARE(form->AMemo->Lines(), (StrList{W("Привет"), W("мир")}));
+    QTest::mouseClick(form->loadTextButton, Qt::LeftButton);
+    QCOMPARE(form->textMemo->Lines(), (StrList{W("Привет"), W("мир")}));
 
     chosenFile_.clear();  // the dialog cancelled
-    QTest::mouseClick(form->Button13, Qt::LeftButton);
-    QCOMPARE(form->AMemo->Lines(), (StrList{W("Привет"), W("мир")}));
+    QTest::mouseClick(form->loadTextButton, Qt::LeftButton);
+    QCOMPARE(form->textMemo->Lines(), (StrList{W("Привет"), W("мир")}));
     QVERIFY(messages_.empty());
 }
 
 void NoteFormTest::unreadableTextFileLeavesTheEditorAsItWas() {
     auto form = Open();
-    QTest::mouseClick(form->Button2, Qt::LeftButton);
-    form->AMemo->SetLines({"kept"});
+    QTest::mouseClick(form->addButton, Qt::LeftButton);
+    form->textMemo->SetLines({"kept"});
     chosenFile_ = folder_->File("missing/none.txt");
-    QTest::mouseClick(form->Button13, Qt::LeftButton);
-    QTest::mouseClick(form->Button14, Qt::LeftButton);
+    QTest::mouseClick(form->loadTextButton, Qt::LeftButton);
+    QTest::mouseClick(form->saveTextButton, Qt::LeftButton);
     QCOMPARE(messages_.size(), std::size_t(2));
     QVERIFY(messages_[0].contains("none.txt"));
-    QCOMPARE(form->AMemo->Lines(), StrList{"kept"});
+    QCOMPARE(form->textMemo->Lines(), StrList{"kept"});
 }
 
 void NoteFormTest::closeWritesOnlyAfterAChange() {
@@ -308,7 +319,7 @@ void NoteFormTest::closeWritesOnlyAfterAChange() {
         QCOMPARE(form->Notes().Count(), std::size_t(1));
         QCOMPARE(form->Notes()[0].Memo, StrList{W("строка")});
         QCOMPARE(form->Notes()[0].Date, now_);
-        form->ListBox1->setCurrentRow(0);  // viewing only
+        form->titleList->setCurrentRow(0);  // viewing only
         form->CloseForm();
     }
     QCOMPARE(testing::FileContents(NotePath()), written);

@@ -56,6 +56,27 @@ TEST(WildMatch, IgnoresCaseOfCyrillic) {
     EXPECT_FALSE(WildMatch(W("Ёлка"), W("ёлка"), false));
 }
 
+TEST(WildMatch, OnePreparedPatternOverManyTexts) {
+    // Long texts before short ones and back: nothing of one text may stay for the next.
+    const WildPattern pattern(W("*б?в*ГД"), true);
+    const struct {
+        std::string text;
+        bool expected;
+    } cases[] = {
+        {W("ааа бXв ггг гд"), true}, {W("бв гд"), false},  {W("БЁВгд"), true},
+        {W("бвв"), false},          {"", false},           {W("xxБ-ВxxГдxxгд"), true},
+        {W("бвгд"), false},         {W("Бzвгд"), true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(pattern.Matches(c.text), c.expected) << c.text;
+
+    const WildPattern exact("a*C", false);
+    EXPECT_TRUE(exact.Matches("abbC"));
+    EXPECT_FALSE(exact.Matches("abbc"));
+    const WildPattern empty("", true);
+    EXPECT_TRUE(empty.Matches(""));
+    EXPECT_FALSE(empty.Matches("a"));
+}
+
 TEST(LinesMatch, TriesEveryLine) {
     EXPECT_FALSE(LinesMatch({}, "*"));
     EXPECT_TRUE(LinesMatch({"first", "Second"}, "second"));
@@ -88,19 +109,60 @@ TEST(CompareNoCase, OrdersLikeARussianDictionary) {
     EXPECT_EQ(CompareNoCase(W("ёа"), W("еб")), -1);  // Ё weighs like Е before anything else
 }
 
-TEST(SmallTexts, BlanksRepeatsAndTargets) {
+TEST(SmallTexts, BlanksAndRepeats) {
     EXPECT_EQ(DeleteBlanks(" 1 500 руб "), "1500руб");
     EXPECT_EQ(RepeatChar('-', 3), "---");
     EXPECT_EQ(RepeatChar('-', 0), "");
     EXPECT_EQ(RepeatChar('-', -2), "");
-    EXPECT_EQ(MailTarget(""), "");
-    EXPECT_EQ(MailTarget("a@b.ru"), "mailto:a@b.ru");
-    EXPECT_EQ(WebTarget(""), "");
-    EXPECT_EQ(WebTarget("http://x.ru"), "http://x.ru");
-    EXPECT_EQ(WebTarget("www.x.ru"), "http://www.x.ru");
-    EXPECT_EQ(WebTarget("ftp://x.ru"), "http://ftp://x.ru");      // three-letter scheme
-    EXPECT_EQ(WebTarget("https://x.ru"), "http://https://x.ru");  // five-letter scheme
-    EXPECT_EQ(WebTarget("x:"), "http://x:");
+}
+
+TEST(DesktopTargets, MailAddressCarriesNoHeaderFields) {
+    const struct {
+        const char* stored;
+        const char* target;
+    } cases[] = {
+        {"", ""},
+        {"   ", ""},
+        {"a@b.ru", "mailto:a@b.ru"},
+        {"  a@b.ru \t", "mailto:a@b.ru"},
+        {"mailto:a@b.ru", "mailto:a@b.ru"},
+        {"MailTo: a@b.ru", "mailto:a@b.ru"},
+        {"mailto:", ""},
+        {"a@b.ru?attach=/home/u/.ssh/id_rsa", "mailto:a@b.ru%3Fattach=/home/u/.ssh/id_rsa"},
+        {"a@b.ru&cc=c@d.ru#x", "mailto:a@b.ru%26cc=c@d.ru%23x"},
+        {"a@b.ru\nBcc: c@d.ru", ""},
+        {"a@b\x7f.ru", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MailTarget(c.stored), c.target) << c.stored;
+    // Code page 1251 letters are text, not control characters.
+    EXPECT_EQ(MailTarget("\xe8\xe2\xe0\xed@x.ru"), "mailto:\xe8\xe2\xe0\xed@x.ru");
+}
+
+TEST(DesktopTargets, WebAddressOpensOnlyWebPages) {
+    const struct {
+        const char* stored;
+        const char* target;
+    } cases[] = {
+        {"", ""},
+        {"http://x.ru", "http://x.ru"},
+        {"https://x.ru/a?b=c", "https://x.ru/a?b=c"},
+        {"HTTPS://X.RU", "HTTPS://X.RU"},
+        {" http://x.ru ", "http://x.ru"},
+        {"www.x.ru", "http://www.x.ru"},
+        {"x.ru/page", "http://x.ru/page"},
+        {"localhost:8080", "http://localhost:8080"},
+        {"x.ru:8080/a", "http://x.ru:8080/a"},
+        {"file:///etc/passwd", ""},
+        {"data:text/html,<b>x</b>", ""},
+        {"javascript:alert(1)", ""},
+        {"ftp://x.ru", ""},
+        {"smb://server/share", ""},
+        {"http+x://y", ""},
+        {"x:", ""},
+        {"C:\\Windows", ""},
+        {"http://x.ru\r\nHost: y", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WebTarget(c.stored), c.target) << c.stored;
 }
 
 TEST(AppDir, IsTheFolderOfTheRunningProgram) {
