@@ -58,16 +58,30 @@ public:
         return ListLine{std::move(text), index, entries_[index].serial};
     }
 
-    // The current position of the line's record; none when that record is no longer listed.
-    std::optional<std::size_t> Find(const ListLine& line) const {
-        if (line.Index < entries_.size() && entries_[line.Index].serial == line.Serial) {
-            return line.Index;
-        }
+    // The serial number of the record at index: what a list control's line carries to reach
+    // the record again after deletes and sorts.
+    std::uint64_t SerialAt(std::size_t index) const { return entries_[index].serial; }
+
+    // The current position of the record with that serial number (hint: where it was last
+    // seen); none when that record is no longer listed.
+    std::optional<std::size_t> FindSerial(std::uint64_t serial, std::size_t hint = 0) const {
+        if (hint < entries_.size() && entries_[hint].serial == serial) return hint;
         for (std::size_t i = 0; i < entries_.size(); ++i) {
-            if (entries_[i].serial == line.Serial) return i;
+            if (entries_[i].serial == serial) return i;
         }
         return std::nullopt;
     }
+    T* BySerial(std::uint64_t serial) {
+        const auto index = FindSerial(serial);
+        return index ? &entries_[*index].record : nullptr;
+    }
+    const T* BySerial(std::uint64_t serial) const {
+        const auto index = FindSerial(serial);
+        return index ? &entries_[*index].record : nullptr;
+    }
+
+    // The current position of the line's record; none when that record is no longer listed.
+    std::optional<std::size_t> Find(const ListLine& line) const { return FindSerial(line.Serial, line.Index); }
     // The line's record, or null; valid until the list next changes.
     T* Resolve(const ListLine& line) {
         const auto index = Find(line);

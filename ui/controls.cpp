@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -20,6 +21,7 @@ void SetColours(QWidget* widget, const QColor& background, const QColor& text) {
 }
 
 TStaticButton::TStaticButton(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+    setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignCenter);
     SetBorder(false);
 }
@@ -67,7 +69,14 @@ TPanel::TPanel(QWidget* parent) : QFrame(parent) {
     setAutoFillBackground(true);
 }
 
-TLabel::TLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {}
+TLabel::TLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+    setTextFormat(Qt::PlainText);
+}
+
+void TLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    QLabel::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) emit doubleClicked();
+}
 
 TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {}
 
@@ -104,7 +113,13 @@ StrList TMemo::Lines() const {
 
 void TMemo::SetLines(const StrList& cp1251) { setPlainText(ToQt(cp1251).join(QLatin1Char('\n'))); }
 
-TComboBox::TComboBox(QWidget* parent) : QComboBox(parent) {}
+TComboBox::TComboBox(QWidget* parent) : QComboBox(parent) { setInsertPolicy(QComboBox::NoInsert); }
+
+void TComboBox::SetEditable(bool editable) {
+    setEditable(editable);
+    setInsertPolicy(QComboBox::NoInsert);
+    if (editable) setCompleter(nullptr);
+}
 
 StrList TComboBox::Items() const {
     StrList items;
@@ -113,8 +128,25 @@ StrList TComboBox::Items() const {
 }
 
 void TComboBox::SetItems(const StrList& cp1251) {
+    const QSignalBlocker quiet(this);
+    const QString typed = currentText();
+    const int position = currentIndex();
     clear();
     addItems(ToQt(cp1251));
+    if (isEditable()) {
+        setCurrentIndex(findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        setEditText(typed);
+    } else {
+        setCurrentIndex(position < count() ? position : -1);
+    }
+}
+
+std::string TComboBox::Text() const { return FromQt(currentText()); }
+
+void TComboBox::SetText(const std::string& cp1251) {
+    const QString text = ToQt(cp1251);
+    setCurrentIndex(findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    if (isEditable()) setEditText(text);
 }
 
 namespace {
@@ -179,15 +211,20 @@ void TColumnListBox::SetColumnWidths(const std::vector<int>& widths) {
     for (std::size_t i = 0; i < widths.size(); ++i) setColumnWidth(static_cast<int>(i), widths[i]);
 }
 
-int TColumnListBox::AddItem(const std::string& cp1251, ItemObject object) {
-    // Extra ";" parts beyond the last column are joined into it rather than dropped.
-    QStringList cells = ToQt(cp1251).split(QLatin1Char(';'));
-    const int columns = columnCount();
-    while (cells.size() > columns) cells[columns - 1] += QLatin1Char(';') + cells.takeAt(columns);
-    auto* item = new QTreeWidgetItem(cells);
+int TColumnListBox::AddRow(const std::vector<std::string>& cells, ItemObject object) {
+    auto* item = new QTreeWidgetItem();
+    const std::size_t columns = std::min<std::size_t>(cells.size(), static_cast<std::size_t>(columnCount()));
+    for (std::size_t i = 0; i < columns; ++i) item->setText(static_cast<int>(i), ToQt(cells[i]));
     item->setData(0, kObjectRole, QVariant::fromValue<quintptr>(object));
     addTopLevelItem(item);
     return topLevelItemCount() - 1;
+}
+
+int TColumnListBox::RowOf(ItemObject object) const {
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        if (Object(row) == object) return row;
+    }
+    return -1;
 }
 
 ItemObject TColumnListBox::Object(int row) const {

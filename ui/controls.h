@@ -32,7 +32,8 @@ Control* Make(QWidget* parent, const char* name, const QRect& geometry, Args&&..
 void SetColours(QWidget* widget, const QColor& background, const QColor& text);
 
 // A flat static text that acts as a button or a title strip: centred text, an optional
-// single-line frame (the selected tab or section), a Tag, and a click.
+// single-line frame (the selected tab or section), a Tag, and a click. Its text is plain:
+// a title strip often shows stored data, which must never render as markup.
 class TStaticButton : public QLabel {
     Q_OBJECT
 public:
@@ -82,10 +83,17 @@ public:
     explicit TPanel(QWidget* parent = nullptr);
 };
 
+// A label whose text is plain (labels show stored data, which must never render as markup)
+// and which reports a double click, for the labels that open an address.
 class TLabel : public QLabel {
     Q_OBJECT
 public:
     explicit TLabel(const QString& caption, QWidget* parent = nullptr);
+signals:
+    void doubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
 class TEdit : public QLineEdit {
@@ -120,15 +128,29 @@ public:
     void SetLines(const StrList& cp1251);
 };
 
+// A drop-down list. An editable one never inserts the typed text as an item on Enter and never
+// completes a typed prefix into an item: what the user typed is what the window reads.
 class TComboBox : public QComboBox {
     Q_OBJECT
 public:
     explicit TComboBox(QWidget* parent = nullptr);
+    void SetEditable(bool editable);
     StrList Items() const;
+    // Replaces the items without emitting any change signal, and keeps what the user sees:
+    // an editable drop-down keeps its text (and selects the item equal to it, or none); a
+    // fixed one keeps its position while that position still exists (or selects none). It
+    // never selects the first item by itself.
     void SetItems(const StrList& cp1251);
+    // The shown text in code page 1251: the typed text of an editable drop-down, the
+    // selected item's of a fixed one.
+    std::string Text() const;
+    // An editable drop-down shows text and selects the item equal to it, or none; a fixed one
+    // selects the item equal to text, or none.
+    void SetText(const std::string& cp1251);
 };
 
-// Every line of a list carries the record it shows (a pointer or an index, as a number).
+// Every line of a list carries the record it shows as a number: the record's serial number in
+// its RecordList (storage/record_list.h), which survives deletes and sorts.
 using ItemObject = quintptr;
 
 // A one-column list that keeps its lines in CompareNoCase order; equal lines keep the order
@@ -145,13 +167,18 @@ public:
     std::string Line(int row) const;
 };
 
-// A list whose lines are split at ";" into columns of the given widths.
+// A list of lines in columns of the given widths (minimum widths: the last column takes what
+// is left). Lines are filled cell by cell, so no character of the data can shift a column.
 class TColumnListBox : public QTreeWidget {
     Q_OBJECT
 public:
     explicit TColumnListBox(QWidget* parent = nullptr);
     void SetColumnWidths(const std::vector<int>& widths);
-    int AddItem(const std::string& cp1251, ItemObject object);
+    // cells: code page 1251, one per column; missing cells are empty, extra cells dropped.
+    // Returns the row of the new line.
+    int AddRow(const std::vector<std::string>& cells, ItemObject object);
+    // The row whose line carries object, or -1.
+    int RowOf(ItemObject object) const;
     ItemObject Object(int row) const;
     int Count() const { return topLevelItemCount(); }
     int CurrentRow() const;

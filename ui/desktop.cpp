@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QLocale>
 #include <QUrl>
+#include <utility>
 
 #include "storage/report.h"
 #include "storage/text.h"
@@ -42,6 +43,11 @@ private:
     QLocale locale_ = QLocale::system();
 };
 
+DesktopOpener& Opener() {
+    static DesktopOpener opener;
+    return opener;
+}
+
 std::function<void()>& BringForwardHandler() {
     static std::function<void()> handler;
     return handler;
@@ -49,10 +55,14 @@ std::function<void()>& BringForwardHandler() {
 
 }  // namespace
 
+DesktopOpener SetDesktopOpener(DesktopOpener opener) { return std::exchange(Opener(), std::move(opener)); }
+
 void ShellOpen(const std::string& target) {
     if (target.empty()) return;
     const QString text = ToQt(target);
-    QDesktopServices::openUrl(HasScheme(text) ? QUrl(text) : QUrl::fromLocalFile(text));
+    const QUrl url = HasScheme(text) ? QUrl(text) : QUrl::fromLocalFile(text);
+    if (Opener()) Opener()(url);
+    else QDesktopServices::openUrl(url);
 }
 
 void MailOpen(const std::string& address) { ShellOpen(MailTarget(address)); }

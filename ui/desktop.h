@@ -8,7 +8,14 @@
 
 #include "storage/locale.h"
 
+class QUrl;
+
 namespace pomix {
+
+// What actually hands an address to the desktop. Tests install one that records the address
+// instead; an empty one restores the desktop's. Returns the one it replaces.
+using DesktopOpener = std::function<void(const QUrl& url)>;
+DesktopOpener SetDesktopOpener(DesktopOpener opener);
 
 // Asks the desktop to open target with its default program: a web address, a "mailto:"
 // target or a document's path. No shell command line is ever formed, so no character of the

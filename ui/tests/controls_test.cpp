@@ -1,5 +1,7 @@
 // The controls, the message layer, the desktop services and recolouring, driven headless.
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QDesktopServices>
 #include <QLocale>
 #include <QPainter>
@@ -14,6 +16,8 @@
 #include "ui/controls.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
+#include "ui/file_dialog.h"
+#include "ui/memo_file.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
 
@@ -31,7 +35,11 @@ class ControlsTest : public QObject {
     Q_OBJECT
 private slots:
     void sortedListKeepsCompareNoCaseOrder();
-    void columnListSplitsAtSemicolons();
+    void columnListTakesCellsAsTheyAre();
+    void comboRefillKeepsWhatTheUserSees();
+    void labelsShowTextPlainAndReportDoubleClicks();
+    void desktopOpenerSeesWhatWouldBeOpened();
+    void memoTextFileRoundTripAndUnreadableFileKeepsTheMemo();
     void maskEditGivesTheFixedWidthForms();
     void memoLinesAreCp1251();
     void gradientRunsInSixtySteps();
@@ -63,21 +71,125 @@ void ControlsTest::sortedListKeepsCompareNoCaseOrder() {
     QCOMPARE(list.item(5)->text(), QStringLiteral("Абв"));
 }
 
-void ControlsTest::columnListSplitsAtSemicolons() {
+void ControlsTest::columnListTakesCellsAsTheyAre() {
     TColumnListBox list;
     list.SetColumnWidths({100, 60, 40});
     QCOMPARE(list.columnCount(), 3);
     QCOMPARE(list.columnWidth(1), 60);
-    list.AddItem("\xC8\xE2\xE0\xED\xEE\xE2;12.05.2020;5", 7);
-    list.AddItem("a;b;c;d;e", 8);
-    list.AddItem("only", 9);
+    list.AddRow({"\xC8\xE2\xE0\xED\xEE\xE2", "12.05.2020", "5"}, 7);
+    list.AddRow({"a;b", "<b>c</b>", "d", "dropped"}, 8);  // a ";" never shifts a column
+    list.AddRow({"only"}, 9);
     QCOMPARE(list.Cell(0, 0), QStringLiteral("Иванов"));
     QCOMPARE(list.Cell(0, 2), QStringLiteral("5"));
-    QCOMPARE(list.Cell(1, 2), QStringLiteral("c;d;e"));  // extra parts stay in the last column
+    QCOMPARE(list.Cell(1, 0), QStringLiteral("a;b"));
+    QCOMPARE(list.Cell(1, 1), QStringLiteral("<b>c</b>"));
+    QCOMPARE(list.Cell(1, 2), QStringLiteral("d"));
     QCOMPARE(list.Cell(2, 1), QString());
     QCOMPARE(list.Object(1), quintptr(8));
+    QCOMPARE(list.RowOf(9), 2);
+    QCOMPARE(list.RowOf(10), -1);
     list.SetCurrentRow(2);
     QCOMPARE(list.CurrentRow(), 2);
+}
+
+void ControlsTest::comboRefillKeepsWhatTheUserSees() {
+    // A fixed list keeps its position and says nothing about the refill.
+    TComboBox fixed;
+    fixed.SetItems({"a", "b", "c"});
+    QCOMPARE(fixed.currentIndex(), -1);  // filling never selects the first item
+    fixed.setCurrentIndex(2);
+    QSignalSpy changes(&fixed, &QComboBox::currentIndexChanged);
+    fixed.SetItems({"x", "y", "z"});
+    QCOMPARE(fixed.currentIndex(), 2);
+    fixed.SetItems({"x"});
+    QCOMPARE(fixed.currentIndex(), -1);
+    QCOMPARE(changes.count(), 0);
+    fixed.SetItems({"p", "q"});
+    fixed.SetText("q");
+    QCOMPARE(fixed.Text(), std::string("q"));
+
+    // An editable one keeps the typed text, whether or not it is an item.
+    TComboBox names;
+    names.SetEditable(true);
+    names.SetItems({"\xC8\xE2\xE0\xED\xEE\xE2", "Petrov"});
+    names.SetText("Sidorov");
+    names.SetItems({"\xC8\xE2\xE0\xED\xEE\xE2", "Petrov", "Zaitsev"});
+    QCOMPARE(names.Text(), std::string("Sidorov"));
+    QCOMPARE(names.currentIndex(), -1);
+    names.SetText("Petrov");
+    names.SetItems({"Abramov", "Petrov"});
+    QCOMPARE(names.Text(), std::string("Petrov"));
+    QCOMPARE(names.currentIndex(), 1);
+    names.SetText("\xC8\xE2\xE0\xED\xEE\xE2");
+    QCOMPARE(names.lineEdit()->text(), QStringLiteral("Иванов"));
+
+    // Enter inserts nothing and a prefix is not completed into an item.
+    names.show();
+    names.lineEdit()->clear();
+    QTest::keyClicks(names.lineEdit(), "Ab");
+    QTest::keyClick(names.lineEdit(), Qt::Key_Return);
+    QCOMPARE(names.count(), 2);
+    QCOMPARE(names.Text(), std::string("Ab"));
+}
+
+void ControlsTest::labelsShowTextPlainAndReportDoubleClicks() {
+    TLabel label(QStringLiteral("<img src=x>"));
+    TStaticButton strip(QStringLiteral("<b>bold</b>"));
+    QCOMPARE(label.textFormat(), Qt::PlainText);
+    QCOMPARE(strip.textFormat(), Qt::PlainText);
+    label.resize(100, 20);
+    QSignalSpy doubleClicks(&label, &TLabel::doubleClicked);
+    QTest::mouseDClick(&label, Qt::LeftButton);
+    QCOMPARE(doubleClicks.count(), 1);
+}
+
+void ControlsTest::desktopOpenerSeesWhatWouldBeOpened() {
+    QList<QUrl> opened;
+    SetDesktopOpener([&opened](const QUrl& url) { opened << url; });
+    ShellOpen("/tmp/a b.txt");
+    WebOpen("www.x.ru");
+    ShellOpen("");
+    SetDesktopOpener({});
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened[0], QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt")));
+    QCOMPARE(opened[1], QUrl(QStringLiteral("http://www.x.ru")));
+}
+
+void ControlsTest::memoTextFileRoundTripAndUnreadableFileKeepsTheMemo() {
+    const QString folder = QDir::tempPath() + QStringLiteral("/pomix-memo-%1").arg(QCoreApplication::applicationPid());
+    QDir().mkpath(folder);
+    const std::string path = (folder + QStringLiteral("/memo.txt")).toStdString();
+    QStringList errors;
+    const MessagePresenter previousPresenter = SetMessagePresenter([&errors](MessageKind, const QString& text) {
+        errors << text;
+        return MessageAnswer::Ok;
+    });
+    std::string chosen = path;
+    int filterSeen = -1;
+    SetFileChooser([&](FileDialogKind, const QString& filter, const QString&) {
+        filterSeen = static_cast<int>(filter.count(QLatin1Char('|')));
+        return ChosenFile(chosen, 1);
+    });
+
+    TMemo source, target;
+    source.SetLines({"\xCF\xF0\xE8\xE2\xE5\xF2", "line two"});
+    QVERIFY(SaveMemoToTextFile(nullptr, &source));
+    QCOMPARE(filterSeen, 3);  // two filters, four parts
+    QVERIFY(LoadMemoFromTextFile(nullptr, &target));
+    QCOMPARE(target.Lines(), source.Lines());
+    QCOMPARE(ChooseFile(nullptr, FileDialogKind::Open, TextFileFilter()).Filter, 1);
+
+    chosen = path + ".absent";
+    QVERIFY(!LoadMemoFromTextFile(nullptr, &target));
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(target.Lines(), source.Lines());  // nothing replaced
+    chosen.clear();                             // cancelled: no message, no change
+    QVERIFY(!LoadMemoFromTextFile(nullptr, &target));
+    QCOMPARE(errors.size(), 1);
+
+    SetFileChooser({});
+    SetMessagePresenter(previousPresenter);
+    QDir(folder).removeRecursively();
 }
 
 void ControlsTest::maskEditGivesTheFixedWidthForms() {
