@@ -121,12 +121,15 @@ bool IsUserProgramDir(const std::string& programDir, const std::string& exeDir) 
     return WithSlash(programDir) != WithSlash(exeDir);
 }
 
+std::string DataDirIn(const std::string& programDir) { return WithSlash(programDir) + "Data/"; }
+
 std::string ShippedFilesDir(const std::string& exeDir, const std::string& relativeShareDir) {
     return WithSlash(WithSlash(exeDir) + relativeShareDir);
 }
 
 void MakeDataFolder(const std::string& programDir) {
-    const std::string data = WithSlash(programDir) + "Data";
+    std::string data = DataDirIn(programDir);
+    data.pop_back();
     std::error_code error;
     const bool made = fs::create_directories(data, error);
     if (error || !IsFolder(data)) throw EFileError("Cannot create folder " + data);

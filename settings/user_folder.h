@@ -24,6 +24,9 @@ std::string ChooseProgramDir(const std::string& exeDir);
 // True when programDir is not exeDir: the program runs installed, on the user's data folder.
 bool IsUserProgramDir(const std::string& programDir, const std::string& exeDir);
 
+// programDir + "Data/", whether or not programDir ends in "/".
+std::string DataDirIn(const std::string& programDir);
+
 // The installed copies of the shipped files: exeDir + relativeShareDir, ending in "/".
 std::string ShippedFilesDir(const std::string& exeDir, const std::string& relativeShareDir);
 

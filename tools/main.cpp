@@ -19,6 +19,8 @@ const char kHelp[] =
     "                                 a container with those streams (compressed unless --stored)\n"
     "  dump settings|notes|calendar|address|catalog|credit FILE\n"
     "                                 print the records of a data file as JSON (UTF-8)\n"
+    "  --help                         print this text\n"
+    "  --version                      print the version\n"
     "Exit status: 0 done, 1 error, 2 usage error.\n";
 
 }  // namespace
@@ -40,6 +42,10 @@ int main(int argc, char** argv) {
     const std::string command = args.front();
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kHelp;
+        return kOk;
+    }
+    if (command == "--version") {
+        std::cout << "pomix-data " << POMIX_VERSION << "\n";
         return kOk;
     }
     args.erase(args.begin());
