@@ -6,7 +6,7 @@
 #include <QLocalSocket>
 #include <climits>
 #include <cstdlib>
-#include <ostream>
+#include <iostream>
 
 #include "settings/program_files.h"
 #include "settings/user_folder.h"
@@ -115,6 +115,8 @@ std::unique_ptr<TRunningCopy> PrepareProgramDir(const std::string& programDir, c
     DataFolderLock lock(DataDirIn(programDir));
     switch (lock.GetState()) {
         case DataFolderLock::State::HeldElsewhere:
+            // Also for a start from a terminal, where the box may not be seen.
+            std::cerr << "pomix: already running with the data in " << programDir << "\n";
             ShowError(kAlreadyRunning);
             TRunningCopy::CallRunningCopy(programDir);
             return nullptr;
