@@ -74,12 +74,14 @@ QRect RectIn(const QWidget* widget, const QWidget* window) {
     return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
 }
 
-// A caption lies in the field's own panel or in one around it, never in another panel that
-// happens to be laid over the same place.
+// A caption lies in the field's own panel or in one around it; never under a panel that
+// holds the field, as the window's captions lie under an editor panel laid over the window.
 bool SharesPanel(const QWidget* label, const QWidget* field) {
     const QWidget* home = label->parentWidget();
-    for (const QWidget* up = field->parentWidget(); up != nullptr; up = up->parentWidget()) {
-        if (up == home) return true;
+    const QWidget* below = field;  // the child of `up` on the way down to the field
+    for (const QWidget* up = field->parentWidget(); up != nullptr; below = up, up = up->parentWidget()) {
+        if (up != home) continue;
+        return below == field || !below->geometry().intersects(label->geometry());
     }
     return false;
 }
