@@ -32,6 +32,7 @@ public:
     TRunningCopy(DataFolderLock lock, const std::string& programDir);
     ~TRunningCopy() override;
     bool HoldsLock() const { return lock_.Locked(); }
+    bool Answers() const { return server_.isListening(); }
     // The local socket name a later start calls: one per user and data folder.
     static QString CallName(const std::string& programDir);
     // Asks the copy running on programDir to come forward; false when none answered.

@@ -96,7 +96,8 @@ std::optional<int> CaptionDistance(const QRect& caption, const QRect& field) {
         const int gap = field.left() - caption.right();
         if (gap <= kMaxLeftGap) return gap;
     }
-    const bool overField = caption.left() >= field.left() - 20 && caption.left() < field.right();
+    // Above: a caption over the field's columns, also a title strip across its panel.
+    const bool overField = caption.left() < field.right() && caption.right() > field.left();
     if (overField && caption.bottom() <= field.top() + kSlack) {
         const int gap = field.top() - caption.bottom();
         if (gap <= kMaxAboveGap) return 2 * gap + 1;
