@@ -1,5 +1,6 @@
 #include "ui/accessibility.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAccessibleWidget>
@@ -134,6 +135,14 @@ void InstallAccessibility() {
 }
 
 void NameFieldsByCaptions(QWidget* window) {
+    // A button that shows only a picture is named by its hint.
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        const bool ours = button->property(kNamedByCaption).toBool();
+        if (!button->text().isEmpty() || (!button->accessibleName().isEmpty() && !ours)) continue;
+        if (button->toolTip().isEmpty()) continue;
+        button->setAccessibleName(button->toolTip());
+        button->setProperty(kNamedByCaption, true);
+    }
     QList<QLabel*> captions;
     for (QLabel* label : window->findChildren<QLabel*>()) {
         const auto* pressable = qobject_cast<TPressableText*>(label);

@@ -30,7 +30,7 @@ void TPressableText::MakePressable() {
 
 void TPressableText::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    if (pressable_ && event->modifiers() == Qt::NoModifier &&
+    if (pressable_ && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
         (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Select)) {
         event->accept();
         Press();
@@ -66,6 +66,17 @@ void TStaticButton::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 TButton::TButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) { setFlat(true); }
+
+void TButton::keyPressEvent(QKeyEvent* event) {
+    // The keypad's Enter carries the keypad modifier; any other modifier leaves the key to Qt.
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
 
 TGradientPanel::TGradientPanel(QWidget* parent) : QWidget(parent) {}
 
@@ -140,7 +151,9 @@ void TMaskEdit::SetText(const std::string& text) { setText(QString::fromStdStrin
 
 void TMaskEdit::Clear() { setText(QString()); }
 
-TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {}
+// Tab leaves the memo for the next control instead of typing a tab: otherwise a keyboard
+// user who enters a memo cannot get out of it.
+TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) { setTabChangesFocus(true); }
 
 StrList TMemo::Lines() const {
     const QString text = toPlainText();

@@ -71,12 +71,16 @@ protected:
     void connectNotify(const QMetaMethod& signal) override;
 };
 
-// A flat push button.
+// A flat push button. Space and also Enter press the focused button, as on the desktop the
+// program came from (Qt presses on Enter only in dialogs).
 class TButton : public QPushButton {
     Q_OBJECT
 public:
     explicit TButton(const QString& caption, QWidget* parent = nullptr);
     int Tag = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A panel painted in kGradientSteps bands from StartColor (top) to EndColor (bottom).

@@ -39,6 +39,8 @@ private slots:
     void fieldsAreNamedByTheirCaptions();
     void namesFollowADictionaryChange();
     void namesGivenByTheWindowAreKept();
+    void buttonsPressOnEnterAndMemosLetTheFocusGo();
+    void pictureButtonIsNamedByItsHint();
 };
 
 void AccessibilityTest::clickableStaticTextIsAKeyboardButton() {
@@ -53,10 +55,11 @@ void AccessibilityTest::clickableStaticTextIsAKeyboardButton() {
     QTest::keyClick(&button, Qt::Key_Space);
     QTest::keyClick(&button, Qt::Key_Return);
     QTest::keyClick(&button, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(pressed, 2);  // the keypad's Enter carries a modifier: only unmodified keys press
+    QCOMPARE(pressed, 3);
     QTest::keyClick(&button, Qt::Key_A);
     QTest::keyClick(&button, Qt::Key_Space, Qt::ControlModifier);
-    QCOMPARE(pressed, 2);
+    QTest::keyClick(&button, Qt::Key_Return, Qt::AltModifier);
+    QCOMPARE(pressed, 3);
 }
 
 void AccessibilityTest::titleStripStaysPlainText() {
@@ -206,6 +209,40 @@ void AccessibilityTest::namesGivenByTheWindowAreKept() {
     NameFieldsByCaptions(&window);
     QCOMPARE(edit->accessibleName(), QStringLiteral("Пароль для входа"));
     QVERIFY(search->accessibleName().isEmpty());
+}
+
+void AccessibilityTest::buttonsPressOnEnterAndMemosLetTheFocusGo() {
+    QWidget window;
+    auto* memo = Make<TMemo>(&window, "Memo1", {0, 0, 200, 60});
+    auto* save = Make<TButton>(&window, "Button1", {0, 70, 80, 22}, QStringLiteral("Сохранить"));
+    QSignalSpy saved(save, &QPushButton::clicked);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    memo->setFocus();
+    QTest::keyClicks(memo, QStringLiteral("ab"));
+    QTest::keyClick(memo, Qt::Key_Tab);
+    QCOMPARE(memo->toPlainText(), QStringLiteral("ab"));  // no tab typed: a keyboard trap
+    QCOMPARE(QApplication::focusWidget(), save);
+    QTest::keyClick(save, Qt::Key_Return);
+    QTest::keyClick(save, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(save, Qt::Key_Space);
+    QTest::keyClick(save, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(saved.count(), 3);
+}
+
+void AccessibilityTest::pictureButtonIsNamedByItsHint() {
+    QWidget window;
+    auto* load = Make<TButton>(&window, "SpeedButton1", {0, 0, 24, 24}, QString());
+    load->setToolTip(QStringLiteral("Загрузить из файла"));
+    auto* bare = Make<TButton>(&window, "SpeedButton2", {30, 0, 24, 24}, QString());
+    NameFieldsByCaptions(&window);
+    QCOMPARE(Accessible(load)->text(QAccessible::Name), QStringLiteral("Загрузить из файла"));
+    QVERIFY(bare->accessibleName().isEmpty());
+    load->setToolTip(QStringLiteral("Load from a file"));  // a dictionary's hint
+    NameFieldsByCaptions(&window);
+    QCOMPARE(load->accessibleName(), QStringLiteral("Load from a file"));
 }
 
 QTEST_MAIN(AccessibilityTest)
