@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QTextEdit>
 #include <QTimer>
+#include <algorithm>
 #include <optional>
 
 #include "ui/controls.h"
@@ -106,6 +107,10 @@ std::optional<int> CaptionDistance(const QRect& caption, const QRect& field) {
     return std::nullopt;
 }
 
+bool SaysSomething(const QString& caption) {
+    return std::any_of(caption.begin(), caption.end(), [](QChar c) { return c.isLetterOrNumber(); });
+}
+
 // Marks a name this pass gave, so that a later pass renews it after a dictionary change.
 const char kNamedByCaption[] = "pomixNamedByCaption";
 
@@ -135,11 +140,15 @@ void InstallAccessibility() {
 }
 
 void NameFieldsByCaptions(QWidget* window) {
-    // A button that shows only a picture is named by its hint.
+    // A button that shows only a picture, or only signs such as "...", is named by its hint.
     for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
         const bool ours = button->property(kNamedByCaption).toBool();
-        if (!button->text().isEmpty() || (!button->accessibleName().isEmpty() && !ours)) continue;
-        if (button->toolTip().isEmpty()) continue;
+        if (!button->accessibleName().isEmpty() && !ours) continue;
+        if (SaysSomething(button->text()) || button->toolTip().isEmpty()) {
+            // A caption that came since (a dictionary's) names the button again.
+            if (ours) button->setAccessibleName(QString());
+            continue;
+        }
         button->setAccessibleName(button->toolTip());
         button->setProperty(kNamedByCaption, true);
     }

@@ -17,7 +17,8 @@ void InstallAccessibility();
 
 // Gives every field under window that has no accessible name yet the text of its caption,
 // where one can be found: a label to its left on the same line or just above it. A sibling
-// label becomes the field's buddy. A button showing only a picture is named by its hint.
+// label becomes the field's buddy. A button showing only a picture
+// or signs ("...") is named by its hint.
 // Run again (each show does), it renews the names it gave, after a dictionary change.
 void NameFieldsByCaptions(QWidget* window);
 

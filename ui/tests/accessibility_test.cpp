@@ -237,7 +237,13 @@ void AccessibilityTest::pictureButtonIsNamedByItsHint() {
     auto* load = Make<TButton>(&window, "SpeedButton1", {0, 0, 24, 24}, QString());
     load->setToolTip(QStringLiteral("Загрузить из файла"));
     auto* bare = Make<TButton>(&window, "SpeedButton2", {30, 0, 24, 24}, QString());
+    auto* picker = Make<TButton>(&window, "Button12", {60, 0, 24, 24}, QStringLiteral("..."));
+    picker->setToolTip(QStringLiteral("Открыть календарь"));
+    auto* plus = Make<TButton>(&window, "Button3", {90, 0, 24, 24}, QStringLiteral("+1"));
+    plus->setToolTip(QStringLiteral("Прибавить"));
     NameFieldsByCaptions(&window);
+    QCOMPARE(Accessible(picker)->text(QAccessible::Name), QStringLiteral("Открыть календарь"));
+    QCOMPARE(Accessible(plus)->text(QAccessible::Name), QStringLiteral("+1"));  // says something itself
     QCOMPARE(Accessible(load)->text(QAccessible::Name), QStringLiteral("Загрузить из файла"));
     QVERIFY(bare->accessibleName().isEmpty());
     load->setToolTip(QStringLiteral("Load from a file"));  // a dictionary's hint
