@@ -90,7 +90,7 @@ TMainForm::SectionFactory TMainForm::ProgramSections() {
             case 1: return new TABookForm(container);
             case 2: return new TNoteForm(container);
             case 3: return new TCatalogForm(container);
-            case 4: return new TCreditsForm(container);
+            case 4: return new TCreditsForm(container, nullptr);
             default: return new TForm7();
         }
     };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "storage/errors.h"
 #include "storage/locale.h"
 #include "storage/text.h"
 
@@ -12,6 +13,10 @@ namespace pomix {
 
 void ReadCreditList(Stream& stream, CreditList& list) {
     const auto count = stream.ReadValue<std::int32_t>();
+    // The program never writes a negative count, and bytes after the last record belong to
+    // nothing: either way the file is not what was saved, and it is kept rather than
+    // overwritten by the next save.
+    if (count < 0) throw ECorruptFile();
     for (std::int32_t i = 0; i < count; ++i) {
         const auto kind = stream.ReadValue<std::int32_t>();
         std::string fistName = ReadStr(stream);
@@ -20,6 +25,7 @@ void ReadCreditList(Stream& stream, CreditList& list) {
         const auto returnDate = stream.ReadValue<double>();
         list.Add(TCreditNote(kind, std::move(fistName), std::move(name), createDate, returnDate));
     }
+    if (stream.Remaining() != 0) throw ECorruptFile();
 }
 
 void WriteCreditList(const CreditList& list, Stream& stream) {
@@ -35,10 +41,12 @@ void WriteCreditList(const CreditList& list, Stream& stream) {
 }
 
 std::string DaysLeftText(DateTime due, const std::string& overdueMark, DateTime now) {
+    DateParts parts;
+    if (!TryDecodeDate(due, parts)) return overdueMark;
     const double days = std::trunc(due) - std::trunc(now) + 1;
-    // "Not more than zero" also catches a due date that is not a number.
     if (!(days > 0)) return overdueMark;
-    char text[400];
+    // At most the seven digits of the whole range of dates.
+    char text[32];
     std::snprintf(text, sizeof text, "%.0f", days);
     return text;
 }
@@ -96,18 +104,19 @@ void CreditQuickSort(CreditList& list, KeyOf keyOf, Compare compare) {
 
 }  // namespace
 
-std::vector<ListLine> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark) {
+std::vector<ListLine> UpDateListBox(CreditList& list, int kind) {
     list.Reindex();
-    const DateTime now = Now();
     std::vector<ListLine> lines;
     for (std::size_t i = 0; i < list.Count(); ++i) {
-        const TCreditNote& debt = list[i];
-        if (debt.Kind != kind) continue;
-        lines.push_back(list.LineFor(i, debt.FistName + ";" + debt.Name + ";" +
-                                            ShortDateOf(debt.ReturnDate) + ";" +
-                                            DaysLeftText(debt.ReturnDate, overdueMark, now)));
+        if (list[i].Kind == kind) lines.push_back(list.LineFor(i, std::string()));
     }
     return lines;
+}
+
+std::array<std::string, 4> CreditCells(const TCreditNote& debt, const std::string& overdueMark,
+                                       DateTime now) {
+    return {debt.FistName, debt.Name, ShortDateOf(debt.ReturnDate),
+            DaysLeftText(debt.ReturnDate, overdueMark, now)};
 }
 
 bool SortedCreditList(CreditList& list, int tag) {

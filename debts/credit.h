@@ -6,6 +6,7 @@
 //   CreateDate, ReturnDate (8-byte doubles).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,8 +40,9 @@ using CreditList = RecordList<TCreditNote>;
 inline constexpr const char* kCreditFileName = "Credit.dat";
 inline constexpr const char* kCreditStreamName = "Credit";
 
-// Appends the debts of a "Credit" stream; a negative count reads as none. Raises
-// EStreamReadError when the stream ends early; the debts read before stay in the list.
+// Appends the debts of a "Credit" stream. Raises EStreamReadError when the stream ends early,
+// ECorruptFile for a negative count or bytes left after the last debt; the debts read before
+// stay in the list.
 void ReadCreditList(Stream& stream, CreditList& list);
 void WriteCreditList(const CreditList& list, Stream& stream);
 
@@ -51,13 +53,20 @@ bool LoadCreditList(SectionFile& file, CreditList& list);
 void SaveCreditList(SectionFile& file, const CreditList& list, bool modified);
 
 // Whole days from today to the due day, counting the due day itself: 1 when due today. The
-// overdue mark when none are left; otherwise the count in decimal.
+// overdue mark when none are left, and also for a stored due date that is no date at all
+// (not a number, infinite, outside the years 1 to 9999); otherwise the count in decimal.
 std::string DaysLeftText(DateTime due, const std::string& overdueMark);
 std::string DaysLeftText(DateTime due, const std::string& overdueMark, DateTime now);
 
-// Renumbers the debts and returns the lines of one kind in list order, four columns split at
-// ";": FistName, Name, the due date in the locale's short form, DaysLeftText.
-std::vector<ListLine> UpDateListBox(CreditList& list, int kind, const std::string& overdueMark);
+// Renumbers the debts and returns a reference to each debt of one kind, in list order (the
+// lines' Text is left empty: a list shows the cells of CreditCells).
+std::vector<ListLine> UpDateListBox(CreditList& list, int kind);
+
+// The four cells of a debt's line, kept apart so that a ";" in a name or subject stays in its
+// cell: FistName, Name, the due date in the locale's short form (empty for a due date that is
+// no date), DaysLeftText counted from now.
+std::array<std::string, 4> CreditCells(const TCreditNote& debt, const std::string& overdueMark,
+                                       DateTime now);
 
 // The column tabs' sort: tag 1 by FistName, 2 by Name (CompareNoCase), 3 by the whole days of
 // ReturnDate; the whole list, both kinds, in place. Equal keys do not keep their order. False

@@ -1,7 +1,19 @@
-// TCreditsForm: the debt book section window, hosted in the main window's display area.
+// TCreditsForm: the debt book section window. Two kind tabs ("Мне должны", "Я должен") over a
+// four-column debt list whose column tabs sort the whole list, a command bar, and two panels
+// laid over the whole window: the editor (Panel2) and the money statistics (Panel5).
+//
+// The names offered for a debtor come from the address book's contacts, read each time the
+// editor opens; without contacts any name can still be typed.
 #pragma once
 
+#include <QMenu>
+
+#include "addressbook/address.h"
+#include "debts/credit.h"
+#include "storage/section_file.h"
 #include "storage/stream_container.h"
+#include "ui/column_list_view.h"
+#include "ui/controls.h"
 #include "ui/section_window.h"
 
 namespace pomix {
@@ -9,10 +21,89 @@ namespace pomix {
 class TCreditsForm : public TSectionWindow {
     Q_OBJECT
 public:
-    explicit TCreditsForm(StreamContainer& container, QWidget* parent = nullptr);
+    // contacts: the address book's list, read (never changed) whenever the editor opens; null
+    // offers no names.
+    TCreditsForm(StreamContainer& container, const AddressList* contacts, QWidget* parent = nullptr);
+
+    CreditList& Credits() { return CreditList_; }
+    const SectionFile& File() const { return file_; }
+    int CurrentKind() const { return CurrentKind_; }
+
+    void LoadNoteList();
+    void SaveNoteList();
+    // Rebuilds the debt list for one kind; the selection is lost.
+    void UpDateListBox(int kind);
+    void ShowCreditNote(const TCreditNote& debt);
+    void ImportFistName();
+    void SortedCreditList(int tag);
+    void Add();
+    void Edit();
+    void Delete();
+    void AddorEdit();
+    void Clear();
+
+    void ShowKind(int kind);
+    void ShowSelectedDebt();
+    void CancelEditor();
+    void PickDueDate();
+    void ShowStatistics();
+    void HideStatistics();
+
+    // The main view.
+    TStaticButton* owedToMeTab;  // StaticButton1
+    TStaticButton* iOweTab;      // StaticButton2
+    TButton* statisticsButton;   // Button8
+    TStaticButton* nameColumnTab;
+    TStaticButton* subjectColumnTab;
+    TStaticButton* dateColumnTab;
+    TStaticButton* daysColumnTab;
+    TColumnListView* debtList;  // ListBox1
+    TButton* editButton;
+    TButton* addButton;
+    TButton* deleteButton;
+    QMenu* debtMenu;  // PopupMenu1
+    QAction* editItem;
+    QAction* addItem;
+    QAction* deleteItem;
+    // The editor.
+    TPanel* editorPanel;     // Panel2
+    TComboBox* debtorBox;    // AFistName
+    TMaskEdit* dueDateEdit;  // ADateEdit
+    TButton* pickerButton;   // Button7
+    TEdit* subjectEdit;      // AName
+    TButton* saveButton;     // Button6
+    TButton* cancelButton;   // Button5
+    TButton* clearButton;    // Button4
+    // The statistics.
+    TPanel* statisticsPanel;           // Panel5
+    TLabel* owedToMeDollars;           // Label9
+    TLabel* owedToMeRoubles;           // Label10
+    TLabel* iOweDollars;               // Label11
+    TLabel* iOweRoubles;               // Label12
+    TLabel* balanceDollars;            // Label13
+    TLabel* balanceRoubles;            // Label14
+    TButton* closeStatisticsButton;    // Button9
+
+protected:
+    void ReInit() override;
+    void FormClose() override;
 
 private:
-    StreamContainer& container_;  // the main window's, shared by every data file
+    void BuildMainView();
+    void BuildEditor();
+    void BuildStatistics();
+    // The debt of the selected line, or null with no selection or when it is gone.
+    TCreditNote* SelectedDebt();
+
+    SectionFile file_;
+    const AddressList* contacts_;
+    CreditList CreditList_;
+    int CurrentKind_ = kOwedToMe;
+    // The debt of each line of debtList, by row.
+    std::vector<ListLine> lines_;
+    // The moment the days-left column counts from, taken when the lines were listed: a show
+    // on a later day lists them again.
+    DateTime listedAt_ = 0;
 };
 
 }  // namespace pomix

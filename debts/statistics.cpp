@@ -108,7 +108,8 @@ DebtTotals CreditTotals(const CreditList& list) {
         const bool dollars = parsed.CurrencyKind == kDollars;
         Real48& sum = debt.Kind == kOwedToMe ? (dollars ? totals.S1 : totals.S2)
                                              : (dollars ? totals.S3 : totals.S4);
-        Add(sum, parsed.Amount, totals.Clamped);
+        const int which = (debt.Kind == kOwedToMe ? 0 : 2) + (dollars ? 0 : 1);
+        Add(sum, parsed.Amount, totals.Clamped[which]);
     }
     return totals;
 }
@@ -118,12 +119,14 @@ std::string FormatAmount(long double value) {
     std::string text;
     if (!std::isfinite(value)) value = 0;
     const long double magnitude = std::fabs(value);
-    if (magnitude >= 1e16L) {
+    // Rounded to 16 significant digits first: what rounds up to 1e16 has 17 digits before the
+    // point and is shown in exponent form too.
+    char rounded[64];
+    std::snprintf(rounded, sizeof rounded, "%.15Le", magnitude);
+    const char* e = std::strchr(rounded, 'e');
+    if (magnitude != 0 && std::atoi(e + 1) >= 16) {
         // 16 significant digits, trailing zeros dropped: 1.701411834603145E38.
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.15Le", magnitude);
-        const char* e = std::strchr(buf, 'e');
-        text.assign(buf, static_cast<std::size_t>(e - buf));
+        text.assign(rounded, static_cast<std::size_t>(e - rounded));
         while (text.back() == '0') text.pop_back();
         if (text.back() == '.') text.pop_back();
         std::replace(text.begin(), text.end(), '.', separator);
@@ -150,9 +153,17 @@ std::string FormatAmount(long double value) {
 std::array<std::string, 6> StatisticsTexts(const DebtTotals& totals) {
     const long double s1 = FromReal48(totals.S1), s2 = FromReal48(totals.S2);
     const long double s3 = FromReal48(totals.S3), s4 = FromReal48(totals.S4);
-    return {FormatAmount(s1) + " $",        FormatAmount(s2) + RoublesSuffix(),
-            FormatAmount(s3) + " $",        FormatAmount(s4) + RoublesSuffix(),
-            FormatAmount(s1 - s3) + " $",   FormatAmount(s2 - s4) + RoublesSuffix()};
+    const auto& c = totals.Clamped;
+    const auto sum = [](bool clamped) { return std::string(clamped ? ">" : ""); };
+    const auto balance = [](bool first, bool second) {
+        return std::string(first && second ? "?" : first ? ">" : second ? "<" : "");
+    };
+    return {sum(c[0]) + FormatAmount(s1) + " $",
+            sum(c[1]) + FormatAmount(s2) + RoublesSuffix(),
+            sum(c[2]) + FormatAmount(s3) + " $",
+            sum(c[3]) + FormatAmount(s4) + RoublesSuffix(),
+            balance(c[0], c[2]) + FormatAmount(s1 - s3) + " $",
+            balance(c[1], c[3]) + FormatAmount(s2 - s4) + RoublesSuffix()};
 }
 
 }  // namespace pomix

@@ -146,13 +146,15 @@ Clock SetClock(Clock clock) {
     return previous;
 }
 
-DateTime TextToDate(const std::string& text) {
+bool TryTextToDate(const std::string& text, DateTime& value) {
     int day, month, year;
+    return ParseInt(text, 0, 2, day) && ParseInt(text, 3, 2, month) &&
+           ParseInt(text, 6, 4, year) && TryEncodeDate(year, month, day, value);
+}
+
+DateTime TextToDate(const std::string& text) {
     DateTime value;
-    if (ParseInt(text, 0, 2, day) && ParseInt(text, 3, 2, month) && ParseInt(text, 6, 4, year) &&
-        TryEncodeDate(year, month, day, value)) {
-        return value;
-    }
+    if (TryTextToDate(text, value)) return value;
     Report(kIncorrectDateMessage);
     return Now();
 }

@@ -44,5 +44,39 @@ TEST(CreditFile, RoundTripResavesTheSameBytesAndDamageKeepsWhatWasRead) {
     EXPECT_EQ(loaded[0].FistName, "Ann");
 }
 
+TEST(CreditFile, ANegativeCountOrTrailingBytesAreKeptAsDamagedBeforeTheFirstSave) {
+    for (const bool negative : {true, false}) {
+        testing::ScratchDir dir;
+        const std::string path = dir.File(kCreditFileName);
+        StreamContainer container;
+        CreditList list;
+        list.Add(TCreditNote(1, "Ann", "5 $", 46000.5, 46007));
+        MemoryStream stream;
+        WriteCreditList(list, stream);
+        std::string bytes = stream.ToString();
+        if (negative) {
+            bytes.replace(0, 4, std::string("\xFE\xFF\xFF\xFF", 4));
+        } else {
+            bytes += "junk";
+        }
+        MemoryStream damaged(bytes);
+        container.AddStream(kCreditStreamName, &damaged);
+        container.SaveToFile(path);
+        container.ClearStreams();
+        const std::string original = FileContents(path);
+
+        SectionFile file(container, path, kCreditStreamName);
+        CreditList loaded;
+        EXPECT_FALSE(LoadCreditList(file, loaded)) << negative;
+        EXPECT_EQ(loaded.Count(), negative ? 0u : 1u);
+        SaveCreditList(file, loaded, true);
+        ASSERT_FALSE(file.KeptAs().empty()) << negative;
+        EXPECT_EQ(FileContents(file.KeptAs()), original);
+        CreditList again;
+        EXPECT_TRUE(LoadCreditList(file, again));
+        EXPECT_EQ(again.Count(), loaded.Count());
+    }
+}
+
 }  // namespace
 }  // namespace pomix

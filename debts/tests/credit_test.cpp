@@ -71,8 +71,13 @@ TEST(CreditStream, DamagedStreamsKeepTheDebtsReadBefore) {
     }
     MemoryStream negative(std::string("\xFF\xFF\xFF\xFF", 4));
     CreditList none;
-    EXPECT_NO_THROW(ReadCreditList(negative, none));
+    EXPECT_THROW(ReadCreditList(negative, none), ECorruptFile);
     EXPECT_TRUE(none.Empty());
+
+    MemoryStream trailing(bytes + std::string(1, '\0'));
+    CreditList both;
+    EXPECT_THROW(ReadCreditList(trailing, both), ECorruptFile);
+    EXPECT_EQ(both.Count(), 2u);  // what was read stays
 }
 
 // --- Days left and lines --------------------------------------------------------------------
@@ -91,6 +96,10 @@ TEST(DaysLeftText, CountsTheDueDayAndMarksOverdue) {
         {Day(2026, 12, 6) + 0.99, "!", ""},     // yesterday
         {Day(2020, 1, 1), "!", ""},
         {NAN, "!", ""},
+        {INFINITY, "!", ""},                    // stored values that are no date at all
+        {-INFINITY, "!", ""},
+        {1e300, "!", ""},
+        {Day(9999, 12, 31), "2912103", "2912103"},  // the last day there is
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DaysLeftText(c.due, "!", now), c.withMark) << c.due;
@@ -109,15 +118,23 @@ TEST(CreditLines, FourColumnsOfOneKindInListOrder) {
     list.Add(Debt(2, W("Борисов"), W("книга"), Day(2026, 12, 20)));
     list.Add(Debt(1, W("Агеев"), W("дрель"), Day(2026, 11, 30)));
     list.Add(Debt(3, "other", "kind", Day(2026, 12, 20)));
-    const auto lines = UpDateListBox(list, kOwedToMe, "--");
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].Text, W("Яшин;100 $;07.12.2026;1"));
-    EXPECT_EQ(lines[1].Text, W("Агеев;дрель;30.11.2026;--"));
+    list.Add(Debt(1, W("Ким; Ли"), W("5 $; 3 руб"), INFINITY));
+    using Cells = std::array<std::string, 4>;
+    const DateTime now = Now();
+    const auto cells = [&](const ListLine& line) {
+        return CreditCells(*list.Resolve(line), "--", now);
+    };
+    const auto lines = UpDateListBox(list, kOwedToMe);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(cells(lines[0]), (Cells{W("Яшин"), W("100 $"), "07.12.2026", "1"}));
+    EXPECT_EQ(cells(lines[1]), (Cells{W("Агеев"), W("дрель"), "30.11.2026", "--"}));
+    // A ";" stays inside its cell; a due date that is no date shows no date and is overdue.
+    EXPECT_EQ(cells(lines[2]), (Cells{W("Ким; Ли"), W("5 $; 3 руб"), "", "--"}));
     EXPECT_EQ(list.Resolve(lines[1]), &list[2]);
     EXPECT_EQ(list[3].Index, 3);
-    const auto mine = UpDateListBox(list, kIOwe, "--");
+    const auto mine = UpDateListBox(list, kIOwe);
     ASSERT_EQ(mine.size(), 1u);
-    EXPECT_EQ(mine[0].Text, W("Борисов;книга;20.12.2026;14"));
+    EXPECT_EQ(cells(mine[0]), (Cells{W("Борисов"), W("книга"), "20.12.2026", "14"}));
     SetLocale(nullptr);
 }
 

@@ -106,7 +106,7 @@ TEST_F(TotalsTest, SumsPerKindAndCurrencyAndTheBalances) {
               (std::array<std::string, 6>{"100,00 $", W("1500,50 рублей"), "250,26 $",
                                           W("20,00 рублей"), "-150,26 $",
                                           W("1480,50 рублей")}));
-    EXPECT_FALSE(CreditTotals(list).Clamped);
+    EXPECT_FALSE(CreditTotals(list).AnyClamped());
 }
 
 TEST_F(TotalsTest, EachSumIsRoundedToTheRealAfterEveryAddition) {
@@ -126,12 +126,45 @@ TEST_F(TotalsTest, ASumBeyondTheRealIsClampedAndSaysSo) {
     list.Add(TCreditNote(kOwedToMe, "", big, 0, 0));
     list.Add(TCreditNote(kOwedToMe, "", big, 0, 0));
     list.Add(TCreditNote(kOwedToMe, "", "5 $", 0, 0));
+    list.Add(TCreditNote(kIOwe, "", "7 $", 0, 0));
+    list.Add(TCreditNote(kIOwe, "", W("3 руб"), 0, 0));
     const DebtTotals totals = CreditTotals(list);
-    EXPECT_TRUE(totals.Clamped);
+    EXPECT_EQ(totals.Clamped, (std::array<bool, 4>{true, false, false, false}));
     EXPECT_EQ(totals.S1, Real48Max());
     const auto texts = StatisticsTexts(totals);
-    EXPECT_EQ(texts[0], "1.701411834603145E38 $");
-    EXPECT_EQ(texts[4], "1.701411834603145E38 $");
+    EXPECT_EQ(texts[0], ">1.701411834603145E38 $");
+    EXPECT_EQ(texts[2], "7.00 $");
+    EXPECT_EQ(texts[4], ">1.701411834603145E38 $");  // made from a clamped sum
+    EXPECT_EQ(texts[5], W("-3.00 рублей"));
+
+    // Clamped on the side that is taken away: the true balance is smaller.
+    CreditList owing;
+    owing.Add(TCreditNote(kIOwe, "", big, 0, 0));
+    owing.Add(TCreditNote(kIOwe, "", big, 0, 0));
+    owing.Add(TCreditNote(kOwedToMe, "", "2 $", 0, 0));
+    const auto owingTexts = StatisticsTexts(CreditTotals(owing));
+    EXPECT_EQ(owingTexts[2], ">1.701411834603145E38 $");
+    EXPECT_EQ(owingTexts[4], "<-1.701411834603145E38 $");
+
+    // Both sides clamped: the balance says nothing.
+    for (int i = 0; i < 2; ++i) owing.Add(TCreditNote(kOwedToMe, "", big, 0, 0));
+    const DebtTotals both = CreditTotals(owing);
+    EXPECT_TRUE(both.AnyClamped());
+    EXPECT_EQ(StatisticsTexts(both)[4], "?0.00 $");
+}
+
+TEST_F(TotalsTest, TwoLargeButStorableSumsAreNotMarked) {
+    Use('.');
+    CreditList list;
+    const std::string big = "1" + std::string(37, '0') + " $";  // 1e37: twice fits the real
+    list.Add(TCreditNote(kOwedToMe, "", big, 0, 0));
+    list.Add(TCreditNote(kOwedToMe, "", big, 0, 0));
+    const DebtTotals totals = CreditTotals(list);
+    EXPECT_FALSE(totals.AnyClamped());
+    EXPECT_EQ(FromReal48(totals.S1), 2 * FromReal48(*ToReal48(1e37L)));
+    const std::string text = StatisticsTexts(totals)[0];
+    EXPECT_TRUE(text[0] == '1' || text[0] == '2') << text;  // no mark in front
+    EXPECT_NE(text.find("E37 $"), std::string::npos) << text;
 }
 
 TEST_F(FormatAmountTest, TwoDecimalsAtMostSixteenDigits) {
@@ -150,6 +183,9 @@ TEST_F(FormatAmountTest, TwoDecimalsAtMostSixteenDigits) {
         {123456789012345.67L, "123456789012345.70"},  // 16 significant digits
         {9999999999999999.0L, "9999999999999999.00"},
         {1e16L, "1E16"},
+        {9999999999999999.5L, "1E16"},  // 16 digits round up to 17: exponent form
+        {-9999999999999999.75L, "-1E16"},
+        {99999999999999995e3L, "1E20"},
         {-2.5e20L, "-2.5E20"},
     };
     for (const auto& c : cases) EXPECT_EQ(FormatAmount(c.value), c.text) << c.text;

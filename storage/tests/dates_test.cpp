@@ -65,6 +65,20 @@ TEST(Dates, BadDateTextsAreReportedOnceAndGiveTheCurrentMoment) {
     }
 }
 
+TEST(Dates, TryTextToDateReadsLikeTextToDateButNeverReports) {
+    const DateTime now = Day(2026, 12, 7) + 0.5;
+    FrozenClockAndReports frozen(now);
+    DateTime value = -1;
+    EXPECT_TRUE(TryTextToDate("29.02.2024", value));
+    EXPECT_EQ(value, Day(2024, 2, 29));
+    for (const char* text : {"29.02.2023", "  .  .    ", "", "1x.01.2026", "12.13.2026"}) {
+        value = -1;
+        EXPECT_FALSE(TryTextToDate(text, value)) << text;
+        EXPECT_EQ(value, -1) << text;  // untouched, never the current moment
+    }
+    EXPECT_TRUE(frozen.reports.empty());
+}
+
 TEST(Dates, TimeTextForms) {
     FrozenClockAndReports frozen(0);
     EXPECT_EQ(TimeToText(Day(2026, 1, 1) + EncodeTime(9, 5)), "09:05");
