@@ -180,6 +180,15 @@ void NameFieldsByCaptions(QWidget* window) {
         field->setAccessibleName(best->text().simplified());
         field->setProperty(kNamedByCaption, true);
     }
+    // The edit line of a drop-down shows as a text of its own: it carries the drop-down's name.
+    for (QComboBox* box : window->findChildren<QComboBox*>()) {
+        QLineEdit* line = box->lineEdit();
+        if (line == nullptr || (!line->accessibleName().isEmpty() && !line->property(kNamedByCaption).toBool())) {
+            continue;
+        }
+        line->setAccessibleName(box->accessibleName());
+        line->setProperty(kNamedByCaption, true);
+    }
 }
 
 }  // namespace pomix
