@@ -79,7 +79,11 @@ QString TRunningCopy::CallName(const std::string& programDir) {
     // The same folder reached by another path (a link, a trailing slash) is the same data.
     const QByteArray folder = QByteArray::fromStdString(RealPath(DataDirIn(programDir)));
     const QByteArray hash = QCryptographicHash::hash(folder, QCryptographicHash::Sha256).toHex().left(16);
-    return QStringLiteral("pomix-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
+    const QString name = QStringLiteral("pomix-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
+    // The user's own runtime folder, where nobody else can take the name first; the shared
+    // temporary folder only where there is none.
+    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+    return runtime.startsWith(QLatin1Char('/')) ? runtime + QLatin1Char('/') + name : name;
 }
 
 bool TRunningCopy::CallRunningCopy(const std::string& programDir) {

@@ -33,7 +33,9 @@ public:
     ~TRunningCopy() override;
     bool HoldsLock() const { return lock_.Locked(); }
     bool Answers() const { return server_.isListening(); }
-    // The local socket name a later start calls: one per user and data folder.
+    // The local socket a later start calls, one per user and data folder: a path in
+    // $XDG_RUNTIME_DIR, or a name in the temporary folder. The data folder must exist: its
+    // real path names it, so that every way of writing that path gives the same name.
     static QString CallName(const std::string& programDir);
     // Asks the copy running on programDir to come forward; false when none answered.
     static bool CallRunningCopy(const std::string& programDir);

@@ -63,6 +63,7 @@ private slots:
     void secondStartIsRefusedTouchesNothingAndCallsTheFirst();
     void killedCopyLeavesNoLockBehind();
     void socketOfAKilledCopyIsTakenOver();
+    void callGoesThroughTheUsersRuntimeFolder();
     void folderThatCannotBeMadeStopsTheStart();
     void filesThatCannotBeCopiedAreReported();
 
@@ -212,8 +213,9 @@ void ProgramStartTest::killedCopyLeavesNoLockBehind() {
 
 void ProgramStartTest::socketOfAKilledCopyIsTakenOver() {
     // A killed copy leaves its socket file: bound, never removed.
-    const QByteArray path = (QDir::tempPath() + "/" + TRunningCopy::CallName(Std(User()))).toLocal8Bit();
     QDir().mkpath(User() + "Data");
+    const QString name = TRunningCopy::CallName(Std(User()));
+    const QByteArray path = (QDir::isAbsolutePath(name) ? name : QDir::tempPath() + "/" + name).toLocal8Bit();
     ::unlink(path.constData());
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
@@ -230,6 +232,28 @@ void ProgramStartTest::socketOfAKilledCopyIsTakenOver() {
     QVERIFY(running->Answers());
     QVERIFY(TRunningCopy::CallRunningCopy(Std(User())));
     QTRY_COMPARE(forwardCalls_, 1);
+}
+
+void ProgramStartTest::callGoesThroughTheUsersRuntimeFolder() {
+    struct RestoreRuntimeDir {
+        QByteArray value = qgetenv("XDG_RUNTIME_DIR");
+        bool set = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+        ~RestoreRuntimeDir() { set ? qputenv("XDG_RUNTIME_DIR", value) : qunsetenv("XDG_RUNTIME_DIR"); }
+    } restore;
+    const QString runtime = root_->filePath("run");
+    QDir().mkpath(runtime);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    QString name;
+    {
+        const auto running = PrepareProgramDir(Std(User()), Std(Shipped()));
+        QVERIFY(running);
+        name = TRunningCopy::CallName(Std(User()));
+        QVERIFY(running->Answers());
+        QVERIFY(TRunningCopy::CallRunningCopy(Std(User())));
+        QTRY_COMPARE(forwardCalls_, 1);
+        QVERIFY(QFileInfo::exists(name));
+    }
+    QVERIFY(name.startsWith(runtime + "/pomix-"));
 }
 
 void ProgramStartTest::folderThatCannotBeMadeStopsTheStart() {
