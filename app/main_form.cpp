@@ -108,7 +108,10 @@ TMainForm::TMainForm(SectionFactory sections)
     FormCreate(sections);
 }
 
-TMainForm::~TMainForm() { SetBringForward({}); }
+TMainForm::~TMainForm() {
+    SetBringForward({});
+    SetMainWindowRecolour({});
+}
 
 void TMainForm::BuildControls() {
     setObjectName("MainForm");
@@ -157,6 +160,7 @@ void TMainForm::BuildControls() {
     });
     if (QSystemTrayIcon::isSystemTrayAvailable()) RxTrayIcon1->show();
     SetBringForward([this] { RxTrayIcon1DblClick(); });
+    SetMainWindowRecolour([this] { ApplyColours(); });
 }
 
 void TMainForm::FormCreate(const SectionFactory& sections) {
@@ -203,7 +207,8 @@ void TMainForm::Select(TStaticButton* sender) {
 }
 
 void TMainForm::Button1Click() {
-    if (FromQt(Edit1->text()) == SettingsRecord.Password) {
+    // A typed character code page 1251 cannot hold would turn into "?" and match a "?".
+    if (FitsCp1251(Edit1->text()) && FromQt(Edit1->text()) == SettingsRecord.Password) {
         SectionsUnlocked = true;
         Panel1->hide();
     } else {

@@ -1,9 +1,13 @@
-// Writes the files shipped beside the program into the build folder given as the argument:
+// Writes the files shipped beside the program into the build folder given as the first
+// argument:
 //   Data/Pomix.ini      a complete settings file with the defaults below
-//   Lang/Russian.lng    the Russian dictionary: the windows' texts and the colour schemes' names
+//   Lang/Russian.lng    the Russian dictionary   } made from the tables in the folder given as
+//   Lang/English.lng    the English dictionary   } the second argument (app/lang/*.tsv)
 //   Media/alarm.wav     a short alarm sound
-// A file that exists already is left alone: the program rewrites Data/ and Lang/ while it
-// runs, and a rebuild must not undo a user's changes.
+// A settings file or sound that exists already is left alone: the program rewrites Data/
+// while it runs, and a rebuild must not undo a user's changes. A dictionary is made again
+// when a table is newer than it. Every file is left with the time of this run, so the build
+// knows it is up to date.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -12,7 +16,7 @@
 #include <iostream>
 #include <vector>
 
-#include "settings/ini_file.h"
+#include "settings/dictionary_tables.h"
 #include "settings/settings_record.h"
 #include "storage/cp1251.h"
 
@@ -44,79 +48,6 @@ void WriteSettingsFile(const fs::path& path) {
     WriteSettings(r, stream);
     StreamContainer container;
     SaveSingleStream(container, path.string(), kSettingsStreamName, stream);
-}
-
-struct Entry {
-    const char* section;
-    const char* key;
-    const char* value;
-};
-
-const Entry kDictionary[] = {
-    {"MainForm", "StaticButton1_Caption", "Ежедневник"},
-    {"MainForm", "StaticButton1_Hint", "События, дела и напоминания"},
-    {"MainForm", "StaticButton2_Caption", "Записная книжка"},
-    {"MainForm", "StaticButton2_Hint", "Адреса, телефоны и дни рождения"},
-    {"MainForm", "StaticButton3_Caption", "Заметки"},
-    {"MainForm", "StaticButton3_Hint", "Заметки с датой изменения"},
-    {"MainForm", "StaticButton4_Caption", "Каталог"},
-    {"MainForm", "StaticButton4_Hint", "Каталог коллекции по категориям"},
-    {"MainForm", "StaticButton5_Caption", "Долговая книга"},
-    {"MainForm", "StaticButton5_Hint", "Долги: кому и сколько"},
-    {"MainForm", "StaticButton6_Caption", "Настройки"},
-    {"MainForm", "StaticButton6_Hint", "Настройки программы"},
-    {"MainForm", "Button1_Caption", "Да"},
-    {"MainForm", "Button1_Hint", "Проверить пароль"},
-    {"MainForm", "Button2_Caption", "Отмена"},
-    {"MainForm", "Button2_Hint", "Закрыть программу"},
-    {"MainForm", "Text2_Caption", "Введите пароль"},
-    {"SetupForm", "Text1_Caption", "О Программе"},
-    {"SetupForm", "Label1_Caption", "Pomix"},
-    {"SetupForm", "Label2_Caption", "Версия 1.1 BETA"},
-    {"SetupForm", "Label5_Caption",
-     "Все пожелания, просьбы, ошибки по работе данной программы отправлять на мой email. "
-     "Этим Вы внесете вклад в развитие программы."},
-    {"SetupForm", "TabSheet1_Caption", "Основные"},
-    {"SetupForm", "TabSheet2_Caption", "Ежедневник"},
-    {"SetupForm", "TabSheet3_Caption", "Записная книжка"},
-    {"SetupForm", "TabSheet4_Caption", "Заметки"},
-    {"SetupForm", "TabSheet5_Caption", "Каталог"},
-    {"SetupForm", "TabSheet6_Caption", "Долговая книга"},
-    {"SetupForm", "Label8_Caption", "Цветовые схемы"},
-    {"SetupForm", "Label9_Caption", "Язык"},
-    {"SetupForm", "CheckBox1_Caption", "Показывать подсказки всплывающие подсказки hints"},
-    {"SetupForm", "CheckBox2_Caption", "Проверять пароль"},
-    {"SetupForm", "CheckBox3_Caption", "Подтверждать удаление"},
-    {"SetupForm", "CheckBox4_Caption", "Выделять дни с запланированными делами"},
-    {"SetupForm", "CheckBox5_Caption", "Показывать возраст"},
-    {"SetupForm", "Label10_Caption", "За время"},
-    {"SetupForm", "Label11_Caption", "Звуковой файл"},
-    {"SetupForm", "Label12_Caption", "Оповещать о событиях"},
-    {"SetupForm", "Label13_Caption", "Проверка дней рождений за ( дней )"},
-    {"SetupForm", "Label14_Caption", "Названия категорий"},
-    {"SetupForm", "Label15_Caption", "Символ для просроченных долгов"},
-    {"SetupForm", "Button1_Caption", "Сохранить"},
-    {"SetupForm", "Button2_Caption", "Добавить"},
-    {"SetupForm", "Button3_Caption", "Удалить"},
-};
-
-// The names of the seven colour schemes of the settings window, in scheme order.
-const char* const kSchemeNames[] = {"Стальная", "Серебристая", "Небесная", "Сиреневая",
-                                    "Розовая",  "Песочная",    "Оливковая"};
-
-void WriteDictionary(const fs::path& path) {
-    {
-        std::ofstream header(path, std::ios::binary);
-        header << W("; Pomix: русские тексты окон") << "\r\n";
-    }
-    IniFile file(path.string());
-    for (const char* section : {"MainForm", "SetupForm"}) file.WriteInteger(section, "FormVersion", 0);
-    for (const Entry& e : kDictionary) file.WriteString(e.section, e.key, W(e.value));
-    const std::string schemes = "SetupForm.ComboBox1_Items";
-    file.WriteInteger(schemes, "Count", static_cast<int>(std::size(kSchemeNames)));
-    for (std::size_t i = 0; i < std::size(kSchemeNames); ++i) {
-        file.WriteString(schemes, "Item" + std::to_string(i), W(kSchemeNames[i]));
-    }
 }
 
 template <class T>
@@ -159,23 +90,47 @@ void WriteAlarm(const fs::path& path) {
 }
 
 void CreateIfMissing(const fs::path& path, void (*write)(const fs::path&)) {
-    if (fs::exists(path)) return;
+    if (fs::exists(path)) {
+        fs::last_write_time(path, fs::file_time_type::clock::now());
+        return;
+    }
     fs::create_directories(path.parent_path());
     write(path);
     std::cout << "created " << path.string() << "\n";
 }
 
+// Remakes a dictionary missing or older than one of the tables.
+void MakeDictionaryFile(const fs::path& path, const fs::path& tablesFolder, DictionaryLanguage language) {
+    bool stale = !fs::exists(path);
+    for (const auto& table : fs::directory_iterator(tablesFolder)) {
+        if (!stale && table.path().extension() == ".tsv") stale = table.last_write_time() > fs::last_write_time(path);
+    }
+    if (!stale) {
+        fs::last_write_time(path, fs::file_time_type::clock::now());
+        return;
+    }
+    const std::string text = MakeDictionary(ReadDictionaryTables(tablesFolder.string()), language);
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+    std::cout << "made " << path.string() << "\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: make_shipped_files BUILD_DIR\n";
+    if (argc != 3) {
+        std::cerr << "usage: make_shipped_files BUILD_DIR TABLES_DIR\n";
         return 2;
     }
     const fs::path root = argv[1];
+    const fs::path tables = argv[2];
     try {
         CreateIfMissing(root / "Data" / "Pomix.ini", WriteSettingsFile);
-        CreateIfMissing(root / "Lang" / "Russian.lng", WriteDictionary);
+        MakeDictionaryFile(root / "Lang" / "Russian.lng", tables, DictionaryLanguage::Russian);
+        MakeDictionaryFile(root / "Lang" / "English.lng", tables, DictionaryLanguage::English);
         CreateIfMissing(root / "Media" / "alarm.wav", WriteAlarm);
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";

@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     desktop-file-utils appstream man-db util-linux
+    python3-icalendar python3-vobject
 )
 missing=()
 for p in "${packages[@]}"; do

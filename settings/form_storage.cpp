@@ -35,7 +35,7 @@ void TFormStorage::Bind(const std::string& path) { path_ = path; }
 
 void TFormStorage::BindLanguageFile(const std::string& languageFile) {
     const std::string path = DictionaryPath(languageFile);
-    Bind(FileExists(path) ? path : std::string());
+    Bind(FileExists(path) && IniFile::IsIniFile(path) ? path : std::string());
 }
 
 void TFormStorage::Deactivate() { path_.clear(); }
@@ -74,6 +74,8 @@ void TFormStorage::Read(DictionaryTarget& target) {
 void TFormStorage::WriteBack(DictionaryTarget& target) {
     if (!Active() || !read_) return;
     IniFile file(path_);
+    if (file.ReadInteger(section_, kVersionKey, 0) < 0) return;
+    file.HoldWrites(true);
     file.WriteInteger(section_, kVersionKey, 0);
     for (const Item& item : items_) {
         if (item.list) {
@@ -89,9 +91,13 @@ void TFormStorage::WriteBack(DictionaryTarget& target) {
         } else {
             std::string text;
             if (!target.GetText(item.control, item.property, text)) continue;
+            // A caption may hold line breaks; the file holds one line per key.
+            std::replace(text.begin(), text.end(), '\r', ' ');
+            std::replace(text.begin(), text.end(), '\n', ' ');
             file.WriteString(section_, item.key, Trim(text));
         }
     }
+    file.Flush();
 }
 
 }  // namespace pomix

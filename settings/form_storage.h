@@ -4,7 +4,9 @@
 // In the file the window has a section of its own (e.g. "MainForm"). A stored item
 // "Control.Property" is the key "Control_Property" in that section; a list property has a
 // section of its own, "<section>.Control_Property", with "Count" and "Item0" … "Item<Count-1>".
-// The key "FormVersion" holds 0; a negative value switches reading off for the window.
+// The key "FormVersion" holds 0; a negative value switches the window's binding off: nothing
+// is read from that dictionary and nothing written back into it (a hand-made translation
+// stays as its author left it). Only a dictionary file (IniFile::IsIniFile) is ever bound.
 #pragma once
 
 #include <string>
@@ -30,27 +32,33 @@ public:
     // items are "Control.Property"; properties named "Items" are lists, the others texts.
     TFormStorage(std::string section, std::vector<std::string> items);
 
+    struct Item {
+        std::string control, property, key;
+        bool list = false;
+    };
+
     // Uses the dictionary at path (reads and writes go to it); an empty path deactivates.
     void Bind(const std::string& path);
-    // Binds to the dictionary named by languageFile in Lang/ when that file exists.
+    // Binds to the dictionary named by languageFile in Lang/ when that file exists and is a
+    // dictionary.
     void BindLanguageFile(const std::string& languageFile);
     void Deactivate();
     bool Active() const { return !path_.empty(); }
     const std::string& Path() const { return path_; }
     const std::string& Section() const { return section_; }
     bool HasBeenRead() const { return read_; }
+    // The stored items, in list order, as parsed from "Control.Property".
+    const std::vector<Item>& Items() const { return items_; }
 
     // Applies the dictionary's values to the window; an item that fails is skipped.
     void Read(DictionaryTarget& target);
     // Stores the window's current values, only when active and read at least once in this
-    // run. Raises EFileError("Unable to write to <path>") when the file cannot be written.
+    // run, and never into a section whose FormVersion is negative. The file is replaced once,
+    // whole, so a failure leaves it as it was. Raises EFileError("Unable to write to <path>")
+    // when the file cannot be written.
     void WriteBack(DictionaryTarget& target);
 
 private:
-    struct Item {
-        std::string control, property, key;
-        bool list = false;
-    };
     std::string section_;
     std::vector<Item> items_;
     std::string path_;

@@ -1,5 +1,9 @@
 #include "settings/ini_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -42,7 +46,56 @@ bool SplitKey(const std::string& line, std::string& key, std::string& value) {
     return true;
 }
 
+// One entry per line: a line break inside a name or value would start a line of its own.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    return text;
+}
+
+// A value the reader would change (outer blanks trimmed, one pair of enclosing quotes
+// removed) is written inside a pair of quotes, so it reads back as it was written.
+std::string Quoted(const std::string& value) {
+    if (value.empty()) return value;
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    const bool enclosed = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    return blank(value.front()) || blank(value.back()) || enclosed ? "\"" + value + "\"" : value;
+}
+
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string IniFile::StoredValue(const std::string& value) { return Quoted(OneLine(value)); }
+
+bool IniFile::IsIniFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (static_cast<std::uint64_t>(info.st_size) > kMaxSize) return false;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char chunk[4096];
+    std::size_t n, total = 0;
+    bool clean = true;
+    while (clean && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        total += n;
+        clean = total <= kMaxSize && std::char_traits<char>::find(chunk, n, '\0') == nullptr;
+    }
+    std::fclose(file);
+    return clean;
+}
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
     std::FILE* file = std::fopen(path_.c_str(), "rb");
@@ -52,6 +105,7 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
     std::size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
     std::fclose(file);
+    if (text.compare(0, 3, kUtf8Mark) == 0) text.erase(0, 3);
 
     const std::size_t firstLf = text.find('\n');
     crlf_ = firstLf == std::string::npos || (firstLf > 0 && text[firstLf - 1] == '\r');
@@ -115,7 +169,7 @@ bool IniFile::SectionExists(const std::string& section) const {
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    const std::string line = key + "=" + value;
+    const std::string line = OneLine(key) + "=" + StoredValue(value);
     Span span;
     std::size_t at;
     if (!FindSection(section, span)) {
@@ -131,7 +185,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
         while (insert > span.header + 1 && Trim(lines_[insert - 1]).empty()) --insert;
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), line);
     }
-    Flush();
+    Changed();
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -146,7 +200,7 @@ void IniFile::EraseSection(const std::string& section) {
                      lines_.begin() + static_cast<std::ptrdiff_t>(span.end));
         erased = true;
     }
-    if (erased) Flush();
+    if (erased) Changed();
 }
 
 std::string IniFile::Text() const {
@@ -156,17 +210,39 @@ std::string IniFile::Text() const {
     return text;
 }
 
+void IniFile::Changed() const {
+    if (!hold_) Flush();
+}
+
 void IniFile::Flush() const {
-    // Written in place rather than through a renamed copy, so a read-only dictionary stays
-    // read-only and is reported instead of being replaced.
     const std::string text = Text();
-    std::FILE* file = std::fopen(path_.c_str(), "wb");
-    bool ok = file != nullptr;
-    if (ok) {
-        ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-        ok = std::fclose(file) == 0 && ok;
+    const std::string error = "Unable to write to " + path_;
+    // A read-only dictionary stays as it is: renaming over it would succeed in a writable
+    // folder, and the superuser passes every access check.
+    mode_t mode = 0666;
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0 || ::access(path_.c_str(), W_OK) != 0) {
+            throw EFileError(error);
+        }
+        mode = info.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
     }
-    if (!ok) throw EFileError("Unable to write to " + path_);
+    const std::size_t slash = path_.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    std::string temp = folder + "." + name + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) throw EFileError(error);
+    bool ok = WriteAll(fd, text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || std::rename(temp.c_str(), path_.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        throw EFileError(error);
+    }
 }
 
 }  // namespace pomix

@@ -6,9 +6,16 @@
 //
 // Section and key names match in any letter case; the first of equal sections or keys
 // counts. Values are read with outer blanks trimmed and one pair of enclosing double quotes
-// removed. Every change is written to the file at once; lines the program does not touch
-// (comments, unknown sections and keys) survive the rewrite, and the file keeps its line
-// ending (CR LF unless it used LF alone).
+// removed (a value that would lose blanks or quotes that way is written quoted, so every value
+// reads back as written). Every change is written to the file at once (unless the writer holds the writes
+// back and calls Flush itself); lines the program does not touch (comments, unknown sections
+// and keys) survive the rewrite, and the file keeps its line ending (CR LF unless it used LF
+// alone). A UTF-8 byte-order mark at the start is skipped and not written back. Line breaks
+// inside a key or value are written as blanks, so the file stays one entry per line.
+//
+// A rewrite goes to a temporary file in the same folder that is then renamed over the old
+// one: a failure midway leaves the old file whole. A file without any write permission bit
+// is never replaced, whoever runs the program.
 #pragma once
 
 #include <string>
@@ -20,6 +27,14 @@ class IniFile {
 public:
     // Reads the file when it exists; a missing file is an empty one until the first write.
     explicit IniFile(std::string path);
+
+    // What a dictionary may be: at most kMaxSize bytes and no NUL byte. Anything else in the
+    // dictionary folder is not treated as one (and so never rewritten). A missing file is
+    // no dictionary either.
+    static constexpr std::size_t kMaxSize = 1 << 20;
+    static bool IsIniFile(const std::string& path);
+    // A value as it is written after "Key=": on one line, quoted when reading would change it.
+    static std::string StoredValue(const std::string& value);
 
     const std::string& Path() const { return path_; }
 
@@ -38,6 +53,11 @@ public:
     // The file's text as it would be written now.
     std::string Text() const;
 
+    // With writes held back, changes stay in memory until Flush: a writer making many
+    // changes replaces the file once.
+    void HoldWrites(bool hold) { hold_ = hold; }
+    void Flush() const;
+
 private:
     struct Span {
         std::size_t header;  // the line of "[name]"
@@ -45,11 +65,12 @@ private:
     };
     bool FindSection(const std::string& section, Span& span) const;
     bool FindKey(const Span& span, const std::string& key, std::size_t& line) const;
-    void Flush() const;
+    void Changed() const;
 
     std::string path_;
     std::vector<std::string> lines_;
     bool crlf_ = true;  // lines end in CR LF (else LF alone)
+    bool hold_ = false;
 };
 
 }  // namespace pomix

@@ -1,13 +1,465 @@
 #include "settings/setup_form.h"
 
+#include <QMouseEvent>
+#include <charconv>
+#include <cmath>
+
 #include "settings/program_files.h"
+#include "storage/dates.h"
+#include "storage/report.h"
+#include "storage/text.h"
+#include "ui/convert.h"
+#include "ui/desktop.h"
+#include "ui/file_dialog.h"
+#include "ui/message.h"
+#include "ui/recolour.h"
 
 namespace pomix {
 
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr TColor kWhite = 0xFFFFFF, kBlack = 0x000000, kSilver = 0xC0C0C0;
+constexpr int kMaxLead = 24 * 60 - 1, kMaxHorizon = 999, kOverdueWidth = 5;
+
+const char kBadFileName[] =
+    "The file name has characters that cannot be stored !\r"
+    "Имя файла содержит символы, которые нельзя сохранить !";
+
+// The minutes of a reminder time "HH:MM", by the rules of the time routine; false (and no
+// report) for an impossible one.
+bool LeadMinutes(const std::string& text, std::int32_t& minutes) {
+    bool bad = false;
+    ReportHook previous = SetReportHook([&bad](const std::string&) { bad = true; });
+    const TimeParts time = DecodeTime(TextToTime(text));
+    SetReportHook(std::move(previous));
+    if (bad) return false;
+    minutes = time.hour * 60 + time.minute;
+    return true;
+}
+
+bool WholeNumber(const std::string& text, std::int32_t& value) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    const auto [end, error] = std::from_chars(first, last, value);
+    return first != last && error == std::errc() && end == last;
+}
+
+constexpr const char* kShownText = "pomixShownText";
+
+// What the field showed when the record was put into it.
+void MarkShown(QLineEdit* field) { field->setProperty(kShownText, field->text()); }
+
+// Whether the user (by keyboard, mouse or an assistive tool) changed the field since then.
+bool Changed(const QLineEdit* field) { return field->text() != field->property(kShownText).toString(); }
+
+// A text field takes over the record's value only when it was changed: a stored value the
+// field cannot show as it is (too long, odd characters) survives a save.
+void TakeText(const TEdit* field, std::string& value) {
+    if (Changed(field)) value = field->Text();
+}
+
+TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption) {
+    return Make<TButton>(parent, name, at, U(caption));
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QRect& at, const char* caption) {
+    return Make<QCheckBox>(parent, name, at, U(caption));
+}
+
+TLabel* MakeLabel(QWidget* parent, const char* name, const QRect& at, const char* caption) {
+    return Make<TLabel>(parent, name, at, U(caption));
+}
+
+TEdit* MakeTextField(QWidget* parent, const char* name, const QRect& at) {
+    auto* field = Make<TEdit>(parent, name, at);
+    AcceptOnlyCp1251(field);
+    return field;
+}
+
+}  // namespace
+
+TColourSwatch::TColourSwatch(const QString& caption, QWidget* parent) : TStaticButton(caption, parent) {
+    SetBorder(true);
+    // The window paints its swatches itself from the values they hold.
+    KeepOwnColours(this);
+    Paint();
+}
+
+void TColourSwatch::SetBackground(TColor colour) {
+    background_ = colour;
+    Paint();
+}
+
+void TColourSwatch::SetTextColour(TColor colour) {
+    text_ = colour;
+    Paint();
+}
+
+void TColourSwatch::Paint() { SetColours(this, ToQColor(background_), ToQColor(text_)); }
+
+TLinkLabel::TLinkLabel(const QString& caption, QWidget* parent) : TLabel(caption, parent) {
+    setCursor(Qt::PointingHandCursor);
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    setFont(underlined);
+}
+
+void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    TLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+const std::array<TForm7::ColourScheme, 7> TForm7::kColourSchemes = {{
+    {0xB09880, 0x806450, 0x0000FF},
+    {0xC0C0C0, 0x808080, 0x0000FF},
+    {0xC8B8A0, 0x988058, 0xFF8000},
+    {0xD8A8B0, 0xB05058, 0x0000FF},
+    {0xB8B0D0, 0x7060A0, 0x0000FF},
+    {0xB8CCD8, 0x808000, 0x0000FF},
+    {0xA8B090, 0x788058, 0x0000FF},
+}};
+
 TForm7::TForm7(QWidget* parent)
-    : TSectionWindow(kRecolourSettings, "SetupForm", {}, parent) {
+    : TSectionWindow(kRecolourSettings, "SetupForm",
+                     ExpandItems({"Label1-6.Caption", "Text1.Caption", "TabSheet1-6.Caption", "ComboBox1.Items",
+                                  "Label8.Caption", "Label9.Caption", "CheckBox1.Caption", "CheckBox2.Caption",
+                                  "CheckBox3.Caption", "Label10.Caption", "Label11.Caption", "Label12.Caption",
+                                  "Button2.Caption", "Button3.Caption", "Button1.Caption", "CheckBox4.Caption",
+                                  "Label13.Caption", "CheckBox5.Caption", "Label14.Caption", "Label15.Caption"}),
+                     parent) {
     setObjectName("Form7");
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+
+    BuildInfoPanel();
+    // Six tabs do not fit one row of the narrow side: two rows of three.
+    pages = Make<TPageControl>(this, "PageControl1", {228, 0, 286, 328}, 3);
+    pages->AddPage(BuildMainPage(), U("Основные"));
+    pages->AddPage(BuildPlannerPage(), U("Ежедневник"));
+    pages->AddPage(BuildAddressBookPage(), U("Записная книжка"));
+    auto* notesPage = new TPanel;  // the notes have no settings yet
+    notesPage->setObjectName("TabSheet4");
+    pages->AddPage(notesPage, U("Заметки"));
+    pages->AddPage(BuildCatalogPage(), U("Каталог"));
+    pages->AddPage(BuildDebtsPage(), U("Долговая книга"));
+    QFont tabFont = small;
+    tabFont.setPixelSize(10);
+    for (int i = 0; i < pages->Count(); ++i) pages->Tab(i)->setFont(tabFont);
+
+    bottomPanel = Make<TPanel>(this, "Panel2", {0, 328, kWidth, kHeight - 328});
+    saveButton = MakeButton(bottomPanel, "Button1", {kWidth - 112, 4, 106, 24}, "Сохранить");
+    connect(saveButton, &QPushButton::clicked, this, [this] { Button1Click(); });
+
+    // FormCreate: colours and swatches, then every control from the record, then the dictionary.
+    ApplyColours();
+    LoadControls();
     binding_.BindDictionary();
 }
+
+void TForm7::BuildInfoPanel() {
+    infoPanel = Make<TPanel>(this, "Panel1", {0, 0, 229, 328});
+    aboutTitle = Make<TStaticButton>(infoPanel, "Text1", {0, 0, 229, 20}, U("О Программе"));
+    auto* name = MakeLabel(infoPanel, "Label1", {10, 28, 209, 30}, "Pomix");
+    QFont large = name->font();
+    large.setPixelSize(22);
+    large.setBold(true);
+    name->setFont(large);
+    MakeLabel(infoPanel, "Label2", {10, 60, 209, 16}, "Версия 1.1 BETA");
+    MakeLabel(infoPanel, "Label3", {10, 92, 209, 16}, "Страница программы в Интернете:");
+    webLink = Make<TLinkLabel>(infoPanel, "Label4", {10, 110, 209, 16}, QString::fromLatin1(kWebAddress));
+    auto* wishes = MakeLabel(infoPanel, "Label5", {10, 144, 209, 96},
+                             "Все пожелания, просьбы, ошибки по работе данной программы отправлять на мой "
+                             "email. Этим Вы внесете вклад в развитие программы.");
+    wishes->setWordWrap(true);
+    wishes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    mailLink = Make<TLinkLabel>(infoPanel, "Label6", {10, 244, 209, 16}, QString::fromLatin1(kMailAddress));
+    connect(webLink, &TLinkLabel::clicked, this, &TForm7::Label4Click);
+    connect(mailLink, &TLinkLabel::clicked, this, &TForm7::Label6Click);
+}
+
+QWidget* TForm7::BuildMainPage() {
+    auto* page = new TPanel;
+    page->setObjectName("TabSheet1");
+    // The longest caption of the window: it may take two lines.
+    hintsBox = Make<TWrapCheckBox>(page, "CheckBox1", {6, 6, 272, 30}, U("Показывать подсказки всплывающие подсказки hints"));
+    confirmDeleteBox = MakeCheckBox(page, "CheckBox3", {6, 38, 272, 18}, "Подтверждать удаление");
+    passwordBox = MakeCheckBox(page, "CheckBox2", {6, 60, 136, 18}, "Проверять пароль");
+    passwordEdit = MakeTextField(page, "Edit2", {144, 58, 132, 22});
+    passwordEdit->setEchoMode(QLineEdit::Password);
+    passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+
+    MakeLabel(page, "Label8", {6, 86, 200, 16}, "Цветовые схемы");
+    schemeBox = Make<TComboBox>(page, "ComboBox1", {6, 104, 270, 22});
+    connect(schemeBox, &QComboBox::currentIndexChanged, this, &TForm7::ComboBox1Change);
+
+    const auto swatch = [page](const char* name, int x, int y, const char* caption, const char* hint) {
+        auto* s = Make<TColourSwatch>(page, name, {x, y, 25, 25}, U(caption));
+        s->setToolTip(U(hint));
+        return s;
+    };
+    const char* colours = "Настройка цветов";
+    const char* fonts = "Настройка цвета шрифта";
+    windowSwatch = swatch("Color1", 6, 134, "", colours);
+    accentSwatch = swatch("Color2", 36, 134, "", colours);
+    editSwatch = swatch("Color3", 66, 134, "", colours);
+    plannedDaySwatch = swatch("Color7", 96, 134, "", colours);
+    labelTextSample = swatch("Color4", 6, 164, "R", fonts);
+    buttonTextSample = swatch("Color5", 36, 164, "R", fonts);
+    editTextSample = swatch("Color6", 66, 164, "R", fonts);
+    doneEventSample = swatch("Color8", 96, 164, "R", colours);
+    for (TColourSwatch* s : {windowSwatch, accentSwatch, editSwatch}) {
+        connect(s, &TStaticButton::clicked, this, [this, s] { Color1Click(s); });
+    }
+    for (TColourSwatch* s : {labelTextSample, buttonTextSample, editTextSample}) {
+        connect(s, &TStaticButton::clicked, this, [this, s] { Color4Click(s); });
+    }
+    connect(plannedDaySwatch, &TStaticButton::clicked, this, &TForm7::Color7Click);
+    connect(doneEventSample, &TStaticButton::clicked, this, &TForm7::Color8Click);
+
+    MakeLabel(page, "Label9", {6, 200, 200, 16}, "Язык");
+    languageEdit = MakeTextField(page, "Edit5", {6, 218, 238, 22});
+    languageButton = MakeButton(page, "Button4", {248, 218, 28, 22}, "...");
+    connect(languageButton, &QPushButton::clicked, this, &TForm7::ChooseDictionary);
+    return page;
+}
+
+QWidget* TForm7::BuildPlannerPage() {
+    auto* page = new TPanel;
+    page->setObjectName("TabSheet2");
+    highlightBox = Make<TWrapCheckBox>(page, "CheckBox4", {6, 6, 272, 30}, U("Выделять дни с запланированными делами"));
+    eventNamesGrid = Make<TStringGrid>(page, "StringGrid1", {6, 38, 200, 128});
+    KeepOwnColours(eventNamesGrid);
+    connect(eventNamesGrid, &TStringGrid::Edited, this, [this] { eventNamesEdited_ = true; });
+    addNameButton = MakeButton(page, "Button2", {210, 38, 66, 24}, "Добавить");
+    deleteNameButton = MakeButton(page, "Button3", {210, 66, 66, 24}, "Удалить");
+    connect(addNameButton, &QPushButton::clicked, this, &TForm7::Button2Click);
+    connect(deleteNameButton, &QPushButton::clicked, this, &TForm7::Button3Click);
+
+    MakeLabel(page, "Label12", {6, 172, 200, 16}, "Оповещать о событиях");
+    MakeLabel(page, "Label10", {6, 194, 80, 16}, "За время");
+    leadEdit = Make<TMaskEdit>(page, "MaskEdit2", {90, 192, 60, 22}, TMaskEdit::Kind::Time);
+    leadEdit->setToolTip(U("Время события: Часы.Минуты"));
+    KeepOwnColours(leadEdit);
+    MakeLabel(page, "Label11", {6, 220, 200, 16}, "Звуковой файл");
+    soundEdit = MakeTextField(page, "Edit3", {6, 238, 238, 22});
+    soundButton = MakeButton(page, "Button5", {248, 238, 28, 22}, "...");
+    connect(soundButton, &QPushButton::clicked, this, &TForm7::ChooseSound);
+    return page;
+}
+
+QWidget* TForm7::BuildAddressBookPage() {
+    auto* page = new TPanel;
+    page->setObjectName("TabSheet3");
+    MakeLabel(page, "Label13", {6, 8, 228, 16}, "Проверка дней рождений за ( дней )");
+    horizonEdit = Make<TDigitsEdit>(page, "MaskEdit1", {236, 6, 40, 22});
+    KeepOwnColours(horizonEdit);
+    showAgeBox = MakeCheckBox(page, "CheckBox5", {6, 36, 272, 18}, "Показывать возраст");
+    return page;
+}
+
+QWidget* TForm7::BuildCatalogPage() {
+    auto* page = new TPanel;
+    page->setObjectName("TabSheet5");
+    MakeLabel(page, "Label14", {6, 6, 200, 16}, "Названия категорий");
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = "CatCap" + std::to_string(i + 1);
+        categoryEdits[static_cast<std::size_t>(i)] = MakeTextField(page, name.c_str(), {6, 26 + 28 * i, 270, 22});
+    }
+    return page;
+}
+
+QWidget* TForm7::BuildDebtsPage() {
+    auto* page = new TPanel;
+    page->setObjectName("TabSheet6");
+    MakeLabel(page, "Label15", {6, 8, 200, 16}, "Символ для просроченных долгов");
+    overdueEdit = MakeTextField(page, "Edit4", {210, 6, 66, 22});
+    overdueEdit->setMaxLength(kOverdueWidth);
+    return page;
+}
+
+void TForm7::LoadControls() {
+    const TSettingsRecord& s = SettingsRecord;
+    hintsBox->setChecked(s.ShowHints);
+    passwordBox->setChecked(s.CheckPassword);
+    confirmDeleteBox->setChecked(s.ConfirmDelete);
+    passwordEdit->SetText(s.Password);
+    languageEdit->SetText(s.LanguageFile);
+    eventNamesGrid->SetRows(s.EventNames);
+    eventNamesEdited_ = false;
+    plannedDaySwatch->SetBackground(s.PlannedDayColor);
+    doneEventSample->SetTextColour(s.DoneEventColor);
+    highlightBox->setChecked(s.HighlightPlannedDays);
+    if (s.ReminderLead >= 0 && s.ReminderLead <= kMaxLead) {
+        leadEdit->SetText(TimeToText(EncodeTime(s.ReminderLead / 60, s.ReminderLead % 60)));
+    } else {
+        leadEdit->Clear();
+    }
+    soundEdit->SetText(s.AlarmSound);
+    if (s.BirthdayDays >= 0 && s.BirthdayDays <= kMaxHorizon) horizonEdit->SetText(std::to_string(s.BirthdayDays));
+    else horizonEdit->clear();
+    showAgeBox->setChecked(s.ShowAge);
+    for (std::size_t i = 0; i < categoryEdits.size(); ++i) categoryEdits[i]->SetText(s.CategoryNames[i]);
+    overdueEdit->SetText(s.OverdueMark);
+    for (QLineEdit* field : findChildren<QLineEdit*>()) MarkShown(field);
+}
+
+void TForm7::ShowSwatches() {
+    const TSettingsRecord& s = SettingsRecord;
+    windowSwatch->SetBackground(s.WindowColor);
+    accentSwatch->SetBackground(s.AccentColor);
+    editSwatch->SetBackground(s.EditColor);
+    labelTextSample->SetBackground(s.WindowColor);
+    labelTextSample->SetTextColour(s.LabelTextColor);
+    buttonTextSample->SetBackground(s.AccentColor);
+    buttonTextSample->SetTextColour(s.ButtonTextColor);
+    editTextSample->SetBackground(s.EditColor);
+    editTextSample->SetTextColour(s.EditTextColor);
+    plannedDaySwatch->SetBackground(s.PlannedDayColor);
+    doneEventSample->SetBackground(s.EditColor);
+    doneEventSample->SetTextColour(s.DoneEventColor);
+}
+
+void TForm7::ApplyColours() {
+    binding_.ApplyColours([this] {
+        const QColor window = ToQColor(SettingsRecord.WindowColor);
+        const QColor text = ToQColor(SettingsRecord.LabelTextColor);
+        SetColours(pages, window, text);
+        for (int i = 0; i < pages->Count(); ++i) SetColours(pages->Page(i), window, text);
+        ShowSwatches();
+    });
+}
+
+void TForm7::ReInit() { ApplyColours(); }
+
+bool TForm7::Button1Click() {
+    TSettingsRecord& s = SettingsRecord;
+    // Both checks come first: a refused save changes nothing. An unchanged field holding a
+    // value it could not show keeps the stored value and needs no check.
+    std::int32_t lead = s.ReminderLead;
+    if (Changed(leadEdit) || (s.ReminderLead >= 0 && s.ReminderLead <= kMaxLead)) {
+        if (!LeadMinutes(leadEdit->Text(), lead)) {
+            Report(kIncorrectDateMessage);
+            return false;
+        }
+    }
+    std::int32_t horizon = s.BirthdayDays;
+    if (Changed(horizonEdit) || (s.BirthdayDays >= 0 && s.BirthdayDays <= kMaxHorizon)) {
+        const std::string text = horizonEdit->Text();
+        if (!WholeNumber(text, horizon)) {
+            ShowError("'" + text + "' is not a valid integer value");
+            return false;
+        }
+    }
+
+    s.ShowHints = hintsBox->isChecked();
+    s.CheckPassword = passwordBox->isChecked();
+    s.ConfirmDelete = confirmDeleteBox->isChecked();
+    TakeText(passwordEdit, s.Password);
+    TakeText(languageEdit, s.LanguageFile);
+    s.WindowColor = windowSwatch->Background();
+    s.AccentColor = accentSwatch->Background();
+    s.EditColor = editSwatch->Background();
+    s.LabelTextColor = labelTextSample->TextColour();
+    s.ButtonTextColor = buttonTextSample->TextColour();
+    s.EditTextColor = editTextSample->TextColour();
+    if (eventNamesEdited_) {
+        StrList names = eventNamesGrid->Rows();
+        // The grid always shows a row; alone and empty it stands for no names at all.
+        if (names.size() == 1 && names.front().empty()) names.clear();
+        s.EventNames = std::move(names);
+    }
+    s.PlannedDayColor = plannedDaySwatch->Background();
+    s.DoneEventColor = doneEventSample->TextColour();
+    s.HighlightPlannedDays = highlightBox->isChecked();
+    s.ReminderLead = lead;
+    TakeText(soundEdit, s.AlarmSound);
+    s.BirthdayDays = horizon;
+    s.ShowAge = showAgeBox->isChecked();
+    for (std::size_t i = 0; i < categoryEdits.size(); ++i) TakeText(categoryEdits[i], s.CategoryNames[i]);
+    TakeText(overdueEdit, s.OverdueMark);
+
+    SetAllRecolourPending();
+    RecolourMainWindow();
+    ApplyColours();
+    LoadControls();
+    return true;
+}
+
+void TForm7::Button2Click() {
+    eventNamesGrid->InsertRow();
+    // The new row is there to be typed into.
+    eventNamesGrid->setFocus();
+    eventNamesGrid->editItem(eventNamesGrid->item(eventNamesGrid->Row(), 0));
+}
+
+void TForm7::Button3Click() { eventNamesGrid->DeleteRow(); }
+
+void TForm7::ComboBox1Change(int index) {
+    if (index < 0 || index >= static_cast<int>(kColourSchemes.size())) return;
+    const ColourScheme& scheme = kColourSchemes[static_cast<std::size_t>(index)];
+    windowSwatch->SetBackground(scheme.window);
+    labelTextSample->SetBackground(scheme.window);
+    accentSwatch->SetBackground(scheme.accent);
+    buttonTextSample->SetBackground(scheme.accent);
+    plannedDaySwatch->SetBackground(scheme.plannedDay);
+    editSwatch->SetBackground(kWhite);
+    editTextSample->SetBackground(kWhite);
+    editTextSample->SetTextColour(kBlack);
+    labelTextSample->SetTextColour(kBlack);
+    buttonTextSample->SetTextColour(kWhite);
+    doneEventSample->SetBackground(kWhite);
+    doneEventSample->SetTextColour(kSilver);
+}
+
+void TForm7::Color1Click(TColourSwatch* swatch) {
+    TColor colour = swatch->Background();
+    if (!ChooseColour(this, colour)) return;
+    swatch->SetBackground(colour);
+    // Each text sample stands on the background it is read against.
+    labelTextSample->SetBackground(windowSwatch->Background());
+    buttonTextSample->SetBackground(accentSwatch->Background());
+    editTextSample->SetBackground(editSwatch->Background());
+}
+
+void TForm7::Color4Click(TColourSwatch* sample) {
+    TColor colour = sample->TextColour();
+    if (ChooseColour(this, colour)) sample->SetTextColour(colour);
+}
+
+void TForm7::Color7Click() {
+    TColor colour = plannedDaySwatch->Background();
+    if (ChooseColour(this, colour)) plannedDaySwatch->SetBackground(colour);
+}
+
+void TForm7::Color8Click() {
+    TColor colour = doneEventSample->TextColour();
+    if (ChooseColour(this, colour)) doneEventSample->SetTextColour(colour);
+}
+
+void TForm7::TakeFileName(TEdit* field, const std::string& path) {
+    if (path.empty()) return;
+    const QString name = QString::fromLocal8Bit(FileNameOnly(path));
+    if (!FitsCp1251(name)) {
+        ShowError(kBadFileName);
+        return;
+    }
+    field->setText(name);
+}
+
+void TForm7::ChooseSound() {
+    TakeFileName(soundEdit, ChooseFileToOpen(this, U(kSoundFilter), QString::fromLocal8Bit(ProgramDir() + "Media")));
+}
+
+void TForm7::ChooseDictionary() {
+    TakeFileName(languageEdit,
+                 ChooseFileToOpen(this, U(kDictionaryFilter), QString::fromLocal8Bit(ProgramDir() + "Lang")));
+}
+
+void TForm7::Label4Click() { ShellOpen(kWebAddress); }
+
+void TForm7::Label6Click() { ShellOpen(std::string("mailto:") + kMailAddress); }
 
 }  // namespace pomix

@@ -16,6 +16,8 @@ inline constexpr int kUsage = 2;
 int RunLh5(const Args& args);
 int RunContainer(const Args& args);
 int RunDump(const Args& args);
+int RunExport(const Args& args);
+int RunImport(const Args& args);
 
 // Prints "pomix-data: <message>" to standard error and returns kUsage.
 int UsageError(const std::string& message);

@@ -1,21 +1,25 @@
-// `pomix-data dump KIND FILE`: each kind of data file prints its records as JSON.
+// `pomix-data dump KIND FILE` and `export csv KIND FILE OUT`: each kind of data file gives
+// its records as a table, printed as JSON or written as CSV.
 #pragma once
 
 #include <functional>
-#include <ostream>
 #include <string>
 
+#include "record_table.h"
 #include "storage/stream.h"
 
 namespace pomix::tool {
 
-// Loads the file (raising "File is corrupt." for a damaged one) and prints its JSON.
-using DumpFunction = void (*)(const std::string& path, std::ostream& out);
+// Loads the file (raising "File is corrupt." for a damaged one) and gives its records.
+using TableFunction = RecordTable (*)(const std::string& path);
 
 struct DumpKind {
     const char* name;
-    DumpFunction dump;
+    TableFunction table;
 };
+
+// The kind of that name, or null.
+const DumpKind* FindDumpKind(const std::string& name);
 
 // Loads a container file and hands its stream streamName to read. A damaged container, and a
 // stream that ends before read is done with it, raise ECorruptFile ("File is corrupt."). A file

@@ -1,21 +1,19 @@
 #include "catalog/catalog.h"
 #include "dump_kinds.h"
-#include "json.h"
 
 namespace pomix::tool {
 
-void DumpCatalog(const std::string& path, std::ostream& out) {
+RecordTable CatalogTable(const std::string& path) {
     CatalogList list;
     ReadDataFile(path, kCatalogStreamName, [&](Stream& s) { ReadCatalogList(s, list); });
-    std::vector<std::string> objects;
-    for (std::size_t i = 0; i < list.Count(); ++i) {
-        objects.push_back(JsonObject()
-                              .Integer("Category", list[i].Category)
-                              .Text("Name", list[i].Name)
-                              .Lines("Memo", list[i].Memo)
-                              .Str());
-    }
-    PrintArray(out, objects);
+    return TableOf(
+        list,
+        [](const TCatalogNote& entry, Row& row) {
+            row.Integer("Category", entry.Category)
+                .Text("Name", entry.Name)
+                .Lines("Memo", entry.Memo);
+        },
+        TCatalogNote(0, "", {}));
 }
 
 }  // namespace pomix::tool

@@ -1,6 +1,4 @@
 #include <iostream>
-#include <iterator>
-#include <sstream>
 
 #include "commands.h"
 #include "dump.h"
@@ -12,13 +10,16 @@ namespace pomix::tool {
 
 // The kinds of data file the tool can print; each lives in a dump_<kind>.cpp of its own.
 const DumpKind kDumpKinds[] = {
-    {"notes", DumpNotes},
-    {"calendar", DumpCalendar},
-    {"settings", DumpSettings},
-    {"address", DumpAddress},
-    {"catalog", DumpCatalog},
-    {"credit", DumpCredit},
+    {"notes", NotesTable},     {"calendar", CalendarTable}, {"settings", SettingsTable},
+    {"address", AddressTable}, {"catalog", CatalogTable},   {"credit", CreditTable},
 };
+
+const DumpKind* FindDumpKind(const std::string& name) {
+    for (const DumpKind& kind : kDumpKinds) {
+        if (name == kind.name) return &kind;
+    }
+    return nullptr;
+}
 
 void ReadDataFile(const std::string& path, const std::string& streamName,
                   const std::function<void(Stream&)>& read) {
@@ -35,16 +36,11 @@ void ReadDataFile(const std::string& path, const std::string& streamName,
 
 int RunDump(const Args& args) {
     if (args.size() != 2) return UsageError("dump takes KIND FILE");
-    for (const DumpKind& kind : kDumpKinds) {
-        if (kind.dump && args[0] == kind.name) {
-            // Printed only when the whole file has been read, so a damaged one prints nothing.
-            std::ostringstream out;
-            kind.dump(args[1], out);
-            std::cout << out.str();
-            return kOk;
-        }
-    }
-    return UsageError("unknown kind '" + args[0] + "'");
+    const DumpKind* kind = FindDumpKind(args[0]);
+    if (!kind) return UsageError("unknown kind '" + args[0] + "'");
+    // Printed only when the whole file has been read, so a damaged one prints nothing.
+    std::cout << TableJson(kind->table(args[1]));
+    return kOk;
 }
 
 }  // namespace pomix::tool

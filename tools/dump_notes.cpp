@@ -1,22 +1,17 @@
 #include "dump_kinds.h"
-#include "json.h"
 #include "notes/note.h"
 
 namespace pomix::tool {
 
-void DumpNotes(const std::string& path, std::ostream& out) {
+RecordTable NotesTable(const std::string& path) {
     NoteList notes;
     ReadDataFile(path, kNoteStreamName, [&](Stream& s) { ReadNotes(s, notes); });
-    std::vector<std::string> objects;
-    for (std::size_t i = 0; i < notes.Count(); ++i) {
-        const TNote& note = notes[i];
-        objects.push_back(JsonObject()
-                              .Number("Date", note.Date)
-                              .Text("Name", note.Name)
-                              .Lines("Memo", note.Memo)
-                              .Str());
-    }
-    PrintArray(out, objects);
+    return TableOf(
+        notes,
+        [](const TNote& note, Row& row) {
+            row.Moment("Date", note.Date).Text("Name", note.Name).Lines("Memo", note.Memo);
+        },
+        TNote(0, {}, ""));
 }
 
 }  // namespace pomix::tool

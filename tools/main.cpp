@@ -19,6 +19,13 @@ const char kHelp[] =
     "                                 a container with those streams (compressed unless --stored)\n"
     "  dump settings|notes|calendar|address|catalog|credit FILE\n"
     "                                 print the records of a data file as JSON (UTF-8)\n"
+    "  export ics CALENDAR_FILE OUT [--lead MINUTES]\n"
+    "                                 the events as iCalendar (alarms MINUTES ahead, default 15)\n"
+    "  export vcf ADDRESS_FILE OUT    the contacts as vCard 3.0\n"
+    "  export csv KIND FILE OUT       the records of a dump KIND as CSV (UTF-8, header row)\n"
+    "  import vcf ADDRESS_FILE IN     add the contacts of a vCard file (2.1, 3.0, 4.0)\n"
+    "  import ics CALENDAR_FILE IN    add the events of an iCalendar file\n"
+    "                                 (refused while Pomix has the data folder open)\n"
     "  --help                         print this text\n"
     "  --version                      print the version\n"
     "Exit status: 0 done, 1 error, 2 usage error.\n";
@@ -53,6 +60,8 @@ int main(int argc, char** argv) {
         if (command == "lh5") return RunLh5(args);
         if (command == "container") return RunContainer(args);
         if (command == "dump") return RunDump(args);
+        if (command == "export") return RunExport(args);
+        if (command == "import") return RunImport(args);
     } catch (const std::bad_alloc&) {
         std::cerr << "Out of memory\n";
         return kError;

@@ -8,6 +8,8 @@ QString ToQt(const std::string& cp1251) { return QString::fromStdString(Cp1251To
 
 std::string FromQt(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
 
+bool FitsCp1251(const QString& text) { return ToQt(FromQt(text)) == text; }
+
 QStringList ToQt(const StrList& cp1251) {
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(cp1251.size()));

@@ -16,6 +16,9 @@ namespace pomix {
 QString ToQt(const std::string& cp1251);
 std::string FromQt(const QString& text);
 QStringList ToQt(const StrList& cp1251);
+// True when every character of text has a place in code page 1251 (FromQt then gives it back
+// exactly rather than with "?" in its place).
+bool FitsCp1251(const QString& text);
 StrList FromQt(const QStringList& lines);
 
 // The whole days of a day count; an invalid QDate for a value outside the years 1..9999.

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <cctype>
 
@@ -12,6 +13,7 @@
 #include "ui/convert.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
+#include "ui/setup_controls.h"
 
 namespace pomix {
 
@@ -28,6 +30,17 @@ QTabWidget* TabOwner(QWidget* page, int& index) {
     return nullptr;
 }
 
+// A page of a wrapping tab control: its caption is its tab's text.
+TPageControl* PageOwner(QWidget* page, int& index) {
+    for (QWidget* w = page->parentWidget(); w; w = w->parentWidget()) {
+        if (auto* pages = qobject_cast<TPageControl*>(w)) {
+            index = pages->IndexOf(page);
+            return index >= 0 ? pages : nullptr;
+        }
+    }
+    return nullptr;
+}
+
 bool CaptionOf(QObject* object, QString& text) {
     if (auto* label = qobject_cast<QLabel*>(object)) text = label->text();
     else if (auto* button = qobject_cast<QAbstractButton*>(object)) text = button->text();
@@ -35,6 +48,10 @@ bool CaptionOf(QObject* object, QString& text) {
     else if (auto* group = qobject_cast<QGroupBox*>(object)) text = group->title();
     else if (auto* page = qobject_cast<QWidget*>(object)) {
         int index = -1;
+        if (TPageControl* pages = PageOwner(page, index)) {
+            text = pages->PageCaption(index);
+            return true;
+        }
         QTabWidget* tabs = TabOwner(page, index);
         if (!tabs) return false;
         text = tabs->tabText(index);
@@ -51,6 +68,10 @@ bool SetCaption(QObject* object, const QString& text) {
     else if (auto* group = qobject_cast<QGroupBox*>(object)) group->setTitle(text);
     else if (auto* page = qobject_cast<QWidget*>(object)) {
         int index = -1;
+        if (TPageControl* pages = PageOwner(page, index)) {
+            pages->SetPageCaption(index, text);
+            return true;
+        }
         QTabWidget* tabs = TabOwner(page, index);
         if (!tabs) return false;
         tabs->setTabText(index, text);
@@ -106,8 +127,13 @@ bool QtDictionaryTarget::GetLines(const std::string& control, const std::string&
 bool QtDictionaryTarget::SetLines(const std::string& control, const std::string& property, const StrList& lines) {
     auto* box = FindControl<QComboBox>(window_, QString::fromStdString(control));
     if (!box || property != "Items") return false;
+    // A refill is no choice of the user's: it fires no change and selects nothing new (a
+    // plain refill would select the first line and look like choosing it).
+    const QSignalBlocker quiet(box);
+    const int selected = box->currentIndex();
     box->clear();
     box->addItems(ToQt(lines));
+    box->setCurrentIndex(selected < box->count() ? selected : -1);
     return true;
 }
 

@@ -129,4 +129,19 @@ bool ApplyColoursOnce(int index, QWidget* window, const std::function<void()>& e
     return true;
 }
 
+namespace {
+
+std::function<void()>& MainWindowRecolour() {
+    static std::function<void()> recolour;
+    return recolour;
+}
+
+}  // namespace
+
+void SetMainWindowRecolour(std::function<void()> recolour) { MainWindowRecolour() = std::move(recolour); }
+
+void RecolourMainWindow() {
+    if (MainWindowRecolour()) MainWindowRecolour()();
+}
+
 }  // namespace pomix

@@ -45,4 +45,9 @@ bool HintsShown(const QWidget* control);
 // true; otherwise does nothing and returns false.
 bool ApplyColoursOnce(int index, QWidget* window, const std::function<void()>& extra = {});
 
+// The main window registers its own recolouring; the settings window runs it after applying
+// new settings, so the main window changes at once (an empty handler unregisters).
+void SetMainWindowRecolour(std::function<void()> recolour);
+void RecolourMainWindow();
+
 }  // namespace pomix

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <map>
 
 #include "settings/ini_file.h"
@@ -181,6 +184,76 @@ TEST(FormStorage, UnwritableDictionaryIsReported) {
     } catch (const EFileError& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
     }
+}
+
+TEST(FormStorage, NegativeFormVersionSectionIsNeverWrittenBack) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    const std::string text = "[SetupForm]\r\nFormVersion=-1\r\nLabel2_Caption=Mine\r\n";
+    WriteFileContents(path, text);
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Read(w);
+    w.lists["ComboBox1.Items"] = {"would erase"};
+    storage.WriteBack(w);
+    EXPECT_EQ(FileContents(path), text);
+}
+
+TEST(FormStorage, ReadOnlyDictionaryIsReportedAndKeepsItsContent) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    const std::string text = "[SetupForm]\r\nLabel2_Caption=Mine\r\n";
+    WriteFileContents(path, text);
+    ::chmod(path.c_str(), 0444);
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Read(w);
+    EXPECT_EQ(w.texts["Label2.Caption"], "Mine");
+    w.texts["Label2.Caption"] = "Other";
+    try {
+        storage.WriteBack(w);
+        FAIL() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+    EXPECT_EQ(FileContents(path), text);
+}
+
+TEST(FormStorage, CaptionWithLineBreaksIsWrittenAsOneLineEveryTime) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    WriteFileContents(path, "");
+    std::string first;
+    for (int run = 0; run < 2; ++run) {
+        FakeWindow w = SetupWindow();
+        TFormStorage storage = SetupStorage();
+        storage.Bind(path);
+        storage.Read(w);
+        w.texts["Label2.Caption"] = "Version\r\n1.1\n";
+        storage.WriteBack(w);
+        const std::string written = FileContents(path);
+        if (run == 0) first = written;
+        else EXPECT_EQ(written, first);
+    }
+    EXPECT_EQ(IniFile(path).ReadString("SetupForm", "Label2_Caption", "?"), "Version  1.1");
+    EXPECT_EQ(IniFile(path).ReadString("SetupForm", "Button1_Hint", "?"), "Save");
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), std::count(first.begin(), first.end(), '\r'));
+}
+
+TEST(FormStorage, FilesThatAreNoDictionaryAreNotBound) {
+    ScratchDir folder;
+    std::filesystem::create_directories(folder.File("Lang"));
+    WriteFileContents(folder.File("Lang/nul.lng"), std::string("[SetupForm]\0\r\n", 14));
+    WriteFileContents(folder.File("Lang/big.lng"), std::string(IniFile::kMaxSize + 10, ';'));
+    SetProgramDir(folder.Path());
+    TFormStorage storage = SetupStorage();
+    storage.BindLanguageFile("nul.lng");
+    EXPECT_FALSE(storage.Active());
+    storage.BindLanguageFile("big.lng");
+    EXPECT_FALSE(storage.Active());
+    SetProgramDir("");
 }
 
 TEST(FormStorage, BindsOnlyAnExistingFileInsideLang) {

@@ -118,7 +118,6 @@ TEST(IniFile, MissingFileIsCreatedByTheFirstWrite) {
 }
 
 TEST(IniFile, ReadOnlyFileIsReportedAndLeftAsItWas) {
-    if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes read-only files";
     ScratchDir folder;
     const std::string path = folder.File("ro.lng");
     WriteFileContents(path, "[A]\r\nb=1\r\n");
@@ -137,6 +136,85 @@ TEST(IniFile, WriteIntoAMissingFolderIsReported) {
     ScratchDir folder;
     IniFile file(folder.File("no/such/folder.lng"));
     EXPECT_THROW(file.WriteString("A", "b", "c"), EFileError);
+}
+
+TEST(IniFile, ByteOrderMarkIsSkipped) {
+    ScratchDir folder;
+    const std::string path = folder.File("bom.lng");
+    WriteFileContents(path, "\xEF\xBB\xBF[MainForm]\r\nText2_Caption=X\r\n");
+    IniFile file(path);
+    EXPECT_EQ(file.ReadString("MainForm", "Text2_Caption", "?"), "X");
+    file.WriteString("MainForm", "Button1_Caption", "Y");
+    EXPECT_EQ(FileContents(path), "[MainForm]\r\nText2_Caption=X\r\nButton1_Caption=Y\r\n");
+}
+
+TEST(IniFile, LineBreaksInValuesAreWrittenAsBlanks) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    IniFile file(path);
+    file.WriteString("A", "k", "one\r\ntwo\nthree");
+    file.WriteString("A", "next", "1");
+    IniFile again(path);
+    EXPECT_EQ(again.ReadString("A", "k", "?"), "one  two three");
+    EXPECT_EQ(again.ReadString("A", "next", "?"), "1");
+    EXPECT_EQ(FileContents(path), "[A]\r\nk=one  two three\r\nnext=1\r\n");
+}
+
+TEST(IniFile, EveryValueReadsBackAsWritten) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    IniFile file(path);
+    const std::pair<const char*, std::string> values[] = {
+        {"k0", "plain"}, {"k1", " blanks "}, {"k2", "\"quoted\""}, {"k3", "\""},
+        {"k4", "\"\""},  {"k5", "a\"b"},     {"k6", "\ttab"},      {"k7", ""}};
+    for (const auto& [key, value] : values) file.WriteString("A", key, value);
+    const IniFile again(path);
+    for (const auto& [key, value] : values) EXPECT_EQ(again.ReadString("A", key, "?"), value) << key;
+    EXPECT_NE(FileContents(path).find("k0=plain\r\n"), std::string::npos);  // quotes only where needed
+}
+
+TEST(IniFile, RewriteLeavesNoTemporaryFileAndKeepsTheMode) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    WriteFileContents(path, "[A]\r\n");
+    ::chmod(path.c_str(), 0640);
+    IniFile file(path);
+    file.WriteString("A", "b", "c");
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++files;
+    EXPECT_EQ(files, 1u);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(IniFile, HeldWritesReachTheFileOnlyAtFlush) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    WriteFileContents(path, "[A]\r\nb=1\r\n");
+    IniFile file(path);
+    file.HoldWrites(true);
+    file.WriteString("A", "b", "2");
+    file.EraseSection("A");
+    file.WriteString("C", "d", "3");
+    EXPECT_EQ(FileContents(path), "[A]\r\nb=1\r\n");
+    file.Flush();
+    EXPECT_EQ(FileContents(path), "[C]\r\nd=3\r\n");
+}
+
+TEST(IniFile, OnlyTextFilesUpToOneMegabyteAreDictionaries) {
+    ScratchDir folder;
+    const std::string text = folder.File("text.lng"), nul = folder.File("nul.lng"), big = folder.File("big.lng");
+    WriteFileContents(text, "[A]\r\nb=\xE0\r\n");
+    WriteFileContents(nul, std::string("[A]\r\nb=1\0\r\n", 10));
+    WriteFileContents(big, std::string(IniFile::kMaxSize + 1, 'x'));
+    EXPECT_TRUE(IniFile::IsIniFile(text));
+    EXPECT_FALSE(IniFile::IsIniFile(nul));
+    EXPECT_FALSE(IniFile::IsIniFile(big));
+    EXPECT_FALSE(IniFile::IsIniFile(folder.File("missing.lng")));
+    EXPECT_FALSE(IniFile::IsIniFile(folder.Path()));
+    WriteFileContents(big, std::string(IniFile::kMaxSize, 'x'));
+    EXPECT_TRUE(IniFile::IsIniFile(big));
 }
 
 }  // namespace

@@ -1,0 +1,440 @@
+#include "dataio/content_line.h"
+
+#include <cctype>
+
+#include "storage/cp1251.h"
+
+namespace pomix::dataio {
+namespace {
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Trim(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return Upper(a) == Upper(b);
+}
+
+std::string LineError(std::size_t line, const std::string& what) {
+    return "line " + std::to_string(line) + ": " + what;
+}
+
+bool IsNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.';
+}
+
+// Parameter values vCard 2.1 writes without a name.
+bool IsBareEncoding(const std::string& upper) {
+    return upper == "QUOTED-PRINTABLE" || upper == "BASE64" || upper == "8BIT" || upper == "7BIT";
+}
+
+// A logical line whose quoted-printable value goes on after a soft break ("=" at the end).
+bool EndsInSoftBreak(const std::string& line) {
+    if (line.empty() || line.back() != '=') return false;
+    const std::size_t colon = line.find(':');
+    if (colon == std::string::npos) return false;
+    return Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+}
+
+ContentLine ParseLine(const std::string& text, std::size_t number) {
+    ContentLine line;
+    line.LineNumber = number;
+    std::size_t i = 0;
+    while (i < text.size() && IsNameChar(text[i])) ++i;
+    std::string name = text.substr(0, i);
+    if (name.empty() || i == text.size() || (text[i] != ':' && text[i] != ';')) {
+        throw FormatError(LineError(number, "not a property line"));
+    }
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) {
+        line.Group = name.substr(0, dot);
+        name = name.substr(dot + 1);
+        if (name.empty()) throw FormatError(LineError(number, "property without a name"));
+    }
+    line.Name = Upper(name);
+    while (i < text.size() && text[i] == ';') {
+        ++i;
+        const std::size_t start = i;
+        while (i < text.size() && text[i] != '=' && text[i] != ';' && text[i] != ':') ++i;
+        Parameter param;
+        param.Name = Upper(text.substr(start, i - start));
+        if (i < text.size() && text[i] == '=') {
+            ++i;
+            for (;;) {
+                std::string value;
+                if (i < text.size() && text[i] == '"') {
+                    const std::size_t close = text.find('"', i + 1);
+                    if (close == std::string::npos) {
+                        throw FormatError(LineError(number, "unterminated quoted parameter"));
+                    }
+                    value = text.substr(i + 1, close - i - 1);
+                    i = close + 1;
+                } else {
+                    const std::size_t from = i;
+                    while (i < text.size() && text[i] != ',' && text[i] != ';' && text[i] != ':') {
+                        ++i;
+                    }
+                    value = text.substr(from, i - from);
+                }
+                param.Values.push_back(value);
+                if (i < text.size() && text[i] == ',') {
+                    ++i;
+                    continue;
+                }
+                break;
+            }
+        } else if (!param.Name.empty()) {
+            param.Values.push_back(param.Name);
+            param.Name = IsBareEncoding(param.Name) ? "ENCODING" : "TYPE";
+        }
+        if (!param.Name.empty()) line.Params.push_back(std::move(param));
+    }
+    if (i >= text.size() || text[i] != ':') {
+        throw FormatError(LineError(number, "property without a value"));
+    }
+    line.Value = text.substr(i + 1);
+    return line;
+}
+
+std::string Latin1ToUtf8(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+bool IsAscii(const std::string& bytes) {
+    for (unsigned char c : bytes) {
+        if (c >= 0x80) return false;
+    }
+    return true;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::vector<std::string> ContentLine::ParamValues(const std::string& name) const {
+    std::vector<std::string> values;
+    for (const Parameter& p : Params) {
+        if (EqualNoCase(p.Name, name))
+            values.insert(values.end(), p.Values.begin(), p.Values.end());
+    }
+    return values;
+}
+
+std::string ContentLine::FirstParam(const std::string& name) const {
+    const auto values = ParamValues(name);
+    return values.empty() ? std::string() : values.front();
+}
+
+bool ContentLine::HasType(const std::string& type) const {
+    for (const std::string& value : ParamValues("TYPE")) {
+        // vCard 3.0 also allows "TYPE=home,voice" written as one quoted value.
+        for (const std::string& piece : SplitUnescaped(value, ',')) {
+            if (EqualNoCase(piece, type)) return true;
+        }
+    }
+    return false;
+}
+
+std::vector<ContentLine> ReadContentLines(const std::string& text) {
+    if (text.find('\0') != std::string::npos) throw FormatError("binary data, not text");
+    std::vector<ContentLine> lines;
+    std::string current;
+    std::size_t currentNumber = 0;
+    bool haveCurrent = false;
+    const auto flush = [&] {
+        if (haveCurrent) lines.push_back(ParseLine(current, currentNumber));
+        haveCurrent = false;
+        current.clear();
+    };
+    std::size_t number = 0;
+    // Programs on Windows often begin a UTF-8 file with the byte-order mark.
+    std::size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string::npos) end = text.size();
+        const std::string physical = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (end < text.size() && text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+        ++number;
+
+        if (haveCurrent && EndsInSoftBreak(current)) {
+            current.pop_back();
+            current += physical;
+        } else if (haveCurrent && !physical.empty() &&
+                   (physical[0] == ' ' || physical[0] == '\t')) {
+            current.append(physical, 1);
+        } else {
+            flush();
+            if (physical.find_first_not_of(" \t") == std::string::npos) continue;
+            current = physical;
+            currentNumber = number;
+            haveCurrent = true;
+        }
+        if (current.size() > kMaxLineBytes) {
+            throw FormatError(LineError(currentNumber, "line too long"));
+        }
+    }
+    flush();
+    return lines;
+}
+
+const ContentLine* Component::Find(const std::string& name) const {
+    for (const ContentLine& line : Properties) {
+        if (line.Name == name) return &line;
+    }
+    return nullptr;
+}
+
+std::vector<const ContentLine*> Component::FindAll(const std::string& name) const {
+    std::vector<const ContentLine*> found;
+    for (const ContentLine& line : Properties) {
+        if (line.Name == name) found.push_back(&line);
+    }
+    return found;
+}
+
+std::vector<Component> ReadComponents(const std::string& text) {
+    std::vector<Component> top;
+    std::vector<Component> open;  // the blocks not yet closed, outermost first
+    for (ContentLine& line : ReadContentLines(text)) {
+        if (line.Name == "BEGIN") {
+            if (open.size() >= static_cast<std::size_t>(kMaxNesting)) {
+                throw FormatError(LineError(line.LineNumber, "blocks nested too deep"));
+            }
+            Component block;
+            block.Name = Upper(Trim(line.Value));
+            block.LineNumber = line.LineNumber;
+            open.push_back(std::move(block));
+        } else if (line.Name == "END") {
+            if (open.empty() || open.back().Name != Upper(Trim(line.Value))) {
+                throw FormatError(LineError(line.LineNumber, "END:" + Quoted(line.Value) +
+                                                                 " does not close an open block"));
+            }
+            Component done = std::move(open.back());
+            open.pop_back();
+            (open.empty() ? top : open.back().Children).push_back(std::move(done));
+        } else if (open.empty()) {
+            throw FormatError(LineError(line.LineNumber, "property outside BEGIN/END"));
+        } else {
+            open.back().Properties.push_back(std::move(line));
+        }
+    }
+    if (!open.empty()) {
+        throw FormatError(LineError(open.back().LineNumber,
+                                    "BEGIN:" + Quoted(open.back().Name) + " is never ended"));
+    }
+    return top;
+}
+
+std::string DecodeQuotedPrintable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '=' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+            HexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else if (text[i] == '=' && i + 1 == text.size()) {
+            // a soft break left at the very end
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string DecodeBase64(const std::string& text) {
+    std::string out;
+    unsigned bits = 0;
+    int count = 0;
+    for (unsigned char c : text) {
+        int v;
+        if (c >= 'A' && c <= 'Z') {
+            v = c - 'A';
+        } else if (c >= 'a' && c <= 'z') {
+            v = c - 'a' + 26;
+        } else if (c >= '0' && c <= '9') {
+            v = c - '0' + 52;
+        } else if (c == '+' || c == '-') {
+            v = 62;
+        } else if (c == '/' || c == '_') {
+            v = 63;
+        } else if (c == '=') {
+            break;
+        } else {
+            continue;
+        }
+        bits = (bits << 6) | static_cast<unsigned>(v);
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            out += static_cast<char>((bits >> count) & 0xFF);
+        }
+    }
+    return out;
+}
+
+std::string DecodeValue(const ContentLine& line) {
+    std::string bytes = line.Value;
+    const std::string encoding = Upper(line.FirstParam("ENCODING"));
+    if (encoding == "QUOTED-PRINTABLE") {
+        bytes = DecodeQuotedPrintable(bytes);
+    } else if (encoding == "BASE64" || encoding == "B") {
+        bytes = DecodeBase64(bytes);
+    }
+    const std::string charset = Upper(line.FirstParam("CHARSET"));
+    if (charset == "UTF-8" || charset == "UTF8") return bytes;
+    if (charset == "WINDOWS-1251" || charset == "CP1251" || charset == "CP-1251") {
+        return Cp1251ToUtf8(bytes);
+    }
+    if (charset == "ISO-8859-1" || charset == "LATIN1" || charset == "US-ASCII") {
+        return Latin1ToUtf8(bytes);
+    }
+    return IsAscii(bytes) || LooksLikeUtf8(bytes) ? bytes : Cp1251ToUtf8(bytes);
+}
+
+std::vector<std::string> SplitUnescaped(const std::string& value, char separator) {
+    std::vector<std::string> pieces(1);
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            pieces.back() += value[i];
+            pieces.back() += value[++i];
+        } else if (value[i] == separator) {
+            pieces.emplace_back();
+        } else {
+            pieces.back() += value[i];
+        }
+    }
+    return pieces;
+}
+
+std::string UnescapeText(const std::string& value) {
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        const char next = value[++i];
+        out += next == 'n' || next == 'N' ? '\n' : next;
+    }
+    return out;
+}
+
+std::string EscapeText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case ',':
+                out += "\\,";
+                break;
+            case ';':
+                out += "\\;";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                // Other control characters cannot stand in a content line.
+                if (!IsControl(c)) out += c;
+        }
+    }
+    return out;
+}
+
+bool IsControl(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u < 0x20 && c != '\t') || u == 0x7F;
+}
+
+std::string WithoutControls(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (!IsControl(c)) out += c;
+    }
+    return out;
+}
+
+std::string FoldLine(const std::string& line) {
+    constexpr std::size_t kWidth = 75;
+    std::string out;
+    std::size_t pos = 0;
+    std::size_t width = kWidth;
+    while (line.size() - pos > width) {
+        std::size_t cut = pos + width;
+        // Back up to the start of a UTF-8 character.
+        while (cut > pos && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        if (cut == pos) cut = pos + width;
+        out.append(line, pos, cut - pos);
+        out += "\r\n ";
+        pos = cut;
+        width = kWidth - 1;  // the leading blank counts
+    }
+    out.append(line, pos, std::string::npos);
+    out += "\r\n";
+    return out;
+}
+
+std::string Quoted(const std::string& text) {
+    constexpr std::size_t kLimit = 60;
+    std::string clean = WithoutControls(text);
+    if (clean.size() <= kLimit) return clean;
+    std::size_t cut = kLimit;
+    while (cut > 0 && (static_cast<unsigned char>(clean[cut]) & 0xC0) == 0x80) --cut;
+    return clean.substr(0, cut) + "...";
+}
+
+std::string NormalizeBreaks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> SplitAtBreaks(const std::string& text) {
+    std::vector<std::string> lines(1);
+    for (char c : NormalizeBreaks(text)) {
+        if (c == '\n') {
+            lines.emplace_back();
+        } else {
+            lines.back() += c;
+        }
+    }
+    return lines;
+}
+
+}  // namespace pomix::dataio
