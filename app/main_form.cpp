@@ -19,6 +19,8 @@
 #include "ui/convert.h"
 #include "ui/desktop.h"
 #include "ui/message.h"
+#include "ui/notifier.h"
+#include "ui/program_state.h"
 #include "ui/recolour.h"
 
 namespace pomix {
@@ -111,6 +113,9 @@ TMainForm::TMainForm(SectionFactory sections)
 TMainForm::~TMainForm() {
     SetBringForward({});
     SetMainWindowRecolour({});
+    SetTrayMessenger({});
+    TProgramState::Instance().PasswordPending = {};
+    TProgramState::Instance().ShutdownBegun = {};
 }
 
 void TMainForm::BuildControls() {
@@ -161,6 +166,13 @@ void TMainForm::BuildControls() {
     if (QSystemTrayIcon::isSystemTrayAvailable()) RxTrayIcon1->show();
     SetBringForward([this] { RxTrayIcon1DblClick(); });
     SetMainWindowRecolour([this] { ApplyColours(); });
+    SetTrayMessenger([this](const QString& title, const QString& text) {
+        if (!RxTrayIcon1->isVisible() || !QSystemTrayIcon::supportsMessages()) return false;
+        RxTrayIcon1->showMessage(title, text);
+        return true;
+    });
+    TProgramState::Instance().PasswordPending = [this] { return !Panel1->isHidden(); };
+    TProgramState::Instance().ShutdownBegun = [this] { return shutdownRunning_ || shutdownDone_; };
 }
 
 void TMainForm::FormCreate(const SectionFactory& sections) {
@@ -235,6 +247,7 @@ bool TMainForm::Shutdown() {
     }
     binding_.WriteDictionary();
     shutdownDone_ = true;
+    emit TProgramState::Instance().shutdownDone();
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
 #include "ui/convert.h"
+#include "ui/program_state.h"
 #include "ui/recolour.h"
 
 namespace pomix {
@@ -68,6 +69,7 @@ bool TCalendarDialog::Run() {
     if (const QScreen* screen = this->screen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+    const ModalScope modal;
     exec();
     return PickerAccepted;
 }

@@ -4,8 +4,13 @@
 
 namespace pomix {
 
+std::vector<std::string> SpanLineCells(const Tevent& event) {
+    return {LocaleDateText(event.Date), TimeToText(event.Time), event.Name};
+}
+
 std::string SpanLineText(const Tevent& event) {
-    return LocaleDateText(event.Date) + ";" + TimeToText(event.Time) + ";" + event.Name;
+    const std::vector<std::string> cells = SpanLineCells(event);
+    return cells[0] + ";" + cells[1] + ";" + cells[2];
 }
 
 std::vector<EventLine> SpanLines(const EventList& list, DateTime from, DateTime to) {
@@ -31,9 +36,14 @@ bool EventMatches(const Tevent& event, const std::string& pattern, SearchField f
     return false;
 }
 
-std::string FoundLineText(const Tevent& event, SearchField field) {
+std::vector<std::string> FoundLineCells(const Tevent& event, SearchField field) {
     const char* gap = field == SearchField::Everywhere ? "  " : " ";
-    return LocaleDateText(event.Date) + gap + TimeToText(event.Time) + ";" + event.Name;
+    return {LocaleDateText(event.Date) + gap + TimeToText(event.Time), event.Name};
+}
+
+std::string FoundLineText(const Tevent& event, SearchField field) {
+    const std::vector<std::string> cells = FoundLineCells(event, field);
+    return cells[0] + ";" + cells[1];
 }
 
 bool Found(const EventList& list, const std::string& pattern, SearchField field,

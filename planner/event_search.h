@@ -10,6 +10,8 @@ namespace pomix {
 
 // "<locale date>;HH:MM;Title": the three columns of the all-records list.
 std::string SpanLineText(const Tevent& event);
+// The same three columns as cells, for a list filled cell by cell.
+std::vector<std::string> SpanLineCells(const Tevent& event);
 // The events of from..to (both included) in list order.
 std::vector<EventLine> SpanLines(const EventList& list, DateTime from, DateTime to);
 
@@ -21,6 +23,8 @@ enum class SearchField { Date, Time, Name, Memo, Everywhere };
 bool EventMatches(const Tevent& event, const std::string& pattern, SearchField field);
 // "<locale date> HH:MM;Title", with two blanks before the time for Everywhere.
 std::string FoundLineText(const Tevent& event, SearchField field);
+// Its two columns as cells.
+std::vector<std::string> FoundLineCells(const Tevent& event, SearchField field);
 
 // The search command: with an empty pattern nothing happens (false, results kept); otherwise
 // results becomes the lines of the matching events in list order.

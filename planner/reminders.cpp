@@ -43,8 +43,13 @@ void DueEvents(const EventList& list, DateTime now, int lead, std::vector<EventR
     }
 }
 
+std::vector<std::string> ReminderLineCells(const Tevent& event) {
+    return {LocaleDateText(event.Date) + " " + TimeToText(event.Time), event.Name};
+}
+
 std::string ReminderLineText(const Tevent& event) {
-    return LocaleDateText(event.Date) + " " + TimeToText(event.Time) + ";" + event.Name;
+    const std::vector<std::string> cells = ReminderLineCells(event);
+    return cells[0] + ";" + cells[1];
 }
 
 std::vector<EventLine> ReminderLines(const EventList& list, const std::vector<EventRef>& due) {

@@ -22,6 +22,8 @@ void DueEvents(const EventList& list, DateTime now, int lead, std::vector<EventR
 
 // "<locale date> HH:MM;Title".
 std::string ReminderLineText(const Tevent& event);
+// Its two columns as cells.
+std::vector<std::string> ReminderLineCells(const Tevent& event);
 // The reminder panel's lines for the due events, ordered by text as the panel keeps them.
 // References whose events are gone are left out.
 std::vector<EventLine> ReminderLines(const EventList& list, const std::vector<EventRef>& due);

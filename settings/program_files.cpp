@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "storage/cp1251.h"
 #include "storage/text.h"
 
 namespace pomix {
@@ -14,8 +15,10 @@ std::string& ProgramDirValue() {
 }
 
 std::string InFolder(const std::string& folder, const std::string& name) {
+    // Settings hold names as code page 1251 bytes, the folder path is the file system's UTF-8:
+    // a Cyrillic name has to be converted before it is joined, or it is never found.
     const std::string file = FileNameOnly(name);
-    return file.empty() ? std::string() : ProgramDir() + folder + file;
+    return file.empty() ? std::string() : ProgramDir() + folder + Cp1251ToUtf8(file);
 }
 
 }  // namespace

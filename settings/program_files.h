@@ -20,7 +20,8 @@ std::string DataDir();
 // thus cannot point the dictionary write-back or the sound outside its folder.
 std::string FileNameOnly(const std::string& name);
 
-// ProgramDir() + "Lang/" + the file name of languageFile; empty when there is no name.
+// ProgramDir() + "Lang/" + the file name of languageFile; empty when there is no name. The
+// names are code page 1251 (as the settings hold them); the paths are UTF-8, the file system's.
 std::string DictionaryPath(const std::string& languageFile);
 // ProgramDir() + "Media/" + the file name of alarmSound; empty when there is no name.
 std::string AlarmSoundPath(const std::string& alarmSound);

@@ -166,7 +166,8 @@ std::string DateToText(DateTime value) {
         return "31.12.2000";
     }
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d.%02d.%d", p.day, p.month, p.year);
+    // Always four digits of year: the form TextToDate reads back, also for the years 1 to 999.
+    std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", p.day, p.month, p.year);
     return buf;
 }
 

@@ -270,6 +270,20 @@ int TColumnListBox::AddRow(const std::vector<std::string>& cells, ItemObject obj
     return topLevelItemCount() - 1;
 }
 
+void TColumnListBox::AddRows(const std::vector<std::pair<std::vector<std::string>, ItemObject>>& rows) {
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    const std::size_t columnsShown = static_cast<std::size_t>(columnCount());
+    for (const auto& [cells, object] : rows) {
+        auto* item = new QTreeWidgetItem();
+        const std::size_t columns = std::min(cells.size(), columnsShown);
+        for (std::size_t i = 0; i < columns; ++i) item->setText(static_cast<int>(i), ToQt(cells[i]));
+        item->setData(0, kObjectRole, QVariant::fromValue<quintptr>(object));
+        items.push_back(item);
+    }
+    addTopLevelItems(items);
+}
+
 int TColumnListBox::RowOf(ItemObject object) const {
     for (int row = 0; row < topLevelItemCount(); ++row) {
         if (Object(row) == object) return row;

@@ -207,6 +207,9 @@ public:
     // cells: code page 1251, one per column; missing cells are empty, extra cells dropped.
     // Returns the row of the new line.
     int AddRow(const std::vector<std::string>& cells, ItemObject object);
+    // Many lines at once, appended in the given order: one insertion for the whole batch,
+    // the way to fill a long list.
+    void AddRows(const std::vector<std::pair<std::vector<std::string>, ItemObject>>& rows);
     // The row whose line carries object, or -1.
     int RowOf(ItemObject object) const;
     ItemObject Object(int row) const;

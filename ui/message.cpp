@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "ui/program_state.h"
+
 namespace pomix {
 
 namespace {
@@ -26,6 +28,8 @@ MessagePresenter& Presenter() {
 
 MessageAnswer Present(MessageKind kind, const std::string& message) {
     const QString text = MessageText(message);
+    // Counted as modal also when a test answers it: timers check ModalShowing.
+    const ModalScope modal;
     return Presenter() ? Presenter()(kind, text) : ShowBox(kind, text);
 }
 

@@ -39,17 +39,29 @@ void TMonthGrid::SetMarkingShown(bool shown) {
     update();
 }
 
+void TMonthGrid::SetStepButtonsShown(bool shown) {
+    stepButtons_ = shown;
+    update();
+}
+
+void TMonthGrid::Choose(const QDate& day) {
+    if (!day.isValid() || day.year() < 1 || day.year() > 9999 || day == selected_) return;
+    SetSelectedDate(day);
+    emit dayClicked(selected_);
+}
+
 void TMonthGrid::SetColours(const Colours& colours) {
     colours_ = colours;
     update();
 }
 
-void TMonthGrid::StepMonths(int months) {
+QDate TMonthGrid::MonthsOn(int months) const {
     const QDate first = QDate(selected_.year(), selected_.month(), 1).addMonths(months);
-    if (!first.isValid() || first.year() < 1 || first.year() > 9999) return;
-    SetSelectedDate(
-        QDate(first.year(), first.month(), std::min(selected_.day(), first.daysInMonth())));
+    if (!first.isValid() || first.year() < 1 || first.year() > 9999) return {};
+    return QDate(first.year(), first.month(), std::min(selected_.day(), first.daysInMonth()));
 }
+
+void TMonthGrid::StepMonths(int months) { SetSelectedDate(MonthsOn(months)); }
 
 int TMonthGrid::HeaderHeight() const {
     return height() / 8 + 2;
@@ -101,22 +113,34 @@ QRect TMonthGrid::StepButtonRect(int button) const {
     }
 }
 
-void TMonthGrid::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), colours_.Background);
-
-    // Header: "< Month >" in the left half, "< Year >" in the right half.
+void TMonthGrid::DrawHeader(QPainter& p) {
     const int hh = HeaderHeight();
     p.fillRect(QRect(0, 0, width(), hh), colours_.Header);
     p.setPen(colours_.HeaderText);
+    const QString month = QString::fromUtf8(kMonthNames[selected_.month() - 1]);
+    const QString year = QString::number(selected_.year());
+    if (!stepButtons_) {
+        p.drawText(QRect(0, 0, width(), hh), Qt::AlignCenter, month + QLatin1Char(' ') + year);
+        return;
+    }
+    // "< Month >" in the left half, "< Year >" in the right half.
     const QString arrows[4] = {"◄", "►", "◄", "►"};
     for (int b = 0; b < 4; ++b) p.drawText(StepButtonRect(b), Qt::AlignCenter, arrows[b]);
     const QRect monthText(StepButtonRect(0).right(), 0,
                           StepButtonRect(1).left() - StepButtonRect(0).right(), hh);
     const QRect yearText(StepButtonRect(2).right(), 0,
                          StepButtonRect(3).left() - StepButtonRect(2).right(), hh);
-    p.drawText(monthText, Qt::AlignCenter, QString::fromUtf8(kMonthNames[selected_.month() - 1]));
-    p.drawText(yearText, Qt::AlignCenter, QString::number(selected_.year()));
+    p.drawText(monthText, Qt::AlignCenter, month);
+    p.drawText(yearText, Qt::AlignCenter, year);
+}
+
+void TMonthGrid::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), colours_.Background);
+
+    DrawHeader(p);
+    const int hh = HeaderHeight();
+    p.setPen(colours_.HeaderText);
 
     // Day names.
     const int nh = NamesHeight();
@@ -132,14 +156,23 @@ void TMonthGrid::paintEvent(QPaintEvent*) {
     for (int i = 0; i < kWeeks * kDays; ++i) {
         const QDate day = first.addDays(i);
         const QRect cell = CellRect(i / kDays, i % kDays);
-        if (day == selected_) {
-            p.fillRect(cell, colours_.Selected);
-        } else if (markingShown_ && marked_.contains(day)) {
-            p.fillRect(cell, colours_.Marked);
-        }
+        const bool marked = markingShown_ && marked_.contains(day);
+        if (day == selected_) p.fillRect(cell, colours_.Selected);
         p.setPen(colours_.CellFrame);
         p.drawRect(cell.adjusted(0, 0, -1, -1));
-        QColor text = day == selected_ ? colours_.HeaderText : colours_.DayText;
+        if (marked) {
+            // Lowered: the upper and left edges dark, the lower and right ones light.
+            const QRect inner = cell.adjusted(2, 2, -3, -3);
+            p.setPen(colours_.MarkFrame.darker(150));
+            p.drawLine(inner.topLeft(), inner.topRight());
+            p.drawLine(inner.topLeft(), inner.bottomLeft());
+            p.setPen(colours_.MarkFrame.lighter(150));
+            p.drawLine(inner.bottomLeft(), inner.bottomRight());
+            p.drawLine(inner.topRight(), inner.bottomRight());
+        }
+        QColor text = day == selected_ ? colours_.HeaderText
+                      : marked         ? colours_.Marked
+                                       : colours_.DayText;
         if (day.month() != selected_.month()) text.setAlpha(110);
         p.setPen(text);
         QFont font = p.font();
@@ -152,38 +185,40 @@ void TMonthGrid::paintEvent(QPaintEvent*) {
 void TMonthGrid::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     static constexpr int kSteps[4] = {-1, 1, -12, 12};
-    for (int b = 0; b < 4; ++b) {
-        if (StepButtonRect(b).contains(at)) {
-            StepMonths(kSteps[b]);
-            return;
+    if (stepButtons_) {
+        for (int b = 0; b < 4; ++b) {
+            if (StepButtonRect(b).contains(at)) {
+                Choose(MonthsOn(kSteps[b]));
+                return;
+            }
         }
     }
     const QDate day = DayAt(at);
-    if (day.isValid()) {
-        SetSelectedDate(day);
-        emit dayClicked(day);
-    }
+    if (!day.isValid()) return;
+    // A click on the selected day is reported too: the planner shows that day again.
+    if (day == selected_) emit dayClicked(day);
+    else Choose(day);
 }
 
 void TMonthGrid::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Left:
-            SetSelectedDate(selected_.addDays(-1));
+            Choose(selected_.addDays(-1));
             break;
         case Qt::Key_Right:
-            SetSelectedDate(selected_.addDays(1));
+            Choose(selected_.addDays(1));
             break;
         case Qt::Key_Up:
-            SetSelectedDate(selected_.addDays(-7));
+            Choose(selected_.addDays(-7));
             break;
         case Qt::Key_Down:
-            SetSelectedDate(selected_.addDays(7));
+            Choose(selected_.addDays(7));
             break;
         case Qt::Key_PageUp:
-            StepMonths(-1);
+            Choose(MonthsOn(-1));
             break;
         case Qt::Key_PageDown:
-            StepMonths(1);
+            Choose(MonthsOn(1));
             break;
         default:
             QWidget::keyPressEvent(event);

@@ -1,12 +1,16 @@
-// A month grid: a header with the month and the year, each with its own pair of step buttons,
-// a row of day names, and six weeks of days starting on Monday. One day is selected; a click
-// selects another. A set of days can be marked (the planner's planned days).
+// A month grid: a header with the month and the year, each with its own pair of step buttons
+// (or, where a window steps the months itself, none), a row of day names, and six weeks of
+// days starting on Monday. One day is selected; a click, a key or a step button selects
+// another, and every such change is reported as dayClicked. A set of days can be marked (the
+// planner's planned days): their numbers are drawn in the Marked colour in a lowered frame.
 #pragma once
 
 #include <QColor>
 #include <QDate>
 #include <QSet>
 #include <QWidget>
+
+class QPainter;
 
 namespace pomix {
 
@@ -20,7 +24,8 @@ public:
         QColor Selected{0x80, 0x80, 0x80};
         QColor CellFrame{0xC0, 0xC0, 0xC0};
         QColor DayText{Qt::black};
-        QColor Marked{0xFF, 0xE0, 0xA0};
+        QColor Marked{0xC0, 0x00, 0x00};     // text of a marked day
+        QColor MarkFrame{0x80, 0x80, 0x80};  // its lowered frame
     };
 
     explicit TMonthGrid(QWidget* parent = nullptr);
@@ -31,6 +36,10 @@ public:
     void SetMarkedDays(QSet<QDate> days);
     bool IsMarked(const QDate& day) const { return marked_.contains(day); }
     void SetMarkingShown(bool shown);
+    // Without step buttons the header shows the month and the year only, and the months are
+    // stepped from outside (StepMonths, SetSelectedDate).
+    void SetStepButtonsShown(bool shown);
+    bool StepButtonsShown() const { return stepButtons_; }
     void SetColours(const Colours& colours);
     const Colours& GetColours() const { return colours_; }
 
@@ -47,7 +56,8 @@ public:
 signals:
     // The selected day changed (by a click, a step or SetSelectedDate).
     void selectionChanged(const QDate& day);
-    // The user clicked a day cell.
+    // The user chose a day: a click on a day cell, a key or a step button (not a change made
+    // by SetSelectedDate or StepMonths from code).
     void dayClicked(const QDate& day);
 
 protected:
@@ -60,10 +70,17 @@ private:
     int HeaderHeight() const;
     int NamesHeight() const;
     QRect CellRect(int row, int column) const;
+    void DrawHeader(QPainter& p);
+    // The selected day moved by months, lowered to the target month's length; invalid
+    // outside the years 1..9999.
+    QDate MonthsOn(int months) const;
+    // A change the user made: selects and reports it when the day is another one.
+    void Choose(const QDate& day);
 
     QDate selected_;
     QSet<QDate> marked_;
     bool markingShown_ = true;
+    bool stepButtons_ = true;
     Colours colours_;
 };
 

@@ -55,7 +55,7 @@ void RecolourOne(QObject* object, const TSettingsRecord& s) {
         gradient->SetColours(window, accent);
     } else if (auto* grid = qobject_cast<TMonthGrid*>(widget)) {
         grid->SetColours({window, accent, buttonText, accent, accent, labelText,
-                          ToQColor(s.PlannedDayColor)});
+                          ToQColor(s.PlannedDayColor), accent});
     } else if (qobject_cast<TStaticButton*>(widget) || qobject_cast<QPushButton*>(widget)) {
         SetColours(widget, accent, buttonText);
     } else if (qobject_cast<QLabel*>(widget) || qobject_cast<QCheckBox*>(widget) ||

@@ -2,6 +2,7 @@
 // switching, recolouring, the dictionary, and the shutdown with its failure rule, also when
 // a signal ends the run.
 #include <QFile>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +20,7 @@
 #include "storage/errors.h"
 #include "ui/convert.h"
 #include "ui/message.h"
+#include "ui/program_state.h"
 
 using namespace pomix;
 
@@ -197,11 +199,13 @@ void MainFormTest::emptyPasswordAndEmptyFieldUnlock() {
     QVERIFY(form.SettingsLoaded);
     QVERIFY(!form.SectionsUnlocked);
     QVERIFY(!form.Panel1->isHidden());
+    QVERIFY(TProgramState::Instance().IsPasswordPending());  // the reminder waits for it
     QTest::mouseClick(form.SectionButtons[1], Qt::LeftButton);
     QCOMPARE(form.Display->Shown(), -1);  // locked while the panel is up
     QTest::mouseClick(form.Button1, Qt::LeftButton);
     QVERIFY(form.SectionsUnlocked);
     QVERIFY(form.Panel1->isHidden());
+    QVERIFY(!TProgramState::Instance().IsPasswordPending());
     QTest::mouseClick(form.SectionButtons[1], Qt::LeftButton);
     QCOMPARE(form.Display->Shown(), 1);
 }
@@ -386,7 +390,10 @@ void MainFormTest::failureStopsTheShutdownAndTheNextCloseStartsAgain() {
     form.show();
     log_.failAt = 3;
     SettingsRecord.BirthdayDays = 7;
+    QSignalSpy done(&TProgramState::Instance(), &TProgramState::shutdownDone);
     QVERIFY(!form.close());
+    QVERIFY(!TProgramState::Instance().IsShutdownBegun());  // the program goes on
+    QCOMPARE(done.count(), 0);
     QCOMPARE(messages_, QStringList{QStringLiteral("Cannot create file Data/Section.dat")});
     QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2}));
     QCOMPARE(ReadFile(DataFile()), before);  // the settings were not written
@@ -395,6 +402,8 @@ void MainFormTest::failureStopsTheShutdownAndTheNextCloseStartsAgain() {
 
     QVERIFY(form.close());
     QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2, 0, 1, 2, 3, 4, 5}));
+    QVERIFY(TProgramState::Instance().IsShutdownBegun());
+    QCOMPARE(done.count(), 1);
     QCOMPARE(ReadSettingsFile().BirthdayDays, 7);
 }
 
@@ -405,13 +414,16 @@ void MainFormTest::closeDuringTheFailureMessageStartsNoSecondShutdown() {
     log_.failAt = 1;
     int nested = -1;
     // While the failure's message box is up, a second close and the quit's shutdown arrive.
+    bool begun = false;
     SetMessagePresenter([&](MessageKind, const QString&) {
+        begun = TProgramState::Instance().IsShutdownBegun();
         form.close();
         nested = form.Shutdown() ? 1 : 0;
         return MessageAnswer::Ok;
     });
     QVERIFY(!form.close());
     QCOMPARE(nested, 0);
+    QVERIFY(begun);  // no reminder runs under the failure's message
     QCOMPARE(log_.closed, std::vector<int>{0});
     QVERIFY(form.isVisible());
     QVERIFY(form.close());

@@ -1,6 +1,10 @@
 #include "settings/program_files.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace pomix {
 namespace {
@@ -35,6 +39,24 @@ TEST(ProgramFolders, PathsStayInsideTheirFolders) {
     EXPECT_EQ(DictionaryPath(".."), "");
     EXPECT_EQ(AlarmSoundPath("..\\..\\boot.wav"), "/opt/pomix/Media/boot.wav");
     SetProgramDir("");
+}
+
+TEST(ProgramFolders, CyrillicNamesAreFoundOnDisk) {
+    // "Звонок.wav" and "Русский.lng" as the settings hold them, in code page 1251.
+    const std::string sound = "\xc7\xe2\xee\xed\xee\xea.wav";
+    const std::string dictionary = "\xd0\xf3\xf1\xf1\xea\xe8\xe9.lng";
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("pomix-names-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder / "Media");
+    std::filesystem::create_directories(folder / "Lang");
+    std::ofstream(folder.string() + "/Media/Звонок.wav") << "RIFF";
+    std::ofstream(folder.string() + "/Lang/Русский.lng") << "[x]";
+    SetProgramDir(folder.string());
+    EXPECT_EQ(AlarmSoundPath(sound), folder.string() + "/Media/Звонок.wav");
+    EXPECT_TRUE(FileExists(AlarmSoundPath(sound)));
+    EXPECT_TRUE(FileExists(DictionaryPath("..\\" + dictionary)));
+    SetProgramDir("");
+    std::filesystem::remove_all(folder);
 }
 
 TEST(RecolourPending, AllEightAreSetTogether) {

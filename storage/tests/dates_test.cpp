@@ -47,7 +47,9 @@ TEST(Dates, EncodeAndDecodeAgreeOverTheWholeRange) {
 TEST(Dates, DateTextForms) {
     FrozenClockAndReports frozen(Day(2026, 12, 7) + 0.5);
     EXPECT_EQ(DateToText(Day(2026, 3, 5) + 0.75), "05.03.2026");
-    EXPECT_EQ(DateToText(Day(3, 1, 2)), "02.01.3");
+    EXPECT_EQ(DateToText(Day(3, 1, 2)), "02.01.0003");
+    EXPECT_EQ(DateToText(Day(25, 3, 1)), "01.03.0025");
+    EXPECT_EQ(TextToDate(DateToText(Day(25, 3, 1))), Day(25, 3, 1));  // reads back
     EXPECT_EQ(TextToDate("05.03.2026"), Day(2026, 3, 5));
     EXPECT_EQ(TextToDate("05/03/2026"), Day(2026, 3, 5));  // separators are not looked at
     EXPECT_EQ(TextToDate("01.01.03"), Day(3, 1, 1));       // a two-digit year is the year 3

@@ -1,0 +1,153 @@
+// The planner window over 100,000 events (eight years, about 34 a day): creating the window
+// with its first day list, a click on a day, a month step, the all-records list of a year, a
+// title search and the reminder check. Each interaction should stay under 50 ms.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <filesystem>
+#include <random>
+
+#include "planner/calendar_format.h"
+#include "planner/calendar_form.h"
+#include "settings/program_files.h"
+#include "settings/settings_record.h"
+#include "storage/cp1251.h"
+#include "ui/alarm_sound.h"
+#include "ui/notifier.h"
+
+namespace pomix {
+namespace {
+
+constexpr int kEvents = 100'000;
+
+DateTime DayOf(int year, int month, int day) {
+    DateTime value = 0;
+    TryEncodeDate(year, month, day, value);
+    return value;
+}
+
+std::string Folder() {
+    static const std::string folder = [] {
+        const auto path = std::filesystem::temp_directory_path() / "pomix-bench-planner-window";
+        std::filesystem::create_directories(path / "Data");
+        return path.string() + "/";
+    }();
+    return folder;
+}
+
+// Written once per run; every benchmark opens a window over it.
+StreamContainer& Container() {
+    static StreamContainer made;
+    static const bool written = [] {
+        made.Compressed = true;
+        Planner planner(made, Folder() + "Data/Calendar.dat");
+        static const std::string kTitles[] = {Utf8ToCp1251("Встреча"), "Meeting", Utf8ToCp1251("Звонок"),
+                                              "Dentist", Utf8ToCp1251("День рождения")};
+        std::mt19937 random(2024);
+        const DateTime first = DayOf(2020, 1, 1);
+        for (int i = 0; i < kEvents; ++i) {
+            const DateTime date = first + static_cast<double>(random() % 2922);
+            planner.Events.Append(Tevent(kTitles[random() % 5] + " " + std::to_string(i), {"line"}, date,
+                                         EncodeTime(static_cast<int>(random() % 24), static_cast<int>(random() % 60)),
+                                         1, random() % 10 == 0 ? 1 : 0, 0));
+        }
+        planner.Modified = true;
+        planner.SaveCalendarList();
+        return true;
+    }();
+    (void)written;
+    return made;
+}
+
+void Setup() {
+    SetProgramDir(Folder());
+    SettingsRecord = TSettingsRecord{};
+    SettingsRecord.HighlightPlannedDays = true;
+    SettingsRecord.ReminderLead = 30;
+    SetClock([] { return DayOf(2024, 6, 14) + EncodeTime(12, 0); });
+    SetSoundPlayer([](const std::string&) {});
+    SetNotifier([](const QString&, const QString&) { return true; });
+}
+
+void BM_PlannerWindowCreate(benchmark::State& state) {
+    Setup();
+    StreamContainer& container = Container();
+    for (auto _ : state) {
+        TCalendarForm form(container);
+        benchmark::DoNotOptimize(form.ListBox1->count());
+    }
+}
+BENCHMARK(BM_PlannerWindowCreate)->Unit(benchmark::kMillisecond);
+
+void BM_PlannerDayClick(benchmark::State& state) {
+    Setup();
+    TCalendarForm form(Container());
+    int day = 0;
+    for (auto _ : state) {
+        form.SetSelectedDay(DayOf(2024, 6, 1 + day++ % 28));
+        form.Calendar1Click();
+        benchmark::DoNotOptimize(form.ListBox1->count());
+    }
+}
+BENCHMARK(BM_PlannerDayClick)->Unit(benchmark::kMillisecond);
+
+void BM_PlannerMonthStep(benchmark::State& state) {
+    Setup();
+    TCalendarForm form(Container());
+    bool forward = true;
+    for (auto _ : state) {
+        forward ? form.NextMonth() : form.PrewMonth();
+        forward = !forward;
+        benchmark::DoNotOptimize(form.ListBox1->count());
+    }
+}
+BENCHMARK(BM_PlannerMonthStep)->Unit(benchmark::kMillisecond);
+
+void BM_PlannerAllRecordsOfAYear(benchmark::State& state) {
+    Setup();
+    TCalendarForm form(Container());
+    form.Panel6->MaskEdit3->SetText("01.01.2024");
+    form.Panel6->MaskEdit4->SetText("31.12.2024");
+    for (auto _ : state) {
+        form.Panel6->ShowAll();
+        benchmark::DoNotOptimize(form.Panel6->ListBox2->Count());
+    }
+    state.counters["lines"] = form.Panel6->ListBox2->Count();
+}
+BENCHMARK(BM_PlannerAllRecordsOfAYear)->Unit(benchmark::kMillisecond);
+
+void BM_PlannerSearch(benchmark::State& state) {
+    Setup();
+    TCalendarForm form(Container());
+    form.Panel8->RadioButton3->setChecked(true);
+    form.Panel8->Edit1->setText(QStringLiteral("Dentist 1*"));
+    for (auto _ : state) {
+        form.Panel8->Found();
+        benchmark::DoNotOptimize(form.Panel8->ListBox4->Count());
+    }
+    state.counters["lines"] = form.Panel8->ListBox4->Count();
+}
+BENCHMARK(BM_PlannerSearch)->Unit(benchmark::kMillisecond);
+
+void BM_PlannerReminderCheck(benchmark::State& state) {
+    Setup();
+    TCalendarForm form(Container());
+    for (auto _ : state) {
+        form.Timer1Timer();
+        form.Panel7->hide();
+    }
+    state.counters["lines"] = form.Panel7->ListBox3->Count();
+}
+BENCHMARK(BM_PlannerReminderCheck)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace pomix
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
