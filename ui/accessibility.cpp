@@ -5,6 +5,7 @@
 #include <QAbstractSpinBox>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +32,10 @@ public:
     QAccessible::Role role() const override { return Text()->Pressable() ? QAccessible::Button : QAccessible::StaticText; }
 
     QString text(QAccessible::Text kind) const override {
-        if (kind == QAccessible::Name && Text()->accessibleName().isEmpty()) return Text()->text();
+        if (kind == QAccessible::Name && Text()->accessibleName().isEmpty()) {
+            // A colour swatch shows no caption: its hint says what pressing it does.
+            return Text()->text().trimmed().isEmpty() ? Text()->toolTip() : Text()->text();
+        }
         return QAccessibleWidget::text(kind);
     }
 
@@ -90,7 +94,7 @@ bool SharesPanel(const QWidget* label, const QWidget* field) {
 
 // How far a caption sits from its field; none when it is not the field's caption. A caption
 // to the left on the same line is nearer than one at the same distance above.
-std::optional<int> CaptionDistance(const QRect& caption, const QRect& field) {
+std::optional<int> CaptionDistance(const QRect& caption, const QRect& field, bool leftOnly) {
     constexpr int kSlack = 3, kMaxLeftGap = 120, kMaxAboveGap = 30;
     const int captionMiddle = caption.center().y();
     const bool sameLine = captionMiddle >= field.top() - kSlack && captionMiddle <= field.bottom() + kSlack;
@@ -98,6 +102,7 @@ std::optional<int> CaptionDistance(const QRect& caption, const QRect& field) {
         const int gap = field.left() - caption.right();
         if (gap <= kMaxLeftGap) return gap;
     }
+    if (leftOnly) return std::nullopt;
     // Above: a caption over the field's columns, also a title strip across its panel.
     const bool overField = caption.left() < field.right() && caption.right() > field.left();
     if (overField && caption.bottom() <= field.top() + kSlack) {
@@ -159,25 +164,38 @@ void NameFieldsByCaptions(QWidget* window) {
         if (InsideField(label, window)) continue;
         captions.append(label);
     }
+    // A check box just left of a field on its line is that field's caption ("Проверять
+    // пароль" and the password beside it); one above it belongs to its own line.
+    QList<QCheckBox*> boxes;
+    for (QCheckBox* box : window->findChildren<QCheckBox*>()) {
+        if (!box->text().trimmed().isEmpty() && !InsideField(box, window)) boxes.append(box);
+    }
     for (QWidget* field : window->findChildren<QWidget*>()) {
         if (!IsField(field) || InsideField(field, window)) continue;
         const bool ours = field->property(kNamedByCaption).toBool();
         if (!field->accessibleName().isEmpty() && !ours) continue;
         const QRect place = RectIn(field, window);
-        QLabel* best = nullptr;
+        QWidget* best = nullptr;
+        QString bestText;
         int bestDistance = 0;
-        for (QLabel* caption : captions) {
-            if (!SharesPanel(caption, field)) continue;
-            const std::optional<int> distance = CaptionDistance(RectIn(caption, window), place);
+        const auto consider = [&](QWidget* caption, const QString& text, bool leftOnly) {
+            if (!SharesPanel(caption, field)) return;
+            const std::optional<int> distance = CaptionDistance(RectIn(caption, window), place, leftOnly);
             if (distance && (best == nullptr || *distance < bestDistance)) {
                 best = caption;
+                bestText = text;
                 bestDistance = *distance;
             }
-        }
+        };
+        for (QLabel* caption : captions) consider(caption, caption->text(), false);
+        for (QCheckBox* box : boxes) consider(box, box->text(), true);
         if (best == nullptr) continue;
         // A buddy gives screen readers the "labelled by" link as well.
-        if (best->parentWidget() == field->parentWidget() && best->buddy() == nullptr) best->setBuddy(field);
-        field->setAccessibleName(best->text().simplified());
+        auto* label = qobject_cast<QLabel*>(best);
+        if (label != nullptr && label->parentWidget() == field->parentWidget() && label->buddy() == nullptr) {
+            label->setBuddy(field);
+        }
+        field->setAccessibleName(bestText.simplified());
         field->setProperty(kNamedByCaption, true);
     }
     // The edit line of a drop-down shows as a text of its own: it carries the drop-down's name.

@@ -1,6 +1,7 @@
 // Keyboard and screen-reader access: clickable static texts as focusable, pressable buttons,
 // captions and title strips left as text, fields named by their captions.
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -41,6 +42,7 @@ private slots:
     void namesGivenByTheWindowAreKept();
     void buttonsPressOnEnterAndMemosLetTheFocusGo();
     void pictureButtonIsNamedByItsHint();
+    void checkBoxNamesTheFieldBesideIt();
 };
 
 void AccessibilityTest::clickableStaticTextIsAKeyboardButton() {
@@ -249,6 +251,24 @@ void AccessibilityTest::pictureButtonIsNamedByItsHint() {
     load->setToolTip(QStringLiteral("Load from a file"));  // a dictionary's hint
     NameFieldsByCaptions(&window);
     QCOMPARE(load->accessibleName(), QStringLiteral("Load from a file"));
+}
+
+void AccessibilityTest::checkBoxNamesTheFieldBesideIt() {
+    QWidget window;
+    auto* confirm = new QCheckBox(QStringLiteral("Подтверждать удаление"), &window);
+    confirm->setGeometry(6, 38, 272, 18);
+    auto* check = new QCheckBox(QStringLiteral("Проверять пароль"), &window);
+    check->setGeometry(6, 60, 136, 18);
+    auto* password = Make<TEdit>(&window, "Edit2", {144, 58, 132, 22});
+    auto* under = Make<TEdit>(&window, "Edit3", {6, 80, 132, 22});  // a box above names nothing
+    // A colour swatch: a pressable text without a caption, named by its hint.
+    auto* swatch = Make<TStaticButton>(&window, "Color1", {6, 134, 25, 25}, QString());
+    swatch->setToolTip(QStringLiteral("Настройка цветов"));
+    QObject::connect(swatch, &TStaticButton::clicked, [] {});
+    NameFieldsByCaptions(&window);
+    QCOMPARE(password->accessibleName(), QStringLiteral("Проверять пароль"));
+    QVERIFY(under->accessibleName().isEmpty());
+    QCOMPARE(Accessible(swatch)->text(QAccessible::Name), QStringLiteral("Настройка цветов"));
 }
 
 QTEST_MAIN(AccessibilityTest)
