@@ -74,7 +74,7 @@ void BM_PlannerWindowCreate(benchmark::State& state) {
     StreamContainer& container = Container();
     for (auto _ : state) {
         TCalendarForm form(container);
-        benchmark::DoNotOptimize(form.ListBox1->count());
+        benchmark::DoNotOptimize(form.dayList->count());
     }
 }
 BENCHMARK(BM_PlannerWindowCreate)->Unit(benchmark::kMillisecond);
@@ -85,8 +85,8 @@ void BM_PlannerDayClick(benchmark::State& state) {
     int day = 0;
     for (auto _ : state) {
         form.SetSelectedDay(DayOf(2024, 6, 1 + day++ % 28));
-        form.Calendar1Click();
-        benchmark::DoNotOptimize(form.ListBox1->count());
+        form.ShowDay();
+        benchmark::DoNotOptimize(form.dayList->count());
     }
 }
 BENCHMARK(BM_PlannerDayClick)->Unit(benchmark::kMillisecond);
@@ -98,7 +98,7 @@ void BM_PlannerMonthStep(benchmark::State& state) {
     for (auto _ : state) {
         forward ? form.NextMonth() : form.PrewMonth();
         forward = !forward;
-        benchmark::DoNotOptimize(form.ListBox1->count());
+        benchmark::DoNotOptimize(form.dayList->count());
     }
 }
 BENCHMARK(BM_PlannerMonthStep)->Unit(benchmark::kMillisecond);
@@ -106,26 +106,26 @@ BENCHMARK(BM_PlannerMonthStep)->Unit(benchmark::kMillisecond);
 void BM_PlannerAllRecordsOfAYear(benchmark::State& state) {
     Setup();
     TCalendarForm form(Container());
-    form.Panel6->MaskEdit3->SetText("01.01.2024");
-    form.Panel6->MaskEdit4->SetText("31.12.2024");
+    form.allRecordsPanel->fromEdit->SetText("01.01.2024");
+    form.allRecordsPanel->toEdit->SetText("31.12.2024");
     for (auto _ : state) {
-        form.Panel6->ShowAll();
-        benchmark::DoNotOptimize(form.Panel6->ListBox2->Count());
+        form.allRecordsPanel->ShowAll();
+        benchmark::DoNotOptimize(form.allRecordsPanel->recordList->Count());
     }
-    state.counters["lines"] = form.Panel6->ListBox2->Count();
+    state.counters["lines"] = form.allRecordsPanel->recordList->Count();
 }
 BENCHMARK(BM_PlannerAllRecordsOfAYear)->Unit(benchmark::kMillisecond);
 
 void BM_PlannerSearch(benchmark::State& state) {
     Setup();
     TCalendarForm form(Container());
-    form.Panel8->RadioButton3->setChecked(true);
-    form.Panel8->Edit1->setText(QStringLiteral("Dentist 1*"));
+    form.searchPanel->byNameButton->setChecked(true);
+    form.searchPanel->searchEdit->setText(QStringLiteral("Dentist 1*"));
     for (auto _ : state) {
-        form.Panel8->Found();
-        benchmark::DoNotOptimize(form.Panel8->ListBox4->Count());
+        form.searchPanel->Found();
+        benchmark::DoNotOptimize(form.searchPanel->resultList->Count());
     }
-    state.counters["lines"] = form.Panel8->ListBox4->Count();
+    state.counters["lines"] = form.searchPanel->resultList->Count();
 }
 BENCHMARK(BM_PlannerSearch)->Unit(benchmark::kMillisecond);
 
@@ -133,10 +133,10 @@ void BM_PlannerReminderCheck(benchmark::State& state) {
     Setup();
     TCalendarForm form(Container());
     for (auto _ : state) {
-        form.Timer1Timer();
-        form.Panel7->hide();
+        form.CheckReminders();
+        form.reminderPanel->hide();
     }
-    state.counters["lines"] = form.Panel7->ListBox3->Count();
+    state.counters["lines"] = form.reminderPanel->dueList->Count();
 }
 BENCHMARK(BM_PlannerReminderCheck)->Unit(benchmark::kMillisecond);
 

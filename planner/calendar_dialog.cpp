@@ -27,21 +27,21 @@ TCalendarDialog::TCalendarDialog(QWidget* parent)
     setAutoFillBackground(true);
 
     constexpr int kBar = 28;
-    Calendar1 = Make<TMonthGrid>(this, "Calendar1", {0, 0, kWidth, kHeight - kBar});
-    Calendar1->setToolTip(QString());
+    monthGrid = Make<TMonthGrid>(this, "Calendar1", {0, 0, kWidth, kHeight - kBar});
+    monthGrid->setToolTip(QString());
     auto* bar = Make<TPanel>(this, "Panel1", {0, kHeight - kBar, kWidth, kBar});
     const int w = (kWidth - 16) / 3;
-    Button1 = Make<TButton>(bar, "Button1", {4, 3, w, kBar - 6}, QString::fromUtf8("Отмена"));
-    Button2 = Make<TButton>(bar, "Button2", {8 + w, 3, w, kBar - 6}, QString::fromUtf8("Сегодня"));
-    Button3 = Make<TButton>(bar, "Button3", {12 + 2 * w, 3, w, kBar - 6}, QString::fromUtf8("Да"));
-    Button1->setToolTip(QString::fromUtf8("Отмена"));
-    Button2->setToolTip(QString::fromUtf8("Переход на сегодняшнее число"));
-    Button3->setToolTip(QString::fromUtf8("Внести изменения"));
-    Button3->setDefault(true);
+    cancelButton = Make<TButton>(bar, "Button1", {4, 3, w, kBar - 6}, QString::fromUtf8("Отмена"));
+    todayButton = Make<TButton>(bar, "Button2", {8 + w, 3, w, kBar - 6}, QString::fromUtf8("Сегодня"));
+    acceptButton = Make<TButton>(bar, "Button3", {12 + 2 * w, 3, w, kBar - 6}, QString::fromUtf8("Да"));
+    cancelButton->setToolTip(QString::fromUtf8("Отмена"));
+    todayButton->setToolTip(QString::fromUtf8("Переход на сегодняшнее число"));
+    acceptButton->setToolTip(QString::fromUtf8("Внести изменения"));
+    acceptButton->setDefault(true);
 
-    connect(Button1, &QPushButton::clicked, this, &TCalendarDialog::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TCalendarDialog::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TCalendarDialog::Button3Click);
+    connect(cancelButton, &QPushButton::clicked, this, &TCalendarDialog::Cancel);
+    connect(todayButton, &QPushButton::clicked, this, &TCalendarDialog::ShowToday);
+    connect(acceptButton, &QPushButton::clicked, this, &TCalendarDialog::Accept);
 
     binding_.BindDictionary();
     PickerAccepted = false;
@@ -58,11 +58,11 @@ TCalendarDialog* TCalendarDialog::Instance() {
 }
 
 DateTime TCalendarDialog::PickedDay() const {
-    return FromQDate(Calendar1->SelectedDate());
+    return FromQDate(monthGrid->SelectedDate());
 }
 
 void TCalendarDialog::SetPickedDay(DateTime day) {
-    Calendar1->SetSelectedDate(ToQDate(day));
+    monthGrid->SetSelectedDate(ToQDate(day));
 }
 
 bool TCalendarDialog::Run() {
@@ -74,22 +74,22 @@ bool TCalendarDialog::Run() {
     return PickerAccepted;
 }
 
-void TCalendarDialog::Button1Click() {
+void TCalendarDialog::Cancel() {
     PickerAccepted = false;
     done(QDialog::Rejected);
 }
 
-void TCalendarDialog::Button2Click() {
+void TCalendarDialog::ShowToday() {
     SetPickedDay(Today());
 }
 
-void TCalendarDialog::Button3Click() {
+void TCalendarDialog::Accept() {
     PickerAccepted = true;
     done(QDialog::Accepted);
 }
 
 void TCalendarDialog::reject() {
-    Button1Click();
+    Cancel();
 }
 
 void TCalendarDialog::showEvent(QShowEvent* event) {

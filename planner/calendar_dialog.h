@@ -32,14 +32,14 @@ public:
     // Shows the dialog modally; returns PickerAccepted.
     bool Run();
 
-    void Button1Click();  // "Отмена"
-    void Button2Click();  // "Сегодня"
-    void Button3Click();  // "Да"
+    void Cancel();     // "Отмена"
+    void ShowToday();  // "Сегодня"
+    void Accept();     // "Да"
 
-    TMonthGrid* Calendar1;
-    TButton* Button1;
-    TButton* Button2;
-    TButton* Button3;
+    TMonthGrid* monthGrid;               // Calendar1
+    TButton* cancelButton;               // Button1
+    TButton* todayButton;                // Button2
+    TButton* acceptButton;               // Button3
 
     TFormBinding& Binding() { return binding_; }
 

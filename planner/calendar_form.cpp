@@ -87,141 +87,141 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
     NowDate();
     UpDateList();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(kReminderInterval);
-    connect(Timer1, &QTimer::timeout, this, &TCalendarForm::Timer1Timer);
-    connect(&TProgramState::Instance(), &TProgramState::shutdownDone, Timer1, &QTimer::stop);
-    Timer1->start();
+    reminderTimer = new QTimer(this);
+    reminderTimer->setObjectName("Timer1");
+    reminderTimer->setInterval(kReminderInterval);
+    connect(reminderTimer, &QTimer::timeout, this, &TCalendarForm::CheckReminders);
+    connect(&TProgramState::Instance(), &TProgramState::shutdownDone, reminderTimer, &QTimer::stop);
+    reminderTimer->start();
 }
 
 void TCalendarForm::BuildMainView() {
     // The main view's controls share one parent, hidden while a panel covers them: covered
     // controls must not take the focus or show in the accessibility tree.
     QWidget* view = mainView_ = Make<QWidget>(this, "MainView", rect());
-    PrewMonthButton = MakeButton(view, "PrewMonthButton", {4, 4, 30, 22}, "<<", "Перейти на месяц назад");
-    NowDateButton =
+    prevMonthButton = MakeButton(view, "PrewMonthButton", {4, 4, 30, 22}, "<<", "Перейти на месяц назад");
+    todayButton =
         MakeButton(view, "NowDateButton", {36, 4, 84, 22}, "Сегодня", "Перевод календаря на сегоднешнее число");
-    AllRecordButton = MakeButton(view, "AllRecordButton", {122, 4, 96, 22}, "Все записи",
+    allRecordsButton = MakeButton(view, "AllRecordButton", {122, 4, 96, 22}, "Все записи",
                                  "Показать записи в заданном интервале");
-    NextMonthButton = MakeButton(view, "NextMonthButton", {220, 4, 30, 22}, ">>", "Перейти на месяц вперед");
-    Calendar1 = Make<TMonthGrid>(view, "Calendar1", {4, 28, 246, 176});
-    Calendar1->SetStepButtonsShown(false);
-    Text1 = Make<TStaticButton>(view, "Text1", {4, 208, 246, 20}, QString());
-    Text1->setToolTip(U("Название события"));
+    nextMonthButton = MakeButton(view, "NextMonthButton", {220, 4, 30, 22}, ">>", "Перейти на месяц вперед");
+    monthGrid = Make<TMonthGrid>(view, "Calendar1", {4, 28, 246, 176});
+    monthGrid->SetStepButtonsShown(false);
+    eventTitle = Make<TStaticButton>(view, "Text1", {4, 208, 246, 20}, QString());
+    eventTitle->setToolTip(U("Название события"));
 
     // A long description scrolls.
     auto* scroll = Make<QScrollArea>(view, "ScrollBox1", {4, 230, 246, 96});
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    Label1 = new TLabel(QString(), scroll);
-    Label1->setObjectName("Label1");
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setWordWrap(true);
-    Label1->setAutoFillBackground(true);
-    scroll->setWidget(Label1);
+    eventMemo = new TLabel(QString(), scroll);
+    eventMemo->setObjectName("Label1");
+    eventMemo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    eventMemo->setWordWrap(true);
+    eventMemo->setAutoFillBackground(true);
+    scroll->setWidget(eventMemo);
 
-    Text2 = Make<TStaticButton>(view, "Text2", {254, 4, 256, 22}, QString());
-    ListBox1 = Make<TOwnerDrawListBox>(view, "ListBox1", {254, 28, 256, 298});
-    ListBox1->setToolTip(
+    dayTitle = Make<TStaticButton>(view, "Text2", {254, 4, 256, 22}, QString());
+    dayList = Make<TOwnerDrawListBox>(view, "ListBox1", {254, 28, 256, 298});
+    dayList->setToolTip(
         U("Список событий на текущий день, двойной клик переход в режим редактирования"));
-    ListBox1->SetItemHeight(kLineHeight);
-    ListBox1->SetDrawItem([this](QPainter& painter, const QRect& rect, int row, bool selected) {
+    dayList->SetItemHeight(kLineHeight);
+    dayList->SetDrawItem([this](QPainter& painter, const QRect& rect, int row, bool selected) {
         DrawDayLine(painter, rect, row, selected);
     });
 
-    Button4 = MakeButton(view, "Button4", {4, 332, 122, 24}, "Поиск", "Поиск по записям");
-    Button3 = MakeButton(view, "Button3", {130, 332, 124, 24}, "Редактировать", "Редактировать текущее событие");
-    Button2 = MakeButton(view, "Button2", {258, 332, 124, 24}, "Добавить", "Добавить новое событие");
-    Button1 = MakeButton(view, "Button1", {386, 332, 124, 24}, "Удалить", "Удалить текущее событие");
+    searchButton = MakeButton(view, "Button4", {4, 332, 122, 24}, "Поиск", "Поиск по записям");
+    editButton = MakeButton(view, "Button3", {130, 332, 124, 24}, "Редактировать", "Редактировать текущее событие");
+    addButton = MakeButton(view, "Button2", {258, 332, 124, 24}, "Добавить", "Добавить новое событие");
+    deleteButton = MakeButton(view, "Button1", {386, 332, 124, 24}, "Удалить", "Удалить текущее событие");
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName("PopupMenu1");
+    dayMenu = new QMenu(this);
+    dayMenu->setObjectName("PopupMenu1");
     const auto item = [this](const char* name, const char* caption) {
-        QAction* action = PopupMenu1->addAction(U(caption));
+        QAction* action = dayMenu->addAction(U(caption));
         action->setObjectName(name);
         return action;
     };
-    N1 = item("N1", "Редактировать");
-    N2 = item("N2", "Добавить");
-    N3 = item("N3", "Поиск");
-    N4 = item("N4", "Удалить");
-    ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ListBox1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(ListBox1->mapToGlobal(at)); });
+    editAction = item("N1", "Редактировать");
+    addAction = item("N2", "Добавить");
+    searchAction = item("N3", "Поиск");
+    deleteAction = item("N4", "Удалить");
+    dayList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(dayList, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { dayMenu->popup(dayList->mapToGlobal(at)); });
 
-    connect(Calendar1, &TMonthGrid::dayClicked, this, &TCalendarForm::Calendar1Click);
-    connect(PrewMonthButton, &QPushButton::clicked, this, &TCalendarForm::PrewMonth);
-    connect(NextMonthButton, &QPushButton::clicked, this, &TCalendarForm::NextMonth);
-    connect(NowDateButton, &QPushButton::clicked, this, &TCalendarForm::NowDate);
-    connect(ListBox1, &QListWidget::currentRowChanged, this, [this] {
+    connect(monthGrid, &TMonthGrid::dayClicked, this, &TCalendarForm::ShowDay);
+    connect(prevMonthButton, &QPushButton::clicked, this, &TCalendarForm::PrewMonth);
+    connect(nextMonthButton, &QPushButton::clicked, this, &TCalendarForm::NextMonth);
+    connect(todayButton, &QPushButton::clicked, this, &TCalendarForm::NowDate);
+    connect(dayList, &QListWidget::currentRowChanged, this, [this] {
         if (const EventRef ref = SelectedEvent(); ref.Id != 0) Show(ref);
     });
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &TCalendarForm::Edit);
-    connect(Button1, &QPushButton::clicked, this, &TCalendarForm::Delete);
-    connect(Button2, &QPushButton::clicked, this, &TCalendarForm::Add);
-    connect(Button3, &QPushButton::clicked, this, &TCalendarForm::Edit);
-    connect(N1, &QAction::triggered, this, &TCalendarForm::Edit);
-    connect(N2, &QAction::triggered, this, &TCalendarForm::Add);
-    connect(N4, &QAction::triggered, this, &TCalendarForm::Delete);
+    connect(dayList, &QListWidget::itemDoubleClicked, this, &TCalendarForm::Edit);
+    connect(deleteButton, &QPushButton::clicked, this, &TCalendarForm::Delete);
+    connect(addButton, &QPushButton::clicked, this, &TCalendarForm::Add);
+    connect(editButton, &QPushButton::clicked, this, &TCalendarForm::Edit);
+    connect(editAction, &QAction::triggered, this, &TCalendarForm::Edit);
+    connect(addAction, &QAction::triggered, this, &TCalendarForm::Add);
+    connect(deleteAction, &QAction::triggered, this, &TCalendarForm::Delete);
 }
 
 void TCalendarForm::BuildEditor() {
-    Panel4 = Make<TPanel>(this, "Panel4", rect());
-    Make<TStaticButton>(Panel4, "Text3", {4, 4, 506, 20}, U("Добавить - Редактировать событие"));
-    Make<TLabel>(Panel4, "Label3", {8, 32, 80, 20}, U("Название"));
-    AName = Make<TComboBox>(Panel4, "AName", {90, 30, 420, 24});
-    AName->SetEditable(true);
-    AName->setToolTip(U("Название события"));
-    Make<TLabel>(Panel4, "Label2", {8, 60, 80, 20}, U("Дата"));
-    ADate = Make<TMaskEdit>(Panel4, "ADate", {90, 58, 100, 24}, TMaskEdit::Kind::Date);
-    ADate->setToolTip(U("Дата мероприятия: День.Месяц.Год"));
-    Button5 = MakeButton(Panel4, "Button5", {192, 58, 28, 24}, "...", "Открыть календарь");
-    Make<TLabel>(Panel4, "Label4", {250, 60, 60, 20}, U("Время"));
-    ATime = Make<TMaskEdit>(Panel4, "ATime", {312, 58, 64, 24}, TMaskEdit::Kind::Time);
-    ATime->setToolTip(U("Время события: Часы.Минуты"));
-    SpinButton1 = Make<TSpinButton>(Panel4, "SpinButton1", {378, 58, 18, 24});
-    CheckBox1 = Make<QCheckBox>(Panel4, "CheckBox1", {90, 88, 150, 20}, U("Предупреждать"));
-    CheckBox1->setToolTip(U("Предупреждать о мероприятии"));
-    CheckBox2 = Make<QCheckBox>(Panel4, "CheckBox2", {250, 88, 150, 20}, U("Выполнено"));
-    Make<TLabel>(Panel4, "Label5", {8, 114, 80, 20}, U("Описание"));
-    AMemo = Make<TMemo>(Panel4, "AMemo", {8, 134, 502, 192});
-    AMemo->setToolTip(U("Описание события"));
-    Button8 = MakeButton(Panel4, "Button8", {4, 332, 164, 24}, "Отмена", "Закрыть, не внося изменений");
-    Button7 = MakeButton(Panel4, "Button7", {175, 332, 164, 24}, "Очистить", "Очистить поля ввода");
-    Button6 = MakeButton(Panel4, "Button6", {346, 332, 164, 24}, "Сохранить", "Внести изменения");
-    Panel4->hide();
+    editorPanel = Make<TPanel>(this, "Panel4", rect());
+    Make<TStaticButton>(editorPanel, "Text3", {4, 4, 506, 20}, U("Добавить - Редактировать событие"));
+    Make<TLabel>(editorPanel, "Label3", {8, 32, 80, 20}, U("Название"));
+    titleBox = Make<TComboBox>(editorPanel, "AName", {90, 30, 420, 24});
+    titleBox->SetEditable(true);
+    titleBox->setToolTip(U("Название события"));
+    Make<TLabel>(editorPanel, "Label2", {8, 60, 80, 20}, U("Дата"));
+    dateEdit = Make<TMaskEdit>(editorPanel, "ADate", {90, 58, 100, 24}, TMaskEdit::Kind::Date);
+    dateEdit->setToolTip(U("Дата мероприятия: День.Месяц.Год"));
+    pickDateButton = MakeButton(editorPanel, "Button5", {192, 58, 28, 24}, "...", "Открыть календарь");
+    Make<TLabel>(editorPanel, "Label4", {250, 60, 60, 20}, U("Время"));
+    timeEdit = Make<TMaskEdit>(editorPanel, "ATime", {312, 58, 64, 24}, TMaskEdit::Kind::Time);
+    timeEdit->setToolTip(U("Время события: Часы.Минуты"));
+    timeSpin = Make<TSpinButton>(editorPanel, "SpinButton1", {378, 58, 18, 24});
+    remindBox = Make<QCheckBox>(editorPanel, "CheckBox1", {90, 88, 150, 20}, U("Предупреждать"));
+    remindBox->setToolTip(U("Предупреждать о мероприятии"));
+    doneBox = Make<QCheckBox>(editorPanel, "CheckBox2", {250, 88, 150, 20}, U("Выполнено"));
+    Make<TLabel>(editorPanel, "Label5", {8, 114, 80, 20}, U("Описание"));
+    memoEdit = Make<TMemo>(editorPanel, "AMemo", {8, 134, 502, 192});
+    memoEdit->setToolTip(U("Описание события"));
+    cancelButton = MakeButton(editorPanel, "Button8", {4, 332, 164, 24}, "Отмена", "Закрыть, не внося изменений");
+    clearButton = MakeButton(editorPanel, "Button7", {175, 332, 164, 24}, "Очистить", "Очистить поля ввода");
+    saveButton = MakeButton(editorPanel, "Button6", {346, 332, 164, 24}, "Сохранить", "Внести изменения");
+    editorPanel->hide();
 
-    connect(Button5, &QPushButton::clicked, this, &TCalendarForm::Button5Click);
-    connect(Button6, &QPushButton::clicked, this, &TCalendarForm::AddORedit);
-    connect(Button7, &QPushButton::clicked, this, &TCalendarForm::Clear);
-    connect(Button8, &QPushButton::clicked, Panel4, &QWidget::hide);
-    connect(SpinButton1, &TSpinButton::upClicked, this, [this] { UpdateTime(+1); });
-    connect(SpinButton1, &TSpinButton::downClicked, this, [this] { UpdateTime(-1); });
+    connect(pickDateButton, &QPushButton::clicked, this, &TCalendarForm::PickEditorDate);
+    connect(saveButton, &QPushButton::clicked, this, &TCalendarForm::AddORedit);
+    connect(clearButton, &QPushButton::clicked, this, &TCalendarForm::Clear);
+    connect(cancelButton, &QPushButton::clicked, editorPanel, &QWidget::hide);
+    connect(timeSpin, &TSpinButton::upClicked, this, [this] { UpdateTime(+1); });
+    connect(timeSpin, &TSpinButton::downClicked, this, [this] { UpdateTime(-1); });
 }
 
 void TCalendarForm::BuildPanels() {
-    Panel6 = new TAllRecordsPanel(planner_, this);
-    Panel8 = new TSearchPanel(planner_, this);
-    Panel7 = new TReminderPanel(planner_, this);
+    allRecordsPanel = new TAllRecordsPanel(planner_, this);
+    searchPanel = new TSearchPanel(planner_, this);
+    reminderPanel = new TReminderPanel(planner_, this);
     for (QWidget* panel : Panels()) {
         panel->setGeometry(rect());
         panel->installEventFilter(this);
     }
-    ListBox1->setFocus();
-    connect(AllRecordButton, &QPushButton::clicked, Panel6, &TAllRecordsPanel::AllRecordButtonClick);
-    connect(Panel6, &TAllRecordsPanel::showingAll, this, &TCalendarForm::Clear);
-    connect(Panel6, &TAllRecordsPanel::jumpTo, this, &TCalendarForm::JumpToEvent);
-    connect(Panel6, &TAllRecordsPanel::closedPanel, this, &TCalendarForm::UpDateList);
-    connect(Button4, &QPushButton::clicked, Panel8, &TSearchPanel::Open);
-    connect(N3, &QAction::triggered, Panel8, &TSearchPanel::Open);
-    connect(Panel8, &TSearchPanel::jumpTo, this, &TCalendarForm::JumpToEvent);
-    connect(Panel7, &TReminderPanel::jumpTo, this, &TCalendarForm::JumpToEvent);
-    connect(Panel7, &TReminderPanel::postponed, this, &TCalendarForm::Postponed);
-    connect(Panel7, &TReminderPanel::dismissed, this, &TCalendarForm::Dismissed);
+    dayList->setFocus();
+    connect(allRecordsButton, &QPushButton::clicked, allRecordsPanel, &TAllRecordsPanel::ShowDefaultSpan);
+    connect(allRecordsPanel, &TAllRecordsPanel::showingAll, this, &TCalendarForm::Clear);
+    connect(allRecordsPanel, &TAllRecordsPanel::jumpTo, this, &TCalendarForm::JumpToEvent);
+    connect(allRecordsPanel, &TAllRecordsPanel::closedPanel, this, &TCalendarForm::UpDateList);
+    connect(searchButton, &QPushButton::clicked, searchPanel, &TSearchPanel::Open);
+    connect(searchAction, &QAction::triggered, searchPanel, &TSearchPanel::Open);
+    connect(searchPanel, &TSearchPanel::jumpTo, this, &TCalendarForm::JumpToEvent);
+    connect(reminderPanel, &TReminderPanel::jumpTo, this, &TCalendarForm::JumpToEvent);
+    connect(reminderPanel, &TReminderPanel::postponed, this, &TCalendarForm::Postponed);
+    connect(reminderPanel, &TReminderPanel::dismissed, this, &TCalendarForm::Dismissed);
 }
 
-std::array<QWidget*, 4> TCalendarForm::Panels() const { return {Panel4, Panel6, Panel7, Panel8}; }
+std::array<QWidget*, 4> TCalendarForm::Panels() const { return {editorPanel, allRecordsPanel, reminderPanel, searchPanel}; }
 
 bool TCalendarForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
@@ -236,7 +236,7 @@ bool TCalendarForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TCalendarForm::ReInit() {
     binding_.ApplyColours([this] {
-        AName->SetItems(SettingsRecord.EventNames);
+        titleBox->SetItems(SettingsRecord.EventNames);
         LoadAlarm();
     });
 }
@@ -255,39 +255,39 @@ void TCalendarForm::LoadAlarm() {
 
 // ---- Main view ----
 
-DateTime TCalendarForm::SelectedDay() const { return FromQDate(Calendar1->SelectedDate()); }
+DateTime TCalendarForm::SelectedDay() const { return FromQDate(monthGrid->SelectedDate()); }
 
 void TCalendarForm::SetSelectedDay(DateTime day) {
     const QDate date = ToQDate(day);
-    if (date.isValid()) Calendar1->SetSelectedDate(date);
+    if (date.isValid()) monthGrid->SetSelectedDate(date);
 }
 
 EventRef TCalendarForm::SelectedEvent() const {
-    const int row = ListBox1->currentRow();
+    const int row = dayList->currentRow();
     if (row < 0) return {};
-    const EventRef ref = dayLines_.At(ListBox1->Object(row));
+    const EventRef ref = dayLines_.At(dayList->Object(row));
     return planner_.Events.Find(ref) ? ref : EventRef{};
 }
 
-void TCalendarForm::Calendar1Click() {
+void TCalendarForm::ShowDay() {
     Clear();
-    Text2->setText(ToQt(LongDayText(SelectedDay())));
+    dayTitle->setText(ToQt(LongDayText(SelectedDay())));
     UpDateList();
 }
 
 void TCalendarForm::NextMonth() {
     SetSelectedDay(StepMonth(SelectedDay(), 1));
-    Calendar1Click();
+    ShowDay();
 }
 
 void TCalendarForm::PrewMonth() {
     SetSelectedDay(StepMonth(SelectedDay(), -1));
-    Calendar1Click();
+    ShowDay();
 }
 
 void TCalendarForm::NowDate() {
     SetSelectedDay(Today());
-    Calendar1Click();
+    ShowDay();
 }
 
 void TCalendarForm::JumpToEvent(EventRef ref) {
@@ -295,24 +295,24 @@ void TCalendarForm::JumpToEvent(EventRef ref) {
     DateTime day;
     if (!event || !WholeDay(event->Date, day)) return;
     SetSelectedDay(day);
-    Calendar1Click();
+    ShowDay();
 }
 
 void TCalendarForm::UpDateList() {
     const std::vector<EventLine> lines = DayLines(planner_.Events, SelectedDay());
-    ListBox1->setUpdatesEnabled(false);
-    const QSignalBlocker quiet(ListBox1);  // emptying the list is no selection of a line
-    ListBox1->clear();
+    dayList->setUpdatesEnabled(false);
+    const QSignalBlocker quiet(dayList);  // emptying the list is no selection of a line
+    dayList->clear();
     dayLines_.Clear();
-    for (const EventLine& line : lines) ListBox1->AddItem(ToQt(line.Text), dayLines_.Keep(line.Event));
-    ListBox1->setCurrentRow(-1);
-    ListBox1->setUpdatesEnabled(true);
+    for (const EventLine& line : lines) dayList->AddItem(ToQt(line.Text), dayLines_.Keep(line.Event));
+    dayList->setCurrentRow(-1);
+    dayList->setUpdatesEnabled(true);
 }
 
 void TCalendarForm::DrawDayLine(QPainter& painter, const QRect& rect, int row, bool selected) {
-    const QPalette& palette = ListBox1->palette();
+    const QPalette& palette = dayList->palette();
     painter.fillRect(rect, selected ? palette.highlight() : palette.base());
-    const Tevent* event = planner_.Events.Find(dayLines_.At(ListBox1->Object(row)));
+    const Tevent* event = planner_.Events.Find(dayLines_.At(dayList->Object(row)));
     if (!event) return;
     QColor text = event->Done == 1 ? ToQColor(SettingsRecord.DoneEventColor)
                                    : ToQColor(SettingsRecord.EditTextColor);
@@ -320,37 +320,37 @@ void TCalendarForm::DrawDayLine(QPainter& painter, const QRect& rect, int row, b
     if (event->Remind == 1) painter.drawPixmap(rect.left() + 3, rect.top() + 3, ReminderMark());
     painter.setPen(text);
     painter.drawText(QRect(rect.left() + 18, rect.top(), rect.width() - 18, rect.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, ListBox1->item(row)->text());
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, dayList->item(row)->text());
 }
 
 void TCalendarForm::Show(EventRef ref) {
     const Tevent* event = planner_.Events.Find(ref);
     if (!event) return;
-    AName->SetText(event->Name);
-    Text1->setText(ToQt(event->Name));
-    ATime->SetText(TimeToText(event->Time));
-    ADate->SetText(DateToText(event->Date));
+    titleBox->SetText(event->Name);
+    eventTitle->setText(ToQt(event->Name));
+    timeEdit->SetText(TimeToText(event->Time));
+    dateEdit->SetText(DateToText(event->Date));
     // Only a stored 1 is a running reminder: an edit must not start one that was not.
-    CheckBox1->setChecked(event->Remind == 1);
-    CheckBox2->setChecked(event->Done == 1);
-    AMemo->SetLines(event->Memo);
-    Label1->setText(ToQt(MemoText(event->Memo)));
+    remindBox->setChecked(event->Remind == 1);
+    doneBox->setChecked(event->Done == 1);
+    memoEdit->SetLines(event->Memo);
+    eventMemo->setText(ToQt(MemoText(event->Memo)));
 }
 
 void TCalendarForm::Clear() {
-    AName->SetText(std::string());
-    Text1->clear();
-    Label1->clear();
-    AMemo->clear();
-    ADate->Clear();
-    ATime->Clear();
+    titleBox->SetText(std::string());
+    eventTitle->clear();
+    eventMemo->clear();
+    memoEdit->clear();
+    dateEdit->Clear();
+    timeEdit->Clear();
 }
 
 void TCalendarForm::ImportSpecialDates() {
     if (!SettingsRecord.HighlightPlannedDays) return;
     QSet<QDate> days;
     for (DateTime day : PlannedDays(planner_.Events)) days.insert(ToQDate(day));
-    Calendar1->SetMarkedDays(std::move(days));
+    monthGrid->SetMarkedDays(std::move(days));
 }
 
 // ---- Editor ----
@@ -360,13 +360,13 @@ void TCalendarForm::Add() {
     AddMode = true;
     editorEvent_ = {};
     PresetPicker(SelectedDay());
-    CheckBox1->setChecked(true);
-    CheckBox2->setChecked(false);
-    ATime->SetText(TimeToText(Now()));
-    ADate->SetText(DateToText(SelectedDay()));
-    Panel4->show();
-    Panel4->raise();
-    AName->setFocus();
+    remindBox->setChecked(true);
+    doneBox->setChecked(false);
+    timeEdit->SetText(TimeToText(Now()));
+    dateEdit->SetText(DateToText(SelectedDay()));
+    editorPanel->show();
+    editorPanel->raise();
+    titleBox->setFocus();
 }
 
 void TCalendarForm::Edit() {
@@ -376,23 +376,23 @@ void TCalendarForm::Edit() {
     Show(ref);
     editorEvent_ = ref;
     AddMode = false;
-    Panel4->show();
-    Panel4->raise();
-    AName->setFocus();
+    editorPanel->show();
+    editorPanel->raise();
+    titleBox->setFocus();
 }
 
 void TCalendarForm::AddORedit() {
     if (!AddMode && editorEvent_.Id == 0) {  // nothing was loaded: nothing to change
-        Panel4->hide();
+        editorPanel->hide();
         return;
     }
     EventFields fields;
-    fields.Name = AName->Text();
-    fields.Memo = AMemo->Lines();
-    fields.Date = TextToDate(ADate->Text());
-    fields.Time = TextToTime(ATime->Text());
-    fields.Remind = CheckBox1->isChecked();
-    fields.Done = CheckBox2->isChecked();
+    fields.Name = titleBox->Text();
+    fields.Memo = memoEdit->Lines();
+    fields.Date = TextToDate(dateEdit->Text());
+    fields.Time = TextToTime(timeEdit->Text());
+    fields.Remind = remindBox->isChecked();
+    fields.Done = doneBox->isChecked();
     // The event loaded at Edit, wherever it is now; deleted meanwhile, what was typed is kept
     // as a new event.
     if (AddMode || !planner_.EditEvent(editorEvent_, fields)) planner_.AddEvent(fields);
@@ -401,7 +401,7 @@ void TCalendarForm::AddORedit() {
     UpDateList();
     ImportSpecialDates();
     Clear();
-    Panel4->hide();
+    editorPanel->hide();
 }
 
 void TCalendarForm::Delete() {
@@ -416,39 +416,39 @@ void TCalendarForm::Delete() {
     UpDateList();
 }
 
-void TCalendarForm::Button5Click() {
+void TCalendarForm::PickEditorDate() {
     TCalendarDialog* picker = TCalendarDialog::Instance();
     if (!picker) return;
     picker->SetPickedDay(SelectedDay());
-    if (picker->Run()) ADate->SetText(DateToText(picker->PickedDay()));
+    if (picker->Run()) dateEdit->SetText(DateToText(picker->PickedDay()));
 }
 
 void TCalendarForm::UpdateTime(int step) {
-    const TimeStep stepped = pomix::UpdateTime(ATime->Text(), ATime->cursorPosition(), step);
-    ATime->SetText(stepped.Text);
-    ATime->setSelection(stepped.Caret, 2);
+    const TimeStep stepped = pomix::UpdateTime(timeEdit->Text(), timeEdit->cursorPosition(), step);
+    timeEdit->SetText(stepped.Text);
+    timeEdit->setSelection(stepped.Caret, 2);
 }
 
 // ---- Reminders ----
 
-void TCalendarForm::Timer1Timer() {
+void TCalendarForm::CheckReminders() {
     const TProgramState& program = TProgramState::Instance();
     // The panel's own visibility: the window itself is hidden while another section shows.
-    if (!Panel7->isHidden() || SettingsRecord.ReminderLead == 0) return;
+    if (!reminderPanel->isHidden() || SettingsRecord.ReminderLead == 0) return;
     // Nothing over a question or a picker, nothing before the password, nothing once the
     // program is closing.
     if (ModalShowing() || program.IsPasswordPending() || program.IsShutdownBegun()) return;
-    Timer1->stop();
+    reminderTimer->stop();
     DueEvents(planner_.Events, Now(), SettingsRecord.ReminderLead, due_);
     const std::vector<EventLine> lines = ReminderLines(planner_.Events, due_);
-    if (Panel7->Fill(lines) > 0) {
+    if (reminderPanel->Fill(lines) > 0) {
         if (!SettingsRecord.AlarmSound.empty()) PlayAlarm(alarmBuffer_);
-        Panel7->show();
-        Panel7->raise();
+        reminderPanel->show();
+        reminderPanel->raise();
         NotifyDue(lines);
         BringProgramForward();
     }
-    Timer1->start();
+    reminderTimer->start();
 }
 
 void TCalendarForm::NotifyDue(const std::vector<EventLine>& due) {
@@ -467,7 +467,7 @@ void TCalendarForm::NotifyDue(const std::vector<EventLine>& due) {
 void TCalendarForm::Postponed(EventRef ref) {
     // The editor shows the new day, so that saving it later does not undo the move.
     if (ref.Id == editorEvent_.Id) {
-        if (const Tevent* event = planner_.Events.Find(ref)) ADate->SetText(DateToText(event->Date));
+        if (const Tevent* event = planner_.Events.Find(ref)) dateEdit->SetText(DateToText(event->Date));
     }
     Modified = true;
     ImportSpecialDates();
@@ -475,7 +475,7 @@ void TCalendarForm::Postponed(EventRef ref) {
 }
 
 void TCalendarForm::Dismissed(EventRef ref) {
-    if (ref.Id == editorEvent_.Id) CheckBox1->setChecked(false);
+    if (ref.Id == editorEvent_.Id) remindBox->setChecked(false);
     Modified = true;
 }
 

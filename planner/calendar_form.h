@@ -1,7 +1,7 @@
 // TCalendarForm: the daily planner section window. The main view holds the month grid with
 // its navigation bar, the selected event's title and description, and the day list; four
-// panels lie over the whole window, hidden until opened: the editor (Panel4), the all-records
-// list (Panel6), the reminder list (Panel7) and the search (Panel8).
+// panels lie over the whole window, hidden until opened: the editor, the all-records list,
+// the reminder list and the search.
 //
 // Once a minute the reminder check lists the events due (Remind set, less than ReminderLead
 // minutes away or past), plays the alarm, notifies the desktop and brings the program forward.
@@ -41,7 +41,7 @@ public:
     EventRef EditorEvent() const { return editorEvent_; }
 
     // The main view.
-    void Calendar1Click();
+    void ShowDay();
     void NextMonth();
     void PrewMonth();
     void NowDate();
@@ -58,50 +58,50 @@ public:
     void Edit();
     void AddORedit();
     void Delete();
-    void Button5Click();  // the date picker for ADate
+    void PickEditorDate();  // the date picker for dateEdit
     void UpdateTime(int step);
 
     // Reminders.
-    void Timer1Timer();
+    void CheckReminders();
     void LoadAlarm();
 
     // The main view.
-    TMonthGrid* Calendar1;
-    TButton* PrewMonthButton;
-    TButton* NowDateButton;
-    TButton* AllRecordButton;
-    TButton* NextMonthButton;
-    TStaticButton* Text1;
-    TLabel* Label1;
-    TStaticButton* Text2;
-    TOwnerDrawListBox* ListBox1;
-    TButton* Button1;
-    TButton* Button2;
-    TButton* Button3;
-    TButton* Button4;
-    QMenu* PopupMenu1;
-    QAction* N1;
-    QAction* N2;
-    QAction* N3;
-    QAction* N4;
+    TMonthGrid* monthGrid;               // Calendar1
+    TButton* prevMonthButton;            // PrewMonthButton
+    TButton* todayButton;                // NowDateButton
+    TButton* allRecordsButton;           // AllRecordButton
+    TButton* nextMonthButton;            // NextMonthButton
+    TStaticButton* eventTitle;           // Text1
+    TLabel* eventMemo;                   // Label1
+    TStaticButton* dayTitle;             // Text2
+    TOwnerDrawListBox* dayList;          // ListBox1
+    TButton* deleteButton;               // Button1
+    TButton* addButton;                  // Button2
+    TButton* editButton;                 // Button3
+    TButton* searchButton;               // Button4
+    QMenu* dayMenu;                      // PopupMenu1
+    QAction* editAction;                 // N1
+    QAction* addAction;                  // N2
+    QAction* searchAction;               // N3
+    QAction* deleteAction;               // N4
     // The editor.
-    TPanel* Panel4;
-    TComboBox* AName;
-    TMaskEdit* ADate;
-    TButton* Button5;
-    TMaskEdit* ATime;
-    TSpinButton* SpinButton1;
-    QCheckBox* CheckBox1;
-    QCheckBox* CheckBox2;
-    TMemo* AMemo;
-    TButton* Button6;
-    TButton* Button7;
-    TButton* Button8;
+    TPanel* editorPanel;                 // Panel4
+    TComboBox* titleBox;                 // AName
+    TMaskEdit* dateEdit;                 // ADate
+    TButton* pickDateButton;             // Button5
+    TMaskEdit* timeEdit;                 // ATime
+    TSpinButton* timeSpin;               // SpinButton1
+    QCheckBox* remindBox;                // CheckBox1
+    QCheckBox* doneBox;                  // CheckBox2
+    TMemo* memoEdit;                     // AMemo
+    TButton* saveButton;                 // Button6
+    TButton* clearButton;                // Button7
+    TButton* cancelButton;               // Button8
     // The other panels.
-    TAllRecordsPanel* Panel6;
-    TReminderPanel* Panel7;
-    TSearchPanel* Panel8;
-    QTimer* Timer1;
+    TAllRecordsPanel* allRecordsPanel;   // Panel6
+    TReminderPanel* reminderPanel;       // Panel7
+    TSearchPanel* searchPanel;           // Panel8
+    QTimer* reminderTimer;               // Timer1
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -79,58 +79,58 @@ TAllRecordsPanel::TAllRecordsPanel(Planner& planner, QWidget* parent) : TPanel(p
         MakeColumnList(this, "ListBox2", {4, kListTop, 506, kBottom - kListTop - 6},
                        {{"StaticButton3", "Дата"}, {"StaticButton4", "Время"}, {"StaticButton5", "Название"}},
                        {50, 50, 345}, {WideDates(), {QStringLiteral("00:00")}});
-    ListBox2 = columns.List;
-    ListBox2->setToolTip(U("Список всех записей ежедневника в заданном интервале, переход на запись двойным щелчком"));
-    StaticButton3 = columns.Headers[0];
-    StaticButton4 = columns.Headers[1];
-    StaticButton5 = columns.Headers[2];
-    StaticButton3->Tag = kSortByDate;
-    StaticButton5->Tag = kSortByName;
-    StaticButton3->setToolTip(U("Сортировать по дате"));
-    StaticButton5->setToolTip(U("Сортировать по названиям"));
+    recordList = columns.List;
+    recordList->setToolTip(U("Список всех записей ежедневника в заданном интервале, переход на запись двойным щелчком"));
+    dateHeader = columns.Headers[0];
+    timeHeader = columns.Headers[1];
+    nameHeader = columns.Headers[2];
+    dateHeader->Tag = kSortByDate;
+    nameHeader->Tag = kSortByName;
+    dateHeader->setToolTip(U("Сортировать по дате"));
+    nameHeader->setToolTip(U("Сортировать по названиям"));
 
     Make<TLabel>(this, "Label7", {8, kBottom + 2, 22, 20}, U("От"));
-    MaskEdit3 = Make<TMaskEdit>(this, "MaskEdit3", {32, kBottom, 92, 24}, TMaskEdit::Kind::Date);
-    Button17 = MakeButton(this, "Button17", {126, kBottom, 26, 24}, "...", "Открыть календарь,  для выбора даты");
+    fromEdit = Make<TMaskEdit>(this, "MaskEdit3", {32, kBottom, 92, 24}, TMaskEdit::Kind::Date);
+    pickFromButton = MakeButton(this, "Button17", {126, kBottom, 26, 24}, "...", "Открыть календарь,  для выбора даты");
     Make<TLabel>(this, "Label8", {164, kBottom + 2, 22, 20}, U("До"));
-    MaskEdit4 = Make<TMaskEdit>(this, "MaskEdit4", {188, kBottom, 92, 24}, TMaskEdit::Kind::Date);
-    Button18 = MakeButton(this, "Button18", {282, kBottom, 26, 24}, "...", "Открыть календарь,  для выбора даты");
-    for (TMaskEdit* field : {MaskEdit3, MaskEdit4}) field->setToolTip(U("Дата : День.Месяц.Год"));
-    Button16 = MakeButton(this, "Button16", {386, kBottom, 124, 24}, "Закрыть", "Закрыть просмотр всех записей");
+    toEdit = Make<TMaskEdit>(this, "MaskEdit4", {188, kBottom, 92, 24}, TMaskEdit::Kind::Date);
+    pickToButton = MakeButton(this, "Button18", {282, kBottom, 26, 24}, "...", "Открыть календарь,  для выбора даты");
+    for (TMaskEdit* field : {fromEdit, toEdit}) field->setToolTip(U("Дата : День.Месяц.Год"));
+    closeButton = MakeButton(this, "Button16", {386, kBottom, 124, 24}, "Закрыть", "Закрыть просмотр всех записей");
     hide();
 
-    for (TStaticButton* header : {StaticButton3, StaticButton5}) {
+    for (TStaticButton* header : {dateHeader, nameHeader}) {
         connect(header, &TStaticButton::clicked, this, [this, header] { SortedEvents(header->Tag); });
     }
-    connect(Button16, &QPushButton::clicked, this, &TAllRecordsPanel::Button16Click);
-    connect(Button17, &QPushButton::clicked, this, &TAllRecordsPanel::Button17Click);
-    connect(Button18, &QPushButton::clicked, this, &TAllRecordsPanel::Button18Click);
-    connect(ListBox2, &QTreeWidget::itemDoubleClicked, this, &TAllRecordsPanel::ListBox2DblClick);
+    connect(closeButton, &QPushButton::clicked, this, &TAllRecordsPanel::CloseAllRecords);
+    connect(pickFromButton, &QPushButton::clicked, this, &TAllRecordsPanel::PickFromDate);
+    connect(pickToButton, &QPushButton::clicked, this, &TAllRecordsPanel::PickToDate);
+    connect(recordList, &QTreeWidget::itemDoubleClicked, this, &TAllRecordsPanel::JumpToSelectedRecord);
     // Enter in a span field shows the new span at once.
-    connect(MaskEdit3, &QLineEdit::returnPressed, this, &TAllRecordsPanel::ShowAll);
-    connect(MaskEdit4, &QLineEdit::returnPressed, this, &TAllRecordsPanel::ShowAll);
+    connect(fromEdit, &QLineEdit::returnPressed, this, &TAllRecordsPanel::ShowAll);
+    connect(toEdit, &QLineEdit::returnPressed, this, &TAllRecordsPanel::ShowAll);
 }
 
-void TAllRecordsPanel::AllRecordButtonClick() {
+void TAllRecordsPanel::ShowDefaultSpan() {
     const DaySpan span = DefaultSpan(Today());
-    MaskEdit3->SetText(DateToText(span.From));
-    MaskEdit4->SetText(DateToText(span.To));
+    fromEdit->SetText(DateToText(span.From));
+    toEdit->SetText(DateToText(span.To));
     ShowAll();
 }
 
 void TAllRecordsPanel::ShowAll() {
-    const DateTime from = TextToDate(MaskEdit3->Text());
-    const DateTime to = TextToDate(MaskEdit4->Text());
-    ListBox2->setUpdatesEnabled(false);
-    ListBox2->clear();
+    const DateTime from = TextToDate(fromEdit->Text());
+    const DateTime to = TextToDate(toEdit->Text());
+    recordList->setUpdatesEnabled(false);
+    recordList->clear();
     lines_.Clear();
     std::vector<std::pair<std::vector<std::string>, ItemObject>> rows;
     for (std::size_t i = 0; i < planner_.Events.Count(); ++i) {
         const Tevent& event = planner_.Events[i];
         if (IsEventInSpan(event, from, to)) rows.emplace_back(SpanLineCells(event), lines_.Keep(planner_.Events.RefAt(i)));
     }
-    ListBox2->AddRows(rows);
-    ListBox2->setUpdatesEnabled(true);
+    recordList->AddRows(rows);
+    recordList->setUpdatesEnabled(true);
     emit showingAll();
     show();
     raise();
@@ -150,22 +150,22 @@ void TAllRecordsPanel::PickInto(TMaskEdit* field) {
     ShowAll();
 }
 
-void TAllRecordsPanel::Button17Click() { PickInto(MaskEdit3); }
-void TAllRecordsPanel::Button18Click() { PickInto(MaskEdit4); }
+void TAllRecordsPanel::PickFromDate() { PickInto(fromEdit); }
+void TAllRecordsPanel::PickToDate() { PickInto(toEdit); }
 
-void TAllRecordsPanel::ListBox2DblClick() {
-    const int row = ListBox2->CurrentRow();
+void TAllRecordsPanel::JumpToSelectedRecord() {
+    const int row = recordList->CurrentRow();
     if (row < 0) return;
-    const EventRef ref = lines_.At(ListBox2->Object(row));
+    const EventRef ref = lines_.At(recordList->Object(row));
     if (!planner_.Events.Find(ref)) {
-        delete ListBox2->takeTopLevelItem(row);
+        delete recordList->takeTopLevelItem(row);
         return;
     }
     hide();
     emit jumpTo(ref);
 }
 
-void TAllRecordsPanel::Button16Click() {
+void TAllRecordsPanel::CloseAllRecords() {
     hide();
     emit closedPanel();
 }
@@ -179,10 +179,10 @@ TSearchPanel::TSearchPanel(Planner& planner, QWidget* parent) : TPanel(parent), 
         MakeColumnList(this, "ListBox4", {4, kListTop, 506, 178},
                        {{"StaticButton1", "Дата Время"}, {"StaticButton2", "Название"}}, {90, 332},
                        {WideDates(QStringLiteral("  00:00"))});
-    ListBox4 = columns.List;
+    resultList = columns.List;
 
     Make<TLabel>(this, "Label6", {8, 238, 50, 20}, U("Текст"));
-    Edit1 = Make<TEdit>(this, "Edit1", {60, 236, 450, 24});
+    searchEdit = Make<TEdit>(this, "Edit1", {60, 236, 450, 24});
     const struct {
         const char* name;
         const char* caption;
@@ -195,47 +195,47 @@ TSearchPanel::TSearchPanel(Planner& planner, QWidget* parent) : TPanel(parent), 
         {"RadioButton4", "По описанию", "Поиск по описанию событий", {60, 290, 140, 20}},
         {"RadioButton5", "Везде", "Поиск ведется по всем полям записи", {210, 290, 140, 20}},
     };
-    QRadioButton** targets[5] = {&RadioButton1, &RadioButton2, &RadioButton3, &RadioButton4, &RadioButton5};
+    QRadioButton** targets[5] = {&byDateButton, &byTimeButton, &byNameButton, &byMemoButton, &everywhereButton};
     for (int i = 0; i < 5; ++i) {
         *targets[i] = Make<QRadioButton>(this, radios[i].name, radios[i].at, U(radios[i].caption));
         (*targets[i])->setToolTip(U(radios[i].hint));
     }
-    RadioButton5->setChecked(true);
+    everywhereButton->setChecked(true);
 
-    Button15 = MakeButton(this, "Button15", {4, kBottom, 160, 24}, "Очистить результаты", "Очистить результаты поиска");
-    Button14 = MakeButton(this, "Button14", {168, kBottom, 110, 24}, "Очистить", "Очистить поля редактирования");
-    Button13 = MakeButton(this, "Button13", {282, kBottom, 110, 24}, "Закрыть", "Закрыть окно поиска");
-    Button12 = MakeButton(this, "Button12", {396, kBottom, 114, 24}, "Поиск", "Искать текст в записях");
+    clearResultsButton = MakeButton(this, "Button15", {4, kBottom, 160, 24}, "Очистить результаты", "Очистить результаты поиска");
+    clearButton = MakeButton(this, "Button14", {168, kBottom, 110, 24}, "Очистить", "Очистить поля редактирования");
+    closeButton = MakeButton(this, "Button13", {282, kBottom, 110, 24}, "Закрыть", "Закрыть окно поиска");
+    findButton = MakeButton(this, "Button12", {396, kBottom, 114, 24}, "Поиск", "Искать текст в записях");
     hide();
 
-    connect(Button12, &QPushButton::clicked, this, &TSearchPanel::Found);
-    connect(Button13, &QPushButton::clicked, this, &TSearchPanel::Button13Click);
-    connect(Button14, &QPushButton::clicked, this, &TSearchPanel::Button14Click);
-    connect(Button15, &QPushButton::clicked, this, &TSearchPanel::Button15Click);
-    connect(Edit1, &QLineEdit::returnPressed, this, &TSearchPanel::Found);
-    connect(ListBox4, &QTreeWidget::itemClicked, this, &TSearchPanel::ListBox4Click);
+    connect(findButton, &QPushButton::clicked, this, &TSearchPanel::Found);
+    connect(closeButton, &QPushButton::clicked, this, &TSearchPanel::CloseSearch);
+    connect(clearButton, &QPushButton::clicked, this, &TSearchPanel::ClearFields);
+    connect(clearResultsButton, &QPushButton::clicked, this, &TSearchPanel::ClearResults);
+    connect(searchEdit, &QLineEdit::returnPressed, this, &TSearchPanel::Found);
+    connect(resultList, &QTreeWidget::itemClicked, this, &TSearchPanel::JumpToSelectedResult);
 }
 
 void TSearchPanel::Open() {
     show();
     raise();
-    Edit1->setFocus();
+    searchEdit->setFocus();
 }
 
 SearchField TSearchPanel::Field() const {
-    if (RadioButton1->isChecked()) return SearchField::Date;
-    if (RadioButton2->isChecked()) return SearchField::Time;
-    if (RadioButton3->isChecked()) return SearchField::Name;
-    if (RadioButton4->isChecked()) return SearchField::Memo;
+    if (byDateButton->isChecked()) return SearchField::Date;
+    if (byTimeButton->isChecked()) return SearchField::Time;
+    if (byNameButton->isChecked()) return SearchField::Name;
+    if (byMemoButton->isChecked()) return SearchField::Memo;
     return SearchField::Everywhere;
 }
 
 void TSearchPanel::Found() {
     std::vector<EventLine> found;
     const SearchField field = Field();
-    if (!pomix::Found(planner_.Events, Edit1->Text(), field, found)) return;
-    ListBox4->setUpdatesEnabled(false);
-    ListBox4->clear();
+    if (!pomix::Found(planner_.Events, searchEdit->Text(), field, found)) return;
+    resultList->setUpdatesEnabled(false);
+    resultList->clear();
     lines_.Clear();
     std::vector<std::pair<std::vector<std::string>, ItemObject>> rows;
     for (const EventLine& line : found) {
@@ -243,33 +243,33 @@ void TSearchPanel::Found() {
             rows.emplace_back(FoundLineCells(*event, field), lines_.Keep(line.Event));
         }
     }
-    ListBox4->AddRows(rows);
-    ListBox4->setUpdatesEnabled(true);
+    resultList->AddRows(rows);
+    resultList->setUpdatesEnabled(true);
 }
 
-void TSearchPanel::ListBox4Click() {
-    const int row = ListBox4->CurrentRow();
+void TSearchPanel::JumpToSelectedResult() {
+    const int row = resultList->CurrentRow();
     if (row < 0) return;
-    const EventRef ref = lines_.At(ListBox4->Object(row));
+    const EventRef ref = lines_.At(resultList->Object(row));
     if (!planner_.Events.Find(ref)) {
-        delete ListBox4->takeTopLevelItem(row);
+        delete resultList->takeTopLevelItem(row);
         return;
     }
     hide();
     emit jumpTo(ref);
 }
 
-void TSearchPanel::Button15Click() {
-    ListBox4->clear();
+void TSearchPanel::ClearResults() {
+    resultList->clear();
     lines_.Clear();
 }
 
-void TSearchPanel::Button14Click() {
-    Edit1->clear();
-    RadioButton5->setChecked(true);
+void TSearchPanel::ClearFields() {
+    searchEdit->clear();
+    everywhereButton->setChecked(true);
 }
 
-void TSearchPanel::Button13Click() { hide(); }
+void TSearchPanel::CloseSearch() { hide(); }
 
 // ---- Reminders ----
 
@@ -280,24 +280,24 @@ TReminderPanel::TReminderPanel(Planner& planner, QWidget* parent) : TPanel(paren
         MakeColumnList(this, "ListBox3", {4, kListTop, 506, kBottom - kListTop - 6},
                        {{"Text5", "Дата  Время"}, {"Text6", "Название"}}, {80, 293},
                        {WideDates(QStringLiteral(" 00:00"))});
-    ListBox3 = columns.List;
-    ListBox3->setToolTip(U("Список предстоящих дел, по двойному нажатию переход на дату события"));
-    Button11 = MakeButton(this, "Button11", {4, kBottom, 164, 24}, "Не напоминать",
+    dueList = columns.List;
+    dueList->setToolTip(U("Список предстоящих дел, по двойному нажатию переход на дату события"));
+    dismissButton = MakeButton(this, "Button11", {4, kBottom, 164, 24}, "Не напоминать",
                           "Установка выделенного события как завершенного, больше не будет выдаваться предупреждение");
-    Button10 = MakeButton(this, "Button10", {175, kBottom, 164, 24}, "Перенести",
+    postponeButton = MakeButton(this, "Button10", {175, kBottom, 164, 24}, "Перенести",
                           "Перенести выделеноое событие на день вперед");
-    Button9 = MakeButton(this, "Button9", {346, kBottom, 164, 24}, "Закрыть", "Закрыть напоминатель");
+    closeButton = MakeButton(this, "Button9", {346, kBottom, 164, 24}, "Закрыть", "Закрыть напоминатель");
     hide();
 
-    connect(Button9, &QPushButton::clicked, this, &TReminderPanel::Button9Click);
-    connect(Button10, &QPushButton::clicked, this, &TReminderPanel::Button10Click);
-    connect(Button11, &QPushButton::clicked, this, &TReminderPanel::Button11Click);
-    connect(ListBox3, &QTreeWidget::itemDoubleClicked, this, &TReminderPanel::ListBox3DblClick);
+    connect(closeButton, &QPushButton::clicked, this, &TReminderPanel::CloseReminders);
+    connect(postponeButton, &QPushButton::clicked, this, &TReminderPanel::PostponeSelected);
+    connect(dismissButton, &QPushButton::clicked, this, &TReminderPanel::DismissSelected);
+    connect(dueList, &QTreeWidget::itemDoubleClicked, this, &TReminderPanel::JumpToSelectedReminder);
 }
 
 int TReminderPanel::Fill(const std::vector<EventLine>& due) {
-    ListBox3->setUpdatesEnabled(false);
-    ListBox3->clear();
+    dueList->setUpdatesEnabled(false);
+    dueList->clear();
     lines_.Clear();
     std::vector<std::pair<std::vector<std::string>, ItemObject>> rows;
     for (const EventLine& line : due) {
@@ -305,43 +305,43 @@ int TReminderPanel::Fill(const std::vector<EventLine>& due) {
             rows.emplace_back(ReminderLineCells(*event), lines_.Keep(line.Event));
         }
     }
-    ListBox3->AddRows(rows);
-    ListBox3->setUpdatesEnabled(true);
-    return ListBox3->Count();
+    dueList->AddRows(rows);
+    dueList->setUpdatesEnabled(true);
+    return dueList->Count();
 }
 
 Tevent* TReminderPanel::SelectedEvent(EventRef& ref) {
-    const int row = ListBox3->CurrentRow();
+    const int row = dueList->CurrentRow();
     if (row < 0) return nullptr;
-    ref = lines_.At(ListBox3->Object(row));
+    ref = lines_.At(dueList->Object(row));
     Tevent* event = planner_.Events.Find(ref);
-    if (!event) delete ListBox3->takeTopLevelItem(row);
+    if (!event) delete dueList->takeTopLevelItem(row);
     return event;
 }
 
-void TReminderPanel::ListBox3DblClick() {
+void TReminderPanel::JumpToSelectedReminder() {
     EventRef ref;
     if (!SelectedEvent(ref)) return;
     hide();
     emit jumpTo(ref);
 }
 
-void TReminderPanel::Button10Click() {
+void TReminderPanel::PostponeSelected() {
     EventRef ref;
     if (!SelectedEvent(ref)) return;
     PostponeEvent(planner_, ref);
-    delete ListBox3->takeTopLevelItem(ListBox3->CurrentRow());
+    delete dueList->takeTopLevelItem(dueList->CurrentRow());
     emit postponed(ref);
 }
 
-void TReminderPanel::Button11Click() {
+void TReminderPanel::DismissSelected() {
     EventRef ref;
     if (!SelectedEvent(ref)) return;
     DismissReminder(planner_, ref);
-    delete ListBox3->takeTopLevelItem(ListBox3->CurrentRow());
+    delete dueList->takeTopLevelItem(dueList->CurrentRow());
     emit dismissed(ref);
 }
 
-void TReminderPanel::Button9Click() { hide(); }
+void TReminderPanel::CloseReminders() { hide(); }
 
 }  // namespace pomix

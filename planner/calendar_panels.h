@@ -41,23 +41,23 @@ class TAllRecordsPanel : public TPanel {
 public:
     TAllRecordsPanel(Planner& planner, QWidget* parent);
 
-    void AllRecordButtonClick();  // the default span, then ShowAll
+    void ShowDefaultSpan();  // the default span, then ShowAll
     void ShowAll();
     void SortedEvents(int key);
-    void Button17Click();  // "..." beside "От"
-    void Button18Click();  // "..." beside "До"
-    void ListBox2DblClick();
-    void Button16Click();  // "Закрыть"
+    void PickFromDate();  // "..." beside "От"
+    void PickToDate();    // "..." beside "До"
+    void JumpToSelectedRecord();
+    void CloseAllRecords();  // "Закрыть"
 
-    TStaticButton* StaticButton3;  // "Дата"
-    TStaticButton* StaticButton4;  // "Время"
-    TStaticButton* StaticButton5;  // "Название"
-    TColumnListBox* ListBox2;
-    TMaskEdit* MaskEdit3;
-    TMaskEdit* MaskEdit4;
-    TButton* Button16;
-    TButton* Button17;
-    TButton* Button18;
+    TStaticButton* dateHeader;           // StaticButton3, "Дата"
+    TStaticButton* timeHeader;           // StaticButton4, "Время"
+    TStaticButton* nameHeader;           // StaticButton5, "Название"
+    TColumnListBox* recordList;          // ListBox2
+    TMaskEdit* fromEdit;                 // MaskEdit3
+    TMaskEdit* toEdit;                   // MaskEdit4
+    TButton* closeButton;                // Button16
+    TButton* pickFromButton;             // Button17
+    TButton* pickToButton;               // Button18
 
 signals:
     void showingAll();             // the list was rebuilt: the editor fields are emptied
@@ -76,25 +76,25 @@ class TSearchPanel : public TPanel {
 public:
     TSearchPanel(Planner& planner, QWidget* parent);
 
-    void Open();           // "Поиск" of the main view: fields and results as left
-    void Found();          // "Поиск" of the panel
-    void ListBox4Click();  // jump to the event's day
-    void Button15Click();  // "Очистить результаты"
-    void Button14Click();  // "Очистить"
-    void Button13Click();  // "Закрыть"
+    void Open();                  // "Поиск" of the main view: fields and results as left
+    void Found();                 // "Поиск" of the panel
+    void JumpToSelectedResult();  // jump to the event's day
+    void ClearResults();          // "Очистить результаты"
+    void ClearFields();           // "Очистить"
+    void CloseSearch();           // "Закрыть"
     SearchField Field() const;
 
-    TColumnListBox* ListBox4;
-    TEdit* Edit1;
-    QRadioButton* RadioButton1;
-    QRadioButton* RadioButton2;
-    QRadioButton* RadioButton3;
-    QRadioButton* RadioButton4;
-    QRadioButton* RadioButton5;
-    TButton* Button12;
-    TButton* Button13;
-    TButton* Button14;
-    TButton* Button15;
+    TColumnListBox* resultList;          // ListBox4
+    TEdit* searchEdit;                   // Edit1
+    QRadioButton* byDateButton;          // RadioButton1
+    QRadioButton* byTimeButton;          // RadioButton2
+    QRadioButton* byNameButton;          // RadioButton3
+    QRadioButton* byMemoButton;          // RadioButton4
+    QRadioButton* everywhereButton;      // RadioButton5
+    TButton* findButton;                 // Button12
+    TButton* closeButton;                // Button13
+    TButton* clearButton;                // Button14
+    TButton* clearResultsButton;         // Button15
 
 signals:
     void jumpTo(EventRef event);
@@ -112,15 +112,15 @@ public:
 
     // Replaces the lines with the due events (already in the list's order); gives their count.
     int Fill(const std::vector<EventLine>& due);
-    void ListBox3DblClick();
-    void Button10Click();  // "Перенести"
-    void Button11Click();  // "Не напоминать"
-    void Button9Click();   // "Закрыть"
+    void JumpToSelectedReminder();
+    void PostponeSelected();  // "Перенести"
+    void DismissSelected();   // "Не напоминать"
+    void CloseReminders();    // "Закрыть"
 
-    TColumnListBox* ListBox3;
-    TButton* Button9;
-    TButton* Button10;
-    TButton* Button11;
+    TColumnListBox* dueList;             // ListBox3
+    TButton* closeButton;                // Button9
+    TButton* postponeButton;             // Button10
+    TButton* dismissButton;              // Button11
 
 signals:
     void jumpTo(EventRef event);

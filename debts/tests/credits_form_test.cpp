@@ -521,7 +521,7 @@ void CreditsFormTest::pickerIsPresetFromTheField() {
     QTimer::singleShot(0, &picker, [&picker, &preset] {
         preset = picker.PickedDay();
         picker.SetPickedDay(Day(2027, 3, 9));
-        QTest::mouseClick(picker.Button3, Qt::LeftButton);
+        QTest::mouseClick(picker.acceptButton, Qt::LeftButton);
     });
     Click(form->pickerButton);
     QCOMPARE(preset, Day(2027, 3, 5));
@@ -533,7 +533,7 @@ void CreditsFormTest::pickerIsPresetFromTheField() {
     Click(form->clearButton);
     QTimer::singleShot(0, &picker, [&picker, &preset] {
         preset = picker.PickedDay();
-        QTest::mouseClick(picker.Button1, Qt::LeftButton);
+        QTest::mouseClick(picker.cancelButton, Qt::LeftButton);
     });
     Click(form->pickerButton);
     QCOMPARE(preset, Day(2026, 12, 7));

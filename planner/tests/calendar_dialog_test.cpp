@@ -54,10 +54,10 @@ private slots:
         TCalendarDialog dialog;
         dialog.SetPickedDay(Day(2001, 5, 20));
         QTimer::singleShot(0, &dialog, [&dialog] {
-            QTest::mouseClick(dialog.Button2, Qt::LeftButton);
+            QTest::mouseClick(dialog.todayButton, Qt::LeftButton);
             QVERIFY(dialog.isVisible());  // "Сегодня" leaves the dialog open
             QCOMPARE(dialog.PickedDay(), Day(2026, 12, 7));
-            QTest::mouseClick(dialog.Button3, Qt::LeftButton);
+            QTest::mouseClick(dialog.acceptButton, Qt::LeftButton);
         });
         QVERIFY(dialog.Run());
         QVERIFY(PickerAccepted);
@@ -68,12 +68,12 @@ private slots:
         TCalendarDialog dialog;
         PickerAccepted = true;  // as a previous run left it
         dialog.SetPickedDay(Day(2026, 1, 31));
-        ClickWhenShown(dialog, dialog.Button1, [&dialog] {
-            QTest::mouseClick(dialog.Calendar1, Qt::LeftButton, {},
-                              dialog.Calendar1->StepButtonRect(1).center());
+        ClickWhenShown(dialog, dialog.cancelButton, [&dialog] {
+            QTest::mouseClick(dialog.monthGrid, Qt::LeftButton, {},
+                              dialog.monthGrid->StepButtonRect(1).center());
             QCOMPARE(dialog.PickedDay(), Day(2026, 2, 28));  // the day lowered to February's length
-            QTest::mouseClick(dialog.Calendar1, Qt::LeftButton, {},
-                              dialog.Calendar1->StepButtonRect(3).center());
+            QTest::mouseClick(dialog.monthGrid, Qt::LeftButton, {},
+                              dialog.monthGrid->StepButtonRect(3).center());
             QCOMPARE(dialog.PickedDay(), Day(2027, 2, 28));
         });
         QVERIFY(!dialog.Run());
@@ -90,12 +90,12 @@ private slots:
     void clickingADayPicksIt() {
         TCalendarDialog dialog;
         dialog.SetPickedDay(Day(1999, 3, 10));  // a preset in another year shows that month
-        QCOMPARE(dialog.Calendar1->SelectedDate(), QDate(1999, 3, 10));
+        QCOMPARE(dialog.monthGrid->SelectedDate(), QDate(1999, 3, 10));
         QTimer::singleShot(0, &dialog, [&dialog] {
-            const QRect cell = dialog.Calendar1->DayRect(QDate(1999, 3, 25));
+            const QRect cell = dialog.monthGrid->DayRect(QDate(1999, 3, 25));
             QVERIFY(cell.isValid());
-            QTest::mouseClick(dialog.Calendar1, Qt::LeftButton, {}, cell.center());
-            QTest::mouseClick(dialog.Button3, Qt::LeftButton);
+            QTest::mouseClick(dialog.monthGrid, Qt::LeftButton, {}, cell.center());
+            QTest::mouseClick(dialog.acceptButton, Qt::LeftButton);
         });
         QVERIFY(dialog.Run());
         QCOMPARE(dialog.PickedDay(), Day(1999, 3, 25));
@@ -105,14 +105,14 @@ private slots:
         TCalendarDialog dialog;
         SettingsRecord.AccentColor = 0x000000FF;  // red
         RecolourPending[kRecolourDatePicker] = 1;
-        ClickWhenShown(dialog, dialog.Button1);
+        ClickWhenShown(dialog, dialog.cancelButton);
         dialog.Run();
         QCOMPARE(RecolourPending[kRecolourDatePicker], std::uint8_t(0));
-        QCOMPARE(dialog.Calendar1->GetColours().Header, QColor(Qt::red));
+        QCOMPARE(dialog.monthGrid->GetColours().Header, QColor(Qt::red));
         SettingsRecord.AccentColor = 0x0000FF00;
-        ClickWhenShown(dialog, dialog.Button1);
+        ClickWhenShown(dialog, dialog.cancelButton);
         dialog.Run();
-        QCOMPARE(dialog.Calendar1->GetColours().Header, QColor(Qt::red));
+        QCOMPARE(dialog.monthGrid->GetColours().Header, QColor(Qt::red));
     }
 };
 

@@ -133,13 +133,13 @@ inline Tevent Event(const std::string& name, DateTime date, DateTime time, std::
 // The texts of the day list, top to bottom.
 inline QStringList DayLines(const TCalendarForm& form) {
     QStringList lines;
-    for (int row = 0; row < form.ListBox1->count(); ++row) lines << form.ListBox1->item(row)->text();
+    for (int row = 0; row < form.dayList->count(); ++row) lines << form.dayList->item(row)->text();
     return lines;
 }
 
 inline int RowOf(const TCalendarForm& form, const QString& text) {
-    for (int row = 0; row < form.ListBox1->count(); ++row) {
-        if (form.ListBox1->item(row)->text() == text) return row;
+    for (int row = 0; row < form.dayList->count(); ++row) {
+        if (form.dayList->item(row)->text() == text) return row;
     }
     return -1;
 }
@@ -147,15 +147,15 @@ inline int RowOf(const TCalendarForm& form, const QString& text) {
 inline void SelectLine(TCalendarForm& form, const QString& text) {
     const int row = RowOf(form, text);
     QVERIFY2(row >= 0, qPrintable(text));
-    form.ListBox1->setCurrentRow(row);
+    form.dayList->setCurrentRow(row);
 }
 
 inline void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
 inline void ClickDay(TCalendarForm& form, const QDate& day) {
-    const QRect cell = form.Calendar1->DayRect(day);
+    const QRect cell = form.monthGrid->DayRect(day);
     QVERIFY(cell.isValid());
-    QTest::mouseClick(form.Calendar1, Qt::LeftButton, {}, cell.center());
+    QTest::mouseClick(form.monthGrid, Qt::LeftButton, {}, cell.center());
 }
 
 inline QStringList Column(const TColumnListBox& list, int column) {

@@ -20,33 +20,33 @@ private slots:
         QCOMPARE(form->size(), QSize(514, 360));
         QCOMPARE(form->SelectedDay(), Day(2026, 12, 7));
         QCOMPARE(DayLines(*form), QStringList({"09:05 coffee", "10:00 Another call", "10:00 Call", "13:00 Lunch"}));
-        QCOMPARE(form->ListBox1->currentRow(), -1);
-        QCOMPARE(form->Text2->text(), ToQt(LongDayText(Day(2026, 12, 7))));
-        for (QWidget* panel : {static_cast<QWidget*>(form->Panel4), static_cast<QWidget*>(form->Panel6),
-                               static_cast<QWidget*>(form->Panel7), static_cast<QWidget*>(form->Panel8)}) {
+        QCOMPARE(form->dayList->currentRow(), -1);
+        QCOMPARE(form->dayTitle->text(), ToQt(LongDayText(Day(2026, 12, 7))));
+        for (QWidget* panel : {static_cast<QWidget*>(form->editorPanel), static_cast<QWidget*>(form->allRecordsPanel),
+                               static_cast<QWidget*>(form->reminderPanel), static_cast<QWidget*>(form->searchPanel)}) {
             QVERIFY(panel->isHidden());
             QCOMPARE(panel->geometry(), form->rect());
         }
         // Both planned days are marked; a day without events is not.
-        QVERIFY(form->Calendar1->IsMarked(QDate(2026, 12, 7)));
-        QVERIFY(form->Calendar1->IsMarked(QDate(2026, 12, 8)));
-        QVERIFY(!form->Calendar1->IsMarked(QDate(2026, 12, 9)));
+        QVERIFY(form->monthGrid->IsMarked(QDate(2026, 12, 7)));
+        QVERIFY(form->monthGrid->IsMarked(QDate(2026, 12, 8)));
+        QVERIFY(!form->monthGrid->IsMarked(QDate(2026, 12, 9)));
     }
 
     void aPanelHidesTheMainViewItCovers() {
         PlannerBench bench;
         auto form = bench.Open();
-        QVERIFY(form->Button2->isVisible());
-        Click(form->Button2);
-        QVERIFY(!form->Panel4->isHidden());
-        QVERIFY(!form->Button2->isVisible());  // covered: no focus, no place in the tree
-        Click(form->Button8);
-        QVERIFY(form->Button2->isVisible());
-        Click(form->AllRecordButton);
-        form->Timer1Timer();  // nothing due: no panel
-        QVERIFY(!form->ListBox1->isVisible());
-        Click(form->Panel6->Button16);
-        QVERIFY(form->ListBox1->isVisible());
+        QVERIFY(form->addButton->isVisible());
+        Click(form->addButton);
+        QVERIFY(!form->editorPanel->isHidden());
+        QVERIFY(!form->addButton->isVisible());  // covered: no focus, no place in the tree
+        Click(form->cancelButton);
+        QVERIFY(form->addButton->isVisible());
+        Click(form->allRecordsButton);
+        form->CheckReminders();  // nothing due: no panel
+        QVERIFY(!form->dayList->isVisible());
+        Click(form->allRecordsPanel->closeButton);
+        QVERIFY(form->dayList->isVisible());
     }
 
     void selectingALineShowsTheEvent() {
@@ -54,34 +54,34 @@ private slots:
         bench.WriteEvents({Event("Dentist <b>", Day(2026, 12, 7), At(9, 30), 1, 0, {"Bring card", "Room 4"})});
         auto form = bench.Open();
         SelectLine(*form, "09:30 Dentist <b>");
-        QCOMPARE(form->Text1->text(), QString("Dentist <b>"));
-        QCOMPARE(form->Label1->text(), QString("Bring card\r\nRoom 4\r\n"));
-        QCOMPARE(form->Label1->textFormat(), Qt::PlainText);
-        QCOMPARE(form->AName->Text(), std::string("Dentist <b>"));
-        QCOMPARE(form->ADate->Text(), std::string("07.12.2026"));
-        QCOMPARE(form->ATime->Text(), std::string("09:30"));
-        QVERIFY(form->CheckBox1->isChecked());
-        QVERIFY(!form->CheckBox2->isChecked());
+        QCOMPARE(form->eventTitle->text(), QString("Dentist <b>"));
+        QCOMPARE(form->eventMemo->text(), QString("Bring card\r\nRoom 4\r\n"));
+        QCOMPARE(form->eventMemo->textFormat(), Qt::PlainText);
+        QCOMPARE(form->titleBox->Text(), std::string("Dentist <b>"));
+        QCOMPARE(form->dateEdit->Text(), std::string("07.12.2026"));
+        QCOMPARE(form->timeEdit->Text(), std::string("09:30"));
+        QVERIFY(form->remindBox->isChecked());
+        QVERIFY(!form->doneBox->isChecked());
     }
 
     void addSavesANewEventAndMarksItsDay() {
         PlannerBench bench;
         auto form = bench.Open();
-        Click(form->Button2);
-        QVERIFY(!form->Panel4->isHidden());
+        Click(form->addButton);
+        QVERIFY(!form->editorPanel->isHidden());
         QVERIFY(form->AddMode);
-        QVERIFY(form->CheckBox1->isChecked());
-        QCOMPARE(form->ADate->Text(), std::string("07.12.2026"));
-        QCOMPARE(form->ATime->Text(), std::string("10:00"));
-        form->AName->SetText(FromQt(QString::fromUtf8("Встреча")));
-        form->ADate->SetText("09.12.2026");
-        form->AMemo->setPlainText("line one\nline two");
-        Click(form->Button6);
-        QVERIFY(form->Panel4->isHidden());
+        QVERIFY(form->remindBox->isChecked());
+        QCOMPARE(form->dateEdit->Text(), std::string("07.12.2026"));
+        QCOMPARE(form->timeEdit->Text(), std::string("10:00"));
+        form->titleBox->SetText(FromQt(QString::fromUtf8("Встреча")));
+        form->dateEdit->SetText("09.12.2026");
+        form->memoEdit->setPlainText("line one\nline two");
+        Click(form->saveButton);
+        QVERIFY(form->editorPanel->isHidden());
         QVERIFY(form->Data().Modified);
         // Another day than the one shown: not in the day list, but marked.
-        QCOMPARE(form->ListBox1->count(), 0);
-        QVERIFY(form->Calendar1->IsMarked(QDate(2026, 12, 9)));
+        QCOMPARE(form->dayList->count(), 0);
+        QVERIFY(form->monthGrid->IsMarked(QDate(2026, 12, 9)));
         form->CloseForm();
         const std::vector<Tevent> stored = bench.StoredEvents();
         QCOMPARE(stored.size(), std::size_t(1));
@@ -100,11 +100,11 @@ private slots:
         bench.WriteEvents({kept, Event("Other", Day(2026, 12, 7), At(9, 0))});
         auto form = bench.Open();
         SelectLine(*form, "08:00 Keep");
-        Click(form->Button3);
+        Click(form->editButton);
         QVERIFY(!form->AddMode);
-        form->AName->SetText("Kept");
-        form->ADate->SetText("10.12.2026");
-        Click(form->Button6);
+        form->titleBox->SetText("Kept");
+        form->dateEdit->SetText("10.12.2026");
+        Click(form->saveButton);
         QCOMPARE(DayLines(*form), QStringList({"09:00 Other"}));  // moved away at once
         form->CloseForm();
         const std::vector<Tevent> stored = bench.StoredEvents();
@@ -119,15 +119,15 @@ private slots:
         bench.WriteEvents({Event("Meeting", Day(2026, 12, 7), At(15, 45), 0, 1, {"agenda"})});
         auto form = bench.Open();
         SelectLine(*form, "15:45 Meeting");
-        Click(form->Button2);  // "Добавить" presets now and an empty title
-        Click(form->Button8);  // "Отмена"
+        Click(form->addButton);  // "Добавить" presets now and an empty title
+        Click(form->cancelButton);  // "Отмена"
         SelectLine(*form, "15:45 Meeting");
-        Click(form->Button3);
-        QCOMPARE(form->AName->Text(), std::string("Meeting"));
-        QCOMPARE(form->ATime->Text(), std::string("15:45"));
-        QVERIFY(!form->CheckBox1->isChecked());
-        QVERIFY(form->CheckBox2->isChecked());
-        Click(form->Button6);
+        Click(form->editButton);
+        QCOMPARE(form->titleBox->Text(), std::string("Meeting"));
+        QCOMPARE(form->timeEdit->Text(), std::string("15:45"));
+        QVERIFY(!form->remindBox->isChecked());
+        QVERIFY(form->doneBox->isChecked());
+        Click(form->saveButton);
         const Tevent& event = form->Data().Events[0];
         QCOMPARE(event.Name, std::string("Meeting"));
         QCOMPARE(event.Time, At(15, 45));
@@ -141,20 +141,20 @@ private slots:
         bench.WriteEvents({Event("First", Day(2026, 12, 7), At(8, 0)), Event("Second", Day(2026, 12, 7), At(9, 0))});
         auto form = bench.Open();
         SelectLine(*form, "08:00 First");
-        Click(form->Button3);
-        form->AName->SetText("First edited");
+        Click(form->editButton);
+        form->titleBox->SetText("First edited");
         SelectLine(*form, "09:00 Second");  // the selection moves while the editor is open
-        form->AName->SetText("First edited");
-        Click(form->Button6);
+        form->titleBox->SetText("First edited");
+        Click(form->saveButton);
         QCOMPARE(form->Data().Events[0].Name, std::string("First edited"));
         QCOMPARE(form->Data().Events[1].Name, std::string("Second"));
 
         // The loaded event is deleted meanwhile: what was typed becomes a new event.
         SelectLine(*form, "09:00 Second");
-        Click(form->Button3);
-        form->AName->SetText("Second again");
+        Click(form->editButton);
+        form->titleBox->SetText("Second again");
         QVERIFY(form->Data().DeleteEvent(form->EditorEvent()));
-        Click(form->Button6);
+        Click(form->saveButton);
         QCOMPARE(form->Data().Events.Count(), std::size_t(2));
         QCOMPARE(form->Data().Events[1].Name, std::string("Second again"));
     }
@@ -163,9 +163,9 @@ private slots:
         PlannerBench bench;
         bench.WriteEvents({Event("One", Day(2026, 12, 7), At(8, 0))});
         auto form = bench.Open();
-        Click(form->Button3);
-        QVERIFY(form->Panel4->isHidden());
-        Click(form->Button1);
+        Click(form->editButton);
+        QVERIFY(form->editorPanel->isHidden());
+        Click(form->deleteButton);
         QCOMPARE(bench.questions, 0);
         QCOMPARE(form->Data().Events.Count(), std::size_t(1));
         QVERIFY(!form->Data().Modified);
@@ -177,19 +177,19 @@ private slots:
         auto form = bench.Open();
         SelectLine(*form, "08:00 One");
         bench.answerYes = false;
-        Click(form->Button1);
+        Click(form->deleteButton);
         QCOMPARE(bench.questions, 1);
         QCOMPARE(DayLines(*form).size(), 2);
         bench.answerYes = true;
-        Click(form->Button1);
+        Click(form->deleteButton);
         QCOMPARE(bench.questions, 2);
         QCOMPARE(DayLines(*form), QStringList({"09:00 Two"}));
         SettingsRecord.ConfirmDelete = false;
         SelectLine(*form, "09:00 Two");
-        form->N4->trigger();
+        form->deleteAction->trigger();
         QCOMPARE(bench.questions, 2);
-        QCOMPARE(form->ListBox1->count(), 0);
-        QVERIFY(!form->Calendar1->IsMarked(QDate(2026, 12, 7)));  // its last event is gone
+        QCOMPARE(form->dayList->count(), 0);
+        QVERIFY(!form->monthGrid->IsMarked(QDate(2026, 12, 7)));  // its last event is gone
         form->CloseForm();
         QVERIFY(bench.StoredEvents().empty());
     }
@@ -199,41 +199,41 @@ private slots:
         bench.now = Day(2024, 1, 31) + At(12, 0);
         bench.WriteEvents({Event("Leap", Day(2024, 2, 29), At(7, 0))});
         auto form = bench.Open();
-        Click(form->NextMonthButton);
+        Click(form->nextMonthButton);
         QCOMPARE(form->SelectedDay(), Day(2024, 2, 29));
         QCOMPARE(DayLines(*form), QStringList({"07:00 Leap"}));
-        QCOMPARE(form->Text2->text(), ToQt(LongDayText(Day(2024, 2, 29))));
+        QCOMPARE(form->dayTitle->text(), ToQt(LongDayText(Day(2024, 2, 29))));
         ClickDay(*form, QDate(2024, 2, 10));
-        QCOMPARE(form->ListBox1->count(), 0);
+        QCOMPARE(form->dayList->count(), 0);
         // A key on the grid is a day click too.
         ClickDay(*form, QDate(2024, 2, 28));
-        QTest::keyClick(form->Calendar1, Qt::Key_Right);
+        QTest::keyClick(form->monthGrid, Qt::Key_Right);
         QCOMPARE(DayLines(*form), QStringList({"07:00 Leap"}));
-        QCOMPARE(form->Text2->text(), ToQt(LongDayText(Day(2024, 2, 29))));
+        QCOMPARE(form->dayTitle->text(), ToQt(LongDayText(Day(2024, 2, 29))));
         form->SetSelectedDay(Day(2024, 3, 31));
-        Click(form->PrewMonthButton);
+        Click(form->prevMonthButton);
         QCOMPARE(form->SelectedDay(), Day(2024, 2, 29));
-        Click(form->NowDateButton);
+        Click(form->todayButton);
         QCOMPARE(form->SelectedDay(), Day(2024, 1, 31));
     }
 
     void timeArrowsStepTheHoursOrTheMinutes() {
         PlannerBench bench;
         auto form = bench.Open();
-        Click(form->Button2);
-        form->ATime->SetText("10:59");
-        form->ATime->setCursorPosition(4);  // in the minutes
-        Click(form->SpinButton1->UpButton());
-        Click(form->SpinButton1->UpButton());
-        QCOMPARE(form->ATime->Text(), std::string("11:01"));
-        QCOMPARE(form->ATime->selectionStart(), 3);
-        QCOMPARE(form->ATime->selectedText(), QString("01"));
-        form->ATime->SetText("00:30");
-        form->ATime->setCursorPosition(1);  // in the hours
-        Click(form->SpinButton1->DownButton());
-        Click(form->SpinButton1->DownButton());
-        QCOMPARE(form->ATime->Text(), std::string("22:30"));
-        QCOMPARE(form->ATime->selectedText(), QString("22"));
+        Click(form->addButton);
+        form->timeEdit->SetText("10:59");
+        form->timeEdit->setCursorPosition(4);  // in the minutes
+        Click(form->timeSpin->UpButton());
+        Click(form->timeSpin->UpButton());
+        QCOMPARE(form->timeEdit->Text(), std::string("11:01"));
+        QCOMPARE(form->timeEdit->selectionStart(), 3);
+        QCOMPARE(form->timeEdit->selectedText(), QString("01"));
+        form->timeEdit->SetText("00:30");
+        form->timeEdit->setCursorPosition(1);  // in the hours
+        Click(form->timeSpin->DownButton());
+        Click(form->timeSpin->DownButton());
+        QCOMPARE(form->timeEdit->Text(), std::string("22:30"));
+        QCOMPARE(form->timeEdit->selectedText(), QString("22"));
         QCOMPARE(bench.reports, 0);
     }
 
@@ -243,11 +243,11 @@ private slots:
         bench.WriteEvents({Event("Ancient", Day(25, 3, 1), At(9, 0))});
         auto form = bench.Open();
         SelectLine(*form, "09:00 Ancient");
-        QCOMPARE(form->ADate->Text(), std::string("01.03.0025"));
-        Click(form->Button3);
-        form->AName->SetText("Ancient history");
+        QCOMPARE(form->dateEdit->Text(), std::string("01.03.0025"));
+        Click(form->editButton);
+        form->titleBox->SetText("Ancient history");
         bench.now = Day(2026, 12, 7) + At(9, 0);  // the edit happens later
-        Click(form->Button6);
+        Click(form->saveButton);
         QCOMPARE(bench.reports, 0);
         QCOMPARE(form->Data().Events[0].Date, Day(25, 3, 1));
         QCOMPARE(form->Data().Events[0].Name, std::string("Ancient history"));
@@ -258,10 +258,10 @@ private slots:
         bench.WriteEvents({Event("Odd flags", Day(2026, 12, 7), At(8, 0), 2, 2)});
         auto form = bench.Open();
         SelectLine(*form, "08:00 Odd flags");
-        QVERIFY(!form->CheckBox1->isChecked());
-        QVERIFY(!form->CheckBox2->isChecked());
-        Click(form->Button3);
-        Click(form->Button6);
+        QVERIFY(!form->remindBox->isChecked());
+        QVERIFY(!form->doneBox->isChecked());
+        Click(form->editButton);
+        Click(form->saveButton);
         QCOMPARE(form->Data().Events[0].Remind, std::uint8_t(0));
     }
 
@@ -270,8 +270,8 @@ private slots:
         bench.WriteEvents({Event("Done one", Day(2026, 12, 7), At(8, 0), 0, 1),
                            Event("Remind one", Day(2026, 12, 7), At(9, 0), 1, 0)});
         auto form = bench.Open();
-        QCOMPARE(form->ListBox1->visualItemRect(form->ListBox1->item(0)).height(), 16);
-        const QImage image = form->ListBox1->viewport()->grab().toImage();
+        QCOMPARE(form->dayList->visualItemRect(form->dayList->item(0)).height(), 16);
+        const QImage image = form->dayList->viewport()->grab().toImage();
         const auto hasColour = [&image](int top, const std::function<bool(QColor)>& test, int left, int right) {
             for (int y = top; y < top + 16; ++y)
                 for (int x = left; x < right; ++x)
@@ -291,17 +291,17 @@ private slots:
         bench.WriteEvents({Event("One", Day(2026, 12, 7), At(8, 0))});
         SettingsRecord.HighlightPlannedDays = false;
         auto form = bench.Open();
-        QVERIFY(!form->Calendar1->IsMarked(QDate(2026, 12, 7)));
+        QVERIFY(!form->monthGrid->IsMarked(QDate(2026, 12, 7)));
         SettingsRecord.HighlightPlannedDays = true;
-        Click(form->Button2);
-        form->ADate->SetText("20.12.2026");
-        Click(form->Button6);
-        QVERIFY(form->Calendar1->IsMarked(QDate(2026, 12, 7)));
-        QVERIFY(form->Calendar1->IsMarked(QDate(2026, 12, 20)));
+        Click(form->addButton);
+        form->dateEdit->SetText("20.12.2026");
+        Click(form->saveButton);
+        QVERIFY(form->monthGrid->IsMarked(QDate(2026, 12, 7)));
+        QVERIFY(form->monthGrid->IsMarked(QDate(2026, 12, 20)));
         SettingsRecord.HighlightPlannedDays = false;
         SelectLine(*form, "08:00 One");
-        Click(form->Button1);
-        QVERIFY(form->Calendar1->IsMarked(QDate(2026, 12, 7)));
+        Click(form->deleteButton);
+        QVERIFY(form->monthGrid->IsMarked(QDate(2026, 12, 7)));
     }
 
     void closingWithoutChangesLeavesTheFileAlone() {
@@ -309,9 +309,9 @@ private slots:
         bench.WriteEvents({Event("b", Day(2026, 12, 7), At(8, 0)), Event("A", Day(2026, 12, 1), At(9, 0))});
         const std::string before = FileBytes(bench.Data("Calendar.dat"));
         auto form = bench.Open();
-        Click(form->AllRecordButton);
-        QTest::mouseClick(form->Panel6->StaticButton5, Qt::LeftButton);  // a sort by title
-        QCOMPARE(Column(*form->Panel6->ListBox2, 2), QStringList({"A", "b"}));
+        Click(form->allRecordsButton);
+        QTest::mouseClick(form->allRecordsPanel->nameHeader, Qt::LeftButton);  // a sort by title
+        QCOMPARE(Column(*form->allRecordsPanel->recordList, 2), QStringList({"A", "b"}));
         form->CloseForm();
         QCOMPARE(FileBytes(bench.Data("Calendar.dat")), before);
     }
@@ -319,15 +319,15 @@ private slots:
     void aShutdownRunAgainAfterAFailureSavesTheLaterChanges() {
         PlannerBench bench;
         auto form = bench.Open();
-        Click(form->Button2);
-        form->AName->SetText("First");
-        Click(form->Button6);
+        Click(form->addButton);
+        form->titleBox->SetText("First");
+        Click(form->saveButton);
         form->CloseForm();  // saved; a later section fails and the program goes on
         QCOMPARE(bench.StoredEvents().size(), std::size_t(1));
         form->show();
-        Click(form->Button2);
-        form->AName->SetText("Second");
-        Click(form->Button6);
+        Click(form->addButton);
+        form->titleBox->SetText("Second");
+        Click(form->saveButton);
         form->CloseForm();
         const std::vector<Tevent> stored = bench.StoredEvents();
         QCOMPARE(stored.size(), std::size_t(2));
@@ -342,11 +342,11 @@ private slots:
         SettingsRecord.LanguageFile = "English.lng";
         {
             auto form = bench.Open();
-            QCOMPARE(form->Button2->text(), QString("Add"));
-            QCOMPARE(form->Panel6->findChild<TStaticButton*>("Text8")->text(), QString("All records"));
-            QCOMPARE(form->N3->text(), QString("Find"));
+            QCOMPARE(form->addButton->text(), QString("Add"));
+            QCOMPARE(form->allRecordsPanel->findChild<TStaticButton*>("Text8")->text(), QString("All records"));
+            QCOMPARE(form->searchAction->text(), QString("Find"));
             // The reminder panel is never translated.
-            QCOMPARE(form->Panel7->Button9->text(), QString::fromUtf8("Закрыть"));
+            QCOMPARE(form->reminderPanel->closeButton->text(), QString::fromUtf8("Закрыть"));
             form->CloseForm();
         }
         const QString written = QString::fromStdString(FileBytes(bench.folder.path().toStdString() + "/Lang/English.lng"));

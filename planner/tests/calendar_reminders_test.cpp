@@ -8,12 +8,12 @@ using namespace pomix::testing;
 
 namespace {
 
-QStringList ReminderNames(const TCalendarForm& form) { return Column(*form.Panel7->ListBox3, 1); }
+QStringList ReminderNames(const TCalendarForm& form) { return Column(*form.reminderPanel->dueList, 1); }
 
 void SelectReminder(TCalendarForm& form, const QString& name) {
     const int row = ReminderNames(form).indexOf(name);
     QVERIFY2(row >= 0, qPrintable(name));
-    form.Panel7->ListBox3->SetCurrentRow(row);
+    form.reminderPanel->dueList->SetCurrentRow(row);
 }
 
 }  // namespace
@@ -30,22 +30,22 @@ private slots:
         auto form = bench.Open();
         int broughtForward = 0;
         SetBringForward([&broughtForward] { ++broughtForward; });
-        QVERIFY(form->Timer1->isActive());
-        QCOMPARE(form->Timer1->interval(), 60000);
-        form->Timer1Timer();
-        QVERIFY(!form->Panel7->isHidden());
+        QVERIFY(form->reminderTimer->isActive());
+        QCOMPARE(form->reminderTimer->interval(), 60000);
+        form->CheckReminders();
+        QVERIFY(!form->reminderPanel->isHidden());
         QCOMPARE(ReminderNames(*form).size(), 2);
         QVERIFY(ReminderNames(*form).contains("Soon"));
         QVERIFY(ReminderNames(*form).contains("Past"));
         const int soon = ReminderNames(*form).indexOf("Soon");
-        QCOMPARE(form->Panel7->ListBox3->Cell(soon, 0), ToQt(ReminderLineCells(form->Data().Events[0])[0]));
+        QCOMPARE(form->reminderPanel->dueList->Cell(soon, 0), ToQt(ReminderLineCells(form->Data().Events[0])[0]));
         QCOMPARE(bench.sounds.size(), std::size_t(1));
         QCOMPARE(bench.sounds[0], GoodWave());
         QCOMPARE(bench.notifications.size(), 1);
         QVERIFY(bench.notifications[0].contains("Soon"));
         QVERIFY(bench.notifications[0].contains("Past"));
         QCOMPARE(broughtForward, 1);
-        QVERIFY(form->Timer1->isActive());
+        QVERIFY(form->reminderTimer->isActive());
         SetBringForward({});
     }
 
@@ -56,14 +56,14 @@ private slots:
         auto form = std::make_unique<TCalendarForm>(bench.container, &display);
         display.show();
         form->hide();  // another section is on display
-        for (int minute = 0; minute < 3; ++minute) form->Timer1Timer();
-        QVERIFY(!form->Panel7->isHidden());
+        for (int minute = 0; minute < 3; ++minute) form->CheckReminders();
+        QVERIFY(!form->reminderPanel->isHidden());
         QCOMPARE(bench.sounds.size(), std::size_t(1));
         QCOMPARE(bench.notifications.size(), 1);
         form->show();  // the planner opened: the panel is there
-        QVERIFY(form->Panel7->isVisible());
-        Click(form->Panel7->Button9);
-        form->Timer1Timer();
+        QVERIFY(form->reminderPanel->isVisible());
+        Click(form->reminderPanel->closeButton);
+        form->CheckReminders();
         QCOMPARE(bench.sounds.size(), std::size_t(2));
         QCOMPARE(ReminderNames(*form), QStringList({"Call"}));  // listed once, never twice
     }
@@ -73,30 +73,30 @@ private slots:
         bench.WriteEvents({Event("Due", Day(2026, 12, 7), At(10, 0), 1), Event("Other", Day(2026, 12, 7), At(9, 0))});
         auto form = bench.Open();
         SelectLine(*form, "09:00 Other");
-        bench.duringQuestion = [&form] { form->Timer1Timer(); };
-        Click(form->Button1);
+        bench.duringQuestion = [&form] { form->CheckReminders(); };
+        Click(form->deleteButton);
         QCOMPARE(bench.questions, 1);
-        QVERIFY(form->Panel7->isHidden());
+        QVERIFY(form->reminderPanel->isHidden());
         QVERIFY(bench.sounds.empty());
 
         bool password = true;
         TProgramState::Instance().PasswordPending = [&password] { return password; };
-        form->Timer1Timer();
-        QVERIFY(form->Panel7->isHidden());
+        form->CheckReminders();
+        QVERIFY(form->reminderPanel->isHidden());
         QVERIFY(bench.sounds.empty());
         QVERIFY(bench.notifications.isEmpty());
         password = false;
-        form->Timer1Timer();
-        QVERIFY(!form->Panel7->isHidden());
-        Click(form->Panel7->Button9);
+        form->CheckReminders();
+        QVERIFY(!form->reminderPanel->isHidden());
+        Click(form->reminderPanel->closeButton);
 
         bool closing = true;
         TProgramState::Instance().ShutdownBegun = [&closing] { return closing; };
-        form->Timer1Timer();
-        QVERIFY(form->Panel7->isHidden());
+        form->CheckReminders();
+        QVERIFY(form->reminderPanel->isHidden());
         QCOMPARE(bench.sounds.size(), std::size_t(1));
         emit TProgramState::Instance().shutdownDone();
-        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->reminderTimer->isActive());
     }
 
     void leadZeroSwitchesTheCheckOff() {
@@ -104,8 +104,8 @@ private slots:
         SettingsRecord.ReminderLead = 0;
         bench.WriteEvents({Event("Due", Day(2026, 12, 1), At(10, 0), 1)});
         auto form = bench.Open();
-        form->Timer1Timer();
-        QVERIFY(form->Panel7->isHidden());
+        form->CheckReminders();
+        QVERIFY(form->reminderPanel->isHidden());
         QVERIFY(bench.sounds.empty());
     }
 
@@ -116,35 +116,35 @@ private slots:
                            Event("Gone", Day(2026, 12, 7), At(10, 3), 1)});
         auto form = bench.Open();
         SelectLine(*form, "10:00 Move me");
-        Click(form->Button3);  // open in the editor
-        form->Timer1Timer();
+        Click(form->editButton);  // open in the editor
+        form->CheckReminders();
         QCOMPARE(ReminderNames(*form).size(), 3);
         SelectReminder(*form, "Move me");
-        Click(form->Panel7->Button10);
+        Click(form->reminderPanel->postponeButton);
         QCOMPARE(form->Data().Events[0].Date, Day(2026, 12, 8));
-        QCOMPARE(form->ADate->Text(), std::string("08.12.2026"));
-        QVERIFY(form->Calendar1->IsMarked(QDate(2026, 12, 8)));
+        QCOMPARE(form->dateEdit->Text(), std::string("08.12.2026"));
+        QVERIFY(form->monthGrid->IsMarked(QDate(2026, 12, 8)));
         QVERIFY(!ReminderNames(*form).contains("Move me"));
-        Click(form->Button6);  // a later save keeps the new day
+        Click(form->saveButton);  // a later save keeps the new day
         QCOMPARE(form->Data().Events[0].Date, Day(2026, 12, 8));
 
         SelectLine(*form, "10:02 Quiet me");
-        Click(form->Button3);
+        Click(form->editButton);
         SelectReminder(*form, "Quiet me");
-        Click(form->Panel7->Button11);
+        Click(form->reminderPanel->dismissButton);
         QCOMPARE(form->Data().Events[1].Remind, std::uint8_t(0));
         QCOMPARE(form->Data().Events[1].Done, std::uint8_t(0));
-        QVERIFY(!form->CheckBox1->isChecked());
-        Click(form->Button6);
+        QVERIFY(!form->remindBox->isChecked());
+        Click(form->saveButton);
         QCOMPARE(form->Data().Events[1].Remind, std::uint8_t(0));
 
         // Deleted in the main view while the panel is open: its line goes, nothing changes.
         QVERIFY(form->Data().DeleteEvent(form->Data().Events.RefAt(2)));
         form->Data().Modified = false;
         SelectReminder(*form, "Gone");
-        Click(form->Panel7->Button10);
+        Click(form->reminderPanel->postponeButton);
         QVERIFY(!form->Data().Modified);
-        QCOMPARE(form->Panel7->ListBox3->Count(), 0);
+        QCOMPARE(form->reminderPanel->dueList->Count(), 0);
         QCOMPARE(form->Data().Events.Count(), std::size_t(2));
     }
 
@@ -152,13 +152,13 @@ private slots:
         PlannerBench bench;
         bench.WriteEvents({Event("Old", Day(2026, 11, 20), At(8, 0), 1)});
         auto form = bench.Open();
-        form->Timer1Timer();
+        form->CheckReminders();
         SelectReminder(*form, "Old");
-        form->Panel7->ListBox3DblClick();
-        QVERIFY(form->Panel7->isHidden());
+        form->reminderPanel->JumpToSelectedReminder();
+        QVERIFY(form->reminderPanel->isHidden());
         QCOMPARE(form->SelectedDay(), Day(2026, 11, 20));
         QCOMPARE(DayLines(*form), QStringList({"08:00 Old"}));
-        QCOMPARE(form->Text2->text(), ToQt(LongDayText(Day(2026, 11, 20))));
+        QCOMPARE(form->dayTitle->text(), ToQt(LongDayText(Day(2026, 11, 20))));
     }
 
     void theAlarmFileRules() {
@@ -176,9 +176,9 @@ private slots:
         SettingsRecord.AlarmSound = "huge.wav";
         form->LoadAlarm();
         QCOMPARE(form->AlarmBuffer(), good);
-        form->Timer1Timer();
+        form->CheckReminders();
         QCOMPARE(bench.sounds.back(), good);
-        Click(form->Panel7->Button9);
+        Click(form->reminderPanel->closeButton);
 
         // Readable content that is no wave replaces it and plays nothing; the panel still shows.
         WriteFile(bench.Media("broken.wav"), std::string("RIFF\x10\0\0\0WAVEfmt ", 16));
@@ -187,16 +187,16 @@ private slots:
         QCOMPARE(form->AlarmBuffer(), std::string("RIFF\x10\0\0\0WAVEfmt ", 16));
         QCOMPARE(PlayWaveFromMemory(form->AlarmBuffer(), [] { return true; }), AlarmPlay::NoSound);
         SetSoundPlayer({});  // the real player, over a broken sound
-        form->Timer1Timer();
-        QVERIFY(!form->Panel7->isHidden());
-        Click(form->Panel7->Button9);
+        form->CheckReminders();
+        QVERIFY(!form->reminderPanel->isHidden());
+        Click(form->reminderPanel->closeButton);
 
         // An empty name plays nothing at all.
         SetSoundPlayer([&bench](const std::string& wave) { bench.sounds.push_back(wave); });
         const std::size_t played = bench.sounds.size();
         SettingsRecord.AlarmSound.clear();
-        form->Timer1Timer();
-        QVERIFY(!form->Panel7->isHidden());
+        form->CheckReminders();
+        QVERIFY(!form->reminderPanel->isHidden());
         QCOMPARE(bench.sounds.size(), played);
     }
 
@@ -206,8 +206,8 @@ private slots:
         SetSoundPlayer({});
         bench.WriteEvents({Event("Due", Day(2026, 12, 7), At(10, 0), 1)});
         auto form = bench.Open();
-        form->Timer1Timer();
-        QVERIFY(!form->Panel7->isHidden());
+        form->CheckReminders();
+        QVERIFY(!form->reminderPanel->isHidden());
     }
 
     void withoutAnAudioOutputAGoodSoundIsSkipped() {
