@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
@@ -42,22 +43,45 @@ const SectionButton kSectionButtons[kSectionCount] = {
 
 constexpr int kLeftWidth = 113;
 
-// The program's icon: a rounded tile with the letter P, drawn rather than shipped.
+// The program's icon, drawn as dist/org.pomix.Pomix.svg is (that drawing on a 128 grid):
+// a planner page with its rings, a done mark, an open and a marked day. The window and the
+// notification area thus show the icon the desktop's menu shows.
 QIcon ProgramIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x50, 0x64, 0x80));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(1, 1, 30, 30, 6, 6);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(22);
-    painter.setFont(font);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("P"));
-    return QIcon(pixmap);
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 128.0, size / 128.0);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0x56, 0x6d, 0x8c));
+        painter.drawRoundedRect(QRectF(6, 6, 116, 116), 22, 22);
+        painter.setBrush(QColor(0xf4, 0xf6, 0xf9));
+        painter.drawRoundedRect(QRectF(22, 19, 80, 88), 8, 8);
+        QPainterPath header;
+        header.addRoundedRect(QRectF(22, 19, 80, 19), 8, 8);
+        header.addRect(QRectF(22, 30, 80, 8));
+        painter.setBrush(QColor(0xc0, 0x39, 0x2b));
+        painter.drawPath(header.simplified());
+        painter.setBrush(QColor(0x3f, 0x50, 0x68));
+        for (const double x : {36.0, 60.5, 85.0}) painter.drawRoundedRect(QRectF(x, 11, 7, 17), 3.5, 3.5);
+        painter.setPen(QPen(QColor(0x9a, 0xa7, 0xb8), 4, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QLineF(50, 54, 90, 54));
+        painter.drawLine(QLineF(50, 71, 84, 71));
+        painter.drawLine(QLineF(50, 88, 88, 88));
+        painter.setPen(QPen(QColor(0x2e, 0x8b, 0x57), 4.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPolyline(QPolygonF({QPointF(32, 53), QPointF(36.5, 57.5), QPointF(44.5, 48.5)}));
+        painter.setPen(QPen(QColor(0x3f, 0x50, 0x68), 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QPointF(38, 71), 4.5, 4.5);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xc0, 0x39, 0x2b));
+        painter.drawEllipse(QPointF(38, 88), 4.5, 4.5);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 }  // namespace

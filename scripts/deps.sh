@@ -6,6 +6,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
+    desktop-file-utils appstream man-db util-linux
     python3-icalendar python3-vobject
 )
 missing=()

@@ -26,6 +26,8 @@ const char kHelp[] =
     "  import vcf ADDRESS_FILE IN     add the contacts of a vCard file (2.1, 3.0, 4.0)\n"
     "  import ics CALENDAR_FILE IN    add the events of an iCalendar file\n"
     "                                 (refused while Pomix has the data folder open)\n"
+    "  --help                         print this text\n"
+    "  --version                      print the version\n"
     "Exit status: 0 done, 1 error, 2 usage error.\n";
 
 }  // namespace
@@ -47,6 +49,10 @@ int main(int argc, char** argv) {
     const std::string command = args.front();
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kHelp;
+        return kOk;
+    }
+    if (command == "--version") {
+        std::cout << "pomix-data " << POMIX_VERSION << "\n";
         return kOk;
     }
     args.erase(args.begin());

@@ -1,6 +1,8 @@
 #include "ui/controls.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -20,7 +22,32 @@ void SetColours(QWidget* widget, const QColor& background, const QColor& text) {
     widget->setAutoFillBackground(true);
 }
 
-TStaticButton::TStaticButton(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+void TPressableText::MakePressable() {
+    if (pressable_) return;
+    pressable_ = true;
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void TPressableText::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (pressable_ && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Select)) {
+        event->accept();
+        Press();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void TPressableText::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(1, 1, -2, -2));
+}
+
+TStaticButton::TStaticButton(const QString& caption, QWidget* parent) : TPressableText(caption, parent) {
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignCenter);
     SetBorder(false);
@@ -39,6 +66,17 @@ void TStaticButton::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 TButton::TButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) { setFlat(true); }
+
+void TButton::keyPressEvent(QKeyEvent* event) {
+    // The keypad's Enter carries the keypad modifier; any other modifier leaves the key to Qt.
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
 
 TGradientPanel::TGradientPanel(QWidget* parent) : QWidget(parent) {}
 
@@ -69,8 +107,18 @@ TPanel::TPanel(QWidget* parent) : QFrame(parent) {
     setAutoFillBackground(true);
 }
 
-TLabel::TLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+void TStaticButton::connectNotify(const QMetaMethod& signal) {
+    if (signal == QMetaMethod::fromSignal(&TStaticButton::clicked)) MakePressable();
+    TPressableText::connectNotify(signal);
+}
+
+TLabel::TLabel(const QString& caption, QWidget* parent) : TPressableText(caption, parent) {
     setTextFormat(Qt::PlainText);
+}
+
+void TLabel::connectNotify(const QMetaMethod& signal) {
+    if (signal == QMetaMethod::fromSignal(&TLabel::doubleClicked)) MakePressable();
+    TPressableText::connectNotify(signal);
 }
 
 void TLabel::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -103,7 +151,9 @@ void TMaskEdit::SetText(const std::string& text) { setText(QString::fromStdStrin
 
 void TMaskEdit::Clear() { setText(QString()); }
 
-TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {}
+// Tab leaves the memo for the next control instead of typing a tab: otherwise a keyboard
+// user who enters a memo cannot get out of it.
+TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) { setTabChangesFocus(true); }
 
 StrList TMemo::Lines() const {
     const QString text = toPlainText();

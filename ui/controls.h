@@ -31,29 +31,56 @@ Control* Make(QWidget* parent, const char* name, const QRect& geometry, Args&&..
 // Sets a widget's background and text colours through its palette.
 void SetColours(QWidget* widget, const QColor& background, const QColor& text);
 
+// A static text that becomes a button once something listens to its click: it then takes
+// the focus in the Tab order, Space and Enter press it, a dotted frame shows the focus, and
+// assistive technology sees a button named by its caption (ui/accessibility.h). Title strips
+// and captions, whose click nobody listens to, stay plain text out of the Tab order.
+class TPressableText : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    bool Pressable() const { return pressable_; }
+    // What a click does: emits the text's click signal.
+    virtual void Press() = 0;
+
+protected:
+    void MakePressable();
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool pressable_ = false;
+};
+
 // A flat static text that acts as a button or a title strip: centred text, an optional
 // single-line frame (the selected tab or section), a Tag, and a click. Its text is plain:
 // a title strip often shows stored data, which must never render as markup.
-class TStaticButton : public QLabel {
+class TStaticButton : public TPressableText {
     Q_OBJECT
 public:
     explicit TStaticButton(const QString& caption, QWidget* parent = nullptr);
     int Tag = 0;
     void SetBorder(bool singleLine);
     bool HasBorder() const;
+    void Press() override { emit clicked(); }
 signals:
     void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void connectNotify(const QMetaMethod& signal) override;
 };
 
-// A flat push button.
+// A flat push button. Space and also Enter press the focused button, as on the desktop the
+// program came from (Qt presses on Enter only in dialogs).
 class TButton : public QPushButton {
     Q_OBJECT
 public:
     explicit TButton(const QString& caption, QWidget* parent = nullptr);
     int Tag = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A panel painted in kGradientSteps bands from StartColor (top) to EndColor (bottom).
@@ -85,15 +112,18 @@ public:
 
 // A label whose text is plain (labels show stored data, which must never render as markup)
 // and which reports a double click, for the labels that open an address.
-class TLabel : public QLabel {
+class TLabel : public TPressableText {
     Q_OBJECT
 public:
     explicit TLabel(const QString& caption, QWidget* parent = nullptr);
+    // The keyboard's and screen reader's press of a label that opens something on a double click.
+    void Press() override { emit doubleClicked(); }
 signals:
     void doubleClicked();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void connectNotify(const QMetaMethod& signal) override;
 };
 
 class TEdit : public QLineEdit {

@@ -1,0 +1,25 @@
+// Keyboard and screen-reader access to the windows.
+//
+// The section buttons, tabs and other clickable static texts are labels to Qt. Once their
+// click is connected they take the keyboard focus in the Tab order, Space and Enter press
+// them (ui/controls.cpp), and assistive technology sees them as buttons named by their
+// caption with a press action, instead of as plain text. Fields take their accessible name
+// from their caption: the label to their left on the same line, or just above them.
+#pragma once
+
+class QWidget;
+
+namespace pomix {
+
+// Registers the accessible view of the clickable static texts and names every window's
+// fields by their captions as the window is first shown. Once, after the application exists.
+void InstallAccessibility();
+
+// Gives every field under window that has no accessible name yet the text of its caption,
+// where one can be found: a label to its left on the same line or just above it. A sibling
+// label becomes the field's buddy. A button showing only a picture
+// or signs ("...") is named by its hint.
+// Run again (each show does), it renews the names it gave, after a dictionary change.
+void NameFieldsByCaptions(QWidget* window);
+
+}  // namespace pomix
