@@ -5,7 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-multimedia-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev ccache
     desktop-file-utils appstream man-db util-linux
     python3-icalendar python3-vobject
 )

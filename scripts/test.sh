@@ -9,17 +9,25 @@ bash scripts/deps.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+# A compiler cache makes a second run on the same machine quick. Paths are taken relative to
+# this checkout, so every clone of the repository shares the cache.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+    export CCACHE_BASEDIR=$PWD
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}"
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs" | tee ctest.log)
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMIX_SANITIZE=ON \
-      -DPOMIX_BENCHMARKS=OFF
+      -DPOMIX_BENCHMARKS=OFF "${launcher[@]}"
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" | tee ctest.log)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DPOMIX_FUZZ=ON -DPOMIX_WITH_QT=OFF -DPOMIX_TESTS=OFF -DPOMIX_BENCHMARKS=OFF
+      -DPOMIX_FUZZ=ON -DPOMIX_WITH_QT=OFF -DPOMIX_TESTS=OFF -DPOMIX_BENCHMARKS=OFF "${launcher[@]}"
 cmake --build build-fuzz -j "$jobs"
 bash scripts/fuzz.sh build-fuzz 20
 

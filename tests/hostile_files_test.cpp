@@ -199,7 +199,7 @@ TEST(HostileFiles, TextFilesTakeAFixedMultipleOfTheirSize) {
         testing::WriteFileContents(path, text);
         ExpectBounded("dictionary", text.size(), kTextMultiple, [&] { IniFile ini(path); });
         ExpectBounded("text file", text.size(), kTextMultiple, [&] { ReadTextFileLines(path); });
-        ExpectBounded("playlist", text.size(), kTextMultiple, [&] { ReadPlaylistTitles(path); });
+        ExpectBounded("playlist", text.size(), kTextMultiple, [&] { DescriptionFromFile(path, DescriptionSource::Playlist); });
     }
 }
 
