@@ -10,10 +10,11 @@ export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
 # A compiler cache makes a second run on the same machine quick. Paths are taken relative to
-# this checkout, so every clone of the repository shares the cache.
+# this checkout and the build folder is left out of the key, so every clone of the repository
+# shares the cache (debug information may then name another clone's folder).
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
-    export CCACHE_BASEDIR=$PWD
+    export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 
