@@ -51,6 +51,17 @@ std::string Stored(std::string text) {
     return pomix::Trim(text).substr(0, pomix::kMaxDictionaryValue);
 }
 
+std::string Contents(const std::string& path) {
+    std::string text;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        char chunk[4096];
+        std::size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -93,5 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (reread.texts[key] != Stored(text)) __builtin_trap();
         }
     }
+    const std::string once = Contents(path);
+    again.WriteBack(reread);
+    if (Contents(path) != once && reread.texts == window.texts) __builtin_trap();
     return 0;
 }

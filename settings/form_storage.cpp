@@ -1,6 +1,7 @@
 #include "settings/form_storage.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "settings/ini_file.h"
 #include "settings/program_files.h"
@@ -13,6 +14,27 @@ namespace {
 constexpr const char* kVersionKey = "FormVersion";
 
 std::string ItemKey(int index) { return "Item" + std::to_string(index); }
+
+// Item0 .. Item<count-1> of a list section, "" for a missing one. The first of equal keys
+// counts, as for ReadString; taken in one pass, as a list may have thousands of lines.
+StrList ListLines(const IniFile::Entries& entries, int count) {
+    StrList lines(static_cast<std::size_t>(count));
+    std::vector<bool> found(lines.size());
+    for (const auto& [key, value] : entries) {
+        if (key.size() < 5 || CompareNoCase(key.substr(0, 4), "Item") != 0) continue;
+        const std::string digits = key.substr(4);
+        int index = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+        // Only the spelling ItemKey writes: "Item07" is another key.
+        if (error != std::errc() || end != digits.data() + digits.size() || index < 0 ||
+            index >= count || ItemKey(index) != "Item" + digits || found[index]) {
+            continue;
+        }
+        found[index] = true;
+        lines[index] = value;
+    }
+    return lines;
+}
 
 }  // namespace
 
@@ -55,9 +77,7 @@ void TFormStorage::Read(DictionaryTarget& target) {
                 if (count <= 0) continue;
                 // A damaged dictionary's huge Count gives at most kMaxDictionaryLines lines.
                 const int taken = std::min(count, kMaxDictionaryLines);
-                StrList lines;
-                for (int i = 0; i < taken; ++i) lines.push_back(file.ReadString(listSection, ItemKey(i), ""));
-                target.SetLines(item.control, item.property, lines);
+                target.SetLines(item.control, item.property, ListLines(file.ReadSection(listSection), taken));
             } else {
                 std::string current;
                 if (!target.GetText(item.control, item.property, current)) continue;
@@ -82,12 +102,13 @@ void TFormStorage::WriteBack(DictionaryTarget& target) {
             StrList lines;
             if (!target.GetLines(item.control, item.property, lines)) continue;
             const std::string listSection = section_ + "." + item.key;
-            file.EraseSection(listSection);
-            if (lines.empty()) continue;
-            file.WriteInteger(listSection, "Count", static_cast<int>(lines.size()));
-            for (std::size_t i = 0; i < lines.size(); ++i) {
-                file.WriteString(listSection, ItemKey(static_cast<int>(i)), lines[i]);
+            if (lines.empty()) {
+                file.EraseSection(listSection);
+                continue;
             }
+            IniFile::Entries entries{{"Count", std::to_string(lines.size())}};
+            for (std::size_t i = 0; i < lines.size(); ++i) entries.emplace_back(ItemKey(static_cast<int>(i)), lines[i]);
+            file.WriteSection(listSection, entries);
         } else {
             std::string text;
             if (!target.GetText(item.control, item.property, text)) continue;

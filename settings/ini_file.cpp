@@ -1,13 +1,12 @@
 #include "settings/ini_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 
+#include "storage/atomic_file.h"
 #include "storage/errors.h"
 #include "storage/text.h"
 
@@ -65,17 +64,6 @@ std::string Quoted(const std::string& value) {
 
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string IniFile::StoredValue(const std::string& value) { return Quoted(OneLine(value)); }
@@ -105,7 +93,11 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
     std::size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
     std::fclose(file);
-    if (text.compare(0, 3, kUtf8Mark) == 0) text.erase(0, 3);
+    // An editor may have put the mark twice; a second one left in place would become part of
+    // the first line, and then the first mark of the rewritten file.
+    std::size_t marks = 0;
+    while (text.compare(marks, 3, kUtf8Mark) == 0) marks += 3;
+    text.erase(0, marks);
 
     const std::size_t firstLf = text.find('\n');
     crlf_ = firstLf == std::string::npos || (firstLf > 0 && text[firstLf - 1] == '\r');
@@ -114,7 +106,9 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
         std::size_t lf = text.find('\n', start);
         if (lf == std::string::npos) lf = text.size();
         std::size_t end = lf;
-        if (end > start && text[end - 1] == '\r') --end;
+        // A file of LF lines keeps a CR before its LF as part of the line, so a rewrite
+        // gives back the same bytes.
+        if (crlf_ && end > start && text[end - 1] == '\r') --end;
         lines_.emplace_back(text.data() + start, end - start);
         start = lf + 1;
     }
@@ -168,6 +162,17 @@ bool IniFile::SectionExists(const std::string& section) const {
     return FindSection(section, span);
 }
 
+IniFile::Entries IniFile::ReadSection(const std::string& section) const {
+    Entries entries;
+    Span span;
+    if (!FindSection(section, span)) return entries;
+    std::string key, value;
+    for (std::size_t i = span.header + 1; i < span.end; ++i) {
+        if (SplitKey(lines_[i], key, value)) entries.emplace_back(key, value);
+    }
+    return entries;
+}
+
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     const std::string line = OneLine(key) + "=" + StoredValue(value);
     Span span;
@@ -193,14 +198,29 @@ void IniFile::WriteInteger(const std::string& section, const std::string& key, i
 }
 
 void IniFile::EraseSection(const std::string& section) {
-    Span span;
-    bool erased = false;
-    while (FindSection(section, span)) {
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(span.header),
-                     lines_.begin() + static_cast<std::ptrdiff_t>(span.end));
-        erased = true;
+    Span first;
+    if (!FindSection(section, first)) return;
+    // One pass over the rest: a damaged file may repeat the section thousands of times.
+    std::size_t kept = first.header;
+    bool inside = false;
+    std::string name;
+    for (std::size_t i = first.header; i < lines_.size(); ++i) {
+        if (SectionHeader(lines_[i], name)) inside = SameName(name, section);
+        if (!inside) lines_[kept++] = std::move(lines_[i]);
     }
-    if (erased) Changed();
+    lines_.resize(kept);
+    Changed();
+}
+
+void IniFile::WriteSection(const std::string& section, const Entries& entries) {
+    const bool hold = hold_;
+    hold_ = true;
+    EraseSection(section);
+    hold_ = hold;
+    if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.push_back("");
+    lines_.push_back("[" + section + "]");
+    for (const auto& [key, value] : entries) lines_.push_back(OneLine(key) + "=" + StoredValue(value));
+    Changed();
 }
 
 std::string IniFile::Text() const {
@@ -219,28 +239,14 @@ void IniFile::Flush() const {
     const std::string error = "Unable to write to " + path_;
     // A read-only dictionary stays as it is: renaming over it would succeed in a writable
     // folder, and the superuser passes every access check.
-    mode_t mode = 0666;
     struct stat info {};
-    if (::stat(path_.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0 || ::access(path_.c_str(), W_OK) != 0) {
-            throw EFileError(error);
-        }
-        mode = info.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
+    if (::stat(path_.c_str(), &info) == 0 &&
+        (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0 || ::access(path_.c_str(), W_OK) != 0)) {
+        throw EFileError(error);
     }
-    const std::size_t slash = path_.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
-    std::string temp = folder + "." + name + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw EFileError(error);
-    bool ok = WriteAll(fd, text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || std::rename(temp.c_str(), path_.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    try {
+        ReplaceFile(path_, text);
+    } catch (const EStorageError&) {
         throw EFileError(error);
     }
 }

@@ -10,7 +10,7 @@
 // reads back as written). Every change is written to the file at once (unless the writer holds the writes
 // back and calls Flush itself); lines the program does not touch (comments, unknown sections
 // and keys) survive the rewrite, and the file keeps its line ending (CR LF unless it used LF
-// alone). A UTF-8 byte-order mark at the start is skipped and not written back. Line breaks
+// alone). UTF-8 byte-order marks at the start are skipped and not written back. Line breaks
 // inside a key or value are written as blanks, so the file stays one entry per line.
 //
 // A rewrite goes to a temporary file in the same folder that is then renamed over the old
@@ -19,6 +19,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pomix {
@@ -43,12 +44,19 @@ public:
     // The decimal value of the key; the default when it is absent or not a whole number.
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
     bool SectionExists(const std::string& section) const;
+    // Every key of the section (the first of equal sections) in file order, with its value as
+    // ReadString gives it: one pass for a section of many keys.
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+    Entries ReadSection(const std::string& section) const;
 
     // Each raises EFileError("Unable to write to <path>") when the file cannot be written;
     // the file then keeps its earlier contents as far as the system allows.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void EraseSection(const std::string& section);
+    // Erases the section and writes it anew at the end of the file with the entries in order
+    // (keys distinct), as EraseSection and a WriteString per entry would, in one pass.
+    void WriteSection(const std::string& section, const Entries& entries);
 
     // The file's text as it would be written now.
     std::string Text() const;

@@ -15,6 +15,7 @@
 #include "dump.h"
 #include "exchange.h"
 #include "planner/calendar_format.h"
+#include "storage/atomic_file.h"
 #include "storage/data_lock.h"
 #include "storage/errors.h"
 #include "storage/stream_container.h"
@@ -213,26 +214,6 @@ int RunImport(const Args& args) {
     return UsageError("unknown import format '" + args[0] + "'");
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw EFileError::CannotCreate(path);
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    // mkstemp gives 0600; the export is an ordinary file the user may share.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ok = ok && ::fchmod(fd, 0666 & ~mask) == 0 && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        throw EFileError::CannotCreate(path);
-    }
-}
+void WriteWholeFile(const std::string& path, const std::string& bytes) { ReplaceFile(path, bytes); }
 
 }  // namespace pomix::tool

@@ -119,6 +119,41 @@ TEST(FormStorage, LongValuesAreCutAndHugeCountsBounded) {
     EXPECT_EQ(w.lists["ComboBox1.Items"][0], "A");
 }
 
+TEST(FormStorage, ListLinesAreTakenByTheirExactKeys) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    WriteFileContents(path, "[SetupForm.ComboBox1_Items]\r\nCount=4\r\nITEM2=c\r\nItem0=a\r\nItem0=second\r\n"
+                            "Item01=x\r\nItem-1=y\r\nItem4=beyond\r\nItem=z\r\n");
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Read(w);
+    EXPECT_EQ(w.lists["ComboBox1.Items"], (StrList{"a", "", "c", ""}));
+}
+
+TEST(FormStorage, ListOfTheLargestSizeRoundTrips) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    WriteFileContents(path, "; mine\r\n");
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Read(w);
+    StrList lines;
+    for (int i = 0; i < kMaxDictionaryLines; ++i) lines.push_back("line " + std::to_string(i));
+    w.lists["ComboBox1.Items"] = lines;
+    storage.WriteBack(w);
+    const std::string once = FileContents(path);
+
+    FakeWindow reread = SetupWindow();
+    TFormStorage again = SetupStorage();
+    again.Bind(path);
+    again.Read(reread);
+    EXPECT_EQ(reread.lists["ComboBox1.Items"], lines);
+    again.WriteBack(reread);
+    EXPECT_EQ(FileContents(path), once);
+}
+
 TEST(FormStorage, WriteBackOnlyAfterARead) {
     ScratchDir folder;
     const std::string path = folder.File("d.lng");

@@ -148,6 +148,69 @@ TEST(IniFile, ByteOrderMarkIsSkipped) {
     EXPECT_EQ(FileContents(path), "[MainForm]\r\nText2_Caption=X\r\nButton1_Caption=Y\r\n");
 }
 
+// A rewrite must settle at once: writing the same values again gives the same bytes, or a
+// dictionary changes a little every time the program closes.
+TEST(IniFile, OddFilesSettleAfterOneRewrite) {
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"doubled mark", "\xEF\xBB\xBF\xEF\xBB\xBF[A]\r\nb=1\r\n"},
+        {"CR kept in a file of LF lines", "[A]\nnote=x\r\nother\r\r\n"},
+        {"CR before LF in a file of CR LF lines", "[A]\r\nb=1\nc\r\r\n"},
+        {"bare CR inside a line", "[A]\r\nb=1\rc=2\r\n"},
+        {"no line end at all", "[A]"},
+    };
+    for (const auto& c : cases) {
+        ScratchDir folder;
+        const std::string path = folder.File("odd.lng");
+        WriteFileContents(path, c.text);
+        IniFile(path).WriteString("A", "k", "v");
+        const std::string once = FileContents(path);
+        IniFile(path).WriteString("A", "k", "v");
+        EXPECT_EQ(FileContents(path), once) << c.name;
+        EXPECT_EQ(IniFile(path).ReadString("A", "k", "?"), "v") << c.name;
+    }
+}
+
+TEST(IniFile, DoubledByteOrderMarkIsSkippedWhole) {
+    ScratchDir folder;
+    const std::string path = folder.File("bom.lng");
+    WriteFileContents(path, "\xEF\xBB\xBF\xEF\xBB\xBF[MainForm]\r\nText2_Caption=X\r\n");
+    IniFile file(path);
+    EXPECT_EQ(file.ReadString("MainForm", "Text2_Caption", "?"), "X");
+    file.WriteString("MainForm", "Text2_Caption", "Y");
+    EXPECT_EQ(FileContents(path), "[MainForm]\r\nText2_Caption=Y\r\n");
+}
+
+TEST(IniFile, RepeatedSectionsAreErasedTogether) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    std::string text = "; top\n";
+    for (int i = 0; i < 3000; ++i) text += "[L]\nItem0=" + std::to_string(i) + "\n[Keep" + std::to_string(i) + "]\n";
+    WriteFileContents(path, text);
+    IniFile file(path);
+    file.EraseSection("l");
+    const IniFile reread(path);
+    EXPECT_FALSE(reread.SectionExists("L"));
+    EXPECT_TRUE(reread.SectionExists("Keep0"));
+    EXPECT_TRUE(reread.SectionExists("Keep2999"));
+    EXPECT_EQ(FileContents(path).rfind("; top\n[Keep0]\n[Keep1]\n", 0), 0u);
+}
+
+TEST(IniFile, SectionIsReadAndWrittenWhole) {
+    ScratchDir folder;
+    const std::string path = folder.File("d.lng");
+    WriteFileContents(path, "[L]\r\n; note\r\nCount = 2\r\nItem0=\" a \"\r\ncount=9\r\n[Next]\r\nx=1\r\n[L]\r\nItem1=b\r\n");
+    IniFile file(path);
+    const IniFile::Entries expected{{"Count", "2"}, {"Item0", " a "}, {"count", "9"}};
+    EXPECT_EQ(file.ReadSection("l"), expected);
+    EXPECT_TRUE(file.ReadSection("None").empty());
+
+    file.WriteSection("L", {{"Count", "1"}, {"Item0", " z "}});
+    EXPECT_EQ(FileContents(path), "[Next]\r\nx=1\r\n\r\n[L]\r\nCount=1\r\nItem0=\" z \"\r\n");
+}
+
 TEST(IniFile, LineBreaksInValuesAreWrittenAsBlanks) {
     ScratchDir folder;
     const std::string path = folder.File("d.lng");

@@ -1,4 +1,5 @@
-// Saves killed at every moment: a child process saves a large data file and is killed with
+// Saves killed at every moment: a child process saves a large data file (or rewrites a
+// language dictionary) and is killed with
 // SIGKILL after a delay that moves, run by run, from before the save starts to after it ends.
 // After every kill the file must load whole and hold either the content it held before or the
 // content being saved, and at most one temporary may lie beside it, which the next save takes
@@ -15,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "settings/ini_file.h"
 #include "storage/errors.h"
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
@@ -56,14 +58,14 @@ std::vector<std::string> Leftovers(const fs::path& folder, const std::string& da
 class KilledSave : public ::testing::Test {
 protected:
     // Saves content as the one stream of the file, the way every section saves.
-    void Save(const std::string& content) {
+    void SaveDataFile(const std::string& content) {
         StreamContainer container;
         container.Compressed = compressed_;
         SectionFile file(container, path_, kStreamName);
         file.Save([&content](Stream& s) { s.Write(content.data(), content.size()); });
     }
     // The stream the file holds now; fails the test when it does not load whole.
-    std::string Load() {
+    std::string LoadDataFile() {
         StreamContainer container;
         SectionFile file(container, path_, kStreamName);
         std::string content;
@@ -74,6 +76,37 @@ protected:
         EXPECT_TRUE(whole);
         return content;
     }
+
+    // Saves content into a dictionary as a window's list is written back: one key per line.
+    void SaveDictionary(const std::string& content) {
+        IniFile::Entries entries;
+        std::size_t start = 0;
+        while (start <= content.size()) {
+            std::size_t end = content.find('\n', start);
+            if (end == std::string::npos) end = content.size();
+            entries.emplace_back("Item" + std::to_string(entries.size()), content.substr(start, end - start));
+            start = end + 1;
+        }
+        IniFile(path_).WriteSection("Form.List", entries);
+    }
+    std::string LoadDictionary() {
+        std::string content;
+        for (const auto& [key, value] : IniFile(path_).ReadSection("Form.List")) {
+            if (!content.empty() || key != "Item0") content += '\n';
+            content += value;
+        }
+        return content;
+    }
+
+    void Save(const std::string& content) {
+        if (dictionary_) {
+            SaveDictionary(content);
+        } else {
+            SaveDataFile(content);
+        }
+    }
+    std::string Load() { return dictionary_ ? LoadDictionary() : LoadDataFile(); }
+
     // Starts a child saving content and kills it after delay (no delay: it saves to the end).
     void SaveInChild(const std::string& content, Clock::duration delay, bool kill) {
         const pid_t child = ::fork();
@@ -122,7 +155,7 @@ protected:
                 ASSERT_EQ(loaded, contents[held]) << "run " << run << ": neither old nor new";
                 ++oldKept;
             }
-            const auto left = Leftovers(scratch_.Path(), "Note.dat");
+            const auto left = Leftovers(scratch_.Path(), fs::path(path_).filename().string());
             ASSERT_LE(left.size(), 1u) << "run " << run << ": temporaries pile up";
             leftoverSeen += !left.empty();
         }
@@ -134,12 +167,13 @@ protected:
         // A save that runs to its end removes whatever a killed one left.
         Save(contents[0]);
         EXPECT_EQ(Load(), contents[0]);
-        EXPECT_TRUE(Leftovers(scratch_.Path(), "Note.dat").empty());
+        EXPECT_TRUE(Leftovers(scratch_.Path(), fs::path(path_).filename().string()).empty());
     }
 
     testing::ScratchDir scratch_;
     std::string path_ = scratch_.File("Note.dat");
     bool compressed_ = true;
+    bool dictionary_ = false;
     int leftovers_ = 0;  // kills after which a temporary was left
 };
 
@@ -153,6 +187,14 @@ TEST_F(KilledSave, CompressedFileIsAlwaysOldOrNew) {
 TEST_F(KilledSave, StoredFileIsAlwaysOldOrNew) {
     compressed_ = false;
     KillAcrossTheSave(160, 3 << 19);
+    EXPECT_GT(leftovers_, 0) << "no kill landed while the temporary was being written";
+}
+
+// A language dictionary is rewritten whole when the program closes.
+TEST_F(KilledSave, DictionaryIsAlwaysOldOrNew) {
+    dictionary_ = true;
+    path_ = scratch_.File("Russian.lng");
+    KillAcrossTheSave(160, 900 << 10);
     EXPECT_GT(leftovers_, 0) << "no kill landed while the temporary was being written";
 }
 
