@@ -22,9 +22,7 @@ std::string MemoText(const StrList& memo) {
 std::string DayLineText(const Tevent& event) { return TimeToText(event.Time) + " " + event.Name; }
 
 void SortLines(std::vector<EventLine>& lines) {
-    std::stable_sort(lines.begin(), lines.end(), [](const EventLine& a, const EventLine& b) {
-        return CompareNoCase(a.Text, b.Text) < 0;
-    });
+    SortByTextNoCase(lines, [](const EventLine& line) -> const std::string& { return line.Text; });
 }
 
 std::vector<EventLine> DayLines(EventList& list, DateTime day) {

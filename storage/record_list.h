@@ -111,9 +111,7 @@ private:
 // The order of a sorted list control: case-insensitive by line text; equal texts keep their
 // order, so each record keeps a line of its own.
 inline void SortLines(std::vector<ListLine>& lines) {
-    std::stable_sort(lines.begin(), lines.end(), [](const ListLine& a, const ListLine& b) {
-        return CompareNoCase(a.Text, b.Text) < 0;
-    });
+    SortByTextNoCase(lines, [](const ListLine& line) -> const std::string& { return line.Text; });
 }
 
 }  // namespace pomix

@@ -9,7 +9,7 @@
 
 namespace pomix {
 
-void Stream::ReadBuffer(void* buffer, std::size_t count) {
+void Stream::ReadBufferFromAny(void* buffer, std::size_t count) {
     if (count > Remaining()) throw EStreamReadError();
     if (Read(buffer, count) != count) throw EStreamReadError();
 }
@@ -25,6 +25,8 @@ void Stream::CopyFrom(Stream& source, std::uint64_t count) {
     }
 }
 
+void MemoryStream::ReadPastEnd() { throw EStreamReadError(); }
+
 std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
     if (pos_ >= data_.size()) return 0;
     const std::size_t n =
@@ -37,8 +39,14 @@ std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
 void MemoryStream::Write(const void* buffer, std::size_t count) {
     if (count == 0) return;
     const std::uint64_t end = pos_ + count;
-    if (end > data_.size()) data_.resize(static_cast<std::size_t>(end));
-    std::memcpy(data_.data() + pos_, buffer, count);
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    if (pos_ == data_.size()) {
+        // Appending, as streams are mostly written: no zero fill before the copy.
+        data_.insert(data_.end(), bytes, bytes + count);
+    } else {
+        if (end > data_.size()) data_.resize(static_cast<std::size_t>(end));
+        std::memcpy(data_.data() + pos_, buffer, count);
+    }
     pos_ = end;
 }
 
@@ -95,6 +103,8 @@ void FileStream::Close() {
 Bytes ReadFileBytes(const std::string& path) {
     FileStream file(path, FileStream::Mode::Read);
     Bytes bytes;
+    // The size is a hint only: the file may change while it is read.
+    bytes.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), std::uint64_t{1} << 31)));
     unsigned char chunk[65536];
     for (;;) {
         const std::size_t n = file.Read(chunk, sizeof chunk);

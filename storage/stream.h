@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -26,12 +27,9 @@ public:
     // A position past the end is allowed; a later write fills the gap with zeros.
     virtual void Seek(std::uint64_t position) = 0;
 
-    std::uint64_t Remaining() const {
-        const auto size = Size(), pos = Position();
-        return pos < size ? size - pos : 0;
-    }
+    inline std::uint64_t Remaining() const;
     // Reads exactly count bytes or raises EStreamReadError without consuming anything.
-    void ReadBuffer(void* buffer, std::size_t count);
+    inline void ReadBuffer(void* buffer, std::size_t count);
     void WriteBuffer(const void* buffer, std::size_t count) { Write(buffer, count); }
 
     // Fixed-width fields travel as their raw little-endian bytes.
@@ -51,13 +49,23 @@ public:
     // Copies count bytes (all from the position on when count is absent) from source.
     void CopyFrom(Stream& source, std::uint64_t count);
     void CopyFrom(Stream& source) { CopyFrom(source, source.Remaining()); }
+
+protected:
+    // Records are read field by field from memory streams, a few bytes at a time: those reads
+    // skip the virtual calls (see ReadBuffer below).
+    bool inMemory_ = false;
+
+private:
+    void ReadBufferFromAny(void* buffer, std::size_t count);
 };
 
 class MemoryStream final : public Stream {
 public:
-    MemoryStream() = default;
-    explicit MemoryStream(Bytes bytes) : data_(std::move(bytes)) {}
-    explicit MemoryStream(const std::string& bytes) : data_(bytes.begin(), bytes.end()) {}
+    MemoryStream() { inMemory_ = true; }
+    explicit MemoryStream(Bytes bytes) : data_(std::move(bytes)) { inMemory_ = true; }
+    explicit MemoryStream(const std::string& bytes) : data_(bytes.begin(), bytes.end()) {
+        inMemory_ = true;
+    }
 
     std::size_t Read(void* buffer, std::size_t count) override;
     void Write(const void* buffer, std::size_t count) override;
@@ -80,10 +88,33 @@ public:
     }
     std::string ToString() const { return std::string(data_.begin(), data_.end()); }
 
+    std::uint64_t LeftToRead() const { return pos_ < data_.size() ? data_.size() - pos_ : 0; }
+    void ReadExactly(void* buffer, std::size_t count) {
+        if (count > LeftToRead()) ReadPastEnd();
+        if (count > 0) std::memcpy(buffer, data_.data() + pos_, count);
+        pos_ += count;
+    }
+
 private:
+    [[noreturn]] static void ReadPastEnd();
+
     Bytes data_;
     std::uint64_t pos_ = 0;
 };
+
+std::uint64_t Stream::Remaining() const {
+    if (inMemory_) return static_cast<const MemoryStream*>(this)->LeftToRead();
+    const auto size = Size(), pos = Position();
+    return pos < size ? size - pos : 0;
+}
+
+void Stream::ReadBuffer(void* buffer, std::size_t count) {
+    if (inMemory_) {
+        static_cast<MemoryStream*>(this)->ReadExactly(buffer, count);
+    } else {
+        ReadBufferFromAny(buffer, count);
+    }
+}
 
 // A file opened for reading or for writing (created or replaced). Errors raise EFileError
 // on opening and EStreamWriteError on writing.

@@ -153,6 +153,14 @@ void StreamContainer::LoadFromStream(Stream& input) {
     MemoryStream image;
     if (compressed) {
         try {
+            // Room for the claimed length saves regrowing the image as it fills, but only as
+            // much as genuine data could expand to: a damaged length may claim gigabytes.
+            if (payload.size() >= 4) {
+                std::int32_t claimed;
+                std::memcpy(&claimed, payload.data(), sizeof claimed);
+                image.Reserve(static_cast<std::size_t>(
+                    std::clamp<std::int64_t>(claimed, 0, static_cast<std::int64_t>(payload.size()) * 16)));
+            }
             MemoryStream packed(std::move(payload));
             Decompress(packed, image, kSignature);
         } catch (const std::exception&) {
@@ -187,9 +195,9 @@ void StreamContainer::ReadImage(MemoryStream& image) {
         if (size < 0 || static_cast<std::uint64_t>(size) > image.Remaining()) {
             throw EStreamReadError();
         }
-        auto stream = std::make_unique<MemoryStream>();
-        stream->CopyFrom(image, static_cast<std::uint64_t>(size));
-        stream->Seek(0);
+        const auto from = image.Data().begin() + static_cast<std::ptrdiff_t>(image.Position());
+        auto stream = std::make_unique<MemoryStream>(Bytes(from, from + size));
+        image.Seek(image.Position() + static_cast<std::uint64_t>(size));
         // Filed as AddStream files it, which stores nothing under an empty name.
         if (!name.empty()) File(name, std::move(stream));
     }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <cstdlib>
 #include <string_view>
 #include <type_traits>
 
@@ -123,6 +124,8 @@ struct Collation {
         for (unsigned char c : kCyrillic) assign(c);
         primary[0xA8] = primary[0xB8] = primary[0xC5];  // Ё, ё with Е
         secondary[0xA8] = secondary[0xB8] = 1;
+        // Sort keys hold one byte per weight.
+        if (next > 256) std::abort();
     }
 };
 
@@ -180,6 +183,19 @@ int CompareNoCase(const std::string& a, const std::string& b) {
         if (w.secondary[x] != w.secondary[y]) return Sign(w.secondary[x] - w.secondary[y]);
     }
     return 0;
+}
+
+// Primary weights (all between 1 and 255), a 0, then secondary weights: a text whose primary
+// weights are a prefix of another's sorts first, as CompareNoCase puts the shorter text first.
+std::string SortKeyNoCase(const std::string& text) {
+    const Collation& w = Weights();
+    std::string key(text.size() * 2 + 1, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        key[i] = static_cast<char>(w.primary[c]);
+        key[text.size() + 1 + i] = static_cast<char>(w.secondary[c]);
+    }
+    return key;
 }
 
 std::string DeleteBlanks(const std::string& text) {

@@ -1,6 +1,8 @@
 // Small text routines over code page 1251 strings, shared by the sections' searches and lists.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,40 @@ std::string ShortName(const std::string& surname, const std::string& name,
 // Case-insensitive order: Latin and Cyrillic letters alphabetical, Ё sorted with Е.
 // Returns -1, 0 or 1.
 int CompareNoCase(const std::string& a, const std::string& b);
+// Bytes whose plain byte order (as std::string compares) is CompareNoCase's order, equal
+// exactly when CompareNoCase gives 0: for sorting many texts, each weighed once.
+std::string SortKeyNoCase(const std::string& text);
+// Sorts items by CompareNoCase of textOf(item), equal texts keeping their order.
+template <class T, class TextOf>
+void SortByTextNoCase(std::vector<T>& items, TextOf textOf) {
+    // Most comparisons are settled by the first eight weights, compared as one number; only
+    // texts that share them compare whole keys.
+    struct Entry {
+        std::uint64_t head;
+        std::size_t index;
+    };
+    std::vector<std::string> keys;
+    std::vector<Entry> order;
+    keys.reserve(items.size());
+    order.reserve(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        keys.push_back(SortKeyNoCase(textOf(items[i])));
+        std::uint64_t head = 0;
+        for (std::size_t b = 0; b < 8; ++b) {
+            head = head << 8 | (b < keys.back().size() ? static_cast<unsigned char>(keys.back()[b]) : 0u);
+        }
+        order.push_back({head, i});
+    }
+    std::sort(order.begin(), order.end(), [&keys](const Entry& a, const Entry& b) {
+        if (a.head != b.head) return a.head < b.head;
+        const int c = keys[a.index].compare(keys[b.index]);
+        return c != 0 ? c < 0 : a.index < b.index;  // the index keeps equal texts in order
+    });
+    std::vector<T> sorted;
+    sorted.reserve(items.size());
+    for (const Entry& entry : order) sorted.push_back(std::move(items[entry.index]));
+    items = std::move(sorted);
+}
 std::string DeleteBlanks(const std::string& text);
 std::string RepeatChar(char c, int count);
 // Leading and trailing blanks and control characters removed.

@@ -109,6 +109,39 @@ TEST(CompareNoCase, OrdersLikeARussianDictionary) {
     EXPECT_EQ(CompareNoCase(W("ёа"), W("еб")), -1);  // Ё weighs like Е before anything else
 }
 
+// Lists are sorted by keys worked out once per line: their order must be CompareNoCase's in
+// every case, including texts that are prefixes of others and texts differing only by Ё.
+TEST(CompareNoCase, SortKeysOrderAsTheComparisonDoes) {
+    std::vector<std::string> texts = {"", "a", "A", "ab", "abc", "a\x01", W("е"), W("ё"), W("Ё"),
+                                      W("еж"), W("ёж"), W("ёа"), W("еб"), "\xFF", "\x01", "10", "1"};
+    std::uint32_t x = 7;
+    for (int i = 0; i < 300; ++i) {
+        std::string text;
+        for (int n = (x >> 7) % 5; n > 0; --n) {
+            x = x * 1103515245u + 12345u;
+            // Mostly a few letters (so that equal and prefix texts turn up), sometimes any byte.
+            const char pool[] = {'a', 'A', 'b', '\xE5', '\xB8', '\xA8', '\xC5'};
+            text += (x >> 24) % 8 == 0 ? static_cast<char>(x >> 16) : pool[(x >> 16) % 7];
+        }
+        texts.push_back(text);
+    }
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            const int keys = SortKeyNoCase(a).compare(SortKeyNoCase(b));
+            ASSERT_EQ((keys > 0) - (keys < 0), CompareNoCase(a, b)) << a << " / " << b;
+        }
+    }
+}
+
+TEST(CompareNoCase, SortByTextKeepsTheOrderOfEqualTexts) {
+    std::vector<std::pair<std::string, int>> items = {
+        {"b", 0}, {"A", 1}, {"a", 2}, {W("ё"), 3}, {"B", 4}, {W("е"), 5}, {"a", 6}};
+    SortByTextNoCase(items, [](const auto& item) -> const std::string& { return item.first; });
+    std::vector<int> order;
+    for (const auto& item : items) order.push_back(item.second);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 6, 0, 4, 5, 3}));
+}
+
 TEST(SmallTexts, BlanksAndRepeats) {
     EXPECT_EQ(DeleteBlanks(" 1 500 руб "), "1500руб");
     EXPECT_EQ(RepeatChar('-', 3), "---");
