@@ -1,7 +1,13 @@
 #include "storage/text_file.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "storage/atomic_file.h"
 #include "storage/cp1251.h"
-#include "storage/stream.h"
+#include "storage/errors.h"
 
 namespace pomix {
 
@@ -18,17 +24,45 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
+std::string ReadWholeTextFile(const std::string& path, std::uint64_t limit) {
+    std::error_code error;
+    const std::filesystem::path file(path);
+    if (!std::filesystem::is_regular_file(file, error)) throw EFileError::CannotOpen(path);
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (error || size > limit) throw EFileError::CannotOpen(path);
+
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(path.c_str(), "rb"),
+                                                                 &std::fclose);
+    if (!stream) throw EFileError::CannotOpen(path);
+    // Read up to one byte past the limit: the file may have grown since it was measured.
+    std::string bytes(static_cast<std::size_t>(size) + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (bytes.size() > limit) break;
+            bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size() * 2, limit + 1)));
+        }
+        const std::size_t n =
+            std::fread(bytes.data() + filled, 1, bytes.size() - filled, stream.get());
+        filled += n;
+        if (n == 0) break;
+    }
+    if (std::ferror(stream.get()) || filled > limit) {
+        throw EFileError::CannotOpen(path);
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
 std::vector<std::string> ReadTextFileLines(const std::string& path) {
-    const Bytes bytes = ReadFileBytes(path);
-    return SplitLines(TextFileToCp1251(std::string(bytes.begin(), bytes.end())));
+    return SplitLines(TextFileToCp1251(ReadWholeTextFile(path, kMaxTextFileSize)));
 }
 
 void WriteTextFileLines(const std::string& path, const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
-    FileStream file(path, FileStream::Mode::Create);
-    file.Write(text.data(), text.size());
-    file.Close();
+    for (const std::string& line : lines) (text += line) += "\r\n";
+    // The user's file is replaced whole: a failed save leaves it as it was.
+    ReplaceFile(path, text);
 }
 
 }  // namespace pomix

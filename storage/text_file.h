@@ -6,12 +6,20 @@
 // taken as code page 1251. Lines may end in CR LF, LF or CR.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace pomix {
 
-// Raises EFileError when the file cannot be opened.
+// A memo holds a short text: a larger file is refused rather than held whole in memory.
+inline constexpr std::uint64_t kMaxTextFileSize = std::uint64_t{16} << 20;
+
+// The whole of a regular file of at most limit bytes. Raises EFileError ("Cannot open file
+// <path>") when the file cannot be opened or read through to its end, is not a regular file
+// (a folder or a pipe), or is larger.
+std::string ReadWholeTextFile(const std::string& path, std::uint64_t limit);
+// The lines of a text file of at most kMaxTextFileSize bytes; raises as ReadWholeTextFile.
 std::vector<std::string> ReadTextFileLines(const std::string& path);
 // Splits text (already code page 1251) into lines; a final line end adds no empty line.
 std::vector<std::string> SplitLines(const std::string& text);

@@ -16,6 +16,7 @@
 #include "catalog/playlist.h"
 #include "debts/credit.h"
 #include "notes/note.h"
+#include "planner/alarm_wave.h"
 #include "planner/calendar_format.h"
 #include "settings/ini_file.h"
 #include "settings/settings_record.h"
@@ -201,6 +202,38 @@ TEST(HostileFiles, TextFilesTakeAFixedMultipleOfTheirSize) {
         ExpectBounded("text file", text.size(), kTextMultiple, [&] { ReadTextFileLines(path); });
         ExpectBounded("playlist", text.size(), kTextMultiple, [&] { DescriptionFromFile(path, DescriptionSource::Playlist); });
     }
+}
+
+// The alarm sound is held whole for the run: a file is read once, at its own size, whatever
+// its chunks claim, and a file beyond the limit is not read at all.
+TEST(HostileFiles, AlarmSoundsClaimingGigabytes) {
+    testing::ScratchDir scratch;
+    const std::string path = scratch.File("alarm.wav");
+    const std::string fmt = "fmt " + Int32(16) + Uint16(1) + Uint16(2) + Int32(44100) + Int32(44100 * 4) +
+                            Uint16(4) + Uint16(16);
+    const std::string samples(1 << 20, '\x55');
+    const std::string waves[] = {
+        "RIFF" + kHuge + "WAVE" + fmt + "data" + kHuge + samples,
+        "RIFF" + Int32(-8) + "WAVE" + fmt + "data" + Int32(-1) + samples,
+        "RIFF" + Int32(static_cast<std::int32_t>(fmt.size() + samples.size() + 12)) + "WAVE" + fmt +
+            "LIST" + kHuge + samples,
+    };
+    for (const std::string& wave : waves) {
+        testing::WriteFileContents(path, wave);
+        std::string buffer;
+        WaveInfo info;
+        bool parsed = true;
+        ExpectBounded("alarm sound", wave.size(), 2, [&] {
+            ASSERT_TRUE(LoadAlarmFile(path, buffer));
+            parsed = ParseWave(buffer, info);
+        });
+        EXPECT_FALSE(parsed) << "a wave whose sizes run past its end is not played";
+    }
+
+    testing::WriteFileContents(path, std::string(kMaxAlarmBytes + 1, '\0'));
+    std::string kept = "earlier";
+    ExpectBounded("oversized alarm sound", 0, 0, [&] { EXPECT_FALSE(LoadAlarmFile(path, kept)); });
+    EXPECT_EQ(kept, "earlier");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "storage/text_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -50,6 +52,24 @@ TEST(TextFile, Utf8FilesAreConverted) {
 TEST(TextFile, MissingFilesAndFoldersAreErrors) {
     EXPECT_THROW(ReadTextFileLines("/nonexistent/pomix.txt"), EFileError);
     EXPECT_THROW(WriteTextFileLines("/nonexistent/pomix.txt", {"x"}), EFileError);
+}
+
+// A memo is filled from a short text: a huge file or something that is no file at all (a
+// pipe would block the window until its writer ends) is refused before anything is read.
+TEST(TextFile, OnlyRegularFilesUpToTheLimitAreRead) {
+    const std::string path = TempPath("pomix_text_file_limit.txt");
+    WriteRaw(path, "");
+    std::filesystem::resize_file(path, kMaxTextFileSize);
+    EXPECT_EQ(ReadTextFileLines(path).size(), 1u);  // one line of NUL bytes
+    std::filesystem::resize_file(path, kMaxTextFileSize + 1);
+    EXPECT_THROW(ReadTextFileLines(path), EFileError);
+    std::remove(path.c_str());
+    EXPECT_THROW(ReadTextFileLines(std::filesystem::temp_directory_path().string()), EFileError);
+    const std::string fifo = TempPath("pomix_text_file_fifo");
+    std::remove(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THROW(ReadTextFileLines(fifo), EFileError);
+    std::remove(fifo.c_str());
 }
 
 }  // namespace
