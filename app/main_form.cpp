@@ -65,13 +65,16 @@ QIcon ProgramIcon() {
         painter.setBrush(QColor(0xc0, 0x39, 0x2b));
         painter.drawPath(header.simplified());
         painter.setBrush(QColor(0x3f, 0x50, 0x68));
-        for (const double x : {36.0, 60.5, 85.0}) painter.drawRoundedRect(QRectF(x, 11, 7, 17), 3.5, 3.5);
+        for (const double x : {36.0, 60.5, 85.0})
+            painter.drawRoundedRect(QRectF(x, 11, 7, 17), 3.5, 3.5);
         painter.setPen(QPen(QColor(0x9a, 0xa7, 0xb8), 4, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(QLineF(50, 54, 90, 54));
         painter.drawLine(QLineF(50, 71, 84, 71));
         painter.drawLine(QLineF(50, 88, 88, 88));
-        painter.setPen(QPen(QColor(0x2e, 0x8b, 0x57), 4.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPolyline(QPolygonF({QPointF(32, 53), QPointF(36.5, 57.5), QPointF(44.5, 48.5)}));
+        painter.setPen(
+            QPen(QColor(0x2e, 0x8b, 0x57), 4.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPolyline(
+            QPolygonF({QPointF(32, 53), QPointF(36.5, 57.5), QPointF(44.5, 48.5)}));
         painter.setPen(QPen(QColor(0x3f, 0x50, 0x68), 3));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(QPointF(38, 71), 4.5, 4.5);
@@ -92,26 +95,32 @@ TMainForm::SectionFactory TMainForm::ProgramSections() {
     auto contacts = std::make_shared<const AddressList*>(nullptr);
     return [contacts](int index, StreamContainer& container) -> TSectionWindow* {
         switch (index) {
-            case 0: return new TCalendarForm(container);
+            case 0:
+                return new TCalendarForm(container);
             case 1: {
                 auto* addressBook = new TABookForm(container);
                 *contacts = &addressBook->Contacts();
                 return addressBook;
             }
-            case 2: return new TNoteForm(container);
-            case 3: return new TCatalogForm(container);
-            case 4: return new TCreditsForm(container, *contacts);
-            default: return new TForm7();
+            case 2:
+                return new TNoteForm(container);
+            case 3:
+                return new TCatalogForm(container);
+            case 4:
+                return new TCreditsForm(container, *contacts);
+            default:
+                return new TForm7();
         }
     };
 }
 
 TMainForm::TMainForm(SectionFactory sections)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
       binding_(this, kRecolourMain, "MainForm",
-               ExpandItems({"StaticButton1-6.Caption,Hint", "Button1.Caption,Hint", "Button2.Caption,Hint",
-                            "Text2.Caption"})) {
+               ExpandItems({"StaticButton1-6.Caption,Hint", "Button1.Caption,Hint",
+                            "Button2.Caption,Hint", "Text2.Caption"})) {
     Container.Compressed = true;
     Container.Encrypted = false;
     BuildControls();
@@ -149,37 +158,43 @@ void TMainForm::BuildControls() {
 
     Display = Make<TDisplayArea>(this, "Display", {kLeftWidth, 0, 640 - kLeftWidth, 400});
 
-    Panel1 = Make<TPanel>(Display->Background(), "Panel1",
-                          {(Display->width() - 309) / 2, (Display->height() - 105) / 2, 309, 105});
-    Panel1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Text2 = Make<TStaticButton>(Panel1, "Text2", {1, 1, 307, 18}, QStringLiteral("Введите пароль"));
-    Edit1 = Make<TEdit>(Panel1, "Edit1", {40, 34, 229, 22});
-    Edit1->setEchoMode(QLineEdit::Password);
-    Edit1->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    Button2 = Make<TButton>(Panel1, "Button2", {54, 68, 95, 25}, QStringLiteral("Отмена"));
-    Button2->setToolTip(QStringLiteral("Закрыть программу"));
-    Button1 = Make<TButton>(Panel1, "Button1", {160, 68, 95, 25}, QStringLiteral("Да"));
-    Button1->setToolTip(QStringLiteral("Проверить пароль"));
-    Panel1->hide();
-    connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
-    connect(Edit1, &QLineEdit::returnPressed, this, &TMainForm::Button1Click);  // Enter
+    passwordPanel =
+        Make<TPanel>(Display->Background(), "Panel1",
+                     {(Display->width() - 309) / 2, (Display->height() - 105) / 2, 309, 105});
+    passwordPanel->setFrameStyle(QFrame::Box | QFrame::Plain);
+    passwordTitle = Make<TStaticButton>(passwordPanel, "Text2", {1, 1, 307, 18},
+                                        QStringLiteral("Введите пароль"));
+    passwordEdit = Make<TEdit>(passwordPanel, "Edit1", {40, 34, 229, 22});
+    passwordEdit->setEchoMode(QLineEdit::Password);
+    passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    quitButton =
+        Make<TButton>(passwordPanel, "Button2", {54, 68, 95, 25}, QStringLiteral("Отмена"));
+    quitButton->setToolTip(QStringLiteral("Закрыть программу"));
+    passwordButton =
+        Make<TButton>(passwordPanel, "Button1", {160, 68, 95, 25}, QStringLiteral("Да"));
+    passwordButton->setToolTip(QStringLiteral("Проверить пароль"));
+    passwordPanel->hide();
+    connect(passwordButton, &QPushButton::clicked, this, &TMainForm::CheckPassword);
+    connect(quitButton, &QPushButton::clicked, this, &TMainForm::QuitProgram);
+    connect(passwordEdit, &QLineEdit::returnPressed, this, &TMainForm::CheckPassword);  // Enter
 
-    RxTrayIcon1 = new QSystemTrayIcon(ProgramIcon(), this);
-    RxTrayIcon1->setObjectName("RxTrayIcon1");
-    RxTrayIcon1->setToolTip(QStringLiteral("Pomix"));
-    connect(RxTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) RxTrayIcon1DblClick();
-    });
-    if (QSystemTrayIcon::isSystemTrayAvailable()) RxTrayIcon1->show();
-    SetBringForward([this] { RxTrayIcon1DblClick(); });
+    trayIcon = new QSystemTrayIcon(ProgramIcon(), this);
+    trayIcon->setObjectName("RxTrayIcon1");
+    trayIcon->setToolTip(QStringLiteral("Pomix"));
+    connect(trayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
+                    BringForward();
+            });
+    if (QSystemTrayIcon::isSystemTrayAvailable()) trayIcon->show();
+    SetBringForward([this] { BringForward(); });
     SetMainWindowRecolour([this] { ApplyColours(); });
     SetTrayMessenger([this](const QString& title, const QString& text) {
-        if (!RxTrayIcon1->isVisible() || !QSystemTrayIcon::supportsMessages()) return false;
-        RxTrayIcon1->showMessage(title, text);
+        if (!trayIcon->isVisible() || !QSystemTrayIcon::supportsMessages()) return false;
+        trayIcon->showMessage(title, text);
         return true;
     });
-    TProgramState::Instance().PasswordPending = [this] { return !Panel1->isHidden(); };
+    TProgramState::Instance().PasswordPending = [this] { return !passwordPanel->isHidden(); };
     TProgramState::Instance().ShutdownBegun = [this] { return shutdownRunning_ || shutdownDone_; };
 }
 
@@ -189,11 +204,11 @@ void TMainForm::FormCreate(const SectionFactory& sections) {
     SetAllRecolourPending();
     binding_.BindDictionary();
     for (int i = 0; i < kSectionCount; ++i) Display->Add(sections(i, Container));
-    Panel1->raise();
+    passwordPanel->raise();
     if (SettingsLoaded) {
         if (SettingsRecord.CheckPassword) {
-            Panel1->show();
-            Edit1->setFocus();
+            passwordPanel->show();
+            passwordEdit->setFocus();
         } else {
             SectionsUnlocked = true;
         }
@@ -209,7 +224,9 @@ bool TMainForm::LoadSetting() {
     return result == SettingsLoad::Loaded;
 }
 
-void TMainForm::SaveSetting() { SaveSettingsFile(Container, DataDir(), SettingsRecord, SettingsLoaded); }
+void TMainForm::SaveSetting() {
+    SaveSettingsFile(Container, DataDir(), SettingsRecord, SettingsLoaded);
+}
 
 void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -217,7 +234,9 @@ void TMainForm::showEvent(QShowEvent* event) {
     ApplyColours();
 }
 
-void TMainForm::ApplyColours() { binding_.ApplyColours(); }
+void TMainForm::ApplyColours() {
+    binding_.ApplyColours();
+}
 
 void TMainForm::Select(TStaticButton* sender) {
     if (!SectionsUnlocked) return;
@@ -226,17 +245,20 @@ void TMainForm::Select(TStaticButton* sender) {
     Display->ShowWindow(sender->Tag);
 }
 
-void TMainForm::Button1Click() {
+void TMainForm::CheckPassword() {
     // A typed character code page 1251 cannot hold would turn into "?" and match a "?".
-    if (FitsCp1251(Edit1->text()) && FromQt(Edit1->text()) == SettingsRecord.Password) {
+    if (FitsCp1251(passwordEdit->text()) &&
+        FromQt(passwordEdit->text()) == SettingsRecord.Password) {
         SectionsUnlocked = true;
-        Panel1->hide();
+        passwordPanel->hide();
     } else {
-        Edit1->clear();
+        passwordEdit->clear();
     }
 }
 
-void TMainForm::Button2Click() { close(); }
+void TMainForm::QuitProgram() {
+    close();
+}
 
 bool TMainForm::Shutdown() {
     if (shutdownDone_) return true;
@@ -265,33 +287,35 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    RxTrayIcon1->hide();
+    trayIcon->hide();
     QCoreApplication::quit();
 }
 
 void TMainForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange) return;
-    if (isMinimized()) AppEvents1Minimize();
-    else AppEvents1Restore();
+    if (isMinimized())
+        HideToTray();
+    else
+        ShowFromTray();
 }
 
-void TMainForm::AppEvents1Minimize() {
+void TMainForm::HideToTray() {
     // Without a notification area the task-bar entry is the only way back: keep it.
-    if (!QSystemTrayIcon::isSystemTrayAvailable() || !RxTrayIcon1->isVisible()) return;
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || !trayIcon->isVisible()) return;
     hiddenToTray_ = true;
     QTimer::singleShot(0, this, [this] {
         if (hiddenToTray_) hide();
     });
 }
 
-void TMainForm::AppEvents1Restore() {
+void TMainForm::ShowFromTray() {
     if (!hiddenToTray_) return;
     hiddenToTray_ = false;
     show();
 }
 
-void TMainForm::RxTrayIcon1DblClick() {
+void TMainForm::BringForward() {
     hiddenToTray_ = false;
     showNormal();
     raise();

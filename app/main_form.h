@@ -28,27 +28,27 @@ public:
     explicit TMainForm(SectionFactory sections = ProgramSections());
     ~TMainForm() override;
 
-    StreamContainer Container;     // compression on, encryption off; shared by every file
-    bool SettingsLoaded = false;   // the settings file was read: it is written back at close
-    bool SectionsUnlocked = false; // while false the section buttons do nothing
+    StreamContainer Container;      // compression on, encryption off; shared by every file
+    bool SettingsLoaded = false;    // the settings file was read: it is written back at close
+    bool SectionsUnlocked = false;  // while false the section buttons do nothing
 
     std::array<TStaticButton*, kSectionCount> SectionButtons{};  // StaticButton1 … 6
     TGradientPanel* LeftPanel;
     TDisplayArea* Display;
-    TPanel* Panel1;  // the password panel
-    TStaticButton* Text2;
-    TEdit* Edit1;
-    TButton* Button1;  // "Да"
-    TButton* Button2;  // "Отмена"
-    QSystemTrayIcon* RxTrayIcon1;
+    TPanel* passwordPanel;  // asked for at start when a password is set
+    TStaticButton* passwordTitle;
+    TEdit* passwordEdit;
+    TButton* passwordButton;  // "Да"
+    TButton* quitButton;      // "Отмена"
+    QSystemTrayIcon* trayIcon;
 
     void Select(TStaticButton* sender);
-    void Button1Click();
-    void Button2Click();
+    void CheckPassword();
+    void QuitProgram();
     void ApplyColours();
-    void AppEvents1Minimize();
-    void AppEvents1Restore();
-    void RxTrayIcon1DblClick();
+    void HideToTray();
+    void ShowFromTray();
+    void BringForward();
 
     // The close's work: sections 0 … 5 close (each saves its data file and its dictionary
     // entries), then the settings are written, then the main window's dictionary entries.

@@ -215,11 +215,11 @@ void DictionaryWindowsTest::passwordWithCharactersOutsideTheCodePageNeverMatches
     settings.Password = Utf8ToCp1251("пароль?");
     WriteSettings(settings);
     TMainForm main;
-    main.Edit1->setText(QString::fromUtf8("пароль☃"));
-    main.Button1Click();
+    main.passwordEdit->setText(QString::fromUtf8("пароль☃"));
+    main.CheckPassword();
     QVERIFY(!main.SectionsUnlocked);
-    main.Edit1->setText(QString::fromUtf8("пароль?"));
-    main.Button1Click();
+    main.passwordEdit->setText(QString::fromUtf8("пароль?"));
+    main.CheckPassword();
     QVERIFY(main.SectionsUnlocked);
 }
 
@@ -242,7 +242,7 @@ void DictionaryWindowsTest::readOnlyDictionaryIsReportedKeptAndTheShutdownComple
     });
     TMainForm main;
     main.show();
-    QCOMPARE(main.Text2->text(), QStringLiteral("Password"));
+    QCOMPARE(main.passwordTitle->text(), QStringLiteral("Password"));
     main.Display->ShowWindow(5);
     QVERIFY(main.Shutdown());
     QVERIFY(main.ShutdownDone());

@@ -125,7 +125,7 @@ void KeyboardTest::screenReaderFindsAndPressesEverySectionButton() {
         QCOMPARE(form.Display->Shown(), i);
     }
     // The password title is a title, not a button.
-    QCOMPARE(Accessible(form.Text2)->role(), QAccessible::StaticText);
+    QCOMPARE(Accessible(form.passwordTitle)->role(), QAccessible::StaticText);
     QVERIFY(form.close());
 }
 
@@ -137,10 +137,10 @@ void KeyboardTest::lockedSectionsIgnoreTheKeyboardAndThePasswordFieldIsNamed() {
     QTest::keyClick(form.SectionButtons[2], Qt::Key_Space);
     Accessible(form.SectionButtons[2])->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(form.Display->Shown(), -1);
-    QTRY_COMPARE(form.Edit1->accessibleName(), QStringLiteral("Введите пароль"));
+    QTRY_COMPARE(form.passwordEdit->accessibleName(), QStringLiteral("Введите пароль"));
     // The empty password opens from the keyboard alone.
-    form.Edit1->setFocus();
-    QTest::keyClick(form.Edit1, Qt::Key_Return);
+    form.passwordEdit->setFocus();
+    QTest::keyClick(form.passwordEdit, Qt::Key_Return);
     QVERIFY(form.SectionsUnlocked);
     QTest::keyClick(form.SectionButtons[2], Qt::Key_Space);
     QCOMPARE(form.Display->Shown(), 2);

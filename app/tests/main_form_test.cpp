@@ -158,7 +158,7 @@ void MainFormTest::missingSettingsLockTheSectionsAndCreateNoFile() {
     QCOMPARE(messages_, QStringList{MessageText(kSettingsMissingMessage)});
     QVERIFY(!form.SettingsLoaded);
     QVERIFY(!form.SectionsUnlocked);
-    QVERIFY(form.Panel1->isHidden());
+    QVERIFY(form.passwordPanel->isHidden());
     QCOMPARE(SettingsRecord.WindowColor, TColor(0xC0C0C0));
     form.show();
     for (TStaticButton* button : form.SectionButtons) QTest::mouseClick(button, Qt::LeftButton);
@@ -203,13 +203,13 @@ void MainFormTest::emptyPasswordAndEmptyFieldUnlock() {
     QVERIFY(messages_.isEmpty());
     QVERIFY(form.SettingsLoaded);
     QVERIFY(!form.SectionsUnlocked);
-    QVERIFY(!form.Panel1->isHidden());
+    QVERIFY(!form.passwordPanel->isHidden());
     QVERIFY(TProgramState::Instance().IsPasswordPending());  // the reminder waits for it
     QTest::mouseClick(form.SectionButtons[1], Qt::LeftButton);
     QCOMPARE(form.Display->Shown(), -1);  // locked while the panel is up
-    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QTest::mouseClick(form.passwordButton, Qt::LeftButton);
     QVERIFY(form.SectionsUnlocked);
-    QVERIFY(form.Panel1->isHidden());
+    QVERIFY(form.passwordPanel->isHidden());
     QVERIFY(!TProgramState::Instance().IsPasswordPending());
     QTest::mouseClick(form.SectionButtons[1], Qt::LeftButton);
     QCOMPARE(form.Display->Shown(), 1);
@@ -225,18 +225,18 @@ void MainFormTest::wrongPasswordClearsTheFieldAndEnterChecks() {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QString attempts[] = {QStringLiteral("Пароль"), QStringLiteral(" пароль "), QStringLiteral("x")};
     for (const QString& attempt : attempts) {
-        form.Edit1->setText(attempt);
-        QTest::mouseClick(form.Button1, Qt::LeftButton);
-        QVERIFY(form.Edit1->text().isEmpty());
+        form.passwordEdit->setText(attempt);
+        QTest::mouseClick(form.passwordButton, Qt::LeftButton);
+        QVERIFY(form.passwordEdit->text().isEmpty());
         QVERIFY(!form.SectionsUnlocked);
     }
     QVERIFY(messages_.isEmpty());  // no message for a wrong password
-    QCOMPARE(form.Edit1->echoMode(), QLineEdit::Password);
-    form.Edit1->setFocus();
-    form.Edit1->setText(QStringLiteral(" Пароль "));  // typed text: keyClicks takes ASCII only
-    QTest::keyClick(form.Edit1, Qt::Key_Return);
+    QCOMPARE(form.passwordEdit->echoMode(), QLineEdit::Password);
+    form.passwordEdit->setFocus();
+    form.passwordEdit->setText(QStringLiteral(" Пароль "));  // typed text: keyClicks takes ASCII only
+    QTest::keyClick(form.passwordEdit, Qt::Key_Return);
     QVERIFY(form.SectionsUnlocked);
-    QVERIFY(form.Panel1->isHidden());
+    QVERIFY(form.passwordPanel->isHidden());
 }
 
 void MainFormTest::cancelOnThePasswordPanelStillSaves() {
@@ -247,7 +247,7 @@ void MainFormTest::cancelOnThePasswordPanelStillSaves() {
     TMainForm form(Recording());
     form.show();
     SettingsRecord.OverdueMark = "!!";  // a change in memory reaches the file at close
-    QTest::mouseClick(form.Button2, Qt::LeftButton);
+    QTest::mouseClick(form.quitButton, Qt::LeftButton);
     QVERIFY(form.ShutdownDone());
     QVERIFY(!form.isVisible());
     QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2, 3, 4, 5}));
@@ -296,7 +296,7 @@ void MainFormTest::recolourFlagsAreSetAtStartAndClearedPerWindow() {
     QCOMPARE(form.Display->Background()->EndColor(), ToQColor(settings.AccentColor));
     QCOMPARE(form.SectionButtons[0]->palette().color(QPalette::Window), ToQColor(settings.AccentColor));
     QCOMPARE(form.SectionButtons[0]->palette().color(QPalette::WindowText), ToQColor(settings.ButtonTextColor));
-    QCOMPARE(form.Edit1->palette().color(QPalette::Base), ToQColor(settings.EditColor));
+    QCOMPARE(form.passwordEdit->palette().color(QPalette::Base), ToQColor(settings.EditColor));
     QCOMPARE(RecolourPending[kRecolourNotes], std::uint8_t(1));
     QTest::mouseClick(form.SectionButtons[2], Qt::LeftButton);
     QCOMPARE(RecolourPending[kRecolourNotes], std::uint8_t(0));
@@ -330,7 +330,7 @@ void MainFormTest::dictionaryIsReadOnShowAndWrittenBackAtClose() {
     QCOMPARE(form.SectionButtons[2]->text(), QStringLiteral("Заметки"));
     form.show();
     QCOMPARE(form.SectionButtons[2]->text(), QStringLiteral("Notes"));
-    QCOMPARE(form.Text2->text(), QStringLiteral("Password"));
+    QCOMPARE(form.passwordTitle->text(), QStringLiteral("Password"));
     QCOMPARE(form.SectionButtons[0]->text(), QStringLiteral("Ежедневник"));
     QVERIFY(form.close());
 
@@ -362,7 +362,7 @@ void MainFormTest::programSectionsAreTheSixWindowsInIndexOrder() {
     QCOMPARE(form.windowTitle(), QStringLiteral("Pomix"));
     QCOMPARE(form.size(), QSize(640, 400));
     QCOMPARE(form.minimumSize(), form.maximumSize());
-    QCOMPARE(form.RxTrayIcon1->toolTip(), QStringLiteral("Pomix"));
+    QCOMPARE(form.trayIcon->toolTip(), QStringLiteral("Pomix"));
     const char* classes[] = {"pomix::TCalendarForm", "pomix::TABookForm",   "pomix::TNoteForm",
                              "pomix::TCatalogForm",  "pomix::TCreditsForm", "pomix::TForm7"};
     const char* captions[] = {"Ежедневник", "Записная книжка", "Заметки", "Каталог", "Долговая книга", "Настройки"};
@@ -510,7 +510,7 @@ void MainFormTest::minimiseKeepsTheTaskBarEntryWithoutANotificationArea() {
     form.showMinimized();
     QTest::qWait(50);
     QVERIFY(form.isVisible());  // hiding it would leave no way back
-    form.RxTrayIcon1DblClick();
+    form.BringForward();
     QVERIFY(!form.isMinimized());
     QVERIFY(form.isVisible());
 }
@@ -533,12 +533,12 @@ void MainFormTest::lookOfTheWindowWithThePasswordPanel() {
     QCOMPARE(image.pixelColor(630, 399), ToQColor(settings.AccentColor));
     // A section button is an accent strip; the password panel sits in the display's middle.
     QCOMPARE(image.pixelColor(8, 10), ToQColor(settings.AccentColor));
-    const QPoint panel = form.Panel1->mapTo(&form, QPoint(0, 0));
-    QCOMPARE(QRect(panel, form.Panel1->size()).center(), QRect(113, 0, 527, 400).center());
+    const QPoint panel = form.passwordPanel->mapTo(&form, QPoint(0, 0));
+    QCOMPARE(QRect(panel, form.passwordPanel->size()).center(), QRect(113, 0, 527, 400).center());
     QCOMPARE(image.pixelColor(panel + QPoint(4, 8)), ToQColor(settings.AccentColor));  // its title strip
 
     // Unlocked (the password is empty), a section fills the display with the window colour.
-    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QTest::mouseClick(form.passwordButton, Qt::LeftButton);
     QTest::mouseClick(form.SectionButtons[2], Qt::LeftButton);
     const QImage section = form.grab().toImage();
     section.save(QDir::temp().filePath(QStringLiteral("pomix-main-window-notes.png")));
