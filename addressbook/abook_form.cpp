@@ -10,6 +10,7 @@
 #include "storage/dates.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
+#include "ui/form_parts.h"
 #include "ui/memo_file.h"
 #include "ui/message.h"
 
@@ -26,25 +27,6 @@ constexpr int kCommandBarTop = 332;
 // The tabs and the list end left of every panel, the birthday panel's wider columns included,
 // so that they stay usable while a panel is open.
 constexpr int kListWidth = 184;
-
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption,
-                    const char* hint) {
-    auto* button = Make<TButton>(parent, name, at, U(caption));
-    button->setToolTip(U(hint));
-    return button;
-}
-
-TStaticButton* MakeTab(QWidget* parent, const char* name, const QRect& at, const char* caption,
-                       const char* hint) {
-    auto* tab = Make<TStaticButton>(parent, name, at, U(caption));
-    tab->setToolTip(U(hint));
-    tab->setCursor(Qt::PointingHandCursor);
-    return tab;
-}
 
 void PresetPicker(DateTime day) {
     if (auto* picker = TCalendarDialog::Instance()) picker->SetPickedDay(day);
@@ -99,21 +81,11 @@ void TABookForm::BuildMainView() {
     deleteButton = MakeButton(this, "Button1", {382, kCommandBarTop, 128, 24}, "Удалить",
                               "Удалить текущую запись");
 
-    contactMenu = new QMenu(this);
-    contactMenu->setObjectName("PopupMenu1");
-    const auto item = [this](const char* name, const char* caption, void (TABookForm::*command)()) {
-        QAction* action = contactMenu->addAction(U(caption));
-        action->setObjectName(name);
-        connect(action, &QAction::triggered, this, command);
-        return action;
-    };
-    editItem = item("N1", "Редактировать", &TABookForm::Edit);
-    addItem = item("N2", "Добавить", &TABookForm::Add);
-    searchItem = item("N3", "Поиск", &TABookForm::OpenSearch);
-    deleteItem = item("N4", "Удалить", &TABookForm::Delete);
-    contactList->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(contactList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { contactMenu->popup(contactList->mapToGlobal(at)); });
+    contactMenu = MakePopupMenu(this, "PopupMenu1", contactList);
+    editItem = AddMenuItem(contactMenu, "N1", "Редактировать", this, &TABookForm::Edit);
+    addItem = AddMenuItem(contactMenu, "N2", "Добавить", this, &TABookForm::Add);
+    searchItem = AddMenuItem(contactMenu, "N3", "Поиск", this, &TABookForm::OpenSearch);
+    deleteItem = AddMenuItem(contactMenu, "N4", "Удалить", this, &TABookForm::Delete);
 
     connect(allTab, &TStaticButton::clicked, this, [this] { SelectCategory(kAllCategories); });
     connect(businessTab, &TStaticButton::clicked, this,

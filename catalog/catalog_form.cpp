@@ -7,6 +7,7 @@
 #include "settings/settings_record.h"
 #include "ui/convert.h"
 #include "ui/file_dialog.h"
+#include "ui/form_parts.h"
 #include "ui/memo_file.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
@@ -23,17 +24,6 @@ constexpr int kPlaylistFilter = 2;
 
 const char* const kBuiltInCategories[kCatalogCategories] = {"Soft CD", "Music CD", "Video",
                                                             "Книги",   "Разное",   "Game CD"};
-
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption,
-                    const char* hint = nullptr) {
-    auto* button = Make<TButton>(parent, name, at, U(caption));
-    if (hint) button->setToolTip(U(hint));
-    return button;
-}
 
 std::string Numbered(const char* prefix, int number) {
     return prefix + std::to_string(number);
@@ -96,22 +86,11 @@ void TCatalogForm::BuildMainView() {
     deleteButton =
         MakeButton(this, "Button1", {382, 332, 128, 24}, "Удалить", "Удалить текущую запись");
 
-    titleMenu = new QMenu(this);
-    titleMenu->setObjectName("PopupMenu1");
-    const auto item = [this](const char* name, const char* caption,
-                             void (TCatalogForm::*command)()) {
-        QAction* action = titleMenu->addAction(U(caption));
-        action->setObjectName(name);
-        connect(action, &QAction::triggered, this, command);
-        return action;
-    };
-    addItem = item("N1", "Добавить", &TCatalogForm::Add);
-    editItem = item("N2", "Редактировать", &TCatalogForm::Edit);
-    searchItem = item("N4", "Поиск", &TCatalogForm::OpenSearch);
-    deleteItem = item("N3", "Удалить", &TCatalogForm::Delete);
-    titleList->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(titleList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { titleMenu->popup(titleList->mapToGlobal(at)); });
+    titleMenu = MakePopupMenu(this, "PopupMenu1", titleList);
+    addItem = AddMenuItem(titleMenu, "N1", "Добавить", this, &TCatalogForm::Add);
+    editItem = AddMenuItem(titleMenu, "N2", "Редактировать", this, &TCatalogForm::Edit);
+    searchItem = AddMenuItem(titleMenu, "N4", "Поиск", this, &TCatalogForm::OpenSearch);
+    deleteItem = AddMenuItem(titleMenu, "N3", "Удалить", this, &TCatalogForm::Delete);
 
     connect(titleList, &QListWidget::currentRowChanged, this, &TCatalogForm::ShowSelected);
     connect(titleList, &QListWidget::itemDoubleClicked, this, &TCatalogForm::Edit);

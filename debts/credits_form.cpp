@@ -12,6 +12,7 @@
 #include "storage/locale.h"
 #include "storage/report.h"
 #include "ui/convert.h"
+#include "ui/form_parts.h"
 #include "ui/message.h"
 
 namespace pomix {
@@ -29,25 +30,6 @@ constexpr int kListLeft = 1;
 constexpr int kListWidth = 512;
 // A due date whose short form is among the widest: two-digit day and month.
 constexpr DateTime kWidestDay = 46384;  // 28.12.2026
-
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption,
-                    const char* hint = nullptr) {
-    auto* button = Make<TButton>(parent, name, at, U(caption));
-    if (hint) button->setToolTip(U(hint));
-    return button;
-}
-
-TStaticButton* MakeTab(QWidget* parent, const char* name, const QRect& at, const char* caption,
-                       const char* hint, int tag = 0) {
-    auto* tab = Make<TStaticButton>(parent, name, at, U(caption));
-    tab->setToolTip(U(hint));
-    tab->Tag = tag;
-    return tab;
-}
 
 TLabel* MakeLabel(QWidget* parent, const char* name, const QRect& at, const char* caption = "") {
     return Make<TLabel>(parent, name, at, U(caption));
@@ -129,21 +111,10 @@ void TCreditsForm::BuildMainView() {
     deleteButton =
         MakeButton(this, "Button3", {345, 332, 165, 24}, "Удалить", "Удалить текущий долг");
 
-    debtMenu = new QMenu(this);
-    debtMenu->setObjectName("PopupMenu1");
-    const auto item = [this](const char* name, const char* caption,
-                             void (TCreditsForm::*command)()) {
-        QAction* action = debtMenu->addAction(U(caption));
-        action->setObjectName(name);
-        connect(action, &QAction::triggered, this, command);
-        return action;
-    };
-    editItem = item("N1", "Редактировать", &TCreditsForm::Edit);
-    addItem = item("N2", "Добавить", &TCreditsForm::Add);
-    deleteItem = item("N3", "Удалить", &TCreditsForm::Delete);
-    debtList->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(debtList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { debtMenu->popup(debtList->viewport()->mapToGlobal(at)); });
+    debtMenu = MakePopupMenu(this, "PopupMenu1", debtList);
+    editItem = AddMenuItem(debtMenu, "N1", "Редактировать", this, &TCreditsForm::Edit);
+    addItem = AddMenuItem(debtMenu, "N2", "Добавить", this, &TCreditsForm::Add);
+    deleteItem = AddMenuItem(debtMenu, "N3", "Удалить", this, &TCreditsForm::Delete);
 
     connect(owedToMeTab, &TStaticButton::clicked, this, [this] { ShowKind(kOwedToMe); });
     connect(iOweTab, &TStaticButton::clicked, this, [this] { ShowKind(kIOwe); });

@@ -10,6 +10,7 @@
 #include "storage/locale.h"
 #include "storage/text.h"
 #include "ui/convert.h"
+#include "ui/form_parts.h"
 #include "ui/memo_file.h"
 #include "ui/message.h"
 
@@ -17,17 +18,6 @@ namespace pomix {
 namespace {
 
 const char kDeleteQuestion[] = "Remove record ?\rУдалить запись ?";
-
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption,
-                    const char* hint = nullptr) {
-    auto* button = Make<TButton>(parent, name, at, U(caption));
-    if (hint) button->setToolTip(U(hint));
-    return button;
-}
 
 // The picked day of the one date picker, when it exists (tests may run without it).
 void PresetPicker(DateTime day) {
@@ -79,21 +69,11 @@ void TNoteForm::BuildMainView() {
     addButton = MakeButton(this, "Button2", {256, 332, 120, 24}, "Добавить", "Добавить заметку");
     deleteButton = MakeButton(this, "Button1", {382, 332, 128, 24}, "Удалить");
 
-    titleMenu = new QMenu(this);
-    titleMenu->setObjectName("PopupMenu1");
-    const auto item = [this](const char* name, const char* caption, void (TNoteForm::*command)()) {
-        QAction* action = titleMenu->addAction(U(caption));
-        action->setObjectName(name);
-        connect(action, &QAction::triggered, this, command);
-        return action;
-    };
-    addItem = item("N1", "Добавить", &TNoteForm::Add);
-    editItem = item("N2", "Редактировать", &TNoteForm::Edit);
-    searchItem = item("N4", "Поиск", &TNoteForm::OpenSearch);
-    deleteItem = item("N3", "Удалить", &TNoteForm::Delete);
-    titleList->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(titleList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { titleMenu->popup(titleList->mapToGlobal(at)); });
+    titleMenu = MakePopupMenu(this, "PopupMenu1", titleList);
+    addItem = AddMenuItem(titleMenu, "N1", "Добавить", this, &TNoteForm::Add);
+    editItem = AddMenuItem(titleMenu, "N2", "Редактировать", this, &TNoteForm::Edit);
+    searchItem = AddMenuItem(titleMenu, "N4", "Поиск", this, &TNoteForm::OpenSearch);
+    deleteItem = AddMenuItem(titleMenu, "N3", "Удалить", this, &TNoteForm::Delete);
 
     connect(titleList, &QListWidget::currentRowChanged, this, &TNoteForm::ShowSelected);
     connect(titleList, &QListWidget::itemDoubleClicked, this, &TNoteForm::Edit);

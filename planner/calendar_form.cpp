@@ -14,6 +14,7 @@
 #include "ui/alarm_sound.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
+#include "ui/form_parts.h"
 #include "ui/message.h"
 #include "ui/notifier.h"
 #include "ui/program_state.h"
@@ -23,15 +24,6 @@ namespace {
 
 const char kDeleteQuestion[] = "Delete record ?\rУдалить запись ?";
 constexpr int kNotifiedLines = 8;  // a notification names at most this many events
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption,
-                    const char* hint = nullptr) {
-    auto* button = Make<TButton>(parent, name, at, U(caption));
-    if (hint) button->setToolTip(U(hint));
-    return button;
-}
 
 // The reminder mark of the day list (10 x 10): a small clock face.
 const QPixmap& ReminderMark() {
@@ -135,20 +127,11 @@ void TCalendarForm::BuildMainView() {
     addButton = MakeButton(view, "Button2", {258, 332, 124, 24}, "Добавить", "Добавить новое событие");
     deleteButton = MakeButton(view, "Button1", {386, 332, 124, 24}, "Удалить", "Удалить текущее событие");
 
-    dayMenu = new QMenu(this);
-    dayMenu->setObjectName("PopupMenu1");
-    const auto item = [this](const char* name, const char* caption) {
-        QAction* action = dayMenu->addAction(U(caption));
-        action->setObjectName(name);
-        return action;
-    };
-    editAction = item("N1", "Редактировать");
-    addAction = item("N2", "Добавить");
-    searchAction = item("N3", "Поиск");
-    deleteAction = item("N4", "Удалить");
-    dayList->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(dayList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { dayMenu->popup(dayList->mapToGlobal(at)); });
+    dayMenu = MakePopupMenu(this, "PopupMenu1", dayList);
+    editAction = AddMenuItem(dayMenu, "N1", "Редактировать");
+    addAction = AddMenuItem(dayMenu, "N2", "Добавить");
+    searchAction = AddMenuItem(dayMenu, "N3", "Поиск");
+    deleteAction = AddMenuItem(dayMenu, "N4", "Удалить");
 
     connect(monthGrid, &TMonthGrid::dayClicked, this, &TCalendarForm::ShowDay);
     connect(prevMonthButton, &QPushButton::clicked, this, &TCalendarForm::PrewMonth);

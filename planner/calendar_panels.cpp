@@ -8,18 +8,10 @@
 #include "planner/event_sort.h"
 #include "planner/reminders.h"
 #include "ui/convert.h"
+#include "ui/form_parts.h"
 
 namespace pomix {
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption,
-                    const char* hint) {
-    auto* button = Make<TButton>(parent, name, at, U(caption));
-    button->setToolTip(U(hint));
-    return button;
-}
 
 TStaticButton* MakeTitle(QWidget* parent, const char* name, const char* caption) {
     return Make<TStaticButton>(parent, name, {4, 4, 506, 20}, U(caption));

@@ -11,14 +11,13 @@
 #include "ui/convert.h"
 #include "ui/desktop.h"
 #include "ui/file_dialog.h"
+#include "ui/form_parts.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
 
 namespace pomix {
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr TColor kWhite = 0xFFFFFF, kBlack = 0x000000, kSilver = 0xC0C0C0;
 constexpr int kMaxLead = 24 * 60 - 1, kMaxHorizon = 999, kOverdueWidth = 5;
@@ -58,10 +57,6 @@ bool Changed(const QLineEdit* field) { return field->text() != field->property(k
 // field cannot show as it is (too long, odd characters) survives a save.
 void TakeText(const TEdit* field, std::string& value) {
     if (Changed(field)) value = field->Text();
-}
-
-TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption) {
-    return Make<TButton>(parent, name, at, U(caption));
 }
 
 QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QRect& at, const char* caption) {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDesktopServices>
+#include <QListWidget>
 #include <QLocale>
 #include <QPainter>
 #include <QSignalSpy>
@@ -17,6 +18,7 @@
 #include "ui/convert.h"
 #include "ui/desktop.h"
 #include "ui/file_dialog.h"
+#include "ui/form_parts.h"
 #include "ui/memo_file.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
@@ -52,6 +54,7 @@ private slots:
     void conversionsAtTheEdge();
     void ownerDrawnListPaintsEachLine();
     void reportsOfTheCoreBecomeErrorBoxes();
+    void popupMenuOpensWhereTheListWasClicked();
 };
 
 void ControlsTest::sortedListKeepsCompareNoCaseOrder() {
@@ -431,6 +434,35 @@ void ControlsTest::reportsOfTheCoreBecomeErrorBoxes() {
     QCOMPARE(ToQt(CurrentLocale().LongDate(day)), QLocale::system().toString(QDate(2026, 12, 7), QLocale::LongFormat));
     SetReportHook({});
     SetLocale(nullptr);
+}
+
+void ControlsTest::popupMenuOpensWhereTheListWasClicked() {
+    QWidget window;
+    window.resize(300, 200);
+    auto* list = new QListWidget(&window);
+    list->setGeometry(20, 20, 200, 150);
+    list->setFrameStyle(QFrame::Box | QFrame::Plain);
+    list->setLineWidth(3);  // a wide frame: the viewport lies inside it
+    int added = 0;
+    struct Receiver : QObject {
+        int* count;
+        void Add() { ++*count; }
+    } receiver;
+    receiver.count = &added;
+    QMenu* menu = MakePopupMenu(&window, "PopupMenu1", list);
+    QAction* add = AddMenuItem(menu, "N2", "Добавить", &receiver, &Receiver::Add);
+    QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
+    QCOMPARE(add->objectName(), QStringLiteral("N2"));
+    QCOMPARE(add->text(), QString::fromUtf8("Добавить"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    emit list->customContextMenuRequested(QPoint(10, 10));
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->pos(), list->viewport()->mapToGlobal(QPoint(10, 10)));
+    add->trigger();
+    QCOMPARE(added, 1);
+    menu->close();
 }
 
 QTEST_MAIN(ControlsTest)

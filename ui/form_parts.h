@@ -1,0 +1,33 @@
+// Builders every section window uses, so that a window's code reads as the list of its
+// controls: each control gets its dictionary key as object name, its place, its caption and hint.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QMenu>
+#include <QString>
+
+#include "ui/controls.h"
+
+namespace pomix {
+
+// The windows' captions are written in the source as UTF-8.
+inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption,
+                    const char* hint = nullptr);
+TStaticButton* MakeTab(QWidget* parent, const char* name, const QRect& at, const char* caption,
+                       const char* hint, int tag = 0);
+
+// A pop-up menu that opens where the list is right-clicked.
+QMenu* MakePopupMenu(QWidget* owner, const char* name, QAbstractScrollArea* list);
+QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption);
+template <class Receiver>
+QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, Receiver* receiver,
+                     void (Receiver::*handler)()) {
+    QAction* action = AddMenuItem(menu, name, caption);
+    QObject::connect(action, &QAction::triggered, receiver, handler);
+    return action;
+}
+
+}  // namespace pomix
