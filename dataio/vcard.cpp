@@ -66,8 +66,9 @@ std::string WriteCard(const TAddress& r) {
     out += FoldLine("N:" + Escaped(r.Famile) + ";" + Escaped(r.FistName) + ";" +
                     Escaped(r.LastName) + ";;");
     // FN may not be empty; a contact without names is shown by what identifies it instead.
-    std::string shown = JoinNonEmpty({r.Famile, r.FistName, r.LastName}, " ");
-    if (shown.empty()) shown = JoinNonEmpty({r.Email, r.Tel1, r.Tel2, r.URL}, " ");
+    // Fields are taken as a reader sees them: a name of blanks alone is no name.
+    std::string shown = JoinNonEmpty({OneLine(r.Famile), OneLine(r.FistName), OneLine(r.LastName)}, " ");
+    if (shown.empty()) shown = JoinNonEmpty({OneLine(r.Email), OneLine(r.Tel1), OneLine(r.Tel2), OneLine(r.URL)}, " ");
     if (shown.empty()) shown = "-";
     out += FoldLine("FN:" + Escaped(shown));
     if (IsBirthDate(r.Date)) {

@@ -70,6 +70,22 @@ TEST(VCardRoundTrip, WhatTheFormatCannotHoldIsDropped) {
     EXPECT_EQ(result.Records[1].Tel2, "");
 }
 
+// A name of blanks alone reads back as no name; the card is then shown (and read back) by
+// its e-mail, and a second export gives the same card as the first.
+TEST(VCardRoundTrip, NamesOfBlanksAloneSettleAfterOneRound) {
+    AddressList list;
+    list.Add(TAddress("", "", "\t\t ", 0, "", "", "", "o.k@example.ru", "", {}, kNoCategory));
+    const auto once = ReadVCards(WriteVCards(list));
+    ASSERT_EQ(once.Records.size(), 1u);
+    EXPECT_EQ(once.Records[0].Famile, "o.k@example.ru");
+    EXPECT_EQ(once.Records[0].LastName, "");
+    AddressList again;
+    again.Add(once.Records[0]);
+    const auto twice = ReadVCards(WriteVCards(again));
+    ASSERT_EQ(twice.Records.size(), 1u);
+    ExpectSame(twice.Records[0], once.Records[0]);
+}
+
 TEST(VCardWrite, VersionThreeWithTheRequiredProperties) {
     AddressList list;
     list.Add(TAddress("", "", "", 0, "", "", "", "", "", {}, kNoCategory));
