@@ -44,7 +44,9 @@ void WriteAddress(const TAddress& r, Stream& stream) {
 
 void ReadAddressList(Stream& stream, AddressList& list) {
     const auto count = stream.ReadValue<std::int32_t>();
-    // No reservation by the count: a damaged count must not allocate; the stream's end stops us.
+    // Eight empty texts (a length each), the date, an empty note list and the category.
+    constexpr std::size_t kLeastRecordBytes = 8 * 4 + 8 + 4 + 1;
+    list.Reserve(ReadableCount(count, stream, kLeastRecordBytes));
     for (std::int32_t i = 0; i < count; ++i) list.Add(ReadAddress(stream));
 }
 

@@ -7,6 +7,8 @@
 // use Stream::ReadValue / WriteValue.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,5 +27,13 @@ void WriteStrList(const StrList& list, Stream& stream);
 // A negative count reads as the empty list. A count that the rest of the stream cannot hold
 // (every string takes at least four bytes) raises EStreamReadError.
 StrList ReadStrList(Stream& stream);
+// A record count read from a stream, cut to how many records of at least leastBytes each the
+// rest of the stream can hold: room reserved by it stays within a multiple of the stream's size
+// however damaged the count.
+inline std::size_t ReadableCount(std::int32_t count, const Stream& stream, std::size_t leastBytes) {
+    if (count <= 0) return 0;
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(count), stream.Remaining() / leastBytes));
+}
 
 }  // namespace pomix

@@ -45,6 +45,9 @@ public:
         if (index < entries_.size()) entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
     }
     void Clear() { entries_.clear(); }
+    // Room for count more records, so that a list read from a file is not regrown (moving
+    // every record) as it fills. Callers bound count by what the stream can hold.
+    void Reserve(std::size_t count) { entries_.reserve(entries_.size() + count); }
     void Exchange(std::size_t a, std::size_t b) { std::swap(entries_[a], entries_[b]); }
 
     // Every record's Index becomes its position.

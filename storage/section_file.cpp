@@ -33,7 +33,7 @@ bool SectionFile::Load(const Reader& read) {
     try {
         MemoryStream stream;
         container_.LoadFromFile(path_);
-        container_.GetStream(streamName_, stream);
+        container_.TakeStream(streamName_, stream);
         container_.ClearStreams();
         read(stream);
         return true;

@@ -68,6 +68,17 @@ void StreamContainer::GetStream(const std::string& name, Stream& target) const {
     target.Seek(0);
 }
 
+void StreamContainer::TakeStream(const std::string& name, MemoryStream& target) {
+    target.Clear();
+    const auto at = std::find_if(items_.begin(), items_.end(), [&name](const Item& item) {
+        return !name.empty() && CompareNoCase(item.name, name) == 0;
+    });
+    if (at == items_.end()) return;
+    target = std::move(*at->stream);
+    target.Seek(0);
+    items_.erase(at);
+}
+
 void StreamContainer::ClearStreams() { items_.clear(); }
 
 std::size_t StreamContainer::Count() const { return items_.size(); }

@@ -39,6 +39,9 @@ public:
     // Appends a copy of the named stream to target at its position, then sets target's
     // position to 0, found or not.
     void GetStream(const std::string& name, Stream& target) const;
+    // Moves the named stream's bytes into target (replacing what it held) and removes the
+    // item; target is left empty when there is no such stream. Its position is 0.
+    void TakeStream(const std::string& name, MemoryStream& target);
     void ClearStreams();
 
     // Writes to a temporary file beside path, flushes it, and renames it over path, so a save

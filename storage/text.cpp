@@ -185,17 +185,17 @@ int CompareNoCase(const std::string& a, const std::string& b) {
     return 0;
 }
 
-// Primary weights (all between 1 and 255), a 0, then secondary weights: a text whose primary
-// weights are a prefix of another's sorts first, as CompareNoCase puts the shorter text first.
-std::string SortKeyNoCase(const std::string& text) {
+// Primary weights are between 1 and 255, so a text whose weights are a prefix of another's
+// has the smaller head (its missing weights count as 0), as CompareNoCase puts the shorter
+// text first.
+SortHead SortHeadNoCase(const std::string& text) {
     const Collation& w = Weights();
-    std::string key(text.size() * 2 + 1, '\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        key[i] = static_cast<char>(w.primary[c]);
-        key[text.size() + 1 + i] = static_cast<char>(w.secondary[c]);
+    std::uint64_t part[2] = {0, 0};
+    for (std::size_t i = 0; i < 16; ++i) {
+        const std::uint64_t weight = i < text.size() ? w.primary[static_cast<unsigned char>(text[i])] : 0;
+        part[i / 8] = part[i / 8] << 8 | weight;
     }
-    return key;
+    return {part[0], part[1]};
 }
 
 std::string DeleteBlanks(const std::string& text) {

@@ -32,33 +32,31 @@ std::string ShortName(const std::string& surname, const std::string& name,
 // Case-insensitive order: Latin and Cyrillic letters alphabetical, Ё sorted with Е.
 // Returns -1, 0 or 1.
 int CompareNoCase(const std::string& a, const std::string& b);
-// Bytes whose plain byte order (as std::string compares) is CompareNoCase's order, equal
-// exactly when CompareNoCase gives 0: for sorting many texts, each weighed once.
-std::string SortKeyNoCase(const std::string& text);
+// The primary weights of the first 16 bytes of text as two numbers, zeros past its end: texts
+// whose heads differ compare as their heads do; equal heads leave the order to CompareNoCase.
+struct SortHead {
+    std::uint64_t high, low;
+    bool operator==(const SortHead&) const = default;
+    bool operator<(const SortHead& other) const {
+        return high != other.high ? high < other.high : low < other.low;
+    }
+};
+SortHead SortHeadNoCase(const std::string& text);
 // Sorts items by CompareNoCase of textOf(item), equal texts keeping their order.
 template <class T, class TextOf>
 void SortByTextNoCase(std::vector<T>& items, TextOf textOf) {
-    // Most comparisons are settled by the first eight weights, compared as one number; only
-    // texts that share them compare whole keys.
+    // Heads are worked out once per item and settle most comparisons without a look at the
+    // texts themselves.
     struct Entry {
-        std::uint64_t head;
+        SortHead head;
         std::size_t index;
     };
-    std::vector<std::string> keys;
     std::vector<Entry> order;
-    keys.reserve(items.size());
     order.reserve(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        keys.push_back(SortKeyNoCase(textOf(items[i])));
-        std::uint64_t head = 0;
-        for (std::size_t b = 0; b < 8; ++b) {
-            head = head << 8 | (b < keys.back().size() ? static_cast<unsigned char>(keys.back()[b]) : 0u);
-        }
-        order.push_back({head, i});
-    }
-    std::sort(order.begin(), order.end(), [&keys](const Entry& a, const Entry& b) {
-        if (a.head != b.head) return a.head < b.head;
-        const int c = keys[a.index].compare(keys[b.index]);
+    for (std::size_t i = 0; i < items.size(); ++i) order.push_back({SortHeadNoCase(textOf(items[i])), i});
+    std::sort(order.begin(), order.end(), [&items, &textOf](const Entry& a, const Entry& b) {
+        if (!(a.head == b.head)) return a.head < b.head;
+        const int c = CompareNoCase(textOf(items[a.index]), textOf(items[b.index]));
         return c != 0 ? c < 0 : a.index < b.index;  // the index keeps equal texts in order
     });
     std::vector<T> sorted;

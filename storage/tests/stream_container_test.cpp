@@ -104,6 +104,23 @@ TEST(StreamContainer, GetStreamAppendsAtThePositionAndRewinds) {
     EXPECT_THROW(empty.ReadValue<std::int32_t>(), EStreamReadError);
 }
 
+TEST(StreamContainer, TakeStreamMovesTheBytesOutWhole) {
+    StreamContainer c;
+    Add(c, "NBook", "xyz");
+    Add(c, "Other", "abc");
+    MemoryStream target(std::string("old"));
+    c.TakeStream("nbook", target);
+    EXPECT_EQ(target.ToString(), "xyz");
+    EXPECT_EQ(target.Position(), 0u);
+    EXPECT_EQ(target.ReadValue<char>(), 'x');  // reads like any memory stream
+    EXPECT_EQ(c.Names(), std::vector<std::string>{"Other"});
+
+    c.TakeStream("NBook", target);  // gone now
+    EXPECT_EQ(target.Size(), 0u);
+    c.TakeStream("", target);
+    EXPECT_EQ(c.Count(), 1u);
+}
+
 TEST(StreamContainer, StoredLayoutIsMarkersThenThePlainImage) {
     StreamContainer c;
     c.Compressed = false;
