@@ -6,6 +6,8 @@ namespace pomix {
 
 void ReadCatalogList(Stream& stream, CatalogList& list) {
     const auto count = stream.ReadValue<std::int32_t>();
+    // The category, an empty name and an empty description.
+    list.Reserve(ReadableCount(count, stream, 4 + 4 + 4));
     for (std::int32_t i = 0; i < count; ++i) {
         const auto category = stream.ReadValue<std::int32_t>();
         std::string name = ReadStr(stream);

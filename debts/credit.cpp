@@ -17,6 +17,8 @@ void ReadCreditList(Stream& stream, CreditList& list) {
     // nothing: either way the file is not what was saved, and it is kept rather than
     // overwritten by the next save.
     if (count < 0) throw ECorruptFile();
+    // The kind, two empty texts and the two dates.
+    list.Reserve(ReadableCount(count, stream, 4 + 4 + 4 + 8 + 8));
     for (std::int32_t i = 0; i < count; ++i) {
         const auto kind = stream.ReadValue<std::int32_t>();
         std::string fistName = ReadStr(stream);

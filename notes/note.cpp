@@ -7,6 +7,8 @@ namespace pomix {
 void ReadNotes(Stream& stream, NoteList& list) {
     if (stream.Remaining() == 0) return;
     const auto count = stream.ReadValue<std::int32_t>();
+    // The date, an empty title and an empty text.
+    list.Reserve(ReadableCount(count, stream, 8 + 4 + 4));
     for (std::int32_t i = 0; i < count; ++i) {
         const auto date = stream.ReadValue<double>();
         std::string name = ReadStr(stream);

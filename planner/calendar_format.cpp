@@ -26,10 +26,7 @@ Tevent ReadEvent(Stream& stream) {
 void ReadCalendar(Stream& stream, EventList& list) {
     const std::int32_t count = stream.ReadValue<std::int32_t>();
     if (count <= 0) return;
-    // A count larger than the stream could hold must not reserve memory for it.
-    list.Reserve(list.Count() + static_cast<std::size_t>(std::min<std::uint64_t>(
-                                    static_cast<std::uint64_t>(count),
-                                    stream.Remaining() / kMinRecordSize)));
+    list.Reserve(list.Count() + ReadableCount(count, stream, kMinRecordSize));
     for (std::int32_t i = 0; i < count; ++i) list.Append(ReadEvent(stream));
 }
 
