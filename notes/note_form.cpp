@@ -94,9 +94,10 @@ void TNoteForm::BuildEditor() {
     dateEdit->setToolTip(U("Дата создания или последнего редактирования записи"));
     pickDateButton = MakeButton(editPanel, "Button12", {194, 58, 28, 22}, "...", "Открыть календарь");
     Make<TLabel>(editPanel, "Label4", {8, 86, 80, 20}, U("Содержание"));
-    loadTextButton = MakeButton(editPanel, "Button13", {446, 84, 28, 24}, "");
+    // Picture buttons: the hint is also the name assistive technology reads out.
+    loadTextButton = MakeButton(editPanel, "Button13", {446, 84, 28, 24}, "", "Загрузить текст из файла");
     loadTextButton->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    saveTextButton = MakeButton(editPanel, "Button14", {478, 84, 28, 24}, "");
+    saveTextButton = MakeButton(editPanel, "Button14", {478, 84, 28, 24}, "", "Сохранить текст в файл");
     saveTextButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     textMemo = Make<TMemo>(editPanel, "AMemo", {8, 110, 498, 216});
     textMemo->setToolTip(U("Содержание заметки"));

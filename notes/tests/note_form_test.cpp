@@ -269,6 +269,9 @@ void NoteFormTest::editingAndDeletingSearchResultsReachTheRightNote() {
 
 void NoteFormTest::textFileRoundTrip() {
     auto form = Open();
+    // Picture buttons: their hints are all that says (and names for a screen reader) what they do.
+    QCOMPARE(form->loadTextButton->toolTip(), QString::fromUtf8("Загрузить текст из файла"));
+    QCOMPARE(form->saveTextButton->toolTip(), QString::fromUtf8("Сохранить текст в файл"));
     QTest::mouseClick(form->addButton, Qt::LeftButton);
     const StrList lines = {W("Первая строка"), "", "last"};
     form->textMemo->SetLines(lines);
