@@ -200,7 +200,8 @@ void IniFile::WriteInteger(const std::string& section, const std::string& key, i
 void IniFile::EraseSection(const std::string& section) {
     Span first;
     if (!FindSection(section, first)) return;
-    // One pass over the rest: a damaged file may repeat the section thousands of times.
+    // One pass over the rest: a damaged file may repeat the section thousands of times. The
+    // pass starts at a header of the section, so kept stays behind i.
     std::size_t kept = first.header;
     bool inside = false;
     std::string name;

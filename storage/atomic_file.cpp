@@ -110,7 +110,7 @@ private:
     }
 
     // The new file gets the old one's permissions, or for a new file what the umask allows
-    // (mkstemp itself creates the file readable by its owner only).
+    // (the temporary is created readable by its owner only).
     void KeepMode() {
         struct stat old {};
         mode_t mode;
