@@ -63,15 +63,21 @@ TFormStorage SetupStorage() {
                                       "Missing.Caption", "Label1.Colour", ".Caption", "NoDot"});
 }
 
+// The setup window as it is after reading the dictionary at path.
+FakeWindow ReadSetupWindow(const std::string& path) {
+    FakeWindow w = SetupWindow();
+    TFormStorage storage = SetupStorage();
+    storage.Bind(path);
+    storage.Read(w);
+    return w;
+}
+
 TEST(FormStorage, ReadReplacesOnlyTheKeysPresentAndTrims) {
     ScratchDir folder;
     const std::string path = folder.File("d.lng");
     WriteFileContents(path, "[setupform]\r\nLABEL2_caption=  \xC2\xE5\xF0\xF1\xE8\xFF 1.1  \r\nMissing_Caption=x\r\n"
                    "[SetupForm.ComboBox1_Items]\r\ncount=3\r\nItem0=A\r\nItem2=C\r\n");
-    FakeWindow w = SetupWindow();
-    TFormStorage storage = SetupStorage();
-    storage.Bind(path);
-    storage.Read(w);
+    FakeWindow w = ReadSetupWindow(path);
     EXPECT_EQ(w.texts["Label1.Caption"], "Pomix");  // absent: kept, trimmed
     EXPECT_EQ(w.texts["Label2.Caption"], "\xC2\xE5\xF0\xF1\xE8\xFF 1.1");
     EXPECT_EQ(w.texts["Button1.Hint"], "Save");
@@ -97,10 +103,7 @@ TEST(FormStorage, NegativeFormVersionReadsNothing) {
     ScratchDir folder;
     const std::string path = folder.File("d.lng");
     WriteFileContents(path, "[SetupForm]\r\nFormVersion=-1\r\nLabel2_Caption=X\r\n");
-    FakeWindow w = SetupWindow();
-    TFormStorage storage = SetupStorage();
-    storage.Bind(path);
-    storage.Read(w);
+    FakeWindow w = ReadSetupWindow(path);
     EXPECT_EQ(w.texts["Label2.Caption"], "Version");
     EXPECT_EQ(w.texts["Label1.Caption"], " Pomix ");
 }
@@ -110,10 +113,7 @@ TEST(FormStorage, LongValuesAreCutAndHugeCountsBounded) {
     const std::string path = folder.File("d.lng");
     WriteFileContents(path, "[SetupForm]\r\nLabel2_Caption=" + std::string(5000, 'x') +
                        "\r\n[SetupForm.ComboBox1_Items]\r\nCount=2147483647\r\nItem0=A\r\n");
-    FakeWindow w = SetupWindow();
-    TFormStorage storage = SetupStorage();
-    storage.Bind(path);
-    storage.Read(w);
+    FakeWindow w = ReadSetupWindow(path);
     EXPECT_EQ(w.texts["Label2.Caption"], std::string(kMaxDictionaryValue, 'x'));
     ASSERT_EQ(w.lists["ComboBox1.Items"].size(), static_cast<std::size_t>(kMaxDictionaryLines));
     EXPECT_EQ(w.lists["ComboBox1.Items"][0], "A");
@@ -124,10 +124,7 @@ TEST(FormStorage, ListLinesAreTakenByTheirExactKeys) {
     const std::string path = folder.File("d.lng");
     WriteFileContents(path, "[SetupForm.ComboBox1_Items]\r\nCount=4\r\nITEM2=c\r\nItem0=a\r\nItem0=second\r\n"
                             "Item01=x\r\nItem-1=y\r\nItem4=beyond\r\nItem=z\r\n");
-    FakeWindow w = SetupWindow();
-    TFormStorage storage = SetupStorage();
-    storage.Bind(path);
-    storage.Read(w);
+    FakeWindow w = ReadSetupWindow(path);
     EXPECT_EQ(w.lists["ComboBox1.Items"], (StrList{"a", "", "c", ""}));
 }
 
