@@ -33,8 +33,10 @@ public:
 
     QString text(QAccessible::Text kind) const override {
         if (kind == QAccessible::Name && Text()->accessibleName().isEmpty()) {
-            // A colour swatch shows no caption: its hint says what pressing it does.
-            return Text()->text().trimmed().isEmpty() ? Text()->toolTip() : Text()->text();
+            // A colour swatch shows no caption, or a sample letter: its hint says what
+            // pressing it does.
+            const QString caption = Text()->text().trimmed();
+            return caption.size() <= 1 && !Text()->toolTip().isEmpty() ? Text()->toolTip() : Text()->text();
         }
         return QAccessibleWidget::text(kind);
     }

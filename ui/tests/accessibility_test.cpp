@@ -265,10 +265,15 @@ void AccessibilityTest::checkBoxNamesTheFieldBesideIt() {
     auto* swatch = Make<TStaticButton>(&window, "Color1", {6, 134, 25, 25}, QString());
     swatch->setToolTip(QStringLiteral("Настройка цветов"));
     QObject::connect(swatch, &TStaticButton::clicked, [] {});
+    // A text-colour sample shows a letter, which says nothing of what pressing it does.
+    auto* sample = Make<TStaticButton>(&window, "Color4", {6, 164, 25, 25}, QStringLiteral("R"));
+    sample->setToolTip(QStringLiteral("Настройка цвета шрифта"));
+    QObject::connect(sample, &TStaticButton::clicked, [] {});
     NameFieldsByCaptions(&window);
     QCOMPARE(password->accessibleName(), QStringLiteral("Проверять пароль"));
     QVERIFY(under->accessibleName().isEmpty());
     QCOMPARE(Accessible(swatch)->text(QAccessible::Name), QStringLiteral("Настройка цветов"));
+    QCOMPARE(Accessible(sample)->text(QAccessible::Name), QStringLiteral("Настройка цвета шрифта"));
 }
 
 QTEST_MAIN(AccessibilityTest)
