@@ -45,6 +45,10 @@ for file in bin/pomix bin/pomix-data share/pomix/Data/Pomix.ini share/pomix/Lang
     check "installed $file" test -s "$prefix/$file"
 done
 check "the programs are executable" test -x "$prefix/bin/pomix" -a -x "$prefix/bin/pomix-data"
+# The desktop database of the prefix knows the new entry (where the machine has the tool).
+if command -v update-desktop-database >/dev/null; then
+    check "the desktop database was refreshed" test -f "$prefix/share/applications/mimeinfo.cache"
+fi
 # What a run of build/pomix wrote into the build folder must not be what gets installed.
 check "the installed settings are the shipped ones" cmp -s "$prefix/share/pomix/Data/Pomix.ini" \
     "$build/shipped/Data/Pomix.ini"
