@@ -4,9 +4,9 @@
 
 #include <QApplication>
 #include <filesystem>
-#include <memory>
 
 #include "addressbook/abook_form.h"
+#include "bench/window_bench.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
 #include "storage/stream_container.h"
@@ -58,17 +58,9 @@ struct Setup {
     StreamContainer container;
 };
 
-// The window's creation only: closing it (freeing 100,000 records) happens at the program's
-// end and is left out of the time.
 void BM_ABookWindowCreate(benchmark::State& state) {
     Setup setup;
-    for (auto _ : state) {
-        auto form = std::make_unique<TABookForm>(setup.container);
-        benchmark::DoNotOptimize(form->contactList->Count());
-        state.PauseTiming();
-        form.reset();
-        state.ResumeTiming();
-    }
+    TimeCreation<TABookForm>(state, [](TABookForm& form) { return form.contactList->Count(); }, setup.container);
 }
 BENCHMARK(BM_ABookWindowCreate)->Unit(benchmark::kMillisecond);
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <filesystem>
 
+#include "bench/window_bench.h"
 #include "catalog/catalog_form.h"
 #include "settings/program_files.h"
 #include "storage/stream_container.h"
@@ -51,10 +52,7 @@ void WriteCatalogFile(StreamContainer& container) {
 void BM_CatalogWindowCreate(benchmark::State& state) {
     StreamContainer container;
     WriteCatalogFile(container);
-    for (auto _ : state) {
-        TCatalogForm form(container);
-        benchmark::DoNotOptimize(form.titleList->count());
-    }
+    TimeCreation<TCatalogForm>(state, [](TCatalogForm& form) { return form.titleList->count(); }, container);
 }
 BENCHMARK(BM_CatalogWindowCreate)->Unit(benchmark::kMillisecond);
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <filesystem>
 
+#include "bench/window_bench.h"
 #include "debts/credits_form.h"
 #include "settings/program_files.h"
 #include "storage/stream_container.h"
@@ -55,10 +56,7 @@ StreamContainer& PreparedContainer() {
 
 void BM_DebtsWindowCreate(benchmark::State& state) {
     StreamContainer& container = PreparedContainer();
-    for (auto _ : state) {
-        TCreditsForm form(container, nullptr);
-        benchmark::DoNotOptimize(form.debtList->Count());
-    }
+    TimeCreation<TCreditsForm>(state, [](TCreditsForm& form) { return form.debtList->Count(); }, container, nullptr);
 }
 BENCHMARK(BM_DebtsWindowCreate)->Unit(benchmark::kMillisecond);
 

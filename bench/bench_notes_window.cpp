@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <filesystem>
 
+#include "bench/window_bench.h"
 #include "notes/note_form.h"
 #include "settings/program_files.h"
 #include "storage/stream_container.h"
@@ -49,10 +50,7 @@ void BM_NotesWindowOpen(benchmark::State& state) {
     StreamContainer container;
     SetProgramDir(Folder());
     WriteNotesFile(container);
-    for (auto _ : state) {
-        TNoteForm form(container);
-        benchmark::DoNotOptimize(form.titleList->count());
-    }
+    TimeCreation<TNoteForm>(state, [](TNoteForm& form) { return form.titleList->count(); }, container);
 }
 BENCHMARK(BM_NotesWindowOpen)->Unit(benchmark::kMillisecond);
 

@@ -7,8 +7,9 @@
 #include <filesystem>
 #include <random>
 
-#include "planner/calendar_format.h"
+#include "bench/window_bench.h"
 #include "planner/calendar_form.h"
+#include "planner/calendar_format.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
 #include "storage/cp1251.h"
@@ -72,10 +73,7 @@ void Setup() {
 void BM_PlannerWindowCreate(benchmark::State& state) {
     Setup();
     StreamContainer& container = Container();
-    for (auto _ : state) {
-        TCalendarForm form(container);
-        benchmark::DoNotOptimize(form.dayList->count());
-    }
+    TimeCreation<TCalendarForm>(state, [](TCalendarForm& form) { return form.dayList->count(); }, container);
 }
 BENCHMARK(BM_PlannerWindowCreate)->Unit(benchmark::kMillisecond);
 
