@@ -2,7 +2,6 @@
 // the sorted list), a tab switch, a search over every field and the coming birthdays.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <filesystem>
 
 #include "addressbook/abook_form.h"
@@ -18,11 +17,7 @@ namespace {
 constexpr int kContacts = 100'000;
 
 std::string Folder() {
-    static const std::string folder = [] {
-        const auto path = std::filesystem::temp_directory_path() / "pomix-bench-abook";
-        std::filesystem::create_directories(path / "Data");
-        return path.string() + "/";
-    }();
+    static const std::string folder = BenchFolder("pomix-bench-abook");
     return folder;
 }
 
@@ -126,11 +121,4 @@ BENCHMARK(BM_ABookBirthdays)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace pomix
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return pomix::RunWindowBenchmarks(argc, argv); }

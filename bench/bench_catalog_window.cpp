@@ -3,7 +3,6 @@
 // per-category counts.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <filesystem>
 
 #include "bench/window_bench.h"
@@ -17,11 +16,7 @@ namespace {
 constexpr int kEntries = 100'000;
 
 std::string Folder() {
-    static const std::string folder = [] {
-        const auto path = std::filesystem::temp_directory_path() / "pomix-bench-catalog";
-        std::filesystem::create_directories(path / "Data");
-        return path.string() + "/";
-    }();
+    static const std::string folder = BenchFolder("pomix-bench-catalog");
     return folder;
 }
 
@@ -112,11 +107,4 @@ BENCHMARK(BM_CatalogCounts)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace pomix
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return pomix::RunWindowBenchmarks(argc, argv); }

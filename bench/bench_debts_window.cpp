@@ -2,7 +2,6 @@
 // kind), switching the kind tab, sorting by a column tab, and counting the statistics.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <filesystem>
 
 #include "bench/window_bench.h"
@@ -16,11 +15,7 @@ namespace {
 constexpr int kDebts = 100'000;
 
 std::string Folder() {
-    static const std::string folder = [] {
-        const auto path = std::filesystem::temp_directory_path() / "pomix-bench-debts";
-        std::filesystem::create_directories(path / "Data");
-        return path.string() + "/";
-    }();
+    static const std::string folder = BenchFolder("pomix-bench-debts");
     return folder;
 }
 
@@ -95,11 +90,4 @@ BENCHMARK(BM_DebtsStatistics)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace pomix
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return pomix::RunWindowBenchmarks(argc, argv); }

@@ -2,7 +2,6 @@
 // data file, building the sorted title list, and saving at close.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <filesystem>
 
 #include "bench/window_bench.h"
@@ -17,11 +16,7 @@ constexpr int kNotes = 10'000;
 constexpr int kLines = 20;
 
 std::string Folder() {
-    static const std::string folder = [] {
-        const auto path = std::filesystem::temp_directory_path() / "pomix-bench-notes";
-        std::filesystem::create_directories(path / "Data");
-        return path.string() + "/";
-    }();
+    static const std::string folder = BenchFolder("pomix-bench-notes");
     return folder;
 }
 
@@ -69,11 +64,4 @@ BENCHMARK(BM_NotesWindowOpenAndSave)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace pomix
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return pomix::RunWindowBenchmarks(argc, argv); }

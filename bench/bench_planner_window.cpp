@@ -3,7 +3,6 @@
 // title search and the reminder check. Each interaction should stay under 50 ms.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <filesystem>
 #include <random>
 
@@ -28,11 +27,7 @@ DateTime DayOf(int year, int month, int day) {
 }
 
 std::string Folder() {
-    static const std::string folder = [] {
-        const auto path = std::filesystem::temp_directory_path() / "pomix-bench-planner-window";
-        std::filesystem::create_directories(path / "Data");
-        return path.string() + "/";
-    }();
+    static const std::string folder = BenchFolder("pomix-bench-planner-window");
     return folder;
 }
 
@@ -141,11 +136,4 @@ BENCHMARK(BM_PlannerReminderCheck)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace pomix
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return pomix::RunWindowBenchmarks(argc, argv); }

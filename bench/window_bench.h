@@ -3,7 +3,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 namespace pomix {
 
@@ -19,6 +22,23 @@ void TimeCreation(benchmark::State& state, Probe probe, Args&&... args) {
         window.reset();
         state.ResumeTiming();
     }
+}
+
+// A program folder of its own under the temporary folder, with its Data/ (path ends in "/").
+inline std::string BenchFolder(const char* name) {
+    const auto path = std::filesystem::temp_directory_path() / name;
+    std::filesystem::create_directories(path / "Data");
+    return path.string() + "/";
+}
+
+// The main of a window benchmark: windows need an application, and no display is needed.
+inline int RunWindowBenchmarks(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 }  // namespace pomix
