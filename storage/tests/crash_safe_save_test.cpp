@@ -196,7 +196,7 @@ TEST_F(KilledSave, CompressedFileIsAlwaysOldOrNew) {
 
 TEST_F(KilledSave, StoredFileIsAlwaysOldOrNew) {
     compressed_ = false;
-    KillAcrossTheSave(160, 3 << 19);
+    KillAcrossTheSave(200, 3 << 19);
     EXPECT_GT(leftovers_, 0) << "no kill landed while the temporary was being written";
 }
 
@@ -204,7 +204,7 @@ TEST_F(KilledSave, StoredFileIsAlwaysOldOrNew) {
 TEST_F(KilledSave, DictionaryIsAlwaysOldOrNew) {
     dictionary_ = true;
     path_ = scratch_.File("Russian.lng");
-    KillAcrossTheSave(160, 900 << 10);
+    KillAcrossTheSave(200, 900 << 10);
     EXPECT_GT(leftovers_, 0) << "no kill landed while the temporary was being written";
 }
 
