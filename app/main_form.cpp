@@ -19,6 +19,7 @@
 #include "settings/setup_form.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
+#include "ui/form_parts.h"
 #include "ui/message.h"
 #include "ui/notifier.h"
 #include "ui/program_state.h"
@@ -203,6 +204,8 @@ void TMainForm::FormCreate(const SectionFactory& sections) {
     SettingsLoaded = LoadSetting();
     SetAllRecolourPending();
     binding_.BindDictionary();
+    // The captions are final now, the dictionary's included.
+    for (TStaticButton* button : SectionButtons) FitCaption(button);
     for (int i = 0; i < kSectionCount; ++i) Display->Add(sections(i, Container));
     passwordPanel->raise();
     if (SettingsLoaded) {

@@ -1,5 +1,8 @@
 #include "ui/form_parts.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
+
 namespace pomix {
 
 TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const char* caption,
@@ -15,6 +18,17 @@ TStaticButton* MakeTab(QWidget* parent, const char* name, const QRect& at, const
     tab->setToolTip(U(hint));
     tab->Tag = tag;
     return tab;
+}
+
+void FitCaption(QLabel* label, int smallest) {
+    // Room for the caption inside a one-pixel frame and a pixel of air on each side.
+    const int room = label->width() - 4;
+    QFont font = label->font();
+    int size = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    while (size > smallest && QFontMetrics(font).horizontalAdvance(label->text()) > room) {
+        font.setPixelSize(--size);
+    }
+    label->setFont(font);
 }
 
 QMenu* MakePopupMenu(QWidget* owner, const char* name, QAbstractScrollArea* list) {

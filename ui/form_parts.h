@@ -19,6 +19,10 @@ TButton* MakeButton(QWidget* parent, const char* name, const QRect& at, const ch
 TStaticButton* MakeTab(QWidget* parent, const char* name, const QRect& at, const char* caption,
                        const char* hint, int tag = 0);
 
+// Makes a caption wider than its control fit: the font shrinks a pixel at a time, down to
+// smallest, until the caption and a frame around it fit. A caption that fits keeps the font.
+void FitCaption(QLabel* label, int smallest = 8);
+
 // A pop-up menu that opens where the list is right-clicked.
 QMenu* MakePopupMenu(QWidget* owner, const char* name, QAbstractScrollArea* list);
 QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption);

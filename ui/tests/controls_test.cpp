@@ -55,6 +55,7 @@ private slots:
     void ownerDrawnListPaintsEachLine();
     void reportsOfTheCoreBecomeErrorBoxes();
     void popupMenuOpensWhereTheListWasClicked();
+    void longCaptionsShrinkToFitTheirControl();
 };
 
 void ControlsTest::sortedListKeepsCompareNoCaseOrder() {
@@ -463,6 +464,25 @@ void ControlsTest::popupMenuOpensWhereTheListWasClicked() {
     add->trigger();
     QCOMPARE(added, 1);
     menu->close();
+}
+
+void ControlsTest::longCaptionsShrinkToFitTheirControl() {
+    QFont font;
+    font.setPixelSize(11);
+    const auto made = [&font](const char* caption) {
+        auto* label = new TStaticButton(QString::fromUtf8(caption));
+        label->setGeometry(0, 0, 100, 15);
+        label->setFont(font);
+        FitCaption(label);
+        return std::unique_ptr<TStaticButton>(label);
+    };
+    const auto fitting = made("Заметки");
+    QCOMPARE(fitting->font().pixelSize(), 11);
+    const auto wide = made("Записная книжка и ещё немного");
+    QVERIFY(wide->font().pixelSize() < 11);
+    QVERIFY(wide->font().pixelSize() >= 8);
+    const auto longest = made("Очень длинная надпись, которой не хватит никакого места");
+    QCOMPARE(longest->font().pixelSize(), 8);  // never smaller than readable
 }
 
 QTEST_MAIN(ControlsTest)
