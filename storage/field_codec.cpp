@@ -21,9 +21,7 @@ std::string ReadStr(Stream& stream) {
     // Checked before allocating: a damaged length must not reserve gigabytes.
     if (static_cast<std::uint64_t>(n) + 1 > stream.Remaining()) throw EStreamReadError();
     stream.ReadValue<std::uint8_t>();  // filler
-    std::string text(static_cast<std::size_t>(n), '\0');
-    stream.ReadBuffer(text.data(), text.size());
-    return text;
+    return stream.ReadText(static_cast<std::size_t>(n));
 }
 
 void WriteStrList(const StrList& list, Stream& stream) {

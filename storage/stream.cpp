@@ -25,7 +25,7 @@ void Stream::CopyFrom(Stream& source, std::uint64_t count) {
     }
 }
 
-void MemoryStream::ReadPastEnd() { throw EStreamReadError(); }
+void Stream::ReadPastEnd() { throw EStreamReadError(); }
 
 std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
     if (pos_ >= data_.size()) return 0;

@@ -30,6 +30,8 @@ public:
     inline std::uint64_t Remaining() const;
     // Reads exactly count bytes or raises EStreamReadError without consuming anything.
     inline void ReadBuffer(void* buffer, std::size_t count);
+    // count bytes as a string, read as ReadBuffer reads them.
+    inline std::string ReadText(std::size_t count);
     void WriteBuffer(const void* buffer, std::size_t count) { Write(buffer, count); }
 
     // Fixed-width fields travel as their raw little-endian bytes.
@@ -54,6 +56,7 @@ protected:
     // Records are read field by field from memory streams, a few bytes at a time: those reads
     // skip the virtual calls (see ReadBuffer below).
     bool inMemory_ = false;
+    [[noreturn]] static void ReadPastEnd();
 
 private:
     void ReadBufferFromAny(void* buffer, std::size_t count);
@@ -95,9 +98,14 @@ public:
         pos_ += count;
     }
 
-private:
-    [[noreturn]] static void ReadPastEnd();
+    std::string ReadTextExactly(std::size_t count) {
+        if (count > LeftToRead()) ReadPastEnd();
+        std::string text(reinterpret_cast<const char*>(data_.data()) + pos_, count);
+        pos_ += count;
+        return text;
+    }
 
+private:
     Bytes data_;
     std::uint64_t pos_ = 0;
 };
@@ -114,6 +122,14 @@ void Stream::ReadBuffer(void* buffer, std::size_t count) {
     } else {
         ReadBufferFromAny(buffer, count);
     }
+}
+
+std::string Stream::ReadText(std::size_t count) {
+    if (inMemory_) return static_cast<MemoryStream*>(this)->ReadTextExactly(count);
+    if (count > Remaining()) ReadPastEnd();  // before the room is taken
+    std::string text(count, '\0');
+    ReadBufferFromAny(text.data(), count);
+    return text;
 }
 
 // A file opened for reading or for writing (created or replaced). Errors raise EFileError

@@ -15,6 +15,20 @@
 namespace pomix {
 namespace {
 
+// Blanks and control characters, which Trim removes.
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+void TrimInPlace(std::string& text) {
+    while (!text.empty() && IsBlank(text.back())) text.pop_back();
+    std::size_t begin = 0;
+    while (begin < text.size() && IsBlank(text[begin])) ++begin;
+    text.erase(0, begin);
+}
+
+}  // namespace
+
+namespace {
+
 // How a text's characters are compared with the pattern's: as they are, or upper-cased
 // (the pattern then being upper-cased already). Folding while comparing spares a search the
 // copy of every field it looks at.
@@ -164,10 +178,18 @@ bool LinesMatch(const std::vector<std::string>& lines, const std::string& patter
 
 std::string ShortName(const std::string& surname, const std::string& name,
                       const std::string& patronymic) {
-    std::string result = surname + " ";
-    if (name.size() > 1) result += name.substr(0, 1) + ". ";
-    if (patronymic.size() > 1) result += patronymic.substr(0, 1) + ". ";
-    return Trim(result);
+    // Built in one string: the address book makes one for every contact it lists.
+    std::string result;
+    result.reserve(surname.size() + 7);
+    result += surname;
+    result += ' ';
+    for (const std::string* part : {&name, &patronymic}) {
+        if (part->size() <= 1) continue;
+        result += part->front();
+        result += ". ";
+    }
+    TrimInPlace(result);
+    return result;
 }
 
 int CompareNoCase(const std::string& a, const std::string& b) {
@@ -212,10 +234,9 @@ std::string RepeatChar(char c, int count) {
 }
 
 std::string Trim(const std::string& text) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     std::size_t begin = 0, end = text.size();
-    while (begin < end && blank(text[begin])) ++begin;
-    while (end > begin && blank(text[end - 1])) --end;
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
     return text.substr(begin, end - begin);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "storage/errors.h"
 
 namespace pomix {
@@ -28,6 +30,28 @@ TEST(MemoryStream, ReadBufferPastTheEndRaisesAndConsumesNothing) {
     s.Seek(10);
     EXPECT_EQ(s.Remaining(), 0u);
     EXPECT_THROW(s.ReadValue<std::uint8_t>(), EStreamReadError);
+}
+
+// Records are read through a short cut for memory streams; any other stream must read the
+// same, and past its end neither may take anything.
+TEST(Stream, ReadTextIsTheSameForMemoryAndFileStreams) {
+    const std::string path = ::testing::TempDir() + "pomix_stream_read_text.bin";
+    {
+        FileStream f(path, FileStream::Mode::Create);
+        f.Write("hello world", 11);
+        f.Close();
+    }
+    FileStream file(path, FileStream::Mode::Read);
+    MemoryStream memory(std::string("hello world"));
+    for (Stream* s : {static_cast<Stream*>(&memory), static_cast<Stream*>(&file)}) {
+        EXPECT_EQ(s->ReadText(5), "hello");
+        EXPECT_EQ(s->ReadText(0), "");
+        EXPECT_THROW(s->ReadText(7), EStreamReadError);
+        EXPECT_EQ(s->Position(), 5u);
+        EXPECT_EQ(s->ReadText(6), " world");
+        EXPECT_EQ(s->Remaining(), 0u);
+    }
+    std::remove(path.c_str());
 }
 
 TEST(MemoryStream, WritingAfterASeekPastTheEndFillsWithZeros) {
