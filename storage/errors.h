@@ -32,6 +32,13 @@ public:
     explicit ECorruptFile(const std::string& message) : EStorageError(message) {}
 };
 
+// The container of a data file is damaged, as against a record stream inside it: what was
+// decoded from it is not to be trusted.
+class EDamagedContainer : public ECorruptFile {
+public:
+    EDamagedContainer() = default;
+};
+
 // A file could not be opened or created; the message names the path.
 class EFileError : public EStorageError {
 public:

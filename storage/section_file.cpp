@@ -26,25 +26,25 @@ std::string FreeDamagedName(const std::string& path) {
 SectionFile::SectionFile(StreamContainer& container, std::string path, std::string streamName)
     : container_(container), path_(std::move(path)), streamName_(std::move(streamName)) {}
 
-bool SectionFile::Load(const Reader& read) {
+bool SectionFile::Load(const Reader& read, const std::function<void()>& forget) {
     loadFailed_ = false;
     keepPending_ = false;
     if (!Exists(path_)) return true;
     try {
-        MemoryStream stream;
-        container_.LoadFromFile(path_);
-        container_.TakeStream(streamName_, stream);
-        container_.ClearStreams();
-        read(stream);
+        container_.ReadStreamFromFile(path_, streamName_, read);
         return true;
+    } catch (const EDamagedContainer&) {
+        // A large file is read while it is decoded, so its reader may have taken bytes from
+        // before the damage showed: they may be garbage.
+        if (forget) forget();
     } catch (...) {
-        // Whatever went wrong, the records read so far stay with the caller and the file
-        // stays on disk until a save moves it away.
-        container_.ClearStreams();
-        loadFailed_ = true;
-        keepPending_ = true;
-        return false;
+        // The records read before the failure stay with the caller.
     }
+    // Whatever went wrong, the file stays on disk until a save moves it away.
+    container_.ClearStreams();
+    loadFailed_ = true;
+    keepPending_ = true;
+    return false;
 }
 
 void SectionFile::Save(const Writer& write) {

@@ -1,9 +1,9 @@
 // Loading and saving a section's data file, the same for every record-keeping section:
-// load is LoadFromFile, GetStream, read the records, ClearStreams; save writes the records,
-// AddStream, SaveToFile, ClearStreams.
+// load reads the records from the file's one stream as it is decoded (ReadStreamFromFile);
+// save writes the records, AddStream, SaveToFile, ClearStreams.
 //
-// A file that exists but cannot be read whole (damaged, truncated, unreadable) leaves the
-// section with the records read before the failure. So that the next save cannot destroy what
+// A file whose records cannot be read whole (truncated, unreadable) leaves the section with
+// the records read before the failure; a damaged container leaves it with none. So that the next save cannot destroy what
 // it held, the first save after such a load first renames the file to "<name>.damaged"
 // (or "<name>.damaged.1", ".2" … when that name is taken).
 #pragma once
@@ -26,7 +26,9 @@ public:
     // True when the file was read whole (or does not exist: a new, empty section).
     // The reader is given the stream positioned at 0; any error it raises marks the load
     // as failed and is not passed on.
-    bool Load(const Reader& read);
+    // forget undoes what read did when the file's container turns out damaged: the bytes
+    // read came from a damaged image and may be garbage.
+    bool Load(const Reader& read, const std::function<void()>& forget = {});
     // Raises the storage errors of the save; the earlier file is then left as it was.
     void Save(const Writer& write);
 
@@ -35,7 +37,8 @@ public:
     template <class List, class ReadList>
     bool LoadList(List& list, ReadList read) {
         list.Clear();
-        return Load([&list, read](Stream& stream) { read(stream, list); });
+        return Load([&list, read](Stream& stream) { read(stream, list); },
+                    [&list] { list.Clear(); });
     }
     template <class List, class WriteList>
     void SaveList(const List& list, bool modified, WriteList write) {

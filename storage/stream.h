@@ -53,10 +53,15 @@ public:
     void CopyFrom(Stream& source) { CopyFrom(source, source.Remaining()); }
 
 protected:
-    // Records are read field by field from memory streams, a few bytes at a time: those reads
-    // skip the virtual calls (see ReadBuffer below).
-    bool inMemory_ = false;
+    // Records are read field by field from memory, a few bytes at a time: reads from the two
+    // kinds of stream that hold their bytes in memory skip the virtual calls (see ReadBuffer
+    // below).
+    enum class Kind : std::uint8_t { Other, Memory, Arriving };
+    Kind kind_ = Kind::Other;
     [[noreturn]] static void ReadPastEnd();
+    // The arriving stream's reads, direct calls rather than virtual ones.
+    void ReadArriving(void* buffer, std::size_t count);
+    std::string ReadArrivingText(std::size_t count);
 
 private:
     void ReadBufferFromAny(void* buffer, std::size_t count);
@@ -64,10 +69,10 @@ private:
 
 class MemoryStream final : public Stream {
 public:
-    MemoryStream() { inMemory_ = true; }
-    explicit MemoryStream(Bytes bytes) : data_(std::move(bytes)) { inMemory_ = true; }
+    MemoryStream() { kind_ = Kind::Memory; }
+    explicit MemoryStream(Bytes bytes) : data_(std::move(bytes)) { kind_ = Kind::Memory; }
     explicit MemoryStream(const std::string& bytes) : data_(bytes.begin(), bytes.end()) {
-        inMemory_ = true;
+        kind_ = Kind::Memory;
     }
 
     std::size_t Read(void* buffer, std::size_t count) override;
@@ -110,22 +115,80 @@ private:
     std::uint64_t pos_ = 0;
 };
 
+// Bytes that another thread is still producing, from the first on: those below an arrived
+// count are final.
+class Arrivals {
+public:
+    virtual const std::uint8_t* Data() const = 0;
+    // Returns once the first end bytes have arrived, with how many have; raises when they
+    // never will.
+    virtual std::size_t WaitFor(std::size_t end) = 0;
+
+protected:
+    ~Arrivals() = default;
+};
+
+// A read-only view of the bytes [begin, begin + size) of arrivals; reads wait for their bytes.
+class ArrivingStream final : public Stream {
+public:
+    ArrivingStream(Arrivals& arrivals, std::size_t begin, std::size_t size)
+        : arrivals_(arrivals), begin_(begin), size_(size) {
+        kind_ = Kind::Arriving;
+    }
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    void Write(const void* buffer, std::size_t count) override;
+    std::uint64_t Size() const override { return size_; }
+    std::uint64_t Position() const override { return pos_; }
+    void Seek(std::uint64_t position) override { pos_ = position; }
+
+    std::uint64_t LeftToRead() const { return pos_ < size_ ? size_ - pos_ : 0; }
+    // The bytes of the next count; raises EStreamReadError without consuming anything when
+    // the view holds fewer.
+    //
+    // GCC, inlining this into a read from a MemoryStream, warns of the members past a
+    // MemoryStream's size on the branch the stream's kind never takes.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+    const std::uint8_t* Take(std::size_t count) {
+        if (count > LeftToRead()) ReadPastEnd();
+        if (count == 0) return arrivals_.Data();
+        const std::size_t from = begin_ + static_cast<std::size_t>(pos_);
+        if (from + count > known_) known_ = arrivals_.WaitFor(from + count);
+        pos_ += count;
+        return arrivals_.Data() + from;
+    }
+#pragma GCC diagnostic pop
+
+private:
+    Arrivals& arrivals_;
+    std::size_t begin_;
+    std::size_t size_;
+    std::uint64_t pos_ = 0;
+    // What this reader already knows to have arrived, so most reads take no lock.
+    std::size_t known_ = 0;
+};
+
 std::uint64_t Stream::Remaining() const {
-    if (inMemory_) return static_cast<const MemoryStream*>(this)->LeftToRead();
+    if (kind_ == Kind::Memory) return static_cast<const MemoryStream*>(this)->LeftToRead();
     const auto size = Size(), pos = Position();
     return pos < size ? size - pos : 0;
 }
 
 void Stream::ReadBuffer(void* buffer, std::size_t count) {
-    if (inMemory_) {
+    if (kind_ == Kind::Memory) {
         static_cast<MemoryStream*>(this)->ReadExactly(buffer, count);
+    } else if (kind_ == Kind::Arriving) {
+        const auto* bytes = static_cast<ArrivingStream*>(this)->Take(count);
+        if (count > 0) std::memcpy(buffer, bytes, count);
     } else {
         ReadBufferFromAny(buffer, count);
     }
 }
 
 std::string Stream::ReadText(std::size_t count) {
-    if (inMemory_) return static_cast<MemoryStream*>(this)->ReadTextExactly(count);
+    if (kind_ == Kind::Memory) return static_cast<MemoryStream*>(this)->ReadTextExactly(count);
+    if (kind_ == Kind::Arriving) return ReadArrivingText(count);
     if (count > Remaining()) ReadPastEnd();  // before the room is taken
     std::string text(count, '\0');
     ReadBufferFromAny(text.data(), count);

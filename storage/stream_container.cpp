@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "storage/atomic_file.h"
 #include "storage/blowfish.h"
 #include "storage/errors.h"
+#include "storage/image_pipe.h"
 #include "storage/lh5.h"
 #include "storage/text.h"
 
@@ -26,9 +28,23 @@ constexpr std::uint8_t kBlankMark = 0x20;
 constexpr std::uint8_t kSignature[8] = {1, 2, 3, 4, 5, 6, 7, 8};
 constexpr std::size_t kMaxNameLength = 0xFFFF;
 
+// Compressed images claiming at least this much are decoded beside their reading; below it a
+// second thread gains nothing worth its start.
+constexpr std::size_t kOverlapFrom = 1 << 20;
+
 bool BeginsWithSignature(const Bytes& bytes) {
     return bytes.size() >= sizeof kSignature &&
            std::equal(std::begin(kSignature), std::end(kSignature), bytes.begin());
+}
+
+// Room for a compressed image's claimed length, but only as much as genuine data could expand
+// to: a damaged length may claim gigabytes.
+std::size_t ClaimedRoom(const Bytes& packed) {
+    if (packed.size() < 4) return 0;
+    std::int32_t claimed;
+    std::memcpy(&claimed, packed.data(), sizeof claimed);
+    return static_cast<std::size_t>(
+        std::clamp<std::int64_t>(claimed, 0, static_cast<std::int64_t>(packed.size()) * 16));
 }
 
 }  // namespace
@@ -99,8 +115,7 @@ void StreamContainer::SaveToFile(const std::string& path) {
 }
 
 void StreamContainer::LoadFromFile(const std::string& path) {
-    MemoryStream file(ReadFileBytes(path));
-    LoadFromStream(file);
+    Load(Open(ReadFileBytes(path)));
 }
 
 void StreamContainer::SaveToStream(Stream& output) {
@@ -136,59 +151,135 @@ void StreamContainer::SaveToStream(Stream& output) {
 }
 
 void StreamContainer::LoadFromStream(Stream& input) {
-    std::uint8_t marks[2];
-    Bytes payload;
+    Bytes file;
     try {
         input.Seek(0);
         if (input.Size() < 3) ReportCorrupt();
-        input.ReadBuffer(marks, sizeof marks);
-        payload.resize(static_cast<std::size_t>(input.Remaining()));
-        input.ReadBuffer(payload.data(), payload.size());
+        file.resize(static_cast<std::size_t>(input.Remaining()));
+        input.ReadBuffer(file.data(), file.size());
     } catch (const std::bad_alloc&) {
         ReportCorrupt();
     }
-    const bool compressed = marks[0] == kCompressedMark;
-    const bool enciphered = marks[1] == kCipherMark;
+    Load(Open(std::move(file)));
+}
 
-    std::string key = Key;
-    if (enciphered) {
-        if (OnAskForKey) key = OnAskForKey(*this);
+StreamContainer::Payload StreamContainer::Open(Bytes file) {
+    if (file.size() < 3) ReportCorrupt();
+    Payload payload;
+    payload.compressed = file[0] == kCompressedMark;
+    payload.enciphered = file[1] == kCipherMark;
+    file.erase(file.begin(), file.begin() + 2);
+    payload.bytes = std::move(file);
+
+    payload.key = Key;
+    if (payload.enciphered) {
+        if (OnAskForKey) payload.key = OnAskForKey(*this);
         try {
-            Decipher(payload, key);
+            Decipher(payload.bytes, payload.key);
         } catch (const std::exception&) {
             ReportCorrupt();
         }
     }
-    if (!compressed && !BeginsWithSignature(payload)) ReportCorrupt();
+    if (!payload.compressed && !BeginsWithSignature(payload.bytes)) ReportCorrupt();
+    return payload;
+}
 
+void StreamContainer::Load(Payload payload) {
     MemoryStream image;
-    if (compressed) {
+    if (payload.compressed) {
         try {
-            // Room for the claimed length saves regrowing the image as it fills, but only as
-            // much as genuine data could expand to: a damaged length may claim gigabytes.
-            if (payload.size() >= 4) {
-                std::int32_t claimed;
-                std::memcpy(&claimed, payload.data(), sizeof claimed);
-                image.Reserve(static_cast<std::size_t>(
-                    std::clamp<std::int64_t>(claimed, 0, static_cast<std::int64_t>(payload.size()) * 16)));
-            }
-            MemoryStream packed(std::move(payload));
+            // Room for the claimed length saves regrowing the image as it fills.
+            image.Reserve(ClaimedRoom(payload.bytes));
+            MemoryStream packed(std::move(payload.bytes));
             Decompress(packed, image, kSignature);
         } catch (const std::exception&) {
             ReportCorrupt();
         }
     } else {
-        image = MemoryStream(std::move(payload));
+        image = MemoryStream(std::move(payload.bytes));
     }
     try {
         ReadImage(image);
     } catch (const std::bad_alloc&) {
         ReportCorrupt();
     }
+    Adopt(payload);
+}
 
-    Key = key;
-    Compressed = compressed;
-    Encrypted = enciphered;
+void StreamContainer::Adopt(const Payload& payload) {
+    Key = payload.key;
+    Compressed = payload.compressed;
+    Encrypted = payload.enciphered;
+}
+
+void StreamContainer::ReadStreamFromFile(const std::string& path, const std::string& name,
+                                         const std::function<void(Stream&)>& read) {
+    ClearStreams();
+    Payload payload = Open(ReadFileBytes(path));
+    const std::size_t claimed = payload.compressed ? ClaimedRoom(payload.bytes) : 0;
+    if (claimed < kOverlapFrom) {
+        Load(std::move(payload));
+        MemoryStream stream;
+        TakeStream(name, stream);
+        ClearStreams();
+        read(stream);
+        return;
+    }
+
+    // Large and compressed: decoding goes on beside the reading. Every outcome of the
+    // plain path is kept: a damaged image reports corrupt whatever read has taken, and an
+    // image that is not the one named stream is read whole first.
+    auto pipe = std::make_unique<ImagePipe>(std::move(payload.bytes), claimed, kSignature);
+    ItemPlace item;
+    try {
+        ArrivingStream image(*pipe, 0, pipe->Length());
+        item = SoleItem(image, name);
+    } catch (const std::exception&) {
+        item = {};  // decoding stopped inside the header: Finish tells
+    }
+    const bool streamed = item.size != kNoItem;
+    std::exception_ptr readError;
+    if (streamed) {
+        try {
+            ArrivingStream stream(*pipe, item.begin, item.size);
+            read(stream);
+        } catch (...) {
+            readError = std::current_exception();
+        }
+    }
+    if (!pipe->Finish()) ReportCorrupt();
+    if (!streamed) {
+        MemoryStream image(Bytes(pipe->Data(), pipe->Data() + pipe->Length()));
+        pipe.reset();
+        try {
+            ReadImage(image);
+        } catch (const std::bad_alloc&) {
+            ReportCorrupt();
+        }
+        Adopt(payload);
+        MemoryStream stream;
+        TakeStream(name, stream);
+        ClearStreams();
+        read(stream);
+        return;
+    }
+    Adopt(payload);
+    if (readError) std::rethrow_exception(readError);
+}
+
+StreamContainer::ItemPlace StreamContainer::SoleItem(Stream& image, const std::string& name) {
+    // The same fields and checks as ReadImage, for an image of one item named name.
+    std::uint8_t signature[sizeof kSignature];
+    image.ReadBuffer(signature, sizeof signature);
+    if (!std::equal(std::begin(kSignature), std::end(kSignature), signature)) return {};
+    if (image.ReadValue<std::int32_t>() != 1) return {};
+    const auto nameLength = image.ReadValue<std::uint16_t>();
+    if (nameLength == 0 || nameLength > image.Remaining()) return {};
+    const std::string itemName = image.ReadText(nameLength);
+    const auto size = image.ReadValue<std::int32_t>();
+    if (size < 0 || static_cast<std::uint64_t>(size) > image.Remaining()) return {};
+    if (name.empty() || CompareNoCase(itemName, name) != 0) return {};
+    return {static_cast<std::size_t>(image.Position()), static_cast<std::size_t>(size)};
 }
 
 void StreamContainer::ReadImage(MemoryStream& image) {
@@ -216,7 +307,7 @@ void StreamContainer::ReadImage(MemoryStream& image) {
 
 void StreamContainer::ReportCorrupt() {
     if (OnCorrupt) OnCorrupt(*this);
-    throw ECorruptFile();
+    throw EDamagedContainer();
 }
 
 void SaveSingleStream(StreamContainer& container, const std::string& path, const std::string& name,

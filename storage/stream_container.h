@@ -8,6 +8,7 @@
 // Saving compresses the image, then enciphers it; loading undoes the steps in reverse.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -47,17 +48,41 @@ public:
     // Writes to a temporary file beside path, flushes it, and renames it over path, so a save
     // that fails leaves the earlier file as it was.
     void SaveToFile(const std::string& path);
+    // A damaged file raises EDamagedContainer after OnCorrupt.
     void LoadFromFile(const std::string& path);
     void SaveToStream(Stream& output);
     void LoadFromStream(Stream& input);
+    // LoadFromFile, then read given the named stream at position 0 (empty when there is
+    // none); the container is left without streams. A large compressed file is decoded on a
+    // second thread while read takes what has arrived. Raises what LoadFromFile raises (a
+    // damaged image: EDamagedContainer) even when read has already taken some of it, and
+    // what read raises.
+    void ReadStreamFromFile(const std::string& path, const std::string& name,
+                            const std::function<void(Stream&)>& read);
 
     std::size_t Count() const;
     std::vector<std::string> Names() const;
 
 private:
     struct Item;
+    // A file's bytes after its marks, deciphered, and what the marks said.
+    struct Payload {
+        Bytes bytes;
+        bool compressed = false;
+        bool enciphered = false;
+        std::string key;
+    };
+    static constexpr std::size_t kNoItem = SIZE_MAX;
+    struct ItemPlace {
+        std::size_t begin = 0;
+        std::size_t size = kNoItem;
+    };
     std::vector<Item> items_;
     [[noreturn]] void ReportCorrupt();
+    Payload Open(Bytes file);
+    void Load(Payload payload);
+    void Adopt(const Payload& payload);
+    static ItemPlace SoleItem(Stream& image, const std::string& name);
     void ReadImage(MemoryStream& image);
     void File(const std::string& name, std::unique_ptr<MemoryStream> stream);
 };

@@ -136,6 +136,26 @@ TEST_F(SectionFileTest, TruncatedStreamKeepsTheRecordsReadBeforeIt) {
     EXPECT_EQ(testing::FileContents(path_ + ".damaged"), before);
 }
 
+TEST_F(SectionFileTest, DamagedLargeFileLeavesNoRecords) {
+    // Large enough to be read while it is decoded; cut so that decoding fails midway.
+    StrList many;
+    for (int i = 0; i < 80000; ++i) many.push_back("record " + std::to_string(i * 7919) + " of a toy");
+    MemoryStream stream;
+    WriteRecords(many, stream);
+    WriteContainer(stream.ToString());
+    const std::string whole = testing::FileContents(path_);
+    testing::WriteFileContents(path_, whole.substr(0, whole.size() * 2 / 3));
+
+    struct Records {
+        StrList lines;
+        void Clear() { lines.clear(); }
+    } records{{"stale"}};
+    SectionFile file(container_, path_, "NBook");
+    EXPECT_FALSE(file.LoadList(records, [](Stream& s, Records& into) { ReadInto(into.lines)(s); }));
+    EXPECT_TRUE(records.lines.empty());
+    EXPECT_TRUE(file.LoadFailed());
+}
+
 TEST_F(SectionFileTest, FileWithoutTheSectionsStreamCountsAsDamaged) {
     MemoryStream stream;
     WriteRecords({"x"}, stream);

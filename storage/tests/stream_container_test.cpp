@@ -567,6 +567,146 @@ TEST_F(StreamContainerFile, SingleStreamFilesHoldOnlyTheirStreamAndLeaveNoneBehi
     EXPECT_EQ(c.Count(), 0u);
 }
 
+// Records-like text that compresses a few times over: large enough to be decoded beside its
+// reading, varied enough that every part of the decoder takes part.
+std::string CompressibleData(std::size_t size) {
+    std::string data;
+    data.reserve(size + 64);
+    std::uint32_t x = 777;
+    while (data.size() < size) {
+        x = x * 1103515245u + 12345u;
+        data += "Contact " + std::to_string(x % 100000) + ";" + std::string(1 + x % 7, 'a' + x % 26) +
+                static_cast<char>(x >> 24) + "\r\n";
+    }
+    data.resize(size);
+    return data;
+}
+
+// Reads the whole stream in pieces of changing size, as record readers do.
+std::string ReadInPieces(Stream& stream) {
+    std::string got;
+    const std::size_t pieces[] = {1, 4, 2, 300, 8, 70000};
+    for (std::size_t i = 0; stream.Remaining() > 0; ++i) {
+        const std::size_t n = std::min<std::size_t>(pieces[i % 6], stream.Remaining());
+        got += i % 2 ? stream.ReadText(n) : [&] {
+            std::string piece(n, '\0');
+            stream.ReadBuffer(piece.data(), n);
+            return piece;
+        }();
+    }
+    return got;
+}
+
+TEST_F(StreamContainerFile, LargeFilesGiveTheirStreamAsTheWholeLoadDoes) {
+    const std::string data = CompressibleData(3 << 20);
+    for (const bool cipher : {false, true}) {
+        SCOPED_TRACE(cipher ? "enciphered" : "plain");
+        const std::string path = PathOf(cipher ? "Secret.dat" : "Address.dat");
+        StreamContainer writer;
+        writer.Encrypted = cipher;
+        writer.Key = "pass";
+        MemoryStream source(data);
+        SaveSingleStream(writer, path, "ABook", source);
+
+        StreamContainer reader;
+        reader.Key = "other";
+        reader.OnAskForKey = [](StreamContainer&) { return std::string("pass"); };
+        Add(reader, "Stale", "from another file");
+        std::uint64_t size = 0;
+        std::string got;
+        reader.ReadStreamFromFile(path, "abook", [&](Stream& stream) {
+            size = stream.Size();
+            got = ReadInPieces(stream);
+            EXPECT_THROW(stream.ReadValue<std::uint8_t>(), EStreamReadError);
+            stream.Seek(5);
+            EXPECT_EQ(stream.ReadText(3), data.substr(5, 3));
+        });
+        EXPECT_EQ(size, data.size());
+        EXPECT_TRUE(got == data);
+        EXPECT_EQ(reader.Count(), 0u);
+        EXPECT_TRUE(reader.Compressed);
+        EXPECT_EQ(reader.Encrypted, cipher);
+        EXPECT_EQ(reader.Key, cipher ? "pass" : "other");
+
+        reader.ReadStreamFromFile(path, "Other", [&](Stream& stream) { size = stream.Size(); });
+        EXPECT_EQ(size, 0u);
+    }
+}
+
+TEST_F(StreamContainerFile, LargeFilesOfSeveralStreamsGiveTheNamedOne) {
+    const std::string data = CompressibleData(2 << 20);
+    StreamContainer writer;
+    Add(writer, "ABook", data);
+    Add(writer, "Zeta", "last");
+    writer.SaveToFile(PathOf("Two.dat"));
+
+    StreamContainer reader;
+    for (const auto& [name, expected] : {std::pair{"abook", data}, std::pair{"ZETA", std::string("last")}}) {
+        std::string got;
+        reader.ReadStreamFromFile(PathOf("Two.dat"), name,
+                                  [&](Stream& stream) { got = ReadInPieces(stream); });
+        EXPECT_TRUE(got == expected) << name;
+        EXPECT_EQ(reader.Count(), 0u);
+    }
+}
+
+TEST_F(StreamContainerFile, DamagedLargeFileIsCorruptAfterItsGoodPartWasRead) {
+    const std::string data = CompressibleData(3 << 20);
+    MemoryStream source(data);
+    StreamContainer writer;
+    SaveSingleStream(writer, PathOf("Address.dat"), "ABook", source);
+    const std::string whole = ReadAll(PathOf("Address.dat"));
+    WriteAll(PathOf("Address.dat"), whole.substr(0, whole.size() / 2));
+    StreamContainer plain;
+    ASSERT_THROW(plain.LoadFromFile(PathOf("Address.dat")), ECorruptFile)
+        << "a file cut in half must not decode";
+
+    StreamContainer reader;
+    int corrupt = 0;
+    reader.OnCorrupt = [&](StreamContainer&) { ++corrupt; };
+    std::string got;
+    try {
+        reader.ReadStreamFromFile(PathOf("Address.dat"), "ABook", [&](Stream& stream) {
+            while (stream.Remaining() > 0) got += stream.ReadText(1000);
+        });
+        ADD_FAILURE() << "no error";
+    } catch (const EDamagedContainer& e) {
+        EXPECT_STREQ(e.what(), "File is corrupt.");
+    }
+    EXPECT_EQ(corrupt, 1);
+    // The decoder finds the damage only some way past the cut: what came before it is whole.
+    ASSERT_GT(got.size(), 100000u);
+    EXPECT_LT(got.size(), data.size());
+    EXPECT_TRUE(got.substr(0, 100000) == data.substr(0, 100000));
+    EXPECT_EQ(reader.Count(), 0u);
+}
+
+TEST_F(StreamContainerFile, ReadErrorOnALargeFileIsPassedOnOnceDecodingEnded) {
+    const std::string data = CompressibleData(3 << 20);
+    MemoryStream source(data);
+    StreamContainer writer;
+    writer.Encrypted = true;
+    writer.Key = "pass";
+    SaveSingleStream(writer, PathOf("Address.dat"), "ABook", source);
+
+    StreamContainer reader;
+    reader.Key = "pass";
+    int corrupt = 0;
+    reader.OnCorrupt = [&](StreamContainer&) { ++corrupt; };
+    EXPECT_THROW(reader.ReadStreamFromFile(PathOf("Address.dat"), "ABook",
+                                           [](Stream& stream) {
+                                               stream.ReadText(10);
+                                               stream.ReadText(stream.Remaining() + 1);
+                                           }),
+                 EStreamReadError);
+    EXPECT_EQ(corrupt, 0);
+    EXPECT_TRUE(reader.Encrypted);
+    EXPECT_THROW(reader.ReadStreamFromFile(
+                     PathOf("Address.dat"), "ABook",
+                     [](Stream& stream) { stream.Write("x", 1); }),
+                 EStorageError);
+}
+
 TEST_F(StreamContainerFile, MissingFileCannotBeOpened) {
     StreamContainer c;
     try {
