@@ -27,16 +27,6 @@ void Stream::CopyFrom(Stream& source, std::uint64_t count) {
 
 void Stream::ReadPastEnd() { throw EStreamReadError(); }
 
-void Stream::ReadArriving(void* buffer, std::size_t count) {
-    const auto* bytes = static_cast<ArrivingStream*>(this)->Take(count);
-    if (count > 0) std::memcpy(buffer, bytes, count);
-}
-
-std::string Stream::ReadArrivingText(std::size_t count) {
-    const auto* bytes = static_cast<ArrivingStream*>(this)->Take(count);
-    return std::string(reinterpret_cast<const char*>(bytes), count);
-}
-
 std::size_t ArrivingStream::Read(void* buffer, std::size_t count) {
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, LeftToRead()));
     if (n > 0) std::memcpy(buffer, Take(n), n);

@@ -1,5 +1,6 @@
 // Byte streams with a position: the memory stream that records and containers are built in,
-// and a file stream for the command-line tool and the container files.
+// a file stream for the command-line tool and the container files, and a read-only view of
+// bytes still arriving from another thread.
 #pragma once
 
 #include <cstddef>
@@ -59,9 +60,6 @@ protected:
     enum class Kind : std::uint8_t { Other, Memory, Arriving };
     Kind kind_ = Kind::Other;
     [[noreturn]] static void ReadPastEnd();
-    // The arriving stream's reads, direct calls rather than virtual ones.
-    void ReadArriving(void* buffer, std::size_t count);
-    std::string ReadArrivingText(std::size_t count);
 
 private:
     void ReadBufferFromAny(void* buffer, std::size_t count);
@@ -145,11 +143,6 @@ public:
     std::uint64_t LeftToRead() const { return pos_ < size_ ? size_ - pos_ : 0; }
     // The bytes of the next count; raises EStreamReadError without consuming anything when
     // the view holds fewer.
-    //
-    // GCC, inlining this into a read from a MemoryStream, warns of the members past a
-    // MemoryStream's size on the branch the stream's kind never takes.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds"
     const std::uint8_t* Take(std::size_t count) {
         if (count > LeftToRead()) ReadPastEnd();
         if (count == 0) return arrivals_.Data();
@@ -158,7 +151,6 @@ public:
         pos_ += count;
         return arrivals_.Data() + from;
     }
-#pragma GCC diagnostic pop
 
 private:
     Arrivals& arrivals_;
@@ -169,8 +161,14 @@ private:
     std::size_t known_ = 0;
 };
 
+// GCC, inlining these into reads from a MemoryStream, warns of the arriving stream's members
+// past a MemoryStream's size, on the branch that stream's kind never takes.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+
 std::uint64_t Stream::Remaining() const {
     if (kind_ == Kind::Memory) return static_cast<const MemoryStream*>(this)->LeftToRead();
+    if (kind_ == Kind::Arriving) return static_cast<const ArrivingStream*>(this)->LeftToRead();
     const auto size = Size(), pos = Position();
     return pos < size ? size - pos : 0;
 }
@@ -188,12 +186,17 @@ void Stream::ReadBuffer(void* buffer, std::size_t count) {
 
 std::string Stream::ReadText(std::size_t count) {
     if (kind_ == Kind::Memory) return static_cast<MemoryStream*>(this)->ReadTextExactly(count);
-    if (kind_ == Kind::Arriving) return ReadArrivingText(count);
+    if (kind_ == Kind::Arriving) {
+        const auto* bytes = static_cast<ArrivingStream*>(this)->Take(count);
+        return std::string(reinterpret_cast<const char*>(bytes), count);
+    }
     if (count > Remaining()) ReadPastEnd();  // before the room is taken
     std::string text(count, '\0');
     ReadBufferFromAny(text.data(), count);
     return text;
 }
+
+#pragma GCC diagnostic pop
 
 // A file opened for reading or for writing (created or replaced). Errors raise EFileError
 // on opening and EStreamWriteError on writing.
