@@ -1,7 +1,9 @@
 // Container loading over arbitrary bytes: every outcome is a load or a storage error, never a
 // crash, an overrun or an unbounded allocation; whatever loads saves and loads back the same.
+// Reading a stream while the image is decoded on a second thread ends as the whole load does.
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,39 @@ std::vector<std::string> Contents(const pomix::StreamContainer& c) {
     return contents;
 }
 
+// How a load of one named stream ended: its bytes, or the kind of error.
+std::string Outcome(const std::function<void(std::string&)>& load) {
+    std::string got;
+    try {
+        load(got);
+    } catch (const pomix::EDamagedContainer&) {
+        return "damaged";
+    } catch (const pomix::EStorageError&) {
+        return "error";
+    }
+    return "stream:" + got;
+}
+
+// The whole load and the load beside decoding, for one stream name.
+void CompareStreamLoads(const std::uint8_t* data, std::size_t size, const std::string& name) {
+    const std::string whole = Outcome([&](std::string& got) {
+        pomix::StreamContainer c;
+        c.Key = "fuzz";
+        pomix::MemoryStream input(pomix::Bytes(data, data + size));
+        c.LoadFromStream(input);
+        pomix::MemoryStream s;
+        c.TakeStream(name, s);
+        got = s.ToString();
+    });
+    const std::string beside = Outcome([&](std::string& got) {
+        pomix::StreamContainer c;
+        c.Key = "fuzz";
+        c.ReadStreamFromBytes(pomix::Bytes(data, data + size), name,
+                              [&](pomix::Stream& s) { got = s.ReadText(s.Remaining()); }, 0);
+    });
+    if (whole != beside) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -29,8 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         c.LoadFromStream(input);
     } catch (const pomix::EStorageError&) {
+        CompareStreamLoads(data, size, "ABook");
         return 0;
     }
+    for (const std::string& name : c.Names()) CompareStreamLoads(data, size, name);
 
     pomix::MemoryStream saved;
     c.SaveToStream(saved);

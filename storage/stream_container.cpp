@@ -28,23 +28,24 @@ constexpr std::uint8_t kBlankMark = 0x20;
 constexpr std::uint8_t kSignature[8] = {1, 2, 3, 4, 5, 6, 7, 8};
 constexpr std::size_t kMaxNameLength = 0xFFFF;
 
-// Compressed images claiming at least this much are decoded beside their reading; below it a
-// second thread gains nothing worth its start.
-constexpr std::size_t kOverlapFrom = 1 << 20;
-
 bool BeginsWithSignature(const Bytes& bytes) {
     return bytes.size() >= sizeof kSignature &&
            std::equal(std::begin(kSignature), std::end(kSignature), bytes.begin());
 }
 
-// Room for a compressed image's claimed length, but only as much as genuine data could expand
-// to: a damaged length may claim gigabytes.
-std::size_t ClaimedRoom(const Bytes& packed) {
-    if (packed.size() < 4) return 0;
+// The length a compressed image claims (its first four bytes), or -1 without them.
+std::int64_t Claimed(const Bytes& packed) {
+    if (packed.size() < 4) return -1;
     std::int32_t claimed;
     std::memcpy(&claimed, packed.data(), sizeof claimed);
+    return claimed;
+}
+
+// Room for a compressed image's claimed length, but only as much as most genuine data expands
+// to: a damaged length may claim gigabytes.
+std::size_t ClaimedRoom(const Bytes& packed) {
     return static_cast<std::size_t>(
-        std::clamp<std::int64_t>(claimed, 0, static_cast<std::int64_t>(packed.size()) * 16));
+        std::clamp<std::int64_t>(Claimed(packed), 0, static_cast<std::int64_t>(packed.size()) * 16));
 }
 
 }  // namespace
@@ -214,10 +215,19 @@ void StreamContainer::Adopt(const Payload& payload) {
 
 void StreamContainer::ReadStreamFromFile(const std::string& path, const std::string& name,
                                          const std::function<void(Stream&)>& read) {
+    ReadStreamFromBytes(ReadFileBytes(path), name, read, kOverlapFrom);
+}
+
+void StreamContainer::ReadStreamFromBytes(Bytes file, const std::string& name,
+                                          const std::function<void(Stream&)>& read,
+                                          std::size_t overlapFrom) {
     ClearStreams();
-    Payload payload = Open(ReadFileBytes(path));
+    Payload payload = Open(std::move(file));
+    // Only a claim within the room set aside (see ClaimedRoom) is taken at its word; a file
+    // that expands further decodes into a growing image first.
     const std::size_t claimed = payload.compressed ? ClaimedRoom(payload.bytes) : 0;
-    if (claimed < kOverlapFrom) {
+    if (!payload.compressed || claimed < overlapFrom ||
+        static_cast<std::int64_t>(claimed) != Claimed(payload.bytes)) {
         Load(std::move(payload));
         MemoryStream stream;
         TakeStream(name, stream);

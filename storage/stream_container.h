@@ -59,6 +59,13 @@ public:
     // what read raises.
     void ReadStreamFromFile(const std::string& path, const std::string& name,
                             const std::function<void(Stream&)>& read);
+    // Compressed images claiming at least this much are decoded beside their reading; below
+    // it a second thread gains nothing worth its start.
+    static constexpr std::size_t kOverlapFrom = 1 << 20;
+    // ReadStreamFromFile over a file's bytes, decoding beside the reading from overlapFrom
+    // claimed bytes on (tests and fuzzing take it lower).
+    void ReadStreamFromBytes(Bytes file, const std::string& name,
+                             const std::function<void(Stream&)>& read, std::size_t overlapFrom);
 
     std::size_t Count() const;
     std::vector<std::string> Names() const;
