@@ -49,8 +49,9 @@ void CompareStreamLoads(const std::uint8_t* data, std::size_t size, const std::s
     const std::string beside = Outcome([&](std::string& got) {
         pomix::StreamContainer c;
         c.Key = "fuzz";
-        c.ReadStreamFromBytes(pomix::Bytes(data, data + size), name,
-                              [&](pomix::Stream& s) { got = s.ReadText(s.Remaining()); }, 0);
+        c.ReadStreamFromBytes(
+            pomix::Bytes(data, data + size), name,
+            [&](pomix::Stream& s) { got = s.ReadText(s.Remaining()); }, 0);
     });
     if (whole != beside) std::abort();
 }

@@ -16,7 +16,7 @@
 namespace pomix {
 
 // The decoded image of one load, filled by the decoding thread from its start to its claimed
-// length. Bytes below Arrived() are final and may be read by any thread.
+// length. Bytes below a count WaitFor returned are final and may be read by any thread.
 class ImagePipe final : public Arrivals {
 public:
     // Starts decoding packed (a length-prefixed lh5 stream, as the container stores it) into

@@ -3,9 +3,9 @@
 // save writes the records, AddStream, SaveToFile, ClearStreams.
 //
 // A file whose records cannot be read whole (truncated, unreadable) leaves the section with
-// the records read before the failure; a damaged container leaves it with none. So that the next save cannot destroy what
-// it held, the first save after such a load first renames the file to "<name>.damaged"
-// (or "<name>.damaged.1", ".2" … when that name is taken).
+// the records read before the failure; a damaged container leaves it with none. So that the
+// next save cannot destroy what it held, the first save after such a load first renames the
+// file to "<name>.damaged" (or "<name>.damaged.1", ".2" … when that name is taken).
 #pragma once
 
 #include <functional>

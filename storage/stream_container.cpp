@@ -44,8 +44,8 @@ std::int64_t Claimed(const Bytes& packed) {
 // Room for a compressed image's claimed length, but only as much as most genuine data expands
 // to: a damaged length may claim gigabytes.
 std::size_t ClaimedRoom(const Bytes& packed) {
-    return static_cast<std::size_t>(
-        std::clamp<std::int64_t>(Claimed(packed), 0, static_cast<std::int64_t>(packed.size()) * 16));
+    return static_cast<std::size_t>(std::clamp<std::int64_t>(
+        Claimed(packed), 0, static_cast<std::int64_t>(packed.size()) * 16));
 }
 
 }  // namespace
@@ -229,10 +229,7 @@ void StreamContainer::ReadStreamFromBytes(Bytes file, const std::string& name,
     if (!payload.compressed || claimed < overlapFrom ||
         static_cast<std::int64_t>(claimed) != Claimed(payload.bytes)) {
         Load(std::move(payload));
-        MemoryStream stream;
-        TakeStream(name, stream);
-        ClearStreams();
-        read(stream);
+        ReadLoadedStream(name, read);
         return;
     }
 
@@ -267,14 +264,19 @@ void StreamContainer::ReadStreamFromBytes(Bytes file, const std::string& name,
             ReportCorrupt();
         }
         Adopt(payload);
-        MemoryStream stream;
-        TakeStream(name, stream);
-        ClearStreams();
-        read(stream);
+        ReadLoadedStream(name, read);
         return;
     }
     Adopt(payload);
     if (readError) std::rethrow_exception(readError);
+}
+
+void StreamContainer::ReadLoadedStream(const std::string& name,
+                                       const std::function<void(Stream&)>& read) {
+    MemoryStream stream;
+    TakeStream(name, stream);
+    ClearStreams();
+    read(stream);
 }
 
 StreamContainer::ItemPlace StreamContainer::SoleItem(Stream& image, const std::string& name) {

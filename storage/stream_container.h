@@ -90,6 +90,7 @@ private:
     void Load(Payload payload);
     void Adopt(const Payload& payload);
     static ItemPlace SoleItem(Stream& image, const std::string& name);
+    void ReadLoadedStream(const std::string& name, const std::function<void(Stream&)>& read);
     void ReadImage(MemoryStream& image);
     void File(const std::string& name, std::unique_ptr<MemoryStream> stream);
 };

@@ -139,7 +139,8 @@ TEST_F(SectionFileTest, TruncatedStreamKeepsTheRecordsReadBeforeIt) {
 TEST_F(SectionFileTest, DamagedLargeFileLeavesNoRecords) {
     // Large enough to be read while it is decoded; cut so that decoding fails midway.
     StrList many;
-    for (int i = 0; i < 80000; ++i) many.push_back("record " + std::to_string(i * 7919) + " of a toy");
+    for (int i = 0; i < 80000; ++i)
+        many.push_back("record " + std::to_string(i * 7919) + " of a toy");
     MemoryStream stream;
     WriteRecords(many, stream);
     WriteContainer(stream.ToString());

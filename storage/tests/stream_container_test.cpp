@@ -575,8 +575,8 @@ std::string CompressibleData(std::size_t size) {
     std::uint32_t x = 777;
     while (data.size() < size) {
         x = x * 1103515245u + 12345u;
-        data += "Contact " + std::to_string(x % 100000) + ";" + std::string(1 + x % 7, 'a' + x % 26) +
-                static_cast<char>(x >> 24) + "\r\n";
+        data += "Contact " + std::to_string(x % 100000) + ";" +
+                std::string(1 + x % 7, 'a' + x % 26) + static_cast<char>(x >> 24) + "\r\n";
     }
     data.resize(size);
     return data;
@@ -660,7 +660,8 @@ TEST_F(StreamContainerFile, LargeFilesOfSeveralStreamsGiveTheNamedOne) {
     writer.SaveToFile(PathOf("Two.dat"));
 
     StreamContainer reader;
-    for (const auto& [name, expected] : {std::pair{"abook", data}, std::pair{"ZETA", std::string("last")}}) {
+    for (const auto& [name, expected] :
+         {std::pair{"abook", data}, std::pair{"ZETA", std::string("last")}}) {
         std::string got;
         reader.ReadStreamFromFile(PathOf("Two.dat"), name,
                                   [&](Stream& stream) { got = ReadInPieces(stream); });
@@ -720,9 +721,8 @@ TEST_F(StreamContainerFile, ReadErrorOnALargeFileIsPassedOnOnceDecodingEnded) {
                  EStreamReadError);
     EXPECT_EQ(corrupt, 0);
     EXPECT_TRUE(reader.Encrypted);
-    EXPECT_THROW(reader.ReadStreamFromFile(
-                     PathOf("Address.dat"), "ABook",
-                     [](Stream& stream) { stream.Write("x", 1); }),
+    EXPECT_THROW(reader.ReadStreamFromFile(PathOf("Address.dat"), "ABook",
+                                           [](Stream& stream) { stream.Write("x", 1); }),
                  EStorageError);
 }
 
