@@ -41,6 +41,18 @@ std::int64_t Claimed(const Bytes& packed) {
     return claimed;
 }
 
+// A compressed image may claim at most this multiple of its compressed size, beyond a first
+// allowance, so that a small crafted file cannot make a load take gigabytes. Genuine data
+// reaches it only with megabytes of one repeated pattern (20 MB of blanks compress about
+// 17,700 times over, ordinary records under 20 times).
+constexpr std::int64_t kMostExpansion = 4096;
+constexpr std::int64_t kExpansionAllowance = 8 << 20;
+
+bool WithinExpansion(std::int64_t imageSize, std::uint64_t compressedSize) {
+    return imageSize <= kMostExpansion * static_cast<std::int64_t>(compressedSize) +
+                            kExpansionAllowance;
+}
+
 // Room for a compressed image's claimed length, but only as much as most genuine data expands
 // to: a damaged length may claim gigabytes.
 std::size_t ClaimedRoom(const Bytes& packed) {
@@ -135,17 +147,20 @@ void StreamContainer::SaveToStream(Stream& output) {
     }
 
     const bool cipher = Encrypted && !Key.empty();
-    const std::uint8_t marks[2] = {Compressed ? kCompressedMark : kBlankMark,
-                                   cipher ? kCipherMark : kBlankMark};
+    bool compressed = Compressed;
     Bytes payload;
-    if (Compressed) {
+    if (compressed) {
         MemoryStream packed;
         image.Seek(0);
         Compress(image, packed);
-        payload = packed.TakeData();
-    } else {
-        payload = image.TakeData();
+        // A load refuses an image that expands past the bound: such an image is stored
+        // instead, so that every file written is read back.
+        compressed = WithinExpansion(static_cast<std::int64_t>(image.Size()), packed.Size());
+        if (compressed) payload = packed.TakeData();
     }
+    if (!compressed) payload = image.TakeData();
+    const std::uint8_t marks[2] = {compressed ? kCompressedMark : kBlankMark,
+                                   cipher ? kCipherMark : kBlankMark};
     if (cipher) Encipher(payload, Key);
     output.Write(marks, sizeof marks);
     output.Write(payload.data(), payload.size());
@@ -182,6 +197,9 @@ StreamContainer::Payload StreamContainer::Open(Bytes file) {
         }
     }
     if (!payload.compressed && !BeginsWithSignature(payload.bytes)) ReportCorrupt();
+    if (payload.compressed && !WithinExpansion(Claimed(payload.bytes), payload.bytes.size())) {
+        ReportCorrupt();
+    }
     return payload;
 }
 

@@ -21,6 +21,7 @@
 #include "settings/ini_file.h"
 #include "settings/settings_record.h"
 #include "storage/errors.h"
+#include "storage/lh5.h"
 #include "storage/stream_container.h"
 #include "storage/tests/scratch_dir.h"
 #include "storage/text_file.h"
@@ -179,6 +180,23 @@ TEST(HostileFiles, CompressedContainersOfNoiseClaimingGigabytes) {
             EXPECT_TRUE(failed) << "noise decoded to 2 GiB";
         }
     }
+}
+
+// A compressed image that really decodes to far more than its file: 12 MiB of blanks come to
+// under a kilobyte. Its load is refused before it is decoded.
+TEST(HostileFiles, CompressedContainersExpandingFarBeyondTheirSize) {
+    const std::string signature("\1\2\3\4\5\6\7\x08", 8);
+    const std::string data(12 << 20, ' ');
+    MemoryStream image(signature + Int32(1) + Uint16(5) + "NBook" + Int32(data.size()) + data);
+    MemoryStream packed;
+    Compress(image, packed);
+    const std::string file = "& " + packed.ToString();
+    ASSERT_LT(file.size(), 2000u);
+    EXPECT_TRUE(ExpectBounded("compressed container of blanks", file.size(), kRecordMultiple, [&] {
+        StreamContainer container;
+        MemoryStream stream(file);
+        container.LoadFromStream(stream);
+    })) << "12 MiB taken from a file of " << file.size() << " bytes";
 }
 
 // Text read from files: the dictionary, memo text files and playlists.

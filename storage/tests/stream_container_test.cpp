@@ -299,6 +299,24 @@ TEST(StreamContainer, CompressedRoundTripAndEmptyContainer) {
     EXPECT_EQ(Content(reader, "NBook"), big);
 }
 
+TEST(StreamContainer, ImagesThatWouldExpandPastTheLoadsBoundAreStored) {
+    // A load refuses a compressed image of megabytes that compresses thousands of times over;
+    // the save therefore stores it, and every file saved loads back.
+    for (const std::size_t blanks : {std::size_t{1} << 20, std::size_t{12} << 20}) {
+        SCOPED_TRACE(blanks);
+        StreamContainer writer;
+        Add(writer, "NBook", std::string(blanks, ' '));
+        const std::string file = Saved(writer);
+        EXPECT_EQ(file.substr(0, 2), blanks < (8u << 20) ? "& " : "  ");
+        EXPECT_TRUE(writer.Compressed);
+
+        StreamContainer reader;
+        MemoryStream stream(file);
+        reader.LoadFromStream(stream);
+        EXPECT_EQ(Content(reader, "NBook").size(), blanks);
+    }
+}
+
 TEST(StreamContainer, CompressedImageWithoutSignatureIsCorrupt) {
     MemoryStream image(std::string("\1\2\3\4\5\6\7\x09") + Int32(0));
     MemoryStream packed;
