@@ -49,8 +49,8 @@ constexpr std::int64_t kMostExpansion = 4096;
 constexpr std::int64_t kExpansionAllowance = 8 << 20;
 
 bool WithinExpansion(std::int64_t imageSize, std::uint64_t compressedSize) {
-    return imageSize <= kMostExpansion * static_cast<std::int64_t>(compressedSize) +
-                            kExpansionAllowance;
+    return imageSize <=
+           kMostExpansion * static_cast<std::int64_t>(compressedSize) + kExpansionAllowance;
 }
 
 // Room for a compressed image's claimed length, but only as much as most genuine data expands

@@ -192,11 +192,13 @@ TEST(HostileFiles, CompressedContainersExpandingFarBeyondTheirSize) {
     Compress(image, packed);
     const std::string file = "& " + packed.ToString();
     ASSERT_LT(file.size(), 2000u);
-    EXPECT_TRUE(ExpectBounded("compressed container of blanks", file.size(), kRecordMultiple, [&] {
-        StreamContainer container;
-        MemoryStream stream(file);
-        container.LoadFromStream(stream);
-    })) << "12 MiB taken from a file of " << file.size() << " bytes";
+    EXPECT_TRUE(ExpectBounded("compressed container of blanks", file.size(), kRecordMultiple,
+                              [&] {
+                                  StreamContainer container;
+                                  MemoryStream stream(file);
+                                  container.LoadFromStream(stream);
+                              }))
+        << "12 MiB taken from a file of " << file.size() << " bytes";
 }
 
 // Text read from files: the dictionary, memo text files and playlists.
