@@ -78,23 +78,23 @@ void ImagePipe::Publish(std::size_t written, bool finished, bool failed) {
     bool wake;
     {
         std::lock_guard lock(mutex_);
-        arrivedCount_ = written;
-        arrivedFast_.store(written, std::memory_order_release);
+        arrived_.store(written, std::memory_order_release);
         finished_ = finished_ || finished;
         failed_ = failed_ || failed;
-        wake = finished_ || arrivedCount_ >= wanted_;
+        wake = finished_ || written >= wanted_;
     }
-    if (wake) arrived_.notify_all();
+    if (wake) arrival_.notify_all();
 }
 
 std::size_t ImagePipe::WaitFor(std::size_t end) {
-    const std::size_t arrived = arrivedFast_.load(std::memory_order_acquire);
+    const std::size_t arrived = arrived_.load(std::memory_order_acquire);
     if (end <= arrived) return arrived;
     std::unique_lock lock(mutex_);
     wanted_ = std::min(length_, end + kWakeAhead);
-    arrived_.wait(lock, [&] { return arrivedCount_ >= end || finished_; });
-    if (arrivedCount_ < end) throw ECorruptFile("Compressed file is corrupt");
-    return arrivedCount_;
+    arrival_.wait(lock, [&] { return arrived_.load() >= end || finished_; });
+    const std::size_t now = arrived_.load();
+    if (now < end) throw ECorruptFile("Compressed file is corrupt");
+    return now;
 }
 
 bool ImagePipe::Finish() {

@@ -46,13 +46,13 @@ private:
     std::span<const std::uint8_t> prefix_;
     std::unique_ptr<std::uint8_t[]> data_;
     std::mutex mutex_;
-    std::condition_variable arrived_;
-    // Guarded by mutex_; arrivedFast_ mirrors arrived for reads that need not wait.
-    std::size_t arrivedCount_ = 0;
+    std::condition_variable arrival_;
+    // Written under mutex_; read without it by readers that need not wait.
+    std::atomic<std::size_t> arrived_{0};
+    // Guarded by mutex_.
     std::size_t wanted_ = 0;
     bool finished_ = false;
     bool failed_ = false;
-    std::atomic<std::size_t> arrivedFast_{0};
     std::thread decoder_;
 };
 
