@@ -99,8 +99,13 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
     while (text.compare(marks, 3, kUtf8Mark) == 0) marks += 3;
     text.erase(0, marks);
 
-    const std::size_t firstLf = text.find('\n');
-    crlf_ = firstLf == std::string::npos || (firstLf > 0 && text[firstLf - 1] == '\r');
+    // CR LF only when no line ends in a bare LF. Judged by the first line alone, a rewrite that
+    // removes that line could switch the ending, and every later rewrite would change the file.
+    // Lines the program writes in a file of LF lines end in a bare LF, so the choice is kept.
+    crlf_ = true;
+    for (std::size_t lf = text.find('\n'); crlf_ && lf != std::string::npos; lf = text.find('\n', lf + 1)) {
+        crlf_ = lf > 0 && text[lf - 1] == '\r';
+    }
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t lf = text.find('\n', start);

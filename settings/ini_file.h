@@ -9,8 +9,8 @@
 // removed (a value that would lose blanks or quotes that way is written quoted, so every value
 // reads back as written). Every change is written to the file at once (unless the writer holds the writes
 // back and calls Flush itself); lines the program does not touch (comments, unknown sections
-// and keys) survive the rewrite, and the file keeps its line ending (CR LF unless it used LF
-// alone). UTF-8 byte-order marks at the start are skipped and not written back. Line breaks
+// and keys) survive the rewrite, and the file keeps its line ending (CR LF unless a line ends in
+// a bare LF). UTF-8 byte-order marks at the start are skipped and not written back. Line breaks
 // inside a key or value are written as blanks, so the file stays one entry per line.
 //
 // A rewrite goes to a temporary file in the same folder that is then renamed over the old

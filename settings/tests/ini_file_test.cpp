@@ -157,7 +157,7 @@ TEST(IniFile, OddFilesSettleAfterOneRewrite) {
     } cases[] = {
         {"doubled mark", "\xEF\xBB\xBF\xEF\xBB\xBF[A]\r\nb=1\r\n"},
         {"CR kept in a file of LF lines", "[A]\nnote=x\r\nother\r\r\n"},
-        {"CR before LF in a file of CR LF lines", "[A]\r\nb=1\nc\r\r\n"},
+        {"one bare LF among CR LF lines", "[A]\r\nb=1\nc\r\r\n"},
         {"bare CR inside a line", "[A]\r\nb=1\rc=2\r\n"},
         {"no line end at all", "[A]"},
     };
@@ -171,6 +171,19 @@ TEST(IniFile, OddFilesSettleAfterOneRewrite) {
         EXPECT_EQ(FileContents(path), once) << c.name;
         EXPECT_EQ(IniFile(path).ReadString("A", "k", "?"), "v") << c.name;
     }
+}
+
+// The first line alone used to choose the ending: once a rewrite removed it, the next rewrite
+// turned every bare LF into CR LF.
+TEST(IniFile, LineEndingStaysWhenTheFirstLineIsRemoved) {
+    ScratchDir folder;
+    const std::string path = folder.File("mixed.lng");
+    WriteFileContents(path, "[L]\nItem0=a\n[A]\r\nb=1\r\n");
+    IniFile(path).WriteSection("L", {{"Count", "0"}});
+    const std::string once = FileContents(path);
+    EXPECT_EQ(once, "[A]\r\nb=1\r\n\n[L]\nCount=0\n");
+    IniFile(path).WriteSection("L", {{"Count", "0"}});
+    EXPECT_EQ(FileContents(path), once);
 }
 
 TEST(IniFile, DoubledByteOrderMarkIsSkippedWhole) {
