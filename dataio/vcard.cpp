@@ -61,14 +61,33 @@ std::string OneLine(const std::string& text) {
     return Trim(out);
 }
 
+std::string WithoutScheme(const std::string& value, const std::string& scheme) {
+    if (value.size() < scheme.size()) return value;
+    std::string head = value.substr(0, scheme.size());
+    for (char& c : head) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    }
+    return head == scheme ? value.substr(scheme.size()) : value;
+}
+
+// The reader takes a leading URI scheme off phones and e-mail addresses. A stored value that
+// itself begins with one is written with one more, so that it reads back as it was.
+std::string KeptFromScheme(const std::string& escaped, const std::string& scheme) {
+    const std::string trimmed = Trim(escaped);
+    return WithoutScheme(trimmed, scheme) == trimmed ? escaped : scheme + escaped;
+}
+
 std::string WriteCard(const TAddress& r) {
     std::string out = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
     out += FoldLine("N:" + Escaped(r.Famile) + ";" + Escaped(r.FistName) + ";" +
                     Escaped(r.LastName) + ";;");
     // FN may not be empty; a contact without names is shown by what identifies it instead.
     // Fields are taken as a reader sees them: a name of blanks alone is no name.
-    std::string shown = JoinNonEmpty({OneLine(r.Famile), OneLine(r.FistName), OneLine(r.LastName)}, " ");
-    if (shown.empty()) shown = JoinNonEmpty({OneLine(r.Email), OneLine(r.Tel1), OneLine(r.Tel2), OneLine(r.URL)}, " ");
+    std::string shown =
+        JoinNonEmpty({OneLine(r.Famile), OneLine(r.FistName), OneLine(r.LastName)}, " ");
+    if (shown.empty())
+        shown =
+            JoinNonEmpty({OneLine(r.Email), OneLine(r.Tel1), OneLine(r.Tel2), OneLine(r.URL)}, " ");
     if (shown.empty()) shown = "-";
     out += FoldLine("FN:" + Escaped(shown));
     if (IsBirthDate(r.Date)) {
@@ -80,9 +99,11 @@ std::string WriteCard(const TAddress& r) {
     }
     if (!r.Address.empty()) out += FoldLine("ADR:;;" + Escaped(r.Address) + ";;;;");
     for (const std::string* phone : {&r.Tel1, &r.Tel2}) {
-        if (!phone->empty()) out += FoldLine("TEL;TYPE=VOICE:" + Escaped(*phone));
+        if (!phone->empty())
+            out += FoldLine("TEL;TYPE=VOICE:" + KeptFromScheme(Escaped(*phone), "tel:"));
     }
-    if (!r.Email.empty()) out += FoldLine("EMAIL;TYPE=INTERNET:" + Escaped(r.Email));
+    if (!r.Email.empty())
+        out += FoldLine("EMAIL;TYPE=INTERNET:" + KeptFromScheme(Escaped(r.Email), "mailto:"));
     if (!r.URL.empty()) out += FoldLine("URL:" + WithoutControls(Cp1251ToUtf8(r.URL)));
     if (!r.Note.empty()) {
         std::string joined;
@@ -120,15 +141,6 @@ std::vector<std::string> Parts(const ContentLine& line, const std::string& listJ
 
 std::string Part(const std::vector<std::string>& parts, std::size_t i) {
     return i < parts.size() ? parts[i] : std::string();
-}
-
-std::string WithoutScheme(const std::string& value, const std::string& scheme) {
-    if (value.size() < scheme.size()) return value;
-    std::string head = value.substr(0, scheme.size());
-    for (char& c : head) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    }
-    return head == scheme ? value.substr(scheme.size()) : value;
 }
 
 // 0 personal, 1 business, kNoCategory for a word of neither.
