@@ -13,6 +13,7 @@
 #include "ui/form_parts.h"
 #include "ui/memo_file.h"
 #include "ui/message.h"
+#include "ui/panel_cover.h"
 
 namespace pomix {
 namespace {
@@ -53,6 +54,11 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
     BuildEditor();
     BuildSearch();
     BuildBirthdays();
+    // The editor keeps the contact it was opened on: nothing that changes the list or the
+    // selection is within reach until Save or Cancel.
+    CoverWhileShown(editPanel, {allTab, businessTab, personalTab, birthdaysButton, contactList,
+                                searchButton, editButton, addButton, deleteButton, searchPanel,
+                                birthdayPanel});
     LoadAddressList();
     binding_.BindDictionary();
     UpDateListBox(kAllCategories);
@@ -362,6 +368,7 @@ void TABookForm::Edit() {
     if (!record) return;
     // Whatever an earlier Add or Clear left in the editor gives way to the contact edited.
     ShowAddress(*record);
+    editedLine_ = shownLines_[static_cast<std::size_t>(contactList->CurrentRow())];
     AddMode = false;
     editPanel->show();
     editPanel->raise();
@@ -404,9 +411,9 @@ void TABookForm::SaveEditor() {
             return;
         }
     } else {
-        // With no selected line (a tab pressed while the editor was open) there is no contact
-        // to change: the panel stays open with what was typed.
-        TAddress* record = SelectedRecord();
+        // The contact the editor was opened on; should it be gone, the panel stays open with
+        // what was typed.
+        TAddress* record = editedLine_ ? AddressList_.Resolve(*editedLine_) : nullptr;
         if (!record) return;
         StoreTexts(*record, &shownTexts_);
         lines_.Changed();

@@ -1,7 +1,8 @@
 // TABookForm: the address book section window. Category tabs and the sorted contact list on
 // the left, the selected contact's details on the right, a command bar below, and three
 // panels laid over the details side on demand: the editor, the search and the coming
-// birthdays. The list and the tabs stay usable while a panel is open.
+// birthdays. The list and the tabs stay usable beside the search and the birthdays; the
+// editor covers them until Save or Cancel, so that it keeps the contact it was opened on.
 #pragma once
 
 #include <QMenu>
@@ -155,6 +156,8 @@ private:
     EditorTexts shownTexts_;
     std::string shownDateText_;
     int shownCategory_ = -1;
+    // The line of the contact Edit opened.
+    std::optional<ListLine> editedLine_;
 };
 
 }  // namespace pomix

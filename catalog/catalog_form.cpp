@@ -11,6 +11,7 @@
 #include "ui/memo_file.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
+#include "ui/panel_cover.h"
 
 namespace pomix {
 namespace {
@@ -45,6 +46,12 @@ TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
     BuildEditor();
     BuildSearch();
     BuildStatistics();
+    // The editor keeps the entry it was opened on: the tabs, the list and its commands wait
+    // under it until Save or Cancel.
+    std::vector<QWidget*> covered(categoryTabs.begin(), categoryTabs.end());
+    covered.insert(covered.end(), {statisticsButton, titleList, searchButton, editButton,
+                                   addButton, deleteButton, searchPanel, statisticsPanel});
+    CoverWhileShown(editPanel, std::move(covered));
     LoadCatalogList();
     binding_.BindDictionary();
     UpDateListBox(CurrentCategory);
@@ -102,7 +109,7 @@ void TCatalogForm::BuildMainView() {
 }
 
 void TCatalogForm::BuildEditor() {
-    // Below the tabs: they stay in reach while the editor is open.
+    // Below the tabs, which show (covered) while the editor is open.
     editPanel = Make<TPanel>(this, "Panel6", {0, 26, kWidth, kHeight - 26});
     Make<TStaticButton>(editPanel, "Text2", {4, 2, 506, 20}, U("Редактировать - Добавить"));
     auto* categoryLabel = Make<TLabel>(editPanel, "Label1", {8, 28, 80, 20}, U("Категория"));

@@ -14,6 +14,7 @@
 #include "ui/convert.h"
 #include "ui/form_parts.h"
 #include "ui/message.h"
+#include "ui/panel_cover.h"
 
 namespace pomix {
 namespace {
@@ -58,6 +59,11 @@ TCreditsForm::TCreditsForm(StreamContainer& container, const AddressList* contac
     BuildMainView();
     BuildEditor();
     BuildStatistics();
+    // The editor keeps the debt it was opened on: the list, its tabs and commands wait under
+    // it until Save or Cancel.
+    CoverWhileShown(editorPanel, {owedToMeTab, iOweTab, statisticsButton, nameColumnTab,
+                                  subjectColumnTab, dateColumnTab, daysColumnTab, debtList,
+                                  editButton, addButton, deleteButton, statisticsPanel});
     binding_.BindDictionary();
     LoadNoteList();
     UpDateListBox(CurrentKind_);

@@ -13,6 +13,7 @@
 #include "ui/form_parts.h"
 #include "ui/memo_file.h"
 #include "ui/message.h"
+#include "ui/panel_cover.h"
 
 namespace pomix {
 namespace {
@@ -39,6 +40,9 @@ TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
     BuildMainView();
     BuildEditor();
     BuildSearch();
+    // The editor keeps the note it was opened on: the list and its commands wait under it.
+    CoverWhileShown(editPanel,
+                    {titleList, deleteButton, addButton, editButton, searchButton, searchPanel});
     binding_.BindDictionary();
     LoadNoteList();
     UpDateNoteList();

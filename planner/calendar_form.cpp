@@ -17,6 +17,7 @@
 #include "ui/form_parts.h"
 #include "ui/message.h"
 #include "ui/notifier.h"
+#include "ui/panel_cover.h"
 #include "ui/program_state.h"
 
 namespace pomix {
@@ -88,8 +89,7 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
 }
 
 void TCalendarForm::BuildMainView() {
-    // The main view's controls share one parent, hidden while a panel covers them: covered
-    // controls must not take the focus or show in the accessibility tree.
+    // The main view's controls share one parent, hidden while a panel covers them.
     QWidget* view = mainView_ = Make<QWidget>(this, "MainView", rect());
     prevMonthButton = MakeButton(view, "PrewMonthButton", {4, 4, 30, 22}, "<<", "Перейти на месяц назад");
     todayButton =
@@ -187,9 +187,11 @@ void TCalendarForm::BuildPanels() {
     allRecordsPanel = new TAllRecordsPanel(planner_, this);
     searchPanel = new TSearchPanel(planner_, this);
     reminderPanel = new TReminderPanel(planner_, this);
+    // A panel over the main view hides it: hidden controls neither take the focus nor show in
+    // the accessibility tree, and the editor keeps the event it was opened on.
     for (QWidget* panel : Panels()) {
         panel->setGeometry(rect());
-        panel->installEventFilter(this);
+        CoverWhileShown(panel, {mainView_}, CoverKind::Hide);
     }
     dayList->setFocus();
     connect(allRecordsButton, &QPushButton::clicked, allRecordsPanel, &TAllRecordsPanel::ShowDefaultSpan);
@@ -205,15 +207,6 @@ void TCalendarForm::BuildPanels() {
 }
 
 std::array<QWidget*, 4> TCalendarForm::Panels() const { return {editorPanel, allRecordsPanel, reminderPanel, searchPanel}; }
-
-bool TCalendarForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
-        bool covered = false;
-        for (QWidget* panel : Panels()) covered = covered || !panel->isHidden();
-        mainView_->setVisible(!covered);
-    }
-    return TSectionWindow::eventFilter(watched, event);
-}
 
 // ---- Life cycle ----
 

@@ -104,7 +104,6 @@ public:
     QTimer* reminderTimer;               // Timer1
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void ReInit() override;
     void FormClose() override;
 

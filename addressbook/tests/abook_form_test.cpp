@@ -56,7 +56,7 @@ private slots:
     void malformedBirthDateIsReportedAndTakesToday();
     void searchFindsAcrossCategoriesAndReachesTheRightContact();
     void searchMatchesWholeFieldsButNotTheFirstName();
-    void saveInEditModeWithoutASelectionChangesNothing();
+    void editorKeepsTheContactItWasOpenedOn();
     void birthdaysAcrossNewYear();
     void addressesOpenOnlyWhatIsSafe();
     void storedValuesTheEditorCannotShowSurviveAnEdit();
@@ -338,20 +338,29 @@ void ABookFormTest::searchMatchesWholeFieldsButNotTheFirstName() {
     QCOMPARE(found("*19*"), (Lines{petrov, "Other"}));
 }
 
-void ABookFormTest::saveInEditModeWithoutASelectionChangesNothing() {
+void ABookFormTest::editorKeepsTheContactItWasOpenedOn() {
     auto form = Open();
-    AddContact(*form, {"Kept", "", "", "01.01.2000", "", "", "", "", "", {}});
-    form->Modified = false;
-    form->contactList->SetCurrentRow(0);
+    AddContact(*form, {"Alpha", "", "", "01.01.2000", "", "", "", "", "", {}});
+    AddContact(*form, {"Beta", "", "", "02.02.2002", "", "", "", "", "", {}});
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    form->contactList->SetCurrentRow(RowOf(*form, "Alpha"));
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     form->surnameEdit->SetText("Changed");
-    QTest::mouseClick(form->allTab, Qt::LeftButton);  // the list rebuilt: no selection
-    form->surnameEdit->SetText("Changed");
-    QTest::mouseClick(form->saveButton, Qt::LeftButton);
-    QVERIFY(form->editPanel->isVisibleTo(form.get()));
+    // A click on the other contact, a tab, Delete: none reaches the list while the editor shows.
+    const int beta = RowOf(*form, "Beta");
+    const QPoint line = form->contactList->visualRect(form->contactList->model()->index(beta, 0)).center();
+    QTest::mouseClick(form->contactList->viewport(), Qt::LeftButton, {}, line);
+    QTest::mouseClick(form->personalTab, Qt::LeftButton);
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QCOMPARE(form->surnameEdit->Text(), std::string("Changed"));
-    QCOMPARE(form->Contacts()[0].Famile, std::string("Kept"));
-    QVERIFY(!form->Modified);
+    QCOMPARE(form->Contacts().Count(), std::size_t(2));
+    QVERIFY(!form->contactList->isEnabled() && !form->editButton->isEnabled());
+    QTest::mouseClick(form->saveButton, Qt::LeftButton);
+    QVERIFY(form->contactList->isEnabled() && form->editButton->isEnabled());
+    QCOMPARE(ListLines(*form), (std::multiset<std::string>{"Changed", "Beta"}));
+    QCOMPARE(form->Contacts()[0].Famile, std::string("Changed"));
+    QCOMPARE(form->Contacts()[0].Date, Day(2000, 1, 1));
 }
 
 void ABookFormTest::birthdaysAcrossNewYear() {

@@ -68,7 +68,7 @@ private slots:
     void entryMovedToAnotherCategoryLeavesTheVisibleList();
     void editAfterACancelledAddShowsTheSelectedEntry();
     void saveWithoutACategoryAsksAndKeepsTheEditorOpen();
-    void saveInEditModeWithoutASelectedLineChangesNoEntry();
+    void editorKeepsTheEntryItWasOpenedOn();
     void deleteAsksOnlyWhenConfirmationIsOn();
     void equalTitlesEachReachTheirOwnEntry();
     void searchWithItsThreeChoicesOverEveryCategory();
@@ -253,21 +253,27 @@ void CatalogFormTest::saveWithoutACategoryAsksAndKeepsTheEditorOpen() {
     QCOMPARE(form->titleList->count(), 0);  // saved under another tab than the active one
 }
 
-void CatalogFormTest::saveInEditModeWithoutASelectedLineChangesNoEntry() {
+void CatalogFormTest::editorKeepsTheEntryItWasOpenedOn() {
     auto form = Open();
     AddEntry(*form, "First", {"one"});
+    AddEntry(*form, "Second", {"two"});
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     Select(*form, "First");
     QTest::mouseClick(form->editButton, Qt::LeftButton);
-    ClickTab(*form, 2);  // the tabs stay in reach above the open editor
-    QVERIFY(form->editPanel->isVisibleTo(form.get()));
-    form->nameEdit->SetText("typed after the tab change");
-    form->Modified = false;
+    form->nameEdit->SetText("typed");
+    // The tabs above the editor, the list and Delete under it: none answers until Save.
+    ClickTab(*form, 2);
+    const QPoint other = form->titleList->visualItemRect(form->titleList->item(1)).center();
+    QTest::mouseClick(form->titleList->viewport(), Qt::LeftButton, {}, other);
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
+    QVERIFY(form->categoryTabs[0]->HasBorder());
+    QCOMPARE(form->nameEdit->Text(), std::string("typed"));
+    QVERIFY(messages_.empty());
     QTest::mouseClick(form->saveButton, Qt::LeftButton);
-    QCOMPARE(form->Entries().Count(), std::size_t(1));
-    QCOMPARE(form->Entries()[0].Name, std::string("First"));
-    QCOMPARE(form->Entries()[0].Category, 1);
-    QVERIFY(!form->Modified);
-    QVERIFY(form->editPanel->isVisibleTo(form.get()));
+    QCOMPARE(form->Entries()[0].Name, std::string("typed"));
+    QCOMPARE(form->Entries()[1].Name, std::string("Second"));
+    QVERIFY(form->titleList->isEnabled() && form->categoryTabs[1]->isEnabled());
 }
 
 void CatalogFormTest::deleteAsksOnlyWhenConfirmationIsOn() {

@@ -82,6 +82,7 @@ private slots:
     void newDebtUnderIOweIsDueInSevenDays();
     void badOrClearedDueDateStoresNothing();
     void editWithoutADebtChangesNothing();
+    void editorKeepsTheDebtItWasOpenedOn();
     void daysColumnAcrossNewYearWithAnEmptyMark();
     void storedDueDatesThatAreNoDates();
     void semicolonsStayInTheirCells();
@@ -310,6 +311,33 @@ void CreditsFormTest::editWithoutADebtChangesNothing() {
     QCOMPARE(form->Credits().Count(), std::size_t(1));
     QCOMPARE(form->Credits()[0].Name, std::string("5 $"));
     QVERIFY(!form->Modified);
+}
+
+void CreditsFormTest::editorKeepsTheDebtItWasOpenedOn() {
+    CreditList debts;
+    debts.Add(TCreditNote(kOwedToMe, "Ann", "5 $", 1, Day(2026, 12, 20)));
+    debts.Add(TCreditNote(kOwedToMe, "Bob", "7 $", 1, Day(2026, 12, 21)));
+    WriteDebts(debts);
+    auto form = Open();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    form->debtList->SetCurrentRow(RowOf(*form, "Ann"));
+    Click(form->editButton);
+    form->subjectEdit->SetText("typed");
+    const QPoint bob =
+        form->debtList->visualRect(form->debtList->model()->index(RowOf(*form, "Bob"), 0)).center();
+    QTest::mouseClick(form->debtList->viewport(), Qt::LeftButton, {}, bob);
+    for (QWidget* command : std::initializer_list<QWidget*>{form->iOweTab, form->nameColumnTab,
+                                                            form->deleteButton, form->statisticsButton})
+        Click(command);
+    QVERIFY(form->editorPanel->isVisibleTo(form.get()));
+    QCOMPARE(form->subjectEdit->Text(), std::string("typed"));
+    QVERIFY(messages_.empty());
+    Click(form->saveButton);
+    QCOMPARE(form->Credits()[0].Name, std::string("typed"));
+    QCOMPARE(form->Credits()[1].Name, std::string("7 $"));
+    QCOMPARE(form->CurrentKind(), kOwedToMe);
+    QVERIFY(form->debtList->isEnabled() && form->statisticsButton->isEnabled());
 }
 
 void CreditsFormTest::daysColumnAcrossNewYearWithAnEmptyMark() {

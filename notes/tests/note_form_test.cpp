@@ -37,6 +37,7 @@ private slots:
     void cleanup();
     void addStampsTheMomentOfSaving();
     void editKeepsTheNoteAndRestampsIt();
+    void editorKeepsTheNoteItWasOpenedOn();
     void storedTextShowsAsPlainText();
     void deleteAsksOnlyWhenConfirmationIsOn();
     void emptyAndEqualTitlesEachKeepTheirLine();
@@ -151,6 +152,26 @@ void NoteFormTest::editKeepsTheNoteAndRestampsIt() {
     form->titleList->setCurrentRow(-1);
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     QVERIFY(!form->editPanel->isVisibleTo(form.get()));
+}
+
+void NoteFormTest::editorKeepsTheNoteItWasOpenedOn() {
+    auto form = Open();
+    AddNote(*form, "first", {"one"});
+    AddNote(*form, "second", {"two"});
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    form->titleList->setCurrentRow(RowOf(*form, "first"));
+    QTest::mouseClick(form->editButton, Qt::LeftButton);
+    form->titleEdit->SetText("typed");
+    const QPoint other = form->titleList->visualItemRect(form->titleList->item(RowOf(*form, "second"))).center();
+    QTest::mouseClick(form->titleList->viewport(), Qt::LeftButton, {}, other);
+    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
+    QCOMPARE(form->titleEdit->Text(), std::string("typed"));
+    QVERIFY(messages_.empty());
+    QTest::mouseClick(form->saveButton, Qt::LeftButton);
+    QCOMPARE(form->Notes()[0].Name, std::string("typed"));
+    QCOMPARE(form->Notes()[1].Name, std::string("second"));
+    QVERIFY(form->titleList->isEnabled() && form->deleteButton->isEnabled());
 }
 
 void NoteFormTest::storedTextShowsAsPlainText() {

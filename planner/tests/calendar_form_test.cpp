@@ -49,6 +49,24 @@ private slots:
         QVERIFY(form->dayList->isVisible());
     }
 
+    void editorKeepsTheEventItWasOpenedOn() {
+        PlannerBench bench;
+        bench.WriteEvents({Event("First", Day(2026, 12, 7), At(9, 0)), Event("Second", Day(2026, 12, 7), At(10, 0))});
+        auto form = bench.Open();
+        SelectLine(*form, "09:00 First");
+        Click(form->editButton);
+        form->titleBox->SetText("typed");
+        // Where the other line was, a click meets the editor.
+        const QPoint second = form->dayList->visualItemRect(form->dayList->item(1)).center();
+        QWidget* hit = form->childAt(form->dayList->viewport()->mapTo(form.get(), second));
+        QVERIFY(hit && form->editorPanel->isAncestorOf(hit));
+        QTest::mouseClick(hit, Qt::LeftButton);
+        QVERIFY(!form->dayList->isVisibleTo(form.get()));
+        Click(form->saveButton);
+        QCOMPARE(form->Data().Events[0].Name, std::string("typed"));
+        QCOMPARE(form->Data().Events[1].Name, std::string("Second"));
+    }
+
     void selectingALineShowsTheEvent() {
         PlannerBench bench;
         bench.WriteEvents({Event("Dentist <b>", Day(2026, 12, 7), At(9, 30), 1, 0, {"Bring card", "Room 4"})});
