@@ -50,7 +50,7 @@ TCreditsForm::TCreditsForm(StreamContainer& container, const AddressList* contac
                                   "Button8.Caption,Hint", "Button9.Caption,Hint", "Button7.Hint",
                                   "AFistName.Hint", "AName.Hint", "ADateEdit.Hint",
                                   "N1-3.Caption", "Text1.Caption", "Text2.Caption",
-                                  "Label1-8.Caption"}),
+                                  "Label1-8.Caption", "Label15.Caption"}),
                      parent),
       file_(container, DataDir() + kCreditFileName, kCreditStreamName),
       contacts_(contacts) {
@@ -182,6 +182,10 @@ void TCreditsForm::BuildStatistics() {
     MakeLabel(statisticsPanel, "Label8", {8, 156, 106, 20}, "Баланс :");
     balanceDollars = total("Label13", 120, 156);
     balanceRoubles = total("Label14", 316, 156);
+    // Shown only when some subject's number was too large to be counted to the kopeck.
+    leftOutCaption = MakeLabel(statisticsPanel, "Label15", {8, 194, 300, 20},
+                               "Не учтено, число слишком велико :");
+    leftOutCount = total("Label16", 316, 194);
     closeStatisticsButton = MakeButton(statisticsPanel, "Button9", {346, 332, 160, 24}, "Закрыть",
                                        "Закрыть напоминатель");
     statisticsPanel->hide();
@@ -330,10 +334,15 @@ void TCreditsForm::PickDueDate() {
 
 void TCreditsForm::ShowStatistics() {
     // Counted afresh on every opening: the debts may have changed since the last one.
-    const auto texts = StatisticsTexts(CreditTotals(CreditList_));
+    const DebtTotals totals = CreditTotals(CreditList_);
+    // The one place the totals take their number format from.
+    const auto texts = StatisticsTexts(totals, CurrentLocale().DecimalSeparator());
     TLabel* const labels[] = {owedToMeDollars, owedToMeRoubles, iOweDollars,
                               iOweRoubles,     balanceDollars,  balanceRoubles};
     for (std::size_t i = 0; i < texts.size(); ++i) labels[i]->setText(ToQt(texts[i]));
+    leftOutCount->setText(QString::number(totals.LeftOut));
+    leftOutCaption->setVisible(totals.LeftOut > 0);
+    leftOutCount->setVisible(totals.LeftOut > 0);
     editorPanel->hide();
     statisticsPanel->show();
     statisticsPanel->raise();

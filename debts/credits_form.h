@@ -82,6 +82,8 @@ public:
     TLabel* iOweRoubles;               // Label12
     TLabel* balanceDollars;            // Label13
     TLabel* balanceRoubles;            // Label14
+    TLabel* leftOutCaption;            // Label15
+    TLabel* leftOutCount;              // Label16: debts left out of the totals
     TButton* closeStatisticsButton;    // Button9
 
 protected:

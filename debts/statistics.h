@@ -1,5 +1,5 @@
 // Money totals of the debt book: amounts read from the start of a debt's subject, summed per
-// kind and currency, and the texts of the statistics panel.
+// kind and currency in whole kopecks (cents), and the texts of the statistics panel.
 #pragma once
 
 #include <array>
@@ -7,7 +7,6 @@
 #include <string>
 
 #include "debts/credit.h"
-#include "debts/real48.h"
 
 namespace pomix {
 
@@ -15,41 +14,44 @@ inline constexpr std::uint8_t kDollars = 0;
 inline constexpr std::uint8_t kRoubles = 1;
 inline constexpr std::uint8_t kNotAnAmount = 2;
 
+// Hundredths of the currency unit. Sums are exact: nothing is rounded once an amount is read.
+using Kopecks = std::int64_t;
+
 struct ParsedAmount {
     std::uint8_t CurrencyKind = kNotAnAmount;
-    Real48 Amount;  // meaningful only for dollars and roubles
+    Kopecks Amount = 0;  // meaningful only for dollars and roubles
+    // A subject with a currency whose number has more kopecks than a Kopecks holds; its kind
+    // is then kNotAnAmount.
+    bool TooLarge = false;
 };
 
-// A subject counts as money when it begins with a digit: every digit and decimal separator
-// (the locale's) of the whole subject forms the number; the subject without blanks,
-// upper-cased, holding "$" or "USD" makes dollars, else "РУБ" roubles. A number that does not
-// read (two separators) or does not fit the 6-byte real is not an amount.
+// The amount is the number at the very start of the subject (which must begin with a digit):
+// digits, optionally in groups of three after a blank or a no-break space ("1 500"), then
+// optionally "," or "." and the fraction digits. The number ends at the first character that
+// cannot continue it, so "1e309" reads as 1, "0x10" as 0, "10.5.1" as 10.5 and "5 руб за 2
+// дня" as 5. A fraction finer than a kopeck is rounded to the nearest one, half up. The
+// system's and the program's locale play no part. The currency: the subject without blanks,
+// upper-cased, holding "$" or "USD" makes dollars, else "РУБ" roubles.
 ParsedAmount ParseAmount(const std::string& subject);
 
 struct DebtTotals {
-    Real48 S1;  // owed to me, dollars
-    Real48 S2;  // owed to me, roubles
-    Real48 S3;  // I owe, dollars
-    Real48 S4;  // I owe, roubles
-    // Per sum, S1 to S4: it outgrew the 6-byte real and was held at the largest value, so the
-    // real total is at least what it shows.
-    std::array<bool, 4> Clamped{};
-    bool AnyClamped() const { return Clamped[0] || Clamped[1] || Clamped[2] || Clamped[3]; }
+    Kopecks S1 = 0;  // owed to me, dollars
+    Kopecks S2 = 0;  // owed to me, roubles
+    Kopecks S3 = 0;  // I owe, dollars
+    Kopecks S4 = 0;  // I owe, roubles
+    // Subjects with a currency left out because their amount, or the sum with it, would not
+    // be exact to the kopeck.
+    int LeftOut = 0;
 };
 
-// Sums over every debt of kind 1 or 2, each sum rounded to the 6-byte real after every
-// addition.
+// Sums over every debt of kind 1 or 2.
 DebtTotals CreditTotals(const CreditList& list);
 
-// Fixed point with two decimals and the locale's separator, at most 16 significant digits
-// (rounded half away from zero); exponent form for what rounds to 1e16 or more.
-std::string FormatAmount(long double value);
+// Fixed point with exactly two decimals and the given separator, no group separators.
+std::string FormatAmount(Kopecks value, char decimalSeparator);
 
 // The six statistics texts in panel order: S1 " $", S2 " рублей", S3 " $", S4 " рублей",
-// S1 - S3 " $", S2 - S4 " рублей" (code page 1251). A value that a clamped sum made is not the
-// true one and is marked in front: ">" when the true value is larger (a clamped sum, or a
-// balance whose first sum was clamped), "<" when it is smaller (a balance whose second sum
-// was), "?" when both sums of a balance were clamped and nothing is known.
-std::array<std::string, 6> StatisticsTexts(const DebtTotals& totals);
+// S1 - S3 " $", S2 - S4 " рублей" (code page 1251).
+std::array<std::string, 6> StatisticsTexts(const DebtTotals& totals, char decimalSeparator);
 
 }  // namespace pomix
