@@ -7,6 +7,7 @@
 #include <new>
 
 #include "storage/atomic_file.h"
+#include "storage/backups.h"
 #include "storage/blowfish.h"
 #include "storage/errors.h"
 #include "storage/image_pipe.h"
@@ -342,6 +343,9 @@ void StreamContainer::ReportCorrupt() {
 
 void SaveSingleStream(StreamContainer& container, const std::string& path, const std::string& name,
                       Stream& source) {
+    // Every data file is saved here, on whichever thread saves it: the day's copy of what is
+    // on disk is taken before the file is replaced.
+    BackUpBeforeSave(path);
     container.ClearStreams();
     try {
         container.AddStream(name, &source);

@@ -5,6 +5,7 @@
 // content being saved, and at most one temporary may lie beside it, which the next save takes
 // over: killed saves never pile up leftovers.
 #include <gtest/gtest.h>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "settings/ini_file.h"
+#include "storage/backups.h"
 #include "storage/errors.h"
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
@@ -51,7 +53,8 @@ std::vector<std::string> Leftovers(const fs::path& folder, const std::string& da
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        if (name != dataFile) names.push_back(name);
+        // The day's copy goes to its own folder, which is no temporary.
+        if (name != dataFile && name != kBackupFolderName) names.push_back(name);
     }
     return names;
 }
