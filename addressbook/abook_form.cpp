@@ -71,6 +71,7 @@ void TABookForm::BuildMainView() {
     personalTab =
         MakeTab(this, "StaticButton3", {128, 4, 60, 20}, "Личные", "Только личные записи");
     allTab->SetBorder(true);
+    GroupAsTabs({allTab, businessTab, personalTab});
     birthdaysButton = MakeButton(this, "Button5", {kSideLeft + 186, 2, 116, 24}, "Дни рождения",
                                  "Дни рождения");
 
@@ -170,6 +171,7 @@ void TABookForm::BuildEditor() {
     notesPageTab = MakeTab(editPanel, "StaticButton5", {154, 28, 148, 20}, "Заметки",
                            "Редактирование заметок");
     mainPageTab->SetBorder(true);
+    GroupAsTabs({mainPageTab, notesPageTab});
 
     constexpr int labelWidth = 100, fieldLeft = 104, fieldWidth = kSideWidth - fieldLeft - 4;
     int top = 54;
@@ -313,8 +315,8 @@ void TABookForm::ShowAddress(const TAddress& record) {
     addressLabel->setText(ToQt(record.Address));
     phone1Label->setText(ToQt(record.Tel1));
     phone2Label->setText(ToQt(record.Tel2));
-    emailLabel->setText(ToQt(record.Email));
-    webLabel->setText(ToQt(record.URL));
+    emailLabel->SetLinkText(ToQt(record.Email));
+    webLabel->SetLinkText(ToQt(record.URL));
     notesLabel->setText(ToQt(record.Note).join(QStringLiteral("\r\n")));
 
     surnameEdit->SetText(record.Famile);
@@ -351,6 +353,7 @@ void TABookForm::Clear() {
                           notesLabel}) {
         label->clear();
     }
+    for (TLabel* link : {emailLabel, webLabel}) link->SetLinkText(QString());
 }
 
 void TABookForm::Add() {

@@ -66,6 +66,7 @@ void TCatalogForm::BuildMainView() {
         connect(tab, &TStaticButton::clicked, this, [this, tab] { SelectCategory(tab->Tag); });
         categoryTabs[i] = tab;
     }
+    GroupAsTabs({categoryTabs.begin(), categoryTabs.end()});
     statisticsButton = MakeButton(this, "Button5", {486, 4, 24, 20}, "?", "Статистика");
 
     titleList = Make<TSortedListBox>(this, "ListBox1", {4, 28, 182, 298});

@@ -74,6 +74,7 @@ void TCreditsForm::BuildMainView() {
                           "Список моих должников");
     iOweTab = MakeTab(this, "StaticButton2", {128, 4, 120, 22}, "Я должен", "Список моих долгов");
     owedToMeTab->SetBorder(true);
+    GroupAsTabs({owedToMeTab, iOweTab});
     statisticsButton = MakeButton(this, "Button8", {390, 3, 120, 24}, "Статистика");
 
     debtList = Make<TColumnListView>(this, "ListBox1", {kListLeft, 54, kListWidth, 272});

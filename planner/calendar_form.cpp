@@ -164,6 +164,8 @@ void TCalendarForm::BuildEditor() {
     timeEdit = Make<TMaskEdit>(editorPanel, "ATime", {312, 58, 64, 24}, TMaskEdit::Kind::Time);
     timeEdit->setToolTip(U("Время события: Часы.Минуты"));
     timeSpin = Make<TSpinButton>(editorPanel, "SpinButton1", {378, 58, 18, 24});
+    timeSpin->UpButton()->setAccessibleName(U("Время: позже"));
+    timeSpin->DownButton()->setAccessibleName(U("Время: раньше"));
     remindBox = Make<QCheckBox>(editorPanel, "CheckBox1", {90, 88, 150, 20}, U("Предупреждать"));
     remindBox->setToolTip(U("Предупреждать о мероприятии"));
     doneBox = Make<QCheckBox>(editorPanel, "CheckBox2", {250, 88, 150, 20}, U("Выполнено"));
@@ -248,6 +250,8 @@ EventRef TCalendarForm::SelectedEvent() const {
 void TCalendarForm::ShowDay() {
     Clear();
     dayTitle->setText(ToQt(LongDayText(SelectedDay())));
+    // The list is read out by the day it shows.
+    dayList->setAccessibleName(dayTitle->text());
     UpDateList();
 }
 

@@ -205,6 +205,17 @@ QWidget* TForm7::BuildMainPage() {
     buttonTextSample = swatch("Color5", 36, 164, "R", fonts);
     editTextSample = swatch("Color6", 66, 164, "R", fonts);
     doneEventSample = swatch("Color8", 96, 164, "R", colours);
+    // The hints are shared; a listener hears which colour each one sets.
+    const std::pair<TColourSwatch*, const char*> names[] = {
+        {windowSwatch, "Цвет окон"},
+        {accentSwatch, "Цвет кнопок и заголовков"},
+        {editSwatch, "Цвет полей ввода"},
+        {plannedDaySwatch, "Цвет дней с событиями"},
+        {labelTextSample, "Цвет текста надписей"},
+        {buttonTextSample, "Цвет текста кнопок"},
+        {editTextSample, "Цвет текста полей ввода"},
+        {doneEventSample, "Цвет выполненных событий"}};
+    for (const auto& [sample, name] : names) sample->setAccessibleName(U(name));
     for (TColourSwatch* s : {windowSwatch, accentSwatch, editSwatch}) {
         connect(s, &TStaticButton::clicked, this, [this, s] { PickBackgroundColour(s); });
     }

@@ -3,12 +3,15 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
+#include <QAccessibleObject>
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextEdit>
@@ -17,6 +20,7 @@
 #include <optional>
 
 #include "ui/controls.h"
+#include "ui/month_grid.h"
 #include "ui/section_window.h"
 
 namespace pomix {
@@ -29,7 +33,19 @@ class PressableTextAccessible : public QAccessibleWidget {
 public:
     explicit PressableTextAccessible(TPressableText* text) : QAccessibleWidget(text, QAccessible::StaticText) {}
 
-    QAccessible::Role role() const override { return Text()->Pressable() ? QAccessible::Button : QAccessible::StaticText; }
+    QAccessible::Role role() const override {
+        if (!Text()->Pressable()) return QAccessible::StaticText;
+        return IsTab() ? QAccessible::PageTab : QAccessible::Button;
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        if (IsTab()) {
+            state.selectable = true;
+            state.selected = static_cast<TStaticButton*>(widget())->HasBorder();
+        }
+        return state;
+    }
 
     QString text(QAccessible::Text kind) const override {
         if (kind == QAccessible::Name && Text()->accessibleName().isEmpty()) {
@@ -57,12 +73,48 @@ public:
 
 private:
     TPressableText* Text() const { return static_cast<TPressableText*>(widget()); }
+    bool IsTab() const {
+        return qobject_cast<TStaticButton*>(widget()) && qobject_cast<TTabList*>(widget()->parentWidget());
+    }
 };
 
-QAccessibleInterface* PressableTextFactory(const QString&, QObject* object) {
+// The program with its open pop-up menus among its windows: Qt leaves pop-ups out of the
+// application's children, so no tree would otherwise lead to a menu while it is open.
+class ProgramAccessible : public QAccessibleApplication {
+public:
+    int childCount() const override { return QAccessibleApplication::childCount() + static_cast<int>(OpenMenus().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const int own = QAccessibleApplication::childCount();
+        if (index < own) return QAccessibleApplication::child(index);
+        const QList<QMenu*> menus = OpenMenus();
+        return index - own < menus.size() ? QAccessible::queryAccessibleInterface(menus[index - own]) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const auto* menu = child != nullptr ? qobject_cast<QMenu*>(child->object()) : nullptr;
+        const int open = static_cast<int>(OpenMenus().indexOf(const_cast<QMenu*>(menu)));
+        return open >= 0 ? QAccessibleApplication::childCount() + open : QAccessibleApplication::indexOfChild(child);
+    }
+
+private:
+    static QList<QMenu*> OpenMenus() {
+        QList<QMenu*> open;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* menu = qobject_cast<QMenu*>(window); menu != nullptr && menu->isVisible()) open.append(menu);
+        }
+        return open;
+    }
+};
+
+QAccessibleInterface* ControlAccessibleFactory(const QString&, QObject* object) {
     if (auto* text = qobject_cast<TPressableText*>(object)) return new PressableTextAccessible(text);
+    if (auto* grid = qobject_cast<TMonthGrid*>(object)) return NewMonthGridAccessible(grid);
+    if (object == qApp) return new ProgramAccessible;
+    if (auto* tabs = qobject_cast<TTabList*>(object)) return new QAccessibleWidget(tabs, QAccessible::PageTabList);
     return nullptr;
 }
+
+// The locale of the interface language, for what is read out.
+QLocale InterfaceLocale() { return QLocale(QLocale::Russian, QLocale::Russia); }
 
 bool IsField(const QWidget* widget) {
     return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
@@ -138,11 +190,17 @@ public:
 
 }  // namespace
 
+QString SpokenDate(const QDate& day) {
+    return InterfaceLocale().toString(day, QStringLiteral("dddd, d MMMM yyyy"));
+}
+
+QString WeekdayName(int weekday) { return InterfaceLocale().dayName(weekday, QLocale::LongFormat); }
+
 void InstallAccessibility() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    QAccessible::installFactory(PressableTextFactory);
+    QAccessible::installFactory(ControlAccessibleFactory);
     qApp->installEventFilter(new CaptionNamer(qApp));
 }
 

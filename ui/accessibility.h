@@ -7,6 +7,10 @@
 // from their caption: the label to their left on the same line, or just above them.
 #pragma once
 
+#include <QString>
+
+class QAccessibleInterface;
+class QDate;
 class QWidget;
 
 namespace pomix {
@@ -21,5 +25,14 @@ void InstallAccessibility();
 // or signs ("...") is named by its hint.
 // Run again (each show does), it renews the names it gave, after a dictionary change.
 void NameFieldsByCaptions(QWidget* window);
+
+// A date as a listener hears it, in the interface language: "вторник, 8 декабря 2026".
+QString SpokenDate(const QDate& day);
+// A weekday's full name in the interface language, Monday 1 to Sunday 7.
+QString WeekdayName(int weekday);
+
+class TMonthGrid;
+// The month grid's table of days (ui/month_grid_accessible.cpp).
+QAccessibleInterface* NewMonthGridAccessible(TMonthGrid* grid);
 
 }  // namespace pomix

@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMetaMethod>
@@ -36,6 +37,24 @@ void TPressableText::keyPressEvent(QKeyEvent* event) {
         Press();
         return;
     }
+    if (auto* tabs = qobject_cast<TTabList*>(parentWidget());
+        tabs != nullptr && pressable_ && (key == Qt::Key_Left || key == Qt::Key_Right)) {
+        // The next tab along the row, in the order they stand.
+        const QList<TPressableText*> row = tabs->findChildren<TPressableText*>(Qt::FindDirectChildrenOnly);
+        TPressableText* next = nullptr;
+        for (TPressableText* tab : row) {
+            if (!tab->isVisibleTo(tabs) || tab == this || !tab->Pressable()) continue;
+            const int along = tab->x() - x();
+            if ((key == Qt::Key_Right) != (along > 0)) continue;
+            if (next == nullptr || std::abs(along) < std::abs(next->x() - x())) next = tab;
+        }
+        event->accept();
+        if (next != nullptr) {
+            next->setFocus(Qt::TabFocusReason);
+            next->Press();
+        }
+        return;
+    }
     QLabel::keyPressEvent(event);
 }
 
@@ -54,8 +73,33 @@ TStaticButton::TStaticButton(const QString& caption, QWidget* parent) : TPressab
 }
 
 void TStaticButton::SetBorder(bool singleLine) {
+    const bool was = HasBorder();
     setFrameStyle(singleLine ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
     setLineWidth(1);
+    if (was != singleLine && QAccessible::isActive() && qobject_cast<TTabList*>(parentWidget())) {
+        QAccessible::State changed;
+        changed.selected = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+TTabList* GroupAsTabs(const std::vector<TStaticButton*>& tabs) {
+    QWidget* parent = tabs.front()->parentWidget();
+    QRect area;
+    for (TStaticButton* tab : tabs) area |= tab->geometry();
+    auto* list = new TTabList(parent);
+    list->setObjectName(tabs.front()->objectName() + QStringLiteral("Tabs"));
+    list->setGeometry(area);
+    // Right above the first tab, so that whatever covered the tabs still covers them.
+    list->stackUnder(tabs.front());
+    for (TStaticButton* tab : tabs) {
+        const QRect at = tab->geometry().translated(-area.topLeft());
+        tab->setParent(list);
+        tab->setGeometry(at);
+        tab->show();
+    }
+    return list;
 }
 
 bool TStaticButton::HasBorder() const { return frameShape() == QFrame::Box; }
@@ -114,6 +158,11 @@ void TStaticButton::connectNotify(const QMetaMethod& signal) {
 
 TLabel::TLabel(const QString& caption, QWidget* parent) : TPressableText(caption, parent) {
     setTextFormat(Qt::PlainText);
+}
+
+void TLabel::SetLinkText(const QString& text) {
+    setText(text);
+    setVisible(!text.isEmpty());
 }
 
 void TLabel::connectNotify(const QMetaMethod& signal) {

@@ -71,6 +71,18 @@ protected:
     void connectNotify(const QMetaMethod& signal) override;
 };
 
+// A row of tabs (static texts whose single-line frame marks the chosen one) gathered as one
+// tab list: assistive technology reads them as page tabs, the framed one selected, and Left
+// and Right move between them as in any tab bar.
+class TTabList : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+};
+
+// Moves tabs that share a parent into a new tab list laid where they stand, and returns it.
+TTabList* GroupAsTabs(const std::vector<TStaticButton*>& tabs);
+
 // A flat push button. Space and also Enter press the focused button, as on the desktop the
 // program came from (Qt presses on Enter only in dialogs).
 class TButton : public QPushButton {
@@ -116,6 +128,9 @@ class TLabel : public TPressableText {
     Q_OBJECT
 public:
     explicit TLabel(const QString& caption, QWidget* parent = nullptr);
+    // For a label that opens what it shows (an e-mail, a web address): it stands only while it
+    // shows something, so that an empty one is neither a Tab stop nor read out.
+    void SetLinkText(const QString& text);
     // The keyboard's and screen reader's press of a label that opens something on a double click.
     void Press() override { emit doubleClicked(); }
 signals:

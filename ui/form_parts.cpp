@@ -1,7 +1,9 @@
 #include "ui/form_parts.h"
 
+#include <QAbstractItemView>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QKeyEvent>
 
 namespace pomix {
 
@@ -31,6 +33,42 @@ void FitCaption(QLabel* label, int smallest) {
     label->setFont(font);
 }
 
+namespace {
+
+// Opens a list's pop-up menu from the keyboard: the Menu key or Shift+F10, at the current line
+// with its first item active, so that the arrows and Enter go on from there.
+class MenuKeys : public QObject {
+public:
+    MenuKeys(QMenu* menu, QAbstractScrollArea* list) : QObject(menu), menu_(menu), list_(list) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        const bool menuKey = key->key() == Qt::Key_Menu && modifiers == Qt::NoModifier;
+        const bool shiftF10 = key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier;
+        if (!menuKey && !shiftF10) return false;
+        QPoint at(0, 0);
+        if (auto* view = qobject_cast<QAbstractItemView*>(list_)) {
+            const QRect line = view->visualRect(view->currentIndex());
+            if (line.isValid()) at = line.bottomLeft();
+        }
+        menu_->popup(list_->viewport()->mapToGlobal(at));
+        for (QAction* action : menu_->actions()) {
+            if (action->isEnabled() && action->isVisible() && !action->isSeparator()) {
+                menu_->setActiveAction(action);
+                break;
+            }
+        }
+        return true;
+    }
+
+private:
+    QMenu* menu_;
+    QAbstractScrollArea* list_;
+};
+
+}  // namespace
+
 QMenu* MakePopupMenu(QWidget* owner, const char* name, QAbstractScrollArea* list) {
     auto* menu = new QMenu(owner);
     menu->setObjectName(QString::fromLatin1(name));
@@ -38,6 +76,7 @@ QMenu* MakePopupMenu(QWidget* owner, const char* name, QAbstractScrollArea* list
     // A scroll area reports the click in its viewport's coordinates.
     QObject::connect(list, &QWidget::customContextMenuRequested, menu,
                      [menu, list](const QPoint& at) { menu->popup(list->viewport()->mapToGlobal(at)); });
+    list->installEventFilter(new MenuKeys(menu, list));
     return menu;
 }
 

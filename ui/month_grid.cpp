@@ -1,5 +1,6 @@
 #include "ui/month_grid.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -7,8 +8,8 @@
 namespace pomix {
 namespace {
 
-constexpr int kWeeks = 6;
-constexpr int kDays = 7;
+constexpr int kWeeks = TMonthGrid::kWeeks;
+constexpr int kDays = TMonthGrid::kDays;
 
 const char* const kMonthNames[12] = {"Январь",   "Февраль", "Март",   "Апрель",
                                      "Май",      "Июнь",    "Июль",   "Август",
@@ -24,9 +25,38 @@ TMonthGrid::TMonthGrid(QWidget* parent) : QWidget(parent), selected_(QDate::curr
 
 void TMonthGrid::SetSelectedDate(const QDate& date) {
     if (!date.isValid() || date == selected_) return;
+    const QDate before = FirstShownDay();
     selected_ = date;
     update();
+    TellSelection(FirstShownDay() != before);
     emit selectionChanged(selected_);
+}
+
+QString TMonthGrid::MonthCaption() const {
+    return QString::fromUtf8(kMonthNames[selected_.month() - 1]) + QLatin1Char(' ') + QString::number(selected_.year());
+}
+
+// The accessible children are the seven column headers, then the days row by row.
+void TMonthGrid::TellSelection(bool otherMonth) {
+    if (!QAccessible::isActive()) return;
+    if (otherMonth) {
+        QAccessibleEvent renamed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&renamed);
+    }
+    const int child = kDays + static_cast<int>(FirstShownDay().daysTo(selected_));
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(child);
+    QAccessible::updateAccessibility(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(child);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+void TMonthGrid::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    TellSelection(false);
 }
 
 void TMonthGrid::SetMarkedDays(QSet<QDate> days) {
@@ -120,7 +150,7 @@ void TMonthGrid::DrawHeader(QPainter& p) {
     const QString month = QString::fromUtf8(kMonthNames[selected_.month() - 1]);
     const QString year = QString::number(selected_.year());
     if (!stepButtons_) {
-        p.drawText(QRect(0, 0, width(), hh), Qt::AlignCenter, month + QLatin1Char(' ') + year);
+        p.drawText(QRect(0, 0, width(), hh), Qt::AlignCenter, MonthCaption());
         return;
     }
     // "< Month >" in the left half, "< Year >" in the right half.

@@ -40,12 +40,21 @@ public:
     // stepped from outside (StepMonths, SetSelectedDate).
     void SetStepButtonsShown(bool shown);
     bool StepButtonsShown() const { return stepButtons_; }
+    // What a screen reader says of a marked day besides its date.
+    QString MarkedDayText = QString::fromUtf8("есть события");
     void SetColours(const Colours& colours);
     const Colours& GetColours() const { return colours_; }
 
     // Steps: months (-1, +1) or years (-12, +12); the day is lowered to the target month's
     // length ("31 January" one month on is "28/29 February").
     void StepMonths(int months);
+
+    // The day in a cell of the six weeks shown: cell 0 is the Monday the first row begins with.
+    QDate ShownDay(int cell) const { return FirstShownDay().addDays(cell); }
+    static constexpr int kWeeks = 6;
+    static constexpr int kDays = 7;
+    // What the header shows: the month's name and the year.
+    QString MonthCaption() const;
 
     // The day drawn at a point, or an invalid date outside the day cells (tests click with it).
     QDate DayAt(const QPoint& point) const;
@@ -61,6 +70,7 @@ signals:
     void dayClicked(const QDate& day);
 
 protected:
+    void focusInEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -76,6 +86,8 @@ private:
     QDate MonthsOn(int months) const;
     // A change the user made: selects and reports it when the day is another one.
     void Choose(const QDate& day);
+    // Tells assistive technology which day cell is selected (and focused, with the focus).
+    void TellSelection(bool otherMonth);
 
     QDate selected_;
     QSet<QDate> marked_;

@@ -115,14 +115,16 @@ constexpr int kTabHeight = 20;
 }
 
 TPageControl::TPageControl(int tabsPerRow, QWidget* parent)
-    : QWidget(parent), tabsPerRow_(std::max(1, tabsPerRow)), stack_(new QStackedWidget(this)) {
+    : QWidget(parent), tabsPerRow_(std::max(1, tabsPerRow)), tabList_(new TTabList(this)),
+      stack_(new QStackedWidget(this)) {
+    tabList_->setObjectName("Tabs");
     stack_->setObjectName("Pages");
     stack_->setFrameStyle(QFrame::Box | QFrame::Plain);
 }
 
 int TPageControl::AddPage(QWidget* page, const QString& caption) {
     const int index = stack_->addWidget(page);
-    auto* tab = new TStaticButton(caption, this);
+    auto* tab = new TStaticButton(caption, tabList_);
     tab->setObjectName(objectName() + "Tab" + QString::number(index));
     connect(tab, &TStaticButton::clicked, this, [this, index] { SetCurrentIndex(index); });
     tabs_.push_back(tab);
@@ -156,6 +158,7 @@ void TPageControl::Arrange() {
         Tab(i)->setGeometry(column * width, row * (kTabHeight + 2), w, kTabHeight);
     }
     const int top = rows * (kTabHeight + 2);
+    tabList_->setGeometry(0, 0, this->width(), top);
     stack_->setGeometry(0, top, this->width(), height() - top);
 }
 

@@ -80,6 +80,7 @@ private:
     void Arrange();
     int tabsPerRow_;
     std::vector<TStaticButton*> tabs_;
+    TTabList* tabList_;
     QStackedWidget* stack_;
 };
 

@@ -10,6 +10,9 @@
 
 #include "ui/accessibility.h"
 #include "ui/controls.h"
+#include "ui/form_parts.h"
+#include "ui/month_grid.h"
+#include "ui/section_window.h"
 
 using namespace pomix;
 
@@ -43,6 +46,10 @@ private slots:
     void buttonsPressOnEnterAndMemosLetTheFocusGo();
     void pictureButtonIsNamedByItsHint();
     void checkBoxNamesTheFieldBesideIt();
+    void monthGridIsATableOfNamedDays();
+    void tabsArePageTabsWithOneSelected();
+    void emptyLinkIsNoTabStop();
+    void popupMenuOpensFromTheKeyboardIntoTheTree();
 };
 
 void AccessibilityTest::clickableStaticTextIsAKeyboardButton() {
@@ -274,6 +281,154 @@ void AccessibilityTest::checkBoxNamesTheFieldBesideIt() {
     QVERIFY(under->accessibleName().isEmpty());
     QCOMPARE(Accessible(swatch)->text(QAccessible::Name), QStringLiteral("Настройка цветов"));
     QCOMPARE(Accessible(sample)->text(QAccessible::Name), QStringLiteral("Настройка цвета шрифта"));
+}
+
+void AccessibilityTest::monthGridIsATableOfNamedDays() {
+    TMonthGrid grid;
+    grid.resize(246, 176);
+    grid.SetSelectedDate(QDate(2026, 12, 8));
+    grid.SetMarkedDays({QDate(2026, 12, 15)});
+    QAccessibleInterface* face = Accessible(&grid);
+    QCOMPARE(face->role(), QAccessible::Table);
+    QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Декабрь 2026"));
+    QAccessibleTableInterface* table = face->tableInterface();
+    QVERIFY(table != nullptr);
+    QCOMPARE(table->rowCount(), 6);
+    QCOMPARE(table->columnCount(), 7);
+    // December 2026 begins on a Tuesday: the first row starts on Monday 30 November.
+    const auto cell = [table](int row, int column) { return table->cellAt(row, column); };
+    QCOMPARE(cell(0, 0)->text(QAccessible::Name), QStringLiteral("понедельник, 30 ноября 2026"));
+    QAccessibleInterface* eighth = cell(1, 1);
+    QCOMPARE(eighth->role(), QAccessible::Cell);
+    QCOMPARE(eighth->text(QAccessible::Name), QStringLiteral("вторник, 8 декабря 2026"));
+    QVERIFY(eighth->state().selected);
+    QVERIFY(!cell(1, 2)->state().selected);
+    QCOMPARE(table->selectedCells(), QList<QAccessibleInterface*>{eighth});
+    QCOMPARE(cell(2, 1)->text(QAccessible::Description), QStringLiteral("есть события"));
+    QVERIFY(eighth->text(QAccessible::Description).isEmpty());
+    // The header row: the weekdays as column headers, the table's first children.
+    QList<QAccessibleInterface*> headers = eighth->tableCellInterface()->columnHeaderCells();
+    QCOMPARE(headers.size(), 1);
+    QCOMPARE(headers[0]->role(), QAccessible::ColumnHeader);
+    QCOMPARE(headers[0]->text(QAccessible::Name), QStringLiteral("вторник"));
+    QCOMPARE(face->child(6)->text(QAccessible::Name), QStringLiteral("воскресенье"));
+    QCOMPARE(face->indexOfChild(eighth), 7 + 8);
+    QCOMPARE(eighth->parent(), face);
+    QVERIFY(grid.DayRect(QDate(2026, 12, 8)).contains(grid.mapFromGlobal(eighth->rect().center())));
+
+    // The keys move the selection; a step into January renames the same cells.
+    grid.show();
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_Right);
+    QVERIFY(cell(1, 2)->state().selected && !eighth->state().selected);
+    grid.SetSelectedDate(QDate(2027, 1, 1));
+    QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Январь 2027"));
+    QCOMPARE(cell(0, 4)->text(QAccessible::Name), QStringLiteral("пятница, 1 января 2027"));
+    QVERIFY(cell(0, 4)->state().selected);
+    QVERIFY(cell(2, 1)->text(QAccessible::Description).isEmpty());  // the mark stayed in December
+}
+
+void AccessibilityTest::tabsArePageTabsWithOneSelected() {
+    QWidget window;
+    std::vector<TStaticButton*> tabs;
+    for (int i = 0; i < 3; ++i) {
+        auto* tab = Make<TStaticButton>(&window, "Tab", {4 + i * 62, 4, 60, 20}, QString::number(i));
+        QObject::connect(tab, &TStaticButton::clicked, &window, [&tabs, tab] {
+            for (TStaticButton* other : tabs) other->SetBorder(other == tab);
+        });
+        tabs.push_back(tab);
+    }
+    tabs[0]->SetBorder(true);
+    auto* cover = Make<TPanel>(&window, "Panel1", {0, 0, 300, 100});  // laid over the tabs later
+    TTabList* list = GroupAsTabs(tabs);
+    QCOMPARE(Accessible(list)->role(), QAccessible::PageTabList);
+    QCOMPARE(list->geometry(), QRect(4, 4, 184, 20));
+    QCOMPARE(tabs[1]->mapTo(&window, QPoint(0, 0)), QPoint(66, 4));  // they stay where they stood
+    window.show();
+    QCOMPARE(window.childAt(70, 10), cover);  // and under what covered them
+    cover->hide();
+    QCOMPARE(window.childAt(70, 10), tabs[1]);
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    const auto selected = [&tabs] {
+        QStringList names;
+        for (TStaticButton* tab : tabs) {
+            QAccessibleInterface* face = Accessible(tab);
+            if (face->role() != QAccessible::PageTab) return QStringList{"not a page tab"};
+            if (face->state().selected) names << face->text(QAccessible::Name);
+        }
+        return names;
+    };
+    QCOMPARE(selected(), QStringList{"0"});
+    tabs[0]->setFocus();
+    QTest::keyClick(tabs[0], Qt::Key_Right);
+    QCOMPARE(selected(), QStringList{"1"});
+    QCOMPARE(QApplication::focusWidget(), tabs[1]);
+    QTest::keyClick(tabs[1], Qt::Key_Right);
+    QTest::keyClick(tabs[2], Qt::Key_Right);  // the last stays
+    QCOMPARE(selected(), QStringList{"2"});
+    QTest::keyClick(tabs[2], Qt::Key_Left);
+    QCOMPARE(selected(), QStringList{"1"});
+}
+
+void AccessibilityTest::emptyLinkIsNoTabStop() {
+    QWidget window;
+    auto* before = Make<TEdit>(&window, "Edit1", {0, 0, 100, 20});
+    auto* link = Make<TLabel>(&window, "Lemail", {0, 30, 100, 20}, QString());
+    QObject::connect(link, &TLabel::doubleClicked, &window, [] {});
+    auto* after = Make<TEdit>(&window, "Edit2", {0, 60, 100, 20});
+    link->SetLinkText(QString());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), after);
+    QVERIFY(Accessible(link)->state().invisible);
+    link->SetLinkText(QStringLiteral("ivanov@example.org"));
+    QTest::keyClick(after, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), link);
+    QCOMPARE(Accessible(link)->text(QAccessible::Name), QStringLiteral("ivanov@example.org"));
+}
+
+void AccessibilityTest::popupMenuOpensFromTheKeyboardIntoTheTree() {
+    TSectionWindow window(0, "Test", {});
+    auto* list = Make<TSortedListBox>(&window, "ListBox1", {4, 4, 200, 200});
+    for (const char* line : {"a", "b", "c"}) list->AddItem(line, 0);
+    QMenu* menu = MakePopupMenu(&window, "PopupMenu1", list);
+    int edited = 0;
+    QObject::connect(AddMenuItem(menu, "N1", "Редактировать"), &QAction::triggered, [&edited] { ++edited; });
+    AddMenuItem(menu, "N2", "Удалить");
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    list->setFocus();
+    list->setCurrentRow(1);
+    QAccessibleInterface* face = Accessible(qApp);
+    const int closed = face->childCount();
+
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_F10, Qt::ShiftModifier}, {Qt::Key_Menu, Qt::NoModifier}}) {
+        QTest::keyClick(list, key, modifiers);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->activeAction()->text(), QStringLiteral("Редактировать"));
+        QVERIFY(menu->geometry().top() >= list->viewport()->mapToGlobal(list->visualItemRect(list->item(1)).bottomLeft()).y());
+        QCOMPARE(face->childCount(), closed + 1);
+        QAccessibleInterface* open = face->child(closed);
+        QCOMPARE(open->role(), QAccessible::PopupMenu);
+        QCOMPARE(open->parent(), face);
+        QCOMPARE(face->indexOfChild(open), closed);
+        QStringList items;
+        for (int i = 0; i < open->childCount(); ++i) {
+            QCOMPARE(open->child(i)->role(), QAccessible::MenuItem);
+            items << open->child(i)->text(QAccessible::Name);
+        }
+        QCOMPARE(items, (QStringList{"Редактировать", "Удалить"}));
+        QTest::keyClick(menu, Qt::Key_Return);
+        QTRY_VERIFY(!menu->isVisible());
+        QCOMPARE(face->childCount(), closed);
+    }
+    QCOMPARE(edited, 2);
 }
 
 QTEST_MAIN(AccessibilityTest)
