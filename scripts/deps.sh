@@ -8,6 +8,7 @@ packages=(
     clang libclang-rt-14-dev ccache
     desktop-file-utils appstream man-db util-linux
     python3-icalendar python3-vobject
+    libcurl4-openssl-dev libxml2-dev radicale xandikos
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -18,6 +18,7 @@ int RunContainer(const Args& args);
 int RunDump(const Args& args);
 int RunExport(const Args& args);
 int RunImport(const Args& args);
+int RunSync(const Args& args);
 
 // Prints "pomix-data: <message>" to standard error and returns kUsage.
 int UsageError(const std::string& message);

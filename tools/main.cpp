@@ -26,6 +26,10 @@ const char kHelp[] =
     "  import vcf ADDRESS_FILE IN     add the contacts of a vCard file (2.1, 3.0, 4.0)\n"
     "  import ics CALENDAR_FILE IN    add the events of an iCalendar file\n"
     "                                 (refused while Pomix has the data folder open)\n"
+    "  sync DATA_DIR [--server URL] [--user NAME] [--calendar NAME] [--addressbook NAME]\n"
+    "       [--allow-http]            two-way sync of the planner and the address book with a\n"
+    "                                 CalDAV/CardDAV server (password: POMIX_SYNC_PASSWORD or\n"
+    "                                 asked; options are remembered in DATA_DIR/Sync.ini)\n"
     "  --help                         print this text\n"
     "  --version                      print the version\n"
     "Exit status: 0 done, 1 error, 2 usage error.\n";
@@ -62,6 +66,7 @@ int main(int argc, char** argv) {
         if (command == "dump") return RunDump(args);
         if (command == "export") return RunExport(args);
         if (command == "import") return RunImport(args);
+        if (command == "sync") return RunSync(args);
     } catch (const std::bad_alloc&) {
         std::cerr << "Out of memory\n";
         return kError;

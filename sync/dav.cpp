@@ -1,0 +1,236 @@
+#include "sync/dav.h"
+
+#include <algorithm>
+
+namespace pomix::sync {
+namespace {
+
+const char kXmlHead[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
+// Hrefs per multiget: large enough to be quick, small enough to keep each answer modest.
+constexpr std::size_t kFetchBatch = 500;
+constexpr int kMaxRedirects = 5;
+
+std::string PropfindBody(const std::string& props) {
+    return std::string(kXmlHead) +
+           "<D:propfind xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\" "
+           "xmlns:CR=\"urn:ietf:params:xml:ns:carddav\"><D:prop>" +
+           props + "</D:prop></D:propfind>";
+}
+
+[[noreturn]] void Refused(const std::string& what, long status) {
+    throw SyncError("The server refused " + what + ": " + StatusText(status));
+}
+
+bool IsRedirect(long status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::string WithSlash(std::string url) {
+    if (url.empty() || url.back() != '/') url += '/';
+    return url;
+}
+
+std::string LastSegment(const std::string& url) {
+    std::string path = HttpConnection::PathOf(url);
+    while (!path.empty() && path.back() == '/') path.pop_back();
+    return path.substr(path.rfind('/') + 1);
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return WithSlash(HttpConnection::PathOf(a)) == WithSlash(HttpConnection::PathOf(b));
+}
+
+}  // namespace
+
+MultiStatus DavSession::Propfind(std::string& url, int depth, const std::string& props) {
+    for (int hop = 0;; ++hop) {
+        const HttpResponse r = http_.Request(
+            "PROPFIND", url, PropfindBody(props),
+            {"Depth: " + std::to_string(depth), "Content-Type: application/xml; charset=utf-8"});
+        if (IsRedirect(r.Status) && !r.Location.empty() && hop < kMaxRedirects) {
+            url = HttpConnection::Resolve(url, r.Location);
+            continue;
+        }
+        if (r.Status != 207) Refused("to list " + HttpConnection::PathOf(url), r.Status);
+        return ParseMultiStatus(r.Body);
+    }
+}
+
+MultiStatus DavSession::Report(const std::string& url, const std::string& body) {
+    const HttpResponse r = http_.Request(
+        "REPORT", url, body, {"Depth: 1", "Content-Type: application/xml; charset=utf-8"});
+    if (r.Status != 207) Refused("to send items of " + HttpConnection::PathOf(url), r.Status);
+    return ParseMultiStatus(r.Body);
+}
+
+std::string DavSession::PrincipalHome(Kind kind, const std::string& serverUrl) {
+    const bool calendar = kind == Kind::Calendar;
+    const std::string homeProp =
+        calendar ? "<C:calendar-home-set/>" : "<CR:addressbook-home-set/>";
+    // The well-known address first, then the address as given (some servers answer there).
+    std::vector<std::string> starts = {
+        http_.Origin() + (calendar ? "/.well-known/caldav" : "/.well-known/carddav"), serverUrl};
+    if (HttpConnection::PathOf(serverUrl) != "/") std::swap(starts[0], starts[1]);
+    std::string principal;
+    std::string lastError;
+    for (std::string url : starts) {
+        try {
+            const MultiStatus ms = Propfind(url, 0, "<D:current-user-principal/>" + homeProp);
+            for (const DavResource& r : ms.Resources) {
+                const auto& homes = calendar ? r.CalendarHomes : r.AddressHomes;
+                if (!homes.empty()) return WithSlash(HttpConnection::Resolve(url, homes.front()));
+                if (!r.PrincipalHrefs.empty()) {
+                    principal = HttpConnection::Resolve(url, r.PrincipalHrefs.front());
+                }
+            }
+            if (!principal.empty()) break;
+        } catch (const SyncError& e) {
+            lastError = e.what();
+        }
+    }
+    if (principal.empty()) {
+        throw SyncError(lastError.empty()
+                            ? "The server does not name the user's principal (is it a " +
+                                  std::string(calendar ? "CalDAV" : "CardDAV") + " server?)"
+                            : lastError);
+    }
+    const MultiStatus ms = Propfind(principal, 0, homeProp);
+    for (const DavResource& r : ms.Resources) {
+        const auto& homes = calendar ? r.CalendarHomes : r.AddressHomes;
+        if (!homes.empty()) return WithSlash(HttpConnection::Resolve(principal, homes.front()));
+    }
+    throw SyncError(std::string("The server names no ") +
+                    (calendar ? "calendar home" : "address book home") + " for the user");
+}
+
+Collection DavSession::FindCollection(Kind kind, const std::string& serverUrl,
+                                      const std::string& name) {
+    const bool calendar = kind == Kind::Calendar;
+    std::string home = PrincipalHome(kind, serverUrl);
+    const MultiStatus ms = Propfind(home, 1,
+                                    "<D:resourcetype/><D:displayname/>"
+                                    "<C:supported-calendar-component-set/>"
+                                    "<D:supported-report-set/>");
+    std::vector<Collection> found;
+    for (const DavResource& r : ms.Resources) {
+        if (!r.HasType(calendar ? "calendar" : "addressbook")) continue;
+        // A calendar for to-dos only is not the planner's.
+        if (calendar && !r.Components.empty() &&
+            std::find(r.Components.begin(), r.Components.end(), "VEVENT") == r.Components.end())
+            continue;
+        Collection c;
+        c.Url = WithSlash(HttpConnection::Resolve(home, r.Href));
+        if (SamePath(c.Url, home)) continue;
+        c.Name = r.DisplayName.empty() ? LastSegment(c.Url) : r.DisplayName;
+        c.SyncCollection = std::find(r.Reports.begin(), r.Reports.end(), "sync-collection") !=
+                           r.Reports.end();
+        found.push_back(c);
+    }
+    if (!name.empty()) {
+        for (const Collection& c : found) {
+            if (c.Name == name || LastSegment(c.Url) == name) return c;
+        }
+        throw SyncError(std::string("The server has no ") +
+                        (calendar ? "calendar" : "address book") + " named \"" + name + "\"");
+    }
+    if (!found.empty()) return found.front();
+    return Create(kind, home);
+}
+
+Collection DavSession::Create(Kind kind, const std::string& home) {
+    const bool calendar = kind == Kind::Calendar;
+    Collection c;
+    c.Url = home + (calendar ? "pomix-calendar/" : "pomix-contacts/");
+    c.Name = kCreatedName;
+    c.Created = true;
+    std::string body;
+    HttpResponse r;
+    if (calendar) {
+        body = std::string(kXmlHead) +
+               "<C:mkcalendar xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
+               "<D:set><D:prop><D:displayname>" + std::string(kCreatedName) +
+               "</D:displayname><C:supported-calendar-component-set><C:comp name=\"VEVENT\"/>"
+               "</C:supported-calendar-component-set></D:prop></D:set></C:mkcalendar>";
+        r = http_.Request("MKCALENDAR", c.Url, body,
+                          {"Content-Type: application/xml; charset=utf-8"});
+    } else {
+        body = std::string(kXmlHead) +
+               "<D:mkcol xmlns:D=\"DAV:\" xmlns:CR=\"urn:ietf:params:xml:ns:carddav\">"
+               "<D:set><D:prop><D:resourcetype><D:collection/><CR:addressbook/>"
+               "</D:resourcetype><D:displayname>" + std::string(kCreatedName) +
+               "</D:displayname></D:prop></D:set></D:mkcol>";
+        r = http_.Request("MKCOL", c.Url, body, {"Content-Type: application/xml; charset=utf-8"});
+    }
+    if (r.Status != 201 && r.Status != 200) {
+        Refused(std::string("to create the ") + (calendar ? "calendar" : "address book") +
+                    " \"" + kCreatedName + "\"",
+                r.Status);
+    }
+    return c;
+}
+
+std::vector<RemoteItem> DavSession::List(const Collection& collection) {
+    std::string url = collection.Url;
+    const MultiStatus ms = Propfind(url, 1, "<D:resourcetype/><D:getetag/>");
+    std::vector<RemoteItem> items;
+    items.reserve(ms.Resources.size());
+    for (const DavResource& r : ms.Resources) {
+        if (r.HasType("collection") || r.Status >= 300) continue;
+        const std::string itemUrl = HttpConnection::Resolve(url, r.Href);
+        if (SamePath(itemUrl, url)) continue;
+        items.push_back({itemUrl, r.ETag, {}});
+    }
+    return items;
+}
+
+std::vector<RemoteItem> DavSession::Fetch(Kind kind, const Collection& collection,
+                                          const std::vector<std::string>& urls) {
+    const bool calendar = kind == Kind::Calendar;
+    std::vector<RemoteItem> items;
+    items.reserve(urls.size());
+    for (std::size_t start = 0; start < urls.size(); start += kFetchBatch) {
+        std::string body = std::string(kXmlHead) +
+                           (calendar ? "<C:calendar-multiget xmlns:D=\"DAV:\" "
+                                       "xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
+                                       "<D:prop><D:getetag/><C:calendar-data/></D:prop>"
+                                     : "<CR:addressbook-multiget xmlns:D=\"DAV:\" "
+                                       "xmlns:CR=\"urn:ietf:params:xml:ns:carddav\">"
+                                       "<D:prop><D:getetag/><CR:address-data/></D:prop>");
+        const std::size_t end = std::min(urls.size(), start + kFetchBatch);
+        for (std::size_t i = start; i < end; ++i) {
+            body += "<D:href>" + XmlEscaped(HttpConnection::PathOf(urls[i])) + "</D:href>";
+        }
+        body += calendar ? "</C:calendar-multiget>" : "</CR:addressbook-multiget>";
+        const MultiStatus ms = Report(collection.Url, body);
+        for (const DavResource& r : ms.Resources) {
+            if (r.Status >= 300 || r.Data.empty() || r.Data.size() > kMaxItemBytes) continue;
+            items.push_back({HttpConnection::Resolve(collection.Url, r.Href), r.ETag, r.Data});
+        }
+    }
+    return items;
+}
+
+std::string DavSession::Put(Kind kind, const std::string& url, const std::string& text,
+                            const std::string& etag) {
+    std::vector<std::string> headers = {
+        kind == Kind::Calendar ? "Content-Type: text/calendar; charset=utf-8"
+                               : "Content-Type: text/vcard; charset=utf-8",
+        etag.empty() ? "If-None-Match: *" : "If-Match: " + etag};
+    const HttpResponse r = http_.Request("PUT", url, text, headers);
+    if (r.Status < 200 || r.Status >= 300) {
+        Refused("the upload of " + HttpConnection::PathOf(url), r.Status);
+    }
+    return r.ETag;
+}
+
+void DavSession::Delete(const std::string& url, const std::string& etag) {
+    std::vector<std::string> headers;
+    if (!etag.empty()) headers.push_back("If-Match: " + etag);
+    const HttpResponse r = http_.Request("DELETE", url, {}, headers);
+    if (r.Status == 404 || r.Status == 410) return;
+    if (r.Status < 200 || r.Status >= 300) {
+        Refused("to delete " + HttpConnection::PathOf(url), r.Status);
+    }
+}
+
+}  // namespace pomix::sync

@@ -1,0 +1,65 @@
+// The CalDAV and CardDAV requests of the sync: finding the user's calendar and address book,
+// listing a collection's items with their ETags, fetching items, and conditional uploads.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sync/dav_xml.h"
+#include "sync/http.h"
+
+namespace pomix::sync {
+
+enum class Kind { Calendar, AddressBook };
+
+struct Collection {
+    std::string Url;   // absolute, ends in "/"
+    std::string Name;  // displayname, else the last path segment
+    bool Created = false;
+    bool SyncCollection = false;  // the server offers the sync-collection report here
+};
+
+// An item's absolute URL and ETag, and its text when fetched.
+struct RemoteItem {
+    std::string Url;
+    std::string ETag;
+    std::string Data;
+};
+
+inline constexpr char kCreatedName[] = "Pomix";
+// A calendar item or vCard larger than this is not a record Pomix can hold; it is left alone.
+inline constexpr std::size_t kMaxItemBytes = 4u << 20;
+
+class DavSession {
+public:
+    explicit DavSession(HttpConnection& http) : http_(http) {}
+
+    // The collection of that kind named name (displayname or last path segment, exactly);
+    // with an empty name the first one; with none at all a new one named "Pomix". A name
+    // given but not found is an error (nothing is created under a mistyped name).
+    Collection FindCollection(Kind kind, const std::string& serverUrl, const std::string& name);
+
+    // Every item of the collection with its ETag (subcollections left out).
+    std::vector<RemoteItem> List(const Collection& collection);
+    // The items at those URLs with their text; an item the server no longer has is left out.
+    std::vector<RemoteItem> Fetch(Kind kind, const Collection& collection,
+                                  const std::vector<std::string>& urls);
+
+    // Uploads text to url. etag empty: only if no item is there (If-None-Match: *), else only
+    // if the item is still that version (If-Match). Returns the new ETag (empty when the server
+    // does not say). Raises SyncError on refusal, naming the status (412 when the item changed).
+    std::string Put(Kind kind, const std::string& url, const std::string& text,
+                    const std::string& etag);
+    // Deletes url if it is still that version; an item already gone counts as deleted.
+    void Delete(const std::string& url, const std::string& etag);
+
+private:
+    MultiStatus Propfind(std::string& url, int depth, const std::string& props);
+    MultiStatus Report(const std::string& url, const std::string& body);
+    std::string PrincipalHome(Kind kind, const std::string& serverUrl);
+    Collection Create(Kind kind, const std::string& home);
+
+    HttpConnection& http_;
+};
+
+}  // namespace pomix::sync

@@ -1,0 +1,45 @@
+// The WebDAV answers the sync reads (207 Multi-Status of PROPFIND and REPORT), parsed with
+// libxml2. Only what the sync uses is kept; unknown elements are passed over.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pomix::sync {
+
+inline constexpr char kDavNs[] = "DAV:";
+inline constexpr char kCalDavNs[] = "urn:ietf:params:xml:ns:caldav";
+inline constexpr char kCardDavNs[] = "urn:ietf:params:xml:ns:carddav";
+
+// One <response>: the properties the server found for one href.
+struct DavResource {
+    std::string Href;      // as sent (usually a path, percent escapes kept)
+    long Status = 200;     // the response's own status (404 for an item gone in sync-collection)
+    std::string ETag;      // getetag
+    std::string DisplayName;
+    std::vector<std::string> Types;       // resourcetype children: "collection", "calendar",
+                                          // "addressbook" (local names, known namespaces only)
+    std::vector<std::string> Components;  // supported-calendar-component-set: "VEVENT", ...
+    std::string Data;                     // calendar-data or address-data
+    std::vector<std::string> PrincipalHrefs;  // current-user-principal
+    std::vector<std::string> CalendarHomes;   // calendar-home-set
+    std::vector<std::string> AddressHomes;    // addressbook-home-set
+    std::vector<std::string> Reports;         // supported-report-set: "sync-collection", ...
+    std::string SyncToken;                    // of a collection's sync-token property
+
+    bool HasType(const std::string& type) const;
+};
+
+struct MultiStatus {
+    std::vector<DavResource> Resources;
+    std::string SyncToken;  // sync-collection's new token
+};
+
+// Raises SyncError for text that is not a well-formed multistatus document. No external
+// entities or network access are ever followed.
+MultiStatus ParseMultiStatus(const std::string& xml);
+
+// Text escaped for an XML element's content.
+std::string XmlEscaped(const std::string& text);
+
+}  // namespace pomix::sync

@@ -1,0 +1,489 @@
+#include "sync/engine.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <unordered_map>
+
+#include "storage/cp1251.h"
+#include "storage/errors.h"
+#include "sync/dav.h"
+#include "sync/item.h"
+
+namespace pomix::sync {
+namespace {
+
+struct EventTraits {
+    using Record = Tevent;
+    static constexpr Kind kKind = Kind::Calendar;
+    static constexpr const char* kExtension = ".ics";
+    static std::optional<Fields> FieldsOf(const Tevent& e) { return EventFields(e); }
+    static std::string NewItem(const Tevent& e, const std::string& uid) {
+        return NewEventItem(e, uid);
+    }
+    static std::optional<Tevent> Parse(const std::string& text) { return ItemEvent(text); }
+    static std::string Merge(const std::string& item, const Fields& before, const Tevent& now) {
+        return MergeEvent(item, before, now);
+    }
+    static Tevent ConflictCopy(Tevent e) {
+        e.Name += Utf8ToCp1251(kConflictSuffix);
+        return e;
+    }
+    // How much an equal, non-empty field says that an edited record is still the same one:
+    // title, description, start (reminder and done say nothing).
+    static constexpr double kWeights[kEventFieldCount] = {3, 2, 3, 0, 0};
+};
+
+struct ContactTraits {
+    using Record = TAddress;
+    static constexpr Kind kKind = Kind::AddressBook;
+    static constexpr const char* kExtension = ".vcf";
+    static std::optional<Fields> FieldsOf(const TAddress& c) { return ContactFields(c); }
+    static std::string NewItem(const TAddress& c, const std::string& uid) {
+        return NewContactItem(c, uid);
+    }
+    static std::optional<TAddress> Parse(const std::string& text) { return ItemContact(text); }
+    static std::string Merge(const std::string& item, const Fields& before, const TAddress& now) {
+        return MergeContact(item, before, now);
+    }
+    static TAddress ConflictCopy(TAddress c) {
+        c.Famile += Utf8ToCp1251(kConflictSuffix);
+        return c;
+    }
+    // Surname, first name, patronymic, birth date, address, phones, e-mail, web, note, category.
+    static constexpr double kWeights[kContactFieldCount] = {3, 2, 1, 2, 1, 2, 1, 2, 1, 1, 0};
+};
+
+// An edited record is paired with an item only when equal fields weigh at least this much.
+constexpr double kPairThreshold = 3;
+// Above this many candidate comparisons, leftovers are taken as deleted and added instead.
+constexpr std::size_t kMaxPairings = 4'000'000;
+
+template <class Traits>
+double Similarity(const Fields& a, const Fields& b) {
+    double score = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (!a[i].empty() && a[i] == b[i]) score += Traits::kWeights[i];
+    }
+    return score;
+}
+
+}  // namespace
+
+template <class Record>
+struct KindPlan {
+    Collection Where;
+    std::map<std::string, Entry> Current;  // by item URL: the state as the server now has it
+    std::vector<std::pair<std::size_t, Record>> Replace;
+    std::vector<std::size_t> Remove;
+    std::vector<Record> Add;
+    // Entries to set (or, without a value, drop) once the local lists have the changes.
+    std::vector<std::pair<std::string, std::optional<Entry>>> AfterApply;
+};
+
+struct SyncRun::Plan {
+    KindPlan<Tevent> Events;
+    KindPlan<TAddress> Contacts;
+};
+
+namespace {
+
+enum class WriteKind { Update, Create, Remove };
+struct Write {
+    WriteKind What;
+    std::string Url, ETag, Text;
+    Entry After;  // the entry once written (Update, Create)
+    bool* Counted = nullptr;
+};
+
+template <class Traits>
+class KindSync {
+public:
+    using Record = typename Traits::Record;
+
+    KindSync(DavSession& dav, KindPlan<Record>& plan, KindReport& report,
+             std::vector<std::string>& notes)
+        : dav_(dav), plan_(plan), report_(report), notes_(notes) {}
+
+    // Reads the server and decides; the writes are returned to be sent.
+    std::vector<Write> Decide(const std::vector<const Record*>& local, CollectionState& state) {
+        report_.Collection = plan_.Where.Url;
+        report_.Created = plan_.Where.Created;
+        if (state.Url != plan_.Where.Url) {
+            // Another collection (or none known): nothing of the old mapping applies.
+            state.Entries.clear();
+            state.Url = plan_.Where.Url;
+        }
+        for (Entry& e : state.Entries) plan_.Current[e.Url] = e;
+
+        // The server's items now.
+        std::unordered_map<std::string, std::string> remote;
+        for (RemoteItem& item : dav_.List(plan_.Where)) remote[item.Url] = item.ETag;
+
+        // Local records by their fields.
+        std::vector<std::optional<Fields>> fields(local.size());
+        std::unordered_multimap<std::string, std::size_t> byFields;
+        for (std::size_t i = 0; i < local.size(); ++i) {
+            fields[i] = Traits::FieldsOf(*local[i]);
+            if (!fields[i]) {
+                ++report_.LeftLocal;
+                continue;
+            }
+            byFields.emplace(JoinFields(*fields[i]), i);
+        }
+        std::vector<char> used(local.size(), 0);
+        std::vector<Entry*> entries;
+        for (auto& [url, e] : plan_.Current) entries.push_back(&e);
+        std::vector<std::ptrdiff_t> match(entries.size(), -1);
+        std::vector<char> edited(entries.size(), 0);
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            auto [from, to] = byFields.equal_range(JoinFields(entries[k]->Local));
+            for (auto it = from; it != to; ++it) {
+                if (!used[it->second]) {
+                    used[it->second] = 1;
+                    match[k] = static_cast<std::ptrdiff_t>(it->second);
+                    break;
+                }
+            }
+        }
+        PairEdits(fields, entries, used, match, edited);
+
+        // What to fetch: items changed on the server and items new there.
+        std::vector<std::string> fetch;
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            const auto it = remote.find(entries[k]->Url);
+            if (it != remote.end() && (it->second != entries[k]->ETag || it->second.empty()))
+                fetch.push_back(entries[k]->Url);
+        }
+        for (const auto& [url, etag] : remote) {
+            if (!plan_.Current.count(url)) fetch.push_back(url);
+        }
+        std::unordered_map<std::string, RemoteItem> fetched;
+        for (RemoteItem& item : dav_.Fetch(Traits::kKind, plan_.Where, fetch)) {
+            fetched[item.Url] = std::move(item);
+        }
+
+        std::vector<Write> writes;
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            Entry& e = *entries[k];
+            const auto there = remote.find(e.Url);
+            const bool serverGone = there == remote.end();
+            const bool serverSame = !serverGone && there->second == e.ETag && !e.ETag.empty();
+            const RemoteItem* item = nullptr;
+            std::optional<Record> theirs;
+            if (!serverGone && !serverSame) {
+                const auto f = fetched.find(e.Url);
+                if (f != fetched.end()) {
+                    item = &f->second;
+                    theirs = Traits::Parse(item->Data);
+                }
+                if (!theirs || !Traits::FieldsOf(*theirs)) {
+                    notes_.push_back(e.Url + ": the server's item cannot be read; left as it was");
+                    if (match[k] < 0) continue;
+                    Kept();
+                    continue;
+                }
+            }
+            const std::ptrdiff_t i = match[k];
+            if (i >= 0 && !edited[k]) {  // unchanged here
+                if (serverSame) {
+                    Kept();
+                } else if (serverGone) {
+                    plan_.Remove.push_back(static_cast<std::size_t>(i));
+                    plan_.AfterApply.emplace_back(e.Url, std::nullopt);
+                    ++report_.Local.Deleted;
+                } else {
+                    TakeTheirs(e, *item, *theirs, static_cast<std::size_t>(i), local);
+                }
+            } else if (i >= 0) {  // edited here
+                const Record& mine = *local[static_cast<std::size_t>(i)];
+                const Fields& now = *fields[static_cast<std::size_t>(i)];
+                if (serverSame) {
+                    Entry after{e.Url, {}, now, Traits::Merge(e.Item, e.Local, mine)};
+                    writes.push_back({WriteKind::Update, e.Url, e.ETag, after.Item, after});
+                    ++report_.Server.Changed;
+                } else if (serverGone) {  // deleted there, changed here: kept, with the change
+                    writes.push_back(NewItem(mine, now));
+                    plan_.AfterApply.emplace_back(e.Url, std::nullopt);
+                    ++report_.Server.Added;
+                } else if (*Traits::FieldsOf(*theirs) == now) {  // the same change on both sides
+                    plan_.AfterApply.emplace_back(e.Url, Entry{e.Url, item->ETag, now, item->Data});
+                    e = Entry{e.Url, item->ETag, now, item->Data};
+                    Kept();
+                } else {  // a conflict: the server's version here, ours as a further record
+                    const Record copy = Traits::ConflictCopy(mine);
+                    TakeTheirs(e, *item, *theirs, static_cast<std::size_t>(i), local);
+                    plan_.Add.push_back(copy);
+                    writes.push_back(NewItem(copy, *Traits::FieldsOf(copy)));
+                    ++report_.Local.Added;
+                    ++report_.Server.Added;
+                    ++report_.Conflicts;
+                }
+            } else {  // deleted here
+                if (serverGone) {
+                    plan_.AfterApply.emplace_back(e.Url, std::nullopt);
+                } else if (serverSame) {
+                    writes.push_back({WriteKind::Remove, e.Url, e.ETag, {}, {}});
+                    ++report_.Server.Deleted;
+                } else {  // changed there: kept, with the change
+                    plan_.Add.push_back(*theirs);
+                    plan_.AfterApply.emplace_back(
+                        e.Url, Entry{e.Url, item->ETag, *Traits::FieldsOf(*theirs), item->Data});
+                    ++report_.Local.Added;
+                }
+            }
+        }
+
+        // New on the server: the same as a new local record, or a new record here.
+        std::unordered_multimap<std::string, std::size_t> newLocal;
+        for (std::size_t i = 0; i < local.size(); ++i) {
+            if (!used[i] && fields[i]) newLocal.emplace(JoinFields(*fields[i]), i);
+        }
+        std::vector<std::string> newUrls;
+        for (const auto& [url, etag] : remote) {
+            if (!plan_.Current.count(url)) newUrls.push_back(url);
+        }
+        std::sort(newUrls.begin(), newUrls.end());  // the order of a listing is the server's
+        for (const std::string& url : newUrls) {
+            const auto f = fetched.find(url);
+            if (f == fetched.end()) continue;
+            const std::optional<Record> theirs = Traits::Parse(f->second.Data);
+            const std::optional<Fields> theirFields =
+                theirs ? Traits::FieldsOf(*theirs) : std::nullopt;
+            if (!theirFields) continue;  // a to-do, or nothing Pomix can show: left alone
+            const Entry entry{url, f->second.ETag, *theirFields, f->second.Data};
+            const auto same = newLocal.find(JoinFields(*theirFields));
+            if (same != newLocal.end()) {
+                used[same->second] = 1;
+                newLocal.erase(same);
+                plan_.Current[url] = entry;
+                Kept();
+            } else {
+                plan_.Add.push_back(*theirs);
+                plan_.AfterApply.emplace_back(url, entry);
+                ++report_.Local.Added;
+            }
+        }
+        for (std::size_t i = 0; i < local.size(); ++i) {
+            if (used[i] || !fields[i]) continue;
+            writes.push_back(NewItem(*local[i], *fields[i]));
+            ++report_.Server.Added;
+        }
+        return writes;
+    }
+
+    void Send(const std::vector<Write>& writes, CollectionState& state) {
+        try {
+            for (const Write& w : writes) {
+                if (w.What == WriteKind::Remove) {
+                    dav_.Delete(w.Url, w.ETag);
+                    plan_.Current.erase(w.Url);
+                } else {
+                    Entry after = w.After;
+                    after.ETag = dav_.Put(Traits::kKind, w.Url, w.Text,
+                                          w.What == WriteKind::Update ? w.ETag : std::string());
+                    plan_.Current[w.Url] = std::move(after);
+                }
+                ++sent_;
+            }
+        } catch (...) {
+            Store(state);
+            throw;
+        }
+        Store(state);
+    }
+
+    void Store(CollectionState& state) const {
+        state.Entries.clear();
+        state.Entries.reserve(plan_.Current.size());
+        for (const auto& [url, e] : plan_.Current) state.Entries.push_back(e);
+    }
+
+private:
+    void Kept() {
+        ++report_.Local.Kept;
+        ++report_.Server.Kept;
+    }
+
+    // Pairs records and entries left over by their similarity: the pairs are edits.
+    void PairEdits(const std::vector<std::optional<Fields>>& fields,
+                   const std::vector<Entry*>& entries, std::vector<char>& used,
+                   std::vector<std::ptrdiff_t>& match, std::vector<char>& edited) {
+        std::vector<std::size_t> freeRecords, freeEntries;
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            if (!used[i] && fields[i]) freeRecords.push_back(i);
+        for (std::size_t k = 0; k < entries.size(); ++k)
+            if (match[k] < 0) freeEntries.push_back(k);
+        if (freeRecords.empty() || freeEntries.empty() ||
+            freeRecords.size() * freeEntries.size() > kMaxPairings)
+            return;
+        struct Candidate {
+            double Score;
+            std::size_t Entry, Record;
+        };
+        std::vector<Candidate> candidates;
+        for (std::size_t k : freeEntries) {
+            for (std::size_t i : freeRecords) {
+                const double s = Similarity<Traits>(entries[k]->Local, *fields[i]);
+                if (s >= kPairThreshold) candidates.push_back({s, k, i});
+            }
+        }
+        std::stable_sort(candidates.begin(), candidates.end(),
+                         [](const Candidate& a, const Candidate& b) { return a.Score > b.Score; });
+        for (const Candidate& c : candidates) {
+            if (match[c.Entry] >= 0 || used[c.Record]) continue;
+            match[c.Entry] = static_cast<std::ptrdiff_t>(c.Record);
+            edited[c.Entry] = 1;
+            used[c.Record] = 1;
+        }
+    }
+
+    // The server's changed item replaces local record i.
+    void TakeTheirs(Entry& e, const RemoteItem& item, const Record& theirs, std::size_t i,
+                    const std::vector<const Record*>& local) {
+        const Fields theirFields = *Traits::FieldsOf(theirs);
+        const Entry after{e.Url, item.ETag, theirFields, item.Data};
+        plan_.AfterApply.emplace_back(e.Url, after);
+        if (theirFields == *Traits::FieldsOf(*local[i])) {
+            e = after;  // nothing Pomix shows has changed
+            Kept();
+            return;
+        }
+        plan_.Replace.emplace_back(i, theirs);
+        ++report_.Local.Changed;
+    }
+
+    Write NewItem(const Record& record, const Fields& fields) {
+        const std::string uid = NewUid();
+        const std::string url = plan_.Where.Url + uid + Traits::kExtension;
+        const std::string text = Traits::NewItem(record, uid);
+        return {WriteKind::Create, url, {}, text, Entry{url, {}, fields, text}};
+    }
+
+public:
+    std::size_t sent_ = 0;  // writes the server took
+
+private:
+    DavSession& dav_;
+    KindPlan<Record>& plan_;
+    KindReport& report_;
+    std::vector<std::string>& notes_;
+};
+
+template <class Record>
+std::vector<Record> Applied(const std::vector<const Record*>& local, KindPlan<Record>& plan) {
+    std::vector<char> removed(local.size(), 0);
+    for (std::size_t i : plan.Remove) removed[i] = 1;
+    std::vector<std::optional<Record>> replaced(local.size());
+    for (auto& [i, r] : plan.Replace) replaced[i] = r;
+    std::vector<Record> out;
+    out.reserve(local.size() + plan.Add.size());
+    for (std::size_t i = 0; i < local.size(); ++i) {
+        if (removed[i]) continue;
+        out.push_back(replaced[i] ? *replaced[i] : *local[i]);
+    }
+    for (Record& r : plan.Add) out.push_back(std::move(r));
+    return out;
+}
+
+template <class Record>
+void ApplyEntries(KindPlan<Record>& plan, CollectionState& state) {
+    for (auto& [url, entry] : plan.AfterApply) {
+        if (entry) {
+            plan.Current[url] = *entry;
+        } else {
+            plan.Current.erase(url);
+        }
+    }
+    state.Entries.clear();
+    for (const auto& [url, e] : plan.Current) state.Entries.push_back(e);
+}
+
+}  // namespace
+
+SyncRun::SyncRun(const Account& account, SyncOptions options)
+    : http_(std::make_unique<HttpConnection>(account)), account_(account),
+      options_(std::move(options)), plan_(std::make_unique<Plan>()) {}
+
+SyncRun::~SyncRun() = default;
+
+void SyncRun::Exchange(const EventList& events, const AddressList& contacts, SyncState& state) {
+    DavSession dav(*http_);
+    plan_->Events.Where = dav.FindCollection(Kind::Calendar, account_.Server, options_.Calendar);
+    plan_->Contacts.Where =
+        dav.FindCollection(Kind::AddressBook, account_.Server, options_.AddressBook);
+
+    std::vector<const Tevent*> localEvents;
+    for (const Tevent& e : events) localEvents.push_back(&e);
+    std::vector<const TAddress*> localContacts;
+    for (std::size_t i = 0; i < contacts.Count(); ++i) localContacts.push_back(&contacts[i]);
+
+    KindSync<EventTraits> eventSync(dav, plan_->Events, report_.Events, report_.Notes);
+    KindSync<ContactTraits> contactSync(dav, plan_->Contacts, report_.Contacts, report_.Notes);
+    // Both sides are read before anything is sent: a server that fails while being read has
+    // been sent nothing.
+    CollectionState eventState = state.Events, contactState = state.Contacts;
+    const std::vector<Write> eventWrites = eventSync.Decide(localEvents, eventState);
+    const std::vector<Write> contactWrites = contactSync.Decide(localContacts, contactState);
+    state.Events.Url = eventState.Url;
+    state.Contacts.Url = contactState.Url;
+    if (options_.BeforeSending) options_.BeforeSending();
+    const auto count = [&] { sent_ = eventSync.sent_ + contactSync.sent_; };
+    try {
+        eventSync.Send(eventWrites, state.Events);
+        contactSync.Send(contactWrites, state.Contacts);
+    } catch (...) {
+        count();
+        throw;
+    }
+    count();
+    localEvents_ = std::move(localEvents);
+    localContacts_ = std::move(localContacts);
+}
+
+void SyncRun::Apply(EventList& events, AddressList& contacts, SyncState& state) {
+    std::vector<Tevent> newEvents = Applied(localEvents_, plan_->Events);
+    std::vector<TAddress> newContacts = Applied(localContacts_, plan_->Contacts);
+    ApplyEntries(plan_->Events, state.Events);
+    ApplyEntries(plan_->Contacts, state.Contacts);
+    if (report_.Events.LocalChanged()) {
+        EventList list;
+        list.Reserve(newEvents.size());
+        for (Tevent& e : newEvents) list.Append(std::move(e));
+        events = std::move(list);
+    }
+    if (report_.Contacts.LocalChanged()) {
+        AddressList list;
+        list.Reserve(newContacts.size());
+        for (TAddress& c : newContacts) list.Add(std::move(c));
+        contacts = std::move(list);
+    }
+}
+
+SyncReport Synchronize(const Account& account, const SyncOptions& options,
+                       const std::string& folder, EventList& events, AddressList& contacts,
+                       const std::function<void(const SyncReport&)>& saveLists,
+                       MapStatus* mapStatus) {
+    MapStatus status;
+    SyncState state = LoadState(folder, status);
+    if (mapStatus) *mapStatus = status;
+    SyncRun run(account, options);
+    try {
+        run.Exchange(events, contacts, state);
+    } catch (const SyncError&) {
+        // What the server took is remembered: it matches the untouched data files.
+        try {
+            if (run.Sent() > 0) SaveState(folder, state);
+        } catch (const EStorageError&) {
+        }
+        throw;
+    }
+    SaveState(folder, state);
+    run.Apply(events, contacts, state);
+    const SyncReport& report = run.Report();
+    if (report.Events.LocalChanged() || report.Contacts.LocalChanged()) saveLists(report);
+    SaveState(folder, state);
+    return report;
+}
+
+}  // namespace pomix::sync

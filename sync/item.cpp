@@ -1,0 +1,428 @@
+#include "sync/item.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <random>
+#include <set>
+
+#include "dataio/content_line.h"
+#include "dataio/icalendar.h"
+#include "dataio/vcard.h"
+#include "storage/cp1251.h"
+
+namespace pomix::sync {
+namespace {
+
+constexpr char kFieldSeparator = '\x1f';
+
+std::string Joined(const StrList& lines) {
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) out += '\n';
+        out += lines[i];
+    }
+    return out;
+}
+
+// One property line of an item: its text as the server sent it (folds kept) and, unfolded,
+// its name without a group.
+struct Line {
+    std::string Raw;       // without the final line break
+    std::string Unfolded;  // the logical line
+    std::string Name;      // upper case; "BEGIN"/"END" for block lines
+    std::string Block;     // for BEGIN and END: the block's name, upper case
+};
+
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string ValueOf(const std::string& unfolded) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < unfolded.size(); ++i) {
+        if (unfolded[i] == '"') quoted = !quoted;
+        if (unfolded[i] == ':' && !quoted) return unfolded.substr(i + 1);
+    }
+    return {};
+}
+
+std::vector<Line> SplitLines(const std::string& text) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string physical = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!physical.empty() && physical.back() == '\r') physical.pop_back();
+        if ((physical.starts_with(' ') || physical.starts_with('\t')) && !lines.empty()) {
+            lines.back().Raw += "\r\n" + physical;
+            lines.back().Unfolded += physical.substr(1);
+            continue;
+        }
+        if (physical.empty()) continue;
+        lines.push_back({physical, physical, {}, {}});
+    }
+    for (Line& line : lines) {
+        const std::size_t stop = line.Unfolded.find_first_of(";:");
+        std::string name = line.Unfolded.substr(0, stop);
+        if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) {
+            name = name.substr(dot + 1);
+        }
+        line.Name = Upper(name);
+        if (line.Name == "BEGIN" || line.Name == "END") line.Block = Upper(ValueOf(line.Unfolded));
+    }
+    return lines;
+}
+
+std::string JoinLines(const std::vector<Line>& lines) {
+    std::string out;
+    for (const Line& line : lines) out += line.Raw + "\r\n";
+    return out;
+}
+
+// Where the record's own block lies: [Begin, End] are its BEGIN and END lines.
+struct Span {
+    std::size_t Begin = 0, End = 0;
+    bool Found = false;
+};
+
+// The first block of that name (for events: the one without RECURRENCE-ID, the series).
+Span FindBlock(const std::vector<Line>& lines, const std::string& block) {
+    Span first;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].Name != "BEGIN" || lines[i].Block != block) continue;
+        int depth = 0;
+        Span span;
+        span.Begin = i;
+        bool recurrenceId = false;
+        for (std::size_t j = i; j < lines.size(); ++j) {
+            if (lines[j].Name == "BEGIN") ++depth;
+            if (lines[j].Name == "END" && --depth == 0) {
+                span.End = j;
+                span.Found = true;
+                break;
+            }
+            if (depth == 1 && lines[j].Name == "RECURRENCE-ID") recurrenceId = true;
+        }
+        if (!span.Found) break;
+        if (!recurrenceId) return span;
+        if (!first.Found) first = span;
+        i = span.End;
+    }
+    return first;
+}
+
+// The positions of the lines directly in the block (not in nested blocks) named name.
+std::vector<std::size_t> Direct(const std::vector<Line>& lines, const Span& span,
+                                const std::string& name) {
+    std::vector<std::size_t> out;
+    int depth = 0;
+    for (std::size_t i = span.Begin; i <= span.End; ++i) {
+        if (lines[i].Name == "BEGIN") ++depth;
+        if (depth == 1 && lines[i].Name == name) out.push_back(i);
+        if (lines[i].Name == "END") --depth;
+    }
+    return out;
+}
+
+// The lines of the record's block in a text this program wrote.
+std::vector<Line> OwnLines(const std::string& text, const std::string& block,
+                           const std::string& name) {
+    const std::vector<Line> lines = SplitLines(text);
+    const Span span = FindBlock(lines, block);
+    std::vector<Line> out;
+    if (!span.Found) return out;
+    for (std::size_t i : Direct(lines, span, name)) out.push_back(lines[i]);
+    return out;
+}
+
+// The nested blocks named child of the record's block, each BEGIN to END.
+std::vector<std::pair<std::size_t, std::size_t>> ChildBlocks(const std::vector<Line>& lines,
+                                                             const Span& span,
+                                                             const std::string& child) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    int depth = 0;
+    std::size_t start = 0;
+    for (std::size_t i = span.Begin; i <= span.End; ++i) {
+        if (lines[i].Name == "BEGIN") {
+            ++depth;
+            if (depth == 2 && lines[i].Block == child) start = i;
+        }
+        if (lines[i].Name == "END") {
+            if (depth == 2 && lines[i].Block == child) out.emplace_back(start, i);
+            --depth;
+        }
+    }
+    return out;
+}
+
+// Replaces, in the record's block, the direct lines named name (only the occurrence-th one
+// when occurrence >= 0) by replacement, at the place of the first one replaced (else before
+// the block's end).
+void ReplaceProperty(std::vector<Line>& lines, const std::string& block, const std::string& name,
+                     const std::vector<Line>& replacement, int occurrence = -1) {
+    const Span span = FindBlock(lines, block);
+    if (!span.Found) return;
+    std::vector<std::size_t> at = Direct(lines, span, name);
+    if (occurrence >= 0) {
+        if (static_cast<std::size_t>(occurrence) < at.size()) {
+            at = {at[static_cast<std::size_t>(occurrence)]};
+        } else {
+            at.clear();
+        }
+    }
+    std::size_t insert = at.empty() ? span.End : at.front();
+    for (auto it = at.rbegin(); it != at.rend(); ++it) {
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*it));
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert), replacement.begin(),
+                 replacement.end());
+}
+
+void SetUid(std::string& text, const std::string& block, const std::string& uid) {
+    std::vector<Line> lines = SplitLines(text);
+    const std::string line = "UID:" + uid;
+    ReplaceProperty(lines, block, "UID", {{line, line, "UID", {}}});
+    // The UID goes first in the block, where readers look for it.
+    const Span span = FindBlock(lines, block);
+    const std::vector<std::size_t> at = Direct(lines, span, "UID");
+    if (span.Found && !at.empty() && at.front() == span.End - 1 && block == "VCARD") {
+        Line uidLine = lines[at.front()];
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at.front()));
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(span.Begin) + 1, uidLine);
+    }
+    text = JoinLines(lines);
+}
+
+std::string EventText(const Tevent& event) {
+    EventList list;
+    list.Append(event);
+    return dataio::WriteICalendar(list, dataio::kDefaultLeadMinutes,
+                                  static_cast<long long>(std::time(nullptr)))
+        .Text;
+}
+
+std::string ContactText(const TAddress& contact) {
+    AddressList list;
+    list.Add(contact);
+    return dataio::WriteVCards(list);
+}
+
+TAddress EmptyContact() {
+    return TAddress({}, {}, {}, 0, {}, {}, {}, {}, {}, {}, kNoCategory);
+}
+
+bool IsDoneWord(const std::string& utf8) {
+    std::string word = utf8;
+    while (!word.empty() && word.front() == ' ') word.erase(0, 1);
+    while (!word.empty() && word.back() == ' ') word.pop_back();
+    const std::string lower = LowerCase(Utf8ToCp1251(word));
+    return lower == LowerCase(Utf8ToCp1251(dataio::kDoneCategory)) || lower == "done" ||
+           lower == "completed";
+}
+
+}  // namespace
+
+std::optional<Fields> EventFields(const Tevent& event) {
+    DateTime day;
+    if (!WholeDay(event.Date, day)) return std::nullopt;
+    const TimeParts time = DecodeTime(event.Time);
+    char start[48];
+    std::snprintf(start, sizeof start, "%lld %02d:%02d", static_cast<long long>(day), time.hour,
+                  time.minute);
+    return Fields{event.Name, Joined(event.Memo), start, event.Remind == 1 ? "1" : "0",
+                  event.Done == 1 ? "1" : "0"};
+}
+
+Fields ContactFields(const TAddress& c) {
+    std::string birth;
+    DateParts parts{};
+    if (c.Date != 0 && TryDecodeDate(c.Date, parts)) {
+        birth = std::to_string(parts.year) + "-" + std::to_string(parts.month) + "-" +
+                std::to_string(parts.day);
+    }
+    const std::string category = c.Category == kPersonalCategory   ? "0"
+                                 : c.Category == kBusinessCategory ? "1"
+                                                                   : "-";
+    return Fields{c.Famile, c.FistName, c.LastName, birth,        c.Address, c.Tel1,
+                  c.Tel2,   c.Email,    c.URL,      Joined(c.Note), category};
+}
+
+std::string JoinFields(const Fields& fields) {
+    std::string out;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i) out += kFieldSeparator;
+        out += fields[i];
+    }
+    return out;
+}
+
+std::optional<Fields> SplitFields(const std::string& text, std::size_t count) {
+    Fields fields(1);
+    for (char c : text) {
+        if (c == kFieldSeparator) {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    if (fields.size() != count) return std::nullopt;
+    return fields;
+}
+
+std::string NewUid() {
+    static thread_local std::mt19937_64 random{std::random_device{}() ^
+                                               (static_cast<std::uint64_t>(std::random_device{}()) << 32)};
+    char text[40];
+    std::snprintf(text, sizeof text, "pomix-%016llx%016llx",
+                  static_cast<unsigned long long>(random()),
+                  static_cast<unsigned long long>(random()));
+    return text;
+}
+
+std::string NewEventItem(const Tevent& event, const std::string& uid) {
+    std::string text = EventText(event);
+    SetUid(text, "VEVENT", uid);
+    return text;
+}
+
+std::string NewContactItem(const TAddress& contact, const std::string& uid) {
+    std::string text = ContactText(contact);
+    SetUid(text, "VCARD", uid);
+    return text;
+}
+
+std::optional<Tevent> ItemEvent(const std::string& text) {
+    try {
+        auto result = dataio::ReadICalendar(text);
+        if (result.Records.empty()) return std::nullopt;
+        return result.Records.front();
+    } catch (const dataio::FormatError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<TAddress> ItemContact(const std::string& text) {
+    try {
+        auto result = dataio::ReadVCards(text);
+        if (result.Records.size() != 1) return std::nullopt;
+        return result.Records.front();
+    } catch (const dataio::FormatError&) {
+        return std::nullopt;
+    }
+}
+
+std::string MergeEvent(const std::string& original, const Fields& before, const Tevent& now) {
+    const std::optional<Fields> after = EventFields(now);
+    if (!after || before.size() != kEventFieldCount) return original;
+    std::vector<Line> lines = SplitLines(original);
+    if (!FindBlock(lines, "VEVENT").Found) return original;
+    const std::string generated = EventText(now);
+    const auto own = [&](const char* name) { return OwnLines(generated, "VEVENT", name); };
+    const Fields& b = before;
+    const Fields& a = *after;
+    if (a[0] != b[0]) ReplaceProperty(lines, "VEVENT", "SUMMARY", own("SUMMARY"));
+    if (a[1] != b[1]) {
+        // The importer shows a place as a description line: the edited lines carry it now.
+        ReplaceProperty(lines, "VEVENT", "DESCRIPTION", own("DESCRIPTION"));
+        ReplaceProperty(lines, "VEVENT", "LOCATION", {});
+    }
+    if (a[2] != b[2]) {
+        ReplaceProperty(lines, "VEVENT", "DTSTART", own("DTSTART"));
+        // An end kept from the old start could lie before the new one; a DURATION stays valid.
+        ReplaceProperty(lines, "VEVENT", "DTEND", {});
+    }
+    if (a[3] != b[3]) {
+        const Span span = FindBlock(lines, "VEVENT");
+        const auto alarms = ChildBlocks(lines, span, "VALARM");
+        for (auto it = alarms.rbegin(); it != alarms.rend(); ++it) {
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(it->first),
+                        lines.begin() + static_cast<std::ptrdiff_t>(it->second) + 1);
+        }
+        if (now.Remind == 1) {
+            const std::vector<Line> gen = SplitLines(generated);
+            const Span genSpan = FindBlock(gen, "VEVENT");
+            std::vector<Line> block;
+            for (const auto& [from, to] : ChildBlocks(gen, genSpan, "VALARM")) {
+                block.insert(block.end(), gen.begin() + static_cast<std::ptrdiff_t>(from),
+                             gen.begin() + static_cast<std::ptrdiff_t>(to) + 1);
+            }
+            const Span at = FindBlock(lines, "VEVENT");
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at.End), block.begin(),
+                         block.end());
+        }
+    }
+    if (a[4] != b[4]) {
+        // Done is read from STATUS:COMPLETED or a done category: both are made to agree.
+        const Span span = FindBlock(lines, "VEVENT");
+        for (std::size_t i : Direct(lines, span, "STATUS")) {
+            if (Upper(ValueOf(lines[i].Unfolded)) == "COMPLETED" && now.Done != 1) {
+                ReplaceProperty(lines, "VEVENT", "STATUS", {});
+                break;
+            }
+        }
+        std::vector<Line> categories;
+        for (std::size_t i : Direct(lines, FindBlock(lines, "VEVENT"), "CATEGORIES")) {
+            const Line& line = lines[i];
+            const std::string value = ValueOf(line.Unfolded);
+            std::string kept;
+            for (const std::string& word : dataio::SplitUnescaped(value, ',')) {
+                if (IsDoneWord(dataio::UnescapeText(word))) continue;
+                kept += (kept.empty() ? "" : ",") + word;
+            }
+            if (kept.empty()) continue;
+            const std::string head = line.Unfolded.substr(0, line.Unfolded.size() - value.size());
+            const std::string text = head + kept;
+            categories.push_back({kept == value ? line.Raw : dataio::FoldLine(text), text,
+                                  "CATEGORIES", {}});
+            if (categories.back().Raw.ends_with("\r\n")) {
+                categories.back().Raw.resize(categories.back().Raw.size() - 2);
+            }
+        }
+        for (const Line& line : own("CATEGORIES")) categories.push_back(line);
+        ReplaceProperty(lines, "VEVENT", "CATEGORIES", categories);
+    }
+    return JoinLines(lines);
+}
+
+std::string MergeContact(const std::string& original, const Fields& before, const TAddress& now) {
+    const Fields a = ContactFields(now);
+    if (before.size() != kContactFieldCount) return original;
+    std::vector<Line> lines = SplitLines(original);
+    if (!FindBlock(lines, "VCARD").Found) return original;
+    const std::string generated = ContactText(now);
+    const auto own = [&](const std::string& text, const char* name) {
+        return OwnLines(text, "VCARD", name);
+    };
+    const Fields& b = before;
+    if (a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) {
+        ReplaceProperty(lines, "VCARD", "N", own(generated, "N"));
+        ReplaceProperty(lines, "VCARD", "FN", own(generated, "FN"));
+    }
+    if (a[3] != b[3]) ReplaceProperty(lines, "VCARD", "BDAY", own(generated, "BDAY"));
+    // A field of one line: the property line of a card that holds only that field.
+    const auto single = [&](std::size_t index, const char* name, int occurrence,
+                            auto set) {
+        if (a[index] == b[index]) return;
+        TAddress only = EmptyContact();
+        set(only);
+        std::vector<Line> replacement;
+        for (const Line& line : own(ContactText(only), name)) {
+            if (!ValueOf(line.Unfolded).empty()) replacement.push_back(line);
+        }
+        ReplaceProperty(lines, "VCARD", name, replacement, occurrence);
+    };
+    single(4, "ADR", 0, [&](TAddress& c) { c.Address = now.Address; });
+    single(5, "TEL", 0, [&](TAddress& c) { c.Tel1 = now.Tel1; });
+    single(6, "TEL", 1, [&](TAddress& c) { c.Tel1 = now.Tel2; });
+    single(7, "EMAIL", 0, [&](TAddress& c) { c.Email = now.Email; });
+    single(8, "URL", 0, [&](TAddress& c) { c.URL = now.URL; });
+    if (a[9] != b[9]) ReplaceProperty(lines, "VCARD", "NOTE", own(generated, "NOTE"));
+    if (a[10] != b[10]) ReplaceProperty(lines, "VCARD", "CATEGORIES", own(generated, "CATEGORIES"));
+    return JoinLines(lines);
+}
+
+}  // namespace pomix::sync

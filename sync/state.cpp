@@ -1,0 +1,195 @@
+#include "sync/state.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "storage/atomic_file.h"
+#include "storage/errors.h"
+#include "storage/text_file.h"
+
+namespace pomix::sync {
+namespace {
+
+constexpr char kMapHeader[] = "pomix-sync-map 1";
+// A mapping of a few hundred thousand items stays well under this.
+constexpr std::uint64_t kMaxMapBytes = std::uint64_t{1} << 30;
+constexpr std::uint64_t kMaxSettingsBytes = 64 << 10;
+
+std::string Escape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '%': out += "%25"; break;
+        case '\t': out += "%09"; break;
+        case '\r': out += "%0D"; break;
+        case '\n': out += "%0A"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+bool Unescape(const std::string& text, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) return false;
+        const std::string hex = text.substr(i + 1, 2);
+        if (hex == "25") out += '%';
+        else if (hex == "09") out += '\t';
+        else if (hex == "0D") out += '\r';
+        else if (hex == "0A") out += '\n';
+        else return false;
+        i += 2;
+    }
+    return true;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+    std::vector<std::string> out(1);
+    for (char c : line) {
+        if (c == '\t') {
+            out.emplace_back();
+        } else {
+            out.back() += c;
+        }
+    }
+    return out;
+}
+
+std::uint64_t Fnv1a(const std::string& bytes, std::size_t size) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (std::size_t i = 0; i < size; ++i) {
+        hash ^= static_cast<unsigned char>(bytes[i]);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+const char* KindName(bool events) { return events ? "events" : "contacts"; }
+
+bool ParseMap(const std::string& text, SyncState& state) {
+    const std::size_t trailer = text.rfind("\nZ\t");
+    if (!text.starts_with(std::string(kMapHeader) + "\n") || trailer == std::string::npos)
+        return false;
+    const std::vector<std::string> z = SplitTabs(text.substr(trailer + 1));
+    if (z.size() != 3 || !z[2].ends_with("\n")) return false;
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx",
+                  static_cast<unsigned long long>(Fnv1a(text, trailer + 1)));
+    if (z[2] != std::string(hash) + "\n") return false;
+    std::size_t count = 0;
+    std::size_t pos = std::string(kMapHeader).size() + 1;
+    while (pos <= trailer) {
+        const std::size_t end = text.find('\n', pos);
+        const std::vector<std::string> f = SplitTabs(text.substr(pos, end - pos));
+        pos = end + 1;
+        ++count;
+        if (f.size() < 3 || (f[1] != "events" && f[1] != "contacts")) return false;
+        CollectionState& c = f[1] == "events" ? state.Events : state.Contacts;
+        if (f[0] == "C" && f.size() == 3) {
+            if (!Unescape(f[2], c.Url)) return false;
+        } else if (f[0] == "E" && f.size() == 6) {
+            Entry e;
+            std::string fields;
+            if (!Unescape(f[2], e.Url) || !Unescape(f[3], e.ETag) || !Unescape(f[4], fields) ||
+                !Unescape(f[5], e.Item))
+                return false;
+            const auto split =
+                SplitFields(fields, f[1] == "events" ? kEventFieldCount : kContactFieldCount);
+            if (!split) return false;
+            e.Local = *split;
+            c.Entries.push_back(std::move(e));
+        } else {
+            return false;
+        }
+    }
+    return std::to_string(count) == z[1];
+}
+
+}  // namespace
+
+SyncState LoadState(const std::string& folder, MapStatus& status) {
+    const std::string path = folder + "/" + kMapFileName;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        status = MapStatus::Missing;
+        return {};
+    }
+    SyncState state;
+    try {
+        if (ParseMap(ReadWholeTextFile(path, kMaxMapBytes), state)) {
+            status = MapStatus::Read;
+            return state;
+        }
+    } catch (const EStorageError&) {
+    }
+    status = MapStatus::Damaged;
+    return {};
+}
+
+void SaveState(const std::string& folder, const SyncState& state) {
+    std::string text = std::string(kMapHeader) + "\n";
+    std::size_t count = 0;
+    for (bool events : {true, false}) {
+        const CollectionState& c = events ? state.Events : state.Contacts;
+        if (c.Url.empty()) continue;
+        text += std::string("C\t") + KindName(events) + "\t" + Escape(c.Url) + "\n";
+        ++count;
+        for (const Entry& e : c.Entries) {
+            text += std::string("E\t") + KindName(events) + "\t" + Escape(e.Url) + "\t" +
+                    Escape(e.ETag) + "\t" + Escape(JoinFields(e.Local)) + "\t" + Escape(e.Item) +
+                    "\n";
+            ++count;
+        }
+    }
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx",
+                  static_cast<unsigned long long>(Fnv1a(text, text.size())));
+    text += "Z\t" + std::to_string(count) + "\t" + hash + "\n";
+    ReplaceFile(folder + "/" + kMapFileName, text);
+}
+
+SyncSettings LoadSyncSettings(const std::string& folder) {
+    SyncSettings s;
+    std::string text;
+    try {
+        text = ReadWholeTextFile(folder + "/" + kSettingsFileName, kMaxSettingsBytes);
+    } catch (const EStorageError&) {
+        return s;  // none yet
+    }
+    for (std::string line : SplitLines(text)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq);
+        const std::string value = line.substr(eq + 1);
+        if (key == "server") s.Server = value;
+        else if (key == "user") s.User = value;
+        else if (key == "calendar") s.Calendar = value;
+        else if (key == "addressbook") s.AddressBook = value;
+        else if (key == "interval") s.IntervalMinutes = std::atoi(value.c_str());
+        else if (key == "allow_http") s.AllowPlainHttp = value == "1";
+    }
+    return s;
+}
+
+void SaveSyncSettings(const std::string& folder, const SyncSettings& s) {
+    // Values are one line each: a line break typed into a field cannot add a key.
+    const auto clean = [](std::string v) {
+        std::erase_if(v, [](char c) { return c == '\r' || c == '\n'; });
+        return v;
+    };
+    const std::string text = "server=" + clean(s.Server) + "\nuser=" + clean(s.User) +
+                             "\ncalendar=" + clean(s.Calendar) + "\naddressbook=" +
+                             clean(s.AddressBook) + "\ninterval=" +
+                             std::to_string(s.IntervalMinutes) +
+                             "\nallow_http=" + (s.AllowPlainHttp ? "1" : "0") + "\n";
+    ReplaceFile(folder + "/" + kSettingsFileName, text);
+}
+
+}  // namespace pomix::sync

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Runs a command with Radicale and Xandikos (Debian's packages) serving on free loopback ports,
+# each with a scratch folder, and a server that answers every request with a cut-off
+# multistatus document. The command finds them in POMIX_TEST_DAV (one server per ";":
+# "name base-url calendar-home addressbook-home"), POMIX_TEST_DAV_USER and _PASSWORD (also a
+# password file of Radicale's own), POMIX_TEST_BROKEN_DAV and POMIX_TEST_CLOSED_DAV (a port
+# nobody listens on). Without the servers the command runs without those variables.
+set -euo pipefail
+if ! command -v radicale >/dev/null || ! command -v xandikos >/dev/null; then
+    echo "dav_servers.sh: radicale or xandikos is not installed; the server tests skip" >&2
+    exec "$@"
+fi
+scratch=$(mktemp -d)
+pids=()
+stop() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$scratch"
+}
+trap stop EXIT
+free_port() {
+    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
+}
+user=pomix
+password=$(head -c 12 /dev/urandom | od -An -tx1 | tr -d ' \n')
+printf '%s:%s\n' "$user" "$password" > "$scratch/users"
+rport=$(free_port) xport=$(free_port) bport=$(free_port) cport=$(free_port)
+cat > "$scratch/radicale.conf" <<CONF
+[server]
+hosts = 127.0.0.1:$rport
+[auth]
+type = htpasswd
+htpasswd_filename = $scratch/users
+htpasswd_encryption = plain
+[storage]
+filesystem_folder = $scratch/radicale
+[rights]
+type = owner_only
+[logging]
+level = error
+CONF
+radicale -C "$scratch/radicale.conf" >"$scratch/radicale.log" 2>&1 &
+pids+=($!)
+xandikos -d "$scratch/xandikos" -l 127.0.0.1 -p "$xport" --autocreate >"$scratch/xandikos.log" 2>&1 &
+pids+=($!)
+python3 - "$bport" >"$scratch/broken.log" 2>&1 <<'PY' &
+import http.server, sys
+class Cut(http.server.BaseHTTPRequestHandler):
+    def answer(self):
+        n = int(self.headers.get("Content-Length") or 0)
+        self.rfile.read(n)
+        body = b'<?xml version="1.0"?><D:multistatus xmlns:D="DAV:"><D:response><D:href>/a/</D:hr'
+        self.send_response(207)
+        self.send_header("Content-Type", "application/xml")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+    do_PROPFIND = do_REPORT = do_GET = do_PUT = do_DELETE = do_MKCOL = do_MKCALENDAR = answer
+    def log_message(self, *a): pass
+http.server.HTTPServer(("127.0.0.1", int(sys.argv[1])), Cut).serve_forever()
+PY
+pids+=($!)
+for port in "$rport" "$xport" "$bport"; do
+    for _ in $(seq 100); do
+        if python3 -c "import socket,sys; socket.create_connection(('127.0.0.1',$port),0.2)" 2>/dev/null; then
+            break
+        fi
+        sleep 0.1
+    done
+done
+export POMIX_TEST_DAV="radicale http://127.0.0.1:$rport/ /$user/ /$user/;xandikos http://127.0.0.1:$xport/ /user/calendars/ /user/contacts/"
+export POMIX_TEST_DAV_USER=$user POMIX_TEST_DAV_PASSWORD=$password
+export POMIX_TEST_BROKEN_DAV=http://127.0.0.1:$bport/ POMIX_TEST_CLOSED_DAV=http://127.0.0.1:$cport/
+"$@"
