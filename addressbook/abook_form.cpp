@@ -144,6 +144,7 @@ void TABookForm::BuildDetails() {
         link->setFont(font);
         link->setWordWrap(false);
         link->setCursor(Qt::PointingHandCursor);
+        link->SetLinkText(QString());
     }
     caption("Label8", 220, "Заметки");
 
@@ -224,6 +225,7 @@ void TABookForm::BuildEditor() {
                             {12 + 2 * buttonWidth, buttonTop, buttonWidth, 24}, "Сохранить",
                             "Сохранить изменения");
     editPanel->hide();
+    CoverWhatLiesUnder(editPanel);
 
     connect(mainPageTab, &TStaticButton::clicked, this, &TABookForm::ShowMainPage);
     connect(notesPageTab, &TStaticButton::clicked, this, &TABookForm::ShowNotesPage);
@@ -250,6 +252,7 @@ void TABookForm::BuildSearch() {
     closeSearchButton = MakeButton(searchPanel, "Button8", {8 + half, 294, half, 24}, "Закрыть",
                                    "Закрыть окно поиска");
     searchPanel->hide();
+    CoverWhatLiesUnder(searchPanel);
 
     connect(findButton, &QPushButton::clicked, this, &TABookForm::RecordFound);
     connect(searchEdit, &QLineEdit::returnPressed, this, &TABookForm::RecordFound);
@@ -269,6 +272,7 @@ void TABookForm::BuildBirthdays() {
     closeBirthdaysButton =
         MakeButton(birthdayPanel, "Button6", {width - 104, 294, 100, 24}, "Да", "Закрыть");
     birthdayPanel->hide();
+    CoverWhatLiesUnder(birthdayPanel);
     connect(closeBirthdaysButton, &QPushButton::clicked, this, &TABookForm::CloseBirthdays);
 }
 

@@ -145,6 +145,7 @@ void TCatalogForm::BuildEditor() {
     saveButton =
         MakeButton(editPanel, "Button11", {346, 306, 160, 24}, "Сохранить", "Сохранить изменения");
     editPanel->hide();
+    CoverWhatLiesUnder(editPanel);
 
     connect(saveButton, &QPushButton::clicked, this, &TCatalogForm::SaveEditor);
     connect(cancelButton, &QPushButton::clicked, this, &TCatalogForm::CancelEditor);
@@ -181,6 +182,7 @@ void TCatalogForm::BuildSearch() {
     findButton =
         MakeButton(searchPanel, "Button7", {218, 270, 100, 24}, "Поиск", "Искать текст в записях");
     searchPanel->hide();
+    CoverWhatLiesUnder(searchPanel);
 
     connect(findButton, &QPushButton::clicked, this, &TCatalogForm::FoundRecord);
     connect(searchEdit, &QLineEdit::returnPressed, this, &TCatalogForm::FoundRecord);
@@ -204,6 +206,7 @@ void TCatalogForm::BuildStatistics() {
     closeStatisticsButton =
         MakeButton(statisticsPanel, "Button6", {218, 270, 100, 24}, "Да", "Закрыть статистику");
     statisticsPanel->hide();
+    CoverWhatLiesUnder(statisticsPanel);
 
     connect(closeStatisticsButton, &QPushButton::clicked, this, &TCatalogForm::HideStatistics);
 }

@@ -190,6 +190,7 @@ void TCreditsForm::BuildStatistics() {
     closeStatisticsButton = MakeButton(statisticsPanel, "Button9", {346, 332, 160, 24}, "Закрыть",
                                        "Закрыть напоминатель");
     statisticsPanel->hide();
+    CoverWhatLiesUnder(statisticsPanel);
 
     connect(closeStatisticsButton, &QPushButton::clicked, this, &TCreditsForm::HideStatistics);
 }

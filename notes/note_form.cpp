@@ -110,6 +110,7 @@ void TNoteForm::BuildEditor() {
         MakeButton(editPanel, "Button10", {177, 332, 160, 24}, "Очистить", "Очистить поля ввода");
     saveButton = MakeButton(editPanel, "Button9", {346, 332, 160, 24}, "Сохранить", "Сохранить заметку");
     editPanel->hide();
+    CoverWhatLiesUnder(editPanel);
 
     connect(saveButton, &QPushButton::clicked, this, &TNoteForm::SaveEditor);
     connect(clearButton, &QPushButton::clicked, this, &TNoteForm::ClearEditor);
@@ -137,6 +138,7 @@ void TNoteForm::BuildSearch() {
     closeSearchButton = MakeButton(searchPanel, "Button6", {113, 298, 100, 24}, "Закрыть", "Закрыть окно поиска");
     findButton = MakeButton(searchPanel, "Button5", {218, 298, 100, 24}, "Поиск", "Искать текст в записях");
     searchPanel->hide();
+    CoverWhatLiesUnder(searchPanel);
 
     connect(findButton, &QPushButton::clicked, this, &TNoteForm::FoundRecord);
     connect(closeSearchButton, &QPushButton::clicked, this, &TNoteForm::CloseSearch);

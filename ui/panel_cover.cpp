@@ -80,7 +80,48 @@ private:
     bool on_ = false;
 };
 
+// Covers the siblings under the panel as it shows, and gives back the same ones as it hides.
+class UnderCover : public QObject {
+public:
+    explicit UnderCover(QWidget* panel) : QObject(panel), panel_(panel) {
+        panel->installEventFilter(this);
+        if (!panel->isHidden()) Set(true);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::ShowToParent) Set(true);
+        if (event->type() == QEvent::HideToParent) Set(false);
+        return false;
+    }
+
+private:
+    void Set(bool on) {
+        if (on == !covered_.empty()) return;
+        if (!on) {
+            for (const QPointer<QWidget>& control : covered_) {
+                if (control) Uncover(control, CoverKind::Disable);
+            }
+            covered_.clear();
+            return;
+        }
+        QWidget* parent = panel_->parentWidget();
+        if (parent == nullptr) return;
+        for (QWidget* sibling : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (sibling == panel_ || sibling->isWindow() || sibling->isHidden()) continue;
+            if (!sibling->geometry().intersects(panel_->geometry())) continue;
+            Cover(sibling, CoverKind::Disable);
+            covered_.emplace_back(sibling);
+        }
+    }
+
+    QWidget* panel_;
+    std::vector<QPointer<QWidget>> covered_;
+};
+
 }  // namespace
+
+void CoverWhatLiesUnder(QWidget* panel) { new UnderCover(panel); }
 
 void CoverWhileShown(QWidget* panel, std::vector<QWidget*> covered, CoverKind kind) {
     new PanelCover(panel, std::move(covered), kind);

@@ -27,6 +27,11 @@ enum class CoverKind {
 void CoverWhileShown(QWidget* panel, std::vector<QWidget*> covered,
                      CoverKind kind = CoverKind::Disable);
 
+// Covers, each time the panel shows, whatever of its window's view stands under it then: the
+// panel's shown siblings that its area overlaps. For panels laid over a part of the view whose
+// contents change (details, links that show only when filled).
+void CoverWhatLiesUnder(QWidget* panel);
+
 // Whether some shown panel covers control now.
 bool IsCovered(const QWidget* control);
 

@@ -388,6 +388,8 @@ void ABookFormTest::birthdaysAcrossNewYear() {
     QVERIFY(form->birthdayPanel->isVisibleTo(form.get()));
     QCOMPARE(shown(), (Rows{{"Dec28", QString::fromUtf8("Сегодня")}}));
 
+    // The panel lies over its button: it is closed and opened again.
+    QTest::mouseClick(form->closeBirthdaysButton, Qt::LeftButton);
     SettingsRecord.BirthdayDays = 7;
     QTest::mouseClick(form->birthdaysButton, Qt::LeftButton);
     QCOMPARE(shown(), (Rows{{"Dec28", QString::fromUtf8("Сегодня")},
@@ -395,6 +397,7 @@ void ABookFormTest::birthdaysAcrossNewYear() {
                             {"Dec31", "3"}}));
     QCOMPARE(form->birthdayList->columnCount(), 2);
 
+    QTest::mouseClick(form->closeBirthdaysButton, Qt::LeftButton);
     SettingsRecord.BirthdayDays = 8;
     QTest::mouseClick(form->birthdaysButton, Qt::LeftButton);
     QCOMPARE(form->birthdayList->Count(), 4);
