@@ -8,6 +8,7 @@
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
 #include "storage/dates.h"
+#include "storage/report.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
 #include "ui/form_parts.h"
@@ -405,27 +406,39 @@ void TABookForm::StoreTexts(TAddress& record, const EditorTexts* shown) const {
 }
 
 void TABookForm::SaveEditor() {
+    // The contact the editor was opened on; should it be gone, the panel stays open with what
+    // was typed.
+    TAddress* record = nullptr;
+    if (!AddMode) {
+        record = editedLine_ ? AddressList_.Resolve(*editedLine_) : nullptr;
+        if (!record) return;
+    }
+    // A birth date that does not read, the emptied field included, stores nothing: after its
+    // message the editor stays open with the text as typed. A field left as it was shown
+    // keeps the stored date, whatever it is.
+    const std::string dateText = birthDateEdit->Text();
+    DateTime date = 0;
+    const bool dateTyped = AddMode || dateText != shownDateText_;
+    if (dateTyped && !TryTextToDate(dateText, date)) {
+        Report(kIncorrectDateMessage);
+        birthDateEdit->setFocus();
+        return;
+    }
     if (AddMode) {
         try {
-            const DateTime date = TextToDate(birthDateEdit->Text());
-            TAddress record({}, {}, {}, date, {}, {}, {}, {}, {}, {},
-                            CategoryOfSelection(categoryBox->currentIndex()));
-            StoreTexts(record, nullptr);
-            AddressList_.Add(std::move(record));
+            TAddress added({}, {}, {}, date, {}, {}, {}, {}, {}, {},
+                           CategoryOfSelection(categoryBox->currentIndex()));
+            StoreTexts(added, nullptr);
+            AddressList_.Add(std::move(added));
             lines_.Changed();
         } catch (const std::exception&) {
             ShowError(kBuildError);
             return;
         }
     } else {
-        // The contact the editor was opened on; should it be gone, the panel stays open with
-        // what was typed.
-        TAddress* record = editedLine_ ? AddressList_.Resolve(*editedLine_) : nullptr;
-        if (!record) return;
         StoreTexts(*record, &shownTexts_);
         lines_.Changed();
-        const std::string dateText = birthDateEdit->Text();
-        if (dateText != shownDateText_) record->Date = TextToDate(dateText);
+        if (dateTyped) record->Date = date;
         if (categoryBox->currentIndex() != shownCategory_) {
             record->Category = CategoryOfSelection(categoryBox->currentIndex());
         }

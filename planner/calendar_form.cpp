@@ -11,6 +11,7 @@
 #include "planner/reminders.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
+#include "storage/report.h"
 #include "ui/alarm_sound.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
@@ -366,11 +367,21 @@ void TCalendarForm::AddORedit() {
         editorPanel->hide();
         return;
     }
+    // A date or time that does not read stores nothing: after its message the editor stays
+    // open with the text as typed, so that the user can mend it.
     EventFields fields;
+    if (!TryTextToDate(dateEdit->Text(), fields.Date)) {
+        Report(kIncorrectDateMessage);
+        dateEdit->setFocus();
+        return;
+    }
+    if (!TryTextToTime(timeEdit->Text(), fields.Time)) {
+        Report(kIncorrectTimeMessage);
+        timeEdit->setFocus();
+        return;
+    }
     fields.Name = titleBox->Text();
     fields.Memo = memoEdit->Lines();
-    fields.Date = TextToDate(dateEdit->Text());
-    fields.Time = TextToTime(timeEdit->Text());
     fields.Remind = remindBox->isChecked();
     fields.Done = doneBox->isChecked();
     // The event loaded at Edit, wherever it is now; deleted meanwhile, what was typed is kept

@@ -2,11 +2,13 @@
 
 #include <QFontMetrics>
 #include <algorithm>
+#include <utility>
 
 #include "planner/calendar_dialog.h"
 #include "planner/day_rules.h"
 #include "planner/event_sort.h"
 #include "planner/reminders.h"
+#include "storage/report.h"
 #include "ui/convert.h"
 #include "ui/form_parts.h"
 
@@ -111,8 +113,15 @@ void TAllRecordsPanel::ShowDefaultSpan() {
 }
 
 void TAllRecordsPanel::ShowAll() {
-    const DateTime from = TextToDate(fromEdit->Text());
-    const DateTime to = TextToDate(toEdit->Text());
+    // A bound that does not read leaves the list as it was, after one message.
+    DateTime from = 0, to = 0;
+    for (auto [field, bound] : {std::pair{fromEdit, &from}, std::pair{toEdit, &to}}) {
+        if (!TryTextToDate(field->Text(), *bound)) {
+            Report(kIncorrectDateMessage);
+            field->setFocus();
+            return;
+        }
+    }
     recordList->setUpdatesEnabled(false);
     recordList->clear();
     lines_.Clear();

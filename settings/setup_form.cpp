@@ -29,11 +29,9 @@ const char kBadFileName[] =
 // The minutes of a reminder time "HH:MM", by the rules of the time routine; false (and no
 // report) for an impossible one.
 bool LeadMinutes(const std::string& text, std::int32_t& minutes) {
-    bool bad = false;
-    ReportHook previous = SetReportHook([&bad](const std::string&) { bad = true; });
-    const TimeParts time = DecodeTime(TextToTime(text));
-    SetReportHook(std::move(previous));
-    if (bad) return false;
+    DateTime value;
+    if (!TryTextToTime(text, value)) return false;
+    const TimeParts time = DecodeTime(value);
     minutes = time.hour * 60 + time.minute;
     return true;
 }
@@ -347,7 +345,7 @@ bool TForm7::SaveSettings() {
     std::int32_t lead = s.ReminderLead;
     if (Changed(leadEdit) || (s.ReminderLead >= 0 && s.ReminderLead <= kMaxLead)) {
         if (!LeadMinutes(leadEdit->Text(), lead)) {
-            Report(kIncorrectDateMessage);
+            Report(kIncorrectTimeMessage);
             return false;
         }
     }

@@ -174,13 +174,20 @@ std::string DateToText(DateTime value) {
     return buf;
 }
 
-DateTime TextToTime(const std::string& text) {
+bool TryTextToTime(const std::string& text, DateTime& value) {
     int hour, minute;
     if (ParseInt(text, 0, 2, hour) && ParseInt(text, 3, 2, minute) && hour >= 0 && hour < 24 &&
         minute >= 0 && minute < 60) {
-        return EncodeTime(hour, minute);
+        value = EncodeTime(hour, minute);
+        return true;
     }
-    Report(kIncorrectDateMessage);
+    return false;
+}
+
+DateTime TextToTime(const std::string& text) {
+    DateTime value;
+    if (TryTextToTime(text, value)) return value;
+    Report(kIncorrectTimeMessage);
     return Now();
 }
 

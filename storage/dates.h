@@ -33,13 +33,17 @@ using Clock = std::function<DateTime()>;
 Clock SetClock(Clock clock);  // returns the previous clock; an empty one restores the system's
 
 // The fixed text forms "DD.MM.YYYY" and "HH:MM". A bad value is reported through the report
-// hook and a fallback returned: Now() for the readers, "31.12.2000" and "12.00" for the writers.
+// hook (a time text that does not read with the time's message, everything else with the
+// date's) and a fallback returned: Now() for the readers, "31.12.2000" and "12.00" for the
+// writers.
 DateTime TextToDate(const std::string& text);
 // TextToDate without the report and the fallback: false (value untouched) when the text is
 // not a date, so a caller can decide for itself what a bad text means.
 bool TryTextToDate(const std::string& text, DateTime& value);
 std::string DateToText(DateTime value);
 DateTime TextToTime(const std::string& text);
+// TextToTime without the report and the fallback, as TryTextToDate.
+bool TryTextToTime(const std::string& text, DateTime& value);
 std::string TimeToText(DateTime value);
 
 }  // namespace pomix

@@ -16,5 +16,8 @@ void Report(const std::string& message);
 
 inline constexpr const char* kIncorrectDateMessage =
     "Incorrect Date Format !\rНе верный формат Даты !";
+// For a field that holds a time of day.
+inline constexpr const char* kIncorrectTimeMessage =
+    "Incorrect Time Format !\rНе верный формат Времени !";
 
 }  // namespace pomix

@@ -53,7 +53,7 @@ private slots:
     void addFromEachTabStoresThatTabsCategory();
     void addThenCancelThenEditEditsTheSelectedContact();
     void detailsShowTheContactAsPlainText();
-    void malformedBirthDateIsReportedAndTakesToday();
+    void badBirthDateKeepsTheEditorOpenAndTheFileUnchanged();
     void searchFindsAcrossCategoriesAndReachesTheRightContact();
     void searchMatchesWholeFieldsButNotTheFirstName();
     void editorKeepsTheContactItWasOpenedOn();
@@ -252,15 +252,38 @@ void ABookFormTest::detailsShowTheContactAsPlainText() {
     QCOMPARE(form->birthDateEdit->Text(), std::string(TMaskEdit::EmptyText(TMaskEdit::Kind::Date)));
 }
 
-void ABookFormTest::malformedBirthDateIsReportedAndTakesToday() {
+void ABookFormTest::badBirthDateKeepsTheEditorOpenAndTheFileUnchanged() {
+    AddressList list;
+    list.Add(Contact("Kept", "", Day(1980, 5, 6), 0));
+    WriteContacts(list, AddressPath());
+    const std::string bytes = testing::FileContents(AddressPath());
     auto form = Open();
-    QTest::mouseClick(form->addButton, Qt::LeftButton);
-    QTest::mouseClick(form->clearButton, Qt::LeftButton);  // the date back to its empty mask
-    form->surnameEdit->SetText("x");
-    QTest::mouseClick(form->saveButton, Qt::LeftButton);
-    QCOMPARE(reports_, std::vector<std::string>{kIncorrectDateMessage});
-    QCOMPARE(form->Contacts().Count(), std::size_t(1));
-    QCOMPARE(form->Contacts()[0].Date, now_);
+    const std::string empty = TMaskEdit::EmptyText(TMaskEdit::Kind::Date);
+    for (const bool adding : {true, false}) {
+        for (const std::string& text : {std::string("31.02.2026"), std::string("00.00.0000"), empty}) {
+            reports_.clear();
+            if (adding) {
+                QTest::mouseClick(form->addButton, Qt::LeftButton);
+            } else {
+                form->contactList->SetCurrentRow(0);
+                QTest::mouseClick(form->editButton, Qt::LeftButton);
+            }
+            form->surnameEdit->SetText("typed");
+            form->birthDateEdit->SetText(text);
+            QTest::mouseClick(form->saveButton, Qt::LeftButton);
+            QCOMPARE(reports_, std::vector<std::string>{kIncorrectDateMessage});
+            QVERIFY(form->editPanel->isVisibleTo(form.get()));
+            QCOMPARE(form->birthDateEdit->Text(), text);
+            QCOMPARE(form->surnameEdit->Text(), std::string("typed"));
+            QCOMPARE(form->Contacts().Count(), std::size_t(1));
+            QCOMPARE(form->Contacts()[0].Famile, std::string("Kept"));
+            QCOMPARE(form->Contacts()[0].Date, Day(1980, 5, 6));
+            QTest::mouseClick(form->cancelButton, Qt::LeftButton);
+        }
+    }
+    QVERIFY(!form->Modified);
+    form->CloseForm();
+    QCOMPARE(testing::FileContents(AddressPath()), bytes);
 }
 
 void ABookFormTest::searchFindsAcrossCategoriesAndReachesTheRightContact() {

@@ -54,6 +54,7 @@ struct PlannerBench {
     std::vector<std::string> sounds;
     QStringList notifications;
     int reports = 0;
+    std::vector<std::string> reported;  // the texts of the reports
 
     PlannerBench() {
         container.Compressed = true;
@@ -70,7 +71,10 @@ struct PlannerBench {
         WriteFile(Media("alarm.wav"), GoodWave());
         SetAllRecolourPending();
         SetClock([this] { return now; });
-        SetReportHook([this](const std::string&) { ++reports; });
+        SetReportHook([this](const std::string& text) {
+            ++reports;
+            reported.push_back(text);
+        });
         SetMessagePresenter([this](MessageKind kind, const QString&) {
             if (kind == MessageKind::Error) {
                 ++errors;

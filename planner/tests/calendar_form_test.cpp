@@ -132,6 +132,47 @@ private slots:
         QCOMPARE(stored[1].Name, std::string("Other"));
     }
 
+    void badDateOrTimeKeepsTheEditorOpenAndTheFileUnchanged() {
+        PlannerBench bench;
+        bench.WriteEvents({Event("Kept", Day(2026, 12, 7), At(8, 0))});
+        const std::string bytes = FileBytes(bench.Data("Calendar.dat"));
+        auto form = bench.Open();
+        const struct {
+            const char* date;
+            const char* time;
+            const char* message;
+        } cases[] = {{"31.02.2026", "10:00", kIncorrectDateMessage},
+                     {"00.00.0000", "10:00", kIncorrectDateMessage},
+                     {"  .  .    ", "10:00", kIncorrectDateMessage},
+                     {"08.12.2026", "25:61", kIncorrectTimeMessage},
+                     {"08.12.2026", "  :  ", kIncorrectTimeMessage}};
+        for (const bool adding : {true, false}) {
+            for (const auto& c : cases) {
+                bench.reported.clear();
+                if (adding) {
+                    Click(form->addButton);
+                } else {
+                    SelectLine(*form, "08:00 Kept");
+                    Click(form->editButton);
+                }
+                form->titleBox->SetText("typed");
+                form->dateEdit->SetText(c.date);
+                form->timeEdit->SetText(c.time);
+                Click(form->saveButton);
+                QCOMPARE(bench.reported, std::vector<std::string>{c.message});
+                QVERIFY(!form->editorPanel->isHidden());
+                QCOMPARE(form->dateEdit->Text(), std::string(c.date));
+                QCOMPARE(form->timeEdit->Text(), std::string(c.time));
+                QCOMPARE(form->titleBox->Text(), std::string("typed"));
+                QCOMPARE(form->Data().Events.Count(), std::size_t(1));
+                QCOMPARE(form->Data().Events[0].Name, std::string("Kept"));
+                Click(form->cancelButton);
+            }
+        }
+        form->CloseForm();
+        QCOMPARE(FileBytes(bench.Data("Calendar.dat")), bytes);
+    }
+
     void editAfterAnAbandonedAddStartsFromTheSelectedEvent() {
         PlannerBench bench;
         bench.WriteEvents({Event("Meeting", Day(2026, 12, 7), At(15, 45), 0, 1, {"agenda"})});

@@ -108,6 +108,7 @@ private:
     std::unique_ptr<QTemporaryDir> folder_;
     std::vector<QString> messages_;
     int reports_ = 0;
+    std::string lastReport_;
 };
 
 void SetupFormTest::init() {
@@ -119,7 +120,10 @@ void SetupFormTest::init() {
         messages_.push_back(text);
         return MessageAnswer::Ok;
     });
-    SetReportHook([this](const std::string&) { ++reports_; });
+    SetReportHook([this](const std::string& report) {
+        ++reports_;
+        lastReport_ = report;
+    });
     SettingsRecord = Ordinary();
     SetAllRecolourPending();
 }
@@ -281,7 +285,7 @@ void SetupFormTest::refillingTheSchemeListChoosesNothing() {
 void SetupFormTest::badReminderTimeOrHorizonChangesNothing_data() {
     QTest::addColumn<QString>("lead");
     QTest::addColumn<QString>("horizon");
-    QTest::addColumn<bool>("dateMessage");
+    QTest::addColumn<bool>("timeMessage");
     QTest::newRow("hour 24") << "24:00" << "10" << true;
     QTest::newRow("minute 60") << "10:60" << "10" << true;
     QTest::newRow("blank time") << "" << "10" << true;
@@ -292,7 +296,7 @@ void SetupFormTest::badReminderTimeOrHorizonChangesNothing_data() {
 void SetupFormTest::badReminderTimeOrHorizonChangesNothing() {
     QFETCH(QString, lead);
     QFETCH(QString, horizon);
-    QFETCH(bool, dateMessage);
+    QFETCH(bool, timeMessage);
     TForm7 form;
     form.show();
     RecolourPending.fill(0);
@@ -311,8 +315,9 @@ void SetupFormTest::badReminderTimeOrHorizonChangesNothing() {
     QVERIFY(!form.SaveSettings());
     QVERIFY(SettingsRecord == before);
     for (std::uint8_t flag : RecolourPending) QCOMPARE(flag, std::uint8_t{0});
-    if (dateMessage) {
+    if (timeMessage) {
         QCOMPARE(reports_, 1);
+        QCOMPARE(lastReport_, std::string(kIncorrectTimeMessage));
         QVERIFY(messages_.empty());
     } else {
         QCOMPARE(reports_, 0);

@@ -107,10 +107,13 @@ TEST(Dates, TimeTextForms) {
 
 TEST(Dates, BadTimesAndUnsplittableValuesAreReported) {
     const DateTime now = Day(2026, 12, 7) + 0.25;
-    for (const char* text : {"24:00", "12:60", "  :  ", "-1:30", "ab:cd"}) {
+    for (const char* text : {"24:00", "12:60", "  :  ", "-1:30", "ab:cd", "25:61"}) {
         FrozenClockAndReports frozen(now);
         EXPECT_EQ(TextToTime(text), now) << text;
-        EXPECT_EQ(frozen.reports.size(), 1u) << text;
+        EXPECT_EQ(frozen.reports, std::vector<std::string>{kIncorrectTimeMessage}) << text;
+        DateTime value = -1;
+        EXPECT_FALSE(TryTextToTime(text, value)) << text;
+        EXPECT_EQ(value, -1) << text;
     }
     FrozenClockAndReports frozen(now);
     EXPECT_EQ(DateToText(1e12), "31.12.2000");
