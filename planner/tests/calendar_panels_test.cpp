@@ -72,6 +72,13 @@ private slots:
         form->allRecordsPanel->toEdit->SetText("01.03.2025");
         form->allRecordsPanel->ShowAll();
         QCOMPARE(Column(*form->allRecordsPanel->recordList, 2), QStringList({"March"}));
+        // A bound that is no date leaves the list as it was after one message.
+        bench.reported.clear();
+        form->allRecordsPanel->toEdit->SetText("31.02.2025");
+        form->allRecordsPanel->ShowAll();
+        QCOMPARE(bench.reported, std::vector<std::string>{kIncorrectDateMessage});
+        QCOMPARE(Column(*form->allRecordsPanel->recordList, 2), QStringList({"March"}));
+        QCOMPARE(form->allRecordsPanel->toEdit->Text(), std::string("31.02.2025"));
     }
 
     void theSpanPickersSetTheirFieldOnlyWhenAccepted() {
