@@ -45,7 +45,8 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
     : TSectionWindow(kRecolourAddressBook, "AddressBookForm",
                      ExpandItems({"Button1-13.Caption,Hint", "StaticButton1-5.Caption,Hint",
                                   "Button14-16.Hint", "ListBox1.Hint", "N1-4.Caption",
-                                  "Text1-3.Caption", "Label1-19.Caption"}),
+                                  "Text1-3.Caption", "Label1-19.Caption", "ListBox1-2.AccessibleName",
+                                  "TodayText.Caption"}),
                      parent),
       file_(container, DataDir() + kAddressFileName, kAddressStreamName) {
     setObjectName("ABookForm");
@@ -78,7 +79,7 @@ void TABookForm::BuildMainView() {
 
     contactList = Make<TColumnListView>(this, "ListBox1", {4, 28, kListWidth, 298});
     contactList->setToolTip(U("Список записей"));
-    contactList->setAccessibleName(contactList->toolTip());
+    contactList->setAccessibleName(U("Список записей"));
 
     searchButton = MakeButton(this, "Button4", {4, kCommandBarTop, 120, 24}, "Поиск",
                               "Поиск по записям");
@@ -208,11 +209,9 @@ void TABookForm::BuildEditor() {
     loadNotesButton = MakeButton(notesPage, "Button15", {kSideWidth - 64, 2, 28, 24}, "",
                                  "Загрузить заметки из текстового файла");
     loadNotesButton->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    loadNotesButton->setAccessibleName(loadNotesButton->toolTip());
     saveNotesButton = MakeButton(notesPage, "Button16", {kSideWidth - 32, 2, 28, 24}, "",
                                  "Сохранить заметки в текстовый файл");
     saveNotesButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    saveNotesButton->setAccessibleName(saveNotesButton->toolTip());
     notesMemo = Make<TMemo>(notesPage, "FNote", {4, 30, kSideWidth - 8, top - 52 - 34});
     notesMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     notesPage->hide();
@@ -272,6 +271,7 @@ void TABookForm::BuildBirthdays() {
     birthdayList->setAccessibleName(U("Дни рождения"));
     closeBirthdaysButton =
         MakeButton(birthdayPanel, "Button6", {width - 104, 294, 100, 24}, "Да", "Закрыть");
+    todayText = new TText(this, "TodayText", "Сегодня");
     birthdayPanel->hide();
     CoverWhatLiesUnder(birthdayPanel);
     connect(closeBirthdaysButton, &QPushButton::clicked, this, &TABookForm::CloseBirthdays);
@@ -525,7 +525,7 @@ void TABookForm::RecordFound() {
 
 void TABookForm::ShowBirthdays() {
     birthdayList->clear();
-    for (const BirthdayLine& line : BirthdayLines(AddressList_, SettingsRecord.BirthdayDays)) {
+    for (const BirthdayLine& line : BirthdayLines(AddressList_, SettingsRecord.BirthdayDays, FromQt(todayText->Text))) {
         birthdayList->AddRow({line.Contact.Text, line.When}, line.Contact.Serial);
     }
     birthdayPanel->show();

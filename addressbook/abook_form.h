@@ -13,6 +13,7 @@
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
 #include "ui/controls.h"
+#include "ui/form_parts.h"
 #include "ui/column_list_view.h"
 #include "ui/section_window.h"
 
@@ -119,6 +120,7 @@ public:
     TPanel* birthdayPanel;
     TColumnListBox* birthdayList;
     TButton* closeBirthdaysButton;
+    TText* todayText;  // the day count's word for today
 
 protected:
     void ReInit() override;

@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-#include "storage/cp1251.h"
-
 namespace pomix {
 namespace {
 
@@ -24,11 +22,6 @@ std::int64_t DayNumber(std::int64_t y, int m, int d) {
     const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + doe;
-}
-
-const std::string& TodayWord() {
-    static const std::string word = Utf8ToCp1251("Сегодня");
-    return word;
 }
 
 }  // namespace
@@ -55,14 +48,14 @@ std::optional<int> BirthdayWithin(int horizon, DateTime birthDate) {
     return BirthdayWithin(horizon, birthDate, Now());
 }
 
-std::vector<BirthdayLine> BirthdayLines(const AddressList& list, int horizon) {
+std::vector<BirthdayLine> BirthdayLines(const AddressList& list, int horizon, const std::string& todayWord) {
     const DateTime today = Now();
     std::vector<BirthdayLine> lines;
     for (std::size_t i = 0; i < list.Count(); ++i) {
         const auto days = BirthdayWithin(horizon, list[i].Date, today);
         if (!days) continue;
         lines.push_back({list.LineFor(i, ShortName(list[i])),
-                         *days == 0 ? TodayWord() : std::to_string(*days)});
+                         *days == 0 ? todayWord : std::to_string(*days)});
     }
     return lines;
 }

@@ -20,11 +20,12 @@ std::optional<int> BirthdayWithin(int horizon, DateTime birthDate, DateTime toda
 // move the day count into another column.
 struct BirthdayLine {
     ListLine Contact;  // the short name and the record's reference
-    std::string When;  // "Сегодня" for today, else the day count
+    std::string When;  // todayWord for today, else the day count
 };
 
-// One line per record (all categories, list order) whose birthday is within the horizon.
-std::vector<BirthdayLine> BirthdayLines(const AddressList& list, int horizon);
+// One line per record (all categories, list order) whose birthday is within the horizon;
+// todayWord (code page 1251) is the interface language's "Сегодня".
+std::vector<BirthdayLine> BirthdayLines(const AddressList& list, int horizon, const std::string& todayWord);
 
 // Current year minus the birth year (the age changes on 1 January); none for a value that is
 // not a date.

@@ -20,6 +20,7 @@
 #include "ui/convert.h"
 #include "ui/desktop.h"
 #include "ui/form_parts.h"
+#include "ui/interface_language.h"
 #include "ui/message.h"
 #include "ui/notifier.h"
 #include "ui/program_state.h"
@@ -202,6 +203,8 @@ void TMainForm::BuildControls() {
 void TMainForm::FormCreate(const SectionFactory& sections) {
     SettingsRecord.EventNames.clear();
     SettingsLoaded = LoadSetting();
+    // Every window formats its dates and numbers in the dictionary's language from the start.
+    ApplyDictionaryLanguage();
     SetAllRecolourPending();
     binding_.BindDictionary();
     // The captions are final now, the dictionary's included.

@@ -10,6 +10,7 @@
 #include "settings/settings_record.h"
 #include "storage/stream_container.h"
 #include "ui/desktop.h"
+#include "ui/interface_language.h"
 
 namespace pomix {
 namespace {
@@ -47,7 +48,7 @@ struct Setup {
     Setup() {
         SetProgramDir(Folder());
         WriteAddressFile(container);
-        SetLocale(MakeDesktopLocale());
+        SetLocale(MakeDesktopLocale(InterfaceLocale()));
         SettingsRecord.BirthdayDays = 7;
     }
     StreamContainer container;

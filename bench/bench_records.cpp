@@ -159,7 +159,7 @@ void BM_AddressSearch(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(RecordFound(Contacts(), pattern).size());
 }
 void BM_BirthdayList(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(BirthdayLines(Contacts(), 30).size());
+    for (auto _ : state) benchmark::DoNotOptimize(BirthdayLines(Contacts(), 30, "Today").size());
 }
 
 // --- Catalog ---
@@ -224,7 +224,7 @@ void BM_CreditSortByName(benchmark::State& state) {
     }
 }
 void BM_CreditTotals(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(StatisticsTexts(CreditTotals(Debts()), ','));
+    for (auto _ : state) benchmark::DoNotOptimize(StatisticsTexts(CreditTotals(Debts()), ',', " roubles"));
 }
 
 BENCHMARK(BM_AddressFileLoad)->Unit(benchmark::kMillisecond);

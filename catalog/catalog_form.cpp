@@ -37,7 +37,7 @@ TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
           kRecolourCatalog, "CatalogForm",
           ExpandItems({"Button1-13.Caption,Hint", "RadioButton1-3.Caption,Hint", "ListBox1.Hint",
                        "ACategoryEdit.Hint", "AMemoEdit.Hint", "ANameEdit.Hint", "AFoundEdit.Hint",
-                       "Button14-15.Hint", "N1-4.Caption", "Text1-3.Caption", "Label1-3.Caption"}),
+                       "Button14-15.Hint", "N1-4.Caption", "Text1-3.Caption", "Label1-3.Caption", "ListBox1.AccessibleName"}),
           parent),
       file_(container, DataDir() + kCatalogFileName, kCatalogStreamName) {
     setObjectName("CatalogForm");
@@ -133,9 +133,6 @@ void TCatalogForm::BuildEditor() {
     memoToFileButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     memoEdit = Make<TMemo>(editPanel, "AMemoEdit", {8, 108, 498, 192});
     memoLabel->setBuddy(memoEdit);
-    // The picture buttons have no caption to be found by.
-    memoFromFileButton->setAccessibleName(memoFromFileButton->toolTip());
-    memoToFileButton->setAccessibleName(memoToFileButton->toolTip());
     memoEdit->setToolTip(U("Примечание, описание записи"));
     memoEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     cancelButton =

@@ -50,7 +50,8 @@ TCreditsForm::TCreditsForm(StreamContainer& container, const AddressList* contac
                                   "Button8.Caption,Hint", "Button9.Caption,Hint", "Button7.Hint",
                                   "AFistName.Hint", "AName.Hint", "ADateEdit.Hint",
                                   "N1-3.Caption", "Text1.Caption", "Text2.Caption",
-                                  "Label1-8.Caption", "Label15.Caption"}),
+                                  "Label1-8.Caption", "Label15.Caption", "ListBox1.AccessibleName",
+                                  "RoublesText.Caption"}),
                      parent),
       file_(container, DataDir() + kCreditFileName, kCreditStreamName),
       contacts_(contacts) {
@@ -111,6 +112,7 @@ void TCreditsForm::BuildMainView() {
     dateColumnTab = columnTab("StaticButton5", widths[2], "Дата", "Дата возврата", 3);
     daysColumnTab = columnTab("StaticButton6", widths[3], "Сроки", "Осталось дней до возврата", 0);
     debtList->setAccessibleName(U("Долги"));
+    roublesText = new TText(this, "RoublesText", "рублей");
 
     editButton = MakeButton(this, "Button1", {4, 332, 165, 24}, "Редактировать",
                             "Внести изменения в текущий долг");
@@ -338,7 +340,8 @@ void TCreditsForm::ShowStatistics() {
     // Counted afresh on every opening: the debts may have changed since the last one.
     const DebtTotals totals = CreditTotals(CreditList_);
     // The one place the totals take their number format from.
-    const auto texts = StatisticsTexts(totals, CurrentLocale().DecimalSeparator());
+    const auto texts =
+        StatisticsTexts(totals, CurrentLocale().DecimalSeparator(), FromQt(QLatin1Char(' ') + roublesText->Text));
     TLabel* const labels[] = {owedToMeDollars, owedToMeRoubles, iOweDollars,
                               iOweRoubles,     balanceDollars,  balanceRoubles};
     for (std::size_t i = 0; i < texts.size(); ++i) labels[i]->setText(ToQt(texts[i]));

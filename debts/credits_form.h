@@ -14,6 +14,7 @@
 #include "storage/stream_container.h"
 #include "ui/column_list_view.h"
 #include "ui/controls.h"
+#include "ui/form_parts.h"
 #include "ui/section_window.h"
 
 namespace pomix {
@@ -84,6 +85,7 @@ public:
     TLabel* balanceRoubles;            // Label14
     TLabel* leftOutCaption;            // Label15
     TLabel* leftOutCount;              // Label16: debts left out of the totals
+    TText* roublesText;                // the word after the rouble sums
     TButton* closeStatisticsButton;    // Button9
 
 protected:

@@ -11,11 +11,6 @@ constexpr char kNoBreakSpace = '\xA0';  // in code page 1251
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-const std::string& RoublesSuffix() {
-    static const std::string suffix = Utf8ToCp1251(" рублей");
-    return suffix;
-}
-
 const std::string& RoublesWord() {
     static const std::string word = Utf8ToCp1251("РУБ");
     return word;
@@ -123,16 +118,17 @@ std::string FormatAmount(Kopecks value, char decimalSeparator) {
     return text;
 }
 
-std::array<std::string, 6> StatisticsTexts(const DebtTotals& totals, char decimalSeparator) {
+std::array<std::string, 6> StatisticsTexts(const DebtTotals& totals, char decimalSeparator,
+                                           const std::string& roubles) {
     const auto format = [decimalSeparator](Kopecks value) {
         return FormatAmount(value, decimalSeparator);
     };
     return {format(totals.S1) + " $",
-            format(totals.S2) + RoublesSuffix(),
+            format(totals.S2) + roubles,
             format(totals.S3) + " $",
-            format(totals.S4) + RoublesSuffix(),
+            format(totals.S4) + roubles,
             format(totals.S1 - totals.S3) + " $",
-            format(totals.S2 - totals.S4) + RoublesSuffix()};
+            format(totals.S2 - totals.S4) + roubles};
 }
 
 }  // namespace pomix

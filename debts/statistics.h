@@ -50,8 +50,10 @@ DebtTotals CreditTotals(const CreditList& list);
 // Fixed point with exactly two decimals and the given separator, no group separators.
 std::string FormatAmount(Kopecks value, char decimalSeparator);
 
-// The six statistics texts in panel order: S1 " $", S2 " рублей", S3 " $", S4 " рублей",
-// S1 - S3 " $", S2 - S4 " рублей" (code page 1251).
-std::array<std::string, 6> StatisticsTexts(const DebtTotals& totals, char decimalSeparator);
+// The six statistics texts in panel order: S1 " $", S2 roubles, S3 " $", S4 roubles,
+// S1 - S3 " $", S2 - S4 roubles (code page 1251); roubles is the interface language's
+// suffix (" рублей").
+std::array<std::string, 6> StatisticsTexts(const DebtTotals& totals, char decimalSeparator,
+                                           const std::string& roubles);
 
 }  // namespace pomix

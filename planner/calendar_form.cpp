@@ -62,7 +62,9 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
                        "Text8.Caption", "StaticButton3.Caption,Hint", "StaticButton4.Caption",
                        "StaticButton5.Caption,Hint", "ListBox2.Hint", "Label7.Caption", "Label8.Caption",
                        "Button16.Caption,Hint", "Button17.Hint", "Button18.Hint", "CheckBox1.Caption",
-                       "CheckBox2.Caption", "Text3.Caption", "Label2-5.Caption"}),
+                       "CheckBox2.Caption", "Text3.Caption", "Label2-5.Caption", "Text4-6.Caption",
+                       "ListBox3.Hint", "Button9-11.Caption,Hint", "NoticeTitleText.Caption",
+                       "NoticeMoreText.Caption", "UpButton.AccessibleName", "DownButton.AccessibleName"}),
           parent),
       planner_(container, DataDir() + "Calendar.dat") {
     setObjectName("CalendarForm");
@@ -81,6 +83,8 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
     NowDate();
     UpDateList();
 
+    noticeTitleText = new TText(this, "NoticeTitleText", "Pomix: напоминание");
+    noticeMoreText = new TText(this, "NoticeMoreText", "… и ещё %1");
     reminderTimer = new QTimer(this);
     reminderTimer->setObjectName("Timer1");
     reminderTimer->setInterval(kReminderInterval);
@@ -446,13 +450,13 @@ void TCalendarForm::NotifyDue(const std::vector<EventLine>& due) {
     QStringList names;
     for (const EventLine& line : due) {
         if (names.size() == kNotifiedLines) {
-            names << U("… и ещё %1").arg(due.size() - kNotifiedLines);
+            names << noticeMoreText->Text.arg(due.size() - kNotifiedLines);
             break;
         }
         const Tevent* event = planner_.Events.Find(line.Event);
         if (event) names << ToQt(TimeToText(event->Time) + " " + event->Name);
     }
-    Notify(U("Pomix: напоминание"), names.join(QLatin1Char('\n')));
+    Notify(noticeTitleText->Text, names.join(QLatin1Char('\n')));
 }
 
 void TCalendarForm::Postponed(EventRef ref) {

@@ -16,6 +16,7 @@
 #include "planner/planner.h"
 #include "storage/stream_container.h"
 #include "ui/controls.h"
+#include "ui/form_parts.h"
 #include "ui/month_grid.h"
 #include "ui/section_window.h"
 #include "ui/spin_button.h"
@@ -102,6 +103,8 @@ public:
     TReminderPanel* reminderPanel;       // Panel7
     TSearchPanel* searchPanel;           // Panel8
     QTimer* reminderTimer;               // Timer1
+    TText* noticeTitleText;              // the desktop notice of due events: its title
+    TText* noticeMoreText;               // and its last line past the first few, "%1" the rest
 
 protected:
     void ReInit() override;

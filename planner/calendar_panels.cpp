@@ -286,7 +286,7 @@ TReminderPanel::TReminderPanel(Planner& planner, QWidget* parent) : TPanel(paren
     dismissButton = MakeButton(this, "Button11", {4, kBottom, 164, 24}, "Не напоминать",
                           "Установка выделенного события как завершенного, больше не будет выдаваться предупреждение");
     postponeButton = MakeButton(this, "Button10", {175, kBottom, 164, 24}, "Перенести",
-                          "Перенести выделеноое событие на день вперед");
+                          "Перенести выделенное событие на день вперёд");
     closeButton = MakeButton(this, "Button9", {346, kBottom, 164, 24}, "Закрыть", "Закрыть напоминатель");
     hide();
 

@@ -9,6 +9,7 @@ packages=(
     desktop-file-utils appstream man-db util-linux
     python3-icalendar python3-vobject
     libcurl4-openssl-dev libxml2-dev radicale xandikos
+    qt6-translations-l10n locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -21,4 +22,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
+# The Russian system locale, for trying the program (and its language tests) under it.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+    sed -i 's/^# *\(ru_RU\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    locale-gen >/dev/null
 fi

@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "settings/form_storage.h"
 #include "settings/ini_file.h"
 #include "storage/cp1251.h"
 #include "storage/text.h"
@@ -80,7 +81,9 @@ std::string MakeDictionary(const std::vector<DictionaryTable>& tables, Dictionar
     const auto text = [language](const DictionaryEntry& e) {
         return IniFile::StoredValue(Utf8ToCp1251(language == DictionaryLanguage::Russian ? e.russian : e.english));
     };
-    std::string out;
+    // The header first: the language the windows format dates and numbers in.
+    std::string out = std::string("[") + kDictionaryHeaderSection + "]" + kEol + kDictionaryLanguageKey + "=" +
+                      (language == DictionaryLanguage::Russian ? "ru" : "en") + kEol;
     std::string lists;
     for (const DictionaryTable& table : tables) {
         if (!out.empty()) out += kEol;

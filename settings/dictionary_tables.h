@@ -8,7 +8,8 @@
 // line of the list, in order (the colour-scheme names of the settings window).
 //
 // A dictionary made from the tables is a code page 1251 initialisation file with CR LF line
-// ends: each section with "FormVersion=0" and its keys in table order, a blank line between
+// ends: the header section naming its language ("[Dictionary]", "Language=ru" or "en"), each
+// section with "FormVersion=0" and its keys in table order, a blank line between
 // sections, and the list sections ("<Section>.<Key>" with "Count" and "Item0" …) last. That is
 // the form the program's own write-back gives, so a run that changes no text leaves the file
 // byte for byte as it was.

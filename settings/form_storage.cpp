@@ -60,6 +60,18 @@ void TFormStorage::BindLanguageFile(const std::string& languageFile) {
     Bind(FileExists(path) && IniFile::IsIniFile(path) ? path : std::string());
 }
 
+std::string DictionaryLanguageCode(const std::string& languageFile) {
+    const std::string path = DictionaryPath(languageFile);
+    if (!FileExists(path) || !IniFile::IsIniFile(path)) return kBuiltInLanguage;
+    std::string code = Trim(IniFile(path).ReadString(kDictionaryHeaderSection, kDictionaryLanguageKey, ""));
+    if (code.size() < 2 || code.size() > 3) return kBuiltInLanguage;
+    for (char& c : code) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c < 'a' || c > 'z') return kBuiltInLanguage;
+    }
+    return code;
+}
+
 void TFormStorage::Deactivate() { path_.clear(); }
 
 void TFormStorage::Read(DictionaryTarget& target) {

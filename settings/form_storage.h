@@ -65,6 +65,22 @@ private:
     bool read_ = false;
 };
 
+// A dictionary names the language of its texts in a header section of its own, which no
+// window reads or writes:
+//
+//   [Dictionary]
+//   Language=en
+//
+// The code is a language's ISO 639 code in lower case. Dates, times and numbers in the windows
+// follow that language, so a dictionary is taken as Russian, the built-in texts' language,
+// when it names none; likewise when no dictionary is bound.
+inline constexpr const char* kDictionaryHeaderSection = "Dictionary";
+inline constexpr const char* kDictionaryLanguageKey = "Language";
+inline constexpr const char* kBuiltInLanguage = "ru";
+// The language of the dictionary languageFile names in Lang/: its code, trimmed and lower-cased,
+// when it is two or three letters; otherwise (no such dictionary, no key, anything else) "ru".
+std::string DictionaryLanguageCode(const std::string& languageFile);
+
 // Values are cut to this many characters when read.
 inline constexpr std::size_t kMaxDictionaryValue = 1023;
 // A list reads at most this many lines.

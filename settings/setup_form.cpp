@@ -120,7 +120,8 @@ TForm7::TForm7(QWidget* parent)
                                   "Label8.Caption", "Label9.Caption", "CheckBox1.Caption", "CheckBox2.Caption",
                                   "CheckBox3.Caption", "Label10.Caption", "Label11.Caption", "Label12.Caption",
                                   "Button2.Caption", "Button3.Caption", "Button1.Caption", "CheckBox4.Caption",
-                                  "Label13.Caption", "CheckBox5.Caption", "Label14.Caption", "Label15.Caption"}),
+                                  "Label13.Caption", "CheckBox5.Caption", "Label14.Caption", "Label15.Caption",
+                                  "Color1-8.Hint,AccessibleName"}),
                      parent) {
     setObjectName("Form7");
     QFont small = font();

@@ -20,6 +20,7 @@
 #include <optional>
 
 #include "ui/controls.h"
+#include "ui/interface_language.h"
 #include "ui/month_grid.h"
 #include "ui/section_window.h"
 
@@ -112,9 +113,6 @@ QAccessibleInterface* ControlAccessibleFactory(const QString&, QObject* object) 
     if (auto* tabs = qobject_cast<TTabList*>(object)) return new QAccessibleWidget(tabs, QAccessible::PageTabList);
     return nullptr;
 }
-
-// The locale of the interface language, for what is read out.
-QLocale InterfaceLocale() { return QLocale(QLocale::Russian, QLocale::Russia); }
 
 bool IsField(const QWidget* widget) {
     return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||

@@ -10,6 +10,7 @@
 #include "storage/report.h"
 #include "storage/text.h"
 #include "ui/convert.h"
+#include "ui/interface_language.h"
 #include "ui/message.h"
 
 namespace pomix {
@@ -31,8 +32,11 @@ bool HasScheme(const QString& target) {
 
 class DesktopLocale : public Locale {
 public:
-    std::string ShortDate(DateTime value) const override { return Format(value, QLocale::ShortFormat); }
-    std::string LongDate(DateTime value) const override { return Format(value, QLocale::LongFormat); }
+    explicit DesktopLocale(const QLocale& locale) : locale_(locale) {}
+    std::string ShortDate(DateTime value) const override { return FromQt(locale_.toString(ToQDate(value), short_)); }
+    std::string LongDate(DateTime value) const override {
+        return FromQt(locale_.toString(ToQDate(value), QLocale::LongFormat));
+    }
     std::string LongDateNoWeekday(DateTime value) const override {
         // A search compares the birth date of every contact: each day is formatted once.
         const QDate day = ToQDate(value);
@@ -46,10 +50,8 @@ public:
     }
 
 private:
-    std::string Format(DateTime value, QLocale::FormatType format) const {
-        return FromQt(locale_.toString(ToQDate(value), format));
-    }
-    QLocale locale_ = QLocale::system();
+    QLocale locale_;
+    QString short_ = ShortDateFormatWithFullYear(locale_.dateFormat(QLocale::ShortFormat));
     QString noWeekday_ = DateFormatWithoutWeekday(locale_.dateFormat(QLocale::LongFormat));
     mutable std::unordered_map<qint64, std::string> noWeekdayTexts_;
 };
@@ -74,6 +76,12 @@ QString DateFormatWithoutWeekday(const QString& format) {
     return result.trimmed();
 }
 
+QString ShortDateFormatWithFullYear(const QString& format) {
+    QString result = format;
+    result.replace(QRegularExpression(QStringLiteral("(?<!y)yy(?!y)")), QStringLiteral("yyyy"));
+    return result;
+}
+
 DesktopOpener SetDesktopOpener(DesktopOpener opener) { return std::exchange(Opener(), std::move(opener)); }
 
 void ShellOpen(const std::string& target) {
@@ -88,10 +96,10 @@ void MailOpen(const std::string& address) { ShellOpen(MailTarget(address)); }
 
 void WebOpen(const std::string& address) { ShellOpen(WebTarget(address)); }
 
-std::unique_ptr<Locale> MakeDesktopLocale() { return std::make_unique<DesktopLocale>(); }
+std::unique_ptr<Locale> MakeDesktopLocale(const QLocale& locale) { return std::make_unique<DesktopLocale>(locale); }
 
 void InstallDesktopServices() {
-    SetLocale(MakeDesktopLocale());
+    SetLocale(MakeDesktopLocale(InterfaceLocale()));
     SetReportHook([](const std::string& message) { ShowError(message); });
 }
 

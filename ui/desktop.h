@@ -1,4 +1,4 @@
-// What the program asks of the desktop: opening documents and addresses, the user's locale,
+// What the program asks of the desktop: opening documents and addresses, the core's locale,
 // the report hook of the core, and bringing the program forward.
 #pragma once
 
@@ -9,6 +9,7 @@
 
 #include "storage/locale.h"
 
+class QLocale;
 class QUrl;
 
 namespace pomix {
@@ -29,13 +30,17 @@ void MailOpen(const std::string& address);
 void WebOpen(const std::string& address);
 
 // A date format ("dddd, d MMMM yyyy") less its weekday field and the separator that goes with
-// it ("d MMMM yyyy"): the desktop locale's long form for birth dates.
+// it ("d MMMM yyyy"): the long form for birth dates.
 QString DateFormatWithoutWeekday(const QString& format);
 
-// The desktop locale's short and long date forms and decimal separator.
-std::unique_ptr<Locale> MakeDesktopLocale();
+// A short date format with its year written whole ("M/d/yy" gives "M/d/yyyy"): a birth year
+// or a due date decades away must not read as two digits.
+QString ShortDateFormatWithFullYear(const QString& format);
 
-// Installs the desktop locale and shows the core's reports (bad dates) in an error box.
+// The core's short and long date forms and decimal separator, in the given locale's forms.
+std::unique_ptr<Locale> MakeDesktopLocale(const QLocale& locale);
+
+// Installs the interface language's locale (ui/interface_language.h) and shows the core's reports (bad dates) in an error box.
 void InstallDesktopServices();
 
 // The main window registers how it brings the program forward (restore from the tray and

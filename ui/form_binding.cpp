@@ -11,6 +11,7 @@
 
 #include "settings/settings_record.h"
 #include "ui/convert.h"
+#include "ui/form_parts.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
 #include "ui/setup_controls.h"
@@ -42,7 +43,8 @@ TPageControl* PageOwner(QWidget* page, int& index) {
 }
 
 bool CaptionOf(QObject* object, QString& text) {
-    if (auto* label = qobject_cast<QLabel*>(object)) text = label->text();
+    if (auto* computed = qobject_cast<TText*>(object)) text = computed->Text;
+    else if (auto* label = qobject_cast<QLabel*>(object)) text = label->text();
     else if (auto* button = qobject_cast<QAbstractButton*>(object)) text = button->text();
     else if (auto* action = qobject_cast<QAction*>(object)) text = action->text();
     else if (auto* group = qobject_cast<QGroupBox*>(object)) text = group->title();
@@ -62,7 +64,8 @@ bool CaptionOf(QObject* object, QString& text) {
 }
 
 bool SetCaption(QObject* object, const QString& text) {
-    if (auto* label = qobject_cast<QLabel*>(object)) label->setText(text);
+    if (auto* computed = qobject_cast<TText*>(object)) computed->Text = text;
+    else if (auto* label = qobject_cast<QLabel*>(object)) label->setText(text);
     else if (auto* button = qobject_cast<QAbstractButton*>(object)) button->setText(text);
     else if (auto* action = qobject_cast<QAction*>(object)) action->setText(text);
     else if (auto* group = qobject_cast<QGroupBox*>(object)) group->setTitle(text);
@@ -101,9 +104,11 @@ bool QtDictionaryTarget::GetText(const std::string& control, const std::string& 
     QObject* object = FindControl(window_, QString::fromStdString(control));
     if (!object) return false;
     QString value;
-    const bool found = property == "Caption" ? CaptionOf(object, value)
-                       : property == "Hint"  ? HintOf(object, value)
-                                             : false;
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (property == "AccessibleName" && widget) value = widget->accessibleName();
+    const bool found = property == "Caption"                   ? CaptionOf(object, value)
+                       : property == "Hint"                    ? HintOf(object, value)
+                       : property == "AccessibleName" && widget;
     if (found) text = FromQt(value);
     return found;
 }
@@ -113,7 +118,10 @@ bool QtDictionaryTarget::SetText(const std::string& control, const std::string& 
     if (!object) return false;
     if (property == "Caption") return SetCaption(object, ToQt(text));
     if (property == "Hint") return SetHint(object, ToQt(text));
-    return false;
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (property != "AccessibleName" || !widget) return false;
+    widget->setAccessibleName(ToQt(text));
+    return true;
 }
 
 bool QtDictionaryTarget::GetLines(const std::string& control, const std::string& property, StrList& lines) {

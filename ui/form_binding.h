@@ -3,8 +3,9 @@
 // binds it at creation, calls ReadDictionary when shown and WriteDictionary when closed.
 //
 // Properties a dictionary can set: "Caption" (the text of a label, static text, button,
-// check box, radio button or menu item, a tab page's tab, a group's title), "Hint" (the
-// tool tip) and "Items" (the lines of a drop-down list).
+// check box, radio button or menu item, a tab page's tab, a group's title, a window's computed
+// text TText), "Hint" (the tool tip), "AccessibleName" (what a screen reader calls a control
+// that shows no caption of its own) and "Items" (the lines of a drop-down list).
 #pragma once
 
 #include <QWidget>

@@ -23,6 +23,18 @@ TStaticButton* MakeTab(QWidget* parent, const char* name, const QRect& at, const
 // smallest, until the caption and a frame around it fit. A caption that fits keeps the font.
 void FitCaption(QLabel* label, int smallest = 8);
 
+// A text a window computes with rather than shows as it stands ("Сегодня" in the birthday
+// list, the rouble word of the totals): a named object whose Caption a dictionary sets as any
+// control's, so that it changes language with its window.
+class TText : public QObject {
+    Q_OBJECT
+public:
+    TText(QObject* parent, const char* name, const char* utf8) : QObject(parent), Text(U(utf8)) {
+        setObjectName(QString::fromLatin1(name));
+    }
+    QString Text;
+};
+
 // A pop-up menu that opens where the list is right-clicked.
 QMenu* MakePopupMenu(QWidget* owner, const char* name, QAbstractScrollArea* list);
 QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption);

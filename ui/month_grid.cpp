@@ -5,16 +5,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/interface_language.h"
+
 namespace pomix {
 namespace {
 
 constexpr int kWeeks = TMonthGrid::kWeeks;
 constexpr int kDays = TMonthGrid::kDays;
-
-const char* const kMonthNames[12] = {"Январь",   "Февраль", "Март",   "Апрель",
-                                     "Май",      "Июнь",    "Июль",   "Август",
-                                     "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
-const char* const kDayNames[kDays] = {"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"};
 
 }  // namespace
 
@@ -33,7 +30,7 @@ void TMonthGrid::SetSelectedDate(const QDate& date) {
 }
 
 QString TMonthGrid::MonthCaption() const {
-    return QString::fromUtf8(kMonthNames[selected_.month() - 1]) + QLatin1Char(' ') + QString::number(selected_.year());
+    return MonthHeading(selected_.month()) + QLatin1Char(' ') + QString::number(selected_.year());
 }
 
 // The accessible children are the seven column headers, then the days row by row.
@@ -147,7 +144,7 @@ void TMonthGrid::DrawHeader(QPainter& p) {
     const int hh = HeaderHeight();
     p.fillRect(QRect(0, 0, width(), hh), colours_.Header);
     p.setPen(colours_.HeaderText);
-    const QString month = QString::fromUtf8(kMonthNames[selected_.month() - 1]);
+    const QString month = MonthHeading(selected_.month());
     const QString year = QString::number(selected_.year());
     if (!stepButtons_) {
         p.drawText(QRect(0, 0, width(), hh), Qt::AlignCenter, MonthCaption());
@@ -178,7 +175,7 @@ void TMonthGrid::paintEvent(QPaintEvent*) {
     for (int c = 0; c < kDays; ++c) {
         const QRect cell = CellRect(0, c);
         p.drawText(QRect(cell.left(), hh, cell.width(), nh), Qt::AlignCenter,
-                   QString::fromUtf8(kDayNames[c]));
+                   WeekdayHeading(c + 1));
     }
 
     // Days: other months' days are drawn lighter; today gets a frame of its own.

@@ -67,17 +67,17 @@ TEST(Birthdays, LinesInListOrderWithTodayAsAWord) {
     list.Add(TAddress(W("Антонов"), W("Олег"), W("Ян"), Day(1985, 12, 30), "", "", "", "", "",
                       {}, kNoCategory));
     list.Add(TAddress("a;b", "", "", Day(2000, 1, 1), "", "", "", "", "", {}, 0));
-    const auto lines = BirthdayLines(list, 7);
+    const auto lines = BirthdayLines(list, 7, "Today");
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].Contact.Text, W("Яковлев И."));
     EXPECT_EQ(lines[0].When, "3");
     EXPECT_EQ(lines[1].Contact.Text, W("Антонов О. Я."));
-    EXPECT_EQ(lines[1].When, W("Сегодня"));
+    EXPECT_EQ(lines[1].When, "Today");
     EXPECT_EQ(list.Resolve(lines[1].Contact), &list[2]);
     EXPECT_EQ(lines[2].Contact.Text, "a;b");  // a ";" in a name stays in the name's cell
     EXPECT_EQ(lines[2].When, "2");
-    EXPECT_EQ(BirthdayLines(list, 0).size(), 1u);
-    EXPECT_TRUE(BirthdayLines(list, -5).empty());
+    EXPECT_EQ(BirthdayLines(list, 0, "Today").size(), 1u);
+    EXPECT_TRUE(BirthdayLines(list, -5, "Today").empty());
 }
 
 TEST(Age, CountsYearsOnlyAndHidesWhenNotShown) {

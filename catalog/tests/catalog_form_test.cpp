@@ -639,7 +639,8 @@ void CatalogFormTest::dictionaryTableHoldsTheBuiltInTexts() {
     }
     QCOMPARE(
         items,
-        49);  // Button1-13 twice, Button14-15, three radio buttons twice, five hints, ten captions
+        50);  // Button1-13 twice, Button14-15, three radio buttons twice, five hints, ten captions,
+              // the list's accessible name
 }
 
 QTEST_MAIN(CatalogFormTest)

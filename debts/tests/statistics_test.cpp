@@ -110,13 +110,13 @@ TEST(CreditTotalsTest, ExactToTheKopeckWithWhatIsLeftOutCounted) {
     EXPECT_EQ(totals.S3, 9223372036854775730);
     for (const char separator : {',', '.'}) {
         const std::string p(1, separator);
-        EXPECT_EQ(StatisticsTexts(totals, separator),
+        EXPECT_EQ(StatisticsTexts(totals, separator, W(" рублей")),
                   (std::array<std::string, 6>{
                       "250" + p + "00 $", W("1500") + p + W("50 рублей"),
                       "92233720368547757" + p + "30 $", W("2000") + p + W("00 рублей"),
                       "-92233720368547507" + p + "30 $", W("-499") + p + W("50 рублей")}));
     }
-    EXPECT_EQ(StatisticsTexts(DebtTotals{}, ',')[5], W("0,00 рублей"));
+    EXPECT_EQ(StatisticsTexts(DebtTotals{}, ',', W(" рублей"))[5], W("0,00 рублей"));
     EXPECT_EQ(FormatAmount(-5, '.'), "-0.05");
     EXPECT_EQ(FormatAmount(INT64_MIN, '.'), "-92233720368547758.08");
 }

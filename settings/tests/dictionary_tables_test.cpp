@@ -63,7 +63,8 @@ TEST(DictionaryTables, DictionaryHoldsEverySectionWithListsLast) {
     const std::vector<DictionaryTable> tables = {ParseDictionaryTable("MainForm", kMain),
                                                  ParseDictionaryTable("SetupForm", kSetup)};
     EXPECT_EQ(MakeDictionary(tables, DictionaryLanguage::English),
-              "[MainForm]\r\nFormVersion=0\r\nButton1_Caption=OK\r\nText2_Caption=Enter the password\r\n"
+              "[Dictionary]\r\nLanguage=en\r\n"
+              "\r\n[MainForm]\r\nFormVersion=0\r\nButton1_Caption=OK\r\nText2_Caption=Enter the password\r\n"
               "\r\n[SetupForm]\r\nFormVersion=0\r\nButton1_Caption=\"\"Save\"\"\r\n"
               "\r\n[SetupForm.ComboBox1_Items]\r\nCount=2\r\nItem0=Steel\r\nItem1=Silver\r\n");
     const std::string russian = MakeDictionary(tables, DictionaryLanguage::Russian);

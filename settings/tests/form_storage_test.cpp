@@ -306,5 +306,25 @@ TEST(FormStorage, BindsOnlyAnExistingFileInsideLang) {
     SetProgramDir("");
 }
 
+TEST(FormStorage, DictionaryNamesItsLanguageOrIsTakenAsRussian) {
+    ScratchDir folder;
+    std::filesystem::create_directories(folder.File("Lang"));
+    const struct {
+        std::string file, text, code;
+    } cases[] = {
+        {"English.lng", "[Dictionary]\r\nLanguage=en\r\n\r\n[MainForm]\r\nFormVersion=0\r\n", "en"},
+        {"upper.lng", "[dictionary]\r\nlanguage= DE \r\n", "de"},
+        {"none.lng", "[MainForm]\r\nFormVersion=0\r\n", "ru"},
+        {"odd.lng", "[Dictionary]\r\nLanguage=en_US\r\n", "ru"},
+        {"nul.lng", std::string("[Dictionary]\r\nLanguage=en\0", 26), "ru"},  // no dictionary at all
+    };
+    for (const auto& c : cases) WriteFileContents(folder.File("Lang/" + c.file), c.text);
+    SetProgramDir(folder.Path());
+    for (const auto& c : cases) EXPECT_EQ(DictionaryLanguageCode(c.file), c.code) << c.file;
+    EXPECT_EQ(DictionaryLanguageCode("absent.lng"), "ru");
+    EXPECT_EQ(DictionaryLanguageCode(""), "ru");
+    SetProgramDir("");
+}
+
 }  // namespace
 }  // namespace pomix

@@ -12,6 +12,7 @@ class DesktopLocaleTest : public QObject {
 private slots:
     void weekdayFieldAndItsSeparatorGo();
     void realLocalesNameNoWeekday();
+    void shortFormsWriteTheYearWhole();
 };
 
 void DesktopLocaleTest::weekdayFieldAndItsSeparatorGo() {
@@ -44,6 +45,14 @@ void DesktopLocaleTest::realLocalesNameNoWeekday() {
     const QLocale russian(QStringLiteral("ru_RU"));
     QCOMPARE(russian.toString(monday, DateFormatWithoutWeekday(russian.dateFormat(QLocale::LongFormat))),
              QString::fromUtf8("7 декабря 2026 г."));
+}
+
+void DesktopLocaleTest::shortFormsWriteTheYearWhole() {
+    const std::pair<const char*, const char*> cases[] = {
+        {"M/d/yy", "M/d/yyyy"}, {"dd.MM.yyyy", "dd.MM.yyyy"}, {"yy-MM-dd", "yyyy-MM-dd"}, {"d/M/yyyy", "d/M/yyyy"}};
+    for (const auto& [format, expected] : cases) {
+        QCOMPARE(ShortDateFormatWithFullYear(QString::fromUtf8(format)), QString::fromUtf8(expected));
+    }
 }
 
 QTEST_APPLESS_MAIN(DesktopLocaleTest)
