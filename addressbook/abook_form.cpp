@@ -9,6 +9,7 @@
 #include "settings/settings_record.h"
 #include "storage/dates.h"
 #include "storage/report.h"
+#include "ui/accessibility.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
 #include "ui/form_parts.h"
@@ -226,6 +227,7 @@ void TABookForm::BuildEditor() {
                             "Сохранить изменения");
     editPanel->hide();
     CoverWhatLiesUnder(editPanel);
+    SetReadingTabOrder(editPanel);
 
     connect(mainPageTab, &TStaticButton::clicked, this, &TABookForm::ShowMainPage);
     connect(notesPageTab, &TStaticButton::clicked, this, &TABookForm::ShowNotesPage);
@@ -366,9 +368,10 @@ void TABookForm::Add() {
     Clear();
     birthDateEdit->SetText(kNewContactBirthDate);
     AddMode = true;
+    ShowMainPage();
     editPanel->show();
     editPanel->raise();
-    surnameEdit->setFocus();
+    categoryBox->setFocus();
 }
 
 void TABookForm::Edit() {
@@ -378,9 +381,10 @@ void TABookForm::Edit() {
     ShowAddress(*record);
     editedLine_ = shownLines_[static_cast<std::size_t>(contactList->CurrentRow())];
     AddMode = false;
+    ShowMainPage();
     editPanel->show();
     editPanel->raise();
-    surnameEdit->setFocus();
+    categoryBox->setFocus();
 }
 
 TABookForm::EditorTexts TABookForm::ReadEditor() const {
@@ -409,9 +413,11 @@ void TABookForm::SaveEditor() {
     // The contact the editor was opened on; should it be gone, the panel stays open with what
     // was typed.
     TAddress* record = nullptr;
+    std::uint64_t saved = 0;
     if (!AddMode) {
         record = editedLine_ ? AddressList_.Resolve(*editedLine_) : nullptr;
         if (!record) return;
+        saved = editedLine_->Serial;
     }
     // A birth date that does not read, the emptied field included, stores nothing: after its
     // message the editor stays open with the text as typed. A field left as it was shown
@@ -430,6 +436,7 @@ void TABookForm::SaveEditor() {
                            CategoryOfSelection(categoryBox->currentIndex()));
             StoreTexts(added, nullptr);
             AddressList_.Add(std::move(added));
+            saved = AddressList_.SerialAt(AddressList_.Count() - 1);
             lines_.Changed();
         } catch (const std::exception&) {
             ShowError(kBuildError);
@@ -447,17 +454,24 @@ void TABookForm::SaveEditor() {
     Modified = true;
     Clear();
     editPanel->hide();
+    // The user goes on from the contact saved, where the list shows it.
+    const auto line = std::find_if(shownLines_.begin(), shownLines_.end(),
+                                   [saved](const ListLine& shown) { return shown.Serial == saved; });
+    FocusLine(contactList, line == shownLines_.end() ? -1 : static_cast<int>(line - shownLines_.begin()));
 }
 
 void TABookForm::Delete() {
     if (!SelectedRecord()) return;
     const ListLine line = shownLines_[static_cast<std::size_t>(contactList->CurrentRow())];
     if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
+    const int row = contactList->CurrentRow();
     AddressList_.Delete(line);
     lines_.Changed();
     Modified = true;
     UpDateListBox(CurrentCategory);
     Clear();
+    // The next line takes the deleted one's place; after the last, the one before it.
+    FocusLine(contactList, std::min(row, static_cast<int>(shownLines_.size()) - 1));
 }
 
 void TABookForm::SelectCategory(int category) {
@@ -484,6 +498,7 @@ void TABookForm::ShowNotesPage() {
 
 void TABookForm::CancelEditor() {
     editPanel->hide();
+    FocusLine(contactList, contactList->CurrentRow());
 }
 
 void TABookForm::PickBirthDate() {

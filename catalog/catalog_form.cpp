@@ -5,6 +5,7 @@
 #include "catalog/playlist.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
+#include "ui/accessibility.h"
 #include "ui/convert.h"
 #include "ui/file_dialog.h"
 #include "ui/form_parts.h"
@@ -143,6 +144,7 @@ void TCatalogForm::BuildEditor() {
         MakeButton(editPanel, "Button11", {346, 306, 160, 24}, "Сохранить", "Сохранить изменения");
     editPanel->hide();
     CoverWhatLiesUnder(editPanel);
+    SetReadingTabOrder(editPanel);
 
     connect(saveButton, &QPushButton::clicked, this, &TCatalogForm::SaveEditor);
     connect(cancelButton, &QPushButton::clicked, this, &TCatalogForm::CancelEditor);
@@ -270,7 +272,7 @@ void TCatalogForm::Add() {
     categoryEdit->setCurrentIndex(CategoryPosition(CurrentCategory));
     editPanel->show();
     editPanel->raise();
-    nameEdit->setFocus();
+    categoryEdit->setFocus();
 }
 
 void TCatalogForm::Edit() {
@@ -282,7 +284,7 @@ void TCatalogForm::Edit() {
     AddMode = false;
     editPanel->show();
     editPanel->raise();
-    nameEdit->setFocus();
+    categoryEdit->setFocus();
 }
 
 void TCatalogForm::SaveEditor() {
@@ -292,13 +294,16 @@ void TCatalogForm::SaveEditor() {
         return;
     }
     const std::int32_t category = position + 1;
+    ItemObject saved = 0;
     if (AddMode) {
         CatalogList_.Add(TCatalogNote(category, nameEdit->Text(), memoEdit->Lines()));
+        saved = CatalogList_.SerialAt(CatalogList_.Count() - 1);
     } else {
         // With no selected line (the tab was changed under the open editor) there is no entry
         // to change; the editor stays open with what was typed.
         TCatalogNote* entry = SelectedEntry();
         if (!entry) return;
+        saved = titleList->Object(titleList->currentRow());
         entry->Category = category;
         entry->Name = nameEdit->Text();
         entry->Memo = memoEdit->Lines();
@@ -307,10 +312,12 @@ void TCatalogForm::SaveEditor() {
     UpDateListBox(CurrentCategory);
     Clear();
     ListChanged();
+    FocusLine(titleList, titleList->RowOf(saved));
 }
 
 void TCatalogForm::CancelEditor() {
     editPanel->hide();
+    FocusLine(titleList, titleList->currentRow());
 }
 
 void TCatalogForm::Delete() {
@@ -323,6 +330,8 @@ void TCatalogForm::Delete() {
     UpDateListBox(CurrentCategory);
     Clear();
     ListChanged();
+    // The next line takes the deleted one's place; after the last, the one before it.
+    FocusLine(titleList, std::min(row, titleList->count() - 1));
 }
 
 void TCatalogForm::ListChanged() {

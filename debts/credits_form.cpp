@@ -11,6 +11,7 @@
 #include "settings/settings_record.h"
 #include "storage/locale.h"
 #include "storage/report.h"
+#include "ui/accessibility.h"
 #include "ui/convert.h"
 #include "ui/form_parts.h"
 #include "ui/message.h"
@@ -159,6 +160,7 @@ void TCreditsForm::BuildEditor() {
     saveButton =
         MakeButton(editorPanel, "Button6", {346, 332, 160, 24}, "Сохранить", "Сохранить изменения");
     editorPanel->hide();
+    SetReadingTabOrder(editorPanel);
 
     connect(saveButton, &QPushButton::clicked, this, &TCreditsForm::AddorEdit);
     connect(cancelButton, &QPushButton::clicked, this, &TCreditsForm::CancelEditor);
@@ -283,12 +285,15 @@ void TCreditsForm::AddorEdit() {
         dueDateEdit->setFocus();
         return;
     }
+    std::uint64_t saved = 0;
     if (AddMode) {
         CreditList_.Add(
             TCreditNote(CurrentKind_, debtorBox->Text(), subjectEdit->Text(), Now(), due));
+        saved = CreditList_.SerialAt(CreditList_.Count() - 1);
     } else {
         TCreditNote* debt = SelectedDebt();
         if (!debt) return;  // no debt to change: nothing is stored, the editor stays
+        saved = lines_[static_cast<std::size_t>(debtList->CurrentRow())].Serial;
         debt->FistName = debtorBox->Text();
         debt->Name = subjectEdit->Text();
         debt->ReturnDate = due;
@@ -296,15 +301,26 @@ void TCreditsForm::AddorEdit() {
     editorPanel->hide();
     UpDateListBox(CurrentKind_);
     Modified = true;
+    FocusLine(debtList, RowOf(saved));
+}
+
+int TCreditsForm::RowOf(std::uint64_t serial) const {
+    for (std::size_t row = 0; row < lines_.size(); ++row) {
+        if (lines_[row].Serial == serial) return static_cast<int>(row);
+    }
+    return -1;
 }
 
 void TCreditsForm::Delete() {
     if (!SelectedDebt()) return;
     if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
-    CreditList_.Delete(lines_[static_cast<std::size_t>(debtList->CurrentRow())]);
+    const int row = debtList->CurrentRow();
+    CreditList_.Delete(lines_[static_cast<std::size_t>(row)]);
     Clear();
     UpDateListBox(CurrentKind_);
     Modified = true;
+    // The next line takes the deleted one's place; after the last, the one before it.
+    FocusLine(debtList, std::min(row, static_cast<int>(lines_.size()) - 1));
 }
 
 void TCreditsForm::SortedCreditList(int tag) {
@@ -322,6 +338,7 @@ void TCreditsForm::ShowKind(int kind) {
 
 void TCreditsForm::CancelEditor() {
     editorPanel->hide();
+    FocusLine(debtList, debtList->CurrentRow());
 }
 
 void TCreditsForm::PickDueDate() {

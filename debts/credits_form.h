@@ -98,6 +98,8 @@ private:
     void BuildStatistics();
     // The debt of the selected line, or null with no selection or when it is gone.
     TCreditNote* SelectedDebt();
+    // The row of the line that reaches the debt with that serial number, or -1.
+    int RowOf(std::uint64_t serial) const;
 
     SectionFile file_;
     const AddressList* contacts_;

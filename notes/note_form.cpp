@@ -9,6 +9,7 @@
 #include "settings/settings_record.h"
 #include "storage/locale.h"
 #include "storage/text.h"
+#include "ui/accessibility.h"
 #include "ui/convert.h"
 #include "ui/form_parts.h"
 #include "ui/memo_file.h"
@@ -111,6 +112,7 @@ void TNoteForm::BuildEditor() {
     saveButton = MakeButton(editPanel, "Button9", {346, 332, 160, 24}, "Сохранить", "Сохранить заметку");
     editPanel->hide();
     CoverWhatLiesUnder(editPanel);
+    SetReadingTabOrder(editPanel);
 
     connect(saveButton, &QPushButton::clicked, this, &TNoteForm::SaveEditor);
     connect(clearButton, &QPushButton::clicked, this, &TNoteForm::ClearEditor);
@@ -224,19 +226,23 @@ void TNoteForm::Edit() {
 
 void TNoteForm::SaveEditor() {
     TNote* note = AddMode ? nullptr : SelectedNote();
+    ItemObject saved = 0;
     // With nothing selected an edit has no note to change; rather than drop what was typed,
     // it is kept as a new note.
     if (note) {
+        saved = titleList->Object(titleList->currentRow());
         note->Date = Now();
         note->Name = titleEdit->Text();
         note->Memo = textMemo->Lines();
     } else {
         NoteList_.Add(TNote(Now(), textMemo->Lines(), titleEdit->Text()));
+        saved = NoteList_.SerialAt(NoteList_.Count() - 1);
     }
     UpDateNoteList();
     Clear();
     Modified = true;
     editPanel->hide();
+    FocusLine(titleList, titleList->RowOf(saved));
 }
 
 void TNoteForm::ClearEditor() {
@@ -246,6 +252,7 @@ void TNoteForm::ClearEditor() {
 
 void TNoteForm::CancelEditor() {
     editPanel->hide();
+    FocusLine(titleList, titleList->currentRow());
 }
 
 void TNoteForm::PickDate() {
@@ -268,9 +275,12 @@ void TNoteForm::Delete() {
                                                 static_cast<std::size_t>(note->Index))) {
         NoteList_.Delete(*index);
     }
+    const int row = titleList->currentRow();
     UpDateNoteList();
     Clear();
     Modified = true;
+    // The next line takes the deleted one's place; after the last, the one before it.
+    FocusLine(titleList, std::min(row, titleList->count() - 1));
 }
 
 void TNoteForm::OpenSearch() {

@@ -13,6 +13,7 @@
 #include "settings/settings_record.h"
 #include "storage/report.h"
 #include "ui/alarm_sound.h"
+#include "ui/accessibility.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
 #include "ui/form_parts.h"
@@ -181,11 +182,15 @@ void TCalendarForm::BuildEditor() {
     clearButton = MakeButton(editorPanel, "Button7", {175, 332, 164, 24}, "Очистить", "Очистить поля ввода");
     saveButton = MakeButton(editorPanel, "Button6", {346, 332, 164, 24}, "Сохранить", "Внести изменения");
     editorPanel->hide();
+    SetReadingTabOrder(editorPanel);
 
     connect(pickDateButton, &QPushButton::clicked, this, &TCalendarForm::PickEditorDate);
     connect(saveButton, &QPushButton::clicked, this, &TCalendarForm::AddORedit);
     connect(clearButton, &QPushButton::clicked, this, &TCalendarForm::Clear);
-    connect(cancelButton, &QPushButton::clicked, editorPanel, &QWidget::hide);
+    connect(cancelButton, &QPushButton::clicked, this, [this] {
+        editorPanel->hide();
+        FocusLine(dayList, dayList->currentRow());
+    });
     connect(timeSpin, &TSpinButton::upClicked, this, [this] { UpdateTime(+1); });
     connect(timeSpin, &TSpinButton::downClicked, this, [this] { UpdateTime(-1); });
 }
@@ -390,13 +395,20 @@ void TCalendarForm::AddORedit() {
     fields.Done = doneBox->isChecked();
     // The event loaded at Edit, wherever it is now; deleted meanwhile, what was typed is kept
     // as a new event.
-    if (AddMode || !planner_.EditEvent(editorEvent_, fields)) planner_.AddEvent(fields);
+    EventRef saved = editorEvent_;
+    if (AddMode || !planner_.EditEvent(editorEvent_, fields)) saved = planner_.AddEvent(fields);
     editorEvent_ = {};
     Modified = true;
     UpDateList();
     ImportSpecialDates();
     Clear();
     editorPanel->hide();
+    // The user goes on from the event saved, when it is on the day shown.
+    int row = -1;
+    for (int line = 0; line < dayList->count() && row < 0; ++line) {
+        if (dayLines_.At(dayList->Object(line)).Id == saved.Id) row = line;
+    }
+    FocusLine(dayList, row);
 }
 
 void TCalendarForm::Delete() {
@@ -405,10 +417,13 @@ void TCalendarForm::Delete() {
     if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
     if (!planner_.DeleteEvent(ref)) return;
     if (editorEvent_.Id == ref.Id) editorEvent_ = {};
+    const int row = dayList->currentRow();
     Clear();
     Modified = true;
     ImportSpecialDates();
     UpDateList();
+    // The next line takes the deleted one's place; after the last, the one before it.
+    FocusLine(dayList, std::min(row, dayList->count() - 1));
 }
 
 void TCalendarForm::PickEditorDate() {

@@ -17,6 +17,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
+#include <vector>
 #include <optional>
 
 #include "ui/controls.h"
@@ -193,6 +194,44 @@ QString SpokenDate(const QDate& day) {
 }
 
 QString WeekdayName(int weekday) { return InterfaceLocale().dayName(weekday, QLocale::LongFormat); }
+
+void SetReadingTabOrder(QWidget* panel) {
+    struct Stop {
+        QWidget* widget;
+        QRect place;
+    };
+    std::vector<Stop> stops;
+    for (QWidget* widget : panel->findChildren<QWidget*>()) {
+        if ((widget->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || InsideField(widget, panel)) continue;
+        if (widget->focusProxy() != nullptr) continue;
+        stops.push_back({widget, RectIn(widget, panel)});
+    }
+    // Lines: a control whose middle lies within the first control of a line belongs to it.
+    std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) { return a.place.top() < b.place.top(); });
+    std::vector<std::vector<Stop>> lines;
+    for (const Stop& stop : stops) {
+        if (lines.empty() || stop.place.center().y() > lines.back().front().place.bottom()) lines.emplace_back();
+        lines.back().push_back(stop);
+    }
+    QWidget* previous = nullptr;
+    for (std::vector<Stop>& line : lines) {
+        std::stable_sort(line.begin(), line.end(), [](const Stop& a, const Stop& b) { return a.place.left() < b.place.left(); });
+        for (const Stop& stop : line) {
+            if (previous != nullptr) QWidget::setTabOrder(previous, stop.widget);
+            previous = stop.widget;
+        }
+    }
+}
+
+void FocusLine(QAbstractItemView* list, int row) {
+    QAbstractItemModel* model = list->model();
+    if (model != nullptr && row >= 0 && row < model->rowCount(list->rootIndex())) {
+        const QModelIndex line = model->index(row, 0, list->rootIndex());
+        list->setCurrentIndex(line);
+        list->scrollTo(line);
+    }
+    list->setFocus(Qt::OtherFocusReason);
+}
 
 void InstallAccessibility() {
     static bool installed = false;

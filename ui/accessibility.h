@@ -9,6 +9,7 @@
 
 #include <QString>
 
+class QAbstractItemView;
 class QAccessibleInterface;
 class QDate;
 class QWidget;
@@ -25,6 +26,14 @@ void InstallAccessibility();
 // or signs ("...") is named by its hint.
 // Run again (each show does), it renews the names it gave, after a dictionary change.
 void NameFieldsByCaptions(QWidget* window);
+
+// Chains the Tab order of the controls inside panel as they are read: line by line from the
+// top, left to right on a line. A control's own parts (a drop-down's edit line) stay with it.
+void SetReadingTabOrder(QWidget* panel);
+
+// Makes row the current line of a list, scrolled into view, and gives the list the focus: where
+// the user goes on after a save or a delete. With row outside the list no line is made current.
+void FocusLine(QAbstractItemView* list, int row);
 
 // A date as a listener hears it, in the interface language: "вторник, 8 декабря 2026".
 QString SpokenDate(const QDate& day);

@@ -292,6 +292,13 @@ ItemObject TSortedListBox::Object(int row) const {
     return line ? line->data(kObjectRole).value<quintptr>() : 0;
 }
 
+int TSortedListBox::RowOf(ItemObject object) const {
+    for (int row = 0; row < count(); ++row) {
+        if (Object(row) == object) return row;
+    }
+    return -1;
+}
+
 std::string TSortedListBox::Line(int row) const {
     const QListWidgetItem* line = item(row);
     return line ? line->data(kLineRole).toByteArray().toStdString() : std::string();

@@ -209,6 +209,8 @@ public:
     // Replaces every line at once (sorted once, drawn once): the way to fill a long list.
     void SetItems(std::vector<std::pair<std::string, ItemObject>> lines);
     ItemObject Object(int row) const;
+    // The row whose line carries object, or -1.
+    int RowOf(ItemObject object) const;
     std::string Line(int row) const;
 };
 

@@ -2,8 +2,11 @@
 // and with each of its panels laid over it, Tab reaches only what can be seen, every control
 // that shows has a name, every tab list has one tab selected; and the month grid's selected
 // day reads as its date.
+#include <QAbstractItemView>
 #include <QAccessible>
+#include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -120,6 +123,8 @@ private slots:
     void init();
     void cleanup();
     void everySectionAndPanelReadsAndTabsSensibly();
+    void keyboardAloneAddsEditsSearchesAndDeletes_data();
+    void keyboardAloneAddsEditsSearchesAndDeletes();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -184,6 +189,129 @@ void WindowAccessTest::everySectionAndPanelReadsAndTabsSensibly() {
     QCOMPARE(table->selectedCells()[0]->text(QAccessible::Name), QStringLiteral("вторник, 8 декабря 2026"));
     picker.hide();
     QVERIFY(main.Shutdown());
+}
+
+namespace {
+
+QWidget* Focused() { return QApplication::focusWidget(); }
+
+// The focused control, or the drop-down whose edit line has the focus.
+QString FocusedName() {
+    QWidget* focus = Focused();
+    if (focus == nullptr) return {};
+    if (auto* box = qobject_cast<QComboBox*>(focus->parentWidget())) return box->objectName();
+    return focus->objectName();
+}
+
+// Tab on from the focus until the control named name inside section has it.
+bool TabTo(TSectionWindow* section, const char* name) {
+    for (int step = 0; step < 80; ++step) {
+        if (FocusedName() == QLatin1String(name) && section->isAncestorOf(Focused())) return true;
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+    }
+    qWarning("Tab never reached %s", name);
+    return false;
+}
+
+// Replaces the focused field's text key by key (Cyrillic too, which QTest cannot spell).
+void Type(const QString& text) {
+    QTest::keyClick(Focused(), Qt::Key_A, Qt::ControlModifier);
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(Focused(), &press);
+        QApplication::sendEvent(Focused(), &release);
+    }
+}
+
+QString CurrentLine(QAbstractItemView* list) { return list->currentIndex().data().toString(); }
+
+}  // namespace
+
+void WindowAccessTest::keyboardAloneAddsEditsSearchesAndDeletes_data() {
+    QTest::addColumn<int>("section");
+    QTest::addColumn<QString>("first");  // the field the editor opens on
+    QTest::addColumn<QString>("name");   // the field that names the record in the list
+    QTest::addColumn<QString>("save");
+    QTest::addColumn<QString>("editButton");
+    QTest::addColumn<QString>("deleteButton");
+    QTest::addColumn<QString>("searchField");  // empty: no search on the list itself
+    QTest::addColumn<QString>("closeSearch");
+    QTest::newRow("planner") << 0 << "AName" << "AName" << "Button6" << "Button3" << "Button1" << "" << "";
+    QTest::newRow("address book") << 1 << "SelectCategory" << "FFamile" << "Button11" << "Button3" << "Button1" << "Edit1" << "Button8";
+    QTest::newRow("notes") << 2 << "AName" << "AName" << "Button9" << "Button3" << "Button1" << "Edit2" << "Button6";
+    QTest::newRow("catalog") << 3 << "ACategoryEdit" << "ANameEdit" << "Button11" << "Button3" << "Button1" << "AFoundEdit" << "Button8";
+    QTest::newRow("debts") << 4 << "AFistName" << "AFistName" << "Button6" << "Button1" << "Button3" << "" << "";
+}
+
+void WindowAccessTest::keyboardAloneAddsEditsSearchesAndDeletes() {
+    QFETCH(int, section);
+    QFETCH(QString, first);
+    QFETCH(QString, name);
+    QFETCH(QString, save);
+    QFETCH(QString, editButton);
+    QFETCH(QString, deleteButton);
+    QFETCH(QString, searchField);
+    QFETCH(QString, closeSearch);
+    SettingsRecord.ConfirmDelete = false;
+    TMainForm main;
+    main.show();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    main.Display->ShowWindow(section);
+    TSectionWindow* window = main.Display->Window(section);
+    auto* list = window->findChild<QAbstractItemView*>(QStringLiteral("ListBox1"));
+    list->setFocus();
+    const auto press = [window](const QString& button) {
+        if (!TabTo(window, button.toLatin1().constData())) return false;
+        QTest::keyClick(Focused(), Qt::Key_Space);
+        return true;
+    };
+    const auto add = [&](const QString& text) {
+        if (!press(QStringLiteral("Button2"))) return false;
+        if (FocusedName() != first) qWarning("the editor opened on %s", qPrintable(FocusedName()));
+        if (FocusedName() != first || !TabTo(window, name.toLatin1().constData())) return false;
+        Type(text);
+        if (!TabTo(window, save.toLatin1().constData())) return false;
+        QTest::keyClick(Focused(), Qt::Key_Return);
+        return true;
+    };
+
+    // Added: the new line is the current one and the list has the focus.
+    for (const QString& text : {QStringLiteral("Альфа"), QStringLiteral("Бета"), QStringLiteral("Гамма")}) {
+        QVERIFY(add(text));
+        QCOMPARE(Focused(), list);
+        QVERIFY2(CurrentLine(list).contains(text), qPrintable(CurrentLine(list)));
+    }
+    // Edited from the line chosen with the arrows.
+    QTest::keyClick(list, Qt::Key_Home);
+    QVERIFY(CurrentLine(list).contains(QStringLiteral("Альфа")));
+    QVERIFY(press(editButton));
+    QCOMPARE(FocusedName(), first);
+    QVERIFY(TabTo(window, name.toLatin1().constData()));
+    Type(QStringLiteral("Дельта"));
+    QVERIFY(TabTo(window, save.toLatin1().constData()));
+    QTest::keyClick(Focused(), Qt::Key_Return);
+    QCOMPARE(Focused(), list);
+    QVERIFY2(CurrentLine(list).contains(QStringLiteral("Дельта")), qPrintable(CurrentLine(list)));
+
+    // Deleted: the next line takes its place and the focus.
+    QTest::keyClick(list, Qt::Key_Home);
+    const int lines = list->model()->rowCount(list->rootIndex());
+    const QString second = list->model()->index(1, 0, list->rootIndex()).data().toString();
+    QVERIFY(press(deleteButton));
+    QCOMPARE(list->model()->rowCount(list->rootIndex()), lines - 1);
+    QCOMPARE(Focused(), list);
+    QCOMPARE(CurrentLine(list), second);
+
+    if (searchField.isEmpty()) return;
+    QVERIFY(press(QStringLiteral("Button4")));
+    QCOMPARE(FocusedName(), searchField);
+    Type(QStringLiteral("Гамма"));
+    QTest::keyClick(Focused(), Qt::Key_Return);
+    QCOMPARE(list->model()->rowCount(list->rootIndex()), 1);
+    QVERIFY(list->model()->index(0, 0, list->rootIndex()).data().toString().contains(QStringLiteral("Гамма")));
+    QVERIFY(press(closeSearch));
 }
 
 QTEST_MAIN(WindowAccessTest)

@@ -476,7 +476,9 @@ void CreditsFormTest::deleteAsksAndRemovesTheSelectedDebt() {
     QCOMPARE(form->Credits().Count(), std::size_t(2));
     QCOMPARE(form->Credits()[1].FistName, std::string("c"));
     QCOMPARE(form->debtList->Count(), 1);
-    QVERIFY(form->debtorBox->Text().empty());  // the fields are cleared
+    // The line after the deleted one is selected, and the fields show its debt.
+    QCOMPARE(form->debtList->CurrentRow(), 0);
+    QVERIFY(!form->debtorBox->Text().empty());
     QVERIFY(form->Modified);
 
     SettingsRecord.ConfirmDelete = false;

@@ -123,8 +123,8 @@ void NoteFormTest::addStampsTheMomentOfSaving() {
     QCOMPARE(note.Memo, (StrList{W("хлеб"), "milk"}));
     QVERIFY(form->Modified);
     QCOMPARE(form->titleList->count(), 1);
-    QCOMPARE(form->titleList->currentRow(), -1);
-    QVERIFY(form->titleEdit->Text().empty());  // the editor is cleared after the save
+    QCOMPARE(form->titleList->currentRow(), 0);  // the saved note is selected
+    QCOMPARE(form->titleList->Line(0), W("Покупки"));
 }
 
 void NoteFormTest::editKeepsTheNoteAndRestampsIt() {
