@@ -522,6 +522,7 @@ void TABookForm::OpenSearch() {
 
 void TABookForm::CloseSearch() {
     searchPanel->hide();
+    FocusLine(contactList, contactList->CurrentRow());
 }
 
 void TABookForm::ClearSearchText() {
@@ -549,6 +550,7 @@ void TABookForm::ShowBirthdays() {
 
 void TABookForm::CloseBirthdays() {
     birthdayPanel->hide();
+    FocusLine(contactList, contactList->CurrentRow());
 }
 
 void TABookForm::OpenEmail() {

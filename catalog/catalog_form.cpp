@@ -347,6 +347,7 @@ void TCatalogForm::ToggleStatistics() {
 
 void TCatalogForm::HideStatistics() {
     statisticsPanel->hide();
+    FocusLine(titleList, titleList->currentRow());
 }
 
 void TCatalogForm::CountEntries() {
@@ -364,6 +365,7 @@ void TCatalogForm::OpenSearch() {
 
 void TCatalogForm::CloseSearch() {
     searchPanel->hide();
+    FocusLine(titleList, titleList->currentRow());
 }
 
 void TCatalogForm::ClearSearchText() {

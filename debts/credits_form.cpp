@@ -372,6 +372,7 @@ void TCreditsForm::ShowStatistics() {
 
 void TCreditsForm::HideStatistics() {
     statisticsPanel->hide();
+    FocusLine(debtList, debtList->CurrentRow());
 }
 
 void TCreditsForm::ReInit() {

@@ -291,6 +291,7 @@ void TNoteForm::OpenSearch() {
 
 void TNoteForm::CloseSearch() {
     searchPanel->hide();
+    FocusLine(titleList, titleList->currentRow());
 }
 void TNoteForm::ClearSearchText() {
     searchEdit->clear();

@@ -312,6 +312,7 @@ void WindowAccessTest::keyboardAloneAddsEditsSearchesAndDeletes() {
     QCOMPARE(list->model()->rowCount(list->rootIndex()), 1);
     QVERIFY(list->model()->index(0, 0, list->rootIndex()).data().toString().contains(QStringLiteral("Гамма")));
     QVERIFY(press(closeSearch));
+    QCOMPARE(Focused(), list);  // back where the search began, not on a section button
 }
 
 QTEST_MAIN(WindowAccessTest)
