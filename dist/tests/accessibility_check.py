@@ -2,12 +2,15 @@
 """What a screen reader user finds in a running Pomix, through the desktop's accessibility tree
 (AT-SPI): every section button must be a push button named by its caption with a "Press"
 action; pressing each through that action must show its section; there every visible field and
-button must have a name. Prints what it finds, exits 1 when something is missing.
+button must have a name, and every page tab list must have one tab selected. The planner's
+month grid must be a table of six weeks under seven column headers with one selected day
+cell named by its date. Prints what it finds, exits 1 when something is missing.
 
 Needs a display with the accessibility bus and python3-pyatspi, and the program started with
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 (as on a desktop where a screen reader runs). By hand:
     python3 dist/tests/accessibility_check.py
 """
+import re
 import sys
 import time
 
@@ -62,6 +65,48 @@ def press(node):
     return False
 
 
+# "вторник, 8 декабря 2026" (or the English interface's form): a weekday, the day, the year.
+SPOKEN_DATE = re.compile(r"^\w+, .*\b\d{1,2}\b.*\b\d{4}$")
+
+
+def state(node, which):
+    try:
+        return node.getState().contains(which)
+    except Exception:
+        return False
+
+
+def tab_problems(caption, here):
+    problems = []
+    for role, _, node in here:
+        if role != "page tab list":
+            continue
+        tabs = [node.getChildAtIndex(i) for i in range(node.childCount)]
+        tabs = [t for t in tabs if t is not None and t.getRoleName() == "page tab" and showing(t)]
+        chosen = [t.name for t in tabs if state(t, pyatspi.STATE_SELECTED)]
+        print(f"{caption}: tabs {[t.name for t in tabs]}, selected {chosen}")
+        if len(chosen) != 1:
+            problems.append(f"{caption}: a page tab list with {len(chosen)} of {len(tabs)} tabs selected")
+    return problems
+
+
+def grid_problems(here):
+    tables = [node for role, name, node in here if role == "table" and node.childCount == 7 + 42]
+    if not tables:
+        return ["the planner shows no month grid table of 7 headers and 42 days"]
+    grid = tables[0]
+    cells = [grid.getChildAtIndex(i) for i in range(grid.childCount)]
+    headers = [c.name for c in cells[:7] if c.getRoleName() == "table column header"]
+    selected = [c for c in cells[7:] if c.getRoleName() == "table cell" and state(c, pyatspi.STATE_SELECTED)]
+    print(f"month grid {grid.name!r}: headers {headers}, selected {[c.name for c in selected]}")
+    problems = []
+    if len(headers) != 7:
+        problems.append("the month grid's weekdays are no column headers")
+    if len(selected) != 1 or not SPOKEN_DATE.match(selected[0].name or ""):
+        problems.append("the month grid has no one selected day named by its date")
+    return problems
+
+
 def main():
     app = application()
     problems = []
@@ -80,6 +125,9 @@ def main():
         print(f"{caption}: {len(fields)} fields {fields}")
         for role in unnamed:
             problems.append(f"{caption}: a {role} without a name")
+        problems += tab_problems(caption, here)
+        if caption == SECTIONS[0]:
+            problems += grid_problems(here)
     for problem in problems:
         print("MISSING:", problem)
     print("ok" if not problems else f"{len(problems)} things a screen reader user cannot find")

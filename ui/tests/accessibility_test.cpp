@@ -50,6 +50,7 @@ private slots:
     void tabsArePageTabsWithOneSelected();
     void emptyLinkIsNoTabStop();
     void popupMenuOpensFromTheKeyboardIntoTheTree();
+    void tabFollowsTheReadingOrder();
 };
 
 void AccessibilityTest::clickableStaticTextIsAKeyboardButton() {
@@ -429,6 +430,32 @@ void AccessibilityTest::popupMenuOpensFromTheKeyboardIntoTheTree() {
         QCOMPARE(face->childCount(), closed);
     }
     QCOMPARE(edited, 2);
+}
+
+void AccessibilityTest::tabFollowsTheReadingOrder() {
+    QWidget window;
+    auto* panel = Make<TPanel>(&window, "Panel1", {0, 0, 400, 300});
+    // Made in another order than they stand, as a window adds fields to a line later.
+    Make<TButton>(panel, "Save", {300, 260, 80, 22}, QStringLiteral("Сохранить"));
+    Make<TEdit>(panel, "Name", {90, 40, 200, 22});
+    Make<TButton>(panel, "Cancel", {10, 260, 80, 22}, QStringLiteral("Отмена"));
+    Make<TButton>(panel, "Pick", {194, 72, 28, 22}, QStringLiteral("..."));
+    auto* category = Make<TComboBox>(panel, "Category", {90, 10, 200, 22});
+    category->setEditable(true);
+    Make<TEdit>(panel, "Date", {90, 73, 100, 20});  // a pixel lower, the same line
+    Make<TMemo>(panel, "Memo", {10, 100, 380, 150});
+    SetReadingTabOrder(panel);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    category->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 7; ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        visited << (focus->parentWidget() == category ? category->objectName() : focus->objectName());
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    QCOMPARE(visited, (QStringList{"Category", "Name", "Date", "Pick", "Memo", "Cancel", "Save"}));
 }
 
 QTEST_MAIN(AccessibilityTest)
