@@ -7,7 +7,7 @@ namespace {
 
 const char kXmlHead[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
 // Hrefs per multiget: large enough to be quick, small enough to keep each answer modest.
-constexpr std::size_t kFetchBatch = 500;
+constexpr std::size_t kFetchBatch = 200;
 constexpr int kMaxRedirects = 5;
 
 std::string PropfindBody(const std::string& props) {
@@ -110,7 +110,7 @@ Collection DavSession::FindCollection(Kind kind, const std::string& serverUrl,
     const MultiStatus ms = Propfind(home, 1,
                                     "<D:resourcetype/><D:displayname/>"
                                     "<C:supported-calendar-component-set/>"
-                                    "<D:supported-report-set/>");
+                                    "<D:sync-token/>");
     std::vector<Collection> found;
     for (const DavResource& r : ms.Resources) {
         if (!r.HasType(calendar ? "calendar" : "addressbook")) continue;
@@ -122,8 +122,7 @@ Collection DavSession::FindCollection(Kind kind, const std::string& serverUrl,
         c.Url = WithSlash(HttpConnection::Resolve(home, r.Href));
         if (SamePath(c.Url, home)) continue;
         c.Name = r.DisplayName.empty() ? LastSegment(c.Url) : r.DisplayName;
-        c.SyncCollection = std::find(r.Reports.begin(), r.Reports.end(), "sync-collection") !=
-                           r.Reports.end();
+        c.Token = r.SyncToken;
         found.push_back(c);
     }
     if (!name.empty()) {

@@ -16,7 +16,10 @@ struct Collection {
     std::string Url;   // absolute, ends in "/"
     std::string Name;  // displayname, else the last path segment
     bool Created = false;
-    bool SyncCollection = false;  // the server offers the sync-collection report here
+    // The collection's sync-token (RFC 6578) when found: it changes with every change of the
+    // collection. The sync-collection report itself is not used: some servers (Xandikos 0.2)
+    // leave deleted items out of it.
+    std::string Token;
 };
 
 // An item's absolute URL and ETag, and its text when fetched.

@@ -90,14 +90,6 @@ void ReadProp(const xmlNode* prop, DavResource& r) {
             r.AddressHomes = Hrefs(p);
         } else if (Is(p, kDavNs, "sync-token")) {
             r.SyncToken = Trim(Text(p));
-        } else if (Is(p, kDavNs, "supported-report-set")) {
-            Children(p, [&](const xmlNode* supported) {
-                Children(supported, [&](const xmlNode* report) {
-                    Children(report, [&](const xmlNode* kind) {
-                        r.Reports.emplace_back(reinterpret_cast<const char*>(kind->name));
-                    });
-                });
-            });
         }
     });
 }
@@ -123,10 +115,6 @@ MultiStatus ParseMultiStatus(const std::string& xml) {
     }
     MultiStatus out;
     Children(root, [&](const xmlNode* response) {
-        if (Is(response, kDavNs, "sync-token")) {
-            out.SyncToken = Trim(Text(response));
-            return;
-        }
         if (!Is(response, kDavNs, "response")) return;
         DavResource r;
         bool hasHref = false;

@@ -24,15 +24,13 @@ struct DavResource {
     std::vector<std::string> PrincipalHrefs;  // current-user-principal
     std::vector<std::string> CalendarHomes;   // calendar-home-set
     std::vector<std::string> AddressHomes;    // addressbook-home-set
-    std::vector<std::string> Reports;         // supported-report-set: "sync-collection", ...
-    std::string SyncToken;                    // of a collection's sync-token property
+    std::string SyncToken;                    // a collection's sync-token
 
     bool HasType(const std::string& type) const;
 };
 
 struct MultiStatus {
     std::vector<DavResource> Resources;
-    std::string SyncToken;  // sync-collection's new token
 };
 
 // Raises SyncError for text that is not a well-formed multistatus document. No external

@@ -73,6 +73,7 @@ double Similarity(const Fields& a, const Fields& b) {
 template <class Record>
 struct KindPlan {
     Collection Where;
+    std::string Token;  // the server's sync token as of this run's reading
     std::map<std::string, Entry> Current;  // by item URL: the state as the server now has it
     std::vector<std::pair<std::size_t, Record>> Replace;
     std::vector<std::size_t> Remove;
@@ -112,13 +113,20 @@ public:
         if (state.Url != plan_.Where.Url) {
             // Another collection (or none known): nothing of the old mapping applies.
             state.Entries.clear();
+            state.Token.clear();
             state.Url = plan_.Where.Url;
         }
         for (Entry& e : state.Entries) plan_.Current[e.Url] = e;
 
-        // The server's items now.
+        // The server's items now: as the mapping has them when the collection's sync token is
+        // the one of the last completed sync (nothing changed there since), else listed.
         std::unordered_map<std::string, std::string> remote;
-        for (RemoteItem& item : dav_.List(plan_.Where)) remote[item.Url] = item.ETag;
+        if (!state.Token.empty() && plan_.Where.Token == state.Token) {
+            for (const auto& [url, e] : plan_.Current) remote[url] = e.ETag;
+        } else {
+            for (RemoteItem& item : dav_.List(plan_.Where)) remote[item.Url] = item.ETag;
+        }
+        plan_.Token = plan_.Where.Token;
 
         // Local records by their fields.
         std::vector<std::optional<Fields>> fields(local.size());
@@ -397,6 +405,7 @@ void ApplyEntries(KindPlan<Record>& plan, CollectionState& state) {
     }
     state.Entries.clear();
     for (const auto& [url, e] : plan.Current) state.Entries.push_back(e);
+    state.Token = plan.Token;
 }
 
 }  // namespace
@@ -425,8 +434,11 @@ void SyncRun::Exchange(const EventList& events, const AddressList& contacts, Syn
     CollectionState eventState = state.Events, contactState = state.Contacts;
     const std::vector<Write> eventWrites = eventSync.Decide(localEvents, eventState);
     const std::vector<Write> contactWrites = contactSync.Decide(localContacts, contactState);
+    // Until Apply completes, the old token stays: a failed run is read again from there.
     state.Events.Url = eventState.Url;
+    state.Events.Token = eventState.Token;
     state.Contacts.Url = contactState.Url;
+    state.Contacts.Token = contactState.Token;
     if (options_.BeforeSending) options_.BeforeSending();
     const auto count = [&] { sent_ = eventSync.sent_ + contactSync.sent_; };
     try {

@@ -179,9 +179,10 @@ HttpResponse HttpConnection::Request(const std::string& method, const std::strin
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
-    // A server that stops sending for a minute is taken as gone.
+    // A server that sends nothing for five minutes is taken as gone (a large collection on a
+    // cold server can take minutes before its first byte).
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 300L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
     if (!account_.User.empty()) {

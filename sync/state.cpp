@@ -91,8 +91,8 @@ bool ParseMap(const std::string& text, SyncState& state) {
         ++count;
         if (f.size() < 3 || (f[1] != "events" && f[1] != "contacts")) return false;
         CollectionState& c = f[1] == "events" ? state.Events : state.Contacts;
-        if (f[0] == "C" && f.size() == 3) {
-            if (!Unescape(f[2], c.Url)) return false;
+        if (f[0] == "C" && f.size() == 4) {
+            if (!Unescape(f[2], c.Url) || !Unescape(f[3], c.Token)) return false;
         } else if (f[0] == "E" && f.size() == 6) {
             Entry e;
             std::string fields;
@@ -138,7 +138,7 @@ void SaveState(const std::string& folder, const SyncState& state) {
     for (bool events : {true, false}) {
         const CollectionState& c = events ? state.Events : state.Contacts;
         if (c.Url.empty()) continue;
-        text += std::string("C\t") + KindName(events) + "\t" + Escape(c.Url) + "\n";
+        text += std::string("C\t") + KindName(events) + "\t" + Escape(c.Url) + "\t" + Escape(c.Token) + "\n";
         ++count;
         for (const Entry& e : c.Entries) {
             text += std::string("E\t") + KindName(events) + "\t" + Escape(e.Url) + "\t" +

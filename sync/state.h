@@ -3,7 +3,7 @@
 // Sync.map, the mapping of local records to server items. A text file of lines, fields
 // separated by TAB, every field percent-escaped ("%" "TAB" CR LF as %25 %09 %0D %0A):
 //   pomix-sync-map 1
-//   C <kind> <collection URL>                    kind: "events" or "contacts"
+//   C <kind> <collection URL> <sync token>       kind: "events" or "contacts"
 //   E <kind> <item URL> <ETag> <fields> <item>   one per synced item
 //   Z <number of C and E lines> <FNV-1a 64 of every byte before this line, 16 hex digits>
 // <fields> are the record's fields as last synced (see item.h), <item> the server's text as
@@ -34,6 +34,9 @@ struct Entry {
 
 struct CollectionState {
     std::string Url;  // empty: never synced (or the mapping was lost)
+    // The collection's sync token as read at the start of the last completed sync; empty
+    // when the server has none.
+    std::string Token;
     std::vector<Entry> Entries;
 };
 

@@ -18,6 +18,7 @@ stop() {
     rm -rf "$scratch"
 }
 trap stop EXIT
+trap "exit 1" INT TERM
 free_port() {
     python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
 }

@@ -258,10 +258,19 @@ TEST_P(SyncTest, FirstSyncBothWaysThenNothingToDo) {
                   r.Contacts.Server.Changed,
               0u);
     EXPECT_EQ(Items(calendar_), before);
+    // Unchanged since the last run, the server is not listed again; a deletion there after
+    // that is still seen.
+    r = Run(local, dir_.Path());
+    EXPECT_EQ(r.Events.Local.Kept, 3u);
+    ASSERT_LT(Call("DELETE", Find(calendar_, "Отчёт сдан")).Status, 300);
+    r = Run(local, dir_.Path());
+    EXPECT_EQ(r.Events.Local.Deleted, 1u);
+    EXPECT_EQ(ServerEvents(), EventSet(local.Events));
 
     ScratchDir other;
     Local empty;
     r = Run(empty, other.Path());
+    ASSERT_EQ(empty.Events.Count(), 2u);
     EXPECT_EQ(EventSet(empty.Events), EventSet(local.Events));
     EXPECT_EQ(ContactSet(empty.Contacts), ContactSet(local.Contacts));
     EXPECT_EQ(r.Events.Server.Added + r.Contacts.Server.Added, 0u);
