@@ -62,9 +62,8 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
     CoverWhileShown(editPanel, {allTab, businessTab, personalTab, birthdaysButton, contactList,
                                 searchButton, editButton, addButton, deleteButton, searchPanel,
                                 birthdayPanel});
-    LoadAddressList();
     binding_.BindDictionary();
-    UpDateListBox(kAllCategories);
+    LoadData();
 }
 
 void TABookForm::BuildMainView() {
@@ -283,8 +282,24 @@ void TABookForm::LoadAddressList() {
     pomix::LoadAddressList(file_, AddressList_);
 }
 
+std::optional<LoadWork> TABookForm::MakeLoad() {
+    auto load = std::make_shared<ListLoad<AddressList>>(file_);
+    return LoadWork{[load] { pomix::LoadAddressList(load->file, load->list); },
+                    [this, load] {
+                        AddressList_ = std::move(load->list);
+                        file_.AdoptLoad(load->file);
+                        UpDateListBox(kAllCategories);
+                    }};
+}
+
 void TABookForm::SaveAddressList() {
     pomix::SaveAddressList(file_, AddressList_, Modified);
+}
+
+std::shared_ptr<FileImage> TABookForm::TakeImage() {
+    auto image = file_.TakeListImage(AddressList_, WriteAddressList);
+    Modified = false;
+    return image;
 }
 
 void TABookForm::FormClose() {

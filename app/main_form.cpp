@@ -122,11 +122,15 @@ TMainForm::TMainForm(SectionFactory sections)
                            Qt::WindowCloseButtonHint),
       binding_(this, kRecolourMain, "MainForm",
                ExpandItems({"StaticButton1-6.Caption,Hint", "Button1.Caption,Hint",
-                            "Button2.Caption,Hint", "Text2.Caption"})) {
+                            "Button2.Caption,Hint", "Text2.Caption", "LoadingText.Caption"})) {
     Container.Compressed = true;
     Container.Encrypted = false;
     BuildControls();
     FormCreate(sections);
+    saveTimer_ = new QTimer(this);
+    saveTimer_->setInterval(kSaveInterval);
+    connect(saveTimer_, &QTimer::timeout, this, &TMainForm::SaveChanges);
+    saveTimer_->start();
 }
 
 TMainForm::~TMainForm() {
@@ -176,6 +180,9 @@ void TMainForm::BuildControls() {
         Make<TButton>(passwordPanel, "Button1", {160, 68, 95, 25}, QStringLiteral("Да"));
     passwordButton->setToolTip(QStringLiteral("Проверить пароль"));
     passwordPanel->hide();
+    loadingText = Make<TLabel>(Display, "LoadingText", {0, 0, Display->width(), 20}, QStringLiteral("Загрузка…"));
+    loadingText->setAlignment(Qt::AlignCenter);
+    loadingText->hide();
     connect(passwordButton, &QPushButton::clicked, this, &TMainForm::CheckPassword);
     connect(quitButton, &QPushButton::clicked, this, &TMainForm::QuitProgram);
     connect(passwordEdit, &QLineEdit::returnPressed, this, &TMainForm::CheckPassword);  // Enter
@@ -209,7 +216,13 @@ void TMainForm::FormCreate(const SectionFactory& sections) {
     binding_.BindDictionary();
     // The captions are final now, the dictionary's included.
     for (TStaticButton* button : SectionButtons) FitCaption(button);
-    for (int i = 0; i < kSectionCount; ++i) Display->Add(sections(i, Container));
+    for (int i = 0; i < kSectionCount; ++i) {
+        TSectionWindow::LoadWith(&loader_, i);
+        TSectionWindow* window = sections(i, Container);
+        TSectionWindow::LoadWith(nullptr, 0);
+        Display->Add(window);
+        connect(window, &TSectionWindow::dataLoaded, this, &TMainForm::ShowLoading);
+    }
     passwordPanel->raise();
     if (SettingsLoaded) {
         if (SettingsRecord.CheckPassword) {
@@ -236,6 +249,8 @@ void TMainForm::SaveSetting() {
 
 void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Once the window is on the screen: until then the reads would only slow it down.
+    if (!loader_.Running()) QTimer::singleShot(0, this, &TMainForm::StartLoading);
     binding_.ReadDictionary();
     ApplyColours();
 }
@@ -249,6 +264,24 @@ void TMainForm::Select(TStaticButton* sender) {
     for (TStaticButton* button : SectionButtons) button->SetBorder(false);
     sender->SetBorder(true);
     Display->ShowWindow(sender->Tag);
+    ShowLoading();
+}
+
+void TMainForm::StartLoading() {
+    loader_.Run();
+    ShowLoading();  // nothing to wait for: every section is in already
+}
+
+void TMainForm::ShowLoading() {
+    const TSectionWindow* shown = Display->Shown() >= 0 ? Display->Window(Display->Shown()) : nullptr;
+    loadingText->setVisible(shown && !shown->Loaded());
+    loadingText->raise();
+    if (sectionsLoaded_) return;
+    for (int i = 0; i < kSectionCount; ++i) {
+        if (Display->Window(i) && !Display->Window(i)->Loaded()) return;
+    }
+    sectionsLoaded_ = true;
+    emit sectionsLoaded();
 }
 
 void TMainForm::CheckPassword() {
@@ -266,12 +299,32 @@ void TMainForm::QuitProgram() {
     close();
 }
 
+void TMainForm::SaveChanges() {
+    if (shutdownRunning_ || shutdownDone_) return;
+    for (int i = 0; i < kSectionCount; ++i) {
+        TSectionWindow* window = Display->Window(i);
+        if (!window) continue;
+        if (std::optional<SaveWork> work = window->TakeSave()) saver_.Post(std::move(*work));
+    }
+    TSectionWindow* settings = Display->Window(kSectionCount - 1);
+    if (settings && settings->Modified && !settingsSaving_) {
+        settings->Modified = false;
+        if (auto image = TakeSettingsImage(Container, DataDir(), SettingsRecord, SettingsLoaded)) {
+            settingsSaving_ = true;
+            saver_.Post({image->path, [image] { image->Write(); }, [this](bool) { settingsSaving_ = false; }});
+        }
+    }
+}
+
 bool TMainForm::Shutdown() {
     if (shutdownDone_) return true;
     // A signal or a second close arriving while a failure's message box is up must not
     // start a second shutdown inside the first.
     if (shutdownRunning_) return false;
     const QScopedValueRollback running(shutdownRunning_, true);
+    // The writes still out end first: what is left is then saved after them, and a write that
+    // failed is made again below.
+    saver_.Finish();
     try {
         for (int i = 0; i < kSectionCount; ++i) {
             if (TSectionWindow* window = Display->Window(i)) window->CloseForm();

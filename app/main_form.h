@@ -1,15 +1,19 @@
 // TMainForm: the main window. It reads the settings, owns the one StreamContainer, hosts the
 // six section windows, guards them with the start-up password, switches between them, hides
 // to the notification area when minimised, and on close has every section save before the
-// settings are written.
+// settings are written. Between, every change is written within seconds, in the background.
+// The window shows before any data file is read: the sections' files are read beside it and
+// each section takes its records when they arrive.
 #pragma once
 
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <array>
 #include <functional>
 
 #include "app/display_area.h"
 #include "storage/stream_container.h"
+#include "ui/background_save.h"
 #include "ui/controls.h"
 #include "ui/form_binding.h"
 
@@ -40,6 +44,7 @@ public:
     TEdit* passwordEdit;
     TButton* passwordButton;  // "Да"
     TButton* quitButton;      // "Отмена"
+    TLabel* loadingText;      // over a section still waiting for its records
     QSystemTrayIcon* trayIcon;
 
     void Select(TStaticButton* sender);
@@ -57,6 +62,24 @@ public:
     bool Shutdown();
     bool ShutdownDone() const { return shutdownDone_; }
 
+    // Hands the changes of every section (and settings saved with "Сохранить") to the
+    // background saver; runs every kSaveInterval ms. A section whose last write is still out
+    // is taken at a later run.
+    void SaveChanges();
+    static constexpr int kSaveInterval = 1000;
+    TBackgroundSaver& Saver() { return saver_; }
+
+    // Starts reading the sections' data files; the first show does it.
+    void StartLoading();
+    TBackgroundLoader& Loader() { return loader_; }
+    bool SectionsLoaded() const { return sectionsLoaded_; }
+
+signals:
+    // Once, when every section has taken its records: what is to be said about the files
+    // read (a damaged one) belongs after this.
+    void sectionsLoaded();
+
+public:
     TFormBinding& Binding() { return binding_; }
 
 protected:
@@ -69,8 +92,14 @@ private:
     void BuildControls();
     bool LoadSetting();
     void SaveSetting();
+    void ShowLoading();
 
     TFormBinding binding_;
+    TBackgroundSaver saver_;
+    TBackgroundLoader loader_;
+    QTimer* saveTimer_;
+    bool settingsSaving_ = false;
+    bool sectionsLoaded_ = false;
     bool shutdownDone_ = false;
     bool shutdownRunning_ = false;
     bool hiddenToTray_ = false;

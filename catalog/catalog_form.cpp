@@ -53,9 +53,8 @@ TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
     covered.insert(covered.end(), {statisticsButton, titleList, searchButton, editButton,
                                    addButton, deleteButton, searchPanel, statisticsPanel});
     CoverWhileShown(editPanel, std::move(covered));
-    LoadCatalogList();
     binding_.BindDictionary();
-    UpDateListBox(CurrentCategory);
+    LoadData();
 }
 
 void TCatalogForm::BuildMainView() {
@@ -214,8 +213,24 @@ void TCatalogForm::LoadCatalogList() {
     pomix::LoadCatalogList(file_, CatalogList_);
 }
 
+std::optional<LoadWork> TCatalogForm::MakeLoad() {
+    auto load = std::make_shared<ListLoad<CatalogList>>(file_);
+    return LoadWork{[load] { pomix::LoadCatalogList(load->file, load->list); },
+                    [this, load] {
+                        CatalogList_ = std::move(load->list);
+                        file_.AdoptLoad(load->file);
+                        UpDateListBox(CurrentCategory);
+                    }};
+}
+
 void TCatalogForm::SaveCatalogList() {
     pomix::SaveCatalogList(file_, CatalogList_, Modified);
+}
+
+std::shared_ptr<FileImage> TCatalogForm::TakeImage() {
+    auto image = file_.TakeListImage(CatalogList_, WriteCatalogList);
+    Modified = false;
+    return image;
 }
 
 void TCatalogForm::FormClose() {

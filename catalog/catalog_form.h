@@ -98,6 +98,9 @@ public:
 
 protected:
     void FormClose() override;
+    std::optional<LoadWork> MakeLoad() override;
+    std::shared_ptr<FileImage> TakeImage() override;
+    SectionFile* DataFile() override { return &file_; }
 
 private:
     void BuildMainView();

@@ -67,8 +67,7 @@ TCreditsForm::TCreditsForm(StreamContainer& container, const AddressList* contac
                                   subjectColumnTab, dateColumnTab, daysColumnTab, debtList,
                                   editButton, addButton, deleteButton, statisticsPanel});
     binding_.BindDictionary();
-    LoadNoteList();
-    UpDateListBox(CurrentKind_);
+    LoadData();
 }
 
 void TCreditsForm::BuildMainView() {
@@ -199,12 +198,28 @@ void TCreditsForm::BuildStatistics() {
     connect(closeStatisticsButton, &QPushButton::clicked, this, &TCreditsForm::HideStatistics);
 }
 
+std::optional<LoadWork> TCreditsForm::MakeLoad() {
+    auto load = std::make_shared<ListLoad<CreditList>>(file_);
+    return LoadWork{[load] { LoadCreditList(load->file, load->list); },
+                    [this, load] {
+                        CreditList_ = std::move(load->list);
+                        file_.AdoptLoad(load->file);
+                        UpDateListBox(CurrentKind_);
+                    }};
+}
+
 void TCreditsForm::LoadNoteList() {
     LoadCreditList(file_, CreditList_);
 }
 
 void TCreditsForm::SaveNoteList() {
     SaveCreditList(file_, CreditList_, Modified);
+}
+
+std::shared_ptr<FileImage> TCreditsForm::TakeImage() {
+    auto image = file_.TakeListImage(CreditList_, WriteCreditList);
+    Modified = false;
+    return image;
 }
 
 void TCreditsForm::FormClose() {

@@ -91,6 +91,9 @@ public:
 protected:
     void ReInit() override;
     void FormClose() override;
+    std::optional<LoadWork> MakeLoad() override;
+    std::shared_ptr<FileImage> TakeImage() override;
+    SectionFile* DataFile() override { return &file_; }
 
 private:
     void BuildMainView();

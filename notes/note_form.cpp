@@ -45,8 +45,7 @@ TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
     CoverWhileShown(editPanel,
                     {titleList, deleteButton, addButton, editButton, searchButton, searchPanel});
     binding_.BindDictionary();
-    LoadNoteList();
-    UpDateNoteList();
+    LoadData();
 }
 
 void TNoteForm::BuildMainView() {
@@ -153,8 +152,24 @@ void TNoteForm::LoadNoteList() {
     file_.LoadList(NoteList_, ReadNotes);
 }
 
+std::optional<LoadWork> TNoteForm::MakeLoad() {
+    auto load = std::make_shared<ListLoad<NoteList>>(file_);
+    return LoadWork{[load] { load->file.LoadList(load->list, ReadNotes); },
+                    [this, load] {
+                        NoteList_ = std::move(load->list);
+                        file_.AdoptLoad(load->file);
+                        UpDateNoteList();
+                    }};
+}
+
 void TNoteForm::SaveNoteList() {
     file_.SaveList(NoteList_, Modified, WriteNotes);
+}
+
+std::shared_ptr<FileImage> TNoteForm::TakeImage() {
+    auto image = file_.TakeListImage(NoteList_, WriteNotes);
+    Modified = false;
+    return image;
 }
 
 void TNoteForm::FormClose() {

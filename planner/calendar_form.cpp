@@ -7,6 +7,7 @@
 
 #include "planner/alarm_wave.h"
 #include "planner/calendar_dialog.h"
+#include "planner/calendar_format.h"
 #include "planner/day_rules.h"
 #include "planner/reminders.h"
 #include "settings/program_files.h"
@@ -77,12 +78,9 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
     Modified = false;
     SetSelectedDay(Today());
     FileName = planner_.FileName();
-    planner_.LoadCalendarList();
-    ImportSpecialDates();
     binding_.BindDictionary();
     LoadAlarm();
     NowDate();
-    UpDateList();
 
     noticeTitleText = new TText(this, "NoticeTitleText", "Pomix: напоминание");
     noticeMoreText = new TText(this, "NoticeMoreText", "… и ещё %1");
@@ -91,7 +89,26 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
     reminderTimer->setInterval(kReminderInterval);
     connect(reminderTimer, &QTimer::timeout, this, &TCalendarForm::CheckReminders);
     connect(&TProgramState::Instance(), &TProgramState::shutdownDone, reminderTimer, &QTimer::stop);
-    reminderTimer->start();
+    // The reminder check starts once the events are in: it never sees a list half read.
+    LoadData();
+}
+
+std::optional<LoadWork> TCalendarForm::MakeLoad() {
+    auto load = std::make_shared<ListLoad<EventList>>(planner_.File());
+    return LoadWork{[load] {
+                        load->file.LoadList(load->list, ReadCalendar);
+                        RenumberEvents(load->list);
+                    },
+                    [this, load] {
+                        planner_.Events = std::move(load->list);
+                        planner_.Modified = false;
+                        planner_.File().AdoptLoad(load->file);
+                        ImportSpecialDates();
+                        UpDateList();
+                        reminderTimer->start();
+                        // Read at start-up, the events due are shown as soon as they are in.
+                        if (LoadedLater()) CheckReminders();
+                    }};
 }
 
 void TCalendarForm::BuildMainView() {
@@ -234,6 +251,12 @@ void TCalendarForm::FormClose() {
     // and runs again saves it again.
     planner_.SaveCalendarList();
     Modified = planner_.Modified;
+}
+
+std::shared_ptr<FileImage> TCalendarForm::TakeImage() {
+    auto image = planner_.TakeImage();
+    Modified = false;
+    return image;
 }
 
 void TCalendarForm::LoadAlarm() {

@@ -109,6 +109,11 @@ public:
 protected:
     void ReInit() override;
     void FormClose() override;
+    std::optional<LoadWork> MakeLoad() override;
+    bool HasChanges() const override { return planner_.Modified; }
+    void MarkChanged() override { planner_.Modified = Modified = true; }
+    std::shared_ptr<FileImage> TakeImage() override;
+    SectionFile* DataFile() override { return &planner_.File(); }
 
 private:
     void BuildMainView();

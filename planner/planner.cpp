@@ -21,6 +21,12 @@ void Planner::SaveCalendarList() {
     Modified = false;
 }
 
+std::shared_ptr<FileImage> Planner::TakeImage() {
+    auto image = file_.TakeListImage(Events, WriteCalendar);
+    Modified = false;
+    return image;
+}
+
 EventRef Planner::AddEvent(const EventFields& fields) {
     const EventRef ref = Events.Append(Tevent(fields.Name, fields.Memo, fields.Date, fields.Time, 1,
                                               fields.Remind ? 1 : 0, fields.Done ? 1 : 0));

@@ -41,6 +41,9 @@ public:
     // Writes the whole list when Modified is set, then clears it; does nothing otherwise.
     // Storage errors pass to the caller with Modified still set.
     void SaveCalendarList();
+    // The image of the whole list for a save in two steps; Modified becomes false.
+    std::shared_ptr<FileImage> TakeImage();
+    SectionFile& File() { return file_; }
 
     // A new event, Reserved 1, appended at the end.
     EventRef AddEvent(const EventFields& fields);

@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test:
 #  1. the Release build (with the benchmarks) and its tests;
 #  2. a build with AddressSanitizer and UndefinedBehaviorSanitizer and its tests;
-#  3. the libFuzzer targets, each run briefly.
+#  3. the tests of the threaded loading and saving, built with ThreadSanitizer;
+#  4. the libFuzzer targets, each run briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -27,6 +28,14 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMIX_SANI
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" | tee ctest.log)
 
+# Only the tests whose code runs on several threads: the rest gains nothing from it.
+tsan_tests=(background_file_tests app_load_save_test)
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMIX_TSAN=ON \
+      -DPOMIX_BENCHMARKS=OFF "${launcher[@]}"
+cmake --build build-tsan -j "$jobs" --target "${tsan_tests[@]}"
+(cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+     ctest --output-on-failure -j "$jobs" -R '^(BackgroundFile\.|app_load_save_test$)' | tee ctest.log)
+
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DPOMIX_FUZZ=ON -DPOMIX_WITH_QT=OFF -DPOMIX_TESTS=OFF -DPOMIX_BENCHMARKS=OFF "${launcher[@]}"
 cmake --build build-fuzz -j "$jobs"
@@ -34,7 +43,7 @@ bash scripts/fuzz.sh build-fuzz 20
 
 # One closing line over both test runs (the fuzz runs above stop the script on a finding).
 total=0 failed=0 skipped=0
-for log in build/ctest.log build-asan/ctest.log; do
+for log in build/ctest.log build-asan/ctest.log build-tsan/ctest.log; do
     read -r f t < <(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$log")
     total=$((total + t)) failed=$((failed + f))
     skipped=$((skipped + $(grep -c '(Skipped)$' "$log" || true)))

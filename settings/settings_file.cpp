@@ -40,11 +40,21 @@ const char* SettingsLoadMessage(SettingsLoad result) {
 
 void SaveSettingsFile(StreamContainer& container, const std::string& dataDir,
                       const TSettingsRecord& record, bool settingsLoaded) {
-    const std::string path = dataDir + kSettingsFileName;
-    if (!settingsLoaded || !FileExists(path)) return;
-    MemoryStream stream;
-    WriteSettings(record, stream);
-    SaveSingleStream(container, path, kSettingsStreamName, stream);
+    if (const auto image = TakeSettingsImage(container, dataDir, record, settingsLoaded)) image->Write();
+}
+
+std::shared_ptr<FileImage> TakeSettingsImage(const StreamContainer& container, const std::string& dataDir,
+                                             const TSettingsRecord& record, bool settingsLoaded) {
+    if (!settingsLoaded) return nullptr;
+    auto image = std::make_shared<FileImage>();
+    image->path = dataDir + kSettingsFileName;
+    image->streamName = kSettingsStreamName;
+    WriteSettings(record, image->stream);
+    image->compressed = container.Compressed;
+    image->encrypted = container.Encrypted;
+    image->key = container.Key;
+    image->replaceOnly = true;
+    return image;
 }
 
 }  // namespace pomix

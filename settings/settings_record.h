@@ -8,9 +8,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "storage/field_codec.h"
+#include "storage/section_file.h"
 #include "storage/stream.h"
 #include "storage/stream_container.h"
 
@@ -79,5 +81,9 @@ const char* SettingsLoadMessage(SettingsLoad result);
 // exists: the program never creates it. Raises the storage errors of the save.
 void SaveSettingsFile(StreamContainer& container, const std::string& dataDir,
                       const TSettingsRecord& record, bool settingsLoaded);
+// The same save in two steps: the image taken here (null when the file is not to be written),
+// its Write() on any thread.
+std::shared_ptr<FileImage> TakeSettingsImage(const StreamContainer& container, const std::string& dataDir,
+                                             const TSettingsRecord& record, bool settingsLoaded);
 
 }  // namespace pomix

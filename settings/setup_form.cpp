@@ -390,6 +390,7 @@ bool TForm7::SaveSettings() {
     RecolourMainWindow();
     ApplyColours();
     LoadControls();
+    Modified = true;  // the settings file is written within seconds
     return true;
 }
 

@@ -1,11 +1,43 @@
 #include "ui/section_window.h"
 
 #include <QCloseEvent>
+#include <QPointer>
 #include <QShowEvent>
 
 #include "ui/message.h"
 
 namespace pomix {
+
+namespace {
+TBackgroundLoader* gLoader = nullptr;
+int gLoadKey = 0;
+}  // namespace
+
+void TSectionWindow::LoadWith(TBackgroundLoader* loader, int key) {
+    gLoader = loader;
+    gLoadKey = key;
+}
+
+void TSectionWindow::LoadData() {
+    std::optional<LoadWork> work = MakeLoad();
+    if (!work) return;
+    if (!gLoader) {
+        work->read();
+        work->take();
+        return;
+    }
+    loaded_ = false;
+    loadedLater_ = true;
+    setEnabled(false);
+    QPointer<TSectionWindow> self(this);
+    gLoader->Add(gLoadKey, {std::move(work->read), [self, take = std::move(work->take)] {
+                                if (!self) return;
+                                take();
+                                self->loaded_ = true;
+                                self->setEnabled(true);
+                                emit self->dataLoaded();
+                            }});
+}
 
 TSectionWindow::TSectionWindow(int recolourIndex, std::string dictionarySection,
                                std::vector<std::string> items, QWidget* parent)
@@ -16,9 +48,25 @@ TSectionWindow::TSectionWindow(int recolourIndex, std::string dictionarySection,
 }
 
 void TSectionWindow::CloseForm() {
+    if (saveFailed_) MarkChanged();
     FormClose();
+    saveFailed_ = false;
     binding_.WriteDictionary();
     hide();
+}
+
+std::optional<SaveWork> TSectionWindow::TakeSave() {
+    if (!loaded_ || saving_ || !HasChanges() || !DataFile()) return std::nullopt;
+    const std::shared_ptr<FileImage> image = TakeImage();
+    if (!image) return std::nullopt;
+    saving_ = true;
+    QPointer<TSectionWindow> self(this);
+    return SaveWork{image->path, [image] { image->Write(); }, [self, image](bool ok) {
+                        if (!self) return;
+                        self->saving_ = false;
+                        self->saveFailed_ = !ok;
+                        if (ok) self->DataFile()->Written(*image);
+                    }};
 }
 
 void TSectionWindow::ReInit() { binding_.ApplyColours(); }

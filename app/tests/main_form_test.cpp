@@ -375,6 +375,9 @@ void MainFormTest::programSectionsAreTheSixWindowsInIndexOrder() {
         QCOMPARE(form.SectionButtons[static_cast<std::size_t>(i)]->text(), QString::fromUtf8(captions[i]));
         QCOMPARE(form.SectionButtons[static_cast<std::size_t>(i)]->geometry(), QRect(6, 8 + 20 * i, 100, 15));
     }
+    // The records arrive after the window is made.
+    form.StartLoading();
+    QTRY_VERIFY(form.Display->Window(1)->Loaded() && form.Display->Window(4)->Loaded());
     // The debt book offers the names of the address book's contacts, added ones too.
     auto* addressBook = qobject_cast<TABookForm*>(form.Display->Window(1));
     auto* debts = qobject_cast<TCreditsForm*>(form.Display->Window(4));

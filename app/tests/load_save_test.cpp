@@ -1,0 +1,453 @@
+// The data files read and written beside the interface. Reading: the sections take their
+// records in whatever order the files arrive, a section shown before its file shows it is
+// loading, the password gate holds while files arrive, and the close does not wait for the
+// reads. Writing: a change reaches its file within seconds, in the bytes a save at close
+// writes; a full disk is told once and the change is written when there is room; the close
+// waits for writes still out; a program killed five seconds after a change keeps it.
+#include <sys/resource.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <csignal>
+#include <set>
+#include <cstdio>
+#include <iostream>
+
+#include "addressbook/abook_form.h"
+#include "app/main_form.h"
+#include "catalog/catalog_form.h"
+#include "debts/credits_form.h"
+#include "notes/note_form.h"
+#include "planner/calendar_form.h"
+#include "planner/calendar_format.h"
+#include "storage/dates.h"
+#include "settings/program_files.h"
+#include "settings/settings_record.h"
+#include "storage/section_file.h"
+#include "ui/message.h"
+
+using namespace pomix;
+
+namespace {
+
+QByteArray ReadFile(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteSettingsFile(const TSettingsRecord& record = {}) {
+    MemoryStream stream;
+    WriteSettings(record, stream);
+    StreamContainer container;
+    container.AddStream(kSettingsStreamName, &stream);
+    container.SaveToFile(DataDir() + kSettingsFileName);
+}
+
+// The notes section is the program's; the others are empty stand-ins.
+TMainForm::SectionFactory NotesOnly() {
+    return [](int index, StreamContainer& container) -> TSectionWindow* {
+        if (index == 2) return new TNoteForm(container);
+        return new TSectionWindow(index, "Section" + std::to_string(index), {});
+    };
+}
+
+TNoteForm& Notes(TMainForm& form) { return *static_cast<TNoteForm*>(form.Display->Window(2)); }
+
+// Starts the reads and runs the event loop until every section has taken its records.
+bool LoadAll(TMainForm& form) {
+    form.StartLoading();
+    QElapsedTimer waited;
+    waited.start();
+    const auto allIn = [&form] {
+        for (int i = 0; i < kSectionCount; ++i) {
+            if (!form.Display->Window(i)->Loaded()) return false;
+        }
+        return true;
+    };
+    while (!allIn() && waited.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return allIn();
+}
+
+void AddNote(TNoteForm& notes, const std::string& title) {
+    notes.Add();
+    notes.titleEdit->SetText(title);
+    notes.SaveEditor();
+}
+
+std::vector<std::string> TitlesInFile() {
+    StreamContainer container;
+    SectionFile file(container, DataDir() + kNoteFileName, kNoteStreamName);
+    NoteList list;
+    file.LoadList(list, ReadNotes);
+    std::vector<std::string> titles;
+    for (std::size_t i = 0; i < list.Count(); ++i) titles.push_back(list[i].Name);
+    return titles;
+}
+
+// What a save at close writes for the list: the reference for a background write.
+QByteArray SavedAtClose(const NoteList& list) {
+    const std::string path = DataDir() + "reference.dat";
+    StreamContainer container;  // as the main window's: compressed, not enciphered
+    SectionFile(container, path, kNoteStreamName).SaveList(list, true, WriteNotes);
+    const QByteArray bytes = ReadFile(path);
+    std::remove(path.c_str());
+    return bytes;
+}
+
+// One record in each section's file; the planner's event is due within the hour.
+void WriteSectionFiles() {
+    StreamContainer c;  // as the program's: compressed
+    const std::string dir = DataDir();
+    EventList events;
+    const DateTime now = Now();
+    events.Append(Tevent("due", {}, std::floor(now), now - std::floor(now) + 5.0 / (24 * 60), 1, 1, 0));
+    SectionFile(c, dir + kCalendarFile, kCalendarStream).SaveList(events, true, WriteCalendar);
+    AddressList contacts;
+    contacts.Add(TAddress("Ivanov", "Petr", "", 0, "", "", "", "", "", {}, 0));
+    SectionFile(c, dir + kAddressFileName, kAddressStreamName).SaveList(contacts, true, WriteAddressList);
+    NoteList notes;
+    notes.Add(TNote(now, {"text"}, "note"));
+    SectionFile(c, dir + kNoteFileName, kNoteStreamName).SaveList(notes, true, WriteNotes);
+    CatalogList entries;
+    entries.Add(TCatalogNote(0, "entry", {}));
+    SectionFile(c, dir + kCatalogFileName, kCatalogStreamName).SaveList(entries, true, WriteCatalogList);
+    CreditList debts;
+    debts.Add(TCreditNote(kOwedToMe, "Petr", "100 rub", now, now + 30));
+    SectionFile(c, dir + kCreditFileName, kCreditStreamName).SaveList(debts, true, WriteCreditList);
+}
+
+const char* const kSectionFiles[] = {kCalendarFile, kAddressFileName, kNoteFileName, kCatalogFileName,
+                                     kCreditFileName};
+
+std::vector<QByteArray> SectionFileBytes() {
+    std::vector<QByteArray> bytes;
+    for (const char* name : kSectionFiles) bytes.push_back(ReadFile(DataDir() + name));
+    return bytes;
+}
+
+template <class Form>
+Form& Section(TMainForm& form, int index) {
+    return *static_cast<Form*>(form.Display->Window(index));
+}
+
+// The records section index holds now.
+std::size_t RecordCount(TMainForm& form, int index) {
+    switch (index) {
+        case 0: return Section<TCalendarForm>(form, 0).Data().Events.Count();
+        case 1: return Section<TABookForm>(form, 1).Contacts().Count();
+        case 2: return Section<TNoteForm>(form, 2).Notes().Count();
+        case 3: return Section<TCatalogForm>(form, 3).Entries().Count();
+        default: return Section<TCreditsForm>(form, 4).Credits().Count();
+    }
+}
+
+// The child of the kill test: opens the folder, adds a note, says so, and runs until killed.
+int ChangeAndRun(int argc, char** argv) {
+    QApplication app(argc, argv);
+    SetMessagePresenter([](MessageKind, const QString& text) {
+        std::cerr << text.toStdString() << "\n";
+        return MessageAnswer::Ok;
+    });
+    SetProgramDir(argv[2]);
+    TMainForm form(NotesOnly());
+    form.show();
+    if (!LoadAll(form)) return 3;
+    AddNote(Notes(form), "kept");
+    std::cout << "changed" << std::endl;
+    return app.exec();
+}
+
+}  // namespace
+
+class LoadSaveTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void sectionsTakeTheirRecordsInAnyOrderOfArrival();
+    void sectionShownBeforeItsFileSaysLoadingAndFillsLater();
+    void passwordGateHoldsWhileFilesArrive();
+    void closeWhileFilesAreReadSavesOnlyWhatWasTaken();
+    void changeIsWrittenInTheBackgroundAsAtClose();
+    void fullDiskIsToldOnceAndTheNextChangeWrites();
+    void closeWaitsForTheWriteStillOut();
+    void killedFiveSecondsAfterAChangeKeepsIt();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QStringList messages_;
+    MessagePresenter previous_;
+};
+
+void LoadSaveTest::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    QDir(dir_->path()).mkpath(QStringLiteral("Data"));
+    QDir(dir_->path()).mkpath(QStringLiteral("Lang"));
+    SetProgramDir(dir_->path().toStdString() + "/");
+    SettingsRecord = TSettingsRecord{};
+    WriteSettingsFile();
+    messages_.clear();
+    previous_ = SetMessagePresenter([this](MessageKind, const QString& text) {
+        messages_ << text;
+        return MessageAnswer::Ok;
+    });
+}
+
+void LoadSaveTest::cleanup() {
+    SetMessagePresenter(previous_);
+    SetProgramDir("");
+    dir_.reset();
+}
+
+void LoadSaveTest::sectionsTakeTheirRecordsInAnyOrderOfArrival() {
+    TSettingsRecord settings;
+    settings.ReminderLead = 60;
+    WriteSettingsFile(settings);
+    WriteSectionFiles();
+    const std::vector<QByteArray> before = SectionFileBytes();
+    // Each section first and each last; the debt book before the address book and after it.
+    const std::vector<std::vector<int>> orders = {
+        {0, 1, 2, 3, 4}, {1, 0, 2, 3, 4}, {2, 0, 1, 3, 4}, {3, 0, 1, 2, 4}, {4, 0, 1, 2, 3},
+        {4, 3, 2, 1, 0}, {0, 2, 3, 4, 1}, {0, 1, 3, 4, 2}, {0, 1, 2, 4, 3}, {1, 2, 3, 0, 4},
+    };
+    for (const std::vector<int>& order : orders) {
+        TMainForm form(TMainForm::ProgramSections());
+        form.Loader().HoldArrivals();
+        QSignalSpy allIn(&form, &TMainForm::sectionsLoaded);
+        form.StartLoading();
+        TCalendarForm& planner = Section<TCalendarForm>(form, 0);
+        TCreditsForm& debts = Section<TCreditsForm>(form, 4);
+        std::set<int> in;
+        for (const int key : order) {
+            for (int i = 0; i < 5; ++i) {
+                QCOMPARE(form.Display->Window(i)->Loaded(), in.count(i) == 1);
+                QCOMPARE(form.Display->Window(i)->isEnabled(), in.count(i) == 1);
+            }
+            QCOMPARE(RecordCount(form, key), std::size_t(0));
+            QCOMPARE(allIn.count(), 0);
+            form.Loader().Release(key);
+            in.insert(key);
+            QVERIFY(form.Display->Window(key)->Loaded());
+            QCOMPARE(RecordCount(form, key), std::size_t(1));
+            // The reminder check runs on the events as soon as they are in, not before.
+            QCOMPARE(!planner.reminderPanel->isHidden(), in.count(0) == 1);
+            if (in.count(4)) {
+                // The debt book offers the contacts' names once the address book is in.
+                debts.Add();
+                QCOMPARE(debts.debtorBox->Items().size(), in.count(1));
+                debts.CancelEditor();
+            }
+        }
+        QCOMPARE(allIn.count(), 1);  // once, after the last
+        QVERIFY(messages_.isEmpty());
+        QVERIFY(form.close());
+        QCOMPARE(SectionFileBytes(), before);
+    }
+}
+
+void LoadSaveTest::sectionShownBeforeItsFileSaysLoadingAndFillsLater() {
+    WriteSectionFiles();
+    TMainForm form(TMainForm::ProgramSections());
+    form.show();
+    form.Loader().HoldArrivals();
+    form.StartLoading();
+    QVERIFY(form.SectionsUnlocked);
+    form.Select(form.SectionButtons[2]);
+    QCOMPARE(form.Display->Shown(), 2);
+    QVERIFY(form.loadingText->isVisible());
+    QVERIFY(!form.Display->Window(2)->isEnabled());
+    form.Select(form.SectionButtons[5]);  // the settings have no file to wait for
+    QVERIFY(!form.loadingText->isVisible());
+    form.Select(form.SectionButtons[2]);
+    QVERIFY(form.loadingText->isVisible());
+
+    form.Loader().Release(2);
+    QVERIFY(!form.loadingText->isVisible());
+    TNoteForm& notes = Section<TNoteForm>(form, 2);
+    QVERIFY(notes.isEnabled());
+    QCOMPARE(notes.titleList->count(), 1);
+    QVERIFY(form.close());
+}
+
+// Files that arrive before the password is given, and after, show nothing until it is given.
+void LoadSaveTest::passwordGateHoldsWhileFilesArrive() {
+    TSettingsRecord settings;
+    settings.CheckPassword = true;
+    settings.Password = "a password long enough";
+    settings.ReminderLead = 60;
+    WriteSettingsFile(settings);
+    WriteSectionFiles();
+    for (const bool arriveFirst : {true, false}) {
+        TMainForm form(TMainForm::ProgramSections());
+        form.show();
+        form.Loader().HoldArrivals();
+        form.StartLoading();
+        if (arriveFirst) {
+            for (int i = 0; i < 5; ++i) form.Loader().Release(i);
+        }
+        QVERIFY(form.passwordPanel->isVisible());
+        form.Select(form.SectionButtons[2]);
+        QCOMPARE(form.Display->Shown(), -1);
+        QVERIFY(Section<TCalendarForm>(form, 0).reminderPanel->isHidden());
+
+        form.passwordEdit->setText(QStringLiteral("a password long enough"));
+        form.CheckPassword();
+        QVERIFY(form.SectionsUnlocked);
+        if (!arriveFirst) {
+            for (int i = 0; i < 5; ++i) form.Loader().Release(i);
+        }
+        form.Select(form.SectionButtons[2]);
+        QCOMPARE(Section<TNoteForm>(form, 2).titleList->count(), 1);
+        QVERIFY(form.close());
+    }
+}
+
+// A change made in a section already in is saved; the files not yet taken stay as they were.
+void LoadSaveTest::closeWhileFilesAreReadSavesOnlyWhatWasTaken() {
+    WriteSectionFiles();
+    const std::vector<QByteArray> before = SectionFileBytes();
+    {
+        TMainForm form(TMainForm::ProgramSections());
+        form.Loader().HoldArrivals();
+        form.StartLoading();
+        form.Loader().Release(2);
+        AddNote(Section<TNoteForm>(form, 2), "added");
+        QVERIFY(form.close());
+    }
+    std::vector<QByteArray> after = SectionFileBytes();
+    QCOMPARE(TitlesInFile(), (std::vector<std::string>{"note", "added"}));
+    after[2] = before[2];
+    QCOMPARE(after, before);
+
+    // Closed at once, with the reads still running.
+    TMainForm form(TMainForm::ProgramSections());
+    form.StartLoading();
+    QVERIFY(form.close());
+}
+
+void LoadSaveTest::changeIsWrittenInTheBackgroundAsAtClose() {
+    TMainForm form(NotesOnly());
+    QVERIFY(LoadAll(form));
+    TNoteForm& notes = Notes(form);
+    QSignalSpy saved(&form.Saver(), &TBackgroundSaver::saved);
+    AddNote(notes, "first");
+    // Two changes, each taken by its own run: the writes of one file follow each other.
+    form.SaveChanges();
+    AddNote(notes, "second");
+    // The first write may still be out: the second change is then taken at a later run.
+    for (int run = 0; run < 200 && (notes.HasChanges() || form.Saver().Pending() > 0); ++run) {
+        form.SaveChanges();
+        QTest::qWait(50);
+    }
+    QVERIFY(!notes.HasChanges());
+    QCOMPARE(form.Saver().Pending(), 0);
+    QVERIFY(saved.count() >= 1);
+    for (const QList<QVariant>& outcome : saved) QVERIFY(outcome.at(0).toBool());
+    QCOMPARE(TitlesInFile(), (std::vector<std::string>{"first", "second"}));
+    QCOMPARE(ReadFile(DataDir() + kNoteFileName), SavedAtClose(notes.Notes()));
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(form.close());
+}
+
+void LoadSaveTest::fullDiskIsToldOnceAndTheNextChangeWrites() {
+    TMainForm form(NotesOnly());
+    QVERIFY(LoadAll(form));
+    TNoteForm& notes = Notes(form);
+    QSignalSpy saved(&form.Saver(), &TBackgroundSaver::saved);
+
+    rlimit old{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = old;
+    full.rlim_cur = 16;  // no file may grow past 16 bytes, as on a full disk
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    for (const char* title : {"one", "two"}) {
+        AddNote(notes, title);
+        form.SaveChanges();
+        QVERIFY(saved.wait(5000));
+        QCOMPARE(saved.takeLast().at(0).toBool(), false);
+    }
+    // No change since the failure: nothing is tried until the next change.
+    form.SaveChanges();
+    QCOMPARE(form.Saver().Pending(), 0);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].contains(QString::fromStdString(DataDir() + kNoteFileName)), qPrintable(messages_[0]));
+    QVERIFY(!QFile::exists(QString::fromStdString(DataDir() + kNoteFileName)));
+    QVERIFY(QDir(QString::fromStdString(DataDir())).entryList({QStringLiteral("Note.dat?*")}).isEmpty());
+
+    AddNote(notes, "three");
+    form.SaveChanges();
+    QVERIFY(saved.wait(5000));
+    QCOMPARE(saved.takeLast().at(0).toBool(), true);
+    QCOMPARE(TitlesInFile(), (std::vector<std::string>{"one", "two", "three"}));
+    QCOMPARE(messages_.size(), 1);
+}
+
+// A failed write with no change after it, and a write still out, are both done by the close.
+void LoadSaveTest::closeWaitsForTheWriteStillOut() {
+    struct Case {
+        const char* name;
+        bool failFirst;
+    };
+    for (const Case& c : {Case{"write out", false}, Case{"write failed", true}}) {
+        QFile::remove(QString::fromStdString(DataDir() + kNoteFileName));
+        messages_.clear();
+        TMainForm form(NotesOnly());
+        QVERIFY(LoadAll(form));
+        TNoteForm& notes = Notes(form);
+        AddNote(notes, c.name);
+        if (c.failFirst) {
+            rlimit old{};
+            ::getrlimit(RLIMIT_FSIZE, &old);
+            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit full = old;
+            full.rlim_cur = 16;
+            ::setrlimit(RLIMIT_FSIZE, &full);
+            QSignalSpy saved(&form.Saver(), &TBackgroundSaver::saved);
+            form.SaveChanges();
+            QVERIFY(saved.wait(5000));
+            ::setrlimit(RLIMIT_FSIZE, &old);
+            std::signal(SIGXFSZ, oldHandler);
+            QCOMPARE(messages_.size(), 1);
+        } else {
+            form.SaveChanges();
+        }
+        QVERIFY(form.close());
+        QCOMPARE(form.Saver().Pending(), 0);
+        QCOMPARE(TitlesInFile(), std::vector<std::string>{c.name});
+        QCOMPARE(ReadFile(DataDir() + kNoteFileName), SavedAtClose(notes.Notes()));
+    }
+}
+
+void LoadSaveTest::killedFiveSecondsAfterAChangeKeepsIt() {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--change-and-run"), QString::fromStdString(ProgramDir())});
+    QVERIFY(child.waitForStarted(10000));
+    while (!child.canReadLine()) QVERIFY(child.waitForReadyRead(20000));
+    QCOMPARE(child.readLine().trimmed(), QByteArray("changed"));
+    QTest::qWait(5000);
+    child.kill();  // SIGKILL: nothing of the program runs after it
+    QVERIFY(child.waitForFinished(10000));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(TitlesInFile(), std::vector<std::string>{"kept"});
+}
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--change-and-run") return ChangeAndRun(argc, argv);
+    QApplication app(argc, argv);
+    LoadSaveTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "load_save_test.moc"

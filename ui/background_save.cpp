@@ -1,0 +1,66 @@
+#include "ui/background_save.h"
+
+#include <exception>
+
+#include "ui/message.h"
+
+namespace pomix {
+
+TBackgroundSaver::TBackgroundSaver(QObject* parent) : QObject(parent) {
+    connect(this, &TBackgroundSaver::writeEnded, this, &TBackgroundSaver::Deliver, Qt::QueuedConnection);
+}
+
+TBackgroundSaver::~TBackgroundSaver() { queue_.Wait(); }
+
+void TBackgroundSaver::Post(SaveWork work) {
+    ++pending_;
+    queue_.Post([this, work = std::move(work)]() mutable {
+        Outcome outcome{std::move(work), {}};
+        try {
+            outcome.work.write();
+        } catch (const std::exception& e) {
+            outcome.error = e.what();
+            if (outcome.error.empty()) outcome.error = "Write error";
+        } catch (...) {
+            outcome.error = "Write error";
+        }
+        {
+            std::lock_guard lock(mutex_);
+            outcomes_.push_back(std::move(outcome));
+        }
+        emit writeEnded();
+    });
+}
+
+void TBackgroundSaver::Finish() {
+    queue_.Wait();
+    Deliver();
+}
+
+void TBackgroundSaver::Deliver() {
+    for (;;) {
+        Outcome outcome;
+        {
+            std::lock_guard lock(mutex_);
+            if (outcomes_.empty()) return;
+            outcome = std::move(outcomes_.front());
+            outcomes_.pop_front();
+        }
+        --pending_;
+        const bool ok = outcome.error.empty();
+        if (outcome.work.written) outcome.work.written(ok);
+        const std::string& path = outcome.work.path;
+        if (ok) {
+            told_.erase(path);
+        } else if (told_.insert(path).second) {
+            ShowError(outcome.error + ": " + path +
+                      "\nThe changes are kept and will be saved with the next change or at close.\r"
+                      "Не удалось сохранить файл " + path + " (" + outcome.error +
+                      ").\nИзменения сохранены в программе и будут записаны при следующем изменении "
+                      "или при закрытии.");
+        }
+        emit saved(ok);
+    }
+}
+
+}  // namespace pomix
