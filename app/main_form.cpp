@@ -7,6 +7,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <memory>
 
 #include "addressbook/abook_form.h"
@@ -249,10 +250,26 @@ void TMainForm::SaveSetting() {
 
 void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // Once the window is on the screen: until then the reads would only slow it down.
-    if (!loader_.Running()) QTimer::singleShot(0, this, &TMainForm::StartLoading);
+    // Once the window is on the screen (exposed): until then the reads would only take the
+    // cores from it, and from the window manager and display server that put it there.
+    if (!loader_.Running()) {
+        if (QWindow* window = windowHandle()) {
+            window->installEventFilter(this);
+        } else {
+            QTimer::singleShot(0, this, &TMainForm::StartLoading);
+        }
+    }
     binding_.ReadDictionary();
     ApplyColours();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed() &&
+        !loader_.Running()) {
+        windowHandle()->removeEventFilter(this);
+        QTimer::singleShot(0, this, &TMainForm::StartLoading);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TMainForm::ApplyColours() {
