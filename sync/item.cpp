@@ -51,12 +51,12 @@ std::string ValueOf(const std::string& unfolded) {
 std::vector<Line> SplitLines(const std::string& text) {
     std::vector<Line> lines;
     std::size_t pos = 0;
+    // Lines end in CR LF, LF or CR, as the readers take them.
     while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
+        std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string::npos) end = text.size();
         std::string physical = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (!physical.empty() && physical.back() == '\r') physical.pop_back();
+        pos = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         if ((physical.starts_with(' ') || physical.starts_with('\t')) && !lines.empty()) {
             lines.back().Raw += "\r\n" + physical;
             lines.back().Unfolded += physical.substr(1);
@@ -315,7 +315,7 @@ std::optional<TAddress> ItemContact(const std::string& text) {
     }
 }
 
-std::string MergeEvent(const std::string& original, const Fields& before, const Tevent& now) {
+static std::string MergedEvent(const std::string& original, const Fields& before, const Tevent& now) {
     const std::optional<Fields> after = EventFields(now);
     if (!after || before.size() != kEventFieldCount) return original;
     std::vector<Line> lines = SplitLines(original);
@@ -388,7 +388,8 @@ std::string MergeEvent(const std::string& original, const Fields& before, const 
     return JoinLines(lines);
 }
 
-std::string MergeContact(const std::string& original, const Fields& before, const TAddress& now) {
+static std::string MergedContact(const std::string& original, const Fields& before,
+                          const TAddress& now) {
     const Fields a = ContactFields(now);
     if (before.size() != kContactFieldCount) return original;
     std::vector<Line> lines = SplitLines(original);
@@ -423,6 +424,40 @@ std::string MergeContact(const std::string& original, const Fields& before, cons
     if (a[9] != b[9]) ReplaceProperty(lines, "VCARD", "NOTE", own(generated, "NOTE"));
     if (a[10] != b[10]) ReplaceProperty(lines, "VCARD", "CATEGORIES", own(generated, "CATEGORIES"));
     return JoinLines(lines);
+}
+
+// The UID of the record's block, or a new one.
+static std::string UidOf(const std::string& text, const std::string& block) {
+    const std::vector<Line> lines = SplitLines(text);
+    const Span span = FindBlock(lines, block);
+    if (span.Found) {
+        for (std::size_t i : Direct(lines, span, "UID")) {
+            const std::string uid = ValueOf(lines[i].Unfolded);
+            if (!uid.empty()) return uid;
+        }
+    }
+    return NewUid();
+}
+
+// A merge that does not read back as the edited record (the readers took another block than
+// the one edited, or a property of the server's changes how they read the edited one) gives
+// way to Pomix's own item under the same UID: the record is never sent wrong.
+std::string MergeEvent(const std::string& original, const Fields& before, const Tevent& now) {
+    std::string merged = MergedEvent(original, before, now);
+    const auto back = ItemEvent(merged);
+    if (!back || EventFields(*back) != EventFields(now)) {
+        merged = NewEventItem(now, UidOf(original, "VEVENT"));
+    }
+    return merged;
+}
+
+std::string MergeContact(const std::string& original, const Fields& before, const TAddress& now) {
+    std::string merged = MergedContact(original, before, now);
+    const auto back = ItemContact(merged);
+    if (!back || ContactFields(*back) != ContactFields(now)) {
+        merged = NewContactItem(now, UidOf(original, "VCARD"));
+    }
+    return merged;
 }
 
 }  // namespace pomix::sync

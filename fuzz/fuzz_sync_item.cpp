@@ -1,0 +1,90 @@
+// What a server sends to the sync: any bytes as a multistatus answer are refused with
+// SyncError or read, never read out of bounds; any bytes as an item, with a local edit merged
+// in, give a text the readers take as the edited record when they took the original at all,
+// and keep every property of their own ("X-" lines) unless the merge gave way to Pomix's own
+// item (which has none).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "storage/cp1251.h"
+#include "sync/dav_xml.h"
+#include "sync/http.h"
+#include "sync/item.h"
+
+namespace {
+
+using namespace pomix;
+
+// The unfolded lines of a text whose property name (after any group) begins with "X-".
+std::vector<std::string> OwnLines(const std::string& text) {
+    std::vector<std::string> lines, out;
+    std::string line;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        const char c = i < text.size() ? text[i] : '\n';
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (i + 1 < text.size() && (text[i + 1] == ' ' || text[i + 1] == '\t')) {
+                ++i;
+                continue;
+            }
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    for (const std::string& l : lines) {
+        std::string name = l.substr(0, l.find_first_of(";:"));
+        name = name.substr(name.rfind('.') + 1);  // "group.NAME"
+        if (name.starts_with("X-")) out.push_back(l);
+    }
+    return out;
+}
+
+void Check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    if (data[0] % 3 == 0) {
+        try {
+            sync::ParseMultiStatus(text);
+        } catch (const sync::SyncError&) {
+        }
+        return 0;
+    }
+    const std::vector<std::string> own = OwnLines(text);
+    if (data[0] % 3 == 1) {
+        const auto original = sync::ItemEvent(text);
+        if (!original) return 0;
+        const auto before = sync::EventFields(*original);
+        if (!before) return 0;
+        Tevent edited = *original;
+        edited.Name = Utf8ToCp1251("Изменено");
+        edited.Done = edited.Done == 1 ? 0 : 1;
+        const std::string merged = sync::MergeEvent(text, *before, edited);
+        Check(OwnLines(merged) == own || OwnLines(merged).empty());
+        auto back = sync::ItemEvent(merged);
+        Check(back && back->Name == edited.Name && back->Done == edited.Done);
+        // A reminder turned off takes the item's alarms (and what they hold) with it.
+        edited.Remind = edited.Remind == 1 ? 0 : 1;
+        back = sync::ItemEvent(sync::MergeEvent(text, *before, edited));
+        Check(back && back->Remind == edited.Remind);
+    } else {
+        const auto original = sync::ItemContact(text);
+        if (!original) return 0;
+        TAddress edited = *original;
+        edited.Email = "new@example.org";
+        edited.Tel2 = "+7 900 000-00-00";
+        const std::string merged = sync::MergeContact(text, sync::ContactFields(*original), edited);
+        Check(OwnLines(merged) == own || OwnLines(merged).empty());
+        const auto back = sync::ItemContact(merged);
+        Check(back && back->Email == edited.Email);
+    }
+    return 0;
+}
