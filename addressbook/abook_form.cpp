@@ -104,6 +104,7 @@ void TABookForm::BuildMainView() {
     connect(birthdaysButton, &QPushButton::clicked, this, &TABookForm::ShowBirthdays);
     connect(contactList, &TColumnListView::currentRowChanged, this, &TABookForm::ShowSelected);
     connect(contactList, &TColumnListView::rowDoubleClicked, this, &TABookForm::Edit);
+    ActivateOnEnter(contactList);
     connect(searchButton, &QPushButton::clicked, this, &TABookForm::OpenSearch);
     connect(editButton, &QPushButton::clicked, this, &TABookForm::Edit);
     connect(addButton, &QPushButton::clicked, this, &TABookForm::Add);

@@ -102,6 +102,7 @@ void TCatalogForm::BuildMainView() {
 
     connect(titleList, &QListWidget::currentRowChanged, this, &TCatalogForm::ShowSelected);
     connect(titleList, &QListWidget::itemDoubleClicked, this, &TCatalogForm::Edit);
+    ActivateOnEnter(titleList);
     connect(statisticsButton, &QPushButton::clicked, this, &TCatalogForm::ToggleStatistics);
     connect(deleteButton, &QPushButton::clicked, this, &TCatalogForm::Delete);
     connect(addButton, &QPushButton::clicked, this, &TCatalogForm::Add);

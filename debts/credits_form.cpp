@@ -133,6 +133,7 @@ void TCreditsForm::BuildMainView() {
     connect(statisticsButton, &QPushButton::clicked, this, &TCreditsForm::ShowStatistics);
     connect(debtList, &TColumnListView::currentRowChanged, this, &TCreditsForm::ShowSelectedDebt);
     connect(debtList, &TColumnListView::rowDoubleClicked, this, &TCreditsForm::Edit);
+    ActivateOnEnter(debtList);
     connect(editButton, &QPushButton::clicked, this, &TCreditsForm::Edit);
     connect(addButton, &QPushButton::clicked, this, &TCreditsForm::Add);
     connect(deleteButton, &QPushButton::clicked, this, &TCreditsForm::Delete);

@@ -81,6 +81,7 @@ void TNoteForm::BuildMainView() {
 
     connect(titleList, &QListWidget::currentRowChanged, this, &TNoteForm::ShowSelected);
     connect(titleList, &QListWidget::itemDoubleClicked, this, &TNoteForm::Edit);
+    ActivateOnEnter(titleList);
     connect(deleteButton, &QPushButton::clicked, this, &TNoteForm::Delete);
     connect(addButton, &QPushButton::clicked, this, &TNoteForm::Add);
     connect(editButton, &QPushButton::clicked, this, &TNoteForm::Edit);

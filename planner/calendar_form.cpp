@@ -164,6 +164,7 @@ void TCalendarForm::BuildMainView() {
         if (const EventRef ref = SelectedEvent(); ref.Id != 0) Show(ref);
     });
     connect(dayList, &QListWidget::itemDoubleClicked, this, &TCalendarForm::Edit);
+    ActivateOnEnter(dayList);
     connect(deleteButton, &QPushButton::clicked, this, &TCalendarForm::Delete);
     connect(addButton, &QPushButton::clicked, this, &TCalendarForm::Add);
     connect(editButton, &QPushButton::clicked, this, &TCalendarForm::Edit);
@@ -309,6 +310,15 @@ void TCalendarForm::JumpToEvent(EventRef ref) {
     if (!event || !WholeDay(event->Date, day)) return;
     SetSelectedDay(day);
     ShowDay();
+    FocusEvent(ref);
+}
+
+void TCalendarForm::FocusEvent(EventRef ref) {
+    int row = -1;
+    for (int line = 0; line < dayList->count() && row < 0; ++line) {
+        if (dayLines_.At(dayList->Object(line)).Id == ref.Id) row = line;
+    }
+    FocusLine(dayList, row);
 }
 
 void TCalendarForm::UpDateList() {
@@ -427,11 +437,7 @@ void TCalendarForm::AddORedit() {
     Clear();
     editorPanel->hide();
     // The user goes on from the event saved, when it is on the day shown.
-    int row = -1;
-    for (int line = 0; line < dayList->count() && row < 0; ++line) {
-        if (dayLines_.At(dayList->Object(line)).Id == saved.Id) row = line;
-    }
-    FocusLine(dayList, row);
+    FocusEvent(saved);
 }
 
 void TCalendarForm::Delete() {

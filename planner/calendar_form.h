@@ -47,6 +47,8 @@ public:
     void PrewMonth();
     void NowDate();
     void UpDateList();
+    // Selects the event's line, when the day shown has it, and gives the day list the focus.
+    void FocusEvent(EventRef ref);
     void Show(EventRef ref);
     void Clear();
     void ImportSpecialDates();

@@ -9,6 +9,7 @@
 #include "planner/event_sort.h"
 #include "planner/reminders.h"
 #include "storage/report.h"
+#include "ui/accessibility.h"
 #include "ui/convert.h"
 #include "ui/form_parts.h"
 
@@ -100,6 +101,7 @@ TAllRecordsPanel::TAllRecordsPanel(Planner& planner, QWidget* parent) : TPanel(p
     connect(pickFromButton, &QPushButton::clicked, this, &TAllRecordsPanel::PickFromDate);
     connect(pickToButton, &QPushButton::clicked, this, &TAllRecordsPanel::PickToDate);
     connect(recordList, &QTreeWidget::itemDoubleClicked, this, &TAllRecordsPanel::JumpToSelectedRecord);
+    ActivateOnEnter(recordList);
     // Enter in a span field shows the new span at once.
     connect(fromEdit, &QLineEdit::returnPressed, this, &TAllRecordsPanel::ShowAll);
     connect(toEdit, &QLineEdit::returnPressed, this, &TAllRecordsPanel::ShowAll);
@@ -215,6 +217,9 @@ TSearchPanel::TSearchPanel(Planner& planner, QWidget* parent) : TPanel(parent), 
     connect(clearResultsButton, &QPushButton::clicked, this, &TSearchPanel::ClearResults);
     connect(searchEdit, &QLineEdit::returnPressed, this, &TSearchPanel::Found);
     connect(resultList, &QTreeWidget::itemClicked, this, &TSearchPanel::JumpToSelectedResult);
+    // The keyboard's way: Enter on a result.
+    connect(resultList, &QTreeWidget::itemDoubleClicked, this, &TSearchPanel::JumpToSelectedResult);
+    ActivateOnEnter(resultList);
 }
 
 void TSearchPanel::Open() {
@@ -294,6 +299,7 @@ TReminderPanel::TReminderPanel(Planner& planner, QWidget* parent) : TPanel(paren
     connect(postponeButton, &QPushButton::clicked, this, &TReminderPanel::PostponeSelected);
     connect(dismissButton, &QPushButton::clicked, this, &TReminderPanel::DismissSelected);
     connect(dueList, &QTreeWidget::itemDoubleClicked, this, &TReminderPanel::JumpToSelectedReminder);
+    ActivateOnEnter(dueList);
 }
 
 int TReminderPanel::Fill(const std::vector<EventLine>& due) {

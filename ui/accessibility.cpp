@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
@@ -222,6 +223,32 @@ void SetReadingTabOrder(QWidget* panel) {
         }
     }
 }
+
+namespace {
+
+class EnterActivates : public QObject {
+public:
+    explicit EnterActivates(QAbstractItemView* list) : QObject(list), list_(list) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+            return false;
+        }
+        const QModelIndex line = list_->currentIndex();
+        if (!line.isValid()) return false;
+        emit list_->doubleClicked(line);
+        return true;
+    }
+
+private:
+    QAbstractItemView* list_;
+};
+
+}  // namespace
+
+void ActivateOnEnter(QAbstractItemView* list) { list->installEventFilter(new EnterActivates(list)); }
 
 void FocusLine(QAbstractItemView* list, int row) {
     QAbstractItemModel* model = list->model();

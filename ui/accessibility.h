@@ -35,6 +35,10 @@ void SetReadingTabOrder(QWidget* panel);
 // the user goes on after a save or a delete. With row outside the list no line is made current.
 void FocusLine(QAbstractItemView* list, int row);
 
+// Enter on a list's current line does what a double click on it does (edit it, jump to it):
+// a keyboard user has no double click.
+void ActivateOnEnter(QAbstractItemView* list);
+
 // A date as a listener hears it, in the interface language: "вторник, 8 декабря 2026".
 QString SpokenDate(const QDate& day);
 // A weekday's full name in the interface language, Monday 1 to Sunday 7.
