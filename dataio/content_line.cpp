@@ -1,7 +1,9 @@
 #include "dataio/content_line.h"
 
 #include <cctype>
+#include <string_view>
 
+#include "dataio/charset.h"
 #include "storage/cp1251.h"
 
 namespace pomix::dataio {
@@ -103,19 +105,6 @@ ContentLine ParseLine(const std::string& text, std::size_t number) {
     return line;
 }
 
-std::string Latin1ToUtf8(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 bool IsAscii(const std::string& bytes) {
     for (unsigned char c : bytes) {
         if (c >= 0x80) return false;
@@ -156,46 +145,80 @@ bool ContentLine::HasType(const std::string& type) const {
     return false;
 }
 
-std::vector<ContentLine> ReadContentLines(const std::string& text) {
-    if (text.find('\0') != std::string::npos) throw FormatError("binary data, not text");
-    std::vector<ContentLine> lines;
-    std::string current;
-    std::size_t currentNumber = 0;
+std::vector<LogicalLine> UnfoldLines(const std::string& text, std::vector<ImportNote>& overlong) {
+    std::vector<LogicalLine> lines;
+    LogicalLine current;
     bool haveCurrent = false;
+    bool tooLong = false;
     const auto flush = [&] {
-        if (haveCurrent) lines.push_back(ParseLine(current, currentNumber));
-        haveCurrent = false;
-        current.clear();
+        if (haveCurrent && !tooLong) lines.push_back(std::move(current));
+        if (haveCurrent && tooLong) {
+            overlong.push_back(
+                {current.Number,
+                 "line over " + std::to_string(kMaxLineBytes >> 20) + " MiB left out", 1});
+        }
+        haveCurrent = tooLong = false;
+        current.Text.clear();
     };
-    std::size_t number = 0;
+    std::size_t number = 1;
     // Programs on Windows often begin a UTF-8 file with the byte-order mark.
     std::size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    while (pos < text.size()) {
+    while (pos <= text.size()) {
         std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string::npos) end = text.size();
-        const std::string physical = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (end < text.size() && text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
-        ++number;
+        const std::string_view physical(text.data() + pos, end - pos);
+        // The line end: CR* LF is one, a CR without LF after it one each.
+        std::size_t next = end;
+        std::size_t breaks = 0;
+        if (end < text.size()) {
+            while (next < text.size() && text[next] == '\r') ++next;
+            if (next < text.size() && text[next] == '\n') {
+                ++next;
+                breaks = 1;
+            } else {
+                breaks = next - end;
+            }
+        }
 
-        if (haveCurrent && EndsInSoftBreak(current)) {
-            current.pop_back();
-            current += physical;
+        if (haveCurrent && !tooLong && EndsInSoftBreak(current.Text)) {
+            current.Text.pop_back();
+            current.Text += physical;
         } else if (haveCurrent && !physical.empty() &&
                    (physical[0] == ' ' || physical[0] == '\t')) {
-            current.append(physical, 1);
+            if (!tooLong) current.Text.append(physical.substr(1));
         } else {
             flush();
-            if (physical.find_first_not_of(" \t") == std::string::npos) continue;
-            current = physical;
-            currentNumber = number;
-            haveCurrent = true;
+            if (physical.find_first_not_of(" \t") != std::string_view::npos) {
+                current.Text.assign(physical);
+                current.Number = number;
+                haveCurrent = true;
+            }
         }
-        if (current.size() > kMaxLineBytes) {
-            throw FormatError(LineError(currentNumber, "line too long"));
+        if (haveCurrent && current.Text.size() > kMaxLineBytes) {
+            tooLong = true;
+            current.Text.clear();
+            current.Text.shrink_to_fit();
         }
+        if (end == text.size()) break;
+        number += breaks;
+        pos = next;
     }
     flush();
+    return lines;
+}
+
+ContentLine ParseContentLine(const std::string& text, std::size_t number) {
+    return ParseLine(text, number);
+}
+
+std::vector<ContentLine> ReadContentLines(const std::string& text) {
+    if (text.find('\0') != std::string::npos) throw FormatError("binary data, not text");
+    std::vector<ImportNote> overlong;
+    std::vector<LogicalLine> logical = UnfoldLines(text, overlong);
+    if (!overlong.empty()) throw FormatError(LineError(overlong[0].Line, "line too long"));
+    std::vector<ContentLine> lines;
+    lines.reserve(logical.size());
+    for (const LogicalLine& line : logical) lines.push_back(ParseLine(line.Text, line.Number));
     return lines;
 }
 
@@ -214,37 +237,98 @@ std::vector<const ContentLine*> Component::FindAll(const std::string& name) cons
     return found;
 }
 
-std::vector<Component> ReadComponents(const std::string& text) {
+std::vector<Component> ReadComponents(const std::string& text, std::vector<ImportNote>& notes) {
     std::vector<Component> top;
     std::vector<Component> open;  // the blocks not yet closed, outermost first
-    for (ContentLine& line : ReadContentLines(text)) {
+    int ignored = 0;              // depth inside a block nested too deep
+    // Text outside any block (a web page after the end) is told as one stretch.
+    std::size_t outsideNote = std::string::npos;
+    std::size_t outsideFirst = 0;
+    const auto neverEnded = [&](const Component& block) {
+        notes.push_back({block.LineNumber,
+                         "BEGIN:" + Quoted(block.Name) + " is never ended; the block is left out"});
+    };
+    for (LogicalLine& logical : UnfoldLines(text, notes)) {
+        const bool isBegin =
+            logical.Text.size() >= 6 && EqualNoCase(logical.Text.substr(0, 6), "BEGIN:");
+        if (open.empty() && !isBegin) {
+            std::string what = "text outside BEGIN/END left out";
+            if (outsideNote != std::string::npos && outsideNote + 1 == notes.size()) {
+                notes.back().Reason = "lines " + std::to_string(outsideFirst) + "-" +
+                                      std::to_string(logical.Number) + ": " + what;
+                ++notes.back().Lines;
+            } else {
+                outsideFirst = logical.Number;
+                notes.push_back({logical.Number, what, 1});
+                outsideNote = notes.size() - 1;
+            }
+            continue;
+        }
+        ContentLine line;
+        try {
+            line = ParseLine(logical.Text, logical.Number);
+        } catch (const FormatError&) {
+            notes.push_back({logical.Number,
+                             "not a property line, left out: '" + Quoted(logical.Text) + "'", 1});
+            continue;
+        }
+        if (ignored > 0) {
+            if (line.Name == "BEGIN") ++ignored;
+            if (line.Name == "END") --ignored;
+            continue;
+        }
         if (line.Name == "BEGIN") {
             if (open.size() >= static_cast<std::size_t>(kMaxNesting)) {
-                throw FormatError(LineError(line.LineNumber, "blocks nested too deep"));
+                notes.push_back({line.LineNumber, "blocks nested too deep; BEGIN:" +
+                                                      Quoted(line.Value) + " is left out"});
+                ignored = 1;
+                continue;
             }
             Component block;
             block.Name = Upper(Trim(line.Value));
             block.LineNumber = line.LineNumber;
+            // A block does not hold one of its own kind: the open one was never ended.
+            std::size_t same = 0;
+            while (same < open.size() && open[same].Name != block.Name) ++same;
+            while (open.size() > same) {
+                neverEnded(open.back());
+                open.pop_back();
+            }
             open.push_back(std::move(block));
         } else if (line.Name == "END") {
-            if (open.empty() || open.back().Name != Upper(Trim(line.Value))) {
-                throw FormatError(LineError(line.LineNumber, "END:" + Quoted(line.Value) +
-                                                                 " does not close an open block"));
+            const std::string name = Upper(Trim(line.Value));
+            std::size_t match = open.size();
+            while (match > 0 && open[match - 1].Name != name) --match;
+            if (match == 0) {
+                notes.push_back(
+                    {line.LineNumber,
+                     "END:" + Quoted(line.Value) + " does not close an open block, left out", 1});
+                continue;
+            }
+            while (open.size() > match) {
+                neverEnded(open.back());
+                open.pop_back();
             }
             Component done = std::move(open.back());
             open.pop_back();
             (open.empty() ? top : open.back().Children).push_back(std::move(done));
-        } else if (open.empty()) {
-            throw FormatError(LineError(line.LineNumber, "property outside BEGIN/END"));
         } else {
             open.back().Properties.push_back(std::move(line));
         }
     }
-    if (!open.empty()) {
-        throw FormatError(LineError(open.back().LineNumber,
-                                    "BEGIN:" + Quoted(open.back().Name) + " is never ended"));
+    while (!open.empty()) {
+        neverEnded(open.back());
+        open.pop_back();
     }
     return top;
+}
+
+std::vector<Component> ReadComponents(const std::string& text) {
+    if (text.find('\0') != std::string::npos) throw FormatError("binary data, not text");
+    std::vector<ImportNote> notes;
+    std::vector<Component> blocks = ReadComponents(text, notes);
+    if (!notes.empty()) throw FormatError(LineError(notes[0].Line, notes[0].Reason));
+    return blocks;
 }
 
 std::string DecodeQuotedPrintable(const std::string& text) {
@@ -305,13 +389,11 @@ std::string DecodeValue(const ContentLine& line) {
     }
     const std::string charset = Upper(line.FirstParam("CHARSET"));
     if (charset == "UTF-8" || charset == "UTF8") return bytes;
-    if (charset == "WINDOWS-1251" || charset == "CP1251" || charset == "CP-1251") {
-        return Cp1251ToUtf8(bytes);
+    if (!charset.empty() && !IsAscii(bytes)) {
+        if (auto utf8 = CharsetToUtf8(bytes, charset)) return *std::move(utf8);
     }
-    if (charset == "ISO-8859-1" || charset == "LATIN1" || charset == "US-ASCII") {
-        return Latin1ToUtf8(bytes);
-    }
-    return IsAscii(bytes) || LooksLikeUtf8(bytes) ? bytes : Cp1251ToUtf8(bytes);
+    // No charset, or one the system does not know.
+    return IsAscii(bytes) || IsValidUtf8(bytes) ? bytes : Cp1251ToUtf8(bytes);
 }
 
 std::vector<std::string> SplitUnescaped(const std::string& value, char separator) {
@@ -404,7 +486,11 @@ std::string FoldLine(const std::string& line) {
 
 std::string Quoted(const std::string& text) {
     constexpr std::size_t kLimit = 60;
-    std::string clean = WithoutControls(text);
+    // Only the head is looked at: a quoted piece may be megabytes long.
+    std::string clean;
+    for (std::size_t i = 0; i < text.size() && clean.size() <= kLimit; ++i) {
+        if (!IsControl(text[i])) clean += text[i];
+    }
     if (clean.size() <= kLimit) return clean;
     std::size_t cut = kLimit;
     while (cut > 0 && (static_cast<unsigned char>(clean[cut]) & 0xC0) == 0x80) --cut;

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "dataio/import_result.h"
+
 namespace pomix::dataio {
 
 // Input that is not a well-formed file of the format; the message names the line.
@@ -24,7 +26,7 @@ public:
 };
 
 // Limits against hostile input. A file larger than this is refused before it is parsed; an
-// unfolded line longer than this (a photo of several megabytes) is refused too.
+// unfolded line longer than this (a photo of several megabytes) is left out.
 inline constexpr std::size_t kMaxInputBytes = 64u << 20;
 inline constexpr std::size_t kMaxLineBytes = 4u << 20;
 // Nesting of BEGIN/END blocks deeper than any real file uses.
@@ -50,6 +52,20 @@ struct ContentLine {
     bool HasType(const std::string& type) const;
 };
 
+// One line of the file after unfolding, with the number of its first physical line.
+struct LogicalLine {
+    std::string Text;
+    std::size_t Number = 0;
+};
+
+// Splits the text into unfolded lines; blank lines are dropped. A run of CRs before an LF
+// (CR CR LF, as some phones write) is one line end. A line over kMaxLineBytes is left out
+// and noted in overlong.
+std::vector<LogicalLine> UnfoldLines(const std::string& text, std::vector<ImportNote>& overlong);
+
+// One logical line split into its parts; FormatError for a line without a name or a colon.
+ContentLine ParseContentLine(const std::string& text, std::size_t number);
+
 // Splits the text into unfolded content lines. Blank lines are dropped. Raises FormatError for
 // a line without a name or a colon, a line over kMaxLineBytes, or a NUL byte.
 std::vector<ContentLine> ReadContentLines(const std::string& text);
@@ -65,15 +81,19 @@ struct Component {
     std::vector<const ContentLine*> FindAll(const std::string& name) const;
 };
 
-// The top-level blocks of the text. Raises FormatError for a property outside any block, an
-// END that closes no block or another block, a block left open at the end, or nesting deeper
-// than kMaxNesting.
+// The top-level blocks of the text, read leniently: what cannot be read is left out and noted,
+// the rest is kept. Left out are a line that is no property line, a line over kMaxLineBytes,
+// text outside any block (one note for each stretch of it), an END that closes no open block,
+// a block never ended (when an END closes a block around it, or at the end of the text), and
+// a block nested deeper than kMaxNesting.
+std::vector<Component> ReadComponents(const std::string& text, std::vector<ImportNote>& notes);
+// The same, raising FormatError for the first thing it would leave out.
 std::vector<Component> ReadComponents(const std::string& text);
 
 // A value made into UTF-8 text: quoted-printable or base64 undone (ENCODING), then the
-// CHARSET parameter applied (UTF-8, windows-1251 and Latin-1 are known). Without a known
-// charset, bytes that are not valid UTF-8 are taken as windows-1251, the encoding of older
-// Russian phones and programs.
+// CHARSET parameter applied (any charset iconv knows). Without a known charset, bytes that
+// are not valid UTF-8 are taken as windows-1251, the encoding of older Russian phones and
+// programs.
 std::string DecodeValue(const ContentLine& line);
 
 std::string DecodeQuotedPrintable(const std::string& text);
@@ -83,7 +103,8 @@ std::string DecodeBase64(const std::string& text);
 // Splits a structured value at the separator where it is not escaped by a backslash; the
 // pieces keep their escapes (UnescapeText removes them).
 std::vector<std::string> SplitUnescaped(const std::string& value, char separator);
-// "\n" and "\N" become a line break, "\\", "\,", "\;" and "\:" the character itself.
+// "\n" and "\N" become a line break, any other escaped character ("\\", "\,", "\;", "\:" …)
+// the character itself.
 std::string UnescapeText(const std::string& value);
 // The reverse for vCard 3.0 and iCalendar text values: backslash, comma, semicolon and line
 // breaks escaped, other control characters dropped.

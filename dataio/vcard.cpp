@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "dataio/charset.h"
 #include "dataio/content_line.h"
 #include "storage/cp1251.h"
 
@@ -77,18 +78,24 @@ std::string KeptFromScheme(const std::string& escaped, const std::string& scheme
     return WithoutScheme(trimmed, scheme) == trimmed ? escaped : scheme + escaped;
 }
 
-std::string WriteCard(const TAddress& r) {
+// The FN of a contact without names: what identifies it instead.
+std::string StandInName(const std::string& email, const std::string& tel1, const std::string& tel2,
+                        const std::string& url) {
+    const std::string shown =
+        JoinNonEmpty({OneLine(email), OneLine(tel1), OneLine(tel2), OneLine(url)}, " ");
+    return shown.empty() ? "-" : shown;
+}
+
+std::string WriteCard(const TAddress& r, const std::string& uid) {
     std::string out = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+    if (!uid.empty()) out += FoldLine("UID:" + EscapeText(uid));
     out += FoldLine("N:" + Escaped(r.Famile) + ";" + Escaped(r.FistName) + ";" +
                     Escaped(r.LastName) + ";;");
     // FN may not be empty; a contact without names is shown by what identifies it instead.
     // Fields are taken as a reader sees them: a name of blanks alone is no name.
     std::string shown =
         JoinNonEmpty({OneLine(r.Famile), OneLine(r.FistName), OneLine(r.LastName)}, " ");
-    if (shown.empty())
-        shown =
-            JoinNonEmpty({OneLine(r.Email), OneLine(r.Tel1), OneLine(r.Tel2), OneLine(r.URL)}, " ");
-    if (shown.empty()) shown = "-";
+    if (shown.empty()) shown = StandInName(r.Email, r.Tel1, r.Tel2, r.URL);
     out += FoldLine("FN:" + Escaped(shown));
     if (IsBirthDate(r.Date)) {
         DateParts d;
@@ -104,7 +111,14 @@ std::string WriteCard(const TAddress& r) {
     }
     if (!r.Email.empty())
         out += FoldLine("EMAIL;TYPE=INTERNET:" + KeptFromScheme(Escaped(r.Email), "mailto:"));
-    if (!r.URL.empty()) out += FoldLine("URL:" + WithoutControls(Cp1251ToUtf8(r.URL)));
+    if (!r.URL.empty()) {
+        std::string url;
+        for (char c : WithoutControls(Cp1251ToUtf8(r.URL))) {
+            if (c == '\\') url += '\\';
+            url += c;
+        }
+        out += FoldLine("URL:" + url);
+    }
     if (!r.Note.empty()) {
         std::string joined;
         for (std::size_t i = 0; i < r.Note.size(); ++i) {
@@ -118,6 +132,23 @@ std::string WriteCard(const TAddress& r) {
     if (r.Category == kBusinessCategory)
         out += FoldLine(std::string("CATEGORIES:") + kBusinessName);
     out += "END:VCARD\r\n";
+    return out;
+}
+
+// Apple and Google escape the colon of a URI ("http\\://"), and text escapes may stand in
+// one; other backslashes are the URI's own.
+std::string UnescapeUri(const std::string& value) {
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char next = i + 1 < value.size() ? value[i + 1] : '\0';
+        if (value[i] == '\\' && (next == ':' || next == ',' || next == ';' || next == '\\')) {
+            out += next;
+            ++i;
+        } else {
+            out += value[i];
+        }
+    }
     return out;
 }
 
@@ -158,7 +189,7 @@ std::uint8_t CategoryOfWord(const std::string& utf8) {
 // The fields of one card, in UTF-8, before they are stored.
 struct Card {
     std::string Famile, FistName, LastName, Address, Tel1, Tel2, Email, URL;
-    std::string FormattedName, Organisation;
+    std::string FormattedName, Organisation, Uid;
     DateTime Date = 0;
     std::vector<std::string> Note;   // the card's own notes
     std::vector<std::string> Extra;  // what had no field of its own
@@ -199,6 +230,8 @@ Card ReadCard(const Component& block) {
             haveName = true;
         } else if (name == "FN") {
             card.FormattedName = OneLine(Text(line));
+        } else if (name == "UID" && card.Uid.empty()) {
+            card.Uid = Trim(Text(line));
         } else if (name == "ORG") {
             card.Organisation = JoinNonEmpty(Parts(line, ", "), ", ");
             if (!card.Organisation.empty())
@@ -241,8 +274,7 @@ Card ReadCard(const Component& block) {
                 card.Extra.push_back(kEmailLabel + email);
             }
         } else if (name == "URL") {
-            // A URI: backslashes in it are its own, not escapes.
-            const std::string url = OneLine(DecodeValue(line));
+            const std::string url = OneLine(UnescapeUri(DecodeValue(line)));
             if (url.empty()) continue;
             if (!haveUrl) {
                 card.URL = url;
@@ -272,7 +304,11 @@ Card ReadCard(const Component& block) {
     }
     // vCard 2.1 and 3.0: the address as printed on an envelope, used when no ADR says it.
     if (!haveAddress) card.Address = label;
-    if (card.Famile.empty() && card.FistName.empty() && card.LastName.empty()) {
+    // A contact without names is written with what identifies it as FN: that is no name.
+    const bool standIn =
+        haveName && (card.FormattedName == "-" ||
+                     card.FormattedName == StandInName(card.Email, card.Tel1, card.Tel2, card.URL));
+    if (card.Famile.empty() && card.FistName.empty() && card.LastName.empty() && !standIn) {
         if (!card.FormattedName.empty()) {
             card.Famile = card.FormattedName;
         } else if (!card.Organisation.empty()) {
@@ -284,10 +320,10 @@ Card ReadCard(const Component& block) {
     return card;
 }
 
-bool IsEmpty(const Card& c) {
+bool IsEmpty(const TAddress& c) {
     return c.Famile.empty() && c.FistName.empty() && c.LastName.empty() && c.Address.empty() &&
-           c.Tel1.empty() && c.Email.empty() && c.URL.empty() && c.Note.empty() &&
-           c.Extra.empty() && c.Date == 0;
+           c.Tel1.empty() && c.Tel2.empty() && c.Email.empty() && c.URL.empty() && c.Note.empty() &&
+           c.Date == 0;
 }
 
 bool Digits(const std::string& text, std::size_t from, std::size_t count, int& out) {
@@ -304,8 +340,12 @@ bool Digits(const std::string& text, std::size_t from, std::size_t count, int& o
 
 std::string WriteVCards(const AddressList& list) {
     std::string out;
-    for (std::size_t i = 0; i < list.Count(); ++i) out += WriteCard(list[i]);
+    for (std::size_t i = 0; i < list.Count(); ++i) out += WriteCard(list[i], {});
     return out;
+}
+
+std::string WriteVCard(const TAddress& contact, const std::string& uid) {
+    return WriteCard(contact, uid);
 }
 
 bool ParseBirthDay(const std::string& raw, BirthDay& day) {
@@ -334,10 +374,16 @@ bool ParseBirthDay(const std::string& raw, BirthDay& day) {
            day.Day <= DaysInMonth(day.Year, day.Month);
 }
 
-ImportResult<TAddress> ReadVCards(const std::string& text) {
-    // No card at all is an empty address book, as the export of one writes it.
-    const std::vector<Component> blocks = ReadComponents(text);
+ImportResult<TAddress> ReadVCards(const std::string& bytes) {
+    const std::string text = FileToUtf8(bytes);
+    if (text.find('\0') != std::string::npos) throw FormatError("binary data, not text");
     ImportResult<TAddress> result;
+    std::vector<ImportNote> notes;
+    // No card at all is an empty address book, as the export of one writes it.
+    const std::vector<Component> blocks = ReadComponents(text, notes);
+    for (ImportNote& note : notes) {
+        (note.Lines > 0 ? result.Warnings : result.Skipped).push_back(std::move(note));
+    }
     std::size_t& lost = result.Replaced;
     for (const Component& block : blocks) {
         if (block.Name != "VCARD") {
@@ -346,19 +392,29 @@ ImportResult<TAddress> ReadVCards(const std::string& text) {
             continue;
         }
         const Card card = ReadCard(block);
-        if (IsEmpty(card)) {
+        std::size_t replaced = 0;
+        StrList note;
+        for (const std::string& line : card.Note) note.push_back(ToStored(line, replaced));
+        for (const std::string& line : card.Extra) note.push_back(ToStored(line, replaced));
+        TAddress record(ToStored(card.Famile, replaced), ToStored(card.FistName, replaced),
+                        ToStored(card.LastName, replaced), card.Date,
+                        ToStored(card.Address, replaced), ToStored(card.Tel1, replaced),
+                        ToStored(card.Tel2, replaced), ToStored(card.Email, replaced),
+                        ToStored(card.URL, replaced), std::move(note), card.Category);
+        // Judged by what is stored: a field of control characters and blanks holds nothing.
+        for (std::string* field :
+             {&record.Famile, &record.FistName, &record.LastName, &record.Address, &record.Tel1,
+              &record.Tel2, &record.Email, &record.URL}) {
+            *field = Trim(*field);
+        }
+        if (IsEmpty(record)) {
             result.Skipped.push_back(
                 {block.LineNumber, "a card without a name or any other field"});
             continue;
         }
-        StrList note;
-        for (const std::string& line : card.Note) note.push_back(ToStored(line, lost));
-        for (const std::string& line : card.Extra) note.push_back(ToStored(line, lost));
-        result.Records.emplace_back(ToStored(card.Famile, lost), ToStored(card.FistName, lost),
-                                    ToStored(card.LastName, lost), card.Date,
-                                    ToStored(card.Address, lost), ToStored(card.Tel1, lost),
-                                    ToStored(card.Tel2, lost), ToStored(card.Email, lost),
-                                    ToStored(card.URL, lost), std::move(note), card.Category);
+        lost += replaced;
+        result.Records.push_back(std::move(record));
+        result.Uids.push_back(card.Uid);
     }
     return result;
 }

@@ -10,6 +10,7 @@ packages=(
     python3-icalendar python3-vobject
     libcurl4-openssl-dev libxml2-dev radicale xandikos
     qt6-translations-l10n locales
+    libical-dev libicu-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -122,7 +122,11 @@ int AppendRecords(const std::string& target, const char* streamName, void (*read
         ReportNotes(source, result.Warnings, "note");
         std::cout << result.Records.size() << " added, " << result.Skipped.size() << " skipped, "
                   << result.Simplified.size() << " simplified, " << result.Replaced
-                  << " characters replaced by \"?\"\n";
+                  << " characters replaced by \"?\"";
+        if (const std::size_t lines = result.LinesLeftOut()) {
+            std::cout << ", " << lines << (lines == 1 ? " line" : " lines") << " left out";
+        }
+        std::cout << "\n";
     };
     if (result.Records.empty()) {  // nothing to add: the data file is not touched
         summary();
@@ -214,6 +218,8 @@ int RunImport(const Args& args) {
     return UsageError("unknown import format '" + args[0] + "'");
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes) { ReplaceFile(path, bytes); }
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    ReplaceFile(path, bytes);
+}
 
 }  // namespace pomix::tool

@@ -197,15 +197,30 @@ head -c 4096 /dev/urandom >"$work/garbage.vcf"
 cp "$work/garbage.vcf" "$work/garbage.ics"
 : >"$work/empty.vcf"
 : >"$work/empty.ics"
-for f in unterminated overlong huge garbage; do
+for f in huge garbage; do
     run 1 import vcf "$data/Address.dat" "$work/$f.vcf"
     one_error_line "$f.vcf"
     check "out stays empty for $f.vcf" test ! -s "$work/out"
 done
-for f in crossed overlong huge garbage empty; do
+# A card that cannot be read is skipped, a line too long left out, both named with their line.
+run 0 import vcf "$data/Address.dat" "$work/unterminated.vcf"
+out_is '0 added, 1 skipped, 0 simplified, 0 characters replaced by "?"'
+check "the unended card is named: $(cat "$work/err")" grep -q "unterminated.vcf:1: skipped: BEGIN:VCARD is never ended" "$work/err"
+run 0 import vcf "$data/Address.dat" "$work/overlong.vcf"
+out_is '0 added, 1 skipped, 0 simplified, 0 characters replaced by "?", 1 line left out'
+check "the overlong line is named: $(cat "$work/err")" grep -q "overlong.vcf:2: note: line over 4 MiB left out" "$work/err"
+for f in huge garbage empty; do
     run 1 import ics "$data/Calendar.dat" "$work/$f.ics"
     one_error_line "$f.ics"
 done
+# What can be read of a calendar is read: an unended event and an overlong line are left out
+# and named, with their line, and the file's other contents come in.
+run 0 import ics "$data/Calendar.dat" "$work/crossed.ics"
+out_is '0 added, 1 skipped, 0 simplified, 0 characters replaced by "?"'
+check "the unended event is named: $(cat "$work/err")" grep -q "crossed.ics:2: skipped: BEGIN:VEVENT is never ended" "$work/err"
+run 0 import ics "$data/Calendar.dat" "$work/overlong.ics"
+out_is '0 added, 0 skipped, 0 simplified, 0 characters replaced by "?", 1 line left out'
+check "the overlong line is named: $(cat "$work/err")" grep -q "overlong.ics:2: note: line over 4 MiB left out" "$work/err"
 # An empty file is an empty address book (what the export of one writes): nothing to add.
 run 0 import vcf "$data/Address.dat" "$work/empty.vcf"
 out_is '0 added, 0 skipped, 0 simplified, 0 characters replaced by "?"'
