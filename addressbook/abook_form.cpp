@@ -4,14 +4,17 @@
 #include <QStyle>
 
 #include "addressbook/birthdays.h"
+#include "dataio/vcard.h"
 #include "planner/calendar_dialog.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
+#include "storage/atomic_file.h"
 #include "storage/dates.h"
 #include "storage/report.h"
 #include "ui/accessibility.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
+#include "ui/exchange_dialogs.h"
 #include "ui/form_parts.h"
 #include "ui/memo_file.h"
 #include "ui/message.h"
@@ -45,7 +48,7 @@ bool IsDate(DateTime value) {
 TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
     : TSectionWindow(kRecolourAddressBook, "AddressBookForm",
                      ExpandItems({"Button1-13.Caption,Hint", "StaticButton1-5.Caption,Hint",
-                                  "Button14-16.Hint", "ListBox1.Hint", "N1-4.Caption",
+                                  "Button14-16.Hint", "ListBox1.Hint", "N1-6.Caption",
                                   "Text1-3.Caption", "Label1-19.Caption", "ListBox1-2.AccessibleName",
                                   "TodayText.Caption"}),
                      parent),
@@ -95,6 +98,9 @@ void TABookForm::BuildMainView() {
     addItem = AddMenuItem(contactMenu, "N2", "Добавить", this, &TABookForm::Add);
     searchItem = AddMenuItem(contactMenu, "N3", "Поиск", this, &TABookForm::OpenSearch);
     deleteItem = AddMenuItem(contactMenu, "N4", "Удалить", this, &TABookForm::Delete);
+    importItem = AddMenuItem(contactMenu, "N5", "Импорт…", this, &TABookForm::ChooseImport);
+    exportItem = AddMenuItem(contactMenu, "N6", "Экспорт…", this, &TABookForm::ExportContacts);
+    AcceptDroppedFiles(this, [this](const std::string& path) { ImportContacts(path); });
 
     connect(allTab, &TStaticButton::clicked, this, [this] { SelectCategory(kAllCategories); });
     connect(businessTab, &TStaticButton::clicked, this,
@@ -488,6 +494,38 @@ void TABookForm::Delete() {
     Clear();
     // The next line takes the deleted one's place; after the last, the one before it.
     FocusLine(contactList, std::min(row, static_cast<int>(shownLines_.size()) - 1));
+}
+
+void TABookForm::ChooseImport() {
+    const std::string path = ChooseImportFile(this, ExchangeFormat::Contacts);
+    if (!path.empty()) ImportContacts(path);
+}
+
+void TABookForm::ImportContacts(const std::string& path) {
+    dataio::ImportResult<TAddress> result;
+    try {
+        result = dataio::ImportContactsFile(path);
+    } catch (const std::exception& e) {
+        ShowExchangeError(path, e.what());
+        return;
+    }
+    for (const TAddress& contact : result.Records) AddressList_.Add(contact);
+    if (!result.Records.empty()) {
+        lines_.Changed();
+        Modified = true;
+        UpDateListBox(CurrentCategory);
+    }
+    ShowImportReport(path, result);
+}
+
+void TABookForm::ExportContacts() {
+    const std::string path = ChooseExportFile(this, ExchangeFormat::Contacts);
+    if (path.empty()) return;
+    try {
+        ReplaceFile(path, dataio::WriteVCards(AddressList_));
+    } catch (const std::exception& e) {
+        ShowExchangeError(path, e.what());
+    }
 }
 
 void TABookForm::SelectCategory(int category) {

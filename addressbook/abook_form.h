@@ -58,6 +58,11 @@ public:
     void CloseBirthdays();
     void OpenEmail();
     void OpenWeb();
+    // Other programs' address books: the contacts of a .vcf file added (the file dialog's, or
+    // one dropped on the window), and every contact written to one.
+    void ChooseImport();
+    void ImportContacts(const std::string& path);
+    void ExportContacts();
 
     // The tab bar and the command bar.
     TStaticButton* allTab;
@@ -75,6 +80,8 @@ public:
     QAction* addItem;
     QAction* searchItem;
     QAction* deleteItem;
+    QAction* importItem;  // N5
+    QAction* exportItem;  // N6
     // The details of the selected contact.
     TLabel* surnameLabel;
     TLabel* firstNameLabel;

@@ -4,7 +4,9 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <cmath>
+#include <ctime>
 
+#include "dataio/icalendar.h"
 #include "planner/alarm_wave.h"
 #include "planner/calendar_dialog.h"
 #include "planner/calendar_format.h"
@@ -12,11 +14,13 @@
 #include "planner/reminders.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
+#include "storage/atomic_file.h"
 #include "storage/report.h"
 #include "ui/alarm_sound.h"
 #include "ui/accessibility.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
+#include "ui/exchange_dialogs.h"
 #include "ui/form_parts.h"
 #include "ui/message.h"
 #include "ui/notifier.h"
@@ -57,7 +61,7 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
           kRecolourPlanner, "CalendarForm",
           ExpandItems({"Button1-4.Caption,Hint", "Text1.Hint", "Text2.Hint", "AllRecordButton.Caption,Hint",
                        "NextMonthButton.Caption,Hint", "NowDateButton.Caption,Hint",
-                       "PrewMonthButton.Caption,Hint", "N1-4.Caption", "Button5.Hint", "Button6-8.Caption,Hint",
+                       "PrewMonthButton.Caption,Hint", "N1-6.Caption", "Button5.Hint", "Button6-8.Caption,Hint",
                        "AName.Hint", "ADate.Hint", "ATime.Hint", "AMemo.Hint", "CheckBox1.Hint", "CheckBox2.Hint",
                        "ListBox1.Hint", "Text7.Caption", "StaticButton1-2.Caption,Hint", "ListBox4.Hint",
                        "Label6.Caption", "RadioButton1-5.Caption,Hint", "Button12-15.Caption,Hint",
@@ -155,6 +159,9 @@ void TCalendarForm::BuildMainView() {
     addAction = AddMenuItem(dayMenu, "N2", "Добавить");
     searchAction = AddMenuItem(dayMenu, "N3", "Поиск");
     deleteAction = AddMenuItem(dayMenu, "N4", "Удалить");
+    importAction = AddMenuItem(dayMenu, "N5", "Импорт…", this, &TCalendarForm::ChooseImport);
+    exportAction = AddMenuItem(dayMenu, "N6", "Экспорт…", this, &TCalendarForm::ExportEvents);
+    AcceptDroppedFiles(this, [this](const std::string& path) { ImportEvents(path); });
 
     connect(monthGrid, &TMonthGrid::dayClicked, this, &TCalendarForm::ShowDay);
     connect(prevMonthButton, &QPushButton::clicked, this, &TCalendarForm::PrewMonth);
@@ -453,6 +460,41 @@ void TCalendarForm::Delete() {
     UpDateList();
     // The next line takes the deleted one's place; after the last, the one before it.
     FocusLine(dayList, std::min(row, dayList->count() - 1));
+}
+
+void TCalendarForm::ChooseImport() {
+    const std::string path = ChooseImportFile(this, ExchangeFormat::Calendar);
+    if (!path.empty()) ImportEvents(path);
+}
+
+void TCalendarForm::ImportEvents(const std::string& path) {
+    dataio::ImportResult<Tevent> result;
+    try {
+        result = dataio::ImportCalendarFile(path);
+    } catch (const std::exception& e) {
+        ShowExchangeError(path, e.what());
+        return;
+    }
+    for (const Tevent& event : result.Records) planner_.Events.Append(event);
+    if (!result.Records.empty()) {
+        planner_.Modified = true;
+        Modified = true;
+        ImportSpecialDates();
+        UpDateList();
+    }
+    ShowImportReport(path, result);
+}
+
+void TCalendarForm::ExportEvents() {
+    const std::string path = ChooseExportFile(this, ExchangeFormat::Calendar);
+    if (path.empty()) return;
+    const int lead = SettingsRecord.ReminderLead > 0 ? SettingsRecord.ReminderLead
+                                                     : dataio::kDefaultLeadMinutes;
+    try {
+        ReplaceFile(path, dataio::WriteICalendar(planner_.Events, lead, std::time(nullptr)).Text);
+    } catch (const std::exception& e) {
+        ShowExchangeError(path, e.what());
+    }
 }
 
 void TCalendarForm::PickEditorDate() {

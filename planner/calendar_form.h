@@ -62,6 +62,11 @@ public:
     void AddORedit();
     void Delete();
     void PickEditorDate();  // the date picker for dateEdit
+    // Other programs' calendars: the events of an .ics file added (the file dialog's, or one
+    // dropped on the window), and every event written to one.
+    void ChooseImport();
+    void ImportEvents(const std::string& path);
+    void ExportEvents();
     void UpdateTime(int step);
 
     // Reminders.
@@ -87,6 +92,8 @@ public:
     QAction* addAction;                  // N2
     QAction* searchAction;               // N3
     QAction* deleteAction;               // N4
+    QAction* importAction;               // N5
+    QAction* exportAction;               // N6
     // The editor.
     TPanel* editorPanel;                 // Panel4
     TComboBox* titleBox;                 // AName

@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "dataio/content_line.h"
 #include "dataio/icalendar.h"
+#include "dataio/import_file.h"
 #include "dataio/vcard.h"
 #include "dump.h"
 #include "exchange.h"
@@ -30,21 +31,6 @@ constexpr int kMaxLeadMinutes = 40320;
 int Fail(const std::string& message) {
     std::cerr << message << "\n";
     return kError;
-}
-
-// Reads a file to import, refusing one too large to be an address book or calendar.
-std::string ReadInput(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) throw EFileError::CannotOpen(path);
-    // Only a regular file: a pipe or device could block or never end.
-    if (!S_ISREG(info.st_mode)) throw EFileError::CannotOpen(path);
-    const dataio::FormatError tooLarge("file too large (over " +
-                                       std::to_string(dataio::kMaxInputBytes >> 20) + " MiB)");
-    if (static_cast<unsigned long long>(info.st_size) > dataio::kMaxInputBytes) throw tooLarge;
-    const Bytes bytes = ReadFileBytes(path);
-    // The file may have grown since it was measured.
-    if (bytes.size() > dataio::kMaxInputBytes) throw tooLarge;
-    return std::string(bytes.begin(), bytes.end());
 }
 
 std::string FolderOf(const std::string& path) {
@@ -117,16 +103,8 @@ int AppendRecords(const std::string& target, const char* streamName, void (*read
                   const dataio::ImportResult<Record>& result) {
     // Told only once the import has succeeded: an error is one line on standard error.
     const auto summary = [&] {
-        ReportNotes(source, result.Skipped, "skipped");
-        ReportNotes(source, result.Simplified, "simplified");
-        ReportNotes(source, result.Warnings, "note");
-        std::cout << result.Records.size() << " added, " << result.Skipped.size() << " skipped, "
-                  << result.Simplified.size() << " simplified, " << result.Replaced
-                  << " characters replaced by \"?\"";
-        if (const std::size_t lines = result.LinesLeftOut()) {
-            std::cout << ", " << lines << (lines == 1 ? " line" : " lines") << " left out";
-        }
-        std::cout << "\n";
+        for (const std::string& line : dataio::NoteLines(source, result)) std::cerr << line << "\n";
+        std::cout << dataio::SummaryLine(result) << "\n";
     };
     if (result.Records.empty()) {  // nothing to add: the data file is not touched
         summary();
@@ -172,7 +150,7 @@ int ImportVcf(const Args& args) {
     if (args.size() != 2) return UsageError("import vcf takes ADDRESS_FILE IN");
     dataio::ImportResult<TAddress> result;
     try {
-        result = dataio::ReadVCards(ReadInput(args[1]));
+        result = dataio::ImportContactsFile(args[1]);
     } catch (const dataio::FormatError& e) {
         return Fail(args[1] + ": " + e.what());
     }
@@ -191,7 +169,7 @@ int ImportIcs(const Args& args) {
     if (args.size() != 2) return UsageError("import ics takes CALENDAR_FILE IN");
     dataio::ImportResult<Tevent> result;
     try {
-        result = dataio::ReadICalendar(ReadInput(args[1]));
+        result = dataio::ImportCalendarFile(args[1]);
     } catch (const dataio::FormatError& e) {
         return Fail(args[1] + ": " + e.what());
     }

@@ -16,6 +16,10 @@ MessageAnswer ShowBox(MessageKind kind, const QString& text) {
         QMessageBox::critical(QApplication::activeWindow(), title, text, QMessageBox::Ok);
         return MessageAnswer::Ok;
     }
+    if (kind == MessageKind::Information) {
+        QMessageBox::information(QApplication::activeWindow(), title, text, QMessageBox::Ok);
+        return MessageAnswer::Ok;
+    }
     const auto answer = QMessageBox::question(QApplication::activeWindow(), title, text,
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
@@ -47,6 +51,8 @@ QString MessageText(const std::string& message) {
 }
 
 void ShowError(const std::string& message) { Present(MessageKind::Error, message); }
+
+void ShowInformation(const std::string& message) { Present(MessageKind::Information, message); }
 
 bool AskYesNo(const std::string& message) { return Present(MessageKind::Question, message) == MessageAnswer::Yes; }
 

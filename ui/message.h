@@ -9,7 +9,7 @@
 
 namespace pomix {
 
-enum class MessageKind { Error, Question };
+enum class MessageKind { Error, Question, Information };
 enum class MessageAnswer { Ok, Yes, No };
 
 using MessagePresenter = std::function<MessageAnswer(MessageKind kind, const QString& text)>;
@@ -21,6 +21,8 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter);
 QString MessageText(const std::string& message);
 
 void ShowError(const std::string& message);
+// An account of what was done (an import's), with an OK button.
+void ShowInformation(const std::string& message);
 // True for Yes.
 bool AskYesNo(const std::string& message);
 

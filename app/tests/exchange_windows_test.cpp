@@ -1,0 +1,139 @@
+// Import and export from the planner and the address book: through the pop-up menu with the
+// file dialog answered by the test, and by a file dropped on the window; one message tells
+// what came in and what was left out, and the lists show the new records.
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include "addressbook/abook_form.h"
+#include "dataio/icalendar.h"
+#include "dataio/vcard.h"
+#include "planner/tests/calendar_form_support.h"
+#include "ui/file_dialog.h"
+#include "ui/interface_language.h"
+
+using namespace pomix;
+using namespace pomix::testing;
+
+namespace {
+
+// A calendar as a web calendar exports it, with one line broken on the way.
+const char kCalendar[] =
+    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Web//EN\r\n"
+    "BEGIN:VEVENT\r\nUID:a\r\nDTSTART:20261207T093000\r\nSUMMARY:Планёрка\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261207T150000\r\nSUMMARY:Call\r\nBROKEN LINE\r\n"
+    "END:VEVENT\r\nBEGIN:VTODO\r\nUID:c\r\nSUMMARY:task\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+
+// An address book as a phone exports it: one card fine, one never ended.
+const char kContacts[] =
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Иванов;Пётр\r\nTEL;CELL:+7 900 000-00-00\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Unended\r\n";
+
+// Drags the file over the window and drops it, as a file manager does.
+void DropFile(QWidget* window, const std::string& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    const QPoint at = window->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+    QVERIFY(drop.isAccepted());
+}
+
+struct Exchange {
+    QStringList information;
+    QStringList errors;
+    std::string chosen;
+    std::vector<FileDialogKind> dialogs;
+
+    Exchange() {
+        SetMessagePresenter([this](MessageKind kind, const QString& text) {
+            (kind == MessageKind::Information ? information : errors) << text;
+            return MessageAnswer::Ok;
+        });
+        SetFileChooser([this](FileDialogKind kind, const QString&, const QString&) {
+            dialogs.push_back(kind);
+            return ChosenFile(chosen);
+        });
+    }
+    ~Exchange() { SetFileChooser({}); }
+};
+
+}  // namespace
+
+class ExchangeWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void plannerImportsByMenuAndDropAndExports() {
+        PlannerBench bench;
+        Exchange exchange;
+        const std::string file = bench.Data("web.ics");
+        WriteFile(file, kCalendar);
+        auto form = bench.Open();
+        exchange.chosen = file;
+        form->importAction->trigger();
+        QCOMPARE(DayLines(*form), QStringList({"09:30 Планёрка", "15:00 Call"}));
+        QCOMPARE(exchange.information.size(), 1);
+        const QString& message = exchange.information[0];
+        QVERIFY2(
+            message.startsWith("Импорт: добавлено 2, пропущено 1") &&
+                message.contains(QString::fromStdString(file) + ":15: skipped: a to-do item") &&
+                message.contains(":13: note: not a property line"),
+            qPrintable(message));
+        // The same file dropped on the window comes in the same way.
+        DropFile(form.get(), file);
+        QCOMPARE(form->dayList->count(), 4);
+        QCOMPARE(exchange.information.size(), 2);
+        // The export writes every event; a name typed without its extension gets it.
+        exchange.chosen = bench.Data("out");
+        form->exportAction->trigger();
+        const auto back = dataio::ReadICalendar(FileBytes(bench.Data("out.ics")));
+        QCOMPARE(back.Records.size(), std::size_t{4});
+        // A file that is no calendar: one error naming it, nothing added.
+        WriteFile(bench.Data("empty.ics"), "");
+        exchange.chosen = bench.Data("empty.ics");
+        form->importAction->trigger();
+        QCOMPARE(exchange.errors.size(), 1);
+        QVERIFY(exchange.errors[0].contains("empty.ics"));
+        QCOMPARE(form->dayList->count(), 4);
+        QCOMPARE(exchange.dialogs,
+                 (std::vector<FileDialogKind>{FileDialogKind::Open, FileDialogKind::Save,
+                                              FileDialogKind::Open}));
+    }
+
+    void addressBookImportsByDropAndMenuAndExports() {
+        PlannerBench bench;  // the program folder, clock and hooks
+        Exchange exchange;
+        StreamContainer container;
+        const std::string file = bench.Data("phone.vcf");
+        WriteFile(file, kContacts);
+        TABookForm form(container);
+        form.show();
+        const int before = form.contactList->Count();
+        SetInterfaceLanguage("en");  // the message speaks the interface's language
+        DropFile(&form, file);
+        QCOMPARE(form.contactList->Count(), before + 1);
+        QCOMPARE(form.Contacts()[form.Contacts().Count() - 1].Tel1,
+                 std::string("+7 900 000-00-00"));
+        QCOMPARE(exchange.information.size(), 1);
+        QVERIFY2(exchange.information[0].contains("1 added, 1 skipped") &&
+                     exchange.information[0].contains(QString::fromStdString(file) +
+                                                      ":6: skipped: BEGIN:VCARD is never ended"),
+                 qPrintable(exchange.information[0]));
+        SetInterfaceLanguage("ru");
+        exchange.chosen = file;
+        form.importItem->trigger();
+        QCOMPARE(form.contactList->Count(), before + 2);
+        exchange.chosen = bench.Data("out.vcf");
+        form.exportItem->trigger();
+        QCOMPARE(dataio::ReadVCards(FileBytes(bench.Data("out.vcf"))).Records.size(),
+                 form.Contacts().Count());
+        QVERIFY(exchange.errors.isEmpty());
+    }
+};
+
+QTEST_MAIN(ExchangeWindowsTest)
+#include "exchange_windows_test.moc"

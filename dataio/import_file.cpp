@@ -1,0 +1,34 @@
+#include "dataio/import_file.h"
+
+#include <sys/stat.h>
+
+#include "dataio/content_line.h"
+#include "dataio/icalendar.h"
+#include "dataio/vcard.h"
+#include "storage/errors.h"
+#include "storage/stream.h"
+
+namespace pomix::dataio {
+
+std::string ReadImportFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) throw EFileError::CannotOpen(path);
+    if (!S_ISREG(info.st_mode)) throw EFileError::CannotOpen(path);
+    const FormatError tooLarge("file too large (over " + std::to_string(kMaxInputBytes >> 20) +
+                               " MiB)");
+    if (static_cast<unsigned long long>(info.st_size) > kMaxInputBytes) throw tooLarge;
+    const Bytes bytes = ReadFileBytes(path);
+    // The file may have grown since it was measured.
+    if (bytes.size() > kMaxInputBytes) throw tooLarge;
+    return std::string(bytes.begin(), bytes.end());
+}
+
+ImportResult<Tevent> ImportCalendarFile(const std::string& path) {
+    return ReadICalendar(ReadImportFile(path));
+}
+
+ImportResult<TAddress> ImportContactsFile(const std::string& path) {
+    return ReadVCards(ReadImportFile(path));
+}
+
+}  // namespace pomix::dataio
