@@ -50,7 +50,7 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
                      ExpandItems({"Button1-13.Caption,Hint", "StaticButton1-5.Caption,Hint",
                                   "Button14-16.Hint", "ListBox1.Hint", "N1-6.Caption",
                                   "Text1-3.Caption", "Label1-19.Caption", "ListBox1-2.AccessibleName",
-                                  "TodayText.Caption"}),
+                                  "TodayText.Caption", "SelectCategory.Items"}),
                      parent),
       file_(container, DataDir() + kAddressFileName, kAddressStreamName) {
     setObjectName("ABookForm");

@@ -38,7 +38,7 @@ TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
           kRecolourCatalog, "CatalogForm",
           ExpandItems({"Button1-13.Caption,Hint", "RadioButton1-3.Caption,Hint", "ListBox1.Hint",
                        "ACategoryEdit.Hint", "AMemoEdit.Hint", "ANameEdit.Hint", "AFoundEdit.Hint",
-                       "Button14-15.Hint", "N1-4.Caption", "Text1-3.Caption", "Label1-3.Caption", "ListBox1.AccessibleName"}),
+                       "Button14-15.Hint", "N1-4.Caption", "Text1-3.Caption", "Label1-4.Caption", "ListBox1.AccessibleName"}),
           parent),
       file_(container, DataDir() + kCatalogFileName, kCatalogStreamName) {
     setObjectName("CatalogForm");

@@ -70,7 +70,8 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
                        "Button16.Caption,Hint", "Button17.Hint", "Button18.Hint", "CheckBox1.Caption",
                        "CheckBox2.Caption", "Text3.Caption", "Label2-5.Caption", "Text4-6.Caption",
                        "ListBox3.Hint", "Button9-11.Caption,Hint", "NoticeTitleText.Caption",
-                       "NoticeMoreText.Caption", "UpButton.AccessibleName", "DownButton.AccessibleName"}),
+                       "NoticeMoreText.Caption", "UpButton.AccessibleName", "DownButton.AccessibleName",
+                       "MaskEdit3-4.Hint"}),
           parent),
       planner_(container, DataDir() + "Calendar.dat") {
     setObjectName("CalendarForm");

@@ -84,8 +84,9 @@ TAllRecordsPanel::TAllRecordsPanel(Planner& planner, QWidget* parent) : TPanel(p
     dateHeader->setToolTip(U("Сортировать по дате"));
     nameHeader->setToolTip(U("Сортировать по названиям"));
 
-    Make<TLabel>(this, "Label7", {8, kBottom + 2, 22, 20}, U("От"));
-    fromEdit = Make<TMaskEdit>(this, "MaskEdit3", {32, kBottom, 92, 24}, TMaskEdit::Kind::Date);
+    // Room for "From" as well.
+    Make<TLabel>(this, "Label7", {4, kBottom + 2, 34, 20}, U("От"));
+    fromEdit = Make<TMaskEdit>(this, "MaskEdit3", {38, kBottom, 86, 24}, TMaskEdit::Kind::Date);
     pickFromButton = MakeButton(this, "Button17", {126, kBottom, 26, 24}, "...", "Открыть календарь,  для выбора даты");
     Make<TLabel>(this, "Label8", {164, kBottom + 2, 22, 20}, U("До"));
     toEdit = Make<TMaskEdit>(this, "MaskEdit4", {188, kBottom, 92, 24}, TMaskEdit::Kind::Date);

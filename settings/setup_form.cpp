@@ -1,6 +1,7 @@
 #include "settings/setup_form.h"
 
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <charconv>
 #include <cmath>
 
@@ -121,7 +122,7 @@ TForm7::TForm7(QWidget* parent)
                                   "CheckBox3.Caption", "Label10.Caption", "Label11.Caption", "Label12.Caption",
                                   "Button2.Caption", "Button3.Caption", "Button1.Caption", "CheckBox4.Caption",
                                   "Label13.Caption", "CheckBox5.Caption", "Label14.Caption", "Label15.Caption",
-                                  "Color1-8.Hint,AccessibleName"}),
+                                  "Color1-8.Hint,AccessibleName", "MaskEdit2.Hint"}),
                      parent) {
     setObjectName("Form7");
     QFont small = font();
@@ -337,7 +338,25 @@ void TForm7::ApplyColours() {
     });
 }
 
-void TForm7::ReInit() { ApplyColours(); }
+void TForm7::ReInit() {
+    ApplyColours();
+    ShowMatchingScheme();
+}
+
+void TForm7::ShowMatchingScheme() {
+    if (schemeBox->currentIndex() >= 0) return;
+    for (std::size_t i = 0; i < kColourSchemes.size() && static_cast<int>(i) < schemeBox->count(); ++i) {
+        const ColourScheme& scheme = kColourSchemes[i];
+        if (windowSwatch->Background() == scheme.window && accentSwatch->Background() == scheme.accent &&
+            plannedDaySwatch->Background() == scheme.plannedDay && editSwatch->Background() == kWhite &&
+            labelTextSample->TextColour() == kBlack && buttonTextSample->TextColour() == kWhite &&
+            editTextSample->TextColour() == kBlack && doneEventSample->TextColour() == kSilver) {
+            const QSignalBlocker quiet(schemeBox);
+            schemeBox->setCurrentIndex(static_cast<int>(i));
+            return;
+        }
+    }
+}
 
 bool TForm7::SaveSettings() {
     TSettingsRecord& s = SettingsRecord;

@@ -69,6 +69,9 @@ public:
     void AddEventName();     // "Добавить": an empty event name at the selected row
     void DeleteEventName();  // "Удалить": the selected event name goes
     void ApplyScheme(int index);
+    // With no scheme chosen in the box (as after a start), shows the scheme whose colours the
+    // swatches hold, if any, without applying it again.
+    void ShowMatchingScheme();
     void PickBackgroundColour(TColourSwatch* swatch);  // window, accent or edit colour
     void PickTextColour(TColourSwatch* sample);        // label, button or edit text
     void PickPlannedDayColour();

@@ -92,7 +92,7 @@ private slots:
     void controlsShowTheRecord();
     void everySchemeSetsItsSwatchesAndIsStoredOnSave();
     void schemeWithoutSaveChangesNothing();
-    void refillingTheSchemeListChoosesNothing();
+    void refillingTheSchemeListShowsTheSavedSchemeAndAppliesNothing();
     void badReminderTimeOrHorizonChangesNothing_data();
     void badReminderTimeOrHorizonChangesNothing();
     void saveSetsAllFlagsAndRecoloursMainWindowAndItself();
@@ -257,7 +257,7 @@ void SetupFormTest::schemeWithoutSaveChangesNothing() {
     QCOMPARE(form.windowSwatch->Background(), TColor{0xB09880});  // the edit stays in the window
 }
 
-void SetupFormTest::refillingTheSchemeListChoosesNothing() {
+void SetupFormTest::refillingTheSchemeListShowsTheSavedSchemeAndAppliesNothing() {
     std::filesystem::create_directories(folder_->filePath("Lang").toStdString());
     {
         std::ofstream dictionary(folder_->filePath("Lang/d.lng").toStdString(), std::ios::binary);
@@ -265,12 +265,21 @@ void SetupFormTest::refillingTheSchemeListChoosesNothing() {
         for (int i = 0; i < 7; ++i) dictionary << "Item" << i << "=S" << i << "\r\n";
     }
     SettingsRecord.LanguageFile = "d.lng";
+    {
+        // Colours of no scheme: none is shown.
+        SettingsRecord.AccentColor = 0x808081;
+        TForm7 form;
+        form.show();
+        QCOMPARE(form.schemeBox->currentIndex(), -1);
+        SettingsRecord.AccentColor = 0x808080;
+    }
+    SetAllRecolourPending();
     TForm7 form;
     QSignalSpy changes(form.schemeBox, &QComboBox::currentIndexChanged);
     for (int shown = 0; shown < 3; ++shown) {
         form.show();
         QCOMPARE(form.schemeBox->count(), 7);
-        QCOMPARE(form.schemeBox->currentIndex(), -1);
+        QCOMPARE(form.schemeBox->currentIndex(), 1);  // the saved colours are the silver scheme's
         form.hide();
     }
     QCOMPARE(changes.count(), 0);
