@@ -19,6 +19,8 @@ int RunDump(const Args& args);
 int RunExport(const Args& args);
 int RunImport(const Args& args);
 int RunSync(const Args& args);
+int RunBackups(const Args& args);
+int RunRestore(const Args& args);
 
 // Prints "pomix-data: <message>" to standard error and returns kUsage.
 int UsageError(const std::string& message);

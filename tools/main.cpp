@@ -30,6 +30,10 @@ const char kHelp[] =
     "       [--allow-http]            two-way sync of the planner and the address book with a\n"
     "                                 CalDAV/CardDAV server (password: POMIX_SYNC_PASSWORD or\n"
     "                                 asked; options are remembered in DATA_DIR/Sync.ini)\n"
+    "  backups DATA_DIR               one line per copy in DATA_DIR/Backup: file, date,\n"
+    "                                 records, whether it loads\n"
+    "  restore DATA_DIR FILE DATE     put that copy back as DATA_DIR/FILE, keeping the\n"
+    "                                 current file as a copy (refused while Pomix runs on it)\n"
     "  --help                         print this text\n"
     "  --version                      print the version\n"
     "Exit status: 0 done, 1 error, 2 usage error.\n";
@@ -67,6 +71,8 @@ int main(int argc, char** argv) {
         if (command == "export") return RunExport(args);
         if (command == "import") return RunImport(args);
         if (command == "sync") return RunSync(args);
+        if (command == "backups") return RunBackups(args);
+        if (command == "restore") return RunRestore(args);
     } catch (const std::bad_alloc&) {
         std::cerr << "Out of memory\n";
         return kError;

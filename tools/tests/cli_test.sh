@@ -251,6 +251,30 @@ for kind in address catalog credit; do
     check "nothing printed for a damaged $kind file" test ! -s "$work/out"
 done
 
+# --- backups and restore ---------------------------------------------------------------
+data="$work/data"
+mkdir -p "$data/Backup"
+printf "\\0\\0\\0\\0" >"$work/zero.bin"
+"$tool" container create "$data/Backup/Credit.dat.2026-11-30" Credit="$work/zero.bin" >/dev/null 2>&1 ||
+    fail "could not make a copy to restore"
+printf 'not a container' >"$data/Backup/Credit.dat.2026-12-01"
+printf 'damaged' >"$data/Credit.dat"
+run 0 backups "$data"
+check "backups lists each copy with its records and whether it loads: $(cat "$work/out")" test "$(cat "$work/out")" = \
+    "$(printf 'Credit.dat\t2026-11-30\t0 records\tloads\nCredit.dat\t2026-12-01\t-\tdamaged')"
+run 2 restore "$data" Credit.dat
+run 2 restore "$data" Other.dat 2026-11-30
+# While Pomix holds the folder's lock, nothing is restored.
+flock -n "$data/pomix.lock" "$tool" restore "$data" Credit.dat 2026-11-30 >"$work/out" 2>"$work/err"
+check "restore while the folder is locked exits 1" test $? -eq 1
+one_error_line "restore while locked"
+check "the locked restore left the file" test "$(cat "$data/Credit.dat")" = damaged
+run 1 restore "$data" Credit.dat 2026-12-01
+run 0 restore "$data" Credit.dat 2026-11-30
+check "restore put the copy back" cmp -s "$data/Credit.dat" "$data/Backup/Credit.dat.2026-11-30"
+check "restore kept the replaced file as a copy of today" \
+    test "$(cat "$data/Backup/Credit.dat.$(date +%F)")" = damaged
+
 # --- garbage never crashes ---------------------------------------------------------------
 crashes=0
 check_no_crash() {
