@@ -28,6 +28,7 @@ public:
     // debt book reads them to offer names.
     const AddressList& Contacts() const { return AddressList_; }
     const SectionFile& File() const { return file_; }
+    bool DataFileUnread() const override { return file_.LoadFailed(); }
 
     // The category filter of the list: kAllCategories, kPersonalCategory or kBusinessCategory.
     int CurrentCategory = kAllCategories;

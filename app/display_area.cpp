@@ -4,7 +4,8 @@
 
 namespace pomix {
 
-TDisplayArea::TDisplayArea(QWidget* parent) : QWidget(parent), background_(new TGradientPanel(this)) {
+TDisplayArea::TDisplayArea(QWidget* parent)
+    : QWidget(parent), background_(new TGradientPanel(this)) {
     background_->setObjectName("GradientPanel2");
 }
 
@@ -22,6 +23,21 @@ void TDisplayArea::Add(TSectionWindow* window) {
 
 TSectionWindow* TDisplayArea::Window(int index) const {
     return index >= 0 && index < Count() ? windows_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+TSectionWindow* TDisplayArea::Replace(int index, TSectionWindow* window) {
+    TSectionWindow* old = Window(index);
+    if (!old) return nullptr;
+    old->hide();
+    window->setParent(this);
+    window->hide();
+    window->setFocusPolicy(Qt::NoFocus);
+    windows_[static_cast<std::size_t>(index)] = window;
+    if (index == shown_) {
+        shown_ = -1;
+        ShowWindow(index);
+    }
+    return old;
 }
 
 void TDisplayArea::ShowWindow(int index) {

@@ -18,6 +18,9 @@ public:
     void Add(TSectionWindow* window);
     int Count() const { return static_cast<int>(windows_.size()); }
     TSectionWindow* Window(int index) const;
+    // Hosts window in place of the one at index, which is returned (hidden, not deleted); the
+    // new one is shown when the old one was.
+    TSectionWindow* Replace(int index, TSectionWindow* window);
     // The index of the window on display, -1 while none is.
     int Shown() const { return shown_; }
     // Hides the window on display (without closing it) and shows window index, centred at

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
 #include <memory>
@@ -123,10 +124,25 @@ TMainForm::TMainForm(SectionFactory sections)
                            Qt::WindowCloseButtonHint),
       binding_(this, kRecolourMain, "MainForm",
                ExpandItems({"StaticButton1-6.Caption,Hint", "Button1.Caption,Hint",
-                            "Button2.Caption,Hint", "Text2.Caption", "LoadingText.Caption"})) {
+                            "Button2.Caption,Hint", "Text2.Caption", "LoadingText.Caption",
+                            "UnreadFileText.Caption",
+                            "RestoreOfferText.Caption", "RestoreQuestionText.Caption",
+                            "RestoreFailedText.Caption", "BackupFolderText.Caption",
+                            "BackupCopyText.Caption"})) {
     Container.Compressed = true;
     Container.Encrypted = false;
     BuildControls();
+    notices_ = new TDataFileNotices(this);
+    // Saves may run off the interface thread; the message is shown on it.
+    SetBackupReportHook([this](const BackupProblem& problem) {
+        const std::string text = notices_->BackupProblemText(problem).toStdString();
+        if (QThread::currentThread() == thread()) {
+            ShowError(text);
+        } else {
+            QMetaObject::invokeMethod(this, [text] { ShowError(text); }, Qt::QueuedConnection);
+        }
+    });
+    connect(this, &TMainForm::sectionsLoaded, this, [this, sections] { AnnounceUnreadFiles(sections); });
     FormCreate(sections);
     saveTimer_ = new QTimer(this);
     saveTimer_->setInterval(kSaveInterval);
@@ -135,6 +151,7 @@ TMainForm::TMainForm(SectionFactory sections)
 }
 
 TMainForm::~TMainForm() {
+    SetBackupReportHook({});
     SetBringForward({});
     SetMainWindowRecolour({});
     SetTrayMessenger({});
@@ -236,6 +253,30 @@ void TMainForm::FormCreate(const SectionFactory& sections) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+}
+
+void TMainForm::AnnounceUnreadFiles(const SectionFactory& sections) {
+    std::vector<UnreadDataFile> unread;
+    for (int i = 0; i < kSectionCount; ++i) {
+        const TSectionWindow* window = Display->Window(i);
+        if (window && window->DataFileUnread()) unread.push_back({i, window->FileName});
+    }
+    if (unread.empty()) return;
+    // The notice speaks the dictionary's language also before the window is first shown.
+    binding_.ReadDictionary();
+    const std::vector<int> restored = notices_->AnnounceUnread(unread, DataDir());
+    if (restored.empty()) return;
+    // Built again in index order; the debt book holds the contacts of the address book, so
+    // it is built again after it.
+    std::vector<bool> rebuild(kSectionCount, false);
+    for (int section : restored) rebuild[static_cast<std::size_t>(section)] = true;
+    if (rebuild[1]) rebuild[4] = true;
+    std::vector<TSectionWindow*> replaced;
+    for (int i = 0; i < kSectionCount; ++i) {
+        if (rebuild[static_cast<std::size_t>(i)])
+            replaced.push_back(Display->Replace(i, sections(i, Container)));
+    }
+    for (auto it = replaced.rbegin(); it != replaced.rend(); ++it) delete *it;
 }
 
 bool TMainForm::LoadSetting() {

@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 
+#include "app/data_file_notices.h"
 #include "app/display_area.h"
 #include "storage/stream_container.h"
 #include "ui/background_save.h"
@@ -94,6 +95,9 @@ private:
     bool LoadSetting();
     void SaveSetting();
     void ShowLoading();
+    // After every section has its records: the notice of data files that could not be read,
+    // and the sections built again over the copies put back in their place.
+    void AnnounceUnreadFiles(const SectionFactory& sections);
 
     TFormBinding binding_;
     TBackgroundSaver saver_;
@@ -101,6 +105,7 @@ private:
     QTimer* saveTimer_;
     bool settingsSaving_ = false;
     bool sectionsLoaded_ = false;
+    TDataFileNotices* notices_ = nullptr;
     bool shutdownDone_ = false;
     bool shutdownRunning_ = false;
     bool hiddenToTray_ = false;

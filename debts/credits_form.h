@@ -28,6 +28,7 @@ public:
 
     CreditList& Credits() { return CreditList_; }
     const SectionFile& File() const { return file_; }
+    bool DataFileUnread() const override { return file_.LoadFailed(); }
     int CurrentKind() const { return CurrentKind_; }
 
     void LoadNoteList();

@@ -20,6 +20,7 @@ public:
 
     NoteList& Notes() { return NoteList_; }
     const SectionFile& File() const { return file_; }
+    bool DataFileUnread() const override { return file_.LoadFailed(); }
 
     void LoadNoteList();
     void SaveNoteList();

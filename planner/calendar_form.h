@@ -32,6 +32,7 @@ public:
     explicit TCalendarForm(StreamContainer& container, QWidget* parent = nullptr);
 
     Planner& Data() { return planner_; }
+    bool DataFileUnread() const override { return planner_.LoadFailed(); }
     const std::string& AlarmBuffer() const { return alarmBuffer_; }
 
     DateTime SelectedDay() const;

@@ -33,16 +33,16 @@ BackupState& State() {
     return state;
 }
 
-Day LocalToday() {
+BackupDay LocalToday() {
     const time_t now = ::time(nullptr);
     struct tm local {};
     ::localtime_r(&now, &local);
-    return Day{std::chrono::year{local.tm_year + 1900},
-               std::chrono::month{unsigned(local.tm_mon + 1)},
-               std::chrono::day{unsigned(local.tm_mday)}};
+    return BackupDay{std::chrono::year{local.tm_year + 1900},
+                     std::chrono::month{unsigned(local.tm_mon + 1)},
+                     std::chrono::day{unsigned(local.tm_mday)}};
 }
 
-Day TodayLocked(BackupState& state) {
+BackupDay TodayLocked(BackupState& state) {
     return state.clock ? state.clock() : LocalToday();
 }
 
@@ -139,7 +139,7 @@ BackupClock SetBackupClock(BackupClock clock) {
     return std::exchange(State().clock, std::move(clock));
 }
 
-Day BackupToday() {
+BackupDay BackupToday() {
     std::lock_guard lock(State().mutex);
     return TodayLocked(State());
 }
@@ -149,21 +149,21 @@ BackupReportHook SetBackupReportHook(BackupReportHook hook) {
     return std::exchange(State().hook, std::move(hook));
 }
 
-std::string DayText(const Day& day) {
+std::string DayText(const BackupDay& day) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02u-%02u", int(day.year()), unsigned(day.month()),
                   unsigned(day.day()));
     return text;
 }
 
-bool ParseDayText(const std::string& text, Day& day) {
+bool ParseDayText(const std::string& text, BackupDay& day) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
     for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
         if (text[i] < '0' || text[i] > '9') return false;
     }
-    const Day parsed{std::chrono::year{std::stoi(text.substr(0, 4))},
-                     std::chrono::month{unsigned(std::stoi(text.substr(5, 2)))},
-                     std::chrono::day{unsigned(std::stoi(text.substr(8, 2)))}};
+    const BackupDay parsed{std::chrono::year{std::stoi(text.substr(0, 4))},
+                           std::chrono::month{unsigned(std::stoi(text.substr(5, 2)))},
+                           std::chrono::day{unsigned(std::stoi(text.substr(8, 2)))}};
     if (!parsed.ok()) return false;
     day = parsed;
     return true;
@@ -186,7 +186,7 @@ std::vector<BackupCopy> ListBackupCopies(const std::string& dataDir) {
 }
 
 std::vector<BackupCopy> CopiesToPrune(const std::vector<BackupCopy>& copiesOfOneFile,
-                                      const Day& today) {
+                                      const BackupDay& today) {
     using std::chrono::sys_days;
     std::set<sys_days, std::greater<>> days;
     for (const BackupCopy& copy : copiesOfOneFile) days.insert(sys_days(copy.day));
@@ -201,7 +201,7 @@ std::vector<BackupCopy> CopiesToPrune(const std::vector<BackupCopy>& copiesOfOne
         const auto month = thisMonth - std::chrono::months{back};
         // days runs newest first: the first day of the month is its newest.
         const auto newest = std::find_if(days.begin(), days.end(), [month](sys_days day) {
-            const Day ymd{day};
+            const BackupDay ymd{day};
             return ymd.year() == month.year() && ymd.month() == month.month();
         });
         if (newest != days.end()) kept.insert(*newest);
@@ -223,7 +223,7 @@ void BackUpBeforeSave(const std::string& path) {
         BackupState& state = State();
         std::lock_guard lock(state.mutex);
         if (!Exists(file)) return;
-        const Day today = TodayLocked(state);
+        const BackupDay today = TodayLocked(state);
         const fs::path folder = file.parent_path() / kBackupFolderName;
         const fs::path copy = folder / (name + "." + DayText(today));
         std::error_code error;

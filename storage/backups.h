@@ -28,7 +28,7 @@ inline constexpr char kBackupFolderName[] = "Backup";
 inline constexpr int kBackupDays = 14;
 inline constexpr int kBackupMonths = 12;
 
-using Day = std::chrono::year_month_day;
+using BackupDay = std::chrono::year_month_day;
 
 // The files that are copied before their first save of a day, in the order of the sections
 // and then the settings file.
@@ -37,9 +37,9 @@ bool IsBackedUpFileName(const std::string& name);
 
 // Today for the copies: the local date, unless a test has set a clock. Returns the clock it
 // replaces; an empty clock restores the local date.
-using BackupClock = std::function<Day()>;
+using BackupClock = std::function<BackupDay()>;
 BackupClock SetBackupClock(BackupClock clock);
-Day BackupToday();
+BackupDay BackupToday();
 
 struct BackupProblem {
     enum class Kind {
@@ -55,8 +55,8 @@ using BackupReportHook = std::function<void(const BackupProblem& problem)>;
 BackupReportHook SetBackupReportHook(BackupReportHook hook);
 
 // "YYYY-MM-DD"; and back, false for anything else (a day that does not exist included).
-std::string DayText(const Day& day);
-bool ParseDayText(const std::string& text, Day& day);
+std::string DayText(const BackupDay& day);
+bool ParseDayText(const std::string& text, BackupDay& day);
 
 // The Backup/ folder beside the data file at path, ending in "/".
 std::string BackupFolderOf(const std::string& dataFilePath);
@@ -69,7 +69,7 @@ void BackUpBeforeSave(const std::string& path);
 struct BackupCopy {
     std::string file;  // "Calendar.dat"
     std::string tag;   // "2026-12-08" or "2026-12-08.1": what follows "<file>."
-    Day day{};
+    BackupDay day{};
     unsigned serial = 0;  // the ".<n>", 0 without one
     std::string path;
 };
@@ -79,7 +79,7 @@ std::vector<BackupCopy> ListBackupCopies(const std::string& dataDir);
 
 // Of the copies of one file, those the pruning rule removes at today.
 std::vector<BackupCopy> CopiesToPrune(const std::vector<BackupCopy>& copiesOfOneFile,
-                                      const Day& today);
+                                      const BackupDay& today);
 
 // Copies the data file at path into its Backup/ folder as a copy of today (the next free
 // serial when today's copy exists with other bytes; nothing when a copy of today holds the

@@ -58,6 +58,9 @@ public:
     void CloseForm();
 
     TFormBinding& Binding() { return binding_; }
+    // The data file was there but could not be read whole at creation (the section started
+    // with what was read before the damage, or nothing).
+    virtual bool DataFileUnread() const { return false; }
 
     // Saving in the background. A section with a data file gives the image of its changes
     // (TakeImage clears the change mark) and the file it belongs to.

@@ -18,7 +18,7 @@ using testing::WriteFileContents;
 class BackupCopiesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        oldClock_ = SetBackupClock([] { return Day{2026y / December / 8d}; });
+        oldClock_ = SetBackupClock([] { return BackupDay{2026y / December / 8d}; });
     }
     void TearDown() override { SetBackupClock(oldClock_); }
     void WriteNotesFile(const std::string& path, int count) {

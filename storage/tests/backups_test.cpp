@@ -44,7 +44,7 @@ protected:
 
     ScratchDir dir_;
     StreamContainer container_;
-    Day today_ = 2026y / December / 8d;
+    BackupDay today_ = 2026y / December / 8d;
     std::vector<BackupProblem> problems_;
     BackupClock oldClock_;
     BackupReportHook oldHook_;
@@ -75,7 +75,7 @@ TEST_F(BackupsTest, PruningKeepsFourteenDaysAndTheNewestOfTwelveMonths) {
     fs::create_directory(dir_.File("Backup"));
     // A copy for every day from 1 June 2025 to yesterday, and files that are no copies.
     for (sys_days day = sys_days(2025y / June / 1d); day < sys_days(today_); day += days{1}) {
-        WriteFileContents(dir_.File("Backup/Calendar.dat." + DayText(Day{day})), "old");
+        WriteFileContents(dir_.File("Backup/Calendar.dat." + DayText(BackupDay{day})), "old");
     }
     for (const char* name :
          {"Calendar.dat.2024-01-01.saving", "Calendar.dat.2024-02-30", "notes.txt"}) {
@@ -101,7 +101,7 @@ TEST_F(BackupsTest, PruningKeepsFourteenDaysAndTheNewestOfTwelveMonths) {
     std::vector<BackupCopy> sparse;
     for (int i = 0; i < 20; ++i) {
         BackupCopy copy;
-        copy.day = Day{sys_days(2020y / January / 1d) + days{40 * i}};
+        copy.day = BackupDay{sys_days(2020y / January / 1d) + days{40 * i}};
         sparse.push_back(copy);
     }
     const auto pruned = CopiesToPrune(sparse, today_);

@@ -1,0 +1,44 @@
+// What the main window says about the data files: at start-up, the files that could not be
+// read, with the newest daily copy of each that loads offered in their place; while running,
+// a daily copy that could not be made. The texts are the main window's dictionary items.
+#pragma once
+
+#include <QObject>
+#include <string>
+#include <vector>
+
+#include "storage/backups.h"
+#include "ui/form_parts.h"
+
+namespace pomix {
+
+struct UnreadDataFile {
+    int section;       // the display index of its section window
+    std::string path;  // the data file
+};
+
+class TDataFileNotices : public QObject {
+    Q_OBJECT
+public:
+    // The texts are children of form, so that its dictionary binding finds them.
+    explicit TDataFileNotices(QObject* form);
+
+    // One box: each file that could not be read, that it is kept unchanged until its
+    // section's first save moves it to "<file>.damaged", and, when copies that load exist,
+    // the question whether to put them back. On Yes the copies are restored (the unread file
+    // is kept as a copy of today first). Returns the sections whose files were restored.
+    std::vector<int> AnnounceUnread(const std::vector<UnreadDataFile>& files,
+                                    const std::string& dataDir);
+
+    // The message for a daily copy's problem.
+    QString BackupProblemText(const BackupProblem& problem) const;
+
+    TText* unreadFileText;
+    TText* restoreOfferText;
+    TText* restoreQuestionText;
+    TText* restoreFailedText;
+    TText* backupFolderText;
+    TText* backupCopyText;
+};
+
+}  // namespace pomix

@@ -1,0 +1,103 @@
+// A data file that cannot be read at start-up: one notice, and the newest daily copy that
+// loads offered in its place, through the program's own windows.
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/main_form.h"
+#include "planner/calendar_form.h"
+#include "planner/calendar_format.h"
+#include "settings/program_files.h"
+#include "settings/settings_record.h"
+#include "storage/backups.h"
+#include "storage/tests/scratch_dir.h"
+#include "ui/message.h"
+
+using namespace pomix;
+using namespace std::chrono;
+using testing::FileContents;
+using testing::WriteFileContents;
+
+class DataFileNoticesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void damagedCalendarIsAnnouncedOnceAndItsNewestLoadableCopyRestoresEveryRecord();
+};
+
+namespace {
+
+void WriteEvents(const std::string& path, int count) {
+    EventList events;
+    for (int i = 0; i < count; ++i) {
+        events.Append(Tevent("event " + std::to_string(i), {"memo"}, 46000 + i, 0.5, 0, 0, 0));
+    }
+    MemoryStream stream;
+    WriteCalendar(events, stream);
+    StreamContainer container;
+    SaveSingleStream(container, path, kCalendarStream, stream);
+}
+
+}  // namespace
+
+void DataFileNoticesTest::
+    damagedCalendarIsAnnouncedOnceAndItsNewestLoadableCopyRestoresEveryRecord() {
+    const BackupClock previousClock =
+        SetBackupClock([] { return BackupDay{2026y / December / 8d}; });
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        QTemporaryDir dir;
+        const std::string data = dir.path().toStdString() + "/Data/";
+        std::filesystem::create_directories(data + "Backup");
+        SetProgramDir(dir.path().toStdString());
+        {
+            MemoryStream stream;
+            WriteSettings(TSettingsRecord{}, stream);
+            StreamContainer container;
+            SaveSingleStream(container, data + kSettingsFileName, kSettingsStreamName, stream);
+        }
+        WriteEvents(data + "Backup/Calendar.dat.2026-12-05", 2);
+        WriteEvents(data + "Backup/Calendar.dat.2026-12-06", 3);
+        WriteFileContents(data + "Backup/Calendar.dat.2026-12-07", "&   damaged as well");
+        WriteEvents(data + "Calendar.dat", 40);
+        const std::string whole = FileContents(data + "Calendar.dat");
+        const std::string damaged = whole.substr(0, whole.size() - 9);
+        WriteFileContents(data + "Calendar.dat", damaged);
+
+        std::vector<std::pair<MessageKind, QString>> messages;
+        const MessagePresenter previous =
+            SetMessagePresenter([&](MessageKind kind, const QString& text) {
+                messages.emplace_back(kind, text);
+                return answer;
+            });
+        TMainForm form;
+        // The sections read their files beside the interface: the notice follows.
+        QTRY_COMPARE(messages.size(), std::size_t(1));
+        QTest::qWait(50);
+        SetMessagePresenter(previous);
+        QCOMPARE(messages.size(), std::size_t(1));
+        QCOMPARE(messages[0].first, MessageKind::Question);
+        const QString& text = messages[0].second;
+        QVERIFY2(text.contains(QString::fromStdString(data + "Calendar.dat")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Calendar.dat.damaged")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("06.12.2026 (записей: 3)")), qPrintable(text));
+        auto* planner = qobject_cast<TCalendarForm*>(form.Display->Window(0));
+        QVERIFY(planner);
+        if (answer == MessageAnswer::No) {
+            QCOMPARE(FileContents(data + "Calendar.dat"), damaged);
+            QVERIFY(planner->DataFileUnread());
+        } else {
+            QCOMPARE(FileContents(data + "Calendar.dat"),
+                     FileContents(data + "Backup/Calendar.dat.2026-12-06"));
+            QCOMPARE(FileContents(data + "Backup/Calendar.dat.2026-12-08"), damaged);
+            QVERIFY(!planner->DataFileUnread());
+            QCOMPARE(planner->Data().Events.Count(), std::size_t(3));
+            for (std::size_t i = 0; i < 3; ++i) {
+                QCOMPARE(planner->Data().Events[i].Name, "event " + std::to_string(i));
+            }
+        }
+        QVERIFY(form.close());
+        SetProgramDir("");
+    }
+    SetBackupClock(previousClock);
+}
+
+QTEST_MAIN(DataFileNoticesTest)
+#include "data_file_notices_test.moc"
