@@ -125,10 +125,9 @@ TMainForm::TMainForm(SectionFactory sections)
       binding_(this, kRecolourMain, "MainForm",
                ExpandItems({"StaticButton1-6.Caption,Hint", "Button1.Caption,Hint",
                             "Button2.Caption,Hint", "Text2.Caption", "LoadingText.Caption",
-                            "UnreadFileText.Caption",
-                            "RestoreOfferText.Caption", "RestoreQuestionText.Caption",
-                            "RestoreFailedText.Caption", "BackupFolderText.Caption",
-                            "BackupCopyText.Caption"})) {
+                            "UnreadFileText.Caption", "RestoreOfferText.Caption",
+                            "RestoreQuestionText.Caption", "RestoreFailedText.Caption",
+                            "BackupFolderText.Caption", "BackupCopyText.Caption"})) {
     Container.Compressed = true;
     Container.Encrypted = false;
     BuildControls();
@@ -139,10 +138,12 @@ TMainForm::TMainForm(SectionFactory sections)
         if (QThread::currentThread() == thread()) {
             ShowError(text);
         } else {
-            QMetaObject::invokeMethod(this, [text] { ShowError(text); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [text] { ShowError(text); }, Qt::QueuedConnection);
         }
     });
-    connect(this, &TMainForm::sectionsLoaded, this, [this, sections] { AnnounceUnreadFiles(sections); });
+    connect(this, &TMainForm::sectionsLoaded, this,
+            [this, sections] { AnnounceUnreadFiles(sections); });
     FormCreate(sections);
     saveTimer_ = new QTimer(this);
     saveTimer_->setInterval(kSaveInterval);
@@ -198,7 +199,8 @@ void TMainForm::BuildControls() {
         Make<TButton>(passwordPanel, "Button1", {160, 68, 95, 25}, QStringLiteral("Да"));
     passwordButton->setToolTip(QStringLiteral("Проверить пароль"));
     passwordPanel->hide();
-    loadingText = Make<TLabel>(Display, "LoadingText", {0, 0, Display->width(), 20}, QStringLiteral("Загрузка…"));
+    loadingText = Make<TLabel>(Display, "LoadingText", {0, 0, Display->width(), 20},
+                               QStringLiteral("Загрузка…"));
     loadingText->setAlignment(Qt::AlignCenter);
     loadingText->hide();
     connect(passwordButton, &QPushButton::clicked, this, &TMainForm::CheckPassword);
@@ -331,7 +333,8 @@ void TMainForm::StartLoading() {
 }
 
 void TMainForm::ShowLoading() {
-    const TSectionWindow* shown = Display->Shown() >= 0 ? Display->Window(Display->Shown()) : nullptr;
+    const TSectionWindow* shown =
+        Display->Shown() >= 0 ? Display->Window(Display->Shown()) : nullptr;
     loadingText->setVisible(shown && !shown->Loaded());
     loadingText->raise();
     if (sectionsLoaded_) return;
@@ -369,7 +372,8 @@ void TMainForm::SaveChanges() {
         settings->Modified = false;
         if (auto image = TakeSettingsImage(Container, DataDir(), SettingsRecord, SettingsLoaded)) {
             settingsSaving_ = true;
-            saver_.Post({image->path, [image] { image->Write(); }, [this](bool) { settingsSaving_ = false; }});
+            saver_.Post({image->path, [image] { image->Write(); },
+                         [this](bool) { settingsSaving_ = false; }});
         }
     }
 }

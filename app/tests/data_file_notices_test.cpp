@@ -68,6 +68,7 @@ void DataFileNoticesTest::
                 return answer;
             });
         TMainForm form;
+        form.StartLoading();
         // The sections read their files beside the interface: the notice follows.
         QTRY_COMPARE(messages.size(), std::size_t(1));
         QTest::qWait(50);
