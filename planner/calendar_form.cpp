@@ -70,8 +70,8 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
                        "Button16.Caption,Hint", "Button17.Hint", "Button18.Hint", "CheckBox1.Caption",
                        "CheckBox2.Caption", "Text3.Caption", "Label2-5.Caption", "Text4-6.Caption",
                        "ListBox3.Hint", "Button9-11.Caption,Hint", "NoticeTitleText.Caption",
-                       "NoticeMoreText.Caption", "UpButton.AccessibleName", "DownButton.AccessibleName",
-                       "MaskEdit3-4.Hint"}),
+                       "NoticeMoreText.Caption", "MarkedDayText.Caption", "UpButton.AccessibleName",
+                       "DownButton.AccessibleName", "MaskEdit3-4.Hint"}),
           parent),
       planner_(container, DataDir() + "Calendar.dat") {
     setObjectName("CalendarForm");
@@ -89,6 +89,7 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
 
     noticeTitleText = new TText(this, "NoticeTitleText", "Pomix: напоминание");
     noticeMoreText = new TText(this, "NoticeMoreText", "… и ещё %1");
+    markedDayText = new TText(this, "MarkedDayText", "есть события");
     reminderTimer = new QTimer(this);
     reminderTimer->setObjectName("Timer1");
     reminderTimer->setInterval(kReminderInterval);
@@ -249,6 +250,8 @@ std::array<QWidget*, 4> TCalendarForm::Panels() const { return {editorPanel, all
 // ---- Life cycle ----
 
 void TCalendarForm::ReInit() {
+    // The dictionary has just been read: the grid tells a screen reader of a marked day in it.
+    monthGrid->MarkedDayText = markedDayText->Text;
     binding_.ApplyColours([this] {
         titleBox->SetItems(SettingsRecord.EventNames);
         LoadAlarm();

@@ -115,6 +115,7 @@ public:
     QTimer* reminderTimer;               // Timer1
     TText* noticeTitleText;              // the desktop notice of due events: its title
     TText* noticeMoreText;               // and its last line past the first few, "%1" the rest
+    TText* markedDayText;                // what a screen reader hears of a grid day with events
 
 protected:
     void ReInit() override;
