@@ -47,10 +47,11 @@ bool IsDate(DateTime value) {
 
 TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
     : TSectionWindow(kRecolourAddressBook, "AddressBookForm",
-                     ExpandItems({"Button1-13.Caption,Hint", "StaticButton1-5.Caption,Hint",
-                                  "Button14-16.Hint", "ListBox1.Hint", "N1-6.Caption",
-                                  "Text1-3.Caption", "Label1-19.Caption", "ListBox1-2.AccessibleName",
-                                  "TodayText.Caption", "SelectCategory.Items"}),
+                     TTextFileMessages::WithItems(ExpandItems(
+                         {"Button1-13.Caption,Hint", "StaticButton1-5.Caption,Hint",
+                          "Button14-16.Hint", "ListBox1.Hint", "N1-6.Caption", "Text1-3.Caption",
+                          "Label1-19.Caption", "ListBox1-2.AccessibleName", "TodayText.Caption",
+                          "SelectCategory.Items"})),
                      parent),
       file_(container, DataDir() + kAddressFileName, kAddressStreamName) {
     setObjectName("ABookForm");
@@ -65,6 +66,7 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
     CoverWhileShown(editPanel, {allTab, businessTab, personalTab, birthdaysButton, contactList,
                                 searchButton, editButton, addButton, deleteButton, searchPanel,
                                 birthdayPanel});
+    fileMessages = new TTextFileMessages(this);
     binding_.BindDictionary();
     LoadData();
 }
@@ -561,11 +563,11 @@ void TABookForm::PickBirthDate() {
 }
 
 void TABookForm::LoadNotesFromFile() {
-    LoadMemoFromTextFile(this, notesMemo);
+    LoadMemoFromTextFile(this, notesMemo, *fileMessages);
 }
 
 void TABookForm::SaveNotesToFile() {
-    SaveMemoToTextFile(this, notesMemo);
+    SaveMemoToTextFile(this, notesMemo, *fileMessages);
 }
 
 void TABookForm::OpenSearch() {

@@ -13,6 +13,7 @@
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
 #include "ui/controls.h"
+#include "ui/memo_file.h"
 #include "ui/form_parts.h"
 #include "ui/column_list_view.h"
 #include "ui/section_window.h"
@@ -129,6 +130,8 @@ public:
     TColumnListBox* birthdayList;
     TButton* closeBirthdaysButton;
     TText* todayText;  // the day count's word for today
+    // What the memo's file commands tell when a file cannot be taken or written.
+    TTextFileMessages* fileMessages;
 
 protected:
     void ReInit() override;

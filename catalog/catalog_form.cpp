@@ -36,9 +36,11 @@ std::string Numbered(const char* prefix, int number) {
 TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
     : TSectionWindow(
           kRecolourCatalog, "CatalogForm",
-          ExpandItems({"Button1-13.Caption,Hint", "RadioButton1-3.Caption,Hint", "ListBox1.Hint",
-                       "ACategoryEdit.Hint", "AMemoEdit.Hint", "ANameEdit.Hint", "AFoundEdit.Hint",
-                       "Button14-15.Hint", "N1-4.Caption", "Text1-3.Caption", "Label1-4.Caption", "ListBox1.AccessibleName"}),
+          TTextFileMessages::WithItems(ExpandItems(
+              {"Button1-13.Caption,Hint", "RadioButton1-3.Caption,Hint", "ListBox1.Hint",
+               "ACategoryEdit.Hint", "AMemoEdit.Hint", "ANameEdit.Hint", "AFoundEdit.Hint",
+               "Button14-15.Hint", "N1-4.Caption", "Text1-3.Caption", "Label1-4.Caption",
+               "ListBox1.AccessibleName"})),
           parent),
       file_(container, DataDir() + kCatalogFileName, kCatalogStreamName) {
     setObjectName("CatalogForm");
@@ -53,6 +55,7 @@ TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
     covered.insert(covered.end(), {statisticsButton, titleList, searchButton, editButton,
                                    addButton, deleteButton, searchPanel, statisticsPanel});
     CoverWhileShown(editPanel, std::move(covered));
+    fileMessages = new TTextFileMessages(this);
     binding_.BindDictionary();
     LoadData();
 }
@@ -402,19 +405,19 @@ void TCatalogForm::FoundRecord() {
 }
 
 void TCatalogForm::LoadDescriptionFromFile() {
-    const ChosenFile chosen = ChooseFile(this, FileDialogKind::Open, U(kOpenFilter));
+    const ChosenFile chosen =
+        ChooseFile(this, FileDialogKind::Open, FilePurpose::Text, U(kOpenFilter));
     if (chosen.Path.empty()) return;
-    const DescriptionSource source = chosen.Filter == kPlaylistFilter ? DescriptionSource::Playlist
-                                                                      : DescriptionSource::TextFile;
     try {
-        memoEdit->SetLines(DescriptionFromFile(chosen.Path, source));
+        memoEdit->SetLines(DescriptionFromFile(
+            chosen.Path, DescriptionSourceFor(chosen.Path, chosen.Filter == kPlaylistFilter)));
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        ShowError(fileMessages->ReadError(chosen.Path, e).toStdString());
     }
 }
 
 void TCatalogForm::SaveDescriptionToFile() {
-    SaveMemoToTextFile(this, memoEdit);
+    SaveMemoToTextFile(this, memoEdit, *fileMessages);
 }
 
 void TCatalogForm::ShowCategoryNames() {

@@ -14,6 +14,7 @@
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
 #include "ui/controls.h"
+#include "ui/memo_file.h"
 #include "ui/section_window.h"
 
 namespace pomix {
@@ -96,6 +97,8 @@ public:
     std::array<TStaticButton*, kCatalogCategories> statisticsNames;
     std::array<TStaticButton*, kCatalogCategories> statisticsCounts;
     TButton* closeStatisticsButton;
+    // What the memo's file commands tell when a file cannot be taken or written.
+    TTextFileMessages* fileMessages;
 
 protected:
     void FormClose() override;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "storage/field_codec.h"
+#include "storage/text_file.h"
 
 namespace pomix {
 
@@ -18,19 +19,25 @@ StrList PlaylistTitles(const std::string& fileBytes);
 
 // A description is a list of titles or a short text; a larger file is refused rather than
 // held whole in memory and in an editor.
-inline constexpr std::uint64_t kMaxDescriptionFileSize = std::uint64_t{16} << 20;
+inline constexpr std::uint64_t kMaxDescriptionFileSize = kMaxTextFileSize;
 
-// The whole of a regular file of at most kMaxDescriptionFileSize bytes. Raises
-// EFileError ("Cannot open file <path>") when the file cannot be opened or read through to
-// its end, is not a regular file (a folder reads as nothing at all), or is larger.
+// The whole of a regular file of at most kMaxDescriptionFileSize bytes. Raises EFileTooLarge
+// for a larger one, EFileError ("Cannot open file <path>") when the file cannot be opened or
+// read through to its end or is not a regular file (a folder reads as nothing at all).
 std::string ReadDescriptionFile(const std::string& path);
 
 enum class DescriptionSource {
     TextFile,  // every line of the file
     Playlist,  // the titles of its "#EXTINF" lines
 };
+// A playlist when its filter was chosen in the dialog, and also when the file's name ends in
+// ".m3u" or ".m3u8" (any case) whatever filter was chosen: a playlist picked under "All
+// files" is read as one rather than as its "#EXTM3U" lines.
+DescriptionSource DescriptionSourceFor(const std::string& path, bool playlistFilter);
+
 // The new description from a file, read whole before anything is replaced: on an error
-// (EFileError as above) the caller's description stays as it was.
+// (EFileError as above, ENotTextFile for a file with a NUL byte near its start) the caller's
+// description stays as it was.
 StrList DescriptionFromFile(const std::string& path, DescriptionSource source);
 
 }  // namespace pomix

@@ -3,7 +3,8 @@
 //  - a file taken as code page 1251 keeps its bytes;
 //  - a file taken as UTF-8 whose characters code page 1251 holds converts back to the same text;
 //  - any code page 1251 text survives being saved as UTF-8 with a byte-order mark;
-//  - lines joined by CR LF split into the same lines, also through a file on the disk.
+//  - lines joined by CR LF split into the same lines, also through a file on the disk (written
+//    as UTF-8), unless a NUL byte near the start has the file refused as no text.
 
 #include <cstdint>
 #include <string>
@@ -39,12 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (pomix::SplitLines(joined) != lines) __builtin_trap();
 
-    // Through the disk the file is read by the same rule, so only a text that would not be
-    // taken for UTF-8 comes back as it was written.
-    if (!pomix::LooksLikeUtf8(joined)) {
-        static const std::string path = pomix::fuzz::ScratchPath("fuzz_text_file");
-        pomix::WriteTextFileLines(path, lines);
+    static const std::string path = pomix::fuzz::ScratchPath("fuzz_text_file");
+    pomix::WriteTextFileLines(path, lines);
+    if (pomix::LooksLikeText(pomix::Cp1251ToUtf8(joined))) {
         if (pomix::ReadTextFileLines(path) != lines) __builtin_trap();
+    } else {
+        try {
+            pomix::ReadTextFileLines(path);
+            __builtin_trap();
+        } catch (const pomix::ENotTextFile&) {
+        }
     }
     return 0;
 }

@@ -30,10 +30,11 @@ void PresetPicker(DateTime day) {
 
 TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
     : TSectionWindow(kRecolourNotes, "NoteBookForm",
-                     ExpandItems({"Button1-11.Caption,Hint", "RadioButton1-3.Caption,Hint",
-                                  "Button12-14.Hint", "ListBox1.Hint", "AName.Hint",
-                                  "ADateEdit.Hint", "AMemo.Hint", "Text1.Caption", "Text2.Caption",
-                                  "Text4.Caption", "Label3-6.Caption", "N1-4.Caption"}),
+                     TTextFileMessages::WithItems(ExpandItems(
+                         {"Button1-11.Caption,Hint", "RadioButton1-3.Caption,Hint",
+                          "Button12-14.Hint", "ListBox1.Hint", "AName.Hint", "ADateEdit.Hint",
+                          "AMemo.Hint", "Text1.Caption", "Text2.Caption", "Text4.Caption",
+                          "Label3-6.Caption", "N1-4.Caption"})),
                      parent),
       file_(container, DataDir() + kNoteFileName, kNoteStreamName) {
     setObjectName("NoteForm");
@@ -44,6 +45,7 @@ TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
     // The editor keeps the note it was opened on: the list and its commands wait under it.
     CoverWhileShown(editPanel,
                     {titleList, deleteButton, addButton, editButton, searchButton, searchPanel});
+    fileMessages = new TTextFileMessages(this);
     binding_.BindDictionary();
     LoadData();
 }
@@ -276,11 +278,11 @@ void TNoteForm::PickDate() {
 }
 
 void TNoteForm::LoadTextFromFile() {
-    LoadMemoFromTextFile(this, textMemo);
+    LoadMemoFromTextFile(this, textMemo, *fileMessages);
 }
 
 void TNoteForm::SaveTextToFile() {
-    SaveMemoToTextFile(this, textMemo);
+    SaveMemoToTextFile(this, textMemo, *fileMessages);
 }
 
 void TNoteForm::Delete() {

@@ -9,6 +9,7 @@
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
 #include "ui/controls.h"
+#include "ui/memo_file.h"
 #include "ui/section_window.h"
 
 namespace pomix {
@@ -79,6 +80,8 @@ public:
     TButton* closeSearchButton;
     TButton* clearSearchButton;
     TButton* clearResultsButton;
+    // What the memo's file commands tell when a file cannot be taken or written.
+    TTextFileMessages* fileMessages;
 
 protected:
     void ReInit() override;

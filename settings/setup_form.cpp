@@ -475,12 +475,12 @@ void TForm7::TakeFileName(TEdit* field, const std::string& path) {
 }
 
 void TForm7::ChooseSound() {
-    TakeFileName(soundEdit, ChooseFileToOpen(this, U(kSoundFilter), QString::fromLocal8Bit(ProgramDir() + "Media")));
+    TakeFileName(soundEdit, ChooseFileToOpen(this, FilePurpose::Sound, U(kSoundFilter), QString::fromLocal8Bit(ProgramDir() + "Media")));
 }
 
 void TForm7::ChooseDictionary() {
     TakeFileName(languageEdit,
-                 ChooseFileToOpen(this, U(kDictionaryFilter), QString::fromLocal8Bit(ProgramDir() + "Lang")));
+                 ChooseFileToOpen(this, FilePurpose::Dictionary, U(kDictionaryFilter), QString::fromLocal8Bit(ProgramDir() + "Lang")));
 }
 
 void TForm7::OpenWebPage() { ShellOpen(kWebAddress); }

@@ -29,7 +29,8 @@ std::string ReadWholeTextFile(const std::string& path, std::uint64_t limit) {
     const std::filesystem::path file(path);
     if (!std::filesystem::is_regular_file(file, error)) throw EFileError::CannotOpen(path);
     const std::uintmax_t size = std::filesystem::file_size(file, error);
-    if (error || size > limit) throw EFileError::CannotOpen(path);
+    if (error) throw EFileError::CannotOpen(path);
+    if (size > limit) throw EFileTooLarge(path);
 
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(path.c_str(), "rb"),
                                                                  &std::fclose);
@@ -47,20 +48,25 @@ std::string ReadWholeTextFile(const std::string& path, std::uint64_t limit) {
         filled += n;
         if (n == 0) break;
     }
-    if (std::ferror(stream.get()) || filled > limit) {
-        throw EFileError::CannotOpen(path);
-    }
+    if (std::ferror(stream.get())) throw EFileError::CannotOpen(path);
+    if (filled > limit) throw EFileTooLarge(path);
     bytes.resize(filled);
     return bytes;
 }
 
+bool LooksLikeText(const std::string& bytes) {
+    return bytes.find('\0') >= kTextProbeSize;
+}
+
 std::vector<std::string> ReadTextFileLines(const std::string& path) {
-    return SplitLines(TextFileToCp1251(ReadWholeTextFile(path, kMaxTextFileSize)));
+    const std::string bytes = ReadWholeTextFile(path, kMaxTextFileSize);
+    if (!LooksLikeText(bytes)) throw ENotTextFile(path);
+    return SplitLines(TextFileToCp1251(bytes));
 }
 
 void WriteTextFileLines(const std::string& path, const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& line : lines) (text += line) += "\r\n";
+    for (const std::string& line : lines) (text += Cp1251ToUtf8(line)) += "\r\n";
     // The user's file is replaced whole: a failed save leaves it as it was.
     ReplaceFile(path, text);
 }

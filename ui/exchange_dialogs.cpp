@@ -17,6 +17,10 @@ const char* Extension(ExchangeFormat format) {
     return format == ExchangeFormat::Calendar ? ".ics" : ".vcf";
 }
 
+FilePurpose Purpose(ExchangeFormat format) {
+    return format == ExchangeFormat::Calendar ? FilePurpose::Calendar : FilePurpose::Contacts;
+}
+
 QString Filter(ExchangeFormat format) {
     return format == ExchangeFormat::Calendar ? QStringLiteral("iCalendar (*.ics)|*.ics")
                                               : QStringLiteral("vCard (*.vcf)|*.vcf");
@@ -62,11 +66,11 @@ private:
 }  // namespace
 
 std::string ChooseImportFile(QWidget* parent, ExchangeFormat format) {
-    return ChooseFileToOpen(parent, Filter(format));
+    return ChooseFileToOpen(parent, Purpose(format), Filter(format));
 }
 
 std::string ChooseExportFile(QWidget* parent, ExchangeFormat format) {
-    std::string path = ChooseFileToSave(parent, Filter(format));
+    std::string path = ChooseFileToSave(parent, Purpose(format), Filter(format));
     const std::string extension = Extension(format);
     const std::size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

@@ -1,10 +1,12 @@
 #include "ui/memo_file.h"
 
-#include <exception>
+#include <QFile>
 
 #include "storage/text_file.h"
 #include "ui/controls.h"
 #include "ui/file_dialog.h"
+#include "ui/form_parts.h"
+#include "ui/interface_language.h"
 #include "ui/message.h"
 
 namespace pomix {
@@ -13,26 +15,60 @@ QString TextFileFilter() {
     return QStringLiteral("All files / Все файлы|*.*|Text files / Текстовые файлы|*.txt");
 }
 
-bool LoadMemoFromTextFile(QWidget* parent, TMemo* memo, const QString& filter) {
-    const std::string path = ChooseFileToOpen(parent, filter);
+TTextFileMessages::TTextFileMessages(QObject* window) : QObject(window) {
+    // The texts are the window's own children: its dictionary finds them by name.
+    notText_ = new TText(window, "NotTextFileText",
+                         "Файл %1 не текстовый (в нём есть нулевые байты). Текст не изменён.");
+    tooLarge_ = new TText(window, "LargeTextFileText",
+                          "Файл %1 больше %2 МБ: это слишком много для текста. Текст не изменён.");
+    unreadable_ = new TText(window, "UnreadTextFileText",
+                            "Не удалось прочитать файл %1. Текст не изменён.");
+    unwritable_ = new TText(window, "UnwrittenTextFileText", "Не удалось записать файл %1.");
+}
+
+std::vector<std::string> TTextFileMessages::WithItems(std::vector<std::string> windowItems) {
+    for (const char* item : {"NotTextFileText.Caption", "LargeTextFileText.Caption",
+                              "UnreadTextFileText.Caption", "UnwrittenTextFileText.Caption"}) {
+        windowItems.emplace_back(item);
+    }
+    return windowItems;
+}
+
+QString TTextFileMessages::ReadError(const std::string& path, const std::exception& e) const {
+    const QString file = QFile::decodeName(path.c_str());
+    if (dynamic_cast<const ENotTextFile*>(&e)) return notText_->Text.arg(file);
+    if (dynamic_cast<const EFileTooLarge*>(&e)) {
+        return tooLarge_->Text.arg(file, InterfaceLocale().toString(qulonglong(kMaxTextFileSize >> 20)));
+    }
+    return unreadable_->Text.arg(file);
+}
+
+QString TTextFileMessages::WriteError(const std::string& path) const {
+    return unwritable_->Text.arg(QFile::decodeName(path.c_str()));
+}
+
+bool LoadMemoFromTextFile(QWidget* parent, TMemo* memo, const TTextFileMessages& messages,
+                          const QString& filter) {
+    const std::string path = ChooseFileToOpen(parent, FilePurpose::Text, filter);
     if (path.empty()) return false;
     try {
         memo->SetLines(ReadTextFileLines(path));
         return true;
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        ShowError(messages.ReadError(path, e).toStdString());
         return false;
     }
 }
 
-bool SaveMemoToTextFile(QWidget* parent, const TMemo* memo, const QString& filter) {
-    const std::string path = ChooseFileToSave(parent, filter);
+bool SaveMemoToTextFile(QWidget* parent, const TMemo* memo, const TTextFileMessages& messages,
+                        const QString& filter) {
+    const std::string path = ChooseFileToSave(parent, FilePurpose::Text, filter);
     if (path.empty()) return false;
     try {
         WriteTextFileLines(path, memo->Lines());
         return true;
-    } catch (const std::exception& e) {
-        ShowError(e.what());
+    } catch (const std::exception&) {
+        ShowError(messages.WriteError(path).toStdString());
         return false;
     }
 }

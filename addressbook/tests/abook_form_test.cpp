@@ -546,7 +546,7 @@ void ABookFormTest::notesPageAndTextFiles() {
     form->notesMemo->SetLines(lines);
     chosenFile_ = folder_->File("notes.txt");
     QTest::mouseClick(form->saveNotesButton, Qt::LeftButton);
-    QCOMPARE(testing::FileContents(chosenFile_), W("Заметка") + "\r\n\r\nend\r\n");
+    QCOMPARE(testing::FileContents(chosenFile_), std::string("Заметка\r\n\r\nend\r\n"));
     form->notesMemo->clear();
     QTest::mouseClick(form->loadNotesButton, Qt::LeftButton);
     QCOMPARE(form->notesMemo->Lines(), lines);

@@ -78,7 +78,7 @@ private slots:
     void renamedCategoriesReachTabsDropDownAndCounts();
     void descriptionToATextFileAndBack();
     void playlistFilterTakesTheTitles();
-    void otherFiltersTakeEveryLine();
+    void aPlaylistByNameUnderAnyFilterAndOtherFilesLineByLine();
     void unreadableOrOversizedFilesLeaveTheDescription();
     void closeWritesOnlyAfterAChange();
     void dictionaryTableHoldsTheBuiltInTexts();
@@ -498,7 +498,7 @@ void CatalogFormTest::descriptionToATextFileAndBack() {
     form->memoEdit->SetLines(lines);
     chosenFile_ = folder_->File("description.txt");
     QTest::mouseClick(form->memoToFileButton, Qt::LeftButton);
-    QCOMPARE(testing::FileContents(chosenFile_), W("Первая строка") + "\r\n\r\nlast\r\n");
+    QCOMPARE(testing::FileContents(chosenFile_), std::string("Первая строка\r\n\r\nlast\r\n"));
 
     form->memoEdit->clear();
     QTest::mouseClick(form->memoFromFileButton, Qt::LeftButton);
@@ -551,15 +551,21 @@ void CatalogFormTest::playlistFilterTakesTheTitles() {
     QVERIFY(messages_.empty());
 }
 
-void CatalogFormTest::otherFiltersTakeEveryLine() {
+void CatalogFormTest::aPlaylistByNameUnderAnyFilterAndOtherFilesLineByLine() {
+    const std::string bytes = "#EXTM3U\n#EXTINF:7,One\n1.mp3\n";
     const std::string playlist = folder_->File("mix.m3u");
-    testing::WriteFileContents(playlist, "#EXTM3U\n#EXTINF:7,One\n1.mp3\n");
+    const std::string text = folder_->File("mix.txt");
+    testing::WriteFileContents(playlist, bytes);
+    testing::WriteFileContents(text, bytes);
     auto form = Open();
     QTest::mouseClick(form->addButton, Qt::LeftButton);
-    chosenFile_ = playlist;
     for (int filter : {0, 1}) {
         form->memoEdit->clear();
         chosenFilter_ = filter;
+        chosenFile_ = playlist;
+        QTest::mouseClick(form->memoFromFileButton, Qt::LeftButton);
+        QCOMPARE(form->memoEdit->Lines(), StrList{"One"});
+        chosenFile_ = text;
         QTest::mouseClick(form->memoFromFileButton, Qt::LeftButton);
         QCOMPARE(form->memoEdit->Lines(), (StrList{"#EXTM3U", "#EXTINF:7,One", "1.mp3"}));
     }
@@ -572,21 +578,31 @@ void CatalogFormTest::unreadableOrOversizedFilesLeaveTheDescription() {
     const std::string large = folder_->File("large.txt");
     testing::WriteFileContents(large, "");
     std::filesystem::resize_file(large, (std::uintmax_t{16} << 20) + 1);
-    for (const std::string& path :
-         {folder_->File("missing/none.txt"), folder_->File("Data"), large}) {
+    const std::string picture = folder_->File("cover.m3u");
+    testing::WriteFileContents(picture, std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+    const struct {
+        std::string path;
+        const char* message;
+    } cases[] = {
+        {folder_->File("missing/none.txt"), "Не удалось прочитать файл %1. Текст не изменён."},
+        {folder_->File("Data"), "Не удалось прочитать файл %1. Текст не изменён."},
+        {large, "Файл %1 больше 16 МБ: это слишком много для текста. Текст не изменён."},
+        {picture, "Файл %1 не текстовый (в нём есть нулевые байты). Текст не изменён."},
+    };
+    for (const auto& c : cases) {
         for (int filter : {0, 2}) {
-            chosenFile_ = path;
+            chosenFile_ = c.path;
             chosenFilter_ = filter;
             QTest::mouseClick(form->memoFromFileButton, Qt::LeftButton);
-            QCOMPARE(messages_.back(), MessageText("Cannot open file " + path));
+            QCOMPARE(messages_.back(), QString::fromUtf8(c.message).arg(QString::fromStdString(c.path)));
             QCOMPARE(form->memoEdit->Lines(), StrList{"kept"});
         }
     }
     chosenFile_ = folder_->File("missing/out.txt");
     QTest::mouseClick(form->memoToFileButton, Qt::LeftButton);
-    QCOMPARE(messages_.size(), std::size_t(7));
+    QCOMPARE(messages_.size(), std::size_t(9));
     QCOMPARE(filters_.back().first, FileDialogKind::Save);
-    QCOMPARE(messages_.back(), MessageText("Cannot create file " + chosenFile_));
+    QCOMPARE(messages_.back(), QString::fromUtf8("Не удалось записать файл %1.").arg(QString::fromStdString(chosenFile_)));
 }
 
 void CatalogFormTest::closeWritesOnlyAfterAChange() {
@@ -639,10 +655,9 @@ void CatalogFormTest::dictionaryTableHoldsTheBuiltInTexts() {
         QVERIFY(!fields[2].isEmpty());
         ++items;
     }
-    QCOMPARE(
-        items,
-        51);  // Button1-13 twice, Button14-15, three radio buttons twice, five hints, eleven
-              // captions, the list's accessible name
+    // Button1-13 twice, Button14-15, three radio buttons twice, five hints, eleven captions,
+    // the list's accessible name, the four text file messages
+    QCOMPARE(items, 55);
 }
 
 QTEST_MAIN(CatalogFormTest)

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "storage/errors.h"
+#include "storage/text_file.h"
 #include "storage/tests/scratch_dir.h"
 #include "storage/tests/test_support.h"
 
@@ -88,7 +89,29 @@ TEST_F(DescriptionFiles, MissingFoldersAndOversizedFilesAreRefusedByName) {
     std::filesystem::resize_file(limit, kMaxDescriptionFileSize);
     EXPECT_EQ(ReadDescriptionFile(limit).size(), kMaxDescriptionFileSize);
     std::filesystem::resize_file(limit, kMaxDescriptionFileSize + 1);
-    EXPECT_THROW(ReadDescriptionFile(limit), EFileError);
+    EXPECT_THROW(ReadDescriptionFile(limit), EFileTooLarge);
+    // Within the limit but NUL bytes: neither a playlist nor a text.
+    std::filesystem::resize_file(limit, 100);
+    EXPECT_THROW(DescriptionFromFile(limit, DescriptionSource::Playlist), ENotTextFile);
+    EXPECT_THROW(DescriptionFromFile(limit, DescriptionSource::TextFile), ENotTextFile);
+}
+
+TEST(DescriptionSourceFor, APlaylistByItsFilterOrByItsName) {
+    const struct {
+        const char* path;
+        bool playlistFilter;
+        DescriptionSource source;
+    } cases[] = {
+        {"/music/list.m3u", false, DescriptionSource::Playlist},
+        {"/music/LIST.M3U", false, DescriptionSource::Playlist},
+        {"/music/list.m3u8", false, DescriptionSource::Playlist},
+        {"/music/list.txt", true, DescriptionSource::Playlist},
+        {"/music/list.txt", false, DescriptionSource::TextFile},
+        {"/music/m3u", false, DescriptionSource::TextFile},
+        {"/music.m3u/list", false, DescriptionSource::TextFile},
+        {"/music/list.m3u.txt", false, DescriptionSource::TextFile},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DescriptionSourceFor(c.path, c.playlistFilter), c.source) << c.path;
 }
 
 }  // namespace

@@ -298,7 +298,7 @@ void NoteFormTest::textFileRoundTrip() {
     form->textMemo->SetLines(lines);
     chosenFile_ = folder_->File("note.txt");
     QTest::mouseClick(form->saveTextButton, Qt::LeftButton);
-    QCOMPARE(testing::FileContents(chosenFile_), W("Первая строка") + "\r\n\r\nlast\r\n");
+    QCOMPARE(testing::FileContents(chosenFile_), std::string("Первая строка\r\n\r\nlast\r\n"));
 
     form->textMemo->clear();
     QTest::mouseClick(form->loadTextButton, Qt::LeftButton);

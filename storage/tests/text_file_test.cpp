@@ -31,21 +31,48 @@ TEST(TextFile, LineEndsOfEveryKind) {
     EXPECT_EQ(SplitLines(""), L{});
 }
 
-TEST(TextFile, WritesCp1251WithCrLfAndReadsBack) {
+TEST(TextFile, WritesUtf8WithCrLfAndReadsBack) {
     const std::string path = TempPath("pomix_text_file_test.txt");
-    const std::vector<std::string> lines = {"\xCF\xF0\xE8\xE2\xE5\xF2", "", "ascii"};
+    const std::vector<std::string> lines = {"\xCF\xF0\xE8\xE2\xE5\xF2 \xB9", "", "ascii"};
     WriteTextFileLines(path, lines);
     const Bytes raw = ReadFileBytes(path);
-    EXPECT_EQ(std::string(raw.begin(), raw.end()), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n\r\nascii\r\n");
+    EXPECT_EQ(std::string(raw.begin(), raw.end()), "Привет №\r\n\r\nascii\r\n");
     EXPECT_EQ(ReadTextFileLines(path), lines);
     std::remove(path.c_str());
 }
 
-TEST(TextFile, Utf8FilesAreConverted) {
-    const std::string path = TempPath("pomix_text_file_utf8.txt");
-    WriteRaw(path, "\xEF\xBB\xBFПривет\nмир\n");
-    EXPECT_EQ(ReadTextFileLines(path),
-              (std::vector<std::string>{"\xCF\xF0\xE8\xE2\xE5\xF2", "\xEC\xE8\xF0"}));
+// What earlier versions and other programs wrote keeps reading; what is no text is refused
+// before a memo is touched.
+TEST(TextFile, ReadsUtf8And1251AndRefusesBinaries) {
+    const std::string path = TempPath("pomix_text_file_kinds.txt");
+    const std::string privet = "\xCF\xF0\xE8\xE2\xE5\xF2";
+    const std::string nulAt = [] {
+        std::string s(kTextProbeSize, 'a');
+        s[kTextProbeSize - 1] = '\0';
+        return s;
+    }();
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> lines;  // empty: refused as not text
+    };
+    const Case cases[] = {
+        {"UTF-8 with BOM", "\xEF\xBB\xBFПривет\nмир\n", {privet, "\xEC\xE8\xF0"}},
+        {"UTF-8", "Привет\r\n", {privet}},
+        {"code page 1251", privet + "\r\n", {privet}},
+        {"NUL first", std::string("\0PNG", 4), {}},
+        {"NUL at the probe's last byte", nulAt, {}},
+        {"NUL past the probe", "a" + nulAt, {"a" + nulAt}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteRaw(path, c.bytes);
+        if (c.lines.empty()) {
+            EXPECT_THROW(ReadTextFileLines(path), ENotTextFile);
+        } else {
+            EXPECT_EQ(ReadTextFileLines(path), c.lines);
+        }
+    }
     std::remove(path.c_str());
 }
 
@@ -60,9 +87,9 @@ TEST(TextFile, OnlyRegularFilesUpToTheLimitAreRead) {
     const std::string path = TempPath("pomix_text_file_limit.txt");
     WriteRaw(path, "");
     std::filesystem::resize_file(path, kMaxTextFileSize);
-    EXPECT_EQ(ReadTextFileLines(path).size(), 1u);  // one line of NUL bytes
+    EXPECT_THROW(ReadTextFileLines(path), ENotTextFile);  // NUL bytes, but not too large
     std::filesystem::resize_file(path, kMaxTextFileSize + 1);
-    EXPECT_THROW(ReadTextFileLines(path), EFileError);
+    EXPECT_THROW(ReadTextFileLines(path), EFileTooLarge);
     std::remove(path.c_str());
     EXPECT_THROW(ReadTextFileLines(std::filesystem::temp_directory_path().string()), EFileError);
     const std::string fifo = TempPath("pomix_text_file_fifo");

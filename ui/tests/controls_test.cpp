@@ -42,6 +42,7 @@ private slots:
     void labelsShowTextPlainAndReportDoubleClicks();
     void desktopOpenerSeesWhatWouldBeOpened();
     void memoTextFileRoundTripAndUnreadableFileKeepsTheMemo();
+    void fileDialogsOpenWhereTheirPurposeLastChose();
     void maskEditGivesTheFixedWidthForms();
     void memoLinesAreCp1251();
     void gradientRunsInSixtySteps();
@@ -174,26 +175,63 @@ void ControlsTest::memoTextFileRoundTripAndUnreadableFileKeepsTheMemo() {
         filterSeen = static_cast<int>(filter.count(QLatin1Char('|')));
         return ChosenFile(chosen, 1);
     });
+    QObject window;
+    const TTextFileMessages messages(&window);
 
     TMemo source, target;
     source.SetLines({"\xCF\xF0\xE8\xE2\xE5\xF2", "line two"});
-    QVERIFY(SaveMemoToTextFile(nullptr, &source));
+    QVERIFY(SaveMemoToTextFile(nullptr, &source, messages));
     QCOMPARE(filterSeen, 3);  // two filters, four parts
-    QVERIFY(LoadMemoFromTextFile(nullptr, &target));
+    QVERIFY(LoadMemoFromTextFile(nullptr, &target, messages));
     QCOMPARE(target.Lines(), source.Lines());
-    QCOMPARE(ChooseFile(nullptr, FileDialogKind::Open, TextFileFilter()).Filter, 1);
 
     chosen = path + ".absent";
-    QVERIFY(!LoadMemoFromTextFile(nullptr, &target));
+    QVERIFY(!LoadMemoFromTextFile(nullptr, &target, messages));
     QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors[0], QString::fromUtf8("Не удалось прочитать файл %1. Текст не изменён.").arg(QString::fromStdString(chosen)));
     QCOMPARE(target.Lines(), source.Lines());  // nothing replaced
     chosen.clear();                             // cancelled: no message, no change
-    QVERIFY(!LoadMemoFromTextFile(nullptr, &target));
+    QVERIFY(!LoadMemoFromTextFile(nullptr, &target, messages));
     QCOMPARE(errors.size(), 1);
 
     SetFileChooser({});
     SetMessagePresenter(previousPresenter);
     QDir(folder).removeRecursively();
+}
+
+void ControlsTest::fileDialogsOpenWhereTheirPurposeLastChose() {
+    ForgetChosenFolders();
+    QString openedIn;
+    std::string answer;
+    SetFileChooser([&](FileDialogKind, const QString&, const QString& folder) {
+        openedIn = folder;
+        return ChosenFile(answer, 1);
+    });
+    const struct {
+        FilePurpose purpose;
+        const char* firstFolder;
+        const char* answer;  // empty: cancelled
+        const char* openedIn;
+    } steps[] = {
+        {FilePurpose::Text, "", "/home/u/texts/a.txt", ""},
+        {FilePurpose::Text, "/ignored", "", "/home/u/texts"},  // a cancel forgets nothing
+        {FilePurpose::Text, "", "/home/u/other/b.txt", "/home/u/texts"},
+        {FilePurpose::Text, "", "", "/home/u/other"},
+        {FilePurpose::Sound, "/opt/pomix/Media", "", "/opt/pomix/Media"},
+        {FilePurpose::Contacts, "", "/tmp/c.vcf", ""},
+        {FilePurpose::Calendar, "", "", ""},
+        {FilePurpose::Contacts, "", "", "/tmp"},
+    };
+    for (const auto& step : steps) {
+        answer = step.answer;
+        const ChosenFile chosen = ChooseFile(nullptr, FileDialogKind::Open, step.purpose, TextFileFilter(),
+                                             QString::fromUtf8(step.firstFolder));
+        QCOMPARE(openedIn, QString::fromUtf8(step.openedIn));
+        QCOMPARE(chosen.Path, answer);
+        QCOMPARE(chosen.Filter, 1);
+    }
+    SetFileChooser({});
+    ForgetChosenFolders();
 }
 
 void ControlsTest::maskEditGivesTheFixedWidthForms() {
