@@ -338,14 +338,14 @@ void TABookForm::ShowSelected() {
 }
 
 void TABookForm::ShowAddress(const TAddress& record) {
-    surnameLabel->setText(ToQt(record.Famile));
-    firstNameLabel->setText(ToQt(record.FistName));
-    patronymicLabel->setText(ToQt(record.LastName));
-    birthDateLabel->setText(ToQt(LongBirthDate(record.Date)));
+    surnameLabel->SetElidedText(ToQt(record.Famile));
+    firstNameLabel->SetElidedText(ToQt(record.FistName));
+    patronymicLabel->SetElidedText(ToQt(record.LastName));
+    birthDateLabel->SetElidedText(ToQt(LongBirthDate(record.Date)));
     ageLabel->setText(ToQt(AgeText(record.Date, SettingsRecord.ShowAge)));
     addressLabel->setText(ToQt(record.Address));
-    phone1Label->setText(ToQt(record.Tel1));
-    phone2Label->setText(ToQt(record.Tel2));
+    phone1Label->SetElidedText(ToQt(record.Tel1));
+    phone2Label->SetElidedText(ToQt(record.Tel2));
     emailLabel->SetLinkText(ToQt(record.Email));
     webLabel->SetLinkText(ToQt(record.URL));
     notesLabel->setText(ToQt(record.Note).join(QStringLiteral("\r\n")));

@@ -9,6 +9,7 @@
 #include "ui/convert.h"
 #include "ui/file_dialog.h"
 #include "ui/form_parts.h"
+#include "ui/interface_language.h"
 #include "ui/memo_file.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
@@ -267,14 +268,14 @@ void TCatalogForm::ShowCatalogNote(const TCatalogNote& entry) {
     memoEdit->SetLines(entry.Memo);
     // An entry stored outside the six categories shows no category rather than a wrong one.
     categoryEdit->setCurrentIndex(CategoryPosition(entry.Category));
-    titleText->setText(ToQt(entry.Name));
+    titleText->SetElidedText(ToQt(entry.Name));
     descriptionText->setText(ToQt(entry.Memo).join('\n'));
 }
 
 void TCatalogForm::Clear() {
     nameEdit->clear();
     memoEdit->clear();
-    titleText->clear();
+    titleText->SetElidedText(QString());
     descriptionText->clear();
 }
 
@@ -372,7 +373,7 @@ void TCatalogForm::HideStatistics() {
 void TCatalogForm::CountEntries() {
     const auto counts = CategoryCounts(CatalogList_);
     for (int i = 0; i < kCatalogCategories; ++i) {
-        statisticsCounts[i]->setText(QString::number(counts[i]));
+        statisticsCounts[i]->setText(InterfaceLocale().toString(qlonglong(counts[i])));
     }
 }
 

@@ -14,6 +14,7 @@
 #include "ui/accessibility.h"
 #include "ui/convert.h"
 #include "ui/form_parts.h"
+#include "ui/interface_language.h"
 #include "ui/message.h"
 #include "ui/panel_cover.h"
 
@@ -378,7 +379,7 @@ void TCreditsForm::ShowStatistics() {
     TLabel* const labels[] = {owedToMeDollars, owedToMeRoubles, iOweDollars,
                               iOweRoubles,     balanceDollars,  balanceRoubles};
     for (std::size_t i = 0; i < texts.size(); ++i) labels[i]->setText(ToQt(texts[i]));
-    leftOutCount->setText(QString::number(totals.LeftOut));
+    leftOutCount->setText(InterfaceLocale().toString(qulonglong(totals.LeftOut)));
     leftOutCaption->setVisible(totals.LeftOut > 0);
     leftOutCount->setVisible(totals.LeftOut > 0);
     editorPanel->hide();

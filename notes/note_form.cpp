@@ -203,13 +203,13 @@ void TNoteForm::ShowSelected() {
 }
 
 void TNoteForm::ShowNote(const TNote& note) {
-    noteTitle->setText(ToQt(note.Name));
+    noteTitle->SetElidedText(ToQt(note.Name));
     QString text;
     for (const std::string& line : note.Memo) text += ToQt(line) + "\r\n";
     noteTextLabel->setText(text);
     titleEdit->SetText(note.Name);
     textMemo->SetLines(note.Memo);
-    noteDateLabel->setText(ToQt(CurrentLocale().LongDate(std::floor(note.Date))).trimmed());
+    noteDateLabel->SetElidedText(ToQt(CurrentLocale().LongDate(std::floor(note.Date))).trimmed());
     dateEdit->SetText(DateToText(note.Date));
     PresetPicker(note.Date);
 }
@@ -220,7 +220,7 @@ void TNoteForm::Clear() {
     dateEdit->Clear();
     noteTextLabel->clear();
     noteDateLabel->clear();
-    noteTitle->clear();
+    noteTitle->SetElidedText(QString());
 }
 
 void TNoteForm::Add() {

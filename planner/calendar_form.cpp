@@ -294,9 +294,9 @@ EventRef TCalendarForm::SelectedEvent() const {
 
 void TCalendarForm::ShowDay() {
     Clear();
-    dayTitle->setText(ToQt(LongDayText(SelectedDay())));
+    dayTitle->SetElidedText(ToQt(LongDayText(SelectedDay())));
     // The list is read out by the day it shows.
-    dayList->setAccessibleName(dayTitle->text());
+    dayList->setAccessibleName(dayTitle->FullText());
     UpDateList();
 }
 
@@ -361,7 +361,7 @@ void TCalendarForm::Show(EventRef ref) {
     const Tevent* event = planner_.Events.Find(ref);
     if (!event) return;
     titleBox->SetText(event->Name);
-    eventTitle->setText(ToQt(event->Name));
+    eventTitle->SetElidedText(ToQt(event->Name));
     timeEdit->SetText(TimeToText(event->Time));
     dateEdit->SetText(DateToText(event->Date));
     // Only a stored 1 is a running reminder: an edit must not start one that was not.
@@ -373,7 +373,7 @@ void TCalendarForm::Show(EventRef ref) {
 
 void TCalendarForm::Clear() {
     titleBox->SetText(std::string());
-    eventTitle->clear();
+    eventTitle->SetElidedText(QString());
     eventMemo->clear();
     memoEdit->clear();
     dateEdit->Clear();

@@ -472,6 +472,7 @@ void TForm7::TakeFileName(TEdit* field, const std::string& path) {
         return;
     }
     field->setText(name);
+    field->setCursorPosition(0);
 }
 
 void TForm7::ChooseSound() {

@@ -55,8 +55,9 @@ public:
             // A colour swatch shows no caption, or a sample letter: its hint says what
             // pressing it does.
             const QString caption = Text()->text().trimmed();
-            return caption.size() <= 1 && !Text()->toolTip().isEmpty() ? Text()->toolTip() : Text()->text();
+            return caption.size() <= 1 && !Text()->toolTip().isEmpty() ? Text()->toolTip() : Text()->FullText();
         }
+        if (kind == QAccessible::Description && Text()->Elided()) return Text()->FullText();
         return QAccessibleWidget::text(kind);
     }
 

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <algorithm>
 
 #include "storage/text.h"
@@ -56,6 +57,39 @@ void TPressableText::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QLabel::keyPressEvent(event);
+}
+
+void TPressableText::SetElidedText(const QString& text) {
+    setWordWrap(false);
+    eliding_ = true;
+    full_ = text;
+    Elide();
+}
+
+void TPressableText::Elide() {
+    const int room = contentsRect().width() - 2 * margin() - std::max(indent(), 0);
+    shown_ = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(room, 0));
+    setText(shown_);
+}
+
+bool TPressableText::Elided() const { return ShowsElided() && shown_ != full_; }
+
+QString TPressableText::FullText() const { return ShowsElided() ? full_ : text(); }
+
+bool TPressableText::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && Elided()) {
+        const QString hint = toolTip();
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                           hint.isEmpty() ? full_ : full_ + QLatin1Char('\n') + hint, this);
+        return true;
+    }
+    if (event->type() == QEvent::FontChange && ShowsElided()) Elide();
+    return QLabel::event(event);
+}
+
+void TPressableText::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    if (ShowsElided()) Elide();
 }
 
 void TPressableText::paintEvent(QPaintEvent* event) {
@@ -161,7 +195,7 @@ TLabel::TLabel(const QString& caption, QWidget* parent) : TPressableText(caption
 }
 
 void TLabel::SetLinkText(const QString& text) {
-    setText(text);
+    SetElidedText(text);
     setVisible(!text.isEmpty());
 }
 
@@ -179,7 +213,12 @@ TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {}
 
 std::string TEdit::Text() const { return FromQt(text()); }
 
-void TEdit::SetText(const std::string& cp1251) { setText(ToQt(cp1251)); }
+// A field filled for the user opens at its start: QLineEdit leaves the cursor at the end, which
+// scrolls a text longer than the field to its end and hides how it begins.
+void TEdit::SetText(const std::string& cp1251) {
+    setText(ToQt(cp1251));
+    setCursorPosition(0);
+}
 
 TMaskEdit::TMaskEdit(Kind kind, QWidget* parent) : QLineEdit(parent), kind_(kind) {
     setInputMask(kind == Kind::Date ? "00.00.0000; " : "00:00; ");
@@ -196,7 +235,10 @@ std::string TMaskEdit::Text() const {
     return text;
 }
 
-void TMaskEdit::SetText(const std::string& text) { setText(QString::fromStdString(text)); }
+void TMaskEdit::SetText(const std::string& text) {
+    setText(QString::fromStdString(text));
+    setCursorPosition(0);
+}
 
 void TMaskEdit::Clear() { setText(QString()); }
 
@@ -245,7 +287,10 @@ std::string TComboBox::Text() const { return FromQt(currentText()); }
 void TComboBox::SetText(const std::string& cp1251) {
     const QString text = ToQt(cp1251);
     setCurrentIndex(findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    if (isEditable()) setEditText(text);
+    if (isEditable()) {
+        setEditText(text);
+        lineEdit()->setCursorPosition(0);  // at its start, as TEdit
+    }
 }
 
 namespace {

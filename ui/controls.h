@@ -35,6 +35,11 @@ void SetColours(QWidget* widget, const QColor& background, const QColor& text);
 // the focus in the Tab order, Space and Enter press it, a dotted frame shows the focus, and
 // assistive technology sees a button named by its caption (ui/accessibility.h). Title strips
 // and captions, whose click nobody listens to, stay plain text out of the Tab order.
+//
+// A text showing one line of data (a name, a phone number, a title) is set by SetElidedText:
+// where it is wider than the control it is cut with "…" rather than wrapped or clipped, and
+// the whole text is its tool tip (shown whether or not hints are) and, to a screen reader, its
+// name and description (ui/accessibility.cpp).
 class TPressableText : public QLabel {
     Q_OBJECT
 public:
@@ -43,13 +48,29 @@ public:
     // What a click does: emits the text's click signal.
     virtual void Press() = 0;
 
+    void SetElidedText(const QString& text);
+    // True while the text shown is SetElidedText's, cut.
+    bool Elided() const;
+    // The text SetElidedText was given while it is shown, else the text shown.
+    QString FullText() const;
+
 protected:
     void MakePressable();
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Cuts full_ to the width the control has now.
+    void Elide();
+    // Whether the text shown is still the one Elide set (setText or clear abandon it).
+    bool ShowsElided() const { return eliding_ && text() == shown_; }
+
     bool pressable_ = false;
+    bool eliding_ = false;
+    QString full_;
+    QString shown_;
 };
 
 // A flat static text that acts as a button or a title strip: centred text, an optional

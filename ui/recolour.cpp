@@ -30,7 +30,10 @@ class HintFilter : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::ToolTip) {
-            if (auto* widget = qobject_cast<QWidget*>(watched); widget && !HintsShown(widget)) return true;
+            auto* widget = qobject_cast<QWidget*>(watched);
+            // A cut text's whole is data, not a hint: it shows either way.
+            const auto* text = qobject_cast<const TPressableText*>(watched);
+            if (widget && !HintsShown(widget) && !(text && text->Elided())) return true;
         }
         return false;
     }

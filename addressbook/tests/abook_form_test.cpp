@@ -228,8 +228,9 @@ void ABookFormTest::addThenCancelThenEditEditsTheSelectedContact() {
 void ABookFormTest::detailsShowTheContactAsPlainText() {
     SettingsRecord.ShowAge = true;
     auto form = Open();
+    const QString phone = QStringLiteral("+7 (495) 123-45-67, ext. 1234");
     AddContact(*form, {"<img src=x.png>", W("Иван"), W("Сергеевич"), "31.12.1960", "<b>street</b>",
-                       "1", "2", "a@b.ru", "x.ru", {"one", "two"}});
+                       FromQt(phone), "2", "a@b.ru", "x.ru", {"one", "two"}});
     QCOMPARE(FromQt(form->contactList->Cell(0, 0)), W("<img src=x.png> И. С."));
     form->contactList->SetCurrentRow(0);
     QCOMPARE(form->surnameLabel->text(), QString("<img src=x.png>"));
@@ -241,6 +242,11 @@ void ABookFormTest::detailsShowTheContactAsPlainText() {
     QCOMPARE(form->ageLabel->text(), QString("66"));
     QCOMPARE(form->notesLabel->text(), QString("one\r\ntwo"));
     QCOMPARE(form->phone2Label->text(), QString("2"));
+    // A phone too long for its half row is cut on its one line, whole in its tool tip.
+    QVERIFY(form->phone1Label->Elided());
+    QCOMPARE(form->phone1Label->FullText(), phone);
+    QVERIFY(form->phone1Label->fontMetrics().horizontalAdvance(form->phone1Label->text()) <=
+            form->phone1Label->contentsRect().width());
 
     SettingsRecord.ShowAge = false;
     form->contactList->SetCurrentRow(-1);

@@ -1,5 +1,7 @@
 // The controls, the message layer, the desktop services and recolouring, driven headless.
 #include <QCheckBox>
+#include <QAccessible>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDesktopServices>
@@ -8,12 +10,14 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QUrl>
 
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
 #include "storage/locale.h"
 #include "storage/report.h"
+#include "ui/accessibility.h"
 #include "ui/controls.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
@@ -57,6 +61,8 @@ private slots:
     void reportsOfTheCoreBecomeErrorBoxes();
     void popupMenuOpensWhereTheListWasClicked();
     void longCaptionsShrinkToFitTheirControl();
+    void oneLineDataIsCutWithAnEllipsisAndKeptWhole();
+    void filledFieldsOpenAtTheirStart();
 };
 
 void ControlsTest::sortedListKeepsCompareNoCaseOrder() {
@@ -524,4 +530,68 @@ void ControlsTest::longCaptionsShrinkToFitTheirControl() {
 }
 
 QTEST_MAIN(ControlsTest)
+void ControlsTest::oneLineDataIsCutWithAnEllipsisAndKeptWhole() {
+    InstallAccessibility();
+    QWidget window;
+    SetHintsShown(&window, false);  // the whole text is data: it shows without hints too
+    auto* phone = Make<TLabel>(&window, "LTel1", {0, 0, 90, 18}, QString());
+    auto* title = Make<TStaticButton>(&window, "Text1", {0, 20, 90, 20}, QString());
+    title->SetBorder(true);
+    title->setToolTip(QStringLiteral("hint"));
+    window.show();
+    const QString longText = QStringLiteral("+7 (495) 123-45-67, 8 (800) 000-00-00");
+    for (TPressableText* text : std::initializer_list<TPressableText*>{phone, title}) {
+        const auto fits = [text] {
+            return text->fontMetrics().horizontalAdvance(text->text()) <= text->contentsRect().width();
+        };
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(text);
+        text->SetElidedText(QStringLiteral("+7"));
+        QVERIFY(!text->Elided());
+        QCOMPARE(text->text(), QStringLiteral("+7"));
+        QCOMPARE(reader->text(QAccessible::Description), text->toolTip());  // the hint, if any
+
+        text->SetElidedText(longText);
+        QVERIFY(text->Elided());
+        QVERIFY2(text->text().endsWith(QChar(0x2026)) && fits(), qPrintable(text->text()));
+        QVERIFY(!text->wordWrap());
+        QCOMPARE(text->FullText(), longText);
+        QCOMPARE(reader->text(QAccessible::Name), longText);
+        QCOMPARE(reader->text(QAccessible::Description), longText);
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), text->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(text, &help);
+        QVERIFY2(QToolTip::text().startsWith(longText), qPrintable(QToolTip::text()));
+        QToolTip::hideText();
+
+        text->resize(600, text->height());  // room for it all: shown whole again
+        QCOMPARE(text->text(), longText);
+        QVERIFY(!text->Elided());
+        text->resize(90, text->height());
+        QVERIFY(text->Elided() && fits());
+        text->clear();  // cleared by hand: nothing of the old text stays
+        QCOMPARE(text->FullText(), QString());
+        text->resize(95, text->height());
+        QCOMPARE(text->text(), QString());
+        QCOMPARE(reader->text(QAccessible::Description), text->toolTip());  // the hint, if any
+    }
+}
+
+void ControlsTest::filledFieldsOpenAtTheirStart() {
+    const std::string longText(200, 'x');
+    TEdit edit;
+    TComboBox combo;
+    combo.SetEditable(true);
+    TMaskEdit date(TMaskEdit::Kind::Date);
+    edit.SetText(longText);
+    combo.SetText(longText);
+    date.SetText("08.12.2026");
+    const struct {
+        const char* name;
+        QLineEdit* field;
+    } fields[] = {{"edit", &edit}, {"drop-down", combo.lineEdit()}, {"date", &date}};
+    for (const auto& f : fields) {
+        QVERIFY2(!f.field->text().isEmpty(), f.name);
+        QVERIFY2(f.field->cursorPosition() == 0, f.name);
+    }
+}
+
 #include "controls_test.moc"
