@@ -3,9 +3,17 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QMimeDatabase>
+#include <QSplitter>
 #include <QStringList>
+#include <QTreeView>
 #include <algorithm>
 #include <map>
+
+#include "ui/interface_language.h"
 
 namespace pomix {
 namespace {
@@ -23,6 +31,33 @@ QStringList QtFilters(const QString& filter) {
     return entries;
 }
 
+// Qt's list of files writes sizes and dates in the system's locale ("122 bytes", "9 Dec") and
+// calls every folder "Folder", whatever language the dialog speaks: here they follow the
+// interface language, the folder's kind named by the system's file type database.
+class InterfaceLanguageFiles : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || index.column() < 1 || index.column() > 3) {
+            return QIdentityProxyModel::data(index, role);
+        }
+        const QModelIndex source = mapToSource(index);
+        const bool folder = files->isDir(source);
+        switch (index.column()) {
+        case 1:
+            return folder ? QString() : InterfaceLocale().formattedDataSize(files->size(source));
+        case 2:
+            if (folder) return QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory")).comment();
+            break;
+        default:
+            return InterfaceLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
 // The folder last chosen for each purpose, for the run only.
 std::map<FilePurpose, QString>& ChosenFolders() {
     static std::map<FilePurpose, QString> folders;
@@ -33,13 +68,33 @@ ChosenFile ShowDialog(QWidget* parent, FileDialogKind kind, const QString& filte
                       const QString& startFolder) {
     if (Chooser()) return Chooser()(kind, filter, startFolder);
     const QStringList filters = QtFilters(filter);
-    QString selected = filters.value(0);
-    const QString path =
-        kind == FileDialogKind::Open
-            ? QFileDialog::getOpenFileName(parent, {}, startFolder, filters.join(";;"), &selected)
-            : QFileDialog::getSaveFileName(parent, {}, startFolder, filters.join(";;"), &selected);
-    return ChosenFile(QFile::encodeName(path).toStdString(),
-                      std::max<int>(0, static_cast<int>(filters.indexOf(selected))));
+    QFileDialog dialog(parent, {}, startFolder);
+    dialog.setNameFilters(filters);
+    if (kind == FileDialogKind::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    }
+    dialog.setOption(QFileDialog::DontUseNativeDialog);  // the list below is Qt's own
+    dialog.setProxyModel(new InterfaceLanguageFiles(&dialog));
+    // Qt's own dialog opens too narrow for its columns, which it cut ("122...tes"): the
+    // details take what they need, the names the rest.
+    dialog.resize(std::max(dialog.width(), 760), std::max(dialog.height(), 460));
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    // The places on the left, "Компьютер" among them, showed cut at Qt's first width.
+    if (auto* split = dialog.findChild<QSplitter*>(QStringLiteral("splitter"))) {
+        split->setSizes({170, dialog.width() - 170});
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return ChosenFile(QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString(),
+                      std::max<int>(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))));
 }
 
 }  // namespace
