@@ -138,8 +138,7 @@ TMainForm::TMainForm(SectionFactory sections)
         if (QThread::currentThread() == thread()) {
             ShowError(text);
         } else {
-            QMetaObject::invokeMethod(
-                this, [text] { ShowError(text); }, Qt::QueuedConnection);
+            saver_.HandBack([text] { ShowError(text); });
         }
     });
     connect(this, &TMainForm::sectionsLoaded, this,
@@ -152,6 +151,8 @@ TMainForm::TMainForm(SectionFactory sections)
 }
 
 TMainForm::~TMainForm() {
+    // A write still out may report a backup problem through the hook.
+    saver_.Wait();
     SetBackupReportHook({});
     SetBringForward({});
     SetMainWindowRecolour({});

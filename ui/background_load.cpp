@@ -1,12 +1,20 @@
 #include "ui/background_load.h"
 
+#include <algorithm>
+
 namespace pomix {
 
-TBackgroundLoader::TBackgroundLoader(QObject* parent) : QObject(parent) {
-    connect(this, &TBackgroundLoader::readEnded, this, &TBackgroundLoader::Deliver, Qt::QueuedConnection);
-}
+TBackgroundLoader::TBackgroundLoader(QObject* parent) : QObject(parent) {}
 
-TBackgroundLoader::~TBackgroundLoader() { pool_.waitForDone(); }
+TBackgroundLoader::~TBackgroundLoader() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        reads_.clear();
+    }
+    queued_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+}
 
 void TBackgroundLoader::Add(int key, LoadWork work) {
     works_[key] = std::move(work);
@@ -20,23 +28,40 @@ void TBackgroundLoader::Run() {
 }
 
 void TBackgroundLoader::Start(int key) {
-    pool_.start([this, key, read = works_.at(key).read] {
+    {
+        std::lock_guard lock(mutex_);
+        reads_.emplace_back(key, works_.at(key).read);
+    }
+    // One thread per core at most; they stay for reads added later, idle.
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    if (threads_.size() < cores) threads_.emplace_back(&TBackgroundLoader::Work, this);
+    queued_.notify_one();
+}
+
+void TBackgroundLoader::Work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        queued_.wait(lock, [this] { return stopping_ || !reads_.empty(); });
+        if (stopping_) return;
+        auto [key, read] = std::move(reads_.front());
+        reads_.pop_front();
+        lock.unlock();
         read();
-        {
-            std::lock_guard lock(mutex_);
-            ended_.push_back(key);
-        }
-        emit readEnded();
-    });
+        read = nullptr;  // what the read held goes before its taker runs
+        lock.lock();
+        done_.push_back(key);
+        ended_.notify_all();
+        handBack_.Post([this] { Deliver(); });
+    }
 }
 
 void TBackgroundLoader::Deliver() {
-    std::vector<int> ended;
+    std::vector<int> done;
     {
         std::lock_guard lock(mutex_);
-        ended.swap(ended_);
+        done.swap(done_);
     }
-    for (const int key : ended) {
+    for (const int key : done) {
         if (holding_) {
             arrived_.insert(key);
         } else {
@@ -46,12 +71,14 @@ void TBackgroundLoader::Deliver() {
 }
 
 void TBackgroundLoader::Release(int key) {
+    if (!running_) return;
     for (;;) {
         Deliver();
         if (arrived_.erase(key) != 0) break;
         if (!works_.count(key)) return;
-        // The read may not have ended yet: wait a little for it, without the event loop.
-        pool_.waitForDone(10);
+        // The read may not have ended yet: wait for it, without the event loop.
+        std::unique_lock lock(mutex_);
+        ended_.wait(lock, [this] { return !done_.empty(); });
     }
     Take(key);
 }

@@ -1,16 +1,21 @@
-// Data files read beside the interface: each read runs on a worker thread (as many side by
-// side as the machine has cores) and what it read is handed back to the interface thread
-// through a queued signal, where its taker puts it in place. Until then the window that waits
-// for it is shown as loading and takes no input.
+// Data files read beside the interface: the reads run on worker threads of the loader's own
+// (as many side by side as the machine has cores), and what each read is handed back to the
+// interface thread (ui/hand_back.h), where its taker puts it in place. Until then the window
+// that waits for it is shown as loading and takes no input.
 #pragma once
 
 #include <QObject>
-#include <QThreadPool>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <set>
+#include <thread>
+#include <utility>
 #include <vector>
+
+#include "ui/hand_back.h"
 
 namespace pomix {
 
@@ -23,7 +28,8 @@ class TBackgroundLoader : public QObject {
     Q_OBJECT
 public:
     explicit TBackgroundLoader(QObject* parent = nullptr);
-    // Waits for the reads still running; what they read is not taken.
+    // Waits for the reads still running; the reads not begun are dropped, and nothing read
+    // is taken.
     ~TBackgroundLoader() override;
 
     // Queues a read under key; nothing runs before Run.
@@ -40,19 +46,23 @@ public:
     void Release(int key);
 
 signals:
-    // Emitted on a worker thread when a read has ended; delivered queued.
-    void readEnded();
     // After key's read was taken.
     void taken(int key);
 
 private:
     void Start(int key);
+    void Work();
     void Deliver();
     void Take(int key);
 
-    QThreadPool pool_;
+    THandBack handBack_;
+    std::vector<std::thread> threads_;
     std::mutex mutex_;
-    std::vector<int> ended_;  // guarded by mutex_
+    std::condition_variable queued_;  // a read was queued, or the loader stops
+    std::condition_variable ended_;   // a read has ended
+    std::deque<std::pair<int, std::function<void()>>> reads_;  // guarded by mutex_
+    std::vector<int> done_;                                    // guarded by mutex_
+    bool stopping_ = false;                                    // guarded by mutex_
     std::map<int, LoadWork> works_;
     std::set<int> arrived_;  // ended, held back for Release
     bool running_ = false;

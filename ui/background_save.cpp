@@ -6,9 +6,7 @@
 
 namespace pomix {
 
-TBackgroundSaver::TBackgroundSaver(QObject* parent) : QObject(parent) {
-    connect(this, &TBackgroundSaver::writeEnded, this, &TBackgroundSaver::Deliver, Qt::QueuedConnection);
-}
+TBackgroundSaver::TBackgroundSaver(QObject* parent) : QObject(parent) {}
 
 TBackgroundSaver::~TBackgroundSaver() { queue_.Wait(); }
 
@@ -28,7 +26,7 @@ void TBackgroundSaver::Post(SaveWork work) {
             std::lock_guard lock(mutex_);
             outcomes_.push_back(std::move(outcome));
         }
-        emit writeEnded();
+        handBack_.Post([this] { Deliver(); });
     });
 }
 

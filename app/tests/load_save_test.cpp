@@ -30,6 +30,7 @@
 #include "settings/settings_record.h"
 #include "storage/section_file.h"
 #include "ui/message.h"
+#include "ui/notifier.h"
 
 using namespace pomix;
 
@@ -182,6 +183,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     QStringList messages_;
     MessagePresenter previous_;
+    Notifier previousNotifier_;
 };
 
 void LoadSaveTest::init() {
@@ -197,9 +199,12 @@ void LoadSaveTest::init() {
         messages_ << text;
         return MessageAnswer::Ok;
     });
+    // Reminders stay off the desktop's bus.
+    previousNotifier_ = SetNotifier([](const QString&, const QString&) { return true; });
 }
 
 void LoadSaveTest::cleanup() {
+    SetNotifier(previousNotifier_);
     SetMessagePresenter(previous_);
     SetProgramDir("");
     dir_.reset();
