@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QThread>
@@ -95,23 +96,26 @@ QIcon ProgramIcon() {
 
 TMainForm::SectionFactory TMainForm::ProgramSections() {
     // The sections are created in index order: the debt book gets the contacts of the address
-    // book created before it, to offer their names.
-    auto contacts = std::make_shared<const AddressList*>(nullptr);
-    return [contacts](int index, StreamContainer& container) -> TSectionWindow* {
+    // book created before it, to offer their names, and is told when they arrive.
+    auto addressBook = std::make_shared<QPointer<TABookForm>>();
+    return [addressBook](int index, StreamContainer& container) -> TSectionWindow* {
         switch (index) {
             case 0:
                 return new TCalendarForm(container);
-            case 1: {
-                auto* addressBook = new TABookForm(container);
-                *contacts = &addressBook->Contacts();
-                return addressBook;
-            }
+            case 1:
+                return *addressBook = new TABookForm(container);
             case 2:
                 return new TNoteForm(container);
             case 3:
                 return new TCatalogForm(container);
-            case 4:
-                return new TCreditsForm(container, *contacts);
+            case 4: {
+                TABookForm* book = *addressBook;
+                auto* debts = new TCreditsForm(container, book ? &book->Contacts() : nullptr);
+                if (book)
+                    connect(book, &TSectionWindow::dataLoaded, debts,
+                            &TCreditsForm::ContactsChanged);
+                return debts;
+            }
             default:
                 return new TForm7();
         }

@@ -266,6 +266,10 @@ void TCreditsForm::ImportFistName() {
     debtorBox->SetItems(contacts_ ? pomix::ImportFistName(*contacts_) : StrList{});
 }
 
+void TCreditsForm::ContactsChanged() {
+    if (!editorPanel->isHidden()) ImportFistName();
+}
+
 void TCreditsForm::Clear() {
     debtorBox->SetText(std::string());
     dueDateEdit->Clear();
@@ -394,6 +398,8 @@ void TCreditsForm::HideStatistics() {
 
 void TCreditsForm::ReInit() {
     TSectionWindow::ReInit();
+    // The address book may have changed while this window was away.
+    ContactsChanged();
     // The days left count from today: shown on a later day, the column is counted again.
     if (Today() != std::floor(listedAt_)) UpDateListBox(CurrentKind_);
 }

@@ -3,7 +3,9 @@
 // laid over the whole window: the editor (Panel2) and the money statistics (Panel5).
 //
 // The names offered for a debtor come from the address book's contacts, read each time the
-// editor opens; without contacts any name can still be typed.
+// editor opens, and again while it is open when the contacts arrive (they are read beside the
+// interface) or may have changed (the window shown again); without contacts any name can
+// still be typed.
 #pragma once
 
 #include <QMenu>
@@ -37,6 +39,9 @@ public:
     void UpDateListBox(int kind);
     void ShowCreditNote(const TCreditNote& debt);
     void ImportFistName();
+    // The contacts arrived or changed: an open editor offers the names anew, the typed text
+    // kept; a closed one reads them when it opens.
+    void ContactsChanged();
     void SortedCreditList(int tag);
     void Add();
     void Edit();
