@@ -62,7 +62,7 @@ std::vector<int> TDataFileNotices::AnnounceUnread(const std::vector<UnreadDataFi
         if (const auto copy = NewestLoadableCopy(dataDir, name)) {
             offers.push_back({unread.section, name, copy->copy.tag});
             offerLines << restoreOfferText->Text.arg(Utf8(name), CopyDate(copy->copy.day))
-                              .arg(qulonglong(copy->check.records));
+                              .arg(InterfaceLocale().toString(qulonglong(copy->check.records)));
         }
     }
     if (offers.empty()) {
