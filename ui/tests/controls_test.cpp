@@ -9,7 +9,13 @@
 #include <QLocale>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QToolTip>
 #include <QUrl>
 
@@ -23,6 +29,7 @@
 #include "ui/desktop.h"
 #include "ui/file_dialog.h"
 #include "ui/form_parts.h"
+#include "ui/interface_language.h"
 #include "ui/memo_file.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
@@ -47,6 +54,7 @@ private slots:
     void desktopOpenerSeesWhatWouldBeOpened();
     void memoTextFileRoundTripAndUnreadableFileKeepsTheMemo();
     void fileDialogsOpenWhereTheirPurposeLastChose();
+    void fileDialogListsSizesAndDatesInTheInterfaceLanguage();
     void maskEditGivesTheFixedWidthForms();
     void memoLinesAreCp1251();
     void gradientRunsInSixtySteps();
@@ -238,6 +246,39 @@ void ControlsTest::fileDialogsOpenWhereTheirPurposeLastChose() {
     }
     SetFileChooser({});
     ForgetChosenFolders();
+}
+
+// Qt's list of files writes sizes and dates by the system's locale: under LC_ALL=C a Russian
+// dialog read "5 bytes" and "9 Dec".
+void ControlsTest::fileDialogListsSizesAndDatesInTheInterfaceLanguage() {
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("a.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("12345") == 5);
+    file.close();
+    const QFileInfo info(file.fileName());
+    ForgetChosenFolders();
+    QStringList shown;
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        const QAbstractItemModel* model = list ? list->model() : nullptr;
+        for (int row = 0; model && row < model->rowCount(list->rootIndex()); ++row) {
+            if (model->index(row, 0, list->rootIndex()).data().toString() != info.fileName()) continue;
+            for (int column = 1; column <= 3; ++column) shown << model->index(row, column, list->rootIndex()).data().toString();
+        }
+        if (!shown.isEmpty() || waited.elapsed() > 5000) dialog->reject();
+    });
+    poll.start(50);
+    const ChosenFile chosen = ChooseFile(nullptr, FileDialogKind::Open, FilePurpose::Text, TextFileFilter(), folder.path());
+    QVERIFY(chosen.Path.empty());
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown[0], InterfaceLocale().formattedDataSize(5));
+    QVERIFY2(shown[0].contains(QString::fromUtf8("байт")), qPrintable(shown[0]));
+    QCOMPARE(shown[2], InterfaceLocale().toString(info.lastModified(), QLocale::ShortFormat));
 }
 
 void ControlsTest::maskEditGivesTheFixedWidthForms() {
