@@ -48,7 +48,7 @@ bool IsDate(DateTime value) {
 TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
     : TSectionWindow(kRecolourAddressBook, "AddressBookForm",
                      TTextFileMessages::WithItems(ExpandItems(
-                         {"Button1-13.Caption,Hint", "StaticButton1-5.Caption,Hint",
+                         {"PopupMenu1.AccessibleName", "Button1-13.Caption,Hint", "StaticButton1-5.Caption,Hint",
                           "Button14-16.Hint", "ListBox1.Hint", "N1-6.Caption", "Text1-3.Caption",
                           "Label1-19.Caption", "ListBox1-2.AccessibleName", "TodayText.Caption",
                           "SelectCategory.Items"})),
@@ -95,7 +95,7 @@ void TABookForm::BuildMainView() {
     deleteButton = MakeButton(this, "Button1", {382, kCommandBarTop, 128, 24}, "Удалить",
                               "Удалить текущую запись");
 
-    contactMenu = MakePopupMenu(this, "PopupMenu1", contactList);
+    contactMenu = MakePopupMenu(this, "PopupMenu1", contactList, "Меню контактов");
     editItem = AddMenuItem(contactMenu, "N1", "Редактировать", this, &TABookForm::Edit);
     addItem = AddMenuItem(contactMenu, "N2", "Добавить", this, &TABookForm::Add);
     searchItem = AddMenuItem(contactMenu, "N3", "Поиск", this, &TABookForm::OpenSearch);

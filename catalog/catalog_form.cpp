@@ -38,7 +38,7 @@ TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
     : TSectionWindow(
           kRecolourCatalog, "CatalogForm",
           TTextFileMessages::WithItems(ExpandItems(
-              {"Button1-13.Caption,Hint", "RadioButton1-3.Caption,Hint", "ListBox1.Hint",
+              {"PopupMenu1.AccessibleName", "Button1-13.Caption,Hint", "RadioButton1-3.Caption,Hint", "ListBox1.Hint",
                "ACategoryEdit.Hint", "AMemoEdit.Hint", "ANameEdit.Hint", "AFoundEdit.Hint",
                "Button14-15.Hint", "N1-4.Caption", "Text1-3.Caption", "Label1-4.Caption",
                "ListBox1.AccessibleName"})),
@@ -98,7 +98,7 @@ void TCatalogForm::BuildMainView() {
     deleteButton =
         MakeButton(this, "Button1", {382, 332, 128, 24}, "Удалить", "Удалить текущую запись");
 
-    titleMenu = MakePopupMenu(this, "PopupMenu1", titleList);
+    titleMenu = MakePopupMenu(this, "PopupMenu1", titleList, "Меню каталога");
     addItem = AddMenuItem(titleMenu, "N1", "Добавить", this, &TCatalogForm::Add);
     editItem = AddMenuItem(titleMenu, "N2", "Редактировать", this, &TCatalogForm::Edit);
     searchItem = AddMenuItem(titleMenu, "N4", "Поиск", this, &TCatalogForm::OpenSearch);

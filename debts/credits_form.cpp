@@ -48,7 +48,7 @@ bool IsDate(DateTime value) {
 TCreditsForm::TCreditsForm(StreamContainer& container, const AddressList* contacts,
                            QWidget* parent)
     : TSectionWindow(kRecolourDebts, "CreditsForm",
-                     ExpandItems({"StaticButton1-6.Caption,Hint", "Button1-6.Caption,Hint",
+                     ExpandItems({"StaticButton1-6.Caption,Hint", "Button1-6.Caption,Hint", "PopupMenu1.AccessibleName",
                                   "Button8.Caption,Hint", "Button9.Caption,Hint", "Button7.Hint",
                                   "AFistName.Hint", "AName.Hint", "ADateEdit.Hint",
                                   "N1-3.Caption", "Text1.Caption", "Text2.Caption",
@@ -121,7 +121,7 @@ void TCreditsForm::BuildMainView() {
     deleteButton =
         MakeButton(this, "Button3", {345, 332, 165, 24}, "Удалить", "Удалить текущий долг");
 
-    debtMenu = MakePopupMenu(this, "PopupMenu1", debtList);
+    debtMenu = MakePopupMenu(this, "PopupMenu1", debtList, "Меню долгов");
     editItem = AddMenuItem(debtMenu, "N1", "Редактировать", this, &TCreditsForm::Edit);
     addItem = AddMenuItem(debtMenu, "N2", "Добавить", this, &TCreditsForm::Add);
     deleteItem = AddMenuItem(debtMenu, "N3", "Удалить", this, &TCreditsForm::Delete);

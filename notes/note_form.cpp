@@ -31,7 +31,7 @@ void PresetPicker(DateTime day) {
 TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
     : TSectionWindow(kRecolourNotes, "NoteBookForm",
                      TTextFileMessages::WithItems(ExpandItems(
-                         {"Button1-11.Caption,Hint", "RadioButton1-3.Caption,Hint",
+                         {"PopupMenu1.AccessibleName", "Button1-11.Caption,Hint", "RadioButton1-3.Caption,Hint",
                           "Button12-14.Hint", "ListBox1.Hint", "AName.Hint", "ADateEdit.Hint",
                           "AMemo.Hint", "Text1.Caption", "Text2.Caption", "Text4.Caption",
                           "Label3-6.Caption", "N1-4.Caption"})),
@@ -75,7 +75,7 @@ void TNoteForm::BuildMainView() {
     addButton = MakeButton(this, "Button2", {256, 332, 120, 24}, "Добавить", "Добавить заметку");
     deleteButton = MakeButton(this, "Button1", {382, 332, 128, 24}, "Удалить");
 
-    titleMenu = MakePopupMenu(this, "PopupMenu1", titleList);
+    titleMenu = MakePopupMenu(this, "PopupMenu1", titleList, "Меню заметок");
     addItem = AddMenuItem(titleMenu, "N1", "Добавить", this, &TNoteForm::Add);
     editItem = AddMenuItem(titleMenu, "N2", "Редактировать", this, &TNoteForm::Edit);
     searchItem = AddMenuItem(titleMenu, "N4", "Поиск", this, &TNoteForm::OpenSearch);

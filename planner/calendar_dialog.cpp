@@ -20,7 +20,8 @@ TCalendarDialog* instance = nullptr;
 TCalendarDialog::TCalendarDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       binding_(this, kRecolourDatePicker, "CalendarDialog",
-               ExpandItems({"Calendar1.Hint", "Button1-3.Caption,Hint"})) {
+               ExpandItems({"Calendar1.Hint", "Button1-3.Caption,Hint", "MonthBackText.Caption",
+                            "MonthOnText.Caption", "YearBackText.Caption", "YearOnText.Caption"})) {
     setObjectName("CalendarDialog");
     setModal(true);
     setFixedSize(kWidth, kHeight);
@@ -42,6 +43,14 @@ TCalendarDialog::TCalendarDialog(QWidget* parent)
     connect(cancelButton, &QPushButton::clicked, this, &TCalendarDialog::Cancel);
     connect(todayButton, &QPushButton::clicked, this, &TCalendarDialog::ShowToday);
     connect(acceptButton, &QPushButton::clicked, this, &TCalendarDialog::Accept);
+
+    // What a screen reader calls the grid's painted step buttons.
+    const char* const stepNames[4][2] = {{"MonthBackText", "Предыдущий месяц"},
+                                         {"MonthOnText", "Следующий месяц"},
+                                         {"YearBackText", "Предыдущий год"},
+                                         {"YearOnText", "Следующий год"}};
+    for (std::size_t b = 0; b < stepTexts_.size(); ++b)
+        stepTexts_[b] = new TText(this, stepNames[b][0], stepNames[b][1]);
 
     binding_.BindDictionary();
     PickerAccepted = false;
@@ -100,6 +109,9 @@ void TCalendarDialog::showEvent(QShowEvent* event) {
 }
 
 void TCalendarDialog::ReInit() {
+    // The dictionary has just been read.
+    for (std::size_t b = 0; b < stepTexts_.size(); ++b)
+        monthGrid->StepButtonNames[b] = stepTexts_[b]->Text;
     binding_.ApplyColours();
 }
 

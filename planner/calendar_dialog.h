@@ -3,10 +3,12 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 
 #include "storage/dates.h"
 #include "ui/controls.h"
 #include "ui/form_binding.h"
+#include "ui/form_parts.h"
 #include "ui/month_grid.h"
 
 namespace pomix {
@@ -50,6 +52,7 @@ protected:
 private:
     void ReInit();
     TFormBinding binding_;
+    std::array<TText*, 4> stepTexts_{};
 };
 
 }  // namespace pomix

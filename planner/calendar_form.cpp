@@ -71,7 +71,7 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
                        "CheckBox2.Caption", "Text3.Caption", "Label2-5.Caption", "Text4-6.Caption",
                        "ListBox3.Hint", "Button9-11.Caption,Hint", "NoticeTitleText.Caption",
                        "NoticeMoreText.Caption", "MarkedDayText.Caption", "UpButton.AccessibleName",
-                       "DownButton.AccessibleName", "MaskEdit3-4.Hint"}),
+                       "DownButton.AccessibleName", "MaskEdit3-4.Hint", "PopupMenu1.AccessibleName"}),
           parent),
       planner_(container, DataDir() + "Calendar.dat") {
     setObjectName("CalendarForm");
@@ -156,7 +156,7 @@ void TCalendarForm::BuildMainView() {
     addButton = MakeButton(view, "Button2", {258, 332, 124, 24}, "Добавить", "Добавить новое событие");
     deleteButton = MakeButton(view, "Button1", {386, 332, 124, 24}, "Удалить", "Удалить текущее событие");
 
-    dayMenu = MakePopupMenu(this, "PopupMenu1", dayList);
+    dayMenu = MakePopupMenu(this, "PopupMenu1", dayList, "Меню событий");
     editAction = AddMenuItem(dayMenu, "N1", "Редактировать");
     addAction = AddMenuItem(dayMenu, "N2", "Добавить");
     searchAction = AddMenuItem(dayMenu, "N3", "Поиск");

@@ -197,7 +197,7 @@ QString SpokenDate(const QDate& day) {
 
 QString WeekdayName(int weekday) { return InterfaceLocale().dayName(weekday, QLocale::LongFormat); }
 
-void SetReadingTabOrder(QWidget* panel) {
+QWidget* SetReadingTabOrder(QWidget* panel, QWidget* after) {
     struct Stop {
         QWidget* widget;
         QRect place;
@@ -215,7 +215,7 @@ void SetReadingTabOrder(QWidget* panel) {
         if (lines.empty() || stop.place.center().y() > lines.back().front().place.bottom()) lines.emplace_back();
         lines.back().push_back(stop);
     }
-    QWidget* previous = nullptr;
+    QWidget* previous = after;
     for (std::vector<Stop>& line : lines) {
         std::stable_sort(line.begin(), line.end(), [](const Stop& a, const Stop& b) { return a.place.left() < b.place.left(); });
         for (const Stop& stop : line) {
@@ -223,6 +223,7 @@ void SetReadingTabOrder(QWidget* panel) {
             previous = stop.widget;
         }
     }
+    return previous;
 }
 
 namespace {

@@ -29,7 +29,9 @@ void NameFieldsByCaptions(QWidget* window);
 
 // Chains the Tab order of the controls inside panel as they are read: line by line from the
 // top, left to right on a line. A control's own parts (a drop-down's edit line) stay with it.
-void SetReadingTabOrder(QWidget* panel);
+// With after, the panel's first control follows it. Returns the last control chained (after
+// when the panel has none).
+QWidget* SetReadingTabOrder(QWidget* panel, QWidget* after = nullptr);
 
 // Makes row the current line of a list, scrolled into view, and gives the list the focus: where
 // the user goes on after a save or a delete. With row outside the list no line is made current.

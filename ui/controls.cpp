@@ -40,15 +40,19 @@ void TPressableText::keyPressEvent(QKeyEvent* event) {
     }
     if (auto* tabs = qobject_cast<TTabList*>(parentWidget());
         tabs != nullptr && pressable_ && (key == Qt::Key_Left || key == Qt::Key_Right)) {
-        // The next tab along the row, in the order they stand.
-        const QList<TPressableText*> row = tabs->findChildren<TPressableText*>(Qt::FindDirectChildrenOnly);
-        TPressableText* next = nullptr;
-        for (TPressableText* tab : row) {
-            if (!tab->isVisibleTo(tabs) || tab == this || !tab->Pressable()) continue;
-            const int along = tab->x() - x();
-            if ((key == Qt::Key_Right) != (along > 0)) continue;
-            if (next == nullptr || std::abs(along) < std::abs(next->x() - x())) next = tab;
-        }
+        // The next tab in the order they are read: along a row, and on from the end of one row
+        // to the start of the next where the tabs take more than one.
+        QList<TPressableText*> row =
+            tabs->findChildren<TPressableText*>(Qt::FindDirectChildrenOnly);
+        row.removeIf([this, tabs](TPressableText* tab) {
+            return tab != this && (!tab->isVisibleTo(tabs) || !tab->Pressable());
+        });
+        std::stable_sort(row.begin(), row.end(),
+                         [](const TPressableText* a, const TPressableText* b) {
+                             return a->y() != b->y() ? a->y() < b->y() : a->x() < b->x();
+                         });
+        const qsizetype at = row.indexOf(this) + (key == Qt::Key_Right ? 1 : -1);
+        TPressableText* next = at >= 0 && at < row.size() ? row[at] : nullptr;
         event->accept();
         if (next != nullptr) {
             next->setFocus(Qt::TabFocusReason);

@@ -69,9 +69,11 @@ private:
 
 }  // namespace
 
-QMenu* MakePopupMenu(QWidget* owner, const char* name, QAbstractScrollArea* list) {
+QMenu* MakePopupMenu(QWidget* owner, const char* name, QAbstractScrollArea* list,
+                     const char* accessibleName) {
     auto* menu = new QMenu(owner);
     menu->setObjectName(QString::fromLatin1(name));
+    menu->setAccessibleName(U(accessibleName));
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     // A scroll area reports the click in its viewport's coordinates.
     QObject::connect(list, &QWidget::customContextMenuRequested, menu,

@@ -35,8 +35,11 @@ public:
     QString Text;
 };
 
-// A pop-up menu that opens where the list is right-clicked.
-QMenu* MakePopupMenu(QWidget* owner, const char* name, QAbstractScrollArea* list);
+// A pop-up menu that opens where the list is right-clicked (or by the Menu key or Shift+F10);
+// accessibleName is what a screen reader calls the menu (the window's dictionary may change it
+// as "<name>.AccessibleName").
+QMenu* MakePopupMenu(QWidget* owner, const char* name, QAbstractScrollArea* list,
+                     const char* accessibleName);
 QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption);
 template <class Receiver>
 QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, Receiver* receiver,

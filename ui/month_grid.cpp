@@ -209,13 +209,17 @@ void TMonthGrid::paintEvent(QPaintEvent*) {
     }
 }
 
+void TMonthGrid::PressStepButton(int button) {
+    static constexpr int kSteps[4] = {-1, 1, -12, 12};
+    if (stepButtons_ && button >= 0 && button < 4) Choose(MonthsOn(kSteps[button]));
+}
+
 void TMonthGrid::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    static constexpr int kSteps[4] = {-1, 1, -12, 12};
     if (stepButtons_) {
         for (int b = 0; b < 4; ++b) {
             if (StepButtonRect(b).contains(at)) {
-                Choose(MonthsOn(kSteps[b]));
+                PressStepButton(b);
                 return;
             }
         }
@@ -227,7 +231,9 @@ void TMonthGrid::mousePressEvent(QMouseEvent* event) {
     else Choose(day);
 }
 
+// PageUp and PageDown step a month, with Shift a year, as in most date pickers.
 void TMonthGrid::keyPressEvent(QKeyEvent* event) {
+    const bool years = (event->modifiers() & Qt::ShiftModifier) != 0;
     switch (event->key()) {
         case Qt::Key_Left:
             Choose(selected_.addDays(-1));
@@ -242,10 +248,10 @@ void TMonthGrid::keyPressEvent(QKeyEvent* event) {
             Choose(selected_.addDays(7));
             break;
         case Qt::Key_PageUp:
-            Choose(MonthsOn(-1));
+            Choose(MonthsOn(years ? -12 : -1));
             break;
         case Qt::Key_PageDown:
-            Choose(MonthsOn(1));
+            Choose(MonthsOn(years ? 12 : 1));
             break;
         default:
             QWidget::keyPressEvent(event);

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QSet>
 #include <QWidget>
+#include <array>
 
 class QPainter;
 
@@ -42,6 +43,10 @@ public:
     bool StepButtonsShown() const { return stepButtons_; }
     // What a screen reader says of a marked day besides its date.
     QString MarkedDayText = QString::fromUtf8("есть события");
+    // What a screen reader calls the step buttons, in StepButtonRect's order.
+    std::array<QString, 4> StepButtonNames{
+        QString::fromUtf8("Предыдущий месяц"), QString::fromUtf8("Следующий месяц"),
+        QString::fromUtf8("Предыдущий год"), QString::fromUtf8("Следующий год")};
     void SetColours(const Colours& colours);
     const Colours& GetColours() const { return colours_; }
 
@@ -61,6 +66,9 @@ public:
     QRect DayRect(const QDate& day) const;
     // The four header step buttons: 0 month back, 1 month on, 2 year back, 3 year on.
     QRect StepButtonRect(int button) const;
+    // What a click on a step button does (also the screen reader's press); nothing when the
+    // buttons are not shown.
+    void PressStepButton(int button);
 
 signals:
     // The selected day changed (by a click, a step or SetSelectedDate).

@@ -2,8 +2,9 @@
 // row of column headers (the weekdays). Each day cell is named by its full date, selected
 // when it is the grid's day, and described as holding events where the grid marks it.
 //
-// Children, in order: the seven column headers, then the 42 day cells row by row. Cells are
-// kept by their place in the grid, not by their day: stepping the month renames them.
+// Children, in order: the seven column headers, then the 42 day cells row by row, then (where
+// the grid shows them) its four painted step buttons as push buttons a screen reader can press.
+// Cells are kept by their place in the grid, not by their day: stepping the month renames them.
 #include <QAccessibleWidget>
 #include <QPointer>
 #include <array>
@@ -15,6 +16,8 @@ namespace pomix {
 namespace {
 
 constexpr int kCells = TMonthGrid::kWeeks * TMonthGrid::kDays;
+constexpr int kFirstStep = TMonthGrid::kDays + kCells;
+constexpr int kSteps = 4;
 
 class MonthGridAccessible;
 
@@ -94,6 +97,54 @@ private:
     int child_;
 };
 
+// One of the header's step buttons (0 month back, 1 month on, 2 year back, 3 year on).
+class StepButton : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    StepButton(TMonthGrid* grid, int button) : grid_(grid), button_(button) {}
+
+    bool isValid() const override { return grid_ != nullptr; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return grid_ ? grid_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(grid_);
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    void setText(QAccessible::Text, const QString&) override {}
+    QAccessible::Role role() const override { return QAccessible::Button; }
+    QString text(QAccessible::Text kind) const override {
+        if (!grid_ || kind != QAccessible::Name) return {};
+        return grid_->StepButtonNames[static_cast<std::size_t>(button_)];
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.invisible = !grid_ || !grid_->isVisible() || !grid_->StepButtonsShown();
+        state.disabled = grid_ && !grid_->isEnabled();
+        return state;
+    }
+    QRect rect() const override {
+        if (!grid_) return {};
+        const QRect area = grid_->StepButtonRect(button_);
+        return QRect(grid_->mapToGlobal(area.topLeft()), area.size());
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    void doAction(const QString& action) override {
+        if (grid_ && grid_->isEnabled() && action == pressAction()) grid_->PressStepButton(button_);
+    }
+
+private:
+    QPointer<TMonthGrid> grid_;
+    int button_;
+};
+
 class MonthGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
     explicit MonthGridAccessible(TMonthGrid* grid) : QAccessibleWidget(grid, QAccessible::Table) {}
@@ -108,11 +159,18 @@ public:
         return QAccessibleWidget::text(kind);
     }
 
-    int childCount() const override { return TMonthGrid::kDays + kCells; }
+    int childCount() const override {
+        return kFirstStep + (Grid()->StepButtonsShown() ? kSteps : 0);
+    }
     QAccessibleInterface* child(int index) const override {
         if (index < 0 || index >= childCount()) return nullptr;
         QAccessible::Id& id = ids_[static_cast<std::size_t>(index)];
-        if (id == 0) id = QAccessible::registerAccessibleInterface(new GridCell(Grid(), index));
+        if (id == 0) {
+            QAccessibleInterface* made =
+                index < kFirstStep ? static_cast<QAccessibleInterface*>(new GridCell(Grid(), index))
+                                   : new StepButton(Grid(), index - kFirstStep);
+            id = QAccessible::registerAccessibleInterface(made);
+        }
         return QAccessible::accessibleInterface(id);
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
@@ -122,7 +180,11 @@ public:
         return -1;
     }
     QAccessibleInterface* childAt(int x, int y) const override {
-        const QDate day = Grid()->DayAt(Grid()->mapFromGlobal(QPoint(x, y)));
+        const QPoint at = Grid()->mapFromGlobal(QPoint(x, y));
+        for (int b = 0; b < kSteps && Grid()->StepButtonsShown(); ++b) {
+            if (Grid()->StepButtonRect(b).contains(at)) return child(kFirstStep + b);
+        }
+        const QDate day = Grid()->DayAt(at);
         if (!day.isValid()) return nullptr;
         return child(TMonthGrid::kDays + static_cast<int>(Grid()->ShownDay(0).daysTo(day)));
     }
@@ -166,7 +228,7 @@ private:
         return TMonthGrid::kDays + static_cast<int>(Grid()->ShownDay(0).daysTo(Grid()->SelectedDate()));
     }
 
-    mutable std::array<QAccessible::Id, TMonthGrid::kDays + kCells> ids_{};
+    mutable std::array<QAccessible::Id, kFirstStep + kSteps> ids_{};
 };
 
 QList<QAccessibleInterface*> GridCell::columnHeaderCells() const {

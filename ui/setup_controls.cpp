@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "storage/text.h"
+#include "ui/accessibility.h"
 #include "ui/convert.h"
 
 namespace pomix {
@@ -130,6 +131,13 @@ int TPageControl::AddPage(QWidget* page, const QString& caption) {
     tabs_.push_back(tab);
     Arrange();
     SetCurrentIndex(stack_->currentIndex());
+    // A page is built before it is added, so its fields would come before the tabs: Tab reads
+    // the tabs first, then the page shown.
+    QWidget* previous = tabs_.front();
+    for (std::size_t i = 1; i < tabs_.size(); ++i)
+        QWidget::setTabOrder(std::exchange(previous, tabs_[i]), tabs_[i]);
+    for (int i = 0; i < stack_->count(); ++i)
+        previous = SetReadingTabOrder(stack_->widget(i), previous);
     return index;
 }
 

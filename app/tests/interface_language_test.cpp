@@ -8,6 +8,7 @@
 
 #include "addressbook/address.h"
 #include "app/main_form.h"
+#include "planner/calendar_dialog.h"
 #include "debts/credits_form.h"
 #include "planner/calendar_form.h"
 #include "planner/day_rules.h"
@@ -83,18 +84,18 @@ void InterfaceLanguageTest::formatsFollowTheDictionaryNotTheSystem_data() {
     QTest::addColumn<QString>("dollars");
     QTest::addColumn<QString>("roubles");
     QTest::addColumn<QString>("month");
-    QTest::addColumn<QString>("markedDay");
+    QTest::addColumn<QString>("spoken");  // a marked day in the grid, the picker's "a year on"
     const QString russian[] = {QString::fromUtf8("вторник, 8 декабря 2026 г."), QString::fromUtf8("11 декабря 1985 г."),
                                QString::fromUtf8("08.12.2026 19:40;Встреча"), QStringLiteral("100,50 $"),
                                QString::fromUtf8("1500,00 рублей"), QString::fromUtf8("Декабрь Пн Вс"),
-                               QString::fromUtf8("есть события")};
+                               QString::fromUtf8("есть события|Следующий год")};
     QTest::newRow("Russian") << "Russian.lng" << russian[0] << russian[1] << russian[2] << russian[3] << russian[4]
                              << russian[5] << russian[6];
     QTest::newRow("English") << "English.lng" << "Tuesday, December 8, 2026"
                              << "December 11, 1985" << QString::fromUtf8("12/8/2026 19:40;Встреча") << "100.50 $"
                              << "1500.00 roubles"
                              << "December Mon Sun"
-                             << "has events";
+                             << "has events|Next year";
     QTest::newRow("no language named") << "Old.lng" << russian[0] << russian[1] << russian[2] << russian[3]
                                        << russian[4] << russian[5] << russian[6];
     QTest::newRow("no dictionary") << "" << russian[0] << russian[1] << russian[2] << russian[3] << russian[4]
@@ -127,10 +128,14 @@ void InterfaceLanguageTest::formatsFollowTheDictionaryNotTheSystem() {
     QTEST(debts->owedToMeDollars->text(), "dollars");
     QTEST(debts->owedToMeRoubles->text(), "roubles");
     QTEST(MonthHeading(12) + QLatin1Char(' ') + WeekdayHeading(1) + QLatin1Char(' ') + WeekdayHeading(7), "month");
-    main.Display->ShowWindow(0);  // the grid's word for a marked day comes with the dictionary
+    // What a screen reader hears of the grids comes with the dictionary.
+    main.Display->ShowWindow(0);
     auto* planner = qobject_cast<TCalendarForm*>(main.Display->Window(0));
     QVERIFY(planner);
-    QTEST(planner->monthGrid->MarkedDayText, "markedDay");
+    TCalendarDialog picker;
+    picker.show();
+    QTEST(planner->monthGrid->MarkedDayText + QLatin1Char('|') + picker.monthGrid->StepButtonNames[3], "spoken");
+    picker.hide();
     QVERIFY(main.Shutdown());
 }
 

@@ -19,6 +19,7 @@
 #include "ui/accessibility.h"
 #include "ui/message.h"
 #include "ui/month_grid.h"
+#include "ui/setup_controls.h"
 
 using namespace pomix;
 
@@ -125,6 +126,8 @@ private slots:
     void everySectionAndPanelReadsAndTabsSensibly();
     void keyboardAloneAddsEditsSearchesAndDeletes_data();
     void keyboardAloneAddsEditsSearchesAndDeletes();
+    void settingsByKeyboardAlone_data();
+    void settingsByKeyboardAlone();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -324,6 +327,66 @@ void WindowAccessTest::keyboardAloneAddsEditsSearchesAndDeletes() {
     QVERIFY(list->model()->index(0, 0, list->rootIndex()).data().toString().contains(QStringLiteral("Гамма")));
     QVERIFY(press(closeSearch));
     QCOMPARE(Focused(), list);  // back where the search began, not on a section button
+}
+
+void WindowAccessTest::settingsByKeyboardAlone_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("fields");  // the page's Tab stops, as they are read
+    QTest::newRow("main") << 0
+                          << "CheckBox1 CheckBox3 CheckBox2 Edit2 ComboBox1 Color1 Color2 Color3 "
+                             "Color7 Color4 Color5 "
+                             "Color6 Color8 Edit5 Button4";
+    QTest::newRow("planner") << 1
+                             << "CheckBox4 StringGrid1 Button2 Button3 MaskEdit2 Edit3 Button5";
+    QTest::newRow("address book") << 2 << "MaskEdit1 CheckBox5";
+    QTest::newRow("notes") << 3 << "";
+    QTest::newRow("catalog") << 4 << "CatCap1 CatCap2 CatCap3 CatCap4 CatCap5 CatCap6";
+    QTest::newRow("debts") << 5 << "Edit4";
+}
+
+// From the first tab, Right reaches the page (also across the two rows of tabs); Tab goes on
+// through the later tabs, the page's fields in reading order, and "Сохранить".
+void WindowAccessTest::settingsByKeyboardAlone() {
+    QFETCH(int, page);
+    QFETCH(QString, fields);
+    TMainForm main;
+    main.show();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    main.Display->ShowWindow(5);
+    TSectionWindow* window = main.Display->Window(5);
+    QTRY_VERIFY(window->Loaded());
+    auto* pages = window->findChild<TPageControl*>();
+    pages->Tab(0)->setFocus();
+    for (int i = 0; i < page; ++i) QTest::keyClick(Focused(), Qt::Key_Right);
+    QCOMPARE(pages->CurrentIndex(), page);
+    QCOMPARE(Focused(), pages->Tab(page));
+
+    QStringList expected;
+    for (int tab = page + 1; tab < pages->Count(); ++tab) expected << pages->Tab(tab)->objectName();
+    expected << fields.split(QLatin1Char(' '), Qt::SkipEmptyParts) << QStringLiteral("Button1");
+    QStringList reached;
+    while (reached.size() < expected.size()) {
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        reached << FocusedName();
+    }
+    QCOMPARE(reached, expected);
+
+    // A value changed and saved by keyboard alone.
+    const TSettingsRecord before = SettingsRecord;
+    if (page == 2) {
+        QVERIFY(TabTo(window, "CheckBox5"));
+        QTest::keyClick(Focused(), Qt::Key_Space);
+    } else if (page == 5) {
+        QVERIFY(TabTo(window, "Edit4"));
+        Type(QStringLiteral("!!"));
+    } else {
+        return;
+    }
+    QVERIFY(TabTo(window, "Button1"));
+    QTest::keyClick(Focused(), Qt::Key_Return);
+    QCOMPARE(SettingsRecord.ShowAge, page == 2 ? !before.ShowAge : before.ShowAge);
+    QCOMPARE(SettingsRecord.OverdueMark, page == 5 ? std::string("!!") : before.OverdueMark);
 }
 
 QTEST_MAIN(WindowAccessTest)

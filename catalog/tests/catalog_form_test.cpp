@@ -656,8 +656,8 @@ void CatalogFormTest::dictionaryTableHoldsTheBuiltInTexts() {
         ++items;
     }
     // Button1-13 twice, Button14-15, three radio buttons twice, five hints, eleven captions,
-    // the list's accessible name, the four text file messages
-    QCOMPARE(items, 55);
+    // the list's and the pop-up menu's accessible names, the four text file messages
+    QCOMPARE(items, 56);
 }
 
 QTEST_MAIN(CatalogFormTest)

@@ -327,6 +327,30 @@ void AccessibilityTest::monthGridIsATableOfNamedDays() {
     QCOMPARE(cell(0, 4)->text(QAccessible::Name), QStringLiteral("пятница, 1 января 2027"));
     QVERIFY(cell(0, 4)->state().selected);
     QVERIFY(cell(2, 1)->text(QAccessible::Description).isEmpty());  // the mark stayed in December
+
+    // The header's painted step buttons: push buttons named in the grid's words and pressed by
+    // the reader's action; gone from the tree where the grid shows none.
+    QCOMPARE(face->childCount(), 7 + 42 + 4);
+    QStringList steps;
+    for (int b = 0; b < 4; ++b) {
+        QAccessibleInterface* step = face->child(7 + 42 + b);
+        QCOMPARE(step->role(), QAccessible::Button);
+        QCOMPARE(face->childAt(step->rect().center().x(), step->rect().center().y()), step);
+        QCOMPARE(grid.mapFromGlobal(step->rect().center()), grid.StepButtonRect(b).center());
+        steps << step->text(QAccessible::Name);
+    }
+    QCOMPARE(steps, (QStringList{"Предыдущий месяц", "Следующий месяц", "Предыдущий год",
+                                 "Следующий год"}));
+    QAccessibleActionInterface* yearOn = face->child(7 + 42 + 3)->actionInterface();
+    QCOMPARE(yearOn->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    yearOn->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(grid.SelectedDate(), QDate(2028, 1, 1));
+    face->child(7 + 42)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(grid.SelectedDate(), QDate(2027, 12, 1));
+    grid.SetStepButtonsShown(false);
+    QCOMPARE(face->childCount(), 7 + 42);
+    yearOn->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(grid.SelectedDate(), QDate(2027, 12, 1));
 }
 
 void AccessibilityTest::tabsArePageTabsWithOneSelected() {
@@ -397,7 +421,7 @@ void AccessibilityTest::popupMenuOpensFromTheKeyboardIntoTheTree() {
     TSectionWindow window(0, "Test", {});
     auto* list = Make<TSortedListBox>(&window, "ListBox1", {4, 4, 200, 200});
     for (const char* line : {"a", "b", "c"}) list->AddItem(line, 0);
-    QMenu* menu = MakePopupMenu(&window, "PopupMenu1", list);
+    QMenu* menu = MakePopupMenu(&window, "PopupMenu1", list, "Меню записей");
     int edited = 0;
     QObject::connect(AddMenuItem(menu, "N1", "Редактировать"), &QAction::triggered, [&edited] { ++edited; });
     AddMenuItem(menu, "N2", "Удалить");
@@ -425,6 +449,7 @@ void AccessibilityTest::popupMenuOpensFromTheKeyboardIntoTheTree() {
             items << open->child(i)->text(QAccessible::Name);
         }
         QCOMPARE(items, (QStringList{"Редактировать", "Удалить"}));
+        QCOMPARE(open->text(QAccessible::Name), QStringLiteral("Меню записей"));
         QTest::keyClick(menu, Qt::Key_Return);
         QTRY_VERIFY(!menu->isVisible());
         QCOMPARE(face->childCount(), closed);

@@ -535,7 +535,7 @@ void ControlsTest::popupMenuOpensWhereTheListWasClicked() {
         void Add() { ++*count; }
     } receiver;
     receiver.count = &added;
-    QMenu* menu = MakePopupMenu(&window, "PopupMenu1", list);
+    QMenu* menu = MakePopupMenu(&window, "PopupMenu1", list, "Меню записей");
     QAction* add = AddMenuItem(menu, "N2", "Добавить", &receiver, &Receiver::Add);
     QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
     QCOMPARE(add->objectName(), QStringLiteral("N2"));

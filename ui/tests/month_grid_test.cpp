@@ -62,6 +62,14 @@ private slots:
         QCOMPARE(clicks.last().at(0).toDate(), QDate(2025, 2, 8));
         QTest::mouseClick(&grid, Qt::LeftButton, {}, grid.DayRect(QDate(2025, 2, 8)).center());
         QCOMPARE(clicks.count(), 5);  // the selected day again is a click too
+        // Shift with PageUp and PageDown steps years, lowered to the month's length.
+        grid.SetSelectedDate(QDate(2024, 2, 29));
+        QTest::keyClick(&grid, Qt::Key_PageDown, Qt::ShiftModifier);
+        QCOMPARE(grid.SelectedDate(), QDate(2025, 2, 28));
+        QTest::keyClick(&grid, Qt::Key_PageUp, Qt::ShiftModifier);
+        QTest::keyClick(&grid, Qt::Key_PageUp, Qt::ShiftModifier);
+        QCOMPARE(grid.SelectedDate(), QDate(2023, 2, 28));
+        QCOMPARE(clicks.count(), 8);
         // The first day there is: no step before it, and no report.
         grid.SetSelectedDate(QDate(1, 1, 1));
         const int before = clicks.count();
