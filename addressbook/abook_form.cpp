@@ -520,6 +520,15 @@ void TABookForm::ImportContacts(const std::string& path) {
     ShowImportReport(path, result);
 }
 
+void TABookForm::TakeSyncedContacts(const AddressList& contacts) {
+    AddressList_.Clear();
+    AddressList_.Reserve(contacts.Count());
+    for (std::size_t i = 0; i < contacts.Count(); ++i) AddressList_.Add(contacts[i]);
+    lines_.Changed();
+    Modified = true;
+    UpDateListBox(CurrentCategory);
+}
+
 void TABookForm::ExportContacts() {
     const std::string path = ChooseExportFile(this, ExchangeFormat::Contacts);
     if (path.empty()) return;

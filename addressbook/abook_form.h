@@ -62,6 +62,13 @@ public:
     void OpenWeb();
     // Other programs' address books: the contacts of a .vcf file added (the file dialog's, or
     // one dropped on the window), and every contact written to one.
+    // A sync's merged list in place of the contacts (new serial numbers, so no old line reaches
+    // a record of the new list), shown and marked for saving. The list object stays: the debt
+    // book reads the names from it.
+    void TakeSyncedContacts(const AddressList& contacts);
+    // The editor is open: a record may be half-typed.
+    bool Editing() const { return !editPanel->isHidden(); }
+
     void ChooseImport();
     void ImportContacts(const std::string& path);
     void ExportContacts();

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QShortcut>
 #include <QThread>
 #include <QTimer>
 #include <QWindow>
@@ -148,6 +149,13 @@ TMainForm::TMainForm(SectionFactory sections)
     connect(this, &TMainForm::sectionsLoaded, this,
             [this, sections] { AnnounceUnreadFiles(sections); });
     FormCreate(sections);
+    sync_ = new TSyncControl([this](int index) { return Display->Window(index); }, saver_, this);
+    connect(this, &TMainForm::sectionsLoaded, this, &TMainForm::BeginSync);
+    auto* syncKey = new QShortcut(QKeySequence(Qt::Key_F9), this);
+    syncKey->setContext(Qt::WindowShortcut);
+    connect(syncKey, &QShortcut::activated, this, [this] {
+        if (SectionsUnlocked) sync_->Synchronize();
+    });
     saveTimer_ = new QTimer(this);
     saveTimer_->setInterval(kSaveInterval);
     connect(saveTimer_, &QTimer::timeout, this, &TMainForm::SaveChanges);
@@ -286,6 +294,10 @@ void TMainForm::AnnounceUnreadFiles(const SectionFactory& sections) {
     for (auto it = replaced.rbegin(); it != replaced.rend(); ++it) delete *it;
 }
 
+void TMainForm::BeginSync() {
+    if (sectionsLoaded_ && SectionsUnlocked) sync_->Begin();
+}
+
 bool TMainForm::LoadSetting() {
     const SettingsLoad result = LoadSettingsFile(Container, DataDir(), SettingsRecord);
     if (result != SettingsLoad::Loaded) ShowError(SettingsLoadMessage(result));
@@ -356,6 +368,7 @@ void TMainForm::CheckPassword() {
         FromQt(passwordEdit->text()) == SettingsRecord.Password) {
         SectionsUnlocked = true;
         passwordPanel->hide();
+        BeginSync();
     } else {
         passwordEdit->clear();
     }
@@ -370,7 +383,11 @@ void TMainForm::SaveChanges() {
     for (int i = 0; i < kSectionCount; ++i) {
         TSectionWindow* window = Display->Window(i);
         if (!window) continue;
-        if (std::optional<SaveWork> work = window->TakeSave()) saver_.Post(std::move(*work));
+        if (std::optional<SaveWork> work = window->TakeSave()) {
+            saver_.Post(std::move(*work));
+            // The planner's and the address book's changes go to the server soon after.
+            if (i <= 1 && sync_) sync_->LocalChangeSaved();
+        }
     }
     TSectionWindow* settings = Display->Window(kSectionCount - 1);
     if (settings && settings->Modified && !settingsSaving_) {

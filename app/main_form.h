@@ -13,6 +13,7 @@
 
 #include "app/data_file_notices.h"
 #include "app/display_area.h"
+#include "app/sync_control.h"
 #include "storage/stream_container.h"
 #include "ui/background_save.h"
 #include "ui/controls.h"
@@ -73,6 +74,8 @@ public:
     // Starts reading the sections' data files; the first show does it.
     void StartLoading();
     TBackgroundLoader& Loader() { return loader_; }
+    // The CalDAV/CardDAV sync (F9, the settings page's "Синхронизировать").
+    TSyncControl* Sync() { return sync_; }
     bool SectionsLoaded() const { return sectionsLoaded_; }
 
 signals:
@@ -106,6 +109,9 @@ private:
     bool settingsSaving_ = false;
     bool sectionsLoaded_ = false;
     TDataFileNotices* notices_ = nullptr;
+    TSyncControl* sync_ = nullptr;
+    // The first sync waits for the records and for the start-up password.
+    void BeginSync();
     bool shutdownDone_ = false;
     bool shutdownRunning_ = false;
     bool hiddenToTray_ = false;

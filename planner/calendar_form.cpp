@@ -387,6 +387,16 @@ void TCalendarForm::ImportSpecialDates() {
     monthGrid->SetMarkedDays(std::move(days));
 }
 
+void TCalendarForm::TakeSyncedEvents(const EventList& events) {
+    // Cleared and filled rather than assigned: the list's ids go on counting.
+    planner_.Events.Clear();
+    planner_.Events.Reserve(events.Count());
+    for (const Tevent& event : events) planner_.Events.Append(event);
+    MarkChanged();
+    ImportSpecialDates();
+    UpDateList();
+}
+
 // ---- Editor ----
 
 void TCalendarForm::Add() {

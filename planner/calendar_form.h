@@ -70,6 +70,12 @@ public:
     void ExportEvents();
     void UpdateTime(int step);
 
+    // A sync's merged list in place of the events (each gets a new reference, so no line of
+    // the old list reaches a record of the new one), shown and marked for saving.
+    void TakeSyncedEvents(const EventList& events);
+    // The editor is open: a record may be half-typed.
+    bool Editing() const { return !editorPanel->isHidden(); }
+
     // Reminders.
     void CheckReminders();
     void LoadAlarm();

@@ -11,6 +11,7 @@ packages=(
     libcurl4-openssl-dev libxml2-dev radicale xandikos
     qt6-translations-l10n locales
     libical-dev libicu-dev
+    qtkeychain-qt6-dev
 )
 missing=()
 for p in "${packages[@]}"; do

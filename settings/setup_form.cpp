@@ -1,6 +1,7 @@
 #include "settings/setup_form.h"
 
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <charconv>
 #include <cmath>
@@ -9,12 +10,14 @@
 #include "storage/dates.h"
 #include "storage/report.h"
 #include "storage/text.h"
+#include "sync/state.h"
 #include "ui/convert.h"
 #include "ui/desktop.h"
 #include "ui/file_dialog.h"
 #include "ui/form_parts.h"
 #include "ui/message.h"
 #include "ui/recolour.h"
+#include "ui/secret_store.h"
 
 namespace pomix {
 
@@ -122,7 +125,17 @@ TForm7::TForm7(QWidget* parent)
                                   "CheckBox3.Caption", "Label10.Caption", "Label11.Caption", "Label12.Caption",
                                   "Button2.Caption", "Button3.Caption", "Button1.Caption", "CheckBox4.Caption",
                                   "Label13.Caption", "CheckBox5.Caption", "Label14.Caption", "Label15.Caption",
-                                  "Color1-8.Hint,AccessibleName", "MaskEdit2.Hint"}),
+                                  "Color1-8.Hint,AccessibleName", "MaskEdit2.Hint", "TabSheet7.Caption",
+                                  "Label16-21.Caption", "Button6.Caption,Hint", "MaskEdit3.Hint",
+                                  "SyncRunningText.Caption", "SyncDoneText.Caption",
+                                  "SyncConflictsText.Caption", "SyncNoServerText.Caption",
+                                  "SyncNoPasswordText.Caption", "SyncNoStoreText.Caption",
+                                  "SyncStoredText.Caption", "SyncWaitingText.Caption",
+                                  "SyncFailedText.Caption", "SyncUnreachableText.Caption",
+                                  "SyncRefusedText.Caption", "SyncUnauthorizedText.Caption",
+                                  "SyncBadAnswerText.Caption", "SyncBadAddressText.Caption",
+                                  "SyncMissingText.Caption", "SyncFileErrorText.Caption",
+                                  "SyncTitleText.Caption"}),
                      parent) {
     setObjectName("Form7");
     QFont small = font();
@@ -140,6 +153,7 @@ TForm7::TForm7(QWidget* parent)
     pages->AddPage(notesPage, U("Заметки"));
     pages->AddPage(BuildCatalogPage(), U("Каталог"));
     pages->AddPage(BuildDebtsPage(), U("Долговая книга"));
+    pages->AddPage(BuildSyncPage(), U("Синхронизация"));
     QFont tabFont = small;
     tabFont.setPixelSize(10);
     for (int i = 0; i < pages->Count(); ++i) pages->Tab(i)->setFont(tabFont);
@@ -151,6 +165,7 @@ TForm7::TForm7(QWidget* parent)
     // FormCreate: colours and swatches, then every control from the record, then the dictionary.
     ApplyColours();
     LoadControls();
+    LoadSyncControls();
     binding_.BindDictionary();
 }
 
@@ -286,6 +301,117 @@ QWidget* TForm7::BuildDebtsPage() {
     return page;
 }
 
+QWidget* TForm7::BuildSyncPage() {
+    auto* page = new TPanel;
+    page->setObjectName("TabSheet7");
+    // Addresses, names and the password are any Unicode text: no code page 1251 filter.
+    const auto field = [page](const char* labelName, const char* name, int y,
+                              const char* caption) {
+        MakeLabel(page, labelName, {6, y + 3, 96, 16}, caption);
+        return Make<TEdit>(page, name, {104, y, 172, 22});
+    };
+    syncServerEdit = field("Label16", "Edit6", 6, "Сервер");
+    syncUserEdit = field("Label17", "Edit7", 32, "Пользователь");
+    syncPasswordEdit = field("Label18", "Edit8", 58, "Пароль");
+    syncPasswordEdit->setEchoMode(QLineEdit::Password);
+    syncCalendarEdit = field("Label19", "Edit9", 84, "Календарь");
+    syncBookEdit = field("Label20", "Edit10", 110, "Адресная книга");
+    MakeLabel(page, "Label21", {6, 139, 220, 16}, "Каждые ( минут, 0 - нет )");
+    syncIntervalEdit = Make<TDigitsEdit>(page, "MaskEdit3", {236, 136, 40, 22});
+    syncIntervalEdit->setToolTip(U("Синхронизировать каждые столько минут; 0 - только по команде"));
+    KeepOwnColours(syncIntervalEdit);
+    syncButton = MakeButton(page, "Button6", {126, 164, 150, 24}, "Синхронизировать",
+                            "Синхронизировать ежедневник и записную книжку с сервером");
+    syncStatus = MakeLabel(page, "Label22", {6, 194, 270, 64}, "");
+    syncStatus->setWordWrap(true);
+    syncStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    connect(syncButton, &QPushButton::clicked, this, &TForm7::RequestSync);
+
+    syncTexts.running = new TText(this, "SyncRunningText", "Синхронизация…");
+    syncTexts.done = new TText(this, "SyncDoneText",
+                               "Синхронизировано %1. Здесь: +%2, изменено %3, удалено %4; "
+                               "на сервере: +%5, изменено %6, удалено %7.");
+    syncTexts.conflicts =
+        new TText(this, "SyncConflictsText", "Конфликтов: %1, сохранены обе версии.");
+    syncTexts.noServer = new TText(this, "SyncNoServerText", "Не указан адрес сервера.");
+    syncTexts.noPassword = new TText(this, "SyncNoPasswordText",
+                                     "Введите пароль на странице «Синхронизация».");
+    syncTexts.noStore = new TText(this, "SyncNoStoreText",
+                                  "Хранилище паролей недоступно: пароль хранится только до "
+                                  "закрытия программы.");
+    syncTexts.stored = new TText(this, "SyncStoredText", "Пароль сохранён в хранилище паролей.");
+    syncTexts.waiting = new TText(this, "SyncWaitingText",
+                                  "Данные изменились во время синхронизации: повтор.");
+    syncTexts.failed = new TText(this, "SyncFailedText", "Синхронизация %1 не удалась: %2");
+    syncTexts.unreachable = new TText(this, "SyncUnreachableText", "сервер недоступен.");
+    syncTexts.refused = new TText(this, "SyncRefusedText", "сервер ответил ошибкой %1.");
+    syncTexts.unauthorized =
+        new TText(this, "SyncUnauthorizedText", "неверное имя пользователя или пароль.");
+    syncTexts.badAnswer = new TText(this, "SyncBadAnswerText", "сервер прислал неверный ответ.");
+    syncTexts.badAddress = new TText(this, "SyncBadAddressText",
+                                     "адрес сервера должен начинаться с https://.");
+    syncTexts.missing = new TText(this, "SyncMissingText",
+                                  "на сервере нет календаря или адресной книги с таким именем.");
+    syncTexts.fileError = new TText(this, "SyncFileErrorText", "файл не записан (%1).");
+    syncTexts.title = new TText(this, "SyncTitleText", "Pomix: синхронизация");
+    return page;
+}
+
+void TForm7::LoadSyncControls() {
+    const sync::SyncSettings s = sync::LoadSyncSettings(DataDir());
+    syncServerEdit->setText(QString::fromStdString(s.Server));
+    syncUserEdit->setText(QString::fromStdString(s.User));
+    syncCalendarEdit->setText(QString::fromStdString(s.Calendar));
+    syncBookEdit->setText(QString::fromStdString(s.AddressBook));
+    syncIntervalEdit->SetText(std::to_string(s.IntervalMinutes));
+    syncPasswordEdit->clear();
+}
+
+bool TForm7::SaveSyncOptions() {
+    const sync::SyncSettings stored = sync::LoadSyncSettings(DataDir());
+    sync::SyncSettings s = stored;
+    s.Server = syncServerEdit->text().trimmed().toStdString();
+    s.User = syncUserEdit->text().trimmed().toStdString();
+    s.Calendar = syncCalendarEdit->text().trimmed().toStdString();
+    s.AddressBook = syncBookEdit->text().trimmed().toStdString();
+    std::int32_t interval = 0;
+    s.IntervalMinutes = WholeNumber(syncIntervalEdit->Text(), interval) ? interval : 0;
+    const bool changed = s.Server != stored.Server || s.User != stored.User ||
+                         s.Calendar != stored.Calendar || s.AddressBook != stored.AddressBook ||
+                         s.IntervalMinutes != stored.IntervalMinutes;
+    // No Sync.ini for who never fills the page.
+    if (changed) {
+        try {
+            sync::SaveSyncSettings(DataDir(), s);
+        } catch (const std::exception& e) {
+            ShowError(e.what());
+            return false;
+        }
+    }
+    const QString password = syncPasswordEdit->text();
+    if (!password.isEmpty()) {
+        const QString key = SyncPasswordKey(QString::fromStdString(s.Server),
+                                            QString::fromStdString(s.User));
+        // The run has it at once; the store keeps it for the next runs, if there is one.
+        KeepForRun(key, password);
+        QPointer<TForm7> self(this);
+        WriteSecret(key, password, [self](SecretOutcome outcome, const QString&) {
+            if (!self) return;
+            self->ShowSyncStatus(outcome == SecretOutcome::Done ? self->syncTexts.stored->Text
+                                                                : self->syncTexts.noStore->Text);
+        });
+        syncPasswordEdit->clear();
+    }
+    emit syncOptionsSaved();
+    return true;
+}
+
+void TForm7::RequestSync() {
+    if (SaveSyncOptions()) emit syncRequested();
+}
+
+void TForm7::ShowSyncStatus(const QString& text) { syncStatus->setText(text); }
+
 void TForm7::LoadControls() {
     const TSettingsRecord& s = SettingsRecord;
     hintsBox->setChecked(s.ShowHints);
@@ -404,6 +530,7 @@ bool TForm7::SaveSettings() {
     s.ShowAge = showAgeBox->isChecked();
     for (std::size_t i = 0; i < categoryEdits.size(); ++i) TakeText(categoryEdits[i], s.CategoryNames[i]);
     TakeText(overdueEdit, s.OverdueMark);
+    SaveSyncOptions();
 
     SetAllRecolourPending();
     RecolourMainWindow();

@@ -6,6 +6,11 @@
 // A stored value a control cannot show (a reminder lead outside 0 … 1439 minutes, a birthday
 // horizon outside 0 … 999, an overdue mark over 5 characters, a colour with its high byte
 // set, a text the field would change) is kept as stored unless the user changes that control.
+//
+// The "Синхронизация" page holds the CalDAV/CardDAV sync options of Data/Sync.ini (the same
+// file `pomix-data sync` reads and writes) and the password, which goes to the desktop's
+// secret store only. The sync itself is the main window's: the page asks for it and shows the
+// status line it is given.
 #pragma once
 
 #include <QCheckBox>
@@ -13,6 +18,7 @@
 
 #include "settings/settings_record.h"
 #include "ui/controls.h"
+#include "ui/form_parts.h"
 #include "ui/section_window.h"
 #include "ui/setup_controls.h"
 
@@ -80,6 +86,13 @@ public:
     void ChooseDictionary();
     void OpenWebPage();
     void WriteToMaker();
+    // The sync page's options into Sync.ini, and a newly typed password to the secret store
+    // (kept for this run only where there is none). "Сохранить" runs it too. False, with a
+    // message, when Sync.ini cannot be written.
+    bool SaveSyncOptions();
+    // "Синхронизировать": the options saved, then the sync asked for.
+    void RequestSync();
+    void ShowSyncStatus(const QString& text);
     // The recolouring of this window, when its RecolourPending entry is set.
     void ApplyColours();
 
@@ -120,8 +133,41 @@ public:
     std::array<TEdit*, 6> categoryEdits{};
     // "Долговая книга".
     TEdit* overdueEdit;
+    // "Синхронизация".
+    TEdit* syncServerEdit;      // Edit6
+    TEdit* syncUserEdit;        // Edit7
+    TEdit* syncPasswordEdit;    // Edit8
+    TEdit* syncCalendarEdit;    // Edit9
+    TEdit* syncBookEdit;        // Edit10
+    TDigitsEdit* syncIntervalEdit;  // MaskEdit3, minutes; 0: off
+    TButton* syncButton;        // Button6
+    TLabel* syncStatus;         // Label22, one line: the last sync's outcome
+    // The status line's texts, filled in by the main window's sync.
+    struct SyncTexts {
+        TText* running;        // "Синхронизация…"
+        TText* done;           // %1 time, %2-%4 here added/changed/deleted, %5-%7 on the server
+        TText* conflicts;      // %1 conflicts
+        TText* noServer;
+        TText* noPassword;     // no password known for this run
+        TText* noStore;        // no secret store: the password is kept until the program closes
+        TText* stored;         // the password went to the secret store
+        TText* waiting;        // the lists changed during the sync: again shortly
+        TText* failed;         // %1 time, %2 the reason
+        TText* unreachable;
+        TText* refused;        // %1 the HTTP status
+        TText* unauthorized;
+        TText* badAnswer;
+        TText* badAddress;
+        TText* missing;        // the named calendar or address book is not on the server
+        TText* fileError;      // %1 the reason (English, from the file system)
+        TText* title;          // the notification's title
+    } syncTexts{};
     TPanel* bottomPanel;
     TButton* saveButton;
+
+signals:
+    void syncRequested();
+    void syncOptionsSaved();
 
 protected:
     void ReInit() override;
@@ -133,6 +179,8 @@ private:
     QWidget* BuildAddressBookPage();
     QWidget* BuildCatalogPage();
     QWidget* BuildDebtsPage();
+    QWidget* BuildSyncPage();
+    void LoadSyncControls();
     // Every control from SettingsRecord; each control counts as unchanged afterwards.
     void LoadControls();
     void ShowSwatches();

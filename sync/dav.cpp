@@ -1,6 +1,7 @@
 #include "sync/dav.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace pomix::sync {
 namespace {
@@ -18,7 +19,8 @@ std::string PropfindBody(const std::string& props) {
 }
 
 [[noreturn]] void Refused(const std::string& what, long status) {
-    throw SyncError("The server refused " + what + ": " + StatusText(status));
+    throw SyncError("The server refused " + what + ": " + StatusText(status), SyncFailure::Refused,
+                    status);
 }
 
 bool IsRedirect(long status) {
@@ -72,7 +74,7 @@ std::string DavSession::PrincipalHome(Kind kind, const std::string& serverUrl) {
         http_.Origin() + (calendar ? "/.well-known/caldav" : "/.well-known/carddav"), serverUrl};
     if (HttpConnection::PathOf(serverUrl) != "/") std::swap(starts[0], starts[1]);
     std::string principal;
-    std::string lastError;
+    std::optional<SyncError> lastError;
     for (std::string url : starts) {
         try {
             const MultiStatus ms = Propfind(url, 0, "<D:current-user-principal/>" + homeProp);
@@ -85,14 +87,14 @@ std::string DavSession::PrincipalHome(Kind kind, const std::string& serverUrl) {
             }
             if (!principal.empty()) break;
         } catch (const SyncError& e) {
-            lastError = e.what();
+            lastError = e;
         }
     }
     if (principal.empty()) {
-        throw SyncError(lastError.empty()
-                            ? "The server does not name the user's principal (is it a " +
-                                  std::string(calendar ? "CalDAV" : "CardDAV") + " server?)"
-                            : lastError);
+        if (lastError) throw *lastError;
+        throw SyncError("The server does not name the user's principal (is it a " +
+                            std::string(calendar ? "CalDAV" : "CardDAV") + " server?)",
+                        SyncFailure::BadAnswer);
     }
     const MultiStatus ms = Propfind(principal, 0, homeProp);
     for (const DavResource& r : ms.Resources) {
@@ -130,7 +132,8 @@ Collection DavSession::FindCollection(Kind kind, const std::string& serverUrl,
             if (c.Name == name || LastSegment(c.Url) == name) return c;
         }
         throw SyncError(std::string("The server has no ") +
-                        (calendar ? "calendar" : "address book") + " named \"" + name + "\"");
+                        (calendar ? "calendar" : "address book") + " named \"" + name + "\"",
+                        SyncFailure::Missing);
     }
     if (!found.empty()) return found.front();
     return Create(kind, home);

@@ -101,17 +101,19 @@ bool DavResource::HasType(const std::string& type) const {
 }
 
 MultiStatus ParseMultiStatus(const std::string& xml) {
-    if (xml.size() > kMaxResponseBytes) throw SyncError("The server's answer is too large");
+    if (xml.size() > kMaxResponseBytes) throw SyncError("The server's answer is too large", SyncFailure::BadAnswer);
     // No entity substitution, no DTD loading, no network: an answer cannot make the parser
     // read files or grow without bound.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
         xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "response.xml", nullptr, options),
         xmlFreeDoc);
-    if (!doc) throw SyncError("The server sent a malformed answer (not well-formed XML)");
+    if (!doc) throw SyncError("The server sent a malformed answer (not well-formed XML)",
+                              SyncFailure::BadAnswer);
     const xmlNode* root = xmlDocGetRootElement(doc.get());
     if (!Is(root, kDavNs, "multistatus")) {
-        throw SyncError("The server sent an unexpected answer (no multistatus)");
+        throw SyncError("The server sent an unexpected answer (no multistatus)",
+                        SyncFailure::BadAnswer);
     }
     MultiStatus out;
     Children(root, [&](const xmlNode* response) {
@@ -134,7 +136,8 @@ MultiStatus ParseMultiStatus(const std::string& xml) {
                 if (status >= 200 && status < 300 && prop) ReadProp(prop, r);
             }
         });
-        if (!hasHref) throw SyncError("The server sent a malformed answer (a response without href)");
+        if (!hasHref) throw SyncError("The server sent a malformed answer (a response without href)",
+                                        SyncFailure::BadAnswer);
         out.Resources.push_back(std::move(r));
     });
     return out;

@@ -112,14 +112,17 @@ HttpConnection::HttpConnection(const Account& account) : account_(account) {
     std::call_once(curlInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     const UrlParts parts = Split(account.Server);
     if (parts.Scheme != "http" && parts.Scheme != "https") {
-        throw SyncError("The server address must begin with https:// (or http:// for this machine)");
+        throw SyncError("The server address must begin with https:// (or http:// for this machine)",
+                        SyncFailure::Address);
     }
     if (!parts.User.empty() || !parts.Password.empty()) {
-        throw SyncError("Give the user name with --user, not in the server address");
+        throw SyncError("Give the user name with --user, not in the server address",
+                        SyncFailure::Address);
     }
     if (parts.Scheme == "http" && !IsLoopback(parts.Host) && !account.AllowPlainHttp) {
         throw SyncError("Plain http sends the password readable on the way; use https, or allow "
-                        "plain http in the sync settings");
+                        "plain http in the sync settings",
+                        SyncFailure::Address);
     }
     origin_ = OriginOf(parts);
     curl_ = curl_easy_init();
@@ -198,11 +201,13 @@ HttpResponse HttpConnection::Request(const std::string& method, const std::strin
     curl_slist_free_all(list);
     if (code == CURLE_WRITE_ERROR && response.Body.size() + CURL_MAX_WRITE_SIZE > kMaxResponseBytes) {
         throw SyncError("The server's answer is larger than " +
-                        std::to_string(kMaxResponseBytes >> 20) + " MiB");
+                        std::to_string(kMaxResponseBytes >> 20) + " MiB",
+                        SyncFailure::BadAnswer);
     }
     if (code != CURLE_OK) {
         // curl's own text names the host and the reason, never the credentials.
-        throw SyncError(std::string("The server cannot be reached: ") + curl_easy_strerror(code));
+        throw SyncError(std::string("The server cannot be reached: ") + curl_easy_strerror(code),
+                        SyncFailure::Unreachable);
     }
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.Status);
     return response;

@@ -17,10 +17,24 @@
 
 namespace pomix::sync {
 
+// What kind of failure a SyncError is, so that a window can say it in its own language.
+enum class SyncFailure {
+    Other,
+    Address,      // the server address cannot be used (scheme, credentials in it, plain http)
+    Unreachable,  // no connection, or the connection broke
+    Refused,      // the server answered with an error status (Status holds it)
+    BadAnswer,    // malformed or unexpected XML, an answer too large
+    Missing,      // the named calendar or address book is not there
+};
+
 // Whatever keeps a sync from completing: the message is for the user (English, no secrets).
 class SyncError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit SyncError(const std::string& message, SyncFailure kind = SyncFailure::Other,
+                       long status = 0)
+        : std::runtime_error(message), Kind(kind), Status(status) {}
+    SyncFailure Kind;
+    long Status;  // the HTTP status of a refusal
 };
 
 inline constexpr std::size_t kMaxResponseBytes = 256u << 20;

@@ -71,6 +71,8 @@ public:
     // unsaved; the next change or the close writes them.
     std::optional<SaveWork> TakeSave();
     bool SaveFailed() const { return saveFailed_; }
+    // A write of this section is out.
+    bool Saving() const { return saving_; }
 
     // Loading beside the interface. While a loader is set (by the main window, around the
     // creation of section key), a section's constructor hands the read of its data file to
