@@ -143,6 +143,7 @@ void TABookForm::BuildDetails() {
     caption("Label4", 114, "Адрес");
     addressLabel = value("LAddress", {valueLeft, 114, valueWidth, 36});
     caption("Label5", 154, "Телефон");
+    phoneRow_ = {valueLeft, 154, valueWidth, 18};
     phone1Label = value("LTel1", {valueLeft, 154, valueWidth / 2 - 2, 18});
     phone2Label = value("LTel2", {valueLeft + valueWidth / 2, 154, valueWidth / 2, 18});
     caption("Label6", 176, "e-mail");
@@ -333,6 +334,31 @@ TAddress* TABookForm::SelectedRecord() {
     return AddressList_.Resolve(shownLines_[static_cast<std::size_t>(row)]);
 }
 
+void TABookForm::SharePhoneRow(const QString& first, const QString& second) {
+    // The two phones share one row: a number that needs less than its half leaves the rest to
+    // the other, so that one long number shows whole beside a short or missing one.
+    constexpr int gap = 4;
+    const QRect row = phoneRow_;
+    const int room = row.width() - gap;
+    const auto need = [](const TLabel* label, const QString& text) {
+        return label->fontMetrics().horizontalAdvance(text) + label->width() - label->contentsRect().width() + 1;
+    };
+    const int need1 = need(phone1Label, first), need2 = need(phone2Label, second);
+    const int half = room / 2;
+    int width1 = half;  // both short, or both too long: half each
+    if (second.isEmpty()) {
+        width1 = room;
+    } else if (need1 > half && need2 <= half) {
+        width1 = room - need2;
+    } else if (need2 > half && need1 <= half) {
+        width1 = need1;
+    }
+    phone1Label->setGeometry(row.x(), row.y(), width1, row.height());
+    phone2Label->setGeometry(row.x() + width1 + gap, row.y(), std::max(0, room - width1), row.height());
+    phone1Label->SetElidedText(first);
+    phone2Label->SetElidedText(second);
+}
+
 void TABookForm::ShowSelected() {
     if (const TAddress* record = SelectedRecord()) ShowAddress(*record);
 }
@@ -344,8 +370,7 @@ void TABookForm::ShowAddress(const TAddress& record) {
     birthDateLabel->SetElidedText(ToQt(LongBirthDate(record.Date)));
     ageLabel->setText(ToQt(AgeText(record.Date, SettingsRecord.ShowAge)));
     addressLabel->setText(ToQt(record.Address));
-    phone1Label->SetElidedText(ToQt(record.Tel1));
-    phone2Label->SetElidedText(ToQt(record.Tel2));
+    SharePhoneRow(ToQt(record.Tel1), ToQt(record.Tel2));
     emailLabel->SetLinkText(ToQt(record.Email));
     webLabel->SetLinkText(ToQt(record.URL));
     notesLabel->setText(ToQt(record.Note).join(QStringLiteral("\r\n")));

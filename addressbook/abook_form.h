@@ -148,6 +148,9 @@ protected:
     SectionFile* DataFile() override { return &file_; }
 
 private:
+    // Shows both phones, the row parted by what each needs.
+    void SharePhoneRow(const QString& first, const QString& second);
+    QRect phoneRow_;
     void BuildMainView();
     void BuildDetails();
     void BuildEditor();

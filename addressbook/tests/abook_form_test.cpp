@@ -53,6 +53,7 @@ private slots:
     void addFromEachTabStoresThatTabsCategory();
     void addThenCancelThenEditEditsTheSelectedContact();
     void detailsShowTheContactAsPlainText();
+    void phonesShareTheirRowByWhatEachNeeds();
     void badBirthDateKeepsTheEditorOpenAndTheFileUnchanged();
     void searchFindsAcrossCategoriesAndReachesTheRightContact();
     void searchMatchesWholeFieldsButNotTheFirstName();
@@ -242,11 +243,9 @@ void ABookFormTest::detailsShowTheContactAsPlainText() {
     QCOMPARE(form->ageLabel->text(), QString("66"));
     QCOMPARE(form->notesLabel->text(), QString("one\r\ntwo"));
     QCOMPARE(form->phone2Label->text(), QString("2"));
-    // A phone too long for its half row is cut on its one line, whole in its tool tip.
-    QVERIFY(form->phone1Label->Elided());
-    QCOMPARE(form->phone1Label->FullText(), phone);
-    QVERIFY(form->phone1Label->fontMetrics().horizontalAdvance(form->phone1Label->text()) <=
-            form->phone1Label->contentsRect().width());
+    // Beside a short second number a long first one takes the rest of the row, whole.
+    QCOMPARE(form->phone1Label->text(), phone);
+    QVERIFY(form->phone1Label->fontMetrics().horizontalAdvance(phone) <= form->phone1Label->contentsRect().width());
 
     SettingsRecord.ShowAge = false;
     form->contactList->SetCurrentRow(-1);
@@ -258,6 +257,28 @@ void ABookFormTest::detailsShowTheContactAsPlainText() {
     QVERIFY(form->surnameLabel->text().isEmpty());
     QVERIFY(form->surnameEdit->Text().empty());
     QCOMPARE(form->birthDateEdit->Text(), std::string(TMaskEdit::EmptyText(TMaskEdit::Kind::Date)));
+}
+
+void ABookFormTest::phonesShareTheirRowByWhatEachNeeds() {
+    auto form = Open();
+    const std::string phone = "+7 (495) 123-45-67", longer = "+7 (495) 123-45-67, ext. 1234 or 1235";
+    const struct {
+        std::string tel1, tel2;
+        bool cut1, cut2;
+    } cases[] = {
+        {phone, "", false, false},  // alone: the whole row
+        {phone, "2", false, false},
+        {"1", phone, false, false},
+        {longer, longer, true, true},  // both too long: half each, both cut
+    };
+    for (const auto& c : cases) {
+        form->ShowAddress(TAddress("x", "", "", 0, "", c.tel1, c.tel2, "", "", {}, 0));
+        const QString what = ToQt(c.tel1 + " | " + c.tel2);
+        QVERIFY2(form->phone1Label->Elided() == c.cut1 && form->phone2Label->Elided() == c.cut2, qPrintable(what));
+        QCOMPARE(form->phone1Label->FullText(), ToQt(c.tel1));
+        QCOMPARE(form->phone2Label->FullText(), ToQt(c.tel2));
+        QVERIFY2(form->phone1Label->geometry().right() < form->phone2Label->geometry().left(), qPrintable(what));
+    }
 }
 
 void ABookFormTest::badBirthDateKeepsTheEditorOpenAndTheFileUnchanged() {
