@@ -4,6 +4,7 @@
 #include <QStyle>
 
 #include "addressbook/birthdays.h"
+#include "dataio/records_csv.h"
 #include "dataio/vcard.h"
 #include "planner/calendar_dialog.h"
 #include "settings/program_files.h"
@@ -531,7 +532,8 @@ void TABookForm::ChooseImport() {
 void TABookForm::ImportContacts(const std::string& path) {
     dataio::ImportResult<TAddress> result;
     try {
-        result = dataio::ImportContactsFile(path);
+        result = dataio::IsCsvFileName(path) ? dataio::ImportContactsCsvFile(path)
+                                             : dataio::ImportContactsFile(path);
     } catch (const std::exception& e) {
         ShowExchangeError(path, e.what());
         return;
@@ -558,7 +560,8 @@ void TABookForm::ExportContacts() {
     const std::string path = ChooseExportFile(this, ExchangeFormat::Contacts);
     if (path.empty()) return;
     try {
-        ReplaceFile(path, dataio::WriteVCards(AddressList_));
+        ReplaceFile(path, dataio::IsCsvFileName(path) ? dataio::WriteContactsCsv(AddressList_)
+                                                      : dataio::WriteVCards(AddressList_));
     } catch (const std::exception& e) {
         ShowExchangeError(path, e.what());
     }

@@ -2,8 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
+
 #include "dataio/content_line.h"
 #include "dataio/icalendar.h"
+#include "dataio/records_csv.h"
 #include "dataio/vcard.h"
 #include "storage/errors.h"
 #include "storage/stream.h"
@@ -29,6 +32,21 @@ ImportResult<Tevent> ImportCalendarFile(const std::string& path) {
 
 ImportResult<TAddress> ImportContactsFile(const std::string& path) {
     return ReadVCards(ReadImportFile(path));
+}
+
+ImportResult<Tevent> ImportEventsCsvFile(const std::string& path) {
+    return ReadEventsCsv(ReadImportFile(path));
+}
+
+ImportResult<TAddress> ImportContactsCsvFile(const std::string& path) {
+    return ReadContactsCsv(ReadImportFile(path));
+}
+
+bool IsCsvFileName(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string end = path.substr(path.size() - 4);
+    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return end == ".csv";
 }
 
 }  // namespace pomix::dataio

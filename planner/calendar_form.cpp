@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "dataio/icalendar.h"
+#include "dataio/records_csv.h"
 #include "planner/alarm_wave.h"
 #include "planner/calendar_dialog.h"
 #include "planner/calendar_format.h"
@@ -484,7 +485,8 @@ void TCalendarForm::ChooseImport() {
 void TCalendarForm::ImportEvents(const std::string& path) {
     dataio::ImportResult<Tevent> result;
     try {
-        result = dataio::ImportCalendarFile(path);
+        result = dataio::IsCsvFileName(path) ? dataio::ImportEventsCsvFile(path)
+                                             : dataio::ImportCalendarFile(path);
     } catch (const std::exception& e) {
         ShowExchangeError(path, e.what());
         return;
@@ -505,7 +507,9 @@ void TCalendarForm::ExportEvents() {
     const int lead = SettingsRecord.ReminderLead > 0 ? SettingsRecord.ReminderLead
                                                      : dataio::kDefaultLeadMinutes;
     try {
-        ReplaceFile(path, dataio::WriteICalendar(planner_.Events, lead, std::time(nullptr)).Text);
+        ReplaceFile(path, dataio::IsCsvFileName(path)
+                              ? dataio::WriteEventsCsv(planner_.Events)
+                              : dataio::WriteICalendar(planner_.Events, lead, std::time(nullptr)).Text);
     } catch (const std::exception& e) {
         ShowExchangeError(path, e.what());
     }

@@ -177,6 +177,25 @@ int ImportIcs(const Args& args) {
                                                    WriteEvents, args[1], result);
 }
 
+// The events or contacts of a CSV file, by the columns its header names.
+int ImportCsv(const Args& args) {
+    if (args.size() != 3 || (args[0] != "calendar" && args[0] != "address")) {
+        return UsageError("import csv takes calendar CALENDAR_FILE IN or address ADDRESS_FILE IN");
+    }
+    try {
+        if (args[0] == "calendar") {
+            const auto result = dataio::ImportEventsCsvFile(args[2]);
+            return AppendRecords<EventListAdapter, Tevent>(args[1], kCalendarStream, ReadEvents,
+                                                           WriteEvents, args[2], result);
+        }
+        const auto result = dataio::ImportContactsCsvFile(args[2]);
+        return AppendRecords<AddressList, TAddress>(args[1], kAddressStreamName, ReadAddressList,
+                                                    WriteAddressList, args[2], result);
+    } catch (const dataio::FormatError& e) {
+        return Fail(args[2] + ": " + e.what());
+    }
+}
+
 }  // namespace
 
 int RunExport(const Args& args) {
@@ -189,10 +208,11 @@ int RunExport(const Args& args) {
 }
 
 int RunImport(const Args& args) {
-    if (args.empty()) return UsageError("import takes vcf or ics");
+    if (args.empty()) return UsageError("import takes vcf, ics or csv");
     const Args rest(args.begin() + 1, args.end());
     if (args[0] == "vcf") return ImportVcf(rest);
     if (args[0] == "ics") return ImportIcs(rest);
+    if (args[0] == "csv") return ImportCsv(rest);
     return UsageError("unknown import format '" + args[0] + "'");
 }
 

@@ -25,6 +25,8 @@ const char kHelp[] =
     "  export csv KIND FILE OUT       the records of a dump KIND as CSV (UTF-8, header row)\n"
     "  import vcf ADDRESS_FILE IN     add the contacts of a vCard file (2.1, 3.0, 4.0)\n"
     "  import ics CALENDAR_FILE IN    add the events of an iCalendar file\n"
+    "  import csv calendar|address FILE IN\n"
+    "                                 add the events or contacts of a CSV file\n"
     "                                 (refused while Pomix has the data folder open)\n"
     "  sync DATA_DIR [--server URL] [--user NAME] [--calendar NAME] [--addressbook NAME]\n"
     "       [--allow-http]            two-way sync of the planner and the address book with a\n"

@@ -17,13 +17,14 @@ const char* Extension(ExchangeFormat format) {
     return format == ExchangeFormat::Calendar ? ".ics" : ".vcf";
 }
 
-FilePurpose Purpose(ExchangeFormat format) {
-    return format == ExchangeFormat::Calendar ? FilePurpose::Calendar : FilePurpose::Contacts;
+// The section's own format, then CSV; an import offers both at once first.
+QString Formats(ExchangeFormat format) {
+    return format == ExchangeFormat::Calendar ? QStringLiteral("iCalendar|*.ics|CSV|*.csv")
+                                              : QStringLiteral("vCard|*.vcf|CSV|*.csv");
 }
 
-QString Filter(ExchangeFormat format) {
-    return format == ExchangeFormat::Calendar ? QStringLiteral("iCalendar (*.ics)|*.ics")
-                                              : QStringLiteral("vCard (*.vcf)|*.vcf");
+FilePurpose Purpose(ExchangeFormat format) {
+    return format == ExchangeFormat::Calendar ? FilePurpose::Calendar : FilePurpose::Contacts;
 }
 
 std::vector<std::string> DroppedFiles(const QMimeData* data) {
@@ -66,12 +67,17 @@ private:
 }  // namespace
 
 std::string ChooseImportFile(QWidget* parent, ExchangeFormat format) {
-    return ChooseFileToOpen(parent, Purpose(format), Filter(format));
+    const QString both = format == ExchangeFormat::Calendar
+                             ? QStringLiteral("iCalendar, CSV|*.ics *.csv|")
+                             : QStringLiteral("vCard, CSV|*.vcf *.csv|");
+    return ChooseFileToOpen(parent, Purpose(format), both + Formats(format));
 }
 
 std::string ChooseExportFile(QWidget* parent, ExchangeFormat format) {
-    std::string path = ChooseFileToSave(parent, Purpose(format), Filter(format));
-    const std::string extension = Extension(format);
+    const ChosenFile chosen =
+        ChooseFile(parent, FileDialogKind::Save, Purpose(format), Formats(format));
+    std::string path = chosen.Path;
+    const std::string extension = chosen.Filter == 1 ? ".csv" : Extension(format);
     const std::size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (!path.empty() && name.find('.') == std::string::npos) path += extension;

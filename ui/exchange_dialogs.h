@@ -11,13 +11,14 @@
 
 namespace pomix {
 
-// What a window exchanges: events as iCalendar (.ics), contacts as vCard (.vcf).
+// What a window exchanges: events as iCalendar (.ics), contacts as vCard (.vcf), either as CSV
+// (.csv). The file's name decides its format (dataio::IsCsvFileName).
 enum class ExchangeFormat { Calendar, Contacts };
 
 // The path chosen in the open dialog, empty when cancelled.
 std::string ChooseImportFile(QWidget* parent, ExchangeFormat format);
-// The path chosen in the save dialog, its extension added when typed without one; empty when
-// cancelled.
+// The path chosen in the save dialog, the chosen filter's extension (the section's own format
+// or .csv) added when typed without one; empty when cancelled.
 std::string ChooseExportFile(QWidget* parent, ExchangeFormat format);
 
 // Calls onFile with the local path of every file dropped on window.

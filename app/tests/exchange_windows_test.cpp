@@ -8,7 +8,9 @@
 
 #include "addressbook/abook_form.h"
 #include "dataio/icalendar.h"
+#include "dataio/records_csv.h"
 #include "dataio/vcard.h"
+#include "storage/cp1251.h"
 #include "planner/tests/calendar_form_support.h"
 #include "ui/file_dialog.h"
 #include "ui/interface_language.h"
@@ -47,6 +49,7 @@ struct Exchange {
     QStringList information;
     QStringList errors;
     std::string chosen;
+    int filter = 0;  // the filter chosen in the dialog, from 0
     std::vector<FileDialogKind> dialogs;
 
     Exchange() {
@@ -56,7 +59,7 @@ struct Exchange {
         });
         SetFileChooser([this](FileDialogKind kind, const QString&, const QString&) {
             dialogs.push_back(kind);
-            return ChosenFile(chosen);
+            return ChosenFile(chosen, filter);
         });
     }
     ~Exchange() { SetFileChooser({}); }
@@ -131,6 +134,48 @@ private slots:
         form.exportItem->trigger();
         QCOMPARE(dataio::ReadVCards(FileBytes(bench.Data("out.vcf"))).Records.size(),
                  form.Contacts().Count());
+        QVERIFY(exchange.errors.isEmpty());
+    }
+
+    // CSV through the same menus: the file's name decides, and an export named without an
+    // extension takes the chosen filter's.
+    void csvComesInAndGoesOutThroughTheSameMenus() {
+        PlannerBench bench;
+        Exchange exchange;
+        const std::string calendar = bench.Data("outlook.csv");
+        WriteFile(calendar,
+                  "\"Subject\",\"Start Date\",\"Start Time\",\"Description\"\r\n"
+                  "\"Планёрка\",\"12/7/2026\",\"9:30:00 AM\",\"\"\r\n"
+                  "\"Сломано\",\"31.02.2026\",\"\",\"\"\r\n");
+        auto form = bench.Open();
+        exchange.chosen = calendar;
+        form->importAction->trigger();
+        QCOMPARE(DayLines(*form), QStringList({"09:30 Планёрка"}));
+        QVERIFY2(exchange.information.size() == 1 &&
+                     exchange.information[0].startsWith("Импорт: добавлено 1, пропущено 1") &&
+                     exchange.information[0].contains(QString::fromStdString(calendar) + ":3:"),
+                 qPrintable(exchange.information.join('|')));
+        exchange.chosen = bench.Data("events");
+        exchange.filter = 1;
+        form->exportAction->trigger();
+        const auto events = dataio::ReadEventsCsv(FileBytes(bench.Data("events.csv")));
+        QCOMPARE(events.Records.size(), std::size_t{1});
+        QCOMPARE(events.Records[0].Name, Utf8ToCp1251("Планёрка"));
+
+        StreamContainer container;
+        TABookForm book(container);
+        book.show();
+        const int before = book.contactList->Count();
+        WriteFile(bench.Data("google.csv"),
+                  "Given Name,Family Name,Phone 1 - Value\nAnna,Berg,+49 1\n");
+        exchange.chosen = bench.Data("google.csv");
+        exchange.filter = 0;
+        book.importItem->trigger();
+        QCOMPARE(book.contactList->Count(), before + 1);
+        exchange.chosen = bench.Data("book.csv");
+        book.exportItem->trigger();
+        QCOMPARE(dataio::ReadContactsCsv(FileBytes(bench.Data("book.csv"))).Records.size(),
+                 book.Contacts().Count());
         QVERIFY(exchange.errors.isEmpty());
     }
 };
