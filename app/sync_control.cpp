@@ -79,6 +79,8 @@ void TSyncControl::ConnectSettings() {
 void TSyncControl::Begin() {
     if (begun_) return;
     begun_ = true;
+    // The page's texts speak the dictionary's language also before the page was first shown.
+    if (TForm7* settings = Settings()) settings->Binding().ReadDictionary();
     OptionsChanged();
     if (!sync::LoadSyncSettings(folder_).Server.empty()) Synchronize();
 }
@@ -130,6 +132,7 @@ void TSyncControl::Synchronize() {
             KeepForRun(key, password);
             self->StartWith(now, password);
         } else if (outcome == SecretOutcome::NoStore) {
+            settings->passwordStoreMissing = true;
             self->SetStatus(settings->syncTexts.noStore->Text + QLatin1Char(' ') +
                                 settings->syncTexts.noPassword->Text,
                             true);
@@ -154,6 +157,8 @@ void TSyncControl::StartWith(const sync::SyncSettings& options, const QString& p
     eventsImage_ = ImageOf(job.Events);
     contactsImage_ = ImageOf(job.Contacts);
     again_ = false;
+    // The lists handed over hold every change saved so far.
+    afterSave_->stop();
     worker_->Start(std::move(job));
     SetStatus(settings->syncTexts.running->Text, false);
 }
@@ -259,6 +264,8 @@ void TSyncControl::TryApply() {
     const std::size_t conflicts = report.Events.Conflicts + report.Contacts.Conflicts;
     if (conflicts > 0)
         text += QLatin1Char(' ') + Arg(settings->syncTexts.conflicts->Text, conflicts);
+    // Without a secret store the password is asked again at the next start: the line says so.
+    if (settings->passwordStoreMissing) text += QLatin1Char(' ') + settings->syncTexts.noStore->Text;
     told_.clear();  // a success ends a series of failures: the next one is told again
     SetStatus(text, conflicts > 0);
     emit ended();

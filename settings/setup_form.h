@@ -162,6 +162,8 @@ public:
         TText* fileError;      // %1 the reason (English, from the file system)
         TText* title;          // the notification's title
     } syncTexts{};
+    // The secret store last said it cannot keep the password: every status line says so.
+    bool passwordStoreMissing = false;
     TPanel* bottomPanel;
     TButton* saveButton;
 

@@ -164,6 +164,7 @@ void SyncWindowTest::pageSyncShowsStatusAndMergedEvents() {
     const QString status = Settings().syncStatus->text();
     QVERIFY2(status.startsWith(QStringLiteral("Синхронизировано ")), qPrintable(status));
     QVERIFY2(status.contains(QStringLiteral("на сервере: +1,")), qPrintable(status));
+    QVERIFY2(status.endsWith(Settings().syncTexts.noStore->Text), qPrintable(status));
     QCOMPARE(storeWrites_, 1);  // the password was offered to the store, and is not in a file
     const sync::SyncSettings saved = sync::LoadSyncSettings(DataDir());
     QCOMPARE(saved.Server, RadicaleUrl());
