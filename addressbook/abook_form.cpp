@@ -24,9 +24,6 @@
 namespace pomix {
 namespace {
 
-const char kDeleteQuestion[] = "Delete record ?\rУдалить запись ?";
-const char kBuildError[] = "Error in  \r ";
-
 // The details and the editor lie over the right-hand side, beside the contact list.
 constexpr int kSideLeft = 208;
 constexpr int kSideWidth = TSectionWindow::kWidth - kSideLeft;
@@ -489,7 +486,7 @@ void TABookForm::SaveEditor() {
             saved = AddressList_.SerialAt(AddressList_.Count() - 1);
             lines_.Changed();
         } catch (const std::exception&) {
-            ShowError(kBuildError);
+            ShowError(MessageString("RecordNotAdded"));
             return;
         }
     } else {
@@ -513,7 +510,7 @@ void TABookForm::SaveEditor() {
 void TABookForm::Delete() {
     if (!SelectedRecord()) return;
     const ListLine line = shownLines_[static_cast<std::size_t>(contactList->CurrentRow())];
-    if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
+    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
     const int row = contactList->CurrentRow();
     AddressList_.Delete(line);
     lines_.Changed();

@@ -6,6 +6,9 @@
 #include <optional>
 
 #include "datafiles/backup_copies.h"
+#include "settings/form_storage.h"
+#include "settings/ini_file.h"
+#include "settings/program_files.h"
 #include "ui/convert.h"
 #include "ui/interface_language.h"
 #include "ui/message.h"
@@ -23,6 +26,43 @@ QString CopyDate(const BackupDay& day) {
 }
 
 }  // namespace
+
+bool AnnounceUnreadSettings(SettingsLoad result, StreamContainer& container,
+                            const std::string& dataDir, TSettingsRecord& record) {
+    const std::optional<CheckedCopy> copy = NewestLoadableCopy(dataDir, kSettingsFileName);
+    if (copy) {
+        TSettingsRecord copied;
+        if (LoadSettingsFrom(container, copy->copy.path, copied) == SettingsLoad::Loaded)
+            record.LanguageFile = copied.LanguageFile;
+        SetInterfaceLanguage(DictionaryLanguageCode(record.LanguageFile));
+    }
+    std::string folder = dataDir;
+    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    QString text =
+        MessageString(result == SettingsLoad::Missing ? "SettingsMissing" : "SettingsDamaged")
+            .arg(Utf8(dataDir + kSettingsFileName), Utf8(folder));
+    if (!copy) {
+        ShowError(text);
+        return false;
+    }
+    text += QStringLiteral("\n\n") +
+            MessageString("SettingsRestoreOffer").arg(CopyDate(copy->copy.day));
+    if (!AskYesNo(text)) return false;
+    try {
+        RestoreBackupCopy(dataDir, kSettingsFileName, copy->copy.tag);
+    } catch (const std::exception& e) {
+        ShowError(MessageString("FileWriteFailed")
+                      .arg(Utf8(dataDir + kSettingsFileName), FileFailureReason(e)));
+        return false;
+    }
+    return LoadSettingsFile(container, dataDir, record) == SettingsLoad::Loaded;
+}
+
+void AnnounceMissingDictionary(const std::string& languageFile) {
+    const std::string path = DictionaryPath(languageFile);
+    if (path.empty() || (FileExists(path) && IniFile::IsIniFile(path))) return;
+    ShowError(MessageString("DictionaryMissing").arg(Utf8(path)));
+}
 
 TDataFileNotices::TDataFileNotices(QObject* form) : QObject(form) {
     unreadFileText =
@@ -66,18 +106,18 @@ std::vector<int> TDataFileNotices::AnnounceUnread(const std::vector<UnreadDataFi
         }
     }
     if (offers.empty()) {
-        ShowError(lines.join(QLatin1Char('\n')).toStdString());
+        ShowError(lines.join(QLatin1Char('\n')));
         return {};
     }
     lines << QString() << offerLines << QString() << restoreQuestionText->Text;
-    if (!AskYesNo(lines.join(QLatin1Char('\n')).toStdString())) return {};
+    if (!AskYesNo(lines.join(QLatin1Char('\n')))) return {};
     std::vector<int> restored;
     for (const Offer& offer : offers) {
         try {
             RestoreBackupCopy(dataDir, offer.file, offer.tag);
             restored.push_back(offer.section);
         } catch (const std::exception& e) {
-            ShowError(restoreFailedText->Text.arg(Utf8(offer.file), Utf8(e.what())).toStdString());
+            ShowError(restoreFailedText->Text.arg(Utf8(offer.file), FileFailureReason(e)));
         }
     }
     return restored;

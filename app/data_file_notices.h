@@ -7,10 +7,25 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings_record.h"
 #include "storage/backups.h"
+#include "storage/stream_container.h"
 #include "ui/form_parts.h"
 
 namespace pomix {
+
+// The settings file of dataDir could not be read (result): one message names it by its full
+// path, says that the sections stay locked and what can be done. It speaks the language of
+// the newest copy of the settings that loads (record.LanguageFile is taken from it: the
+// language the user last had), and offers that copy; on Yes the copy is put back (the file
+// it replaces is kept as a copy of today) and read into record. True when record now holds
+// the settings.
+bool AnnounceUnreadSettings(SettingsLoad result, StreamContainer& container,
+                            const std::string& dataDir, TSettingsRecord& record);
+
+// A dictionary the settings name (languageFile) that is missing or cannot be read: one
+// message naming it; the windows keep their built-in Russian texts. Nothing for no name.
+void AnnounceMissingDictionary(const std::string& languageFile);
 
 struct UnreadDataFile {
     int section;       // the display index of its section window

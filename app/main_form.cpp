@@ -8,6 +8,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QShortcut>
+#include <QStringList>
 #include <QThread>
 #include <QTimer>
 #include <QWindow>
@@ -15,6 +16,7 @@
 
 #include "addressbook/abook_form.h"
 #include "catalog/catalog_form.h"
+#include "datafiles/backup_copies.h"
 #include "debts/credits_form.h"
 #include "notes/note_form.h"
 #include "planner/calendar_form.h"
@@ -141,13 +143,13 @@ TMainForm::TMainForm(SectionFactory sections)
     SetBackupReportHook([this](const BackupProblem& problem) {
         const std::string text = notices_->BackupProblemText(problem).toStdString();
         if (QThread::currentThread() == thread()) {
-            ShowError(text);
+            ShowError(MessageArg(text));
         } else {
-            saver_.HandBack([text] { ShowError(text); });
+            saver_.HandBack([text] { ShowError(MessageArg(text)); });
         }
     });
-    connect(this, &TMainForm::sectionsLoaded, this,
-            [this, sections] { AnnounceUnreadFiles(sections); });
+    sections_ = sections;
+    connect(this, &TMainForm::sectionsLoaded, this, &TMainForm::AnnounceUnreadFiles);
     FormCreate(sections);
     sync_ = new TSyncControl([this](int index) { return Display->Window(index); }, saver_, this);
     connect(this, &TMainForm::sectionsLoaded, this, &TMainForm::BeginSync);
@@ -171,6 +173,7 @@ TMainForm::~TMainForm() {
     SetTrayMessenger({});
     TProgramState::Instance().PasswordPending = {};
     TProgramState::Instance().ShutdownBegun = {};
+    TProgramState::Instance().RestoreBackup = {};
 }
 
 void TMainForm::BuildControls() {
@@ -237,6 +240,8 @@ void TMainForm::BuildControls() {
         return true;
     });
     TProgramState::Instance().PasswordPending = [this] { return !passwordPanel->isHidden(); };
+    TProgramState::Instance().RestoreBackup =
+        [this](const std::string& file, const std::string& tag) { return RestoreCopy(file, tag); };
     TProgramState::Instance().ShutdownBegun = [this] { return shutdownRunning_ || shutdownDone_; };
 }
 
@@ -245,6 +250,7 @@ void TMainForm::FormCreate(const SectionFactory& sections) {
     SettingsLoaded = LoadSetting();
     // Every window formats its dates and numbers in the dictionary's language from the start.
     ApplyDictionaryLanguage();
+    if (SettingsLoaded) AnnounceMissingDictionary(SettingsRecord.LanguageFile);
     SetAllRecolourPending();
     binding_.BindDictionary();
     // The captions are final now, the dictionary's included.
@@ -270,7 +276,7 @@ void TMainForm::FormCreate(const SectionFactory& sections) {
     }
 }
 
-void TMainForm::AnnounceUnreadFiles(const SectionFactory& sections) {
+void TMainForm::AnnounceUnreadFiles() {
     std::vector<UnreadDataFile> unread;
     for (int i = 0; i < kSectionCount; ++i) {
         const TSectionWindow* window = Display->Window(i);
@@ -279,19 +285,50 @@ void TMainForm::AnnounceUnreadFiles(const SectionFactory& sections) {
     if (unread.empty()) return;
     // The notice speaks the dictionary's language also before the window is first shown.
     binding_.ReadDictionary();
-    const std::vector<int> restored = notices_->AnnounceUnread(unread, DataDir());
+    RebuildSections(notices_->AnnounceUnread(unread, DataDir()));
+}
+
+void TMainForm::RebuildSections(const std::vector<int>& restored) {
     if (restored.empty()) return;
-    // Built again in index order; the debt book holds the contacts of the address book, so
-    // it is built again after it.
     std::vector<bool> rebuild(kSectionCount, false);
     for (int section : restored) rebuild[static_cast<std::size_t>(section)] = true;
     if (rebuild[1]) rebuild[4] = true;
-    std::vector<TSectionWindow*> replaced;
     for (int i = 0; i < kSectionCount; ++i) {
         if (rebuild[static_cast<std::size_t>(i)])
-            replaced.push_back(Display->Replace(i, sections(i, Container)));
+            Display->Replace(i, sections_(i, Container))->deleteLater();
     }
-    for (auto it = replaced.rbegin(); it != replaced.rend(); ++it) delete *it;
+}
+
+bool TMainForm::RestoreCopy(const std::string& file, const std::string& tag) {
+    const bool settings = file == kSettingsFileName;
+    int section = settings ? kSectionCount - 1 : -1;
+    for (int i = 0; i < kSectionCount && section < 0; ++i) {
+        const TSectionWindow* window = Display->Window(i);
+        if (window && !window->FileName.empty() && FileNameOnly(window->FileName) == file)
+            section = i;
+    }
+    if (section < 0) return false;
+    // Twice: a section whose write was still out when first asked is taken the second time.
+    for (int pass = 0; pass < 2; ++pass) {
+        saver_.Finish();
+        SaveChanges();
+    }
+    saver_.Finish();
+    try {
+        RestoreBackupCopy(DataDir(), file, tag);
+    } catch (const std::exception& e) {
+        ShowError(MessageString("FileWriteFailed")
+                      .arg(MessageArg(DataDir() + file), FileFailureReason(e)));
+        return false;
+    }
+    if (settings) {
+        SettingsLoaded =
+            LoadSettingsFile(Container, DataDir(), SettingsRecord) == SettingsLoad::Loaded;
+        SetAllRecolourPending();
+        ApplyColours();
+    }
+    RebuildSections({section});
+    return true;
 }
 
 void TMainForm::BeginSync() {
@@ -300,8 +337,8 @@ void TMainForm::BeginSync() {
 
 bool TMainForm::LoadSetting() {
     const SettingsLoad result = LoadSettingsFile(Container, DataDir(), SettingsRecord);
-    if (result != SettingsLoad::Loaded) ShowError(SettingsLoadMessage(result));
-    return result == SettingsLoad::Loaded;
+    if (result == SettingsLoad::Loaded) return true;
+    return AnnounceUnreadSettings(result, Container, DataDir(), SettingsRecord);
 }
 
 void TMainForm::SaveSetting() {
@@ -409,13 +446,29 @@ bool TMainForm::Shutdown() {
     // The writes still out end first: what is left is then saved after them, and a write that
     // failed is made again below.
     saver_.Finish();
+    // The first failure stops the shutdown: what comes after it is not written either, and
+    // the message names the file that failed and each one still waiting behind it.
+    int section = 0;
     try {
-        for (int i = 0; i < kSectionCount; ++i) {
-            if (TSectionWindow* window = Display->Window(i)) window->CloseForm();
+        for (; section < kSectionCount; ++section) {
+            if (TSectionWindow* window = Display->Window(section)) window->CloseForm();
         }
         SaveSetting();
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        const std::string settingsFile = DataDir() + kSettingsFileName;
+        const TSectionWindow* failed = Display->Window(section);
+        QStringList unsaved{QStringLiteral("%1 (%2)").arg(
+            MessageArg(failed ? failed->FileName : settingsFile), FileFailureReason(e))};
+        for (int i = section + 1; i < kSectionCount; ++i) {
+            const TSectionWindow* window = Display->Window(i);
+            if (window && !window->FileName.empty() &&
+                (window->HasChanges() || window->SaveFailed()))
+                unsaved << MessageArg(window->FileName);
+        }
+        if (failed && SettingsLoaded) unsaved << MessageArg(settingsFile);
+        // The program stays open: a section on display that closed before the failure is back.
+        if (TSectionWindow* shown = Display->Window(Display->Shown())) shown->show();
+        ShowError(MessageString("ShutdownSaveFailed").arg(unsaved.join(QLatin1Char('\n'))));
         return false;
     }
     binding_.WriteDictionary();

@@ -59,8 +59,9 @@ public:
 
     // The close's work: sections 0 … 5 close (each saves its data file and its dictionary
     // entries), then the settings are written, then the main window's dictionary entries.
-    // A failure shows its message and stops there; false is returned and the next call
-    // starts again from section 0. Once it has succeeded, later calls do nothing.
+    // A failure stops there: one message names the file that failed and each file with
+    // changes behind it, and says that the program stays open; false is returned and the
+    // next call starts again from section 0. Once it has succeeded, later calls do nothing.
     bool Shutdown();
     bool ShutdownDone() const { return shutdownDone_; }
 
@@ -100,9 +101,19 @@ private:
     void ShowLoading();
     // After every section has its records: the notice of data files that could not be read,
     // and the sections built again over the copies put back in their place.
-    void AnnounceUnreadFiles(const SectionFactory& sections);
+    void AnnounceUnreadFiles();
+    // Builds the sections again over the files put back in their place: in index order, the
+    // debt book after the address book whose contacts it holds. The windows replaced go at
+    // the next turn of the event loop (one of them may be the caller).
+    void RebuildSections(const std::vector<int>& restored);
+    // The settings window's restore of a daily copy (TProgramState::RestoreBackup): what is
+    // still unsaved is written first, so that the file replaced, kept as today's copy, holds
+    // it; then the copy goes in place and its section (for the settings file, the settings
+    // and the settings window) is read again.
+    bool RestoreCopy(const std::string& file, const std::string& tag);
 
     TFormBinding binding_;
+    SectionFactory sections_;
     TBackgroundSaver saver_;
     TBackgroundLoader loader_;
     QTimer* saveTimer_;

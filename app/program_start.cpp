@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QLocalSocket>
+#include <QStringList>
 #include <climits>
 #include <cstdlib>
 #include <iostream>
@@ -32,10 +33,6 @@ const char kUsage[] =
     "The data, dictionaries and sounds live in Data/, Lang/ and Media/ beside the program when\n"
     "a Data/ folder is there; otherwise in $XDG_DATA_HOME/pomix (~/.local/share/pomix).\n"
     "One copy of the program runs on one data folder.\n";
-
-const char kAlreadyRunning[] =
-    "Pomix is already running with this data.\r"
-    "Pomix уже запущен с этими данными.";
 
 std::string RealPath(const std::string& path) {
     char resolved[PATH_MAX];
@@ -106,14 +103,13 @@ void TRunningCopy::Answer() {
 
 std::unique_ptr<TRunningCopy> PrepareProgramDir(const std::string& programDir, const std::string& shippedDir) {
     if (programDir.empty()) {
-        ShowError("There is no folder for the data: HOME is not set.\r"
-                  "Нет папки для данных: не задана переменная HOME.");
+        ShowError(MessageString("NoHome"));
         return nullptr;
     }
     try {
         MakeDataFolder(programDir);
-    } catch (const EFileError& e) {
-        ShowError(std::string(e.what()) + "\rНе удалось создать папку для данных.");
+    } catch (const EFileError&) {
+        ShowError(MessageString("DataFolderFailed").arg(MessageArg(DataDirIn(programDir))));
         return nullptr;
     }
     DataFolderLock lock(DataDirIn(programDir));
@@ -121,15 +117,14 @@ std::unique_ptr<TRunningCopy> PrepareProgramDir(const std::string& programDir, c
         case DataFolderLock::State::HeldElsewhere:
             // Also for a start from a terminal, where the box may not be seen.
             std::cerr << "pomix: already running with the data in " << programDir << "\n";
-            ShowError(kAlreadyRunning);
+            ShowError(MessageString("AlreadyRunning"));
             TRunningCopy::CallRunningCopy(programDir);
             return nullptr;
         case DataFolderLock::State::Failed:
             // A folder that takes no lock file takes no saves either; only a writable one
             // that cannot be locked (a network share) leaves a second copy unguarded.
             if (::access(DataDirIn(programDir).c_str(), W_OK) == 0) {
-                ShowError(lock.Error() + ": a second copy of Pomix on this data will not be stopped.\r"
-                          "Папку данных не удалось заблокировать: вторая копия Pomix не будет остановлена.");
+                ShowError(MessageString("LockFailed").arg(MessageArg(DataDirIn(programDir))));
             }
             break;
         case DataFolderLock::State::Locked: break;
@@ -137,9 +132,9 @@ std::unique_ptr<TRunningCopy> PrepareProgramDir(const std::string& programDir, c
     if (!shippedDir.empty()) {
         const PopulateResult copied = PopulateProgramDir(shippedDir, programDir);
         if (!copied.errors.empty()) {
-            std::string message = "Some of the program's files could not be copied:";
-            for (const std::string& error : copied.errors) message += "\n" + error;
-            ShowError(message + "\rНе удалось скопировать некоторые файлы программы.");
+            QStringList errors;
+            for (const std::string& error : copied.errors) errors << MessageArg(error);
+            ShowError(MessageString("ShippedFilesFailed").arg(errors.join(QLatin1Char('\n'))));
         }
     }
     SetProgramDir(programDir);

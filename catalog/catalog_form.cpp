@@ -18,8 +18,6 @@
 namespace pomix {
 namespace {
 
-const char kSelectCategory[] = "Select category !\rВыберите категорию !";
-const char kDeleteQuestion[] = "Delete record ?\rУдалить запись ?";
 const char kOpenFilter[] =
     "All files / Все файлы|*.*|Text files / Текстовые файлы|*.txt|WinAmp Play List|*.m3u";
 // The third filter of the open dialog: the description becomes the playlist's titles.
@@ -310,7 +308,7 @@ void TCatalogForm::Edit() {
 void TCatalogForm::SaveEditor() {
     const int position = categoryEdit->currentIndex();
     if (position < 0 || position >= kCatalogCategories) {
-        ShowError(kSelectCategory);
+        ShowError(MessageString("SelectCategory"));
         return;
     }
     const std::int32_t category = position + 1;
@@ -345,7 +343,7 @@ void TCatalogForm::Delete() {
     if (row < 0) return;
     const auto position = CatalogList_.FindSerial(titleList->Object(row));
     if (!position) return;
-    if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
+    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
     CatalogList_.Delete(*position);
     UpDateListBox(CurrentCategory);
     Clear();
@@ -413,7 +411,7 @@ void TCatalogForm::LoadDescriptionFromFile() {
         memoEdit->SetLines(DescriptionFromFile(
             chosen.Path, DescriptionSourceFor(chosen.Path, chosen.Filter == kPlaylistFilter)));
     } catch (const std::exception& e) {
-        ShowError(fileMessages->ReadError(chosen.Path, e).toStdString());
+        ShowError(fileMessages->ReadError(chosen.Path, e));
     }
 }
 

@@ -21,8 +21,6 @@
 namespace pomix {
 namespace {
 
-const char kDeleteQuestion[] = "Delete record ?\rУдалить запись ?";
-
 // The list's columns: name, subject, due date, days left.
 constexpr int kLeastColumnWidths[] = {145, 264, 49, 39};
 // What the name column may shrink to when the locale's dates need more than their least width.
@@ -334,7 +332,7 @@ int TCreditsForm::RowOf(std::uint64_t serial) const {
 
 void TCreditsForm::Delete() {
     if (!SelectedDebt()) return;
-    if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
+    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
     const int row = debtList->CurrentRow();
     CreditList_.Delete(lines_[static_cast<std::size_t>(row)]);
     Clear();

@@ -19,8 +19,6 @@
 namespace pomix {
 namespace {
 
-const char kDeleteQuestion[] = "Remove record ?\rУдалить запись ?";
-
 // The picked day of the one date picker, when it exists (tests may run without it).
 void PresetPicker(DateTime day) {
     if (auto* picker = TCalendarDialog::Instance()) picker->SetPickedDay(day);
@@ -288,7 +286,7 @@ void TNoteForm::SaveTextToFile() {
 void TNoteForm::Delete() {
     const TNote* note = SelectedNote();
     if (!note) return;
-    if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
+    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
     if (const auto index = NoteList_.FindSerial(titleList->Object(titleList->currentRow()),
                                                 static_cast<std::size_t>(note->Index))) {
         NoteList_.Delete(*index);

@@ -31,7 +31,6 @@
 namespace pomix {
 namespace {
 
-const char kDeleteQuestion[] = "Delete record ?\rУдалить запись ?";
 constexpr int kNotifiedLines = 8;  // a notification names at most this many events
 
 // The reminder mark of the day list (10 x 10): a small clock face.
@@ -465,7 +464,7 @@ void TCalendarForm::AddORedit() {
 void TCalendarForm::Delete() {
     const EventRef ref = SelectedEvent();
     if (ref.Id == 0) return;
-    if (SettingsRecord.ConfirmDelete && !AskYesNo(kDeleteQuestion)) return;
+    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
     if (!planner_.DeleteEvent(ref)) return;
     if (editorEvent_.Id == ref.Id) editorEvent_ = {};
     const int row = dayList->currentRow();

@@ -6,7 +6,11 @@ namespace pomix {
 
 SettingsLoad LoadSettingsFile(StreamContainer& container, const std::string& dataDir,
                               TSettingsRecord& record) {
-    const std::string path = dataDir + kSettingsFileName;
+    return LoadSettingsFrom(container, dataDir + kSettingsFileName, record);
+}
+
+SettingsLoad LoadSettingsFrom(StreamContainer& container, const std::string& path,
+                              TSettingsRecord& record) {
     if (!FileExists(path)) {
         SetDefaultColours(record);
         return SettingsLoad::Missing;
@@ -27,15 +31,6 @@ SettingsLoad LoadSettingsFile(StreamContainer& container, const std::string& dat
         SetDefaultColours(record);
         return SettingsLoad::Damaged;
     }
-}
-
-const char* SettingsLoadMessage(SettingsLoad result) {
-    switch (result) {
-        case SettingsLoad::Missing: return kSettingsMissingMessage;
-        case SettingsLoad::Damaged: return kSettingsDamagedMessage;
-        case SettingsLoad::Loaded: break;
-    }
-    return "";
 }
 
 void SaveSettingsFile(StreamContainer& container, const std::string& dataDir,

@@ -60,12 +60,6 @@ TSettingsRecord ReadSettings(Stream& stream);
 
 inline constexpr const char* kSettingsFileName = "Pomix.ini";
 inline constexpr const char* kSettingsStreamName = "Setting";
-inline constexpr const char* kSettingsMissingMessage =
-    "Not found setting file. Access to program close !\r"
-    "Не найден файл настроек. Доступ в программу закрыт !";
-inline constexpr const char* kSettingsDamagedMessage =
-    "Setting file is damage. Access to program close !\r"
-    "Поврежден файл настроек. Доступ в программу закрыт !";
 
 enum class SettingsLoad { Loaded, Missing, Damaged };
 
@@ -74,8 +68,9 @@ enum class SettingsLoad { Loaded, Missing, Damaged };
 // leaves the rest of record as it was. The container is left empty.
 SettingsLoad LoadSettingsFile(StreamContainer& container, const std::string& dataDir,
                               TSettingsRecord& record);
-// The message the user is shown for a failed load (UTF-8); empty for a successful one.
-const char* SettingsLoadMessage(SettingsLoad result);
+// The same for a settings file at path (a daily copy of it).
+SettingsLoad LoadSettingsFrom(StreamContainer& container, const std::string& path,
+                              TSettingsRecord& record);
 
 // Rewrites dataDir + "Pomix.ini" with record, only when settingsLoaded and the file still
 // exists: the program never creates it. Raises the storage errors of the save.

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "settings/backup_dialog.h"
 #include "settings/program_files.h"
 #include "storage/dates.h"
 #include "storage/report.h"
@@ -16,6 +17,7 @@
 #include "ui/file_dialog.h"
 #include "ui/form_parts.h"
 #include "ui/message.h"
+#include "ui/program_state.h"
 #include "ui/recolour.h"
 #include "ui/secret_store.h"
 
@@ -25,10 +27,6 @@ namespace {
 
 constexpr TColor kWhite = 0xFFFFFF, kBlack = 0x000000, kSilver = 0xC0C0C0;
 constexpr int kMaxLead = 24 * 60 - 1, kMaxHorizon = 999, kOverdueWidth = 5;
-
-const char kBadFileName[] =
-    "The file name has characters that cannot be stored !\r"
-    "Имя файла содержит символы, которые нельзя сохранить !";
 
 // The minutes of a reminder time "HH:MM", by the rules of the time routine; false (and no
 // report) for an impossible one.
@@ -135,7 +133,11 @@ TForm7::TForm7(QWidget* parent)
                                   "SyncRefusedText.Caption", "SyncUnauthorizedText.Caption",
                                   "SyncBadAnswerText.Caption", "SyncBadAddressText.Caption",
                                   "SyncMissingText.Caption", "SyncFileErrorText.Caption",
-                                  "SyncTitleText.Caption"}),
+                                  "SyncTitleText.Caption", "Button7.Caption", "BackupTitleText.Caption",
+                                  "BackupColumnsText.Caption", "BackupYesText.Caption",
+                                  "BackupNoText.Caption", "BackupRestoreText.Caption",
+                                  "BackupCloseText.Caption", "BackupQuestionText.Caption",
+                                  "BackupNoneText.Caption"}),
                      parent) {
     setObjectName("Form7");
     QFont small = font();
@@ -244,6 +246,18 @@ QWidget* TForm7::BuildMainPage() {
     languageEdit = MakeTextField(page, "Edit5", {6, 218, 238, 22});
     languageButton = MakeButton(page, "Button4", {248, 218, 28, 22}, "...");
     connect(languageButton, &QPushButton::clicked, this, &TForm7::ChooseDictionary);
+    backupsButton = MakeButton(page, "Button7", {130, 134, 146, 24}, "Резервные копии…");
+    connect(backupsButton, &QPushButton::clicked, this, &TForm7::ShowBackups);
+    backupTitleText = new TText(this, "BackupTitleText", "Резервные копии файлов данных");
+    backupColumnsText = new TText(this, "BackupColumnsText", "Файл|Дата|Записей|Читается");
+    backupYesText = new TText(this, "BackupYesText", "да");
+    backupNoText = new TText(this, "BackupNoText", "нет");
+    backupRestoreText = new TText(this, "BackupRestoreText", "Восстановить");
+    backupCloseText = new TText(this, "BackupCloseText", "Закрыть");
+    backupQuestionText = new TText(this, "BackupQuestionText",
+                                   "Восстановить %1 из копии от %2 (записей: %3)? Текущий файл "
+                                   "сохраняется как резервная копия, раздел загружается заново.");
+    backupNoneText = new TText(this, "BackupNoneText", "Резервных копий пока нет.");
     return page;
 }
 
@@ -500,7 +514,7 @@ bool TForm7::SaveSettings() {
     if (Changed(horizonEdit) || (s.BirthdayDays >= 0 && s.BirthdayDays <= kMaxHorizon)) {
         const std::string text = horizonEdit->Text();
         if (!WholeNumber(text, horizon)) {
-            ShowError("'" + text + "' is not a valid integer value");
+            ShowError(MessageString("NotWholeNumber").arg(ToQt(text)));
             return false;
         }
     }
@@ -596,7 +610,7 @@ void TForm7::TakeFileName(TEdit* field, const std::string& path) {
     if (path.empty()) return;
     const QString name = QString::fromLocal8Bit(FileNameOnly(path));
     if (!FitsCp1251(name)) {
-        ShowError(kBadFileName);
+        ShowError(MessageString("BadFileName"));
         return;
     }
     field->setText(name);
@@ -610,6 +624,17 @@ void TForm7::ChooseSound() {
 void TForm7::ChooseDictionary() {
     TakeFileName(languageEdit,
                  ChooseFileToOpen(this, FilePurpose::Dictionary, U(kDictionaryFilter), QString::fromLocal8Bit(ProgramDir() + "Lang")));
+}
+
+void TForm7::ShowBackups() {
+    const BackupDialogTexts texts{backupTitleText->Text,    backupColumnsText->Text,
+                                  backupYesText->Text,      backupNoText->Text,
+                                  backupRestoreText->Text,  backupCloseText->Text,
+                                  backupQuestionText->Text, backupNoneText->Text};
+    TBackupDialog dialog(DataDir(), texts, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Chosen()) return;
+    const TProgramState& program = TProgramState::Instance();
+    if (program.RestoreBackup) program.RestoreBackup(dialog.Chosen()->file, dialog.Chosen()->tag);
 }
 
 void TForm7::OpenWebPage() { ShellOpen(kWebAddress); }

@@ -84,6 +84,9 @@ public:
     void PickDoneEventColour();
     void ChooseSound();
     void ChooseDictionary();
+    // "Резервные копии…": the daily copies of every data file; the one chosen is put back by
+    // the program (TProgramState::RestoreBackup), which reloads its section.
+    void ShowBackups();
     void OpenWebPage();
     void WriteToMaker();
     // The sync page's options into Sync.ini, and a newly typed password to the secret store
@@ -118,6 +121,16 @@ public:
     TColourSwatch* doneEventSample;  // Color8
     TEdit* languageEdit;
     TButton* languageButton;
+    TButton* backupsButton;
+    // The texts of the copies' dialog.
+    TText* backupTitleText;
+    TText* backupColumnsText;
+    TText* backupYesText;
+    TText* backupNoText;
+    TText* backupRestoreText;
+    TText* backupCloseText;
+    TText* backupQuestionText;
+    TText* backupNoneText;
     // "Ежедневник".
     TWrapCheckBox* highlightBox;
     TStringGrid* eventNamesGrid;

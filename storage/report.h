@@ -7,17 +7,16 @@
 
 namespace pomix {
 
-// The message is UTF-8: an English line, "\r", the Russian line.
+// The message is the name of a message box text (the dictionary's "Messages" section), which
+// the windows show in the interface language.
 using ReportHook = std::function<void(const std::string& message)>;
 
 // Installs a hook and returns the one it replaces. Without a hook reports are dropped.
 ReportHook SetReportHook(ReportHook hook);
 void Report(const std::string& message);
 
-inline constexpr const char* kIncorrectDateMessage =
-    "Incorrect Date Format !\rНе верный формат Даты !";
+inline constexpr const char* kIncorrectDateMessage = "IncorrectDate";
 // For a field that holds a time of day.
-inline constexpr const char* kIncorrectTimeMessage =
-    "Incorrect Time Format !\rНе верный формат Времени !";
+inline constexpr const char* kIncorrectTimeMessage = "IncorrectTime";
 
 }  // namespace pomix

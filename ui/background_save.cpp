@@ -13,14 +13,16 @@ TBackgroundSaver::~TBackgroundSaver() { queue_.Wait(); }
 void TBackgroundSaver::Post(SaveWork work) {
     ++pending_;
     queue_.Post([this, work = std::move(work)]() mutable {
-        Outcome outcome{std::move(work), {}};
+        Outcome outcome{std::move(work), {}, {}};
         try {
             outcome.work.write();
         } catch (const std::exception& e) {
             outcome.error = e.what();
             if (outcome.error.empty()) outcome.error = "Write error";
+            outcome.failure = std::current_exception();
         } catch (...) {
             outcome.error = "Write error";
+            outcome.failure = std::current_exception();
         }
         {
             std::lock_guard lock(mutex_);
@@ -51,11 +53,8 @@ void TBackgroundSaver::Deliver() {
         if (ok) {
             told_.erase(path);
         } else if (told_.insert(path).second) {
-            ShowError(outcome.error + ": " + path +
-                      "\nThe changes are kept and will be saved with the next change or at close.\r"
-                      "Не удалось сохранить файл " + path + " (" + outcome.error +
-                      ").\nИзменения сохранены в программе и будут записаны при следующем изменении "
-                      "или при закрытии.");
+            ShowError(MessageString("SaveFailed")
+                          .arg(MessageArg(path), FileFailureReason(outcome.failure)));
         }
         emit saved(ok);
     }

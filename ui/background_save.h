@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -51,6 +52,7 @@ private:
     struct Outcome {
         SaveWork work;
         std::string error;  // empty: written
+        std::exception_ptr failure;
     };
     void Deliver();
 

@@ -100,7 +100,7 @@ std::unique_ptr<Locale> MakeDesktopLocale(const QLocale& locale) { return std::m
 
 void InstallDesktopServices() {
     SetLocale(MakeDesktopLocale(InterfaceLocale()));
-    SetReportHook([](const std::string& message) { ShowError(message); });
+    SetReportHook([](const std::string& message) { ShowError(MessageString(message)); });
 }
 
 void SetBringForward(std::function<void()> handler) { BringForwardHandler() = std::move(handler); }

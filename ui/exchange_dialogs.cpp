@@ -7,7 +7,6 @@
 #include <QUrl>
 
 #include "ui/file_dialog.h"
-#include "ui/interface_language.h"
 #include "ui/message.h"
 
 namespace pomix {
@@ -89,37 +88,26 @@ void AcceptDroppedFiles(QWidget* window, std::function<void(const std::string&)>
     window->installEventFilter(new DropFilter(window, std::move(onFile)));
 }
 
-std::string ImportReport(std::size_t added, std::size_t skipped, std::size_t simplified,
-                         std::size_t replaced, std::size_t linesLeftOut,
-                         const std::vector<std::string>& notes, bool english) {
-    const auto n = [](std::size_t count) { return std::to_string(count); };
-    std::string text =
-        english ? "Imported: " + n(added) + " added, " + n(skipped) + " skipped, " + n(simplified) +
-                      " simplified, " + n(replaced) + " characters replaced by \"?\", " +
-                      n(linesLeftOut) + " unreadable lines left out."
-                : "Импорт: добавлено " + n(added) + ", пропущено " + n(skipped) + ", упрощено " +
-                      n(simplified) + ", символов заменено на \"?\": " + n(replaced) +
-                      ", нечитаемых строк пропущено: " + n(linesLeftOut) + ".";
-    for (std::size_t i = 0; i < notes.size() && i < kMaxShownNotes; ++i) text += "\n" + notes[i];
-    if (notes.size() > kMaxShownNotes) {
-        const std::string more = n(notes.size() - kMaxShownNotes);
-        text += english ? "\n… and " + more + " more" : "\n… и ещё " + more;
-    }
+QString ImportReport(std::size_t added, std::size_t skipped, std::size_t simplified,
+                     std::size_t replaced, std::size_t linesLeftOut,
+                     const std::vector<std::string>& notes) {
+    const auto n = [](std::size_t count) { return QString::number(qulonglong(count)); };
+    QString text = MessageString("ImportDone")
+                       .arg(n(added), n(skipped), n(simplified), n(replaced), n(linesLeftOut));
+    for (std::size_t i = 0; i < notes.size() && i < kMaxShownNotes; ++i)
+        text += QLatin1Char('\n') + MessageArg(notes[i]);
+    if (notes.size() > kMaxShownNotes)
+        text +=
+            QLatin1Char('\n') + MessageString("ImportMore").arg(n(notes.size() - kMaxShownNotes));
     return text;
 }
 
-bool EnglishInterface() {
-    return InterfaceLocale().language() == QLocale::English;
-}
-
-void ShowImportMessage(const std::string& message) {
+void ShowImportMessage(const QString& message) {
     ShowInformation(message);
 }
 
 void ShowExchangeError(const std::string& path, const std::string& what) {
-    ShowError(
-        (EnglishInterface() ? "Import or export failed: " : "Импорт или экспорт не выполнен: ") +
-        path + ": " + what);
+    ShowError(MessageString("ExchangeFailed").arg(MessageArg(path), MessageArg(what)));
 }
 
 }  // namespace pomix

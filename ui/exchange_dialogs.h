@@ -27,17 +27,16 @@ void AcceptDroppedFiles(QWidget* window, std::function<void(const std::string&)>
 // The message after an import: the counts in the interface language, then what was left out
 // or changed, each with the file and its line (at most kMaxShownNotes, the rest counted).
 inline constexpr std::size_t kMaxShownNotes = 20;
-std::string ImportReport(std::size_t added, std::size_t skipped, std::size_t simplified,
-                         std::size_t replaced, std::size_t linesLeftOut,
-                         const std::vector<std::string>& notes, bool english);
-bool EnglishInterface();
-void ShowImportMessage(const std::string& message);
+QString ImportReport(std::size_t added, std::size_t skipped, std::size_t simplified,
+                     std::size_t replaced, std::size_t linesLeftOut,
+                     const std::vector<std::string>& notes);
+void ShowImportMessage(const QString& message);
 
 template <class Record>
 void ShowImportReport(const std::string& path, const dataio::ImportResult<Record>& result) {
     ShowImportMessage(ImportReport(result.Records.size(), result.Skipped.size(),
                                    result.Simplified.size(), result.Replaced, result.LinesLeftOut(),
-                                   dataio::NoteLines(path, result), EnglishInterface()));
+                                   dataio::NoteLines(path, result)));
 }
 
 // An import or export that failed (a file that cannot be read or written, no such file at

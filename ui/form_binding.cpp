@@ -163,7 +163,7 @@ void TFormBinding::WriteDictionary() {
     try {
         FormStorage1.WriteBack(target);
     } catch (const std::exception&) {
-        ShowError("Unable to write to " + FormStorage1.Path());
+        ShowError(MessageString("DictionaryWriteFailed").arg(MessageArg(FormStorage1.Path())));
     }
 }
 

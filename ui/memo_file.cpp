@@ -55,7 +55,7 @@ bool LoadMemoFromTextFile(QWidget* parent, TMemo* memo, const TTextFileMessages&
         memo->SetLines(ReadTextFileLines(path));
         return true;
     } catch (const std::exception& e) {
-        ShowError(messages.ReadError(path, e).toStdString());
+        ShowError(messages.ReadError(path, e));
         return false;
     }
 }
@@ -68,7 +68,7 @@ bool SaveMemoToTextFile(QWidget* parent, const TMemo* memo, const TTextFileMessa
         WriteTextFileLines(path, memo->Lines());
         return true;
     } catch (const std::exception&) {
-        ShowError(messages.WriteError(path).toStdString());
+        ShowError(messages.WriteError(path));
         return false;
     }
 }

@@ -2,12 +2,95 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <map>
 
+#include "settings/form_storage.h"
+#include "settings/settings_record.h"
+#include "storage/cp1251.h"
+#include "storage/errors.h"
 #include "ui/program_state.h"
 
 namespace pomix {
 
 namespace {
+
+// The built-in texts. A dictionary value is one line, so a line break is written "\n" (a
+// backslash and an n) in the table and in the dictionary alike.
+const std::vector<std::pair<const char*, const char*>> kBuiltIn = {
+    {"IncorrectDate", "Не верный формат Даты !"},
+    {"IncorrectTime", "Не верный формат Времени !"},
+    {"DeleteQuestion", "Удалить запись ?"},
+    {"SelectCategory", "Выберите категорию !"},
+    {"RecordNotAdded", "Не удалось добавить запись !"},
+    {"NotWholeNumber", "«%1» — не целое число !"},
+    {"BadFileName", "Имя файла содержит символы, которые нельзя сохранить !"},
+    {"FileReadFailed", "Не удалось прочитать файл %1: %2."},
+    {"FileWriteFailed", "Не удалось записать файл %1: %2."},
+    {"ReasonDiskFull", "на диске нет места или устройство не принимает запись"},
+    {"ReasonNoAccess",
+     "нет доступа к файлу или к его папке (нет прав, только для чтения или её нет)"},
+    {"ReasonDamaged", "файл повреждён"},
+    {"DictionaryWriteFailed", "Не удалось записать словарь %1."},
+    {"SaveFailed",
+     "Не удалось сохранить файл %1: %2.\\nИзменения остаются в программе и будут записаны при "
+     "следующем изменении или при закрытии. Программа продолжает работу."},
+    {"ShutdownSaveFailed",
+     "При закрытии не удалось сохранить:\\n%1\\nПрограмма остаётся открытой, чтобы ничего не "
+     "потерялось. Освободите место на диске или исправьте права доступа и закройте её снова."},
+    {"SettingsMissing",
+     "Не найден файл настроек %1. Доступ в программу закрыт !\\nКопию настроек можно вернуть "
+     "командой pomix-data restore \"%2\" Pomix.ini ДАТА (список копий: pomix-data backups "
+     "\"%2\")."},
+    {"SettingsDamaged",
+     "Поврежден файл настроек %1. Доступ в программу закрыт !\\nФайл оставлен без изменений. Копию "
+     "настроек можно вернуть командой pomix-data restore \"%2\" Pomix.ini ДАТА (список копий: "
+     "pomix-data backups \"%2\") или удалить файл: при следующем запуске программа начнёт с "
+     "настроек по умолчанию."},
+    {"SettingsRestoreOffer",
+     "Восстановить копию настроек от %1 и открыть программу? Прежний файл, если он есть, "
+     "сохраняется среди резервных копий."},
+    {"DictionaryMissing",
+     "Словарь %1 не найден или не читается. Программа работает со встроенными русскими "
+     "текстами; другой словарь можно выбрать в настройках."},
+    {"NoHome", "Нет папки для данных: не задана переменная HOME."},
+    {"DataFolderFailed", "Не удалось создать папку для данных %1."},
+    {"AlreadyRunning", "Pomix уже запущен с этими данными."},
+    {"LockFailed",
+     "Папку данных %1 не удалось заблокировать: вторая копия Pomix не будет остановлена."},
+    {"ShippedFilesFailed", "Не удалось скопировать некоторые файлы программы:\\n%1"},
+    {"ExchangeFailed", "Импорт или экспорт не выполнен: %1: %2"},
+    {"ImportDone",
+     "Импорт: добавлено %1, пропущено %2, упрощено %3, символов заменено на \"?\": %4, "
+     "нечитаемых строк пропущено: %5."},
+    {"ImportMore", "… и ещё %1"},
+};
+
+const char* BuiltIn(std::string_view name) {
+    for (const auto& [key, text] : kBuiltIn) {
+        if (name == key) return text;
+    }
+    return nullptr;
+}
+
+// The one text the lookup asks the dictionary for.
+class MessageTarget : public DictionaryTarget {
+public:
+    explicit MessageTarget(std::string text) : text_(std::move(text)) {}
+    bool GetText(const std::string&, const std::string&, std::string& text) override {
+        text = text_;
+        return true;
+    }
+    bool SetText(const std::string&, const std::string&, const std::string& text) override {
+        text_ = text;
+        return true;
+    }
+    bool GetLines(const std::string&, const std::string&, StrList&) override { return false; }
+    bool SetLines(const std::string&, const std::string&, const StrList&) override { return false; }
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
+};
 
 MessageAnswer ShowBox(MessageKind kind, const QString& text) {
     // Boxes carry the application's title, as the program's task-bar entry does.
@@ -30,8 +113,7 @@ MessagePresenter& Presenter() {
     return presenter;
 }
 
-MessageAnswer Present(MessageKind kind, const std::string& message) {
-    const QString text = MessageText(message);
+MessageAnswer Present(MessageKind kind, const QString& text) {
     // Counted as modal also when a test answers it: timers check ModalShowing.
     const ModalScope modal;
     return Presenter() ? Presenter()(kind, text) : ShowBox(kind, text);
@@ -43,17 +125,50 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter) {
     return std::exchange(Presenter(), std::move(presenter));
 }
 
-QString MessageText(const std::string& message) {
-    QString text = QString::fromStdString(message);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+const std::vector<std::pair<const char*, const char*>>& BuiltInMessages() {
+    return kBuiltIn;
+}
+
+QString MessageString(std::string_view name) {
+    const char* builtIn = BuiltIn(name);
+    if (!builtIn) return QString::fromUtf8(name.data(), qsizetype(name.size()));
+    TFormStorage storage(kMessagesSection, {std::string(name) + ".Caption"});
+    storage.BindLanguageFile(SettingsRecord.LanguageFile);
+    MessageTarget target(Utf8ToCp1251(builtIn));
+    storage.Read(target);
+    QString text = QString::fromStdString(Cp1251ToUtf8(target.Text()));
+    text.replace(QLatin1String("\\n"), QLatin1String("\n"));
     return text;
 }
 
-void ShowError(const std::string& message) { Present(MessageKind::Error, message); }
+QString FileFailureReason(const std::exception& error) {
+    if (dynamic_cast<const EStreamWriteError*>(&error)) return MessageString("ReasonDiskFull");
+    if (dynamic_cast<const EFileError*>(&error)) return MessageString("ReasonNoAccess");
+    if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EStreamReadError*>(&error))
+        return MessageString("ReasonDamaged");
+    return QString::fromStdString(error.what());
+}
 
-void ShowInformation(const std::string& message) { Present(MessageKind::Information, message); }
+QString FileFailureReason(const std::exception_ptr& error) {
+    try {
+        if (error) std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return FileFailureReason(e);
+    } catch (...) {
+    }
+    return MessageString("ReasonDiskFull");
+}
 
-bool AskYesNo(const std::string& message) { return Present(MessageKind::Question, message) == MessageAnswer::Yes; }
+void ShowError(const QString& text) {
+    Present(MessageKind::Error, text);
+}
+
+void ShowInformation(const QString& text) {
+    Present(MessageKind::Information, text);
+}
+
+bool AskYesNo(const QString& text) {
+    return Present(MessageKind::Question, text) == MessageAnswer::Yes;
+}
 
 }  // namespace pomix

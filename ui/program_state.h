@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <functional>
+#include <string>
 
 namespace pomix {
 
@@ -16,6 +17,9 @@ public:
     // Installed by the main window; empty answers "no".
     std::function<bool()> PasswordPending;
     std::function<bool()> ShutdownBegun;  // a shutdown is running or has succeeded
+    // Puts the daily copy "<file>.<tag>" back in place of its data file and reloads what
+    // reads it; the main window installs it. True when the copy was put back.
+    std::function<bool(const std::string& file, const std::string& tag)> RestoreBackup;
 
     bool IsPasswordPending() const { return PasswordPending && PasswordPending(); }
     bool IsShutdownBegun() const { return ShutdownBegun && ShutdownBegun(); }

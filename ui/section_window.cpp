@@ -85,7 +85,7 @@ void TSectionWindow::closeEvent(QCloseEvent* event) {
         CloseForm();
         event->accept();
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        ShowError(MessageString("FileWriteFailed").arg(MessageArg(FileName), FileFailureReason(e)));
         event->ignore();
     }
 }

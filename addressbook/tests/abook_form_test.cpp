@@ -541,7 +541,7 @@ void ABookFormTest::deleteAnsweredNoLeavesTheFileUntouched() {
         form->contactList->SetCurrentRow(RowOf(*form, "Two"));
         answer_ = MessageAnswer::No;
         QTest::mouseClick(form->deleteButton, Qt::LeftButton);
-        QCOMPARE(messages_, std::vector<QString>{MessageText("Delete record ?\rУдалить запись ?")});
+        QCOMPARE(messages_, std::vector<QString>{MessageString("DeleteQuestion")});
         QCOMPARE(form->Contacts().Count(), std::size_t(2));
         QVERIFY(!form->Modified);
         form->CloseForm();

@@ -1,13 +1,18 @@
 // A data file that cannot be read at start-up: one notice, and the newest daily copy that
 // loads offered in its place, through the program's own windows.
+#include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 #include "app/main_form.h"
 #include "planner/calendar_form.h"
 #include "planner/calendar_format.h"
+#include "settings/backup_dialog.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
+#include "settings/setup_form.h"
 #include "storage/backups.h"
 #include "storage/tests/scratch_dir.h"
 #include "ui/message.h"
@@ -21,6 +26,7 @@ class DataFileNoticesTest : public QObject {
     Q_OBJECT
 private slots:
     void damagedCalendarIsAnnouncedOnceAndItsNewestLoadableCopyRestoresEveryRecord();
+    void settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt();
 };
 
 namespace {
@@ -36,7 +42,98 @@ void WriteEvents(const std::string& path, int count) {
     SaveSingleStream(container, path, kCalendarStream, stream);
 }
 
+void WriteSettingsFile(const std::string& path, std::int32_t birthdayDays) {
+    TSettingsRecord record;
+    record.BirthdayDays = birthdayDays;
+    MemoryStream stream;
+    WriteSettings(record, stream);
+    StreamContainer container;
+    SaveSingleStream(container, path, kSettingsStreamName, stream);
+}
+
 }  // namespace
+
+// "Резервные копии…" lists every copy with its day and records; the one chosen replaces its
+// file (which is kept as today's copy) and what reads that file is read again.
+void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
+    const BackupClock previousClock =
+        SetBackupClock([] { return BackupDay{2026y / December / 8d}; });
+    const struct {
+        const char* file;
+        std::function<void(TMainForm&)> check;  // after the restore
+    } cases[] = {
+        {"Calendar.dat",
+         [](TMainForm& form) {
+             auto* planner = qobject_cast<TCalendarForm*>(form.Display->Window(0));
+             QVERIFY(planner);
+             QCOMPARE(planner->Data().Events.Count(), std::size_t(3));
+             QCOMPARE(SettingsRecord.BirthdayDays, 5);
+         }},
+        {"Pomix.ini",
+         [](TMainForm& form) {
+             QCOMPARE(SettingsRecord.BirthdayDays, 12);
+             QVERIFY(form.SettingsLoaded);
+             QCOMPARE(form.Display->Shown(), 5);
+             QVERIFY(form.Display->Window(5)->isVisible());
+         }},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const std::string data = dir.path().toStdString() + "/Data/";
+        std::filesystem::create_directories(data + "Backup");
+        SetProgramDir(dir.path().toStdString());
+        WriteSettingsFile(data + kSettingsFileName, 5);
+        WriteSettingsFile(data + "Backup/Pomix.ini.2026-12-06", 12);
+        WriteEvents(data + "Calendar.dat", 5);
+        WriteEvents(data + "Backup/Calendar.dat.2026-12-06", 3);
+        WriteFileContents(data + "Backup/Calendar.dat.2026-12-07", "&   damaged");
+        const std::string current = FileContents(data + c.file);
+
+        QStringList questions;
+        const MessagePresenter previous =
+            SetMessagePresenter([&](MessageKind kind, const QString& text) {
+                if (kind == MessageKind::Question) questions << text;
+                return kind == MessageKind::Question ? MessageAnswer::Yes : MessageAnswer::Ok;
+            });
+        TMainForm form;
+        form.show();
+        form.StartLoading();
+        QTRY_VERIFY(form.SectionsLoaded());
+        form.Display->ShowWindow(5);
+        auto* setup = qobject_cast<TForm7*>(form.Display->Window(5));
+        QVERIFY(setup);
+        QStringList shown;  // file, day, records, loads of every line
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TBackupDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            QTreeWidget* list = dialog->copiesList;
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem* line = list->topLevelItem(i);
+                shown << QStringList{line->text(0), line->text(1), line->text(2), line->text(3)}
+                             .join('/');
+                if (line->text(0) == QLatin1String(c.file) && line->text(1) == "06.12.2026")
+                    list->setCurrentItem(list->topLevelItem(i));
+            }
+            QTest::mouseClick(dialog->restoreButton, Qt::LeftButton);
+        });
+        setup->ShowBackups();
+        QCOMPARE(shown, (QStringList{"Calendar.dat/06.12.2026/3/да", "Calendar.dat/07.12.2026//нет",
+                                     "Pomix.ini/06.12.2026/1/да"}));
+        QCOMPARE(questions.size(), 1);
+        QVERIFY2(questions[0].startsWith(
+                     QString::fromUtf8("Восстановить %1 из копии от 06.12.2026").arg(c.file)),
+                 qPrintable(questions[0]));
+        QCOMPARE(FileContents(data + c.file),
+                 FileContents(data + "Backup/" + c.file + ".2026-12-06"));
+        QCOMPARE(FileContents(data + "Backup/" + c.file + ".2026-12-08"), current);
+        c.check(form);
+        SetMessagePresenter(previous);
+        QVERIFY(form.close());
+        SetProgramDir("");
+        SettingsRecord = TSettingsRecord{};
+    }
+    SetBackupClock(previousClock);
+}
 
 void DataFileNoticesTest::
     damagedCalendarIsAnnouncedOnceAndItsNewestLoadableCopyRestoresEveryRecord() {

@@ -3,6 +3,7 @@
 // text shows in English, and runs that change nothing leave the dictionary byte for byte.
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <map>
@@ -63,6 +64,7 @@ private slots:
     void cleanup();
     void everyTableHoldsExactlyItsWindowsTexts();
     void englishShowsInEveryWindowAndRunsLeaveTheFile();
+    void messageTableHoldsEveryMessageInBothLanguages();
     void passwordWithCharactersOutsideTheCodePageNeverMatches();
     void readOnlyDictionaryIsReportedKeptAndTheShutdownCompletes();
 
@@ -209,6 +211,41 @@ void DictionaryWindowsTest::englishShowsInEveryWindowAndRunsLeaveTheFile() {
     }
 }
 
+// The message boxes' texts are no window's: their table is checked against the built-in ones,
+// and each must come out in English through the English dictionary, its line breaks made.
+void DictionaryWindowsTest::messageTableHoldsEveryMessageInBothLanguages() {
+    const DictionaryTable* table = FindTable(tables_, kMessagesSection);
+    QVERIFY(table);
+    std::map<std::string, std::string> builtIn;
+    for (const auto& [name, russian] : BuiltInMessages())
+        builtIn[std::string(name) + "_Caption"] = russian;
+    std::map<std::string, const DictionaryEntry*> listed;
+    for (const DictionaryEntry& e : table->entries) listed[e.key] = &e;
+    QCOMPARE(listed.size(), builtIn.size());
+    const std::string made = MakeDictionary(tables_, DictionaryLanguage::English);
+    QFile file(dir_->filePath("Lang/English.lng"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(made.data(), static_cast<qint64>(made.size()));
+    file.close();
+    for (const auto& [key, russian] : builtIn) {
+        const auto found = listed.find(key);
+        QVERIFY2(found != listed.end(), (key + " is not in Messages.tsv").c_str());
+        QVERIFY2(found->second->russian == russian,
+                 (key + ": table \"" + found->second->russian + "\"").c_str());
+        const std::string name = key.substr(0, key.rfind('_'));
+        const QString english = QString::fromStdString(found->second->english)
+                                    .replace(QLatin1String("\\n"), QLatin1String("\n"));
+        SettingsRecord.LanguageFile = "";
+        QCOMPARE(MessageString(name), QString::fromStdString(russian).replace(QLatin1String("\\n"),
+                                                                              QLatin1String("\n")));
+        SettingsRecord.LanguageFile = "English.lng";
+        QCOMPARE(MessageString(name), english);
+        QVERIFY2(!english.contains(QRegularExpression(QStringLiteral("[\\x{0400}-\\x{04FF}]"))),
+                 key.c_str());
+    }
+    SettingsRecord.LanguageFile = "";
+}
+
 void DictionaryWindowsTest::passwordWithCharactersOutsideTheCodePageNeverMatches() {
     TSettingsRecord settings;
     settings.CheckPassword = true;
@@ -247,7 +284,8 @@ void DictionaryWindowsTest::readOnlyDictionaryIsReportedKeptAndTheShutdownComple
     QVERIFY(main.Shutdown());
     QVERIFY(main.ShutdownDone());
     QVERIFY(!messages.isEmpty());
-    for (const QString& message : messages) QCOMPARE(message, QStringLiteral("Unable to write to ") + path);
+    for (const QString& message : messages)
+        QCOMPARE(message, MessageString("DictionaryWriteFailed").arg(path));
     QCOMPARE(FileBytes(path), text);
 }
 

@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <filesystem>
 
 #include "addressbook/abook_form.h"
 #include "dataio/icalendar.h"
@@ -116,7 +117,13 @@ private slots:
         TABookForm form(container);
         form.show();
         const int before = form.contactList->Count();
-        SetInterfaceLanguage("en");  // the message speaks the interface's language
+        // The message speaks the dictionary's language.
+        std::filesystem::create_directories(bench.Data("../Lang"));
+        WriteFile(bench.Data("../Lang/English.lng"),
+                  "[Dictionary]\r\nLanguage=en\r\n\r\n[Messages]\r\nFormVersion=0\r\nImportDone_"
+                  "Caption=Imported: "
+                  "%1 added, %2 skipped, %3 simplified, %4 replaced, %5 left out.\r\n");
+        SettingsRecord.LanguageFile = "English.lng";
         DropFile(&form, file);
         QCOMPARE(form.contactList->Count(), before + 1);
         QCOMPARE(form.Contacts()[form.Contacts().Count() - 1].Tel1,
@@ -126,7 +133,7 @@ private slots:
                      exchange.information[0].contains(QString::fromStdString(file) +
                                                       ":6: skipped: BEGIN:VCARD is never ended"),
                  qPrintable(exchange.information[0]));
-        SetInterfaceLanguage("ru");
+        SettingsRecord.LanguageFile.clear();
         exchange.chosen = file;
         form.importItem->trigger();
         QCOMPARE(form.contactList->Count(), before + 2);

@@ -87,6 +87,8 @@ private slots:
     void cleanup();
     void missingSettingsLockTheSectionsAndCreateNoFile();
     void damagedSettingsAreShownAndLeftByteForByte();
+    void damagedSettingsOfferTheNewestCopyInItsLanguage();
+    void missingDictionaryIsToldOnceAndTheTextsStayRussian();
     void emptyPasswordAndEmptyFieldUnlock();
     void wrongPasswordClearsTheFieldAndEnterChecks();
     void cancelOnThePasswordPanelStillSaves();
@@ -104,6 +106,7 @@ private slots:
 
 private:
     QString DataFile() const { return dir_->filePath(QStringLiteral("Data/Pomix.ini")); }
+    QString DataFolder() const { return dir_->filePath(QStringLiteral("Data")); }
     void WriteSettingsFile(const TSettingsRecord& record);
     TSettingsRecord ReadSettingsFile();
     TMainForm::SectionFactory Recording() {
@@ -155,7 +158,8 @@ TSettingsRecord MainFormTest::ReadSettingsFile() {
 
 void MainFormTest::missingSettingsLockTheSectionsAndCreateNoFile() {
     TMainForm form(Recording());
-    QCOMPARE(messages_, QStringList{MessageText(kSettingsMissingMessage)});
+    QCOMPARE(messages_,
+             QStringList{MessageString("SettingsMissing").arg(DataFile(), DataFolder())});
     QVERIFY(!form.SettingsLoaded);
     QVERIFY(!form.SectionsUnlocked);
     QVERIFY(form.passwordPanel->isHidden());
@@ -184,7 +188,8 @@ void MainFormTest::damagedSettingsAreShownAndLeftByteForByte() {
         messages_.clear();
         log_ = SectionLog{};
         TMainForm form(Recording());
-        QCOMPARE(messages_, QStringList{MessageText(kSettingsDamagedMessage)});
+        QCOMPARE(messages_,
+                 QStringList{MessageString("SettingsDamaged").arg(DataFile(), DataFolder())});
         QVERIFY(!form.SectionsUnlocked);
         form.show();
         QTest::mouseClick(form.SectionButtons[2], Qt::LeftButton);
@@ -192,6 +197,69 @@ void MainFormTest::damagedSettingsAreShownAndLeftByteForByte() {
         QVERIFY(form.close());
         QCOMPARE(log_.closed.size(), std::size_t(6));
         QCOMPARE(ReadFile(DataFile()), damaged);
+    }
+}
+
+// The copy's dictionary speaks for the message; No leaves the file, Yes puts the copy back
+// and opens the program with it.
+void MainFormTest::damagedSettingsOfferTheNewestCopyInItsLanguage() {
+    QFile english(dir_->filePath(QStringLiteral("Lang/English.lng")));
+    QVERIFY(english.open(QIODevice::WriteOnly));
+    english.write(
+        "[Dictionary]\r\nLanguage=en\r\n\r\n[Messages]\r\nFormVersion=0\r\n"
+        "SettingsDamaged_Caption=Damaged %1 in %2\r\nSettingsRestoreOffer_Caption=Restore %1?\r\n");
+    english.close();
+    TSettingsRecord copied = ShippedSettings();
+    copied.LanguageFile = "English.lng";
+    copied.BirthdayDays = 12;
+    WriteSettingsFile(copied);
+    QVERIFY(QDir(DataFolder()).mkpath(QStringLiteral("Backup")));
+    QVERIFY(
+        QFile::rename(DataFile(), DataFolder() + QStringLiteral("/Backup/Pomix.ini.2026-12-01")));
+    const QByteArray damaged("not a settings file");
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        {
+            QFile file(DataFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(damaged);
+        }
+        SettingsRecord = TSettingsRecord{};
+        messages_.clear();
+        SetMessagePresenter([this, answer](MessageKind kind, const QString& text) {
+            messages_ << text;
+            return kind == MessageKind::Question ? answer : MessageAnswer::Ok;
+        });
+        TMainForm form(Recording());
+        QCOMPARE(messages_.size(), 1);
+        const QString start =
+            QStringLiteral("Damaged %1 in %2\n\nRestore ").arg(DataFile(), DataFolder());
+        QVERIFY2(messages_[0].startsWith(start), qPrintable(messages_[0]));
+        const bool restored = answer == MessageAnswer::Yes;
+        QCOMPARE(form.SettingsLoaded, restored);
+        QCOMPARE(form.SectionsUnlocked, restored);
+        QCOMPARE(SettingsRecord.BirthdayDays, restored ? 12 : TSettingsRecord{}.BirthdayDays);
+        if (!restored) QCOMPARE(ReadFile(DataFile()), damaged);
+    }
+}
+
+void MainFormTest::missingDictionaryIsToldOnceAndTheTextsStayRussian() {
+    QFile binary(dir_->filePath(QStringLiteral("Lang/Binary.lng")));
+    QVERIFY(binary.open(QIODevice::WriteOnly));
+    binary.write(QByteArray("[MainForm]\0\x01", 12));
+    binary.close();
+    for (const char* name : {"Gone.lng", "Binary.lng"}) {
+        TSettingsRecord settings = ShippedSettings();
+        settings.LanguageFile = name;
+        WriteSettingsFile(settings);
+        messages_.clear();
+        TMainForm form(Recording());
+        form.show();
+        form.Display->ShowWindow(2);
+        const QString path = dir_->filePath(QStringLiteral("Lang/") + QLatin1String(name));
+        QCOMPARE(messages_, QStringList{MessageString("DictionaryMissing").arg(path)});
+        QVERIFY(messages_[0].startsWith(QString::fromUtf8("Словарь ")));
+        QCOMPARE(form.passwordTitle->text(), QString::fromUtf8("Введите пароль"));
+        QVERIFY(form.SectionsUnlocked);
     }
 }
 
@@ -418,13 +486,20 @@ void MainFormTest::failureStopsTheShutdownAndTheNextCloseStartsAgain() {
     const QByteArray before = ReadFile(DataFile());
     TMainForm form(Recording());
     form.show();
+    for (int i = 0; i < kSectionCount; ++i)
+        form.Display->Window(i)->FileName = "/data/S" + std::to_string(i);
+    form.Display->Window(4)->Modified = true;  // waits behind the failure: named
+    form.Display->ShowWindow(1);               // closed before the failure, shown again after
     log_.failAt = 3;
     SettingsRecord.BirthdayDays = 7;
     QSignalSpy done(&TProgramState::Instance(), &TProgramState::shutdownDone);
     QVERIFY(!form.close());
     QVERIFY(!TProgramState::Instance().IsShutdownBegun());  // the program goes on
     QCOMPARE(done.count(), 0);
-    QCOMPARE(messages_, QStringList{QStringLiteral("Cannot create file Data/Section.dat")});
+    const QString unsaved = QStringLiteral("/data/S3 (%1)\n/data/S4\n%2")
+                                .arg(MessageString("ReasonNoAccess"), DataFile());
+    QCOMPARE(messages_, QStringList{MessageString("ShutdownSaveFailed").arg(unsaved)});
+    QVERIFY(form.Display->Window(1)->isVisible());
     QCOMPARE(log_.closed, (std::vector<int>{0, 1, 2}));
     QCOMPARE(ReadFile(DataFile()), before);  // the settings were not written
     QVERIFY(form.isVisible());
@@ -502,7 +577,9 @@ void MainFormTest::fullDiskAtCloseKeepsTheSettingsFileAndTheProgram() {
     // The day's copy of the settings file cannot be made either, and says so first.
     QCOMPARE(messages_.size(), 2);
     QVERIFY2(messages_[0].contains(DataFile()), qPrintable(messages_[0]));
-    QCOMPARE(messages_[1], QStringLiteral("Stream write error"));
+    QCOMPARE(messages_[1],
+             MessageString("ShutdownSaveFailed")
+                 .arg(DataFile() + QStringLiteral(" (%1)").arg(MessageString("ReasonDiskFull"))));
     QCOMPARE(ReadFile(DataFile()), before);
     const QStringList saving = QDir(dir_->filePath(QStringLiteral("Data")))
                                    .entryList({QStringLiteral("Pomix.ini?*")}, QDir::Files | QDir::Hidden);

@@ -334,7 +334,7 @@ void WindowAccessTest::settingsByKeyboardAlone_data() {
     QTest::addColumn<QString>("fields");  // the page's Tab stops, as they are read
     QTest::newRow("main") << 0
                           << "CheckBox1 CheckBox3 CheckBox2 Edit2 ComboBox1 Color1 Color2 Color3 "
-                             "Color7 Color4 Color5 "
+                             "Color7 Button7 Color4 Color5 "
                              "Color6 Color8 Edit5 Button4";
     QTest::newRow("planner") << 1
                              << "CheckBox4 StringGrid1 Button2 Button3 MaskEdit2 Edit3 Button5";

@@ -242,7 +242,7 @@ void CatalogFormTest::saveWithoutACategoryAsksAndKeepsTheEditorOpen() {
     form->nameEdit->SetText("typed");
     QTest::mouseClick(form->saveButton, Qt::LeftButton);
     QCOMPARE(messages_.size(), std::size_t(1));
-    QCOMPARE(messages_[0], MessageText("Select category !\rВыберите категорию !"));
+    QCOMPARE(messages_[0], MessageString("SelectCategory"));
     QVERIFY(form->editPanel->isVisibleTo(form.get()));
     QVERIFY(form->Entries().Empty());
     QVERIFY(!form->Modified);
@@ -286,7 +286,7 @@ void CatalogFormTest::deleteAsksOnlyWhenConfirmationIsOn() {
     answer_ = MessageAnswer::No;
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QCOMPARE(messages_.size(), std::size_t(1));
-    QCOMPARE(messages_[0], MessageText("Delete record ?\rУдалить запись ?"));
+    QCOMPARE(messages_[0], MessageString("DeleteQuestion"));
     QCOMPARE(form->Entries().Count(), std::size_t(2));
 
     answer_ = MessageAnswer::Yes;
@@ -440,7 +440,7 @@ void CatalogFormTest::entriesOutsideTheSixCategoriesStayAsStored() {
         QTest::mouseClick(form->cancelButton, Qt::LeftButton);
     }
     QCOMPARE(messages_.size(), std::size_t(2));
-    QCOMPARE(messages_[1], MessageText("Select category !\rВыберите категорию !"));
+    QCOMPARE(messages_[1], MessageString("SelectCategory"));
     QCOMPARE(form->Entries()[0].Category, 0);
     QCOMPARE(form->Entries()[2].Category, INT32_MIN);
     QVERIFY(!form->Modified);

@@ -467,7 +467,7 @@ void CreditsFormTest::deleteAsksAndRemovesTheSelectedDebt() {
     form->debtList->SetCurrentRow(RowOf(*form, "b"));
     answer_ = MessageAnswer::No;
     Click(form->deleteButton);
-    QCOMPARE(messages_, std::vector<QString>{MessageText("Delete record ?\rУдалить запись ?")});
+    QCOMPARE(messages_, std::vector<QString>{MessageString("DeleteQuestion")});
     QCOMPARE(form->Credits().Count(), std::size_t(3));
     QVERIFY(!form->Modified);
 

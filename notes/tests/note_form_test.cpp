@@ -192,7 +192,7 @@ void NoteFormTest::deleteAsksOnlyWhenConfirmationIsOn() {
     answer_ = MessageAnswer::No;
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QCOMPARE(messages_.size(), std::size_t(1));
-    QCOMPARE(messages_[0], MessageText("Remove record ?\rУдалить запись ?"));
+    QCOMPARE(messages_[0], MessageString("DeleteQuestion"));
     QCOMPARE(form->Notes().Count(), std::size_t(2));
 
     answer_ = MessageAnswer::Yes;

@@ -332,7 +332,7 @@ void SetupFormTest::badReminderTimeOrHorizonChangesNothing() {
     } else {
         QCOMPARE(reports_, 0);
         QCOMPARE(messages_.size(), std::size_t{1});
-        QCOMPARE(messages_[0], QStringLiteral("'' is not a valid integer value"));
+        QCOMPARE(messages_[0], MessageString("NotWholeNumber").arg(QString()));
     }
     // Mended, the same edits are taken.
     form.leadEdit->setText("02:05");

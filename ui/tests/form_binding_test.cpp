@@ -193,7 +193,7 @@ void FormBindingTest::unwritableDictionaryIsReportedAndTheCloseGoesOn() {
     QDir().rmdir(Dictionary());
     QCOMPARE(window.closes, 1);
     QVERIFY(!window.isVisible());
-    QCOMPARE(messages_, QStringList{QStringLiteral("Unable to write to ") + Dictionary()});
+    QCOMPARE(messages_, QStringList{MessageString("DictionaryWriteFailed").arg(Dictionary())});
 }
 
 void FormBindingTest::failingCloseHandlerStopsBeforeTheWriteBack() {
@@ -202,12 +202,15 @@ void FormBindingTest::failingCloseHandlerStopsBeforeTheWriteBack() {
     window.Binding().BindDictionary();
     window.show();
     window.failClose = true;
+    window.FileName = "/data/x.dat";
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, window.CloseForm());
     QVERIFY(window.isVisible());
     QCOMPARE(QFile(Dictionary()).size(), qint64(0));
     // A close request from elsewhere shows the failure instead of passing it into Qt.
     QVERIFY(!window.close());
-    QCOMPARE(messages_, QStringList{QStringLiteral("Cannot create file x")});
+    QCOMPARE(
+        messages_,
+        QStringList{MessageString("FileWriteFailed").arg("/data/x.dat", "Cannot create file x")});
 }
 
 QTEST_MAIN(FormBindingTest)

@@ -1,0 +1,51 @@
+// The settings window's list of the daily copies of the data files (Data/Backup/): each copy
+// with its file, day, records and whether it loads; "Восстановить" asks, then hands the chosen
+// copy back to the caller, which puts it in place of its file.
+#pragma once
+
+#include <QDialog>
+#include <QTreeWidget>
+#include <optional>
+#include <string>
+
+#include "datafiles/backup_copies.h"
+#include "ui/controls.h"
+
+namespace pomix {
+
+// The dialog's texts, from the settings window's dictionary items.
+struct BackupDialogTexts {
+    QString title;
+    QString columns;   // "Файл|Дата|Записей|Читается"
+    QString yes, no;   // the "Читается" column's two answers
+    QString restore;   // the button
+    QString close;     // the button
+    QString question;  // %1 file, %2 day, %3 records
+    QString none;      // shown when there are no copies
+};
+
+class TBackupDialog : public QDialog {
+    Q_OBJECT
+public:
+    TBackupDialog(const std::string& dataDir, const BackupDialogTexts& texts,
+                  QWidget* parent = nullptr);
+
+    // The copy the user chose and confirmed; set when the dialog is accepted.
+    const std::optional<BackupCopy>& Chosen() const { return chosen_; }
+
+    QTreeWidget* copiesList;
+    TButton* restoreButton;
+    TButton* closeButton;
+
+    // The day of a copy in the interface language's short form.
+    static QString DayText(const BackupDay& day);
+
+private:
+    void RestoreSelected();
+
+    BackupDialogTexts texts_;
+    std::vector<CheckedCopy> copies_;
+    std::optional<BackupCopy> chosen_;
+};
+
+}  // namespace pomix
