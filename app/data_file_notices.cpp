@@ -10,6 +10,7 @@
 #include "settings/ini_file.h"
 #include "settings/program_files.h"
 #include "ui/convert.h"
+#include "ui/desktop.h"
 #include "ui/interface_language.h"
 #include "ui/message.h"
 
@@ -22,7 +23,9 @@ QString Utf8(const std::string& text) {
 
 QString CopyDate(const BackupDay& day) {
     const QDate date(int(day.year()), int(unsigned(day.month())), int(unsigned(day.day())));
-    return InterfaceLocale().toString(date, QLocale::ShortFormat);
+    const QLocale& locale = InterfaceLocale();
+    return locale.toString(date,
+                           ShortDateFormatWithFullYear(locale.dateFormat(QLocale::ShortFormat)));
 }
 
 }  // namespace

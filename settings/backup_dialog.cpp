@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QHeaderView>
 
+#include "ui/desktop.h"
 #include "ui/interface_language.h"
 #include "ui/message.h"
 
@@ -16,7 +17,9 @@ constexpr int kCopyRole = Qt::UserRole;
 
 QString TBackupDialog::DayText(const BackupDay& day) {
     const QDate date(int(day.year()), int(unsigned(day.month())), int(unsigned(day.day())));
-    return InterfaceLocale().toString(date, QLocale::ShortFormat);
+    const QLocale& locale = InterfaceLocale();
+    return locale.toString(date,
+                           ShortDateFormatWithFullYear(locale.dateFormat(QLocale::ShortFormat)));
 }
 
 TBackupDialog::TBackupDialog(const std::string& dataDir, const BackupDialogTexts& texts,
@@ -47,8 +50,8 @@ TBackupDialog::TBackupDialog(const std::string& dataDir, const BackupDialogTexts
         line->setText(0, texts.none);
         line->setFlags(Qt::NoItemFlags);
     }
-    restoreButton = Make<TButton>(this, "RestoreButton", {212, 266, 96, 24}, texts.restore);
-    closeButton = Make<TButton>(this, "CloseButton", {316, 266, 96, 24}, texts.close);
+    restoreButton = Make<QPushButton>(this, "RestoreButton", {212, 266, 96, 24}, texts.restore);
+    closeButton = Make<QPushButton>(this, "CloseButton", {316, 266, 96, 24}, texts.close);
     restoreButton->setEnabled(false);
     connect(copiesList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* line) {
         const bool copy = line && line->data(0, kCopyRole).isValid();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <optional>
 #include <string>
@@ -34,8 +35,8 @@ public:
     const std::optional<BackupCopy>& Chosen() const { return chosen_; }
 
     QTreeWidget* copiesList;
-    TButton* restoreButton;
-    TButton* closeButton;
+    QPushButton* restoreButton;
+    QPushButton* closeButton;
 
     // The day of a copy in the interface language's short form.
     static QString DayText(const BackupDay& day);
