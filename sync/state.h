@@ -58,6 +58,11 @@ struct SyncSettings {
 };
 
 SyncSettings LoadSyncSettings(const std::string& folder);
+// The name under which the desktop's secret store keeps the password of user at server (the
+// window stores it there, `pomix-data sync` reads it).
+inline std::string PasswordKey(const std::string& server, const std::string& user) {
+    return "sync:" + user + "@" + server;
+}
 void SaveSyncSettings(const std::string& folder, const SyncSettings& settings);
 
 }  // namespace pomix::sync

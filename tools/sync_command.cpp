@@ -17,6 +17,7 @@
 #include "storage/errors.h"
 #include "storage/stream_container.h"
 #include "sync/engine.h"
+#include "tools/stored_password.h"
 
 namespace pomix::tool {
 namespace {
@@ -129,10 +130,14 @@ int RunSync(const Args& args) {
     sync::Account account{settings.Server, settings.User, {}, settings.AllowPlainHttp};
     if (const char* password = std::getenv(kPasswordVariable)) {
         account.Password = password;
-    } else if (!account.User.empty() && !AskPassword(account.User, account.Server,
-                                                     account.Password)) {
-        return Fail(std::string("no password: set ") + kPasswordVariable +
-                    " or run on a terminal");
+    } else if (!account.User.empty()) {
+        if (auto stored = StoredPassword(sync::PasswordKey(account.Server, account.User))) {
+            account.Password = std::move(*stored);
+        } else if (!AskPassword(account.User, account.Server, account.Password)) {
+            return Fail(std::string("no password: set ") + kPasswordVariable +
+                        ", keep it in the secret store from Pomix's settings, or run on a "
+                        "terminal");
+        }
     }
 
     const std::string calendarPath = folder + "/" + kCalendarFile;

@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "sync/state.h"
+
 namespace pomix {
 namespace {
 
@@ -91,7 +93,7 @@ QString KeptForRun(const QString& key) {
 }
 
 QString SyncPasswordKey(const QString& server, const QString& user) {
-    return QStringLiteral("sync:") + user + QLatin1Char('@') + server;
+    return QString::fromStdString(sync::PasswordKey(server.toStdString(), user.toStdString()));
 }
 
 }  // namespace pomix

@@ -1,5 +1,5 @@
 // Passwords kept in the desktop's secret store (the Secret Service or KWallet, through
-// QtKeychain) under the service "Pomix", never in a file of the program. Every call answers
+// QtKeychain) under the service "Pomix" (kSecretService), never in a file of the program. Every call answers
 // later, on the interface thread: the store may ask the user to unlock it.
 //
 // Where no store answers (no session bus, no service: headless runs), the answer says so and
