@@ -129,7 +129,9 @@ std::vector<int> TDataFileNotices::AnnounceUnread(const std::vector<UnreadDataFi
 QString TDataFileNotices::BackupProblemText(const BackupProblem& problem) const {
     const TText* text =
         problem.kind == BackupProblem::Kind::FolderUnwritable ? backupFolderText : backupCopyText;
-    return text->Text.arg(Utf8(problem.path), Utf8(problem.reason));
+    static constexpr const char* kReasons[] = {"ReasonDiskFull", "ReasonNoAccess", "ReasonDamaged",
+                                               "ReasonOther"};
+    return text->Text.arg(Utf8(problem.path), MessageString(kReasons[int(problem.cause)]));
 }
 
 }  // namespace pomix

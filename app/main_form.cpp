@@ -140,12 +140,13 @@ TMainForm::TMainForm(SectionFactory sections)
     BuildControls();
     notices_ = new TDataFileNotices(this);
     // Saves may run off the interface thread; the message is shown on it.
+    // The text is made there too: the dictionary belongs to the interface thread.
     SetBackupReportHook([this](const BackupProblem& problem) {
-        const std::string text = notices_->BackupProblemText(problem).toStdString();
+        const auto show = [this, problem] { ShowError(notices_->BackupProblemText(problem)); };
         if (QThread::currentThread() == thread()) {
-            ShowError(MessageArg(text));
+            show();
         } else {
-            saver_.HandBack([text] { ShowError(MessageArg(text)); });
+            saver_.HandBack(show);
         }
     });
     sections_ = sections;

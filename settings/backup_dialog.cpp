@@ -10,8 +10,8 @@
 namespace pomix {
 
 namespace {
-// A line keeps the copy it shows by its index in copies_, which never changes while the
-// dialog is open (the list is read once).
+// A line keeps the copy it shows by its index in copies_, which never changes once it is
+// shown (the list is read once).
 constexpr int kCopyRole = Qt::UserRole;
 }  // namespace
 
@@ -22,9 +22,8 @@ QString TBackupDialog::DayText(const BackupDay& day) {
                            ShortDateFormatWithFullYear(locale.dateFormat(QLocale::ShortFormat)));
 }
 
-TBackupDialog::TBackupDialog(const std::string& dataDir, const BackupDialogTexts& texts,
-                             QWidget* parent)
-    : QDialog(parent), texts_(texts), copies_(CheckBackupCopies(dataDir)) {
+TBackupDialog::TBackupDialog(const BackupDialogTexts& texts, QWidget* parent)
+    : QDialog(parent), texts_(texts) {
     setObjectName("BackupDialog");
     setWindowTitle(texts.title);
     setFixedSize(420, 300);
@@ -33,23 +32,9 @@ TBackupDialog::TBackupDialog(const std::string& dataDir, const BackupDialogTexts
     copiesList->setHeaderLabels(texts.columns.split(QLatin1Char('|')));
     copiesList->setAccessibleName(texts.title);
     copiesList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    for (std::size_t i = 0; i < copies_.size(); ++i) {
-        const CheckedCopy& copy = copies_[i];
-        auto* line = new QTreeWidgetItem(copiesList);
-        line->setText(0, QString::fromStdString(copy.copy.file));
-        line->setText(
-            1, DayText(copy.copy.day) +
-                   (copy.copy.serial ? QStringLiteral(" (%1)").arg(copy.copy.serial) : QString()));
-        line->setText(
-            2, copy.check.loads ? QString::number(qulonglong(copy.check.records)) : QString());
-        line->setText(3, copy.check.loads ? texts.yes : texts.no);
-        line->setData(0, kCopyRole, qulonglong(i));
-    }
-    if (copies_.empty()) {
-        auto* line = new QTreeWidgetItem(copiesList);
-        line->setText(0, texts.none);
-        line->setFlags(Qt::NoItemFlags);
-    }
+    auto* line = new QTreeWidgetItem(copiesList);
+    line->setText(0, texts.loading);
+    line->setFlags(Qt::NoItemFlags);
     restoreButton = Make<QPushButton>(this, "RestoreButton", {212, 266, 96, 24}, texts.restore);
     closeButton = Make<QPushButton>(this, "CloseButton", {316, 266, 96, 24}, texts.close);
     restoreButton->setEnabled(false);
@@ -64,6 +49,30 @@ TBackupDialog::TBackupDialog(const std::string& dataDir, const BackupDialogTexts
     connect(restoreButton, &QPushButton::clicked, this, &TBackupDialog::RestoreSelected);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     copiesList->setFocus();
+}
+
+void TBackupDialog::ShowCopies(std::vector<CheckedCopy> copies) {
+    if (!loading_) return;
+    loading_ = false;
+    copies_ = std::move(copies);
+    copiesList->clear();
+    for (std::size_t i = 0; i < copies_.size(); ++i) {
+        const CheckedCopy& copy = copies_[i];
+        auto* line = new QTreeWidgetItem(copiesList);
+        line->setText(0, QString::fromStdString(copy.copy.file));
+        line->setText(
+            1, DayText(copy.copy.day) +
+                   (copy.copy.serial ? QStringLiteral(" (%1)").arg(copy.copy.serial) : QString()));
+        line->setText(
+            2, copy.check.loads ? QString::number(qulonglong(copy.check.records)) : QString());
+        line->setText(3, copy.check.loads ? texts_.yes : texts_.no);
+        line->setData(0, kCopyRole, qulonglong(i));
+    }
+    if (copies_.empty()) {
+        auto* line = new QTreeWidgetItem(copiesList);
+        line->setText(0, texts_.none);
+        line->setFlags(Qt::NoItemFlags);
+    }
 }
 
 void TBackupDialog::RestoreSelected() {

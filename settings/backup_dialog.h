@@ -1,6 +1,8 @@
 // The settings window's list of the daily copies of the data files (Data/Backup/): each copy
 // with its file, day, records and whether it loads; "Восстановить" asks, then hands the chosen
-// copy back to the caller, which puts it in place of its file.
+// copy back to the caller, which puts it in place of its file. Checking the copies reads every
+// one of them, so the caller does it beside the interface: the dialog opens showing that the
+// list is loading, and ShowCopies fills it when the check is handed back.
 #pragma once
 
 #include <QDialog>
@@ -23,13 +25,17 @@ struct BackupDialogTexts {
     QString close;     // the button
     QString question;  // %1 file, %2 day, %3 records
     QString none;      // shown when there are no copies
+    QString loading;   // shown until the copies have been checked
 };
 
 class TBackupDialog : public QDialog {
     Q_OBJECT
 public:
-    TBackupDialog(const std::string& dataDir, const BackupDialogTexts& texts,
-                  QWidget* parent = nullptr);
+    explicit TBackupDialog(const BackupDialogTexts& texts, QWidget* parent = nullptr);
+
+    // Replaces the loading line by the checked copies (once).
+    void ShowCopies(std::vector<CheckedCopy> copies);
+    bool Loading() const { return loading_; }
 
     // The copy the user chose and confirmed; set when the dialog is accepted.
     const std::optional<BackupCopy>& Chosen() const { return chosen_; }
@@ -47,6 +53,7 @@ private:
     BackupDialogTexts texts_;
     std::vector<CheckedCopy> copies_;
     std::optional<BackupCopy> chosen_;
+    bool loading_ = true;
 };
 
 }  // namespace pomix

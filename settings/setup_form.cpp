@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 #include <charconv>
 #include <cmath>
+#include <memory>
 
 #include "settings/backup_dialog.h"
 #include "settings/program_files.h"
@@ -137,7 +138,7 @@ TForm7::TForm7(QWidget* parent)
                                   "BackupColumnsText.Caption", "BackupYesText.Caption",
                                   "BackupNoText.Caption", "BackupRestoreText.Caption",
                                   "BackupCloseText.Caption", "BackupQuestionText.Caption",
-                                  "BackupNoneText.Caption"}),
+                                  "BackupNoneText.Caption", "BackupLoadingText.Caption"}),
                      parent) {
     setObjectName("Form7");
     QFont small = font();
@@ -258,6 +259,7 @@ QWidget* TForm7::BuildMainPage() {
                                    "Восстановить %1 из копии от %2 (записей: %3)? Текущий файл "
                                    "сохраняется как резервная копия, раздел загружается заново.");
     backupNoneText = new TText(this, "BackupNoneText", "Резервных копий пока нет.");
+    backupLoadingText = new TText(this, "BackupLoadingText", "Копии проверяются…");
     return page;
 }
 
@@ -627,11 +629,21 @@ void TForm7::ChooseDictionary() {
 }
 
 void TForm7::ShowBackups() {
-    const BackupDialogTexts texts{backupTitleText->Text,    backupColumnsText->Text,
-                                  backupYesText->Text,      backupNoText->Text,
-                                  backupRestoreText->Text,  backupCloseText->Text,
-                                  backupQuestionText->Text, backupNoneText->Text};
-    TBackupDialog dialog(DataDir(), texts, this);
+    const BackupDialogTexts texts{
+        backupTitleText->Text,    backupColumnsText->Text, backupYesText->Text,
+        backupNoText->Text,       backupRestoreText->Text, backupCloseText->Text,
+        backupQuestionText->Text, backupNoneText->Text,    backupLoadingText->Text};
+    TBackupDialog dialog(texts, this);
+    // The check reads every copy: beside the interface. A dialog closed before it ends is gone
+    // when the check is handed back, and what it found is dropped.
+    auto copies = std::make_shared<std::vector<CheckedCopy>>();
+    const QPointer<TBackupDialog> shown(&dialog);
+    backupChecks_.Add(++backupCheckKey_,
+                      {[copies, dataDir = DataDir()] { *copies = CheckBackupCopies(dataDir); },
+                       [copies, shown] {
+                           if (shown) shown->ShowCopies(std::move(*copies));
+                       }});
+    backupChecks_.Run();
     if (dialog.exec() != QDialog::Accepted || !dialog.Chosen()) return;
     const TProgramState& program = TProgramState::Instance();
     if (program.RestoreBackup) program.RestoreBackup(dialog.Chosen()->file, dialog.Chosen()->tag);

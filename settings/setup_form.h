@@ -17,6 +17,7 @@
 #include <array>
 
 #include "settings/settings_record.h"
+#include "ui/background_load.h"
 #include "ui/controls.h"
 #include "ui/form_parts.h"
 #include "ui/section_window.h"
@@ -87,6 +88,10 @@ public:
     // "Резервные копии…": the daily copies of every data file; the one chosen is put back by
     // the program (TProgramState::RestoreBackup), which reloads its section.
     void ShowBackups();
+    // The copies are checked on this loader's thread (each opening of the dialog under a key
+    // of its own, the newest being LastBackupCheck); tests hold its arrivals.
+    TBackgroundLoader& BackupChecks() { return backupChecks_; }
+    int LastBackupCheck() const { return backupCheckKey_; }
     void OpenWebPage();
     void WriteToMaker();
     // The sync page's options into Sync.ini, and a newly typed password to the secret store
@@ -131,6 +136,7 @@ public:
     TText* backupCloseText;
     TText* backupQuestionText;
     TText* backupNoneText;
+    TText* backupLoadingText;
     // "Ежедневник".
     TWrapCheckBox* highlightBox;
     TStringGrid* eventNamesGrid;
@@ -204,6 +210,8 @@ private:
     void TakeFileName(TEdit* field, const std::string& path);
 
     bool eventNamesEdited_ = false;
+    TBackgroundLoader backupChecks_;
+    int backupCheckKey_ = 0;
 };
 
 }  // namespace pomix

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
@@ -105,17 +106,46 @@ void CopyFile(const std::string& from, const std::string& to) {
     ReplaceFile(to, bytes.data(), bytes.size());
 }
 
-// Makes the Backup/ folder; false when it cannot be had as a folder.
-bool MakeFolder(const fs::path& folder, std::string& reason) {
+BackupProblem::Cause CauseOf(const std::error_code& error) {
+    switch (error.value()) {
+        case ENOSPC:
+        case EDQUOT:
+            return BackupProblem::Cause::DiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case ENOENT:
+        case ENOTDIR:
+        case EEXIST:
+            return BackupProblem::Cause::NoAccess;
+        default:
+            return BackupProblem::Cause::Other;
+    }
+}
+
+// The storage layer's errors carry no system error code; their kind says enough.
+BackupProblem::Cause CauseOf(const std::exception& error) {
+    if (dynamic_cast<const EStreamWriteError*>(&error)) return BackupProblem::Cause::DiskFull;
+    if (dynamic_cast<const EFileError*>(&error)) return BackupProblem::Cause::NoAccess;
+    if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EStreamReadError*>(&error))
+        return BackupProblem::Cause::Damaged;
+    return BackupProblem::Cause::Other;
+}
+
+// Makes the Backup/ folder; false, with what went wrong in problem, when it cannot be had as
+// a folder.
+bool MakeFolder(const fs::path& folder, BackupProblem& problem) {
     std::error_code error;
     if (fs::is_directory(folder, error)) return true;
     if (Exists(folder)) {
-        reason = "not a folder";
+        problem.reason = "not a folder";
+        problem.cause = BackupProblem::Cause::NoAccess;  // a file stands where it belongs
         return false;
     }
     fs::create_directory(folder, error);
     if (error) {
-        reason = error.message();
+        problem.reason = error.message();
+        problem.cause = CauseOf(error);
         return false;
     }
     return true;
@@ -228,10 +258,10 @@ void BackUpBeforeSave(const std::string& path) {
         const fs::path copy = folder / (name + "." + DayText(today));
         std::error_code error;
         if (fs::is_regular_file(copy, error)) return;
-        std::string reason;
-        if (!MakeFolder(folder, reason)) {
-            problem =
-                BackupProblem{BackupProblem::Kind::FolderUnwritable, folder.string() + "/", reason};
+        BackupProblem folderProblem{
+            BackupProblem::Kind::FolderUnwritable, folder.string() + "/", {}};
+        if (!MakeFolder(folder, folderProblem)) {
+            problem = folderProblem;
         } else {
             try {
                 CopyFile(path, copy.string());
@@ -241,10 +271,11 @@ void BackUpBeforeSave(const std::string& path) {
             } catch (const std::exception& e) {
                 // A folder that takes no file is the folder's problem, not this file's.
                 const bool folderWritable = ::access(folder.c_str(), W_OK) == 0;
-                problem = folderWritable
-                              ? BackupProblem{BackupProblem::Kind::CopyFailed, path, e.what()}
-                              : BackupProblem{BackupProblem::Kind::FolderUnwritable,
-                                              folder.string() + "/", e.what()};
+                problem = folderWritable ? BackupProblem{BackupProblem::Kind::CopyFailed, path,
+                                                         e.what(), CauseOf(e)}
+                                         : BackupProblem{BackupProblem::Kind::FolderUnwritable,
+                                                         folder.string() + "/", e.what(),
+                                                         BackupProblem::Cause::NoAccess};
             }
         }
         if (!problem) return;
@@ -261,9 +292,9 @@ std::string KeepCurrentAsBackup(const std::string& path) {
     if (!Exists(file)) return {};
     std::lock_guard lock(State().mutex);
     const fs::path folder = file.parent_path() / kBackupFolderName;
-    std::string reason;
-    if (!MakeFolder(folder, reason))
-        throw EFileError::CannotCreate(folder.string() + ": " + reason);
+    BackupProblem problem;
+    if (!MakeFolder(folder, problem))
+        throw EFileError::CannotCreate(folder.string() + ": " + problem.reason);
     const std::string base =
         (folder / (file.filename().string() + "." + DayText(TodayLocked(State())))).string();
     std::string copy = base;

@@ -46,9 +46,12 @@ struct BackupProblem {
         FolderUnwritable,  // Backup/ could not be made or written: no copies in it this run
         CopyFailed,        // one file could not be copied (unreadable, disk full …)
     };
+    // What went wrong, for the message in the interface language.
+    enum class Cause { DiskFull, NoAccess, Damaged, Other };
     Kind kind = Kind::CopyFailed;
     std::string path;    // the Backup/ folder, or the data file that was not copied
-    std::string reason;  // the system's or the storage layer's English text
+    std::string reason;  // the system's or the storage layer's English text, for logs
+    Cause cause = Cause::Other;
 };
 // May be called on any thread that saves. Returns the hook it replaces.
 using BackupReportHook = std::function<void(const BackupProblem& problem)>;

@@ -30,6 +30,7 @@ const std::vector<std::pair<const char*, const char*>> kBuiltIn = {
     {"ReasonNoAccess",
      "нет доступа к файлу или к его папке (нет прав, только для чтения или её нет)"},
     {"ReasonDamaged", "файл повреждён"},
+    {"ReasonOther", "система сообщила об ошибке чтения или записи"},
     {"DictionaryWriteFailed", "Не удалось записать словарь %1."},
     {"SaveFailed",
      "Не удалось сохранить файл %1: %2.\\nИзменения остаются в программе и будут записаны при "
@@ -146,7 +147,7 @@ QString FileFailureReason(const std::exception& error) {
     if (dynamic_cast<const EFileError*>(&error)) return MessageString("ReasonNoAccess");
     if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EStreamReadError*>(&error))
         return MessageString("ReasonDamaged");
-    return QString::fromStdString(error.what());
+    return MessageString("ReasonOther");
 }
 
 QString FileFailureReason(const std::exception_ptr& error) {

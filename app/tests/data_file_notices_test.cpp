@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <thread>
 
 #include "app/main_form.h"
 #include "planner/calendar_form.h"
@@ -27,6 +28,7 @@ class DataFileNoticesTest : public QObject {
 private slots:
     void damagedCalendarIsAnnouncedOnceAndItsNewestLoadableCopyRestoresEveryRecord();
     void settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt();
+    void aCopyThatCannotBeMadeIsToldInTheInterfaceLanguage();
 };
 
 namespace {
@@ -106,6 +108,8 @@ void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<TBackupDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
+            // The copies are checked beside the interface.
+            if (!QTest::qWaitFor([dialog] { return !dialog->Loading(); })) return dialog->reject();
             QTreeWidget* list = dialog->copiesList;
             for (int i = 0; i < list->topLevelItemCount(); ++i) {
                 const QTreeWidgetItem* line = list->topLevelItem(i);
@@ -195,6 +199,38 @@ void DataFileNoticesTest::
         SetProgramDir("");
     }
     SetBackupClock(previousClock);
+}
+
+// The save that meets the problem may run on the saving thread; the message, reason and all,
+// is made and shown on the interface thread, in its language, naming the place.
+void DataFileNoticesTest::aCopyThatCannotBeMadeIsToldInTheInterfaceLanguage() {
+    QTemporaryDir dir;
+    const std::string data = dir.path().toStdString() + "/Data/";
+    std::filesystem::create_directories(data);
+    SetProgramDir(dir.path().toStdString());
+    WriteSettingsFile(data + kSettingsFileName, 5);
+    // Tests run as root, whom permissions do not stop: a file where the folder belongs does.
+    WriteFileContents(data + "Backup", "not a folder");
+    WriteFileContents(data + "Note.dat", "note");
+    QStringList errors;
+    const MessagePresenter previous =
+        SetMessagePresenter([&](MessageKind kind, const QString& text) {
+            if (kind == MessageKind::Error) errors << text;
+            return MessageAnswer::Ok;
+        });
+    {
+        TMainForm form;
+        std::thread saving([&] { BackUpBeforeSave(data + "Note.dat"); });
+        saving.join();
+        QTRY_COMPARE(errors.size(), 1);
+    }
+    SetMessagePresenter(previous);
+    SetProgramDir("");
+    QCOMPARE(errors[0], QString::fromUtf8("В папку резервных копий %1 нельзя записать (нет доступа "
+                                          "к файлу или к его папке (нет прав, только для чтения "
+                                          "или её нет)). Копии не делаются, данные сохраняются "
+                                          "как обычно.")
+                            .arg(QString::fromStdString(data + "Backup/")));
 }
 
 QTEST_MAIN(DataFileNoticesTest)

@@ -1,11 +1,14 @@
 // The settings window driven headless: what "Сохранить" takes and refuses, the colour schemes
 // and swatches, the colour dialog, the event-name grid, the file choosers and the recolouring.
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
+#include "settings/backup_dialog.h"
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
 #include "settings/setup_form.h"
@@ -103,6 +106,7 @@ private slots:
     void masksAndGridKeepTheirColoursPagesTakeWindowColour();
     void linksOpenTheWebAddressAndANewMessage();
     void textSetWithoutKeysIsTakenAndChangingBackKeepsTheStoredValue();
+    void backupDialogOpensAtOnceAndFillsWhenTheCheckArrives();
 
 private:
     std::unique_ptr<QTemporaryDir> folder_;
@@ -557,6 +561,48 @@ void SetupFormTest::textSetWithoutKeysIsTakenAndChangingBackKeepsTheStoredValue(
     QCOMPARE(SettingsRecord.LanguageFile, std::string("English.lng"));
     QCOMPARE(SettingsRecord.ReminderLead, 45);
     QCOMPARE(SettingsRecord.OverdueMark, std::string("overdue"));
+}
+
+// The copies are checked beside the interface: the dialog is up, showing that it loads, while
+// the check is held back; it fills when the check is handed back, and one closed before then
+// leaves the check to find no dialog.
+void SetupFormTest::backupDialogOpensAtOnceAndFillsWhenTheCheckArrives() {
+    std::filesystem::create_directories(DataDir() + "Backup");
+    std::ofstream(DataDir() + "Backup/Note.dat.2026-12-06") << "damaged";
+    const auto lines = [](const TBackupDialog* dialog) {
+        QStringList shown;
+        for (int i = 0; i < dialog->copiesList->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* line = dialog->copiesList->topLevelItem(i);
+            shown << QStringList{line->text(0), line->text(1), line->text(2), line->text(3)}.join(
+                '/');
+        }
+        return shown;
+    };
+    TForm7 form;
+    form.BackupChecks().HoldArrivals();
+    for (const bool closeEarly : {false, true}) {
+        QStringList opened, filled;
+        bool restorable = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TBackupDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            opened = lines(dialog);
+            if (!closeEarly) {
+                form.BackupChecks().Release(form.LastBackupCheck());
+                filled = lines(dialog);
+                dialog->copiesList->setCurrentItem(dialog->copiesList->topLevelItem(0));
+                restorable = dialog->restoreButton->isEnabled();
+            }
+            dialog->reject();
+        });
+        form.ShowBackups();
+        QVERIFY(form.BackupChecks().Waiting(form.LastBackupCheck()) == closeEarly);
+        form.BackupChecks().Release(form.LastBackupCheck());
+        QVERIFY(!form.BackupChecks().Waiting(form.LastBackupCheck()));
+        QCOMPARE(opened, QStringList{QString::fromUtf8("Копии проверяются…///")});
+        QCOMPARE(filled, closeEarly ? QStringList{} : QStringList{"Note.dat/06.12.2026//нет"});
+        QVERIFY(!restorable);
+    }
 }
 
 QTEST_MAIN(SetupFormTest)
