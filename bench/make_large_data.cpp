@@ -4,47 +4,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "addressbook/address.h"
-#include "catalog/catalog.h"
-#include "debts/credit.h"
-#include "notes/note.h"
-#include "planner/calendar_format.h"
-#include "planner/event.h"
-#include "storage/section_file.h"
-
-using namespace pomix;
+#include "bench/large_data.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: make_large_data DATA_FOLDER COUNT\n");
         return 2;
     }
-    const std::string dir = std::string(argv[1]) + "/";
-    const int count = std::atoi(argv[2]);
-    std::uint32_t seed = 777;
-    const auto word = [&seed] {
-        seed = seed * 1664525u + 1013904223u;
-        return "\xd1\xeb\xee\xe2\xee" + std::to_string(seed % 100000);  // "Слово" and a number
-    };
-    EventList events;
-    AddressList contacts;
-    NoteList notes;
-    CatalogList entries;
-    CreditList debts;
-    for (int i = 0; i < count; ++i) {
-        const DateTime day = 45000 + i % 4000;
-        events.Append(Tevent(word() + " " + word(), {word() + " " + word()}, day, 0.5, 1, 0, 0));
-        contacts.Add(TAddress(word(), word(), word(), 30000 + i % 20000, word() + " " + word(), "+7 900 " + word(),
-                              "", word() + "@example.org", "", {word()}, static_cast<std::uint8_t>(i % 2)));
-        notes.Add(TNote(day, {word() + " " + word(), word()}, word()));
-        entries.Add(TCatalogNote(i % 5, word(), {word() + " " + word()}));
-        debts.Add(TCreditNote(1 + i % 2, word(), "100 " + word(), day, day + 30));
-    }
-    StreamContainer c;
-    SectionFile(c, dir + kCalendarFile, kCalendarStream).SaveList(events, true, WriteCalendar);
-    SectionFile(c, dir + kAddressFileName, kAddressStreamName).SaveList(contacts, true, WriteAddressList);
-    SectionFile(c, dir + kNoteFileName, kNoteStreamName).SaveList(notes, true, WriteNotes);
-    SectionFile(c, dir + kCatalogFileName, kCatalogStreamName).SaveList(entries, true, WriteCatalogList);
-    SectionFile(c, dir + kCreditFileName, kCreditStreamName).SaveList(debts, true, WriteCreditList);
+    pomix::WriteLargeData(std::string(argv[1]) + "/", std::atoi(argv[2]));
     return 0;
 }
