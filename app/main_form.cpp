@@ -379,6 +379,7 @@ void TMainForm::Select(TStaticButton* sender) {
     for (TStaticButton* button : SectionButtons) button->SetBorder(false);
     sender->SetBorder(true);
     Display->ShowWindow(sender->Tag);
+    if (!Display->Window(sender->Tag)->Loaded()) loader_.Prefer(sender->Tag);
     ShowLoading();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/background_load.h"
 
+#include <QTimer>
 #include <algorithm>
 
 namespace pomix {
@@ -24,7 +25,10 @@ void TBackgroundLoader::Add(int key, LoadWork work) {
 void TBackgroundLoader::Run() {
     if (running_) return;
     running_ = true;
-    for (const auto& entry : works_) Start(entry.first);
+    if (works_.count(preferred_)) Start(preferred_);
+    for (const auto& entry : works_) {
+        if (entry.first != preferred_) Start(entry.first);
+    }
 }
 
 void TBackgroundLoader::Start(int key) {
@@ -61,12 +65,56 @@ void TBackgroundLoader::Deliver() {
         std::lock_guard lock(mutex_);
         done.swap(done_);
     }
-    for (const int key : done) {
-        if (holding_) {
-            arrived_.insert(key);
-        } else {
-            Take(key);
-        }
+    for (const int key : done) Arrive(key);
+}
+
+void TBackgroundLoader::Arrive(int key) {
+    if (holding_) {
+        arrived_.insert(key);
+        return;
+    }
+    if (key == preferred_) {
+        preferred_ = -1;
+        Take(key);
+        TakeWaitingLater();
+    } else if (preferred_ >= 0 || !waiting_.empty()) {
+        waiting_.push_back(key);
+    } else {
+        Take(key);
+    }
+}
+
+void TBackgroundLoader::TakeWaitingLater() {
+    if (waiting_.empty() || takeScheduled_) return;
+    takeScheduled_ = true;
+    QTimer::singleShot(0, this, &TBackgroundLoader::TakeWaiting);
+}
+
+void TBackgroundLoader::TakeWaiting() {
+    takeScheduled_ = false;
+    if (preferred_ >= 0 || waiting_.empty()) return;
+    const int key = waiting_.front();
+    waiting_.pop_front();
+    Take(key);
+    TakeWaitingLater();
+}
+
+void TBackgroundLoader::Prefer(int key) {
+    if (!works_.count(key)) return;  // taken already
+    preferred_ = key;
+    const auto held = std::find(waiting_.begin(), waiting_.end(), key);
+    if (held != waiting_.end()) {
+        waiting_.erase(held);
+        Arrive(key);
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    const auto queued = std::find_if(reads_.begin(), reads_.end(),
+                                     [key](const auto& read) { return read.first == key; });
+    if (queued != reads_.end() && queued != reads_.begin()) {
+        auto read = std::move(*queued);
+        reads_.erase(queued);
+        reads_.push_front(std::move(read));
     }
 }
 

@@ -40,6 +40,12 @@ public:
     // Reads added and not yet taken.
     bool Waiting(int key) const { return works_.count(key) != 0; }
 
+    // The section the user is waiting for: its read goes first if it has not begun, and until
+    // it is taken, what arrives for the others waits (a long taking of another section would
+    // otherwise hold it up on the interface thread). Then they are taken in their order, one
+    // per turn of the event loop, so that the section shown is drawn first.
+    void Prefer(int key);
+
     // For tests: arrivals are kept until Release names them, so they can be taken in any order.
     void HoldArrivals() { holding_ = true; }
     // Takes key's read once it has ended (waiting for it, as a test may).
@@ -53,6 +59,9 @@ private:
     void Start(int key);
     void Work();
     void Deliver();
+    void Arrive(int key);
+    void TakeWaitingLater();
+    void TakeWaiting();
     void Take(int key);
 
     THandBack handBack_;
@@ -64,7 +73,10 @@ private:
     std::vector<int> done_;                                    // guarded by mutex_
     bool stopping_ = false;                                    // guarded by mutex_
     std::map<int, LoadWork> works_;
-    std::set<int> arrived_;  // ended, held back for Release
+    std::set<int> arrived_;    // ended, held back for Release
+    std::deque<int> waiting_;  // ended, waiting for the preferred read to be taken
+    int preferred_ = -1;
+    bool takeScheduled_ = false;
     bool running_ = false;
     bool holding_ = false;
 };
