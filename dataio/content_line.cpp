@@ -154,8 +154,9 @@ std::vector<LogicalLine> UnfoldLines(const std::string& text, std::vector<Import
         if (haveCurrent && !tooLong) lines.push_back(std::move(current));
         if (haveCurrent && tooLong) {
             overlong.push_back(
-                {current.Number,
-                 "line over " + std::to_string(kMaxLineBytes >> 20) + " MiB left out", 1});
+                Coded({current.Number,
+                       "line over " + std::to_string(kMaxLineBytes >> 20) + " MiB left out", 1},
+                      ImportReason::LineTooLong, std::to_string(kMaxLineBytes >> 20)));
         }
         haveCurrent = tooLong = false;
         current.Text.clear();
@@ -245,8 +246,9 @@ std::vector<Component> ReadComponents(const std::string& text, std::vector<Impor
     std::size_t outsideNote = std::string::npos;
     std::size_t outsideFirst = 0;
     const auto neverEnded = [&](const Component& block) {
-        notes.push_back({block.LineNumber,
-                         "BEGIN:" + Quoted(block.Name) + " is never ended; the block is left out"});
+        notes.push_back(Coded({block.LineNumber, "BEGIN:" + Quoted(block.Name) +
+                                                     " is never ended; the block is left out"},
+                              ImportReason::NeverEnded, block.Name));
     };
     for (LogicalLine& logical : UnfoldLines(text, notes)) {
         const bool isBegin =
@@ -257,9 +259,10 @@ std::vector<Component> ReadComponents(const std::string& text, std::vector<Impor
                 notes.back().Reason = "lines " + std::to_string(outsideFirst) + "-" +
                                       std::to_string(logical.Number) + ": " + what;
                 ++notes.back().Lines;
+                notes.back().LastLine = logical.Number;
             } else {
                 outsideFirst = logical.Number;
-                notes.push_back({logical.Number, what, 1});
+                notes.push_back(Coded({logical.Number, what, 1}, ImportReason::TextOutside));
                 outsideNote = notes.size() - 1;
             }
             continue;
@@ -268,8 +271,10 @@ std::vector<Component> ReadComponents(const std::string& text, std::vector<Impor
         try {
             line = ParseLine(logical.Text, logical.Number);
         } catch (const FormatError&) {
-            notes.push_back({logical.Number,
-                             "not a property line, left out: '" + Quoted(logical.Text) + "'", 1});
+            notes.push_back(
+                Coded({logical.Number,
+                       "not a property line, left out: '" + Quoted(logical.Text) + "'", 1},
+                      ImportReason::NotAPropertyLine, Quoted(logical.Text)));
             continue;
         }
         if (ignored > 0) {
@@ -279,8 +284,9 @@ std::vector<Component> ReadComponents(const std::string& text, std::vector<Impor
         }
         if (line.Name == "BEGIN") {
             if (open.size() >= static_cast<std::size_t>(kMaxNesting)) {
-                notes.push_back({line.LineNumber, "blocks nested too deep; BEGIN:" +
-                                                      Quoted(line.Value) + " is left out"});
+                notes.push_back(Coded({line.LineNumber, "blocks nested too deep; BEGIN:" +
+                                                            Quoted(line.Value) + " is left out"},
+                                      ImportReason::NestedTooDeep, Quoted(line.Value)));
                 ignored = 1;
                 continue;
             }
@@ -300,9 +306,10 @@ std::vector<Component> ReadComponents(const std::string& text, std::vector<Impor
             std::size_t match = open.size();
             while (match > 0 && open[match - 1].Name != name) --match;
             if (match == 0) {
-                notes.push_back(
+                notes.push_back(Coded(
                     {line.LineNumber,
-                     "END:" + Quoted(line.Value) + " does not close an open block, left out", 1});
+                     "END:" + Quoted(line.Value) + " does not close an open block, left out", 1},
+                    ImportReason::EndWithoutBegin, Quoted(line.Value)));
                 continue;
             }
             while (open.size() > match) {

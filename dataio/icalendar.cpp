@@ -180,8 +180,9 @@ std::string CleanCalendarText(const std::string& text, ImportResult<Tevent>& res
     std::size_t outsideFirst = 0;
     auto& warnings = result.Warnings;
     const auto leaveOut = [&](const OpenBlock& block) {
-        result.Skipped.push_back(
-            {block.Line, "BEGIN:" + Quoted(block.Name) + " is never ended; the block is left out"});
+        result.Skipped.push_back(Coded(
+            {block.Line, "BEGIN:" + Quoted(block.Name) + " is never ended; the block is left out"},
+            ImportReason::NeverEnded, Quoted(block.Name)));
         out.resize(block.Start);
     };
     for (const LogicalLine& line : UnfoldLines(text, warnings)) {
@@ -193,9 +194,11 @@ std::string CleanCalendarText(const std::string& text, ImportResult<Tevent>& res
                                          std::to_string(line.Number) +
                                          ": text outside the calendar left out";
                 ++warnings.back().Lines;
+                warnings.back().LastLine = line.Number;
             } else {
                 outsideFirst = line.Number;
-                warnings.push_back({line.Number, "text outside the calendar left out", 1});
+                warnings.push_back(Coded({line.Number, "text outside the calendar left out", 1},
+                                         ImportReason::TextOutside));
                 outsideNote = warnings.size() - 1;
             }
             continue;
@@ -207,7 +210,8 @@ std::string CleanCalendarText(const std::string& text, ImportResult<Tevent>& res
             if (begin) {
                 if (open.size() >= static_cast<std::size_t>(kMaxNesting)) {
                     warnings.push_back(
-                        {line.Number, "blocks nested too deep; the line is left out", 1});
+                        Coded({line.Number, "blocks nested too deep; the line is left out", 1},
+                              ImportReason::NestedTooDeep));
                     continue;
                 }
                 // A block does not hold one of its own kind: the open one was never ended.
@@ -227,8 +231,9 @@ std::string CleanCalendarText(const std::string& text, ImportResult<Tevent>& res
             while (match > 0 && open[match - 1].Name != name) --match;
             if (match == 0) {
                 warnings.push_back(
-                    {line.Number, "END:" + Quoted(name) + " does not close an open block, left out",
-                     1});
+                    Coded({line.Number,
+                           "END:" + Quoted(name) + " does not close an open block, left out", 1},
+                          ImportReason::EndWithoutBegin, Quoted(name)));
                 continue;
             }
             while (open.size() > match) {
@@ -241,8 +246,9 @@ std::string CleanCalendarText(const std::string& text, ImportResult<Tevent>& res
                     ++calendars;
                 } else {
                     result.Skipped.push_back(
-                        {open.back().Line,
-                         "BEGIN:" + Quoted(open.back().Name) + " is not a calendar"});
+                        Coded({open.back().Line,
+                               "BEGIN:" + Quoted(open.back().Name) + " is not a calendar"},
+                              ImportReason::NotACalendar, Quoted(open.back().Name)));
                     out.resize(open.back().Start);
                 }
             }
@@ -252,8 +258,9 @@ std::string CleanCalendarText(const std::string& text, ImportResult<Tevent>& res
         try {
             ParseContentLine(line.Text, line.Number);
         } catch (const FormatError&) {
-            warnings.push_back(
-                {line.Number, "not a property line, left out: '" + Quoted(line.Text) + "'", 1});
+            warnings.push_back(Coded(
+                {line.Number, "not a property line, left out: '" + Quoted(line.Text) + "'", 1},
+                ImportReason::NotAPropertyLine, Quoted(line.Text)));
             continue;
         }
         out += line.Text;
@@ -265,8 +272,9 @@ std::string CleanCalendarText(const std::string& text, ImportResult<Tevent>& res
     }
     if (!open.empty()) {
         if (open.back().Name == "VCALENDAR") {
-            warnings.push_back(
-                {open.back().Line, "the calendar is never ended; read to the end of the file"});
+            warnings.push_back(Coded(
+                {open.back().Line, "the calendar is never ended; read to the end of the file"},
+                ImportReason::CalendarNeverEnded));
             out += "END:VCALENDAR\n";
             ++calendars;
         } else {
@@ -416,15 +424,16 @@ public:
                 case ICAL_VTIMEZONE_COMPONENT:
                     break;
                 case ICAL_VTODO_COMPONENT:
-                    Skip(c, "a to-do item (VTODO)");
+                    Skip(c, "a to-do item (VTODO)", ImportReason::NotAnEvent, "VTODO");
                     break;
                 case ICAL_VJOURNAL_COMPONENT:
-                    Skip(c, "a journal entry (VJOURNAL)");
+                    Skip(c, "a journal entry (VJOURNAL)", ImportReason::NotAnEvent, "VJOURNAL");
                     break;
-                default:
-                    Skip(c, "BEGIN:" +
-                                Quoted(TextOf(icalcomponent_kind_to_string(icalcomponent_isa(c)))) +
-                                " is not an event");
+                default: {
+                    const std::string kind =
+                        Quoted(TextOf(icalcomponent_kind_to_string(icalcomponent_isa(c))));
+                    Skip(c, "BEGIN:" + kind + " is not an event", ImportReason::NotAnEvent, kind);
+                }
             }
         }
         for (icalcomponent* e : events) {
@@ -439,9 +448,11 @@ public:
         // Known only now: which changed occurrences stood in for their series' first.
         for (icalcomponent* e : events) {
             if (IsChangeOfSeries(e) && !taken_.count(e)) {
-                Skip(e, "a changed occurrence of the series '" +
-                            Quoted(OneLine(TextOf(icalcomponent_get_summary(e)))) +
-                            "' (the series is taken once)");
+                const std::string series = Quoted(OneLine(TextOf(icalcomponent_get_summary(e))));
+                Skip(e,
+                     "a changed occurrence of the series '" + series +
+                         "' (the series is taken once)",
+                     ImportReason::ChangedOccurrence, series);
             }
         }
     }
@@ -459,8 +470,9 @@ private:
                series_.count(TextOf(icalcomponent_get_uid(event)));
     }
 
-    void Skip(icalcomponent* block, const std::string& reason) {
-        result_.Skipped.push_back({SourceLine(block), reason});
+    void Skip(icalcomponent* block, const std::string& reason, ImportReason code,
+              std::string subject = {}) {
+        result_.Skipped.push_back(Coded({SourceLine(block), reason}, code, std::move(subject)));
     }
 
     // What libical could not read inside a block (a value it does not understand) is left
@@ -470,12 +482,13 @@ private:
         for (icalproperty* p : PropertiesOf(block, ICAL_XLICERROR_PROPERTY)) {
             const std::string what = TextOf(icalproperty_get_xlicerror(p));
             if (what.rfind("No value for", 0) == 0) continue;
-            result_.Warnings.push_back(
+            result_.Warnings.push_back(Coded(
                 {line,
                  "in BEGIN:" +
                      std::string(TextOf(icalcomponent_kind_to_string(icalcomponent_isa(block)))) +
                      " a value left out: " + Quoted(what),
-                 1});
+                 1},
+                ImportReason::ValueLeftOut, Quoted(what)));
         }
         for (icalcomponent* c : ChildrenOf(block, ICAL_ANY_COMPONENT)) {
             NoteErrors(c);
@@ -490,8 +503,9 @@ private:
         if (!zone) zone = WindowsZone(tzid);
         if (!zone) {
             result_.Simplified.push_back(
-                {SourceLine(block),
-                 "unknown time zone '" + Quoted(tzid) + "': its times are taken as local"});
+                Coded({SourceLine(block),
+                       "unknown time zone '" + Quoted(tzid) + "': its times are taken as local"},
+                      ImportReason::UnknownZone, Quoted(tzid)));
         }
         zones_[tzid] = zone;
         return zone;
@@ -631,13 +645,14 @@ private:
         const std::string title = OneLine(TextOf(icalcomponent_get_summary(event)));
         if (IsChangeOfSeries(event)) return;
         if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
-            Skip(event, "a cancelled event");
+            Skip(event, "a cancelled event", ImportReason::Cancelled);
             return;
         }
         const auto start = Start(event);
         if (!start) {
             icalproperty* p = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
-            Skip(event, p ? "an unreadable DTSTART" : "an event without DTSTART");
+            Skip(event, p ? "an unreadable DTSTART" : "an event without DTSTART",
+                 p ? ImportReason::UnreadableStart : ImportReason::NoStart);
             return;
         }
         const bool recurring =
@@ -648,7 +663,8 @@ private:
         if (recurring || icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY)) {
             const auto first = FirstOccurrence(event, *start, Excluded(event, uid));
             if (!first) {
-                Skip(event, "every occurrence of '" + Quoted(title) + "' is excluded (EXDATE)");
+                Skip(event, "every occurrence of '" + Quoted(title) + "' is excluded (EXDATE)",
+                     ImportReason::AllExcluded, Quoted(title));
                 return;
             }
             when = *first;
@@ -661,9 +677,10 @@ private:
                 }
             }
             if (recurring) {
-                result_.Simplified.push_back(
-                    {SourceLine(event), "recurring event '" + Quoted(title) +
-                                            "' taken once, at its first occurrence"});
+                result_.Simplified.push_back(Coded(
+                    {SourceLine(event),
+                     "recurring event '" + Quoted(title) + "' taken once, at its first occurrence"},
+                    ImportReason::RecurringTakenOnce, Quoted(title)));
             }
         }
         Add(source, when, uid);
@@ -681,7 +698,7 @@ private:
         }
         DateTime day = 0;
         if (local.Year > kLastYear || !TryEncodeDate(local.Year, local.Month, local.Day, day)) {
-            Skip(event, "an unreadable DTSTART");
+            Skip(event, "an unreadable DTSTART", ImportReason::UnreadableStart);
             return;
         }
         std::size_t& lost = result_.Replaced;

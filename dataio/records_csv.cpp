@@ -191,8 +191,9 @@ void AddOtherColumns(const CsvRow& row, const std::vector<std::string>& header,
 template <class Record>
 void NoteUnclosedQuote(const CsvText& csv, ImportResult<Record>& result) {
     if (csv.UnclosedQuote != 0) {
-        result.Warnings.push_back(
-            {csv.UnclosedQuote, "a quote never closed; its field runs to the end of the file", 0});
+        result.Warnings.push_back(Coded(
+            {csv.UnclosedQuote, "a quote never closed; its field runs to the end of the file", 0},
+            ImportReason::UnclosedQuote));
     }
 }
 
@@ -264,8 +265,9 @@ ImportResult<Tevent> ReadEventsCsv(const std::string& bytes) {
         const auto day = ReadDate(dayText);
         if (!day) {
             result.Skipped.push_back(
-                {row.Line, dayText.empty() ? "an event without a date"
-                                           : "an unreadable date '" + Quoted(dayText) + "'"});
+                dayText.empty() ? Coded({row.Line, "an event without a date"}, ImportReason::NoDate)
+                                : Coded({row.Line, "an unreadable date '" + Quoted(dayText) + "'"},
+                                        ImportReason::UnreadableDate, Quoted(dayText)));
             continue;
         }
         DateTime at = 0;
@@ -273,8 +275,9 @@ ImportResult<Tevent> ReadEventsCsv(const std::string& bytes) {
         if (!timeText.empty() && !ReadFlag(First(row, allDay))) {
             const auto read = ReadTime(timeText);
             if (!read) {
-                result.Simplified.push_back(
-                    {row.Line, "an unreadable time '" + Quoted(timeText) + "' taken as 00:00"});
+                result.Simplified.push_back(Coded(
+                    {row.Line, "an unreadable time '" + Quoted(timeText) + "' taken as 00:00"},
+                    ImportReason::UnreadableTime, Quoted(timeText)));
             }
             at = read.value_or(0);
         }
@@ -355,8 +358,9 @@ ImportResult<TAddress> ReadContactsCsv(const std::string& bytes) {
             } else {
                 lines.push_back(TrimBlanks(header[date.front()]) + ": " + dateText);
                 result.Simplified.push_back(
-                    {row.Line,
-                     "an unreadable birth date '" + Quoted(dateText) + "' kept in the note"});
+                    Coded({row.Line,
+                           "an unreadable birth date '" + Quoted(dateText) + "' kept in the note"},
+                          ImportReason::UnreadableBirthDate, Quoted(dateText)));
             }
         }
         std::vector<std::string> noteLines;
@@ -380,7 +384,8 @@ ImportResult<TAddress> ReadContactsCsv(const std::string& bytes) {
         if (record.Famile.empty() && record.FistName.empty() && record.LastName.empty() &&
             record.Address.empty() && record.Tel1.empty() && record.Email.empty() &&
             record.URL.empty() && record.Note.empty() && born == 0) {
-            result.Skipped.push_back({row.Line, "a line without a name or any other field"});
+            result.Skipped.push_back(Coded({row.Line, "a line without a name or any other field"},
+                                           ImportReason::EmptyContact));
             continue;
         }
         result.Replaced += replaced;

@@ -388,7 +388,8 @@ ImportResult<TAddress> ReadVCards(const std::string& bytes) {
     for (const Component& block : blocks) {
         if (block.Name != "VCARD") {
             result.Skipped.push_back(
-                {block.LineNumber, "BEGIN:" + Quoted(block.Name) + " is not a contact"});
+                Coded({block.LineNumber, "BEGIN:" + Quoted(block.Name) + " is not a contact"},
+                      ImportReason::NotAContact, Quoted(block.Name)));
             continue;
         }
         const Card card = ReadCard(block);
@@ -409,7 +410,8 @@ ImportResult<TAddress> ReadVCards(const std::string& bytes) {
         }
         if (IsEmpty(record)) {
             result.Skipped.push_back(
-                {block.LineNumber, "a card without a name or any other field"});
+                Coded({block.LineNumber, "a card without a name or any other field"},
+                      ImportReason::EmptyContact));
             continue;
         }
         lost += replaced;

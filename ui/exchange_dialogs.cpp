@@ -90,16 +90,54 @@ void AcceptDroppedFiles(QWidget* window, std::function<void(const std::string&)>
 
 QString ImportReport(std::size_t added, std::size_t skipped, std::size_t simplified,
                      std::size_t replaced, std::size_t linesLeftOut,
-                     const std::vector<std::string>& notes) {
+                     const std::vector<QString>& notes) {
     const auto n = [](std::size_t count) { return QString::number(qulonglong(count)); };
     QString text = MessageString("ImportDone")
                        .arg(n(added), n(skipped), n(simplified), n(replaced), n(linesLeftOut));
     for (std::size_t i = 0; i < notes.size() && i < kMaxShownNotes; ++i)
-        text += QLatin1Char('\n') + MessageArg(notes[i]);
+        text += QLatin1Char('\n') + notes[i];
     if (notes.size() > kMaxShownNotes)
         text +=
             QLatin1Char('\n') + MessageString("ImportMore").arg(n(notes.size() - kMaxShownNotes));
     return text;
+}
+
+QString ImportNoteLine(const std::string& path, const dataio::ImportNote& note, ImportNoteKind kind) {
+    static const std::pair<dataio::ImportReason, const char*> kReasons[] = {
+        {dataio::ImportReason::LineTooLong, "ImportLineTooLong"},
+        {dataio::ImportReason::TextOutside, "ImportTextOutside"},
+        {dataio::ImportReason::NotAPropertyLine, "ImportNotAPropertyLine"},
+        {dataio::ImportReason::NestedTooDeep, "ImportNestedTooDeep"},
+        {dataio::ImportReason::NeverEnded, "ImportNeverEnded"},
+        {dataio::ImportReason::CalendarNeverEnded, "ImportCalendarNeverEnded"},
+        {dataio::ImportReason::EndWithoutBegin, "ImportEndWithoutBegin"},
+        {dataio::ImportReason::NotACalendar, "ImportNotACalendar"},
+        {dataio::ImportReason::NotAnEvent, "ImportNotAnEvent"},
+        {dataio::ImportReason::ChangedOccurrence, "ImportChangedOccurrence"},
+        {dataio::ImportReason::ValueLeftOut, "ImportValueLeftOut"},
+        {dataio::ImportReason::UnknownZone, "ImportUnknownZone"},
+        {dataio::ImportReason::Cancelled, "ImportCancelled"},
+        {dataio::ImportReason::NoStart, "ImportNoStart"},
+        {dataio::ImportReason::UnreadableStart, "ImportUnreadableStart"},
+        {dataio::ImportReason::AllExcluded, "ImportAllExcluded"},
+        {dataio::ImportReason::RecurringTakenOnce, "ImportRecurringTakenOnce"},
+        {dataio::ImportReason::NotAContact, "ImportNotAContact"},
+        {dataio::ImportReason::EmptyContact, "ImportEmptyContact"},
+        {dataio::ImportReason::NoDate, "ImportNoDate"},
+        {dataio::ImportReason::UnreadableDate, "ImportUnreadableDate"},
+        {dataio::ImportReason::UnreadableTime, "ImportUnreadableTime"},
+        {dataio::ImportReason::UnreadableBirthDate, "ImportUnreadableBirthDate"},
+        {dataio::ImportReason::UnclosedQuote, "ImportUnclosedQuote"}};
+    QString reason = MessageArg(note.Reason);  // a reason with no text of its own: the core's words
+    for (const auto& [code, name] : kReasons) {
+        if (code == note.Code) reason = MessageString(name).arg(MessageArg(note.Subject));
+    }
+    QString place = QString::number(qulonglong(note.Line));
+    if (note.LastLine > note.Line) place += QLatin1Char('-') + QString::number(qulonglong(note.LastLine));
+    const char* line = kind == ImportNoteKind::Skipped      ? "ImportSkipped"
+                       : kind == ImportNoteKind::Simplified ? "ImportSimplified"
+                                                            : "ImportNote";
+    return MessageString(line).arg(MessageArg(path), place, reason);
 }
 
 void ShowImportMessage(const QString& message) {

@@ -84,8 +84,8 @@ private slots:
         const QString& message = exchange.information[0];
         QVERIFY2(
             message.startsWith("Импорт: добавлено 2, пропущено 1") &&
-                message.contains(QString::fromStdString(file) + ":15: skipped: a to-do item") &&
-                message.contains(":13: note: not a property line"),
+                message.contains(QString::fromStdString(file) + ":15: пропущено: VTODO — не событие") &&
+                message.contains(":13: примечание: не строка свойства, пропущена: «BROKEN LINE»"),
             qPrintable(message));
         // The same file dropped on the window comes in the same way.
         DropFile(form.get(), file);
@@ -122,7 +122,9 @@ private slots:
         WriteFile(bench.Data("../Lang/English.lng"),
                   "[Dictionary]\r\nLanguage=en\r\n\r\n[Messages]\r\nFormVersion=0\r\nImportDone_"
                   "Caption=Imported: "
-                  "%1 added, %2 skipped, %3 simplified, %4 replaced, %5 left out.\r\n");
+                  "%1 added, %2 skipped, %3 simplified, %4 replaced, %5 left out.\r\n"
+                  "ImportSkipped_Caption=%1:%2: skipped: %3\r\n"
+                  "ImportNeverEnded_Caption=BEGIN:%1 is never ended\r\n");
         SettingsRecord.LanguageFile = "English.lng";
         DropFile(&form, file);
         QCOMPARE(form.contactList->Count(), before + 1);
