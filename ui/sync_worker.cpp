@@ -4,7 +4,7 @@
 
 namespace pomix {
 
-TSyncWorker::TSyncWorker(QObject* parent) : QObject(parent) {}
+TSyncWorker::TSyncWorker(QObject* parent) : QObject(parent), back_(new THandBack(this)) {}
 
 TSyncWorker::~TSyncWorker() {
     if (thread_.joinable()) thread_.join();
@@ -47,14 +47,11 @@ bool TSyncWorker::Start(SyncJob job) {
     running_ = true;
     thread_ = std::thread([this, job = std::move(job)]() mutable {
         std::shared_ptr<SyncOutcome> outcome = Run(job);
-        QMetaObject::invokeMethod(
-            this,
-            [this, outcome] {
-                outcome_ = outcome;
-                running_ = false;
-                emit finished();
-            },
-            Qt::QueuedConnection);
+        back_->Post([this, outcome] {
+            outcome_ = outcome;
+            running_ = false;
+            emit finished();
+        });
     });
     return true;
 }

@@ -1,6 +1,7 @@
 // One CalDAV/CardDAV sync at a time on a thread of its own: the interface hands over copies
 // of the planner's events and the address book's contacts, the thread talks to the server,
-// and the outcome comes back through a queued signal. The interface never waits for the
+// and the outcome comes back to the interface thread through THandBack (a mutex and an
+// eventfd, which ThreadSanitizer follows). The interface never waits for the
 // network.
 //
 // What the thread writes: only Data/Sync.map after the exchange (it then describes the data
@@ -17,6 +18,7 @@
 #include "addressbook/address.h"
 #include "planner/event.h"
 #include "sync/engine.h"
+#include "ui/hand_back.h"
 
 namespace pomix {
 
@@ -64,6 +66,7 @@ signals:
     void finished();
 
 private:
+    THandBack* back_;  // the outcome's way back (a queue ThreadSanitizer can follow)
     std::thread thread_;
     bool running_ = false;
     std::shared_ptr<SyncOutcome> outcome_;
