@@ -155,8 +155,13 @@ private:
     std::vector<std::size_t> used_;
 };
 
+// Control characters other than line breaks are dropped here, before any trimming, so that a
+// cell of blanks around a control is as empty on reading as it is when written back.
 std::string Cell(const CsvRow& row, std::size_t column) {
-    return column < row.Fields.size() ? row.Fields[column] : std::string();
+    if (column >= row.Fields.size()) return {};
+    std::string text = row.Fields[column];
+    std::erase_if(text, [](char c) { return IsControl(c) && c != '\n' && c != '\r'; });
+    return text;
 }
 
 // The first filled cell of the columns, its lines (a postal address on three) joined by
