@@ -100,6 +100,7 @@ TLinkLabel::TLinkLabel(const QString& caption, QWidget* parent) : TLabel(caption
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
+    MakePressable();
 }
 
 void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {

@@ -42,11 +42,13 @@ private:
     TColor text_ = 0;
 };
 
-// A label that opens something when clicked.
+// A label that opens something when clicked; a Tab stop, opened by Enter or Space and by a
+// screen reader's press like a single click.
 class TLinkLabel : public TLabel {
     Q_OBJECT
 public:
     explicit TLinkLabel(const QString& caption, QWidget* parent = nullptr);
+    void Press() override { emit clicked(); }
 signals:
     void clicked();
 

@@ -541,11 +541,18 @@ void SetupFormTest::linksOpenTheWebAddressAndANewMessage() {
     TForm7 form;
     QTest::mouseClick(form.webLink, Qt::LeftButton);
     QTest::mouseClick(form.mailLink, Qt::LeftButton);
+    // From the keyboard too: both are Tab stops, and Enter or Space opens them.
+    QVERIFY(form.webLink->focusPolicy() & Qt::TabFocus);
+    QVERIFY(form.mailLink->focusPolicy() & Qt::TabFocus);
+    QTest::keyClick(form.webLink, Qt::Key_Return);
+    QTest::keyClick(form.mailLink, Qt::Key_Space);
     SetDesktopOpener(previous);
-    QCOMPARE(opened.size(), 2);
-    QCOMPARE(opened[0], QUrl(QString::fromLatin1(TForm7::kWebAddress)));
-    QCOMPARE(opened[1].scheme(), QStringLiteral("mailto"));
-    QCOMPARE(opened[1].path(), QString::fromLatin1(TForm7::kMailAddress));
+    QCOMPARE(opened.size(), 4);
+    for (int i : {0, 2}) {
+        QCOMPARE(opened[i], QUrl(QString::fromLatin1(TForm7::kWebAddress)));
+        QCOMPARE(opened[i + 1].scheme(), QStringLiteral("mailto"));
+        QCOMPARE(opened[i + 1].path(), QString::fromLatin1(TForm7::kMailAddress));
+    }
 }
 
 void SetupFormTest::textSetWithoutKeysIsTakenAndChangingBackKeepsTheStoredValue() {
