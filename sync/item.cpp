@@ -6,6 +6,7 @@
 #include <random>
 #include <set>
 
+#include "dataio/charset.h"
 #include "dataio/content_line.h"
 #include "dataio/icalendar.h"
 #include "dataio/vcard.h"
@@ -442,7 +443,12 @@ static std::string UidOf(const std::string& text, const std::string& block) {
 // A merge that does not read back as the edited record (the readers took another block than
 // the one edited, or a property of the server's changes how they read the edited one) gives
 // way to Pomix's own item under the same UID: the record is never sent wrong.
-std::string MergeEvent(const std::string& original, const Fields& before, const Tevent& now) {
+std::string MergeEvent(const std::string& server, const Fields& before, const Tevent& now) {
+    // The reader takes a calendar that is not UTF-8 (a UTF-16 file, a stray byte anywhere) as
+    // a whole in another encoding; the edited lines are UTF-8, so a merge into the bytes as
+    // sent would read back garbled. The merge works on the text as the reader took it.
+    std::string original = dataio::FileToUtf8(server);
+    if (!dataio::IsValidUtf8(original)) original = Cp1251ToUtf8(original);
     std::string merged = MergedEvent(original, before, now);
     const auto back = ItemEvent(merged);
     if (!back || EventFields(*back) != EventFields(now)) {
@@ -451,7 +457,10 @@ std::string MergeEvent(const std::string& original, const Fields& before, const 
     return merged;
 }
 
-std::string MergeContact(const std::string& original, const Fields& before, const TAddress& now) {
+std::string MergeContact(const std::string& server, const Fields& before, const TAddress& now) {
+    // A UTF-16 card is merged as the UTF-8 the reader makes of it; single values in other
+    // charsets stay as they are, since the reader takes each by its own line.
+    const std::string original = dataio::FileToUtf8(server);
     std::string merged = MergedContact(original, before, now);
     const auto back = ItemContact(merged);
     if (!back || ContactFields(*back) != ContactFields(now)) {
