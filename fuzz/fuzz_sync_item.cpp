@@ -1,12 +1,13 @@
 // What a server sends to the sync: any bytes as a multistatus answer are refused with
 // SyncError or read, never read out of bounds; any bytes as an item, with a local edit merged
 // in, give a text the readers take as the edited record when they took the original at all,
-// and keep every property of their own ("X-" lines) unless the merge gave way to Pomix's own
-// item (which has none).
+// and keep every property of their own ("X-" lines, as the reader decoded them) unless the
+// merge gave way to Pomix's own item (which has none).
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "dataio/charset.h"
 #include "storage/cp1251.h"
 #include "sync/dav_xml.h"
 #include "sync/http.h"
@@ -58,7 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         return 0;
     }
-    const std::vector<std::string> own = OwnLines(text);
+    // A calendar that is not UTF-8 is read (and merged) as windows-1251 as a whole.
+    std::string decoded = dataio::FileToUtf8(text);
+    if (data[0] % 3 == 1 && !dataio::IsValidUtf8(decoded)) decoded = Cp1251ToUtf8(decoded);
+    const std::vector<std::string> own = OwnLines(decoded);
     if (data[0] % 3 == 1) {
         const auto original = sync::ItemEvent(text);
         if (!original) return 0;
