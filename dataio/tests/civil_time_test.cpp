@@ -7,29 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "dataio/tests/zone_override.h"
+
 namespace pomix::dataio {
 namespace {
-
-// Sets the machine's time zone for one test and puts the old one back.
-class ZoneOverride {
-public:
-    explicit ZoneOverride(const char* zone) {
-        if (const char* old = std::getenv("TZ")) saved_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneOverride() {
-        if (saved_) {
-            setenv("TZ", saved_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
 
 long long Utc(int y, int mo, int d, int h, int mi) {
     return CivilToSeconds({y, mo, d, h, mi, 0});

@@ -10,30 +10,11 @@
 
 #include "dataio/civil_time.h"
 #include "dataio/content_line.h"
+#include "dataio/tests/zone_override.h"
 #include "storage/cp1251.h"
 
 namespace pomix::dataio {
 namespace {
-
-class ZoneOverride {
-public:
-    explicit ZoneOverride(const char* zone) {
-        if (const char* old = std::getenv("TZ")) saved_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneOverride() {
-        if (saved_) {
-            setenv("TZ", saved_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
 
 std::string Cp(const std::string& utf8) {
     return Utf8ToCp1251(utf8);
