@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -146,14 +147,17 @@ std::vector<std::pair<std::size_t, std::size_t>> ChildBlocks(const std::vector<L
                                                              const std::string& child) {
     std::vector<std::pair<std::size_t, std::size_t>> out;
     int depth = 0;
-    std::size_t start = 0;
+    // Only a child opened by its own BEGIN counts: a server's "END:VALARM" closing a block of
+    // another name must not make a span that starts nowhere.
+    std::optional<std::size_t> start;
     for (std::size_t i = span.Begin; i <= span.End; ++i) {
         if (lines[i].Name == "BEGIN") {
             ++depth;
-            if (depth == 2 && lines[i].Block == child) start = i;
+            if (depth == 2) start = lines[i].Block == child ? std::optional(i) : std::nullopt;
         }
         if (lines[i].Name == "END") {
-            if (depth == 2 && lines[i].Block == child) out.emplace_back(start, i);
+            if (depth == 2 && start && lines[i].Block == child) out.emplace_back(*start, i);
+            if (depth == 2) start.reset();
             --depth;
         }
     }
