@@ -130,7 +130,7 @@ QString TDataFileNotices::BackupProblemText(const BackupProblem& problem) const 
     const TText* text =
         problem.kind == BackupProblem::Kind::FolderUnwritable ? backupFolderText : backupCopyText;
     static constexpr const char* kReasons[] = {"ReasonDiskFull", "ReasonNoAccess", "ReasonDamaged",
-                                               "ReasonOther"};
+                                               "ReasonOther", "ReasonNotFolder"};
     return text->Text.arg(Utf8(problem.path), MessageString(kReasons[int(problem.cause)]));
 }
 

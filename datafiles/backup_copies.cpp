@@ -99,7 +99,7 @@ std::string RestoreBackupCopy(const std::string& dataDir, const std::string& fil
     }
     const std::string copyPath = copy->path;
     if (!CheckDataFile(fileName, copyPath).loads)
-        throw EFileError("The backup copy " + copyPath + " cannot be read");
+        throw ECorruptFile("The backup copy " + copyPath + " is damaged");
     const Bytes bytes = ReadFileBytes(copyPath);
     const std::string kept = KeepCurrentAsBackup(dataDir + fileName);
     ReplaceFile(dataDir + fileName, bytes.data(), bytes.size());

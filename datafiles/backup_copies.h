@@ -35,8 +35,8 @@ std::optional<CheckedCopy> NewestLoadableCopy(const std::string& dataDir,
 
 // Puts the copy "<fileName>.<tag>" of dataDir's Backup/ folder back as dataDir + fileName.
 // The file it replaces is first kept as a copy of today (KeepCurrentAsBackup), then the copy's
-// bytes replace it in one rename. Refuses (EFileError, naming the copy) a copy that is not there
-// or does not load. Returns where the replaced file was kept (empty when there was none). The
+// bytes replace it in one rename. Refuses, naming the copy, a copy that is not there (EFileError)
+// or does not load (ECorruptFile); a file where the Backup/ folder belongs is ENotAFolder. Returns where the replaced file was kept (empty when there was none). The
 // caller makes sure no other program writes the folder meanwhile (its lock).
 std::string RestoreBackupCopy(const std::string& dataDir, const std::string& fileName,
                               const std::string& tag);

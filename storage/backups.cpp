@@ -115,9 +115,10 @@ BackupProblem::Cause CauseOf(const std::error_code& error) {
         case EPERM:
         case EROFS:
         case ENOENT:
+            return BackupProblem::Cause::NoAccess;
         case ENOTDIR:
         case EEXIST:
-            return BackupProblem::Cause::NoAccess;
+            return BackupProblem::Cause::NotAFolder;
         default:
             return BackupProblem::Cause::Other;
     }
@@ -126,6 +127,7 @@ BackupProblem::Cause CauseOf(const std::error_code& error) {
 // The storage layer's errors carry no system error code; their kind says enough.
 BackupProblem::Cause CauseOf(const std::exception& error) {
     if (dynamic_cast<const EStreamWriteError*>(&error)) return BackupProblem::Cause::DiskFull;
+    if (dynamic_cast<const ENotAFolder*>(&error)) return BackupProblem::Cause::NotAFolder;
     if (dynamic_cast<const EFileError*>(&error)) return BackupProblem::Cause::NoAccess;
     if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EStreamReadError*>(&error))
         return BackupProblem::Cause::Damaged;
@@ -139,7 +141,7 @@ bool MakeFolder(const fs::path& folder, BackupProblem& problem) {
     if (fs::is_directory(folder, error)) return true;
     if (Exists(folder)) {
         problem.reason = "not a folder";
-        problem.cause = BackupProblem::Cause::NoAccess;  // a file stands where it belongs
+        problem.cause = BackupProblem::Cause::NotAFolder;  // a file stands where it belongs
         return false;
     }
     fs::create_directory(folder, error);
@@ -293,8 +295,10 @@ std::string KeepCurrentAsBackup(const std::string& path) {
     std::lock_guard lock(State().mutex);
     const fs::path folder = file.parent_path() / kBackupFolderName;
     BackupProblem problem;
-    if (!MakeFolder(folder, problem))
+    if (!MakeFolder(folder, problem)) {
+        if (problem.cause == BackupProblem::Cause::NotAFolder) throw ENotAFolder(folder.string());
         throw EFileError::CannotCreate(folder.string() + ": " + problem.reason);
+    }
     const std::string base =
         (folder / (file.filename().string() + "." + DayText(TodayLocked(State())))).string();
     std::string copy = base;

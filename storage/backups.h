@@ -47,7 +47,7 @@ struct BackupProblem {
         CopyFailed,        // one file could not be copied (unreadable, disk full …)
     };
     // What went wrong, for the message in the interface language.
-    enum class Cause { DiskFull, NoAccess, Damaged, Other };
+    enum class Cause { DiskFull, NoAccess, Damaged, Other, NotAFolder };
     Kind kind = Kind::CopyFailed;
     std::string path;    // the Backup/ folder, or the data file that was not copied
     std::string reason;  // the system's or the storage layer's English text, for logs

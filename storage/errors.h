@@ -51,4 +51,11 @@ public:
     }
 };
 
+// A file stands where a folder is to be (or be made): no permission would help, the file has
+// to go first.
+class ENotAFolder : public EFileError {
+public:
+    explicit ENotAFolder(const std::string& path) : EFileError(path + " is not a folder") {}
+};
+
 }  // namespace pomix

@@ -30,6 +30,7 @@ const std::vector<std::pair<const char*, const char*>> kBuiltIn = {
     {"ReasonNoAccess",
      "нет доступа к файлу или к его папке (нет прав, только для чтения или её нет)"},
     {"ReasonDamaged", "файл повреждён"},
+    {"ReasonNotFolder", "на месте папки стоит файл с тем же именем"},
     {"ReasonOther", "система сообщила об ошибке чтения или записи"},
     {"DictionaryWriteFailed", "Не удалось записать словарь %1."},
     {"SaveFailed",
@@ -172,6 +173,7 @@ QString MessageString(std::string_view name) {
 
 QString FileFailureReason(const std::exception& error) {
     if (dynamic_cast<const EStreamWriteError*>(&error)) return MessageString("ReasonDiskFull");
+    if (dynamic_cast<const ENotAFolder*>(&error)) return MessageString("ReasonNotFolder");
     if (dynamic_cast<const EFileError*>(&error)) return MessageString("ReasonNoAccess");
     if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EStreamReadError*>(&error))
         return MessageString("ReasonDamaged");

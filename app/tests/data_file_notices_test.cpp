@@ -226,10 +226,9 @@ void DataFileNoticesTest::aCopyThatCannotBeMadeIsToldInTheInterfaceLanguage() {
     }
     SetMessagePresenter(previous);
     SetProgramDir("");
-    QCOMPARE(errors[0], QString::fromUtf8("В папку резервных копий %1 нельзя записать (нет доступа "
-                                          "к файлу или к его папке (нет прав, только для чтения "
-                                          "или её нет)). Копии не делаются, данные сохраняются "
-                                          "как обычно.")
+    QCOMPARE(errors[0], QString::fromUtf8("В папку резервных копий %1 нельзя записать (на месте "
+                                          "папки стоит файл с тем же именем). Копии не делаются, "
+                                          "данные сохраняются как обычно.")
                             .arg(QString::fromStdString(data + "Backup/")));
 }
 

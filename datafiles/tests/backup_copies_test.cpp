@@ -58,9 +58,18 @@ TEST_F(BackupCopiesTest, TheNewestCopyThatLoadsIsOfferedAndPutBackKeepingTheDama
     EXPECT_EQ(newest->check.records, 2u);
     EXPECT_FALSE(NewestLoadableCopy(dir_.Path(), "Credit.dat"));
 
-    // Refused: a copy that does not load, one that does not exist, a tag that leaves the folder.
-    for (const char* tag : {"2026-12-07", "2026-12-01", "2026-12-06/../../Note.dat"}) {
-        EXPECT_THROW(RestoreBackupCopy(dir_.Path(), "Note.dat", tag), EFileError) << tag;
+    // Refused: a copy that does not load (as damaged), one that does not exist, a tag that
+    // leaves the folder.
+    for (const auto& [tag, damagedCopy] : {std::pair{"2026-12-07", true}, {"2026-12-01", false},
+                                           {"2026-12-06/../../Note.dat", false}}) {
+        try {
+            RestoreBackupCopy(dir_.Path(), "Note.dat", tag);
+            ADD_FAILURE() << tag;
+        } catch (const ECorruptFile&) {
+            EXPECT_TRUE(damagedCopy) << tag;
+        } catch (const EFileError&) {
+            EXPECT_FALSE(damagedCopy) << tag;
+        }
         EXPECT_EQ(FileContents(dir_.File("Note.dat")), damaged) << tag;
     }
 

@@ -123,7 +123,7 @@ TEST_F(BackupsTest, ABackupPlaceThatTakesNoFileIsReportedOnceAndTheSaveGoesOn) {
     ASSERT_EQ(problems_.size(), 1u);
     EXPECT_EQ(problems_[0].kind, BackupProblem::Kind::FolderUnwritable);
     EXPECT_EQ(problems_[0].path, dir_.File("Backup") + "/");
-    EXPECT_EQ(problems_[0].cause, BackupProblem::Cause::NoAccess);
+    EXPECT_EQ(problems_[0].cause, BackupProblem::Cause::NotAFolder);
     container_.LoadFromFile(dir_.File("Note.dat"));
     MemoryStream stream;
     container_.GetStream("S", stream);

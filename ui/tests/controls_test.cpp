@@ -22,6 +22,7 @@
 
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
+#include "storage/errors.h"
 #include "storage/locale.h"
 #include "storage/report.h"
 #include "ui/accessibility.h"
@@ -368,6 +369,20 @@ void ControlsTest::messagesComeFromTheDictionaryAndReturnTheAnswer() {
     }
     SettingsRecord.LanguageFile = oldLanguage;
     SetProgramDir("");
+
+    // The reason given for a storage error: the most particular kind wins (a file standing
+    // where a folder belongs is a file error too, a damaged copy is no access problem).
+    const struct {
+        std::exception_ptr error;
+        const char* reason;
+    } reasons[] = {
+        {std::make_exception_ptr(ENotAFolder("/data/Backup")), "ReasonNotFolder"},
+        {std::make_exception_ptr(EFileError::CannotOpen("/data/Note.dat")), "ReasonNoAccess"},
+        {std::make_exception_ptr(ECorruptFile("copy")), "ReasonDamaged"},
+        {std::make_exception_ptr(EStreamWriteError()), "ReasonDiskFull"},
+        {std::make_exception_ptr(std::runtime_error("other")), "ReasonOther"},
+    };
+    for (const auto& c : reasons) QCOMPARE(FileFailureReason(c.error), MessageString(c.reason));
 
     QList<QPair<MessageKind, QString>> shown;
     auto previous = SetMessagePresenter([&](MessageKind kind, const QString& text) {
