@@ -37,14 +37,6 @@ bool IsBareEncoding(const std::string& upper) {
     return upper == "QUOTED-PRINTABLE" || upper == "BASE64" || upper == "8BIT" || upper == "7BIT";
 }
 
-// A logical line whose quoted-printable value goes on after a soft break ("=" at the end).
-bool EndsInSoftBreak(const std::string& line) {
-    if (line.empty() || line.back() != '=') return false;
-    const std::size_t colon = line.find(':');
-    if (colon == std::string::npos) return false;
-    return Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
-}
-
 ContentLine ParseLine(const std::string& text, std::size_t number) {
     ContentLine line;
     line.LineNumber = number;
@@ -120,6 +112,13 @@ int HexValue(char c) {
 }
 
 }  // namespace
+
+bool EndsInSoftBreak(const std::string& line) {
+    if (line.empty() || line.back() != '=') return false;
+    const std::size_t colon = line.find(':');
+    if (colon == std::string::npos) return false;
+    return Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+}
 
 std::vector<std::string> ContentLine::ParamValues(const std::string& name) const {
     std::vector<std::string> values;

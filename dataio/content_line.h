@@ -52,6 +52,10 @@ struct ContentLine {
     bool HasType(const std::string& type) const;
 };
 
+// Whether a logical line's quoted-printable value goes on in the next physical line (a soft
+// break: "=" at the end).
+bool EndsInSoftBreak(const std::string& line);
+
 // One line of the file after unfolding, with the number of its first physical line.
 struct LogicalLine {
     std::string Text;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dataio/charset.h"
+#include "dataio/content_line.h"
 #include "storage/cp1251.h"
 #include "sync/dav_xml.h"
 #include "sync/http.h"
@@ -17,28 +18,15 @@ namespace {
 
 using namespace pomix;
 
-// The unfolded lines of a text whose property name (after any group) begins with "X-".
+// The lines, unfolded as the readers unfold them, whose property name (after any group)
+// begins with "X-".
 std::vector<std::string> OwnLines(const std::string& text) {
-    std::vector<std::string> lines, out;
-    std::string line;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        const char c = i < text.size() ? text[i] : '\n';
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            if (i + 1 < text.size() && (text[i + 1] == ' ' || text[i + 1] == '\t')) {
-                ++i;
-                continue;
-            }
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += c;
-        }
-    }
-    for (const std::string& l : lines) {
-        std::string name = l.substr(0, l.find_first_of(";:"));
+    std::vector<dataio::ImportNote> overlong;
+    std::vector<std::string> out;
+    for (const dataio::LogicalLine& line : dataio::UnfoldLines(text, overlong)) {
+        std::string name = line.Text.substr(0, line.Text.find_first_of(";:"));
         name = name.substr(name.rfind('.') + 1);  // "group.NAME"
-        if (name.starts_with("X-")) out.push_back(l);
+        if (name.starts_with("X-")) out.push_back(line.Text);
     }
     return out;
 }

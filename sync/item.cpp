@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
-#include <optional>
 #include <random>
 #include <set>
 
@@ -53,18 +52,31 @@ std::string ValueOf(const std::string& unfolded) {
 std::vector<Line> SplitLines(const std::string& text) {
     std::vector<Line> lines;
     std::size_t pos = 0;
-    // Lines end in CR LF, LF or CR, as the readers take them.
+    // The lines as the readers unfold them, so that what is kept means what it meant: a run of
+    // CRs before an LF (or without one) ends one line; a line starting with a blank continues
+    // the line before, and so does any line after a quoted-printable soft break; a blank line
+    // ends that chain, so it is kept (as an empty line) where a continuation follows it.
+    bool open = false;  // whether the last line takes continuations
     while (pos < text.size()) {
         std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string::npos) end = text.size();
         std::string physical = text.substr(pos, end - pos);
-        pos = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-        if ((physical.starts_with(' ') || physical.starts_with('\t')) && !lines.empty()) {
+        pos = end;
+        while (pos < text.size() && text[pos] == '\r') ++pos;
+        if (pos < text.size() && text[pos] == '\n') ++pos;
+        if (open && dataio::EndsInSoftBreak(lines.back().Unfolded)) {
+            lines.back().Raw += "\r\n" + physical;
+            lines.back().Unfolded.pop_back();
+            lines.back().Unfolded += physical;
+            continue;
+        }
+        if (open && (physical.starts_with(' ') || physical.starts_with('\t'))) {
             lines.back().Raw += "\r\n" + physical;
             lines.back().Unfolded += physical.substr(1);
             continue;
         }
-        if (physical.empty()) continue;
+        open = physical.find_first_not_of(" \t") != std::string::npos;
+        if (!open && !lines.empty() && lines.back().Raw.empty() && physical.empty()) continue;
         lines.push_back({physical, physical, {}, {}});
     }
     for (Line& line : lines) {
@@ -149,15 +161,16 @@ std::vector<std::pair<std::size_t, std::size_t>> ChildBlocks(const std::vector<L
     int depth = 0;
     // Only a child opened by its own BEGIN counts: a server's "END:VALARM" closing a block of
     // another name must not make a span that starts nowhere.
-    std::optional<std::size_t> start;
+    constexpr std::size_t kNone = std::string::npos;
+    std::size_t start = kNone;
     for (std::size_t i = span.Begin; i <= span.End; ++i) {
         if (lines[i].Name == "BEGIN") {
             ++depth;
-            if (depth == 2) start = lines[i].Block == child ? std::optional(i) : std::nullopt;
+            if (depth == 2) start = lines[i].Block == child ? i : kNone;
         }
         if (lines[i].Name == "END") {
-            if (depth == 2 && start && lines[i].Block == child) out.emplace_back(*start, i);
-            if (depth == 2) start.reset();
+            if (depth == 2 && start != kNone && lines[i].Block == child) out.emplace_back(start, i);
+            if (depth == 2) start = kNone;
             --depth;
         }
     }
