@@ -30,35 +30,40 @@ QString CopyDate(const BackupDay& day) {
 
 }  // namespace
 
-bool AnnounceUnreadSettings(SettingsLoad result, StreamContainer& container,
-                            const std::string& dataDir, TSettingsRecord& record) {
-    const std::optional<CheckedCopy> copy = NewestLoadableCopy(dataDir, kSettingsFileName);
-    if (copy) {
+SettingsCopyOffer FindSettingsCopy(const std::string& dataDir) {
+    SettingsCopyOffer offer;
+    offer.copy = NewestLoadableCopy(dataDir, kSettingsFileName);
+    if (offer.copy) {
+        StreamContainer container;
         TSettingsRecord copied;
-        if (LoadSettingsFrom(container, copy->copy.path, copied) == SettingsLoad::Loaded)
-            record.LanguageFile = copied.LanguageFile;
-        SetInterfaceLanguage(DictionaryLanguageCode(record.LanguageFile));
+        if (LoadSettingsFrom(container, offer.copy->copy.path, copied) == SettingsLoad::Loaded)
+            offer.languageFile = copied.LanguageFile;
     }
+    return offer;
+}
+
+bool AnnounceUnreadSettings(SettingsLoad result, const SettingsCopyOffer& offer,
+                            const std::string& dataDir) {
     std::string folder = dataDir;
     if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     QString text =
         MessageString(result == SettingsLoad::Missing ? "SettingsMissing" : "SettingsDamaged")
             .arg(Utf8(dataDir + kSettingsFileName), Utf8(folder));
-    if (!copy) {
+    if (!offer.copy) {
         ShowError(text);
         return false;
     }
     text += QStringLiteral("\n\n") +
-            MessageString("SettingsRestoreOffer").arg(CopyDate(copy->copy.day));
+            MessageString("SettingsRestoreOffer").arg(CopyDate(offer.copy->copy.day));
     if (!AskYesNo(text)) return false;
     try {
-        RestoreBackupCopy(dataDir, kSettingsFileName, copy->copy.tag);
+        RestoreBackupCopy(dataDir, kSettingsFileName, offer.copy->copy.tag);
     } catch (const std::exception& e) {
         ShowError(MessageString("FileWriteFailed")
                       .arg(Utf8(dataDir + kSettingsFileName), FileFailureReason(e)));
         return false;
     }
-    return LoadSettingsFile(container, dataDir, record) == SettingsLoad::Loaded;
+    return true;
 }
 
 void AnnounceMissingDictionary(const std::string& languageFile) {
@@ -86,8 +91,17 @@ TDataFileNotices::TDataFileNotices(QObject* form) : QObject(form) {
                   "Не удалось сделать резервную копию файла %1 (%2). Файл сохраняется как обычно.");
 }
 
-std::vector<int> TDataFileNotices::AnnounceUnread(const std::vector<UnreadDataFile>& files,
-                                                  const std::string& dataDir) {
+std::vector<std::optional<CheckedCopy>> TDataFileNotices::FindCopies(
+    const std::vector<UnreadDataFile>& files, const std::string& dataDir) {
+    std::vector<std::optional<CheckedCopy>> copies;
+    for (const UnreadDataFile& unread : files)
+        copies.push_back(NewestLoadableCopy(dataDir, QFileInfo(Utf8(unread.path)).fileName().toStdString()));
+    return copies;
+}
+
+std::vector<int> TDataFileNotices::AnnounceUnread(
+    const std::vector<UnreadDataFile>& files,
+    const std::vector<std::optional<CheckedCopy>>& copies, const std::string& dataDir) {
     if (files.empty()) return {};
     QStringList lines;
     struct Offer {
@@ -97,12 +111,13 @@ std::vector<int> TDataFileNotices::AnnounceUnread(const std::vector<UnreadDataFi
     };
     std::vector<Offer> offers;
     QStringList offerLines;
-    for (const UnreadDataFile& unread : files) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const UnreadDataFile& unread = files[i];
         const QString path = Utf8(unread.path);
         lines << unreadFileText->Text.arg(path,
                                           QFileInfo(path).fileName() + QStringLiteral(".damaged"));
         const std::string name = QFileInfo(path).fileName().toStdString();
-        if (const auto copy = NewestLoadableCopy(dataDir, name)) {
+        if (const auto& copy = i < copies.size() ? copies[i] : std::nullopt) {
             offers.push_back({unread.section, name, copy->copy.tag});
             offerLines << restoreOfferText->Text.arg(Utf8(name), CopyDate(copy->copy.day))
                               .arg(InterfaceLocale().toString(qulonglong(copy->check.records)));

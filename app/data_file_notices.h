@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QObject>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "datafiles/backup_copies.h"
 #include "settings/settings_record.h"
 #include "storage/backups.h"
 #include "storage/stream_container.h"
@@ -14,14 +16,22 @@
 
 namespace pomix {
 
+// What the offer of a copy of the settings needs, looked for beside the interface (any
+// thread): the newest copy of the settings of dataDir that loads, and the dictionary it names
+// (the language the user last had).
+struct SettingsCopyOffer {
+    std::optional<CheckedCopy> copy;
+    std::string languageFile;
+};
+SettingsCopyOffer FindSettingsCopy(const std::string& dataDir);
+
 // The settings file of dataDir could not be read (result): one message names it by its full
-// path, says that the sections stay locked and what can be done. It speaks the language of
-// the newest copy of the settings that loads (record.LanguageFile is taken from it: the
-// language the user last had), and offers that copy; on Yes the copy is put back (the file
-// it replaces is kept as a copy of today) and read into record. True when record now holds
-// the settings.
-bool AnnounceUnreadSettings(SettingsLoad result, StreamContainer& container,
-                            const std::string& dataDir, TSettingsRecord& record);
+// path, says that the sections stay locked and what can be done, and, when offer has a copy,
+// asks whether to put it back; on Yes it is put back (the file it replaces is kept as a copy
+// of today). The message speaks the interface language the caller has set. True when the copy
+// is now the settings file.
+bool AnnounceUnreadSettings(SettingsLoad result, const SettingsCopyOffer& offer,
+                            const std::string& dataDir);
 
 // A dictionary the settings name (languageFile) that is missing or cannot be read: one
 // message naming it; the windows keep their built-in Russian texts. Nothing for no name.
@@ -43,7 +53,11 @@ public:
     // the question whether to put them back. On Yes the copies are restored (the unread file
     // is kept as a copy of today first). Returns the sections whose files were restored.
     std::vector<int> AnnounceUnread(const std::vector<UnreadDataFile>& files,
+                                    const std::vector<std::optional<CheckedCopy>>& copies,
                                     const std::string& dataDir);
+    // Any thread: the newest copy that loads of each of files, in their order.
+    static std::vector<std::optional<CheckedCopy>> FindCopies(
+        const std::vector<UnreadDataFile>& files, const std::string& dataDir);
 
     // The message for a daily copy's problem.
     QString BackupProblemText(const BackupProblem& problem) const;

@@ -40,6 +40,11 @@ TSectionWindow* TDisplayArea::Replace(int index, TSectionWindow* window) {
     return old;
 }
 
+void TDisplayArea::HideShown() {
+    if (TSectionWindow* current = Window(shown_)) current->hide();
+    shown_ = -1;
+}
+
 void TDisplayArea::ShowWindow(int index) {
     TSectionWindow* window = Window(index);
     if (!window || index == shown_) return;

@@ -26,6 +26,8 @@ public:
     // Hides the window on display (without closing it) and shows window index, centred at
     // its designed size; nothing happens when it is already on display.
     void ShowWindow(int index);
+    // Hides the window on display (without closing it): none is then on display.
+    void HideShown();
 
     TGradientPanel* Background() const { return background_; }
 

@@ -150,7 +150,6 @@ TMainForm::TMainForm(SectionFactory sections)
         }
     });
     sections_ = sections;
-    connect(this, &TMainForm::sectionsLoaded, this, &TMainForm::AnnounceUnreadFiles);
     FormCreate(sections);
     sync_ = new TSyncControl([this](int index) { return Display->Window(index); }, saver_, this);
     connect(this, &TMainForm::sectionsLoaded, this, &TMainForm::BeginSync);
@@ -250,13 +249,18 @@ void TMainForm::FormCreate(const SectionFactory& sections) {
     SettingsRecord.EventNames.clear();
     SettingsLoaded = LoadSetting();
     // Every window formats its dates and numbers in the dictionary's language from the start.
+    appliedLanguage_ = SettingsRecord.LanguageFile;
     ApplyDictionaryLanguage();
-    if (SettingsLoaded) AnnounceMissingDictionary(SettingsRecord.LanguageFile);
+    if (SettingsLoaded) {
+        dictionaryChecked_ = SettingsRecord.LanguageFile;
+        AnnounceMissingDictionary(dictionaryChecked_);
+    }
     SetAllRecolourPending();
     binding_.BindDictionary();
     // The captions are final now, the dictionary's included.
     for (TStaticButton* button : SectionButtons) FitCaption(button);
     for (int i = 0; i < kSectionCount; ++i) {
+        loadKeys_[static_cast<std::size_t>(i)] = i;
         TSectionWindow::LoadWith(&loader_, i);
         TSectionWindow* window = sections(i, Container);
         TSectionWindow::LoadWith(nullptr, 0);
@@ -278,15 +282,27 @@ void TMainForm::FormCreate(const SectionFactory& sections) {
 }
 
 void TMainForm::AnnounceUnreadFiles() {
+    if (unreadAnnounced_ || settingsNoticePending_) return;
     std::vector<UnreadDataFile> unread;
     for (int i = 0; i < kSectionCount; ++i) {
         const TSectionWindow* window = Display->Window(i);
-        if (window && window->DataFileUnread()) unread.push_back({i, window->FileName});
+        if (!window || !window->Loaded()) return;
+        if (window->DataFileUnread()) unread.push_back({i, window->FileName});
     }
+    unreadAnnounced_ = true;
     if (unread.empty()) return;
-    // The notice speaks the dictionary's language also before the window is first shown.
-    binding_.ReadDictionary();
-    RebuildSections(notices_->AnnounceUnread(unread, DataDir()));
+    // Finding the copies reads them: beside the interface.
+    auto copies = std::make_shared<std::vector<std::optional<CheckedCopy>>>();
+    loader_.Add(nextLoadKey_++,
+                {[copies, unread, dataDir = DataDir()] {
+                     *copies = TDataFileNotices::FindCopies(unread, dataDir);
+                 },
+                 [this, copies, unread] {
+                     // The notice speaks the dictionary's language also before the window is
+                     // first shown.
+                     binding_.ReadDictionary();
+                     RebuildSections(notices_->AnnounceUnread(unread, *copies, DataDir()));
+                 }});
 }
 
 void TMainForm::RebuildSections(const std::vector<int>& restored) {
@@ -294,10 +310,20 @@ void TMainForm::RebuildSections(const std::vector<int>& restored) {
     std::vector<bool> rebuild(kSectionCount, false);
     for (int section : restored) rebuild[static_cast<std::size_t>(section)] = true;
     if (rebuild[1]) rebuild[4] = true;
+    // The new windows read their files beside the interface, under keys of their own: a read
+    // of a replaced window may still be out, and is dropped when it ends.
+    sectionsLoaded_ = false;
     for (int i = 0; i < kSectionCount; ++i) {
-        if (rebuild[static_cast<std::size_t>(i)])
-            Display->Replace(i, sections_(i, Container))->deleteLater();
+        if (!rebuild[static_cast<std::size_t>(i)]) continue;
+        const int key = nextLoadKey_++;
+        loadKeys_[static_cast<std::size_t>(i)] = key;
+        TSectionWindow::LoadWith(&loader_, key);
+        TSectionWindow* window = sections_(i, Container);
+        TSectionWindow::LoadWith(nullptr, 0);
+        connect(window, &TSectionWindow::dataLoaded, this, &TMainForm::ShowLoading);
+        Display->Replace(i, window)->deleteLater();
     }
+    ShowLoading();
 }
 
 bool TMainForm::RestoreCopy(const std::string& file, const std::string& tag) {
@@ -315,6 +341,19 @@ bool TMainForm::RestoreCopy(const std::string& file, const std::string& tag) {
         SaveChanges();
     }
     saver_.Finish();
+    // The sections built again over the copy (every one for the settings) must hold nothing
+    // unsaved: a write that failed keeps its changes only in the window.
+    for (int i = 0; i < kSectionCount; ++i) {
+        const TSectionWindow* window = Display->Window(i);
+        const bool rebuilt = settings || i == section || (section == 1 && i == 4);
+        if (rebuilt && window && !window->FileName.empty() &&
+            (window->HasChanges() || window->SaveFailed())) {
+            ShowError(MessageString("RestoreUnsaved").arg(MessageArg(window->FileName)));
+            return false;
+        }
+    }
+    const bool gatePassed = SettingsLoaded && SettingsRecord.CheckPassword && SectionsUnlocked;
+    const std::string password = SettingsRecord.Password;
     try {
         RestoreBackupCopy(DataDir(), file, tag);
     } catch (const std::exception& e) {
@@ -323,13 +362,71 @@ bool TMainForm::RestoreCopy(const std::string& file, const std::string& tag) {
         return false;
     }
     if (settings) {
-        SettingsLoaded =
-            LoadSettingsFile(Container, DataDir(), SettingsRecord) == SettingsLoad::Loaded;
-        SetAllRecolourPending();
-        ApplyColours();
+        TakeRestoredSettings(gatePassed, password);
+    } else {
+        RebuildSections({section});
     }
-    RebuildSections({section});
     return true;
+}
+
+void TMainForm::OfferSettingsCopy(const SettingsCopyOffer& offer) {
+    // The notice, and the locked program after a No, speak the language the user last had.
+    if (offer.copy) ApplyLanguage(offer.languageFile);
+    if (AnnounceUnreadSettings(settingsLoad_, offer, DataDir())) TakeRestoredSettings(false, {});
+    settingsNoticePending_ = false;
+    AnnounceUnreadFiles();
+}
+
+void TMainForm::ApplyLanguage(const std::string& languageFile) {
+    SettingsRecord.LanguageFile = languageFile;
+    if (languageFile == appliedLanguage_) return;
+    appliedLanguage_ = languageFile;
+    ApplyDictionaryLanguage();
+    binding_.Rebind();
+    for (TStaticButton* button : SectionButtons) FitCaption(button);
+    std::vector<int> every(kSectionCount);
+    for (int i = 0; i < kSectionCount; ++i) every[static_cast<std::size_t>(i)] = i;
+    RebuildSections(every);
+}
+
+void TMainForm::TakeRestoredSettings(bool gatePassed, const std::string& password) {
+    SettingsLoaded =
+        LoadSettingsFile(Container, DataDir(), SettingsRecord) == SettingsLoad::Loaded;
+    const std::string language = SettingsRecord.LanguageFile;
+    const bool languageChanged = language != appliedLanguage_;
+    ApplyLanguage(language);
+    if (SettingsLoaded && language != dictionaryChecked_) {
+        dictionaryChecked_ = language;
+        AnnounceMissingDictionary(language);
+    }
+    // The sections read the settings as they are built (the planner's event names, the
+    // address book's horizon …): every one is built again over them.
+    if (!languageChanged) {
+        std::vector<int> every(kSectionCount);
+        for (int i = 0; i < kSectionCount; ++i) every[static_cast<std::size_t>(i)] = i;
+        RebuildSections(every);
+    }
+    SetAllRecolourPending();
+    ApplyColours();
+    if (!SettingsLoaded) return;
+    if (SettingsRecord.CheckPassword) {
+        if (!(gatePassed && password == SettingsRecord.Password)) Lock();
+    } else if (!SectionsUnlocked) {
+        SectionsUnlocked = true;
+        passwordPanel->hide();
+        BeginSync();
+    }
+}
+
+void TMainForm::Lock() {
+    SectionsUnlocked = false;
+    Display->HideShown();
+    for (TStaticButton* button : SectionButtons) button->SetBorder(false);
+    passwordEdit->clear();
+    passwordPanel->show();
+    passwordPanel->raise();
+    passwordEdit->setFocus();
+    ShowLoading();
 }
 
 void TMainForm::BeginSync() {
@@ -337,9 +434,16 @@ void TMainForm::BeginSync() {
 }
 
 bool TMainForm::LoadSetting() {
-    const SettingsLoad result = LoadSettingsFile(Container, DataDir(), SettingsRecord);
-    if (result == SettingsLoad::Loaded) return true;
-    return AnnounceUnreadSettings(result, Container, DataDir(), SettingsRecord);
+    settingsLoad_ = LoadSettingsFile(Container, DataDir(), SettingsRecord);
+    if (settingsLoad_ == SettingsLoad::Loaded) return true;
+    // The newest copy of the settings is looked for beside the interface, first of the reads;
+    // meanwhile the window shows, locked.
+    settingsNoticePending_ = true;
+    auto offer = std::make_shared<SettingsCopyOffer>();
+    loader_.Add(kSettingsCopyKey,
+                {[offer, dataDir = DataDir()] { *offer = FindSettingsCopy(dataDir); },
+                 [this, offer] { OfferSettingsCopy(*offer); }});
+    return false;
 }
 
 void TMainForm::SaveSetting() {
@@ -379,7 +483,8 @@ void TMainForm::Select(TStaticButton* sender) {
     for (TStaticButton* button : SectionButtons) button->SetBorder(false);
     sender->SetBorder(true);
     Display->ShowWindow(sender->Tag);
-    if (!Display->Window(sender->Tag)->Loaded()) loader_.Prefer(sender->Tag);
+    if (!Display->Window(sender->Tag)->Loaded())
+        loader_.Prefer(loadKeys_[static_cast<std::size_t>(sender->Tag)]);
     ShowLoading();
 }
 
@@ -399,6 +504,7 @@ void TMainForm::ShowLoading() {
     }
     sectionsLoaded_ = true;
     emit sectionsLoaded();
+    AnnounceUnreadFiles();
 }
 
 void TMainForm::CheckPassword() {

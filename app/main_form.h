@@ -80,8 +80,8 @@ public:
     bool SectionsLoaded() const { return sectionsLoaded_; }
 
 signals:
-    // Once, when every section has taken its records: what is to be said about the files
-    // read (a damaged one) belongs after this.
+    // When every section has taken its records: at start, and again after sections were
+    // built anew. What is to be said about the files read (a damaged one) belongs after this.
     void sectionsLoaded();
 
 public:
@@ -99,13 +99,27 @@ private:
     bool LoadSetting();
     void SaveSetting();
     void ShowLoading();
-    // After every section has its records: the notice of data files that could not be read,
-    // and the sections built again over the copies put back in their place.
+    // Once, after every section has its records and the settings' notice has been answered:
+    // the notice of data files that could not be read (the copies are looked for beside the
+    // interface), and the sections built again over the copies put back in their place.
     void AnnounceUnreadFiles();
     // Builds the sections again over the files put back in their place: in index order, the
     // debt book after the address book whose contacts it holds. The windows replaced go at
     // the next turn of the event loop (one of them may be the caller).
     void RebuildSections(const std::vector<int>& restored);
+    // The start-up offer of the newest copy of the settings that loads, once it was found
+    // beside the interface: in the copy's language (the program's, from then on); on Yes the
+    // copy is taken as after a restore.
+    void OfferSettingsCopy(const SettingsCopyOffer& offer);
+    // Makes the dictionary languageFile the interface language at once: the locale, the main
+    // window's texts, and every section built again in it.
+    void ApplyLanguage(const std::string& languageFile);
+    // After the settings file was put back: read it, take its language, build every section
+    // again over it, and gate the sections as the start does. gatePassed: the user has passed
+    // the password gate with password (a restored gate with the same password stays open).
+    void TakeRestoredSettings(bool gatePassed, const std::string& password);
+    // The password panel over the sections, which stay locked until it is answered.
+    void Lock();
     // The settings window's restore of a daily copy (TProgramState::RestoreBackup): what is
     // still unsaved is written first, so that the file replaced, kept as today's copy, holds
     // it; then the copy goes in place and its section (for the settings file, the settings
@@ -119,6 +133,15 @@ private:
     QTimer* saveTimer_;
     bool settingsSaving_ = false;
     bool sectionsLoaded_ = false;
+    // The loader's key of each section's read: a section built again reads under a new one.
+    std::array<int, kSectionCount> loadKeys_{};
+    int nextLoadKey_ = kSectionCount;
+    static constexpr int kSettingsCopyKey = -2;  // taken before the sections' reads
+    SettingsLoad settingsLoad_ = SettingsLoad::Loaded;
+    bool settingsNoticePending_ = false;  // the settings' offer has not been answered yet
+    bool unreadAnnounced_ = false;
+    std::string appliedLanguage_;    // the dictionary the windows speak
+    std::string dictionaryChecked_;  // the dictionary last told missing or found
     TDataFileNotices* notices_ = nullptr;
     TSyncControl* sync_ = nullptr;
     // The first sync waits for the records and for the start-up password.

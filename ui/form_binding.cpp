@@ -151,7 +151,34 @@ TFormBinding::TFormBinding(QWidget* window, int recolourIndex, std::string secti
     MarkAsWindow(window);
 }
 
-void TFormBinding::BindDictionary() { FormStorage1.BindLanguageFile(SettingsRecord.LanguageFile); }
+void TFormBinding::BindDictionary() {
+    if (!builtInKept_) {
+        builtInKept_ = true;
+        QtDictionaryTarget target(window_);
+        const auto& items = FormStorage1.Items();
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            BuiltInText kept{i, {}, {}};
+            if (items[i].list ? target.GetLines(items[i].control, items[i].property, kept.lines)
+                              : target.GetText(items[i].control, items[i].property, kept.text))
+                builtIn_.push_back(std::move(kept));
+        }
+    }
+    FormStorage1.BindLanguageFile(SettingsRecord.LanguageFile);
+}
+
+void TFormBinding::Rebind() {
+    QtDictionaryTarget target(window_);
+    const auto& items = FormStorage1.Items();
+    for (const BuiltInText& kept : builtIn_) {
+        const TFormStorage::Item& item = items[kept.item];
+        if (item.list)
+            target.SetLines(item.control, item.property, kept.lines);
+        else
+            target.SetText(item.control, item.property, kept.text);
+    }
+    BindDictionary();
+    ReadDictionary();
+}
 
 void TFormBinding::ReadDictionary() {
     QtDictionaryTarget target(window_);

@@ -37,8 +37,13 @@ public:
     TFormBinding(QWidget* window, int recolourIndex, std::string section, std::vector<std::string> items);
 
     // Binds the dictionary named by SettingsRecord.LanguageFile when it exists, else none.
+    // The first call also keeps the window's built-in texts, for Rebind.
     void BindDictionary();
     void ReadDictionary();
+    // Binds the dictionary SettingsRecord.LanguageFile names now in place of the one bound,
+    // and reads it at once. The built-in texts come back first, so that what the new
+    // dictionary does not name (everything, without one) is not left in the old language.
+    void Rebind();
     // A dictionary that cannot be written shows "Unable to write to <path>"; the close goes on.
     void WriteDictionary();
 
@@ -50,6 +55,13 @@ public:
 private:
     QWidget* window_;
     int recolourIndex_;
+    struct BuiltInText {
+        std::size_t item;  // in FormStorage1.Items()
+        std::string text;
+        StrList lines;
+    };
+    std::vector<BuiltInText> builtIn_;
+    bool builtInKept_ = false;
 };
 
 // Expands "Button1-4.Caption,Hint" style shorthands: Name<first>-<last>.<Property>[,<Property>…]

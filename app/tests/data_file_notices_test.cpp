@@ -16,6 +16,7 @@
 #include "settings/setup_form.h"
 #include "storage/backups.h"
 #include "storage/tests/scratch_dir.h"
+#include "ui/interface_language.h"
 #include "ui/message.h"
 
 using namespace pomix;
@@ -44,9 +45,13 @@ void WriteEvents(const std::string& path, int count) {
     SaveSingleStream(container, path, kCalendarStream, stream);
 }
 
-void WriteSettingsFile(const std::string& path, std::int32_t birthdayDays) {
+void WriteSettingsFile(const std::string& path, std::int32_t birthdayDays,
+                       const std::string& languageFile = {}, const char* password = nullptr) {
     TSettingsRecord record;
     record.BirthdayDays = birthdayDays;
+    record.LanguageFile = languageFile;
+    record.CheckPassword = password != nullptr;
+    if (password) record.Password = password;
     MemoryStream stream;
     WriteSettings(record, stream);
     StreamContainer container;
@@ -56,27 +61,50 @@ void WriteSettingsFile(const std::string& path, std::int32_t birthdayDays) {
 }  // namespace
 
 // "Резервные копии…" lists every copy with its day and records; the one chosen replaces its
-// file (which is kept as today's copy) and what reads that file is read again.
+// file (which is kept as today's copy) and what reads that file is read again. Settings put
+// back take effect at once: their language in every window, their password gate.
 void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
     const BackupClock previousClock =
         SetBackupClock([] { return BackupDay{2026y / December / 8d}; });
+    const QString russianPlanner = QString::fromUtf8("Ежедневник");
     const struct {
         const char* file;
+        std::string language, copyLanguage;  // of the settings file and of its copy
+        const char* copyPassword;
         std::function<void(TMainForm&)> check;  // after the restore
     } cases[] = {
-        {"Calendar.dat",
+        {"Calendar.dat", "", "", nullptr,
          [](TMainForm& form) {
              auto* planner = qobject_cast<TCalendarForm*>(form.Display->Window(0));
              QVERIFY(planner);
              QCOMPARE(planner->Data().Events.Count(), std::size_t(3));
              QCOMPARE(SettingsRecord.BirthdayDays, 5);
          }},
-        {"Pomix.ini",
+        {"Pomix.ini", "", "English.lng", "pw",
          [](TMainForm& form) {
              QCOMPARE(SettingsRecord.BirthdayDays, 12);
              QVERIFY(form.SettingsLoaded);
+             QCOMPARE(InterfaceLocale().language(), QLocale::English);
+             QCOMPARE(form.SectionButtons[0]->text(), QStringLiteral("Planner"));
+             QVERIFY(!form.SectionsUnlocked);
+             QVERIFY(form.passwordPanel->isVisible());
+             QCOMPARE(form.Display->Shown(), -1);
+             form.passwordEdit->setText(QStringLiteral("pw"));
+             QTest::mouseClick(form.passwordButton, Qt::LeftButton);
+             QVERIFY(form.SectionsUnlocked);
+             QTest::mouseClick(form.SectionButtons[5], Qt::LeftButton);
+             auto* setup = qobject_cast<TForm7*>(form.Display->Window(5));
+             QVERIFY(setup && setup->isVisible());
+             QCOMPARE(setup->backupsButton->text(), QStringLiteral("Backups…"));
+         }},
+        {"Pomix.ini", "English.lng", "", nullptr,
+         [russianPlanner](TMainForm& form) {
+             QCOMPARE(InterfaceLocale().language(), QLocale::Russian);
+             QCOMPARE(form.SectionButtons[0]->text(), russianPlanner);
+             QVERIFY(form.SectionsUnlocked);
              QCOMPARE(form.Display->Shown(), 5);
-             QVERIFY(form.Display->Window(5)->isVisible());
+             QCOMPARE(form.Display->Window(5)->findChild<QPushButton*>("Button7")->text(),
+                      QString::fromUtf8("Резервные копии…"));
          }},
     };
     for (const auto& c : cases) {
@@ -84,8 +112,13 @@ void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
         const std::string data = dir.path().toStdString() + "/Data/";
         std::filesystem::create_directories(data + "Backup");
         SetProgramDir(dir.path().toStdString());
-        WriteSettingsFile(data + kSettingsFileName, 5);
-        WriteSettingsFile(data + "Backup/Pomix.ini.2026-12-06", 12);
+        std::filesystem::create_directories(dir.path().toStdString() + "/Lang");
+        WriteFileContents(dir.path().toStdString() + "/Lang/English.lng",
+                          "[Dictionary]\r\nLanguage=en\r\n[MainForm]\r\nFormVersion=0\r\n"
+                          "StaticButton1_Caption=Planner\r\n[SetupForm]\r\nFormVersion=0\r\n"
+                          "Button7_Caption=Backups\x85\r\n");
+        WriteSettingsFile(data + kSettingsFileName, 5, c.language);
+        WriteSettingsFile(data + "Backup/Pomix.ini.2026-12-06", 12, c.copyLanguage, c.copyPassword);
         WriteEvents(data + "Calendar.dat", 5);
         WriteEvents(data + "Backup/Calendar.dat.2026-12-06", 3);
         WriteFileContents(data + "Backup/Calendar.dat.2026-12-07", "&   damaged");
@@ -101,6 +134,8 @@ void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
         form.show();
         form.StartLoading();
         QTRY_VERIFY(form.SectionsLoaded());
+        if (!c.language.empty())
+            QCOMPARE(form.SectionButtons[0]->text(), QStringLiteral("Planner"));
         form.Display->ShowWindow(5);
         auto* setup = qobject_cast<TForm7*>(form.Display->Window(5));
         QVERIFY(setup);
@@ -115,26 +150,33 @@ void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
                 const QTreeWidgetItem* line = list->topLevelItem(i);
                 shown << QStringList{line->text(0), line->text(1), line->text(2), line->text(3)}
                              .join('/');
-                if (line->text(0) == QLatin1String(c.file) && line->text(1) == "06.12.2026")
+                if (line->text(0) == QLatin1String(c.file) && !line->text(2).isEmpty())
                     list->setCurrentItem(list->topLevelItem(i));
             }
             QTest::mouseClick(dialog->restoreButton, Qt::LeftButton);
         });
         setup->ShowBackups();
-        QCOMPARE(shown, (QStringList{"Calendar.dat/06.12.2026/3/да", "Calendar.dat/07.12.2026//нет",
-                                     "Pomix.ini/06.12.2026/1/да"}));
+        QCOMPARE(shown.size(), 3);
         QCOMPARE(questions.size(), 1);
-        QVERIFY2(questions[0].startsWith(
-                     QString::fromUtf8("Восстановить %1 из копии от 06.12.2026").arg(c.file)),
-                 qPrintable(questions[0]));
+        if (c.language.empty()) {
+            QCOMPARE(shown,
+                     (QStringList{"Calendar.dat/06.12.2026/3/да", "Calendar.dat/07.12.2026//нет",
+                                  "Pomix.ini/06.12.2026/1/да"}));
+            QVERIFY2(questions[0].startsWith(
+                         QString::fromUtf8("Восстановить %1 из копии от 06.12.2026").arg(c.file)),
+                     qPrintable(questions[0]));
+        }
         QCOMPARE(FileContents(data + c.file),
                  FileContents(data + "Backup/" + c.file + ".2026-12-06"));
         QCOMPARE(FileContents(data + "Backup/" + c.file + ".2026-12-08"), current);
+        // What reads the file is built again and reads it beside the interface.
+        QTRY_VERIFY(form.SectionsLoaded());
         c.check(form);
         SetMessagePresenter(previous);
         QVERIFY(form.close());
         SetProgramDir("");
         SettingsRecord = TSettingsRecord{};
+        ApplyDictionaryLanguage();
     }
     SetBackupClock(previousClock);
 }
@@ -180,6 +222,7 @@ void DataFileNoticesTest::
         QVERIFY2(text.contains(QString::fromStdString(data + "Calendar.dat")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Calendar.dat.damaged")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("06.12.2026 (записей: 3)")), qPrintable(text));
+        QTRY_VERIFY(form.SectionsLoaded());
         auto* planner = qobject_cast<TCalendarForm*>(form.Display->Window(0));
         QVERIFY(planner);
         if (answer == MessageAnswer::No) {
