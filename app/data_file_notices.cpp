@@ -85,10 +85,11 @@ TDataFileNotices::TDataFileNotices(QObject* form) : QObject(form) {
     backupFolderText =
         new TText(form, "BackupFolderText",
                   "В папку резервных копий %1 нельзя записать (%2). Копии не делаются, "
-                  "данные сохраняются как обычно.");
+                  "сохранение данных продолжается без них.");
     backupCopyText =
         new TText(form, "BackupCopyText",
-                  "Не удалось сделать резервную копию файла %1 (%2). Файл сохраняется как обычно.");
+                  "Не удалось сделать резервную копию файла %1 (%2). Сохранение файла продолжается "
+                  "без копии.");
 }
 
 std::vector<std::optional<CheckedCopy>> TDataFileNotices::FindCopies(

@@ -335,7 +335,12 @@ bool TMainForm::RestoreCopy(const std::string& file, const std::string& tag) {
             section = i;
     }
     if (section < 0) return false;
-    // Twice: a section whose write was still out when first asked is taken the second time.
+    // A write that failed before is made again (the disk may have room now); twice: a
+    // section whose write was still out when first asked is taken the second time.
+    for (int i = 0; i < kSectionCount; ++i) {
+        TSectionWindow* window = Display->Window(i);
+        if (window && window->SaveFailed()) window->MarkChanged();
+    }
     for (int pass = 0; pass < 2; ++pass) {
         saver_.Finish();
         SaveChanges();

@@ -4,7 +4,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 #include <thread>
 
 #include "app/main_form.h"
@@ -18,6 +20,7 @@
 #include "storage/tests/scratch_dir.h"
 #include "ui/interface_language.h"
 #include "ui/message.h"
+#include "ui/program_state.h"
 
 using namespace pomix;
 using namespace std::chrono;
@@ -30,6 +33,7 @@ private slots:
     void damagedCalendarIsAnnouncedOnceAndItsNewestLoadableCopyRestoresEveryRecord();
     void settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt();
     void aCopyThatCannotBeMadeIsToldInTheInterfaceLanguage();
+    void aRestoreWritesAFailedSaveFirstAndRefusesWhileItStillFails();
 };
 
 namespace {
@@ -271,8 +275,63 @@ void DataFileNoticesTest::aCopyThatCannotBeMadeIsToldInTheInterfaceLanguage() {
     SetProgramDir("");
     QCOMPARE(errors[0], QString::fromUtf8("В папку резервных копий %1 нельзя записать (на месте "
                                           "папки стоит файл с тем же именем). Копии не делаются, "
-                                          "данные сохраняются как обычно.")
+                                          "сохранение данных продолжается без них.")
                             .arg(QString::fromStdString(data + "Backup/")));
+}
+
+// A restore keeps the file it replaces, so what the window holds must be in that file first:
+// a save that failed is made again, and while it still fails nothing is restored.
+void DataFileNoticesTest::aRestoreWritesAFailedSaveFirstAndRefusesWhileItStillFails() {
+    const BackupClock previousClock =
+        SetBackupClock([] { return BackupDay{2026y / December / 8d}; });
+    QTemporaryDir dir;
+    const std::string data = dir.path().toStdString() + "/Data/";
+    std::filesystem::create_directories(data + "Backup");
+    SetProgramDir(dir.path().toStdString());
+    WriteSettingsFile(data + kSettingsFileName, 5);
+    WriteEvents(data + "Calendar.dat", 40);
+    WriteEvents(data + "Backup/Calendar.dat.2026-12-06", 3);
+    QStringList errors;
+    const MessagePresenter previous =
+        SetMessagePresenter([&](MessageKind kind, const QString& text) {
+            if (kind == MessageKind::Error) errors << text;
+            return MessageAnswer::Ok;
+        });
+    rlimit old{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    {
+        TMainForm form;
+        form.StartLoading();
+        QTRY_VERIFY(form.SectionsLoaded());
+        auto* planner = qobject_cast<TCalendarForm*>(form.Display->Window(0));
+        QVERIFY(planner);
+        form.Display->Window(0)->MarkChanged();
+        rlimit full = old;
+        full.rlim_cur = 16;  // as on a full disk
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+        form.SaveChanges();
+        form.Saver().Finish();
+        QVERIFY(planner->SaveFailed());
+        const std::string before = FileContents(data + "Calendar.dat");
+        const auto restore = TProgramState::Instance().RestoreBackup;
+        const bool refused = !restore("Calendar.dat", "2026-12-06");
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(refused);
+        QCOMPARE(errors.last(), MessageString("RestoreUnsaved")
+                                    .arg(QString::fromStdString(data + "Calendar.dat")));
+        QCOMPARE(FileContents(data + "Calendar.dat"), before);
+        // Room again: the failed save is made, then the copy goes in.
+        QVERIFY(restore("Calendar.dat", "2026-12-06"));
+        QCOMPARE(FileContents(data + "Calendar.dat"),
+                 FileContents(data + "Backup/Calendar.dat.2026-12-06"));
+        QTRY_VERIFY(form.SectionsLoaded());
+        QVERIFY(form.close());
+    }
+    std::signal(SIGXFSZ, oldHandler);
+    SetMessagePresenter(previous);
+    SetProgramDir("");
+    SetBackupClock(previousClock);
 }
 
 QTEST_MAIN(DataFileNoticesTest)
