@@ -313,6 +313,8 @@ void TMainForm::RebuildSections(const std::vector<int>& restored) {
     // The new windows read their files beside the interface, under keys of their own: a read
     // of a replaced window may still be out, and is dropped when it ends.
     sectionsLoaded_ = false;
+    // A new window takes its colours when first shown, as at start.
+    SetAllRecolourPending();
     for (int i = 0; i < kSectionCount; ++i) {
         if (!rebuild[static_cast<std::size_t>(i)]) continue;
         const int key = nextLoadKey_++;
@@ -323,6 +325,7 @@ void TMainForm::RebuildSections(const std::vector<int>& restored) {
         connect(window, &TSectionWindow::dataLoaded, this, &TMainForm::ShowLoading);
         Display->Replace(i, window)->deleteLater();
     }
+    ApplyColours();
     ShowLoading();
 }
 
@@ -411,8 +414,6 @@ void TMainForm::TakeRestoredSettings(bool gatePassed, const std::string& passwor
         for (int i = 0; i < kSectionCount; ++i) every[static_cast<std::size_t>(i)] = i;
         RebuildSections(every);
     }
-    SetAllRecolourPending();
-    ApplyColours();
     if (!SettingsLoaded) return;
     if (SettingsRecord.CheckPassword) {
         if (!(gatePassed && password == SettingsRecord.Password)) Lock();

@@ -18,6 +18,7 @@
 #include "settings/setup_form.h"
 #include "storage/backups.h"
 #include "storage/tests/scratch_dir.h"
+#include "ui/convert.h"
 #include "ui/interface_language.h"
 #include "ui/message.h"
 #include "ui/program_state.h"
@@ -109,6 +110,10 @@ void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
              QCOMPARE(form.Display->Shown(), 5);
              QCOMPARE(form.Display->Window(5)->findChild<QPushButton*>("Button7")->text(),
                       QString::fromUtf8("Резервные копии…"));
+             // The window built anew is shown in the settings' colours, as at start.
+             QVERIFY(form.Display->Window(5)->testAttribute(Qt::WA_SetPalette));
+             QCOMPARE(form.Display->Window(5)->palette().color(QPalette::Window),
+                      ToQColor(SettingsRecord.WindowColor));
          }},
     };
     for (const auto& c : cases) {
