@@ -367,7 +367,7 @@ void TABookForm::ShowAddress(const TAddress& record) {
     patronymicLabel->SetElidedText(ToQt(record.LastName));
     birthDateLabel->SetElidedText(ToQt(LongBirthDate(record.Date)));
     ageLabel->setText(ToQt(AgeText(record.Date, SettingsRecord.ShowAge)));
-    addressLabel->setText(ToQt(record.Address));
+    addressLabel->SetElidedText(ToQt(record.Address), 2);
     SharePhoneRow(ToQt(record.Tel1), ToQt(record.Tel2));
     emailLabel->SetLinkText(ToQt(record.Email));
     webLabel->SetLinkText(ToQt(record.URL));

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QToolTip>
 #include <algorithm>
 
@@ -63,20 +64,43 @@ void TPressableText::keyPressEvent(QKeyEvent* event) {
     QLabel::keyPressEvent(event);
 }
 
-void TPressableText::SetElidedText(const QString& text) {
+void TPressableText::SetElidedText(const QString& text, int lines) {
     setWordWrap(false);
     eliding_ = true;
+    lines_ = std::max(lines, 1);
     full_ = text;
     Elide();
 }
 
 void TPressableText::Elide() {
-    const int room = contentsRect().width() - 2 * margin() - std::max(indent(), 0);
-    shown_ = fontMetrics().elidedText(full_, Qt::ElideRight, std::max(room, 0));
+    const int room = std::max(contentsRect().width() - 2 * margin() - std::max(indent(), 0), 0);
+    const QFontMetrics metrics = fontMetrics();
+    // Every line but the last breaks at a word (or anywhere in a word wider than the line);
+    // the last takes the rest, cut if it does not fit.
+    QStringList lines;
+    QTextLayout layout(full_, font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int rest = 0;
+    while (static_cast<int>(lines.size()) < lines_ - 1 && rest < full_.size()) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) break;
+        line.setLineWidth(room);
+        lines << full_.mid(line.textStart(), line.textLength()).trimmed();
+        rest = line.textStart() + line.textLength();
+    }
+    layout.endLayout();
+    const QString last = full_.mid(rest);
+    const QString lastShown = metrics.elidedText(last, Qt::ElideRight, room);
+    if (!last.isEmpty() || lines.isEmpty()) lines << lastShown;
+    cut_ = lastShown != last;
+    shown_ = lines.join(QLatin1Char('\n'));
     setText(shown_);
 }
 
-bool TPressableText::Elided() const { return ShowsElided() && shown_ != full_; }
+bool TPressableText::Elided() const { return ShowsElided() && cut_; }
 
 QString TPressableText::FullText() const { return ShowsElided() ? full_ : text(); }
 

@@ -39,7 +39,8 @@ void SetColours(QWidget* widget, const QColor& background, const QColor& text);
 // A text showing one line of data (a name, a phone number, a title) is set by SetElidedText:
 // where it is wider than the control it is cut with "…" rather than wrapped or clipped, and
 // the whole text is its tool tip (shown whether or not hints are) and, to a screen reader, its
-// name and description (ui/accessibility.cpp).
+// name and description (ui/accessibility.cpp). A field of more lines (an address) wraps at
+// words up to its last line, which is the one cut.
 class TPressableText : public QLabel {
     Q_OBJECT
 public:
@@ -48,7 +49,7 @@ public:
     // What a click does: emits the text's click signal.
     virtual void Press() = 0;
 
-    void SetElidedText(const QString& text);
+    void SetElidedText(const QString& text, int lines = 1);
     // True while the text shown is SetElidedText's, cut.
     bool Elided() const;
     // The text SetElidedText was given while it is shown, else the text shown.
@@ -69,6 +70,8 @@ private:
 
     bool pressable_ = false;
     bool eliding_ = false;
+    bool cut_ = false;
+    int lines_ = 1;
     QString full_;
     QString shown_;
 };
