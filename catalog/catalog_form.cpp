@@ -18,8 +18,6 @@
 namespace pomix {
 namespace {
 
-const char kOpenFilter[] =
-    "All files / Все файлы|*.*|Text files / Текстовые файлы|*.txt|WinAmp Play List|*.m3u";
 // The third filter of the open dialog: the description becomes the playlist's titles.
 constexpr int kPlaylistFilter = 2;
 
@@ -405,7 +403,7 @@ void TCatalogForm::FoundRecord() {
 
 void TCatalogForm::LoadDescriptionFromFile() {
     const ChosenFile chosen =
-        ChooseFile(this, FileDialogKind::Open, FilePurpose::Text, U(kOpenFilter));
+        ChooseFile(this, FileDialogKind::Open, FilePurpose::Text, TextFileFilter() + QLatin1Char('|') + MessageString("FilterPlaylists") + QStringLiteral("|*.m3u"));
     if (chosen.Path.empty()) return;
     try {
         memoEdit->SetLines(DescriptionFromFile(

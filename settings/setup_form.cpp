@@ -621,12 +621,12 @@ void TForm7::TakeFileName(TEdit* field, const std::string& path) {
 }
 
 void TForm7::ChooseSound() {
-    TakeFileName(soundEdit, ChooseFileToOpen(this, FilePurpose::Sound, U(kSoundFilter), QString::fromLocal8Bit(ProgramDir() + "Media")));
+    TakeFileName(soundEdit, ChooseFileToOpen(this, FilePurpose::Sound, MessageString("FilterAllFiles") + QStringLiteral("|*|") + MessageString("FilterSounds") + QStringLiteral("|*.wav"), QString::fromLocal8Bit(ProgramDir() + "Media")));
 }
 
 void TForm7::ChooseDictionary() {
     TakeFileName(languageEdit,
-                 ChooseFileToOpen(this, FilePurpose::Dictionary, U(kDictionaryFilter), QString::fromLocal8Bit(ProgramDir() + "Lang")));
+                 ChooseFileToOpen(this, FilePurpose::Dictionary, MessageString("FilterAllFiles") + QStringLiteral("|*|") + MessageString("FilterDictionaries") + QStringLiteral("|*.lng"), QString::fromLocal8Bit(ProgramDir() + "Lang")));
 }
 
 void TForm7::ShowBackups() {

@@ -68,8 +68,6 @@ public:
     static const std::array<ColourScheme, 7> kColourSchemes;
     static constexpr const char* kWebAddress = "https://pomix.example.org";
     static constexpr const char* kMailAddress = "pomix@example.org";
-    static constexpr const char* kSoundFilter = "Все Файлы|*.*|Wav файлы|*.wav";
-    static constexpr const char* kDictionaryFilter = "Все Файлы|*.*|Файлы словарей|*.lng";
 
     // "Сохранить": checks the reminder time and the birthday horizon first and changes
     // nothing when either is bad; otherwise copies the controls into SettingsRecord, sets

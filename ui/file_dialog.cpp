@@ -23,12 +23,26 @@ FileChooser& Chooser() {
     return chooser;
 }
 
-// "All files|*.*|Text|*.txt" to Qt's entries "All files (*.*)", "Text (*.txt)".
+// "All files|*|Text|*.txt" to Qt's entries "All files (*)", "Text (*.txt)".
 QStringList QtFilters(const QString& filter) {
     const QStringList parts = filter.split('|');
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2) entries << parts[i] + " (" + parts[i + 1] + ")";
     return entries;
+}
+
+// A file's size as the language writes it. Qt's locale data gives a wrong plural for bytes
+// ("5 байты", "1 bytes") and Latin units in Russian ("4,25 KiB"): Russian takes unit symbols,
+// which have no plural ("5 Б", "4,25 кБ"), English its plural.
+QString FileSizeText(const QLocale& locale, qint64 bytes) {
+    if (locale.language() == QLocale::Russian) {
+        if (bytes < 1024) return locale.toString(bytes) + QString::fromUtf8(" Б");
+        return locale.formattedDataSize(bytes, 2, QLocale::DataSizeTraditionalFormat);
+    }
+    if (locale.language() == QLocale::English && bytes < 1024) {
+        return locale.toString(bytes) + (bytes == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
+    }
+    return locale.formattedDataSize(bytes);
 }
 
 // Qt's list of files writes sizes and dates in the system's locale ("122 bytes", "9 Dec") and
@@ -47,7 +61,7 @@ public:
         const bool folder = files->isDir(source);
         switch (index.column()) {
         case 1:
-            return folder ? QString() : InterfaceLocale().formattedDataSize(files->size(source));
+            return folder ? QString() : FileSizeText(InterfaceLocale(), files->size(source));
         case 2:
             if (folder) return QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory")).comment();
             break;

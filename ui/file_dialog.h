@@ -34,7 +34,7 @@ using FileChooser = std::function<ChosenFile(FileDialogKind kind, const QString&
 // Installs a chooser and returns the one it replaces; an empty one restores the dialogs.
 FileChooser SetFileChooser(FileChooser chooser);
 
-// filter: "Caption|*.ext|Caption|*.*" pairs, as the windows describe their filters;
+// filter: "Caption|*.ext|Caption|*" pairs, as the windows describe their filters;
 // firstFolder: where the dialog opens while nothing was chosen for purpose yet. The chooser
 // (the dialog or a test's) gets the folder the dialog opens in.
 ChosenFile ChooseFile(QWidget* parent, FileDialogKind kind, FilePurpose purpose,

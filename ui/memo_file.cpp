@@ -11,8 +11,10 @@
 
 namespace pomix {
 
+// "*", not "*.*": here a name need not have a dot.
 QString TextFileFilter() {
-    return QStringLiteral("All files / Все файлы|*.*|Text files / Текстовые файлы|*.txt");
+    return MessageString("FilterAllFiles") + QStringLiteral("|*|") + MessageString("FilterTextFiles") +
+           QStringLiteral("|*.txt");
 }
 
 TTextFileMessages::TTextFileMessages(QObject* window) : QObject(window) {

@@ -14,7 +14,7 @@ namespace pomix {
 class TMemo;
 class TText;
 
-// The filter the editors offer for text files.
+// The filter the editors offer for text files, in the interface language: all files, text files.
 QString TextFileFilter();
 
 // What a window tells when a text file cannot be taken or written, in its dictionary section,

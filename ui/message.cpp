@@ -24,6 +24,12 @@ const std::vector<std::pair<const char*, const char*>> kBuiltIn = {
     {"RecordNotAdded", "Не удалось добавить запись !"},
     {"NotWholeNumber", "«%1» — не целое число !"},
     {"BadFileName", "Имя файла содержит символы, которые нельзя сохранить !"},
+    // The kinds of file the file dialogs offer.
+    {"FilterAllFiles", "Все файлы"},
+    {"FilterTextFiles", "Текстовые файлы"},
+    {"FilterPlaylists", "Списки воспроизведения WinAmp"},
+    {"FilterSounds", "Звуки WAV"},
+    {"FilterDictionaries", "Файлы словарей"},
     {"FileReadFailed", "Не удалось прочитать файл %1: %2."},
     {"FileWriteFailed", "Не удалось записать файл %1: %2."},
     {"ReasonDiskFull", "на диске нет места или устройство не принимает запись"},
@@ -126,8 +132,9 @@ private:
 };
 
 MessageAnswer ShowBox(MessageKind kind, const QString& text) {
-    // Boxes carry the application's title, as the program's task-bar entry does.
-    const QString title = QApplication::applicationName();
+    // Boxes carry the program's name as its main window and tray icon show it (the
+    // application name "Po Mix" is an identifier, not a caption).
+    const QString title = QStringLiteral("Pomix");
     if (kind == MessageKind::Error) {
         QMessageBox::critical(QApplication::activeWindow(), title, text, QMessageBox::Ok);
         return MessageAnswer::Ok;

@@ -226,7 +226,8 @@ ColourChooser SetColourChooser(ColourChooser chooser) { return std::exchange(Cho
 
 bool ChooseColour(QWidget* parent, TColor& colour) {
     if (Chooser()) return Chooser()(parent, colour);
-    const QColor chosen = QColorDialog::getColor(ToQColor(colour), parent);
+    // Qt's own dialog, which speaks the interface language; the desktop's follows the system's.
+    const QColor chosen = QColorDialog::getColor(ToQColor(colour), parent, QString(), QColorDialog::DontUseNativeDialog);
     if (!chosen.isValid()) return false;
     colour = FromQColor(chosen);
     return true;

@@ -15,6 +15,12 @@
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QHeaderView>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDialog>
+#include <functional>
 
 #include "app/main_form.h"
 #include "planner/calendar_dialog.h"
@@ -22,6 +28,8 @@
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
 #include "storage/stream_container.h"
+#include "ui/file_dialog.h"
+#include "ui/memo_file.h"
 #include "ui/message.h"
 #include "ui/setup_controls.h"
 
@@ -82,8 +90,27 @@ bool TextAndRoom(QWidget* control, QString& text, int& room) {
 // The words a Russian window keeps in Latin letters: the program's name, "e-mail" and "WWW"
 // as Russian users write them, the version's "BETA", the dollar's code, the hints box's own "hints", the colour
 // samples' "R" and the default categories' names (settings data, not interface).
+// Qt's colour dialog keeps the notation's name "HTML", the playlist kind its player's "WinAmp".
 const QStringList kKeptLatin = {"Pomix", "Po", "Mix", "e", "mail", "WWW", "USD", "hints", "R", "BETA", "Soft", "Music", "CD",
-                                "Video", "Game"};
+                                "Video", "Game", "HTML", "WinAmp"};
+
+// Shows a modal dialog by open() and, once it is up, hands each of its shown controls to see
+// before closing it.
+void LookAtModal(const std::function<void()>& open, const std::function<void(QWidget*)>& see) {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        poll.stop();
+        see(dialog);
+        for (QWidget* control : dialog->findChildren<QWidget*>()) {
+            if (control->isVisibleTo(dialog)) see(control);
+        }
+        dialog->reject();
+    });
+    poll.start(20);
+    open();
+}
 
 }  // namespace
 
@@ -174,6 +201,37 @@ void InterfaceTextsTest::everyTextFitsAndSpeaksTheLanguage() {
             if (needed > room || room <= 0) clipped << QStringLiteral("%1: \"%2\" needs %3 px, has %4").arg(PathOf(control), text).arg(needed).arg(room);
         }
     }
+    // Qt's own dialogs as the windows open them: the file dialog with the kinds of file a
+    // window offers, the colour dialog, a message box (its title the program's name).
+    QTemporaryDir files;
+    QVERIFY(QFile(files.filePath("f.txt")).open(QIODevice::WriteOnly));
+    QStringList titles;
+    const auto seeDialog = [&](QWidget* control) {
+        if (control->isWindow()) titles << control->windowTitle();
+        // The folder's path, the places and the file names are the user's.
+        if (control->objectName() == QLatin1String("lookInCombo") || qobject_cast<QAbstractItemView*>(control)) return;
+        for (const QString& text : {control->windowTitle(), control->toolTip(), control->accessibleName()}) {
+            if (!text.isEmpty()) checkLanguage(control, text);
+        }
+        if (auto* box = qobject_cast<QComboBox*>(control)) {
+            for (int i = 0; i < box->count(); ++i) checkLanguage(control, box->itemText(i).section(QStringLiteral(" ("), 0, 0));
+        }
+        QString text;
+        int room = 0;
+        if (TextAndRoom(control, text, room)) checkLanguage(control, text);
+        if (auto* header = qobject_cast<QHeaderView*>(control)) {
+            for (int i = 0; i < header->count(); ++i) checkLanguage(control, header->model()->headerData(i, Qt::Horizontal).toString());
+        }
+    };
+    LookAtModal([&] { ChooseFile(&main, FileDialogKind::Open, FilePurpose::Text, TextFileFilter(), files.path()); }, seeDialog);
+    TColor colour = 0;
+    LookAtModal([&] { ChooseColour(&main, colour); }, seeDialog);
+    SetMessagePresenter({});
+    LookAtModal([&] { ShowError(english ? QStringLiteral("Error") : QString::fromUtf8("Ошибка")); }, seeDialog);
+    SetMessagePresenter([](MessageKind, const QString&) { return MessageAnswer::Ok; });
+    QCOMPARE(titles.size(), 3);
+    QCOMPARE(titles.last(), QStringLiteral("Pomix"));  // as the program's windows name it
+
     QVERIFY2(measured > 200, qPrintable(QString::number(measured)));
     QVERIFY2(clipped.isEmpty(), qPrintable("clipped:\n" + clipped.join(QLatin1Char('\n'))));
     QVERIFY2(foreign.isEmpty(), qPrintable("in the other language:\n" + foreign.join(QLatin1Char('\n'))));

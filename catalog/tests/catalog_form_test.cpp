@@ -95,7 +95,7 @@ private:
     std::vector<QString> messages_;
     MessageAnswer answer_ = MessageAnswer::Yes;
     std::string chosenFile_;
-    int chosenFilter_ = 0;  // 0 "All files", 1 "Text files", 2 "WinAmp Play List"
+    int chosenFilter_ = 0;  // 0 all files, 1 text files, 2 WinAmp playlists
     std::vector<std::pair<FileDialogKind, QString>> filters_;
 };
 
@@ -531,8 +531,7 @@ void CatalogFormTest::playlistFilterTakesTheTitles() {
     QTest::mouseClick(form->memoFromFileButton, Qt::LeftButton);
     QCOMPARE(filters_.back().first, FileDialogKind::Open);
     QCOMPARE(filters_.back().second,
-             QString::fromUtf8("All files / Все файлы|*.*|Text files / Текстовые файлы|*.txt|"
-                               "WinAmp Play List|*.m3u"));
+             QString::fromUtf8("Все файлы|*|Текстовые файлы|*.txt|Списки воспроизведения WinAmp|*.m3u"));
     const StrList titles = {"One digit",   "Two, with, commas", "Artist - Title",
                             "Four digits", "Radio stream",      W("Кино - Группа крови")};
     QCOMPARE(form->memoEdit->Lines(), titles);

@@ -474,13 +474,13 @@ void SetupFormTest::soundAndDictionaryKeepOnlyTheFileName() {
     });
     TForm7 form;
     QTest::mouseClick(form.soundButton, Qt::LeftButton);
-    QCOMPARE(filter, QString::fromUtf8("Все Файлы|*.*|Wav файлы|*.wav"));
+    QCOMPARE(filter, QString::fromUtf8("Все файлы|*|Звуки WAV|*.wav"));
     QCOMPARE(start, QString::fromStdString(ProgramDir() + "Media"));
     QCOMPARE(form.soundEdit->text(), QString::fromUtf8("звонок.wav"));
 
     answer = "/somewhere/else/Deutsch.lng";
     QTest::mouseClick(form.languageButton, Qt::LeftButton);
-    QCOMPARE(filter, QString::fromUtf8("Все Файлы|*.*|Файлы словарей|*.lng"));
+    QCOMPARE(filter, QString::fromUtf8("Все файлы|*|Файлы словарей|*.lng"));
     QCOMPARE(start, QString::fromStdString(ProgramDir() + "Lang"));
     QCOMPARE(form.languageEdit->text(), QStringLiteral("Deutsch.lng"));
 

@@ -56,6 +56,7 @@ private slots:
     void desktopOpenerSeesWhatWouldBeOpened();
     void memoTextFileRoundTripAndUnreadableFileKeepsTheMemo();
     void fileDialogsOpenWhereTheirPurposeLastChose();
+    void fileDialogListsSizesAndDatesInTheInterfaceLanguage_data();
     void fileDialogListsSizesAndDatesInTheInterfaceLanguage();
     void maskEditGivesTheFixedWidthForms();
     void memoLinesAreCp1251();
@@ -250,16 +251,30 @@ void ControlsTest::fileDialogsOpenWhereTheirPurposeLastChose() {
     ForgetChosenFolders();
 }
 
+void ControlsTest::fileDialogListsSizesAndDatesInTheInterfaceLanguage_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("sizes");  // of 1, 5 and 5000 bytes
+    QTest::newRow("Russian") << "ru" << QStringList{"1 Б", "5 Б", "4,88 кБ"};
+    QTest::newRow("English") << "en" << QStringList{"1 byte", "5 bytes", "4.88 KiB"};
+}
+
 // Qt's list of files writes sizes and dates by the system's locale: under LC_ALL=C a Russian
-// dialog read "5 bytes" and "9 Dec".
+// dialog read "5 bytes" and "9 Dec"; by the Russian locale's data "5 байты" and "4,88 KiB".
 void ControlsTest::fileDialogListsSizesAndDatesInTheInterfaceLanguage() {
+    QFETCH(QString, language);
+    QFETCH(QStringList, sizes);
+    SetInterfaceLanguage(language.toStdString());
+    const std::shared_ptr<void> backToRussian(nullptr, [](void*) { SetInterfaceLanguage("ru"); });
     QTemporaryDir folder;
-    QFile file(folder.filePath(QStringLiteral("a.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("12345") == 5);
-    file.close();
-    const QFileInfo info(file.fileName());
+    QStringList names;
+    for (const int bytes : {1, 5, 5000}) {
+        names << QStringLiteral("f%1.txt").arg(bytes);
+        QFile file(folder.filePath(names.back()));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(bytes, 'x')) == bytes);
+    }
     ForgetChosenFolders();
-    QStringList shown;
+    QStringList shown(names.size());
+    QString date;
     QTimer poll;
     QElapsedTimer waited;
     waited.start();
@@ -269,18 +284,17 @@ void ControlsTest::fileDialogListsSizesAndDatesInTheInterfaceLanguage() {
         auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
         const QAbstractItemModel* model = list ? list->model() : nullptr;
         for (int row = 0; model && row < model->rowCount(list->rootIndex()); ++row) {
-            if (model->index(row, 0, list->rootIndex()).data().toString() != info.fileName()) continue;
-            for (int column = 1; column <= 3; ++column) shown << model->index(row, column, list->rootIndex()).data().toString();
+            const auto cell = [&](int column) { return model->index(row, column, list->rootIndex()).data().toString(); };
+            if (const auto at = names.indexOf(cell(0)); at >= 0) shown[at] = cell(1);
+            if (cell(0) == names[0]) date = cell(3);
         }
-        if (!shown.isEmpty() || waited.elapsed() > 5000) dialog->reject();
+        if (!shown.contains(QString()) || waited.elapsed() > 5000) dialog->reject();
     });
     poll.start(50);
     const ChosenFile chosen = ChooseFile(nullptr, FileDialogKind::Open, FilePurpose::Text, TextFileFilter(), folder.path());
     QVERIFY(chosen.Path.empty());
-    QCOMPARE(shown.size(), 3);
-    QCOMPARE(shown[0], InterfaceLocale().formattedDataSize(5));
-    QVERIFY2(shown[0].contains(QString::fromUtf8("байт")), qPrintable(shown[0]));
-    QCOMPARE(shown[2], InterfaceLocale().toString(info.lastModified(), QLocale::ShortFormat));
+    QCOMPARE(shown, sizes);
+    QCOMPARE(date, InterfaceLocale().toString(QFileInfo(folder.filePath(names[0])).lastModified(), QLocale::ShortFormat));
 }
 
 void ControlsTest::maskEditGivesTheFixedWidthForms() {
@@ -661,6 +675,20 @@ void ControlsTest::oneLineDataIsCutWithAnEllipsisAndKeptWhole() {
         QCOMPARE(text->text(), QString());
         QCOMPARE(reader->text(QAccessible::Description), text->toolTip());  // the hint, if any
     }
+
+    // A two-line field: the first line breaks at a word, the second is the one cut.
+    auto* address = Make<TLabel>(&window, "LAddress", {0, 42, 120, 40}, QString());
+    const QString twoLines = QStringLiteral("Москва, ул. Ленина, дом 1");
+    const QString longAddress = twoLines + QStringLiteral(", корпус 2, квартира 345, подъезд 6");
+    address->SetElidedText(twoLines, 2);
+    QVERIFY2(!address->Elided() && address->text().count(QLatin1Char('\n')) == 1, qPrintable(address->text()));
+    QCOMPARE(address->text().simplified(), twoLines);
+    address->SetElidedText(longAddress, 2);
+    const QStringList shown = address->text().split(QLatin1Char('\n'));
+    QVERIFY2(address->Elided() && shown.size() == 2 && shown[1].endsWith(QChar(0x2026)), qPrintable(address->text()));
+    QVERIFY(longAddress.startsWith(shown[0] + QLatin1Char(' ')));
+    for (const QString& line : shown) QVERIFY(address->fontMetrics().horizontalAdvance(line) <= address->contentsRect().width());
+    QCOMPARE(QAccessible::queryAccessibleInterface(address)->text(QAccessible::Name), longAddress);
 }
 
 void ControlsTest::filledFieldsOpenAtTheirStart() {
