@@ -328,7 +328,46 @@ constexpr int kObjectRole = Qt::UserRole + 1;
 
 }  // namespace
 
-TSortedListBox::TSortedListBox(QWidget* parent) : QListWidget(parent) {}
+namespace {
+
+// Lines are as wide as the list, so one too long for it is cut with "…" rather than scrolled
+// to sideways; a cut line's whole text is its tool tip, shown whether or not hints are.
+class CutLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (const auto* view = qobject_cast<const QAbstractItemView*>(parent())) {
+            size.setWidth(std::min(size.width(), view->viewport()->width()));
+        }
+        return size;
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() == QEvent::ToolTip && index.isValid()) {
+            QStyleOptionViewItem line(option);
+            initStyleOption(&line, index);
+            const QRect room = view->style()->subElementRect(QStyle::SE_ItemViewItemText, &line, view);
+            const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &line, view) + 1);
+            if (line.fontMetrics.horizontalAdvance(line.text) > room.width() - margins) {
+                QToolTip::showText(event->globalPos(), line.text, view->viewport(), option.rect);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+};
+
+}  // namespace
+
+TSortedListBox::TSortedListBox(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new CutLineDelegate(this));
+    setTextElideMode(Qt::ElideRight);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setResizeMode(QListView::Adjust);  // lines laid anew to the width a scroll bar leaves
+}
 
 int TSortedListBox::AddItem(const std::string& cp1251, ItemObject object) {
     // Upper bound: the first line that sorts after the new one.

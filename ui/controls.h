@@ -223,7 +223,7 @@ public:
 using ItemObject = quintptr;
 
 // A one-column list that keeps its lines in CompareNoCase order; equal lines keep the order
-// in which they were added.
+// in which they were added. A line wider than the list is cut with "…", whole in its tool tip.
 class TSortedListBox : public QListWidget {
     Q_OBJECT
 public:

@@ -31,9 +31,12 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::ToolTip) {
             auto* widget = qobject_cast<QWidget*>(watched);
-            // A cut text's whole is data, not a hint: it shows either way.
+            // A cut text's whole is data, not a hint: it shows either way. A sorted list's
+            // lines get it through its viewport; the list's own hint is asked of the list.
             const auto* text = qobject_cast<const TPressableText*>(watched);
-            if (widget && !HintsShown(widget) && !(text && text->Elided())) return true;
+            const bool listLines = widget && qobject_cast<const TSortedListBox*>(widget->parentWidget()) &&
+                                   widget == static_cast<TSortedListBox*>(widget->parentWidget())->viewport();
+            if (widget && !HintsShown(widget) && !(text && text->Elided()) && !listLines) return true;
         }
         return false;
     }

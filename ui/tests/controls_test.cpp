@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -56,6 +57,7 @@ private slots:
     void desktopOpenerSeesWhatWouldBeOpened();
     void memoTextFileRoundTripAndUnreadableFileKeepsTheMemo();
     void fileDialogsOpenWhereTheirPurposeLastChose();
+    void longListLinesAreCutNotScrolledTo();
     void fileDialogListsSizesAndDatesInTheInterfaceLanguage_data();
     void fileDialogListsSizesAndDatesInTheInterfaceLanguage();
     void maskEditGivesTheFixedWidthForms();
@@ -689,6 +691,32 @@ void ControlsTest::oneLineDataIsCutWithAnEllipsisAndKeptWhole() {
     QVERIFY(longAddress.startsWith(shown[0] + QLatin1Char(' ')));
     for (const QString& line : shown) QVERIFY(address->fontMetrics().horizontalAdvance(line) <= address->contentsRect().width());
     QCOMPARE(QAccessible::queryAccessibleInterface(address)->text(QAccessible::Name), longAddress);
+}
+
+void ControlsTest::longListLinesAreCutNotScrolledTo() {
+    QWidget window;
+    SetHintsShown(&window, false);
+    auto* list = Make<TSortedListBox>(&window, "ListBox1", {0, 0, 120, 80});
+    list->setToolTip(QStringLiteral("hint"));
+    const std::string longLine(60, 'W');
+    list->AddItem("short", 1);
+    list->AddItem(longLine, 2);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(list->visualItemRect(list->item(0)).width() <= list->viewport()->width());
+    QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+    const auto tipOver = [list](int row) {
+        QToolTip::hideText();  // it fades out
+        for (int wait = 0; wait < 100 && QToolTip::isVisible(); ++wait) QTest::qWait(20);
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(list->item(1)->text(), QString::fromStdString(longLine));
+    QCOMPARE(tipOver(1), QString::fromStdString(longLine));  // with hints off too
+    QCOMPARE(tipOver(0), QString());  // a whole line has none; the list's hint stays off
+    QToolTip::hideText();
 }
 
 void ControlsTest::filledFieldsOpenAtTheirStart() {
