@@ -49,7 +49,7 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
                          {"PopupMenu1.AccessibleName", "Button1-13.Caption,Hint", "StaticButton1-5.Caption,Hint",
                           "Button14-16.Hint", "ListBox1.Hint", "N1-6.Caption", "Text1-3.Caption",
                           "Label1-19.Caption", "ListBox1-2.AccessibleName", "TodayText.Caption",
-                          "SelectCategory.Items"})),
+                          "SelectCategory.Items", "NoCategoryText.Caption"})),
                      parent),
       file_(container, DataDir() + kAddressFileName, kAddressStreamName) {
     setObjectName("ABookForm");
@@ -194,6 +194,7 @@ void TABookForm::BuildEditor() {
     };
     categoryBox = Make<TComboBox>(editPanel, "SelectCategory", row("Label10", "Категория"));
     categoryBox->SetItems({FromQt(U("Личные")), FromQt(U("Деловые"))});
+    noCategoryText = new TText(this, "NoCategoryText", "Без категории");
     surnameEdit = Make<TEdit>(editPanel, "FFamile", row("Label11", "Фамилия"));
     firstNameEdit = Make<TEdit>(editPanel, "FFistName", row("Label12", "Имя"));
     patronymicEdit = Make<TEdit>(editPanel, "FLastName", row("Label13", "Отчество"));
@@ -390,9 +391,16 @@ void TABookForm::ShowAddress(const TAddress& record) {
     emailEdit->SetText(record.Email);
     webEdit->SetText(record.URL);
     notesMemo->SetLines(record.Note);
-    categoryBox->setCurrentIndex(SelectionOfCategory(record.Category));
+    ShowCategory(SelectionOfCategory(record.Category));
     shownCategory_ = categoryBox->currentIndex();
     shownTexts_ = ReadEditor();
+}
+
+void TABookForm::ShowCategory(int position) {
+    // A contact of neither category (an imported one, or one saved without a choice) shows
+    // that in words rather than as an empty choice.
+    categoryBox->setPlaceholderText(noCategoryText->Text);
+    categoryBox->setCurrentIndex(position);
 }
 
 void TABookForm::Clear() {
@@ -411,7 +419,7 @@ void TABookForm::Clear() {
 }
 
 void TABookForm::Add() {
-    categoryBox->setCurrentIndex(CurrentCategory == kAllCategories ? -1 : CurrentCategory);
+    ShowCategory(CurrentCategory == kAllCategories ? -1 : CurrentCategory);
     Clear();
     birthDateEdit->SetText(kNewContactBirthDate);
     AddMode = true;

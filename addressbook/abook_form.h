@@ -109,6 +109,7 @@ public:
     TStaticButton* notesPageTab;
     TPanel* notesPage;
     TComboBox* categoryBox;
+    TText* noCategoryText;  // what the category choice shows while neither is chosen
     TEdit* surnameEdit;
     TEdit* firstNameEdit;
     TEdit* patronymicEdit;
@@ -151,6 +152,8 @@ private:
     // Shows both phones, the row parted by what each needs.
     void SharePhoneRow(const QString& first, const QString& second);
     QRect phoneRow_;
+    // Sets the category choice (-1: neither).
+    void ShowCategory(int position);
     void BuildMainView();
     void BuildDetails();
     void BuildEditor();

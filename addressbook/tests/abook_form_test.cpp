@@ -503,6 +503,7 @@ void ABookFormTest::storedValuesTheEditorCannotShowSurviveAnEdit() {
         QVERIFY(form->birthDateLabel->text().isEmpty());
         QVERIFY(form->ageLabel->text().isEmpty());
         QCOMPARE(form->categoryBox->currentIndex(), -1);
+        QCOMPARE(form->categoryBox->placeholderText(), QString::fromUtf8("Без категории"));  // not a blank choice
         QTest::mouseClick(form->editButton, Qt::LeftButton);
         QCOMPARE(form->birthDateEdit->Text(), std::string(TMaskEdit::EmptyText(TMaskEdit::Kind::Date)));
         form->phone1Edit->SetText("changed");
