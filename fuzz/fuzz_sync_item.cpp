@@ -59,10 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Tevent edited = *original;
         edited.Name = Utf8ToCp1251("Изменено");
         edited.Done = edited.Done == 1 ? 0 : 1;
+        edited.Date += 3;  // the end moves with the start
         const std::string merged = sync::MergeEvent(text, *before, edited);
         Check(OwnLines(merged) == own || OwnLines(merged).empty());
         auto back = sync::ItemEvent(merged);
-        Check(back && back->Name == edited.Name && back->Done == edited.Done);
+        Check(back && back->Name == edited.Name && back->Done == edited.Done &&
+              sync::EventFields(*back) == sync::EventFields(edited));
         // A reminder turned off takes the item's alarms (and what they hold) with it.
         edited.Remind = edited.Remind == 1 ? 0 : 1;
         back = sync::ItemEvent(sync::MergeEvent(text, *before, edited));
@@ -76,7 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string merged = sync::MergeContact(text, sync::ContactFields(*original), edited);
         Check(OwnLines(merged) == own || OwnLines(merged).empty());
         const auto back = sync::ItemContact(merged);
-        Check(back && back->Email == edited.Email);
+        // A second phone is one only beside a first.
+        Check(back && back->Email == edited.Email &&
+              (original->Tel1.empty() || back->Tel2 == edited.Tel2));
     }
     return 0;
 }

@@ -14,7 +14,8 @@ constexpr int kMaxRedirects = 5;
 std::string PropfindBody(const std::string& props) {
     return std::string(kXmlHead) +
            "<D:propfind xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\" "
-           "xmlns:CR=\"urn:ietf:params:xml:ns:carddav\"><D:prop>" +
+           "xmlns:CR=\"urn:ietf:params:xml:ns:carddav\" "
+           "xmlns:CS=\"http://calendarserver.org/ns/\"><D:prop>" +
            props + "</D:prop></D:propfind>";
 }
 
@@ -109,10 +110,11 @@ Collection DavSession::FindCollection(Kind kind, const std::string& serverUrl,
                                       const std::string& name) {
     const bool calendar = kind == Kind::Calendar;
     std::string home = PrincipalHome(kind, serverUrl);
+    // The home's listing asks for no token: some servers (Radicale) read every item of every
+    // collection there to make one.
     const MultiStatus ms = Propfind(home, 1,
                                     "<D:resourcetype/><D:displayname/>"
-                                    "<C:supported-calendar-component-set/>"
-                                    "<D:sync-token/>");
+                                    "<C:supported-calendar-component-set/>");
     std::vector<Collection> found;
     for (const DavResource& r : ms.Resources) {
         if (!r.HasType(calendar ? "calendar" : "addressbook")) continue;
@@ -124,19 +126,34 @@ Collection DavSession::FindCollection(Kind kind, const std::string& serverUrl,
         c.Url = WithSlash(HttpConnection::Resolve(home, r.Href));
         if (SamePath(c.Url, home)) continue;
         c.Name = r.DisplayName.empty() ? LastSegment(c.Url) : r.DisplayName;
-        c.Token = r.SyncToken;
         found.push_back(c);
     }
     if (!name.empty()) {
-        for (const Collection& c : found) {
-            if (c.Name == name || LastSegment(c.Url) == name) return c;
+        for (Collection& c : found) {
+            if (c.Name == name || LastSegment(c.Url) == name) return WithToken(c);
         }
         throw SyncError(std::string("The server has no ") +
                         (calendar ? "calendar" : "address book") + " named \"" + name + "\"",
                         SyncFailure::Missing);
     }
-    if (!found.empty()) return found.front();
+    if (!found.empty()) return WithToken(found.front());
     return Create(kind, home);
+}
+
+Collection& DavSession::WithToken(Collection& c) {
+    // getctag first: Radicale makes it from its items' ETags, but a sync-token also from each
+    // item's history, several times slower.
+    for (const char* prop : {"<CS:getctag/>", "<D:sync-token/>"}) {
+        std::string url = c.Url;
+        const MultiStatus ms = Propfind(url, 0, prop);
+        for (const DavResource& r : ms.Resources) {
+            if (!SamePath(HttpConnection::Resolve(url, r.Href), c.Url)) continue;
+            if (!r.CTag.empty()) c.Token = "ctag:" + r.CTag;
+            if (!r.SyncToken.empty()) c.Token = r.SyncToken;
+        }
+        if (!c.Token.empty()) break;
+    }
+    return c;
 }
 
 Collection DavSession::Create(Kind kind, const std::string& home) {

@@ -16,9 +16,9 @@ struct Collection {
     std::string Url;   // absolute, ends in "/"
     std::string Name;  // displayname, else the last path segment
     bool Created = false;
-    // The collection's sync-token (RFC 6578) when found: it changes with every change of the
-    // collection. The sync-collection report itself is not used: some servers (Xandikos 0.2)
-    // leave deleted items out of it.
+    // What changes with every change of the collection's items: its getctag marked "ctag:",
+    // else its sync-token (RFC 6578), else empty. The sync-collection report itself is not
+    // used: some servers (Xandikos 0.2) leave deleted items out of it.
     std::string Token;
 };
 
@@ -61,6 +61,8 @@ private:
     MultiStatus Report(const std::string& url, const std::string& body);
     std::string PrincipalHome(Kind kind, const std::string& serverUrl);
     Collection Create(Kind kind, const std::string& home);
+    // c with its Token read.
+    Collection& WithToken(Collection& c);
 
     HttpConnection& http_;
 };

@@ -90,6 +90,8 @@ void ReadProp(const xmlNode* prop, DavResource& r) {
             r.AddressHomes = Hrefs(p);
         } else if (Is(p, kDavNs, "sync-token")) {
             r.SyncToken = Trim(Text(p));
+        } else if (Is(p, kCalendarServerNs, "getctag")) {
+            r.CTag = Trim(Text(p));
         }
     });
 }

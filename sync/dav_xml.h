@@ -10,6 +10,7 @@ namespace pomix::sync {
 inline constexpr char kDavNs[] = "DAV:";
 inline constexpr char kCalDavNs[] = "urn:ietf:params:xml:ns:caldav";
 inline constexpr char kCardDavNs[] = "urn:ietf:params:xml:ns:carddav";
+inline constexpr char kCalendarServerNs[] = "http://calendarserver.org/ns/";
 
 // One <response>: the properties the server found for one href.
 struct DavResource {
@@ -25,6 +26,7 @@ struct DavResource {
     std::vector<std::string> CalendarHomes;   // calendar-home-set
     std::vector<std::string> AddressHomes;    // addressbook-home-set
     std::string SyncToken;                    // a collection's sync-token
+    std::string CTag;                         // a collection's getctag
 
     bool HasType(const std::string& type) const;
 };

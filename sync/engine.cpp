@@ -154,7 +154,6 @@ public:
                 }
             }
         }
-        PairEdits(fields, entries, used, match, edited);
 
         // What to fetch: items changed on the server and items new there.
         std::vector<std::string> fetch;
@@ -170,6 +169,28 @@ public:
         for (RemoteItem& item : dav_.Fetch(Traits::kKind, plan_.Where, fetch)) {
             fetched[item.Url] = std::move(item);
         }
+
+        // A record that already holds the server's new version of an item is that item: the
+        // mapping is older than the data files (the program stopped between writing them),
+        // and the change must not come in a second time.
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            if (match[k] >= 0) continue;
+            const auto f = fetched.find(entries[k]->Url);
+            if (f == fetched.end()) continue;
+            const std::optional<Record> theirs = Traits::Parse(f->second.Data);
+            const std::optional<Fields> theirFields =
+                theirs ? Traits::FieldsOf(*theirs) : std::nullopt;
+            if (!theirFields) continue;
+            auto [from, to] = byFields.equal_range(JoinFields(*theirFields));
+            for (auto it = from; it != to; ++it) {
+                if (used[it->second]) continue;
+                used[it->second] = 1;
+                match[k] = static_cast<std::ptrdiff_t>(it->second);
+                edited[k] = 1;  // the same change on both sides
+                break;
+            }
+        }
+        PairEdits(fields, entries, used, match, edited);
 
         std::vector<Write> writes;
         for (std::size_t k = 0; k < entries.size(); ++k) {
@@ -479,6 +500,11 @@ SyncReport Synchronize(const Account& account, const SyncOptions& options,
     MapStatus status;
     SyncState state = LoadState(folder, status);
     if (mapStatus) *mapStatus = status;
+    // A sync with nothing to do writes nothing (a large mapping takes a while to write).
+    const SyncState loaded = status == MapStatus::Read ? state : SyncState{};
+    const auto save = [&] {
+        if (status != MapStatus::Read || !(state == loaded)) SaveState(folder, state);
+    };
     SyncRun run(account, options);
     try {
         run.Exchange(events, contacts, state);
@@ -490,11 +516,11 @@ SyncReport Synchronize(const Account& account, const SyncOptions& options,
         }
         throw;
     }
-    SaveState(folder, state);
+    save();
     run.Apply(events, contacts, state);
     const SyncReport& report = run.Report();
     if (report.Events.LocalChanged() || report.Contacts.LocalChanged()) saveLists(report);
-    SaveState(folder, state);
+    save();
     return report;
 }
 

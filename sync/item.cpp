@@ -6,6 +6,8 @@
 #include <random>
 #include <set>
 
+#include <libical/ical.h>
+
 #include "dataio/charset.h"
 #include "dataio/content_line.h"
 #include "dataio/icalendar.h"
@@ -242,6 +244,74 @@ bool IsDoneWord(const std::string& utf8) {
            lower == "completed";
 }
 
+// The parameters of a property line (";TZID=...;VALUE=DATE"), as written.
+std::string ParamsOf(const Line& line) {
+    const std::string value = ValueOf(line.Unfolded);
+    const std::size_t semicolon = line.Unfolded.find(';');
+    const std::size_t colon = line.Unfolded.size() - value.size() - 1;
+    if (semicolon == std::string::npos || semicolon > colon) return {};
+    return Upper(line.Unfolded.substr(semicolon, colon - semicolon));
+}
+
+// The DTEND that keeps an event's length when its start moves from oldStart to newStart:
+// both old times are read as written, in the same zone or both dates; anything else (or an end
+// before the start) gives nothing, and the item is left without an end.
+std::optional<Line> MovedEnd(const Line& oldStart, const Line& oldEnd, const Line& newStart) {
+    if (ParamsOf(oldStart) != ParamsOf(oldEnd)) return std::nullopt;
+    const std::string from = ValueOf(oldStart.Unfolded), to = ValueOf(oldEnd.Unfolded),
+                      now = ValueOf(newStart.Unfolded);
+    const auto parse = [](const std::string& text, icaltimetype& t) {
+        if (text.size() != 8 && text.size() != 15 && text.size() != 16) return false;
+        t = icaltime_from_string(text.c_str());
+        return !icaltime_is_null_time(t) && icaltime_is_valid_time(t);
+    };
+    icaltimetype start{}, end{}, moved{};
+    if (!parse(from, start) || !parse(to, end) || !parse(now, moved)) return std::nullopt;
+    if (from.ends_with('Z') != to.ends_with('Z')) return std::nullopt;
+    const auto seconds = [](icaltimetype t) {
+        t.zone = nullptr;
+        return static_cast<long long>(icaltime_as_timet(t));
+    };
+    const long long length = seconds(end) - seconds(start);
+    if (length < 0) return std::nullopt;
+    icaltimetype newEnd = icaltime_from_timet_with_zone(
+        static_cast<time_t>(seconds(moved) + length), moved.is_date && length % 86400 == 0,
+        nullptr);
+    std::string value = icaltime_as_ical_string(newEnd);
+    if (now.ends_with('Z') && !value.ends_with('Z')) value += 'Z';
+    const std::string text = "DTEND" + ParamsOf(newStart) + ":" + value;
+    return Line{text, text, "DTEND", {}};
+}
+
+// The new value under the old line's group, name and parameters (a phone stays "work" or
+// "cell"), less those that describe how the old value was written.
+Line WithParamsOf(const Line& old, const Line& replacement) {
+    const std::string oldValue = ValueOf(old.Unfolded);
+    const std::string head = old.Unfolded.substr(0, old.Unfolded.size() - oldValue.size() - 1);
+    std::vector<std::string> parts(1);
+    bool quoted = false;
+    for (char c : head) {
+        if (c == '"') quoted = !quoted;
+        if (c == ';' && !quoted) {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    std::string text = parts[0];
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const std::string param = Upper(parts[i].substr(0, parts[i].find('=')));
+        if (param == "ENCODING" || param == "CHARSET" || param == "VALUE") continue;
+        if (param == "QUOTED-PRINTABLE" || param == "BASE64" || param == "B") continue;
+        text += ";" + parts[i];
+    }
+    text += ':';
+    text += ValueOf(replacement.Unfolded);
+    std::string raw = dataio::FoldLine(text);
+    if (raw.ends_with("\r\n")) raw.resize(raw.size() - 2);
+    return {raw, text, replacement.Name, {}};
+}
+
 }  // namespace
 
 std::optional<Fields> EventFields(const Tevent& event) {
@@ -349,9 +419,19 @@ static std::string MergedEvent(const std::string& original, const Fields& before
         ReplaceProperty(lines, "VEVENT", "LOCATION", {});
     }
     if (a[2] != b[2]) {
-        ReplaceProperty(lines, "VEVENT", "DTSTART", own("DTSTART"));
-        // An end kept from the old start could lie before the new one; a DURATION stays valid.
-        ReplaceProperty(lines, "VEVENT", "DTEND", {});
+        // The end moves with the start, so the event keeps its length; a DURATION stays valid.
+        const std::vector<Line> start = own("DTSTART");
+        std::vector<Line> end;
+        const Span span = FindBlock(lines, "VEVENT");
+        const std::vector<std::size_t> oldStart = Direct(lines, span, "DTSTART"),
+                                       oldEnd = Direct(lines, span, "DTEND");
+        if (oldStart.size() == 1 && oldEnd.size() == 1 && start.size() == 1) {
+            if (auto line = MovedEnd(lines[oldStart[0]], lines[oldEnd[0]], start[0])) {
+                end.push_back(*line);
+            }
+        }
+        ReplaceProperty(lines, "VEVENT", "DTSTART", start);
+        ReplaceProperty(lines, "VEVENT", "DTEND", end);
     }
     if (a[3] != b[3]) {
         const Span span = FindBlock(lines, "VEVENT");
@@ -431,6 +511,11 @@ static std::string MergedContact(const std::string& original, const Fields& befo
         std::vector<Line> replacement;
         for (const Line& line : own(ContactText(only), name)) {
             if (!ValueOf(line.Unfolded).empty()) replacement.push_back(line);
+        }
+        const std::vector<std::size_t> at = Direct(lines, FindBlock(lines, "VCARD"), name);
+        if (replacement.size() == 1 && static_cast<std::size_t>(occurrence) < at.size()) {
+            replacement[0] = WithParamsOf(lines[at[static_cast<std::size_t>(occurrence)]],
+                                          replacement[0]);
         }
         ReplaceProperty(lines, "VCARD", name, replacement, occurrence);
     };

@@ -30,6 +30,7 @@ struct Entry {
     std::string ETag;
     Fields Local;      // the record as last synced
     std::string Item;  // the server's text as last synced
+    bool operator==(const Entry&) const = default;
 };
 
 struct CollectionState {
@@ -38,10 +39,12 @@ struct CollectionState {
     // when the server has none.
     std::string Token;
     std::vector<Entry> Entries;
+    bool operator==(const CollectionState&) const = default;
 };
 
 struct SyncState {
     CollectionState Events, Contacts;
+    bool operator==(const SyncState&) const = default;
 };
 
 enum class MapStatus { Read, Missing, Damaged };
