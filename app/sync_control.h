@@ -49,6 +49,8 @@ public:
     void ConnectSettings();
 
     const QString& Status() const { return status_; }
+    // The interval's period while it runs, else 0.
+    int IntervalMs() const { return interval_->isActive() ? interval_->interval() : 0; }
     // A sync is out: on the network, waiting to be put in place, or its mapping being saved.
     bool Running() const { return worker_->Running() || pending_ != nullptr || stateSaving_; }
     static constexpr int kAfterSaveDelay = 3000;  // ms; a burst of edits makes one sync

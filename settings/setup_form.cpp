@@ -126,7 +126,7 @@ TForm7::TForm7(QWidget* parent)
                                   "Button2.Caption", "Button3.Caption", "Button1.Caption", "CheckBox4.Caption",
                                   "Label13.Caption", "CheckBox5.Caption", "Label14.Caption", "Label15.Caption",
                                   "Color1-8.Hint,AccessibleName", "MaskEdit2.Hint", "TabSheet7.Caption",
-                                  "Label16-21.Caption", "Button6.Caption,Hint", "MaskEdit3.Hint",
+                                  "Label16-21.Caption", "CheckBox6.Caption,Hint", "Button6.Caption,Hint", "MaskEdit3.Hint",
                                   "SyncRunningText.Caption", "SyncDoneText.Caption",
                                   "SyncConflictsText.Caption", "SyncNoServerText.Caption",
                                   "SyncNoPasswordText.Caption", "SyncNoStoreText.Caption",
@@ -337,9 +337,14 @@ QWidget* TForm7::BuildSyncPage() {
     syncIntervalEdit = Make<TDigitsEdit>(page, "MaskEdit3", {236, 136, 40, 22});
     syncIntervalEdit->setToolTip(U("Синхронизировать каждые столько минут; 0 - только по команде"));
     KeepOwnColours(syncIntervalEdit);
-    syncButton = MakeButton(page, "Button6", {126, 164, 150, 24}, "Синхронизировать",
+    // Off: plain http only to this machine, so the password never travels readable.
+    syncPlainHttpBox = MakeCheckBox(page, "CheckBox6", {6, 162, 272, 18},
+                                    "Разрешить http без шифрования");
+    syncPlainHttpBox->setToolTip(
+        U("Пароль и данные пойдут по сети открытым текстом; только для своей локальной сети"));
+    syncButton = MakeButton(page, "Button6", {126, 186, 150, 24}, "Синхронизировать",
                             "Синхронизировать ежедневник и записную книжку с сервером");
-    syncStatus = MakeLabel(page, "Label22", {6, 194, 270, 64}, "");
+    syncStatus = MakeLabel(page, "Label22", {6, 214, 270, 48}, "");
     syncStatus->setWordWrap(true);
     syncStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     connect(syncButton, &QPushButton::clicked, this, &TForm7::RequestSync);
@@ -381,6 +386,7 @@ void TForm7::LoadSyncControls() {
     syncCalendarEdit->setText(QString::fromStdString(s.Calendar));
     syncBookEdit->setText(QString::fromStdString(s.AddressBook));
     syncIntervalEdit->SetText(std::to_string(s.IntervalMinutes));
+    syncPlainHttpBox->setChecked(s.AllowPlainHttp);
     syncPasswordEdit->clear();
 }
 
@@ -393,9 +399,11 @@ bool TForm7::SaveSyncOptions() {
     s.AddressBook = syncBookEdit->text().trimmed().toStdString();
     std::int32_t interval = 0;
     s.IntervalMinutes = WholeNumber(syncIntervalEdit->Text(), interval) ? interval : 0;
+    s.AllowPlainHttp = syncPlainHttpBox->isChecked();
     const bool changed = s.Server != stored.Server || s.User != stored.User ||
                          s.Calendar != stored.Calendar || s.AddressBook != stored.AddressBook ||
-                         s.IntervalMinutes != stored.IntervalMinutes;
+                         s.IntervalMinutes != stored.IntervalMinutes ||
+                         s.AllowPlainHttp != stored.AllowPlainHttp;
     // No Sync.ini for who never fills the page.
     if (changed) {
         try {

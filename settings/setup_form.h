@@ -159,6 +159,7 @@ public:
     TEdit* syncCalendarEdit;    // Edit9
     TEdit* syncBookEdit;        // Edit10
     TDigitsEdit* syncIntervalEdit;  // MaskEdit3, minutes; 0: off
+    QCheckBox* syncPlainHttpBox;  // CheckBox6: http to another machine allowed
     TButton* syncButton;        // Button6
     TLabel* syncStatus;         // Label22, one line: the last sync's outcome
     // The status line's texts, filled in by the main window's sync.

@@ -75,6 +75,7 @@ private slots:
     void cleanup();
     void pageSyncShowsStatusAndMergedEvents();
     void wrongPasswordIsToldOnceAndChangesNothing();
+    void keyIntervalAndOpenEditor();
 
 private:
     // The program over the scratch folder, its records in, the options typed on the page.
@@ -83,6 +84,9 @@ private:
     TForm7& Settings() { return *static_cast<TForm7*>(form_->Display->Window(5)); }
     // Presses "Синхронизировать" and waits until the sync has ended.
     void PressSync();
+
+    // Another device adds an event to the calendar Pomix syncs with.
+    void PhoneAdds(const char* uid, const char* summary);
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<TMainForm> form_;
@@ -240,6 +244,71 @@ void SyncWindowTest::wrongPasswordIsToldOnceAndChangesNothing() {
     QFile f(QString::fromStdString(DataDir() + kCalendarFile));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);
+}
+
+void SyncWindowTest::PhoneAdds(const char* uid, const char* summary) {
+    sync::MapStatus map;
+    const std::string calendar = sync::LoadState(DataDir(), map).Events.Url;
+    QVERIFY(!calendar.empty());
+    sync::HttpConnection phone(
+        {RadicaleUrl(), Env("POMIX_TEST_DAV_USER"), Env("POMIX_TEST_DAV_PASSWORD"), false});
+    const sync::HttpResponse put = phone.Request(
+        "PUT", calendar + uid + ".ics",
+        std::string("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//EN\r\nBEGIN:VEVENT\r\n"
+                    "UID:") + uid + "\r\nDTSTAMP:20261201T000000Z\r\nDTSTART:20261210T140000\r\n"
+                    "SUMMARY:" + summary + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+        {"Content-Type: text/calendar; charset=utf-8", "If-None-Match: *"});
+    QVERIFY2(put.Status == 201 || put.Status == 204, qPrintable(QString::number(put.Status)));
+}
+
+// F9 syncs; the interval typed on the page arms the timer and 0 stops it; a sync that meets an
+// open editor waits for it, and the record typed there is neither lost nor run over; the plain
+// http box goes to Sync.ini.
+void SyncWindowTest::keyIntervalAndOpenEditor() {
+    form_ = Open(Env("POMIX_TEST_DAV_PASSWORD"));
+    QVERIFY(form_);
+    Settings().syncIntervalEdit->SetText("7");
+    PressSync();
+    QCOMPARE(form_->Sync()->IntervalMs(), 7 * 60'000);
+    // The calendar is the one the tests before made: what it holds comes first.
+    TCalendarForm& planner = Planner();
+    QStringList expected = Titles(planner);
+
+    PhoneAdds("phone-key-1", "Телефон: завтрак");
+    QSignalSpy ended(form_->Sync(), &TSyncControl::ended);
+    QTest::keyClick(form_.get(), Qt::Key_F9);
+    QVERIFY(WaitFor([&] { return !ended.isEmpty(); }));
+    QVERIFY(WaitFor([&] { return !form_->Sync()->Running() && form_->Saver().Pending() == 0; }));
+    expected << QStringLiteral("Телефон: завтрак");
+    expected.sort();
+    QCOMPARE(Titles(planner), expected);
+
+    PhoneAdds("phone-key-2", "Телефон: ужин");
+    planner.SetSelectedDay(Day(2026, 12, 10));
+    planner.Add();
+    planner.titleBox->setEditText(QStringLiteral("Здесь: заметка"));
+    ended.clear();
+    QTest::keyClick(form_.get(), Qt::Key_F9);
+    QTest::qWait(3000);  // the server has answered long since; the outcome waits
+    QVERIFY(ended.isEmpty());
+    QVERIFY(form_->Sync()->Running());
+    QCOMPARE(Titles(planner), expected);
+    QTest::mouseClick(planner.saveButton, Qt::LeftButton);
+    expected << QStringLiteral("Телефон: ужин") << QStringLiteral("Здесь: заметка");
+    expected.sort();
+    QVERIFY(WaitFor([&] {
+        return Titles(planner) == expected && !form_->Sync()->Running() &&
+               form_->Saver().Pending() == 0;
+    }));
+    QCOMPARE(Titles(planner), expected);
+
+    // The page's plain http box is the command line's --allow-http.
+    QVERIFY(!sync::LoadSyncSettings(DataDir()).AllowPlainHttp);
+    Settings().syncIntervalEdit->SetText("0");
+    Settings().syncPlainHttpBox->setChecked(true);
+    PressSync();
+    QCOMPARE(form_->Sync()->IntervalMs(), 0);
+    QVERIFY(sync::LoadSyncSettings(DataDir()).AllowPlainHttp);
 }
 
 QTEST_MAIN(SyncWindowTest)
