@@ -339,7 +339,7 @@ QWidget* TForm7::BuildSyncPage() {
     KeepOwnColours(syncIntervalEdit);
     // Off: plain http only to this machine, so the password never travels readable.
     syncPlainHttpBox = MakeCheckBox(page, "CheckBox6", {6, 162, 272, 18},
-                                    "Разрешить http без шифрования");
+                                    "Разрешить соединение без шифрования");
     syncPlainHttpBox->setToolTip(
         U("Пароль и данные пойдут по сети открытым текстом; только для своей локальной сети"));
     syncButton = MakeButton(page, "Button6", {126, 186, 150, 24}, "Синхронизировать",
