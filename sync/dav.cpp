@@ -140,6 +140,32 @@ Collection DavSession::FindCollection(Kind kind, const std::string& serverUrl,
     return Create(kind, home);
 }
 
+std::optional<Collection> DavSession::Known(Kind kind, const std::string& url,
+                                            const std::string& name) {
+    const bool calendar = kind == Kind::Calendar;
+    std::string at = url;
+    MultiStatus ms;
+    try {
+        ms = Propfind(at, 0,
+                      "<D:resourcetype/><D:displayname/><C:supported-calendar-component-set/>");
+    } catch (const SyncError& e) {
+        // Gone, or on another server than the one now given: found anew.
+        if ((e.Kind == SyncFailure::Refused && e.Status != 401) || e.Kind == SyncFailure::Other)
+            return std::nullopt;
+        throw;
+    }
+    for (const DavResource& r : ms.Resources) {
+        if (!SamePath(HttpConnection::Resolve(at, r.Href), url)) continue;
+        if (!r.HasType(calendar ? "calendar" : "addressbook")) return std::nullopt;
+        Collection c;
+        c.Url = WithSlash(url);
+        c.Name = r.DisplayName.empty() ? LastSegment(c.Url) : r.DisplayName;
+        if (!name.empty() && c.Name != name && LastSegment(c.Url) != name) return std::nullopt;
+        return WithToken(c);
+    }
+    return std::nullopt;
+}
+
 Collection& DavSession::WithToken(Collection& c) {
     // getctag first: Radicale makes it from its items' ETags, but a sync-token also from each
     // item's history, several times slower.

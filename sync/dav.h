@@ -2,6 +2,7 @@
 // listing a collection's items with their ETags, fetching items, and conditional uploads.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,10 @@ public:
     // with an empty name the first one; with none at all a new one named "Pomix". A name
     // given but not found is an error (nothing is created under a mistyped name).
     Collection FindCollection(Kind kind, const std::string& serverUrl, const std::string& name);
+    // The collection at url (the last sync's) when it is still there, of that kind, and named
+    // name (any with an empty name); nothing otherwise. Finding it anew takes a listing of the
+    // user's collections, which some servers (Xandikos) make slowly.
+    std::optional<Collection> Known(Kind kind, const std::string& url, const std::string& name);
 
     // Every item of the collection with its ETag (subcollections left out).
     std::vector<RemoteItem> List(const Collection& collection);

@@ -439,9 +439,14 @@ SyncRun::~SyncRun() = default;
 
 void SyncRun::Exchange(const EventList& events, const AddressList& contacts, SyncState& state) {
     DavSession dav(*http_);
-    plan_->Events.Where = dav.FindCollection(Kind::Calendar, account_.Server, options_.Calendar);
-    plan_->Contacts.Where =
-        dav.FindCollection(Kind::AddressBook, account_.Server, options_.AddressBook);
+    // The collections of the last sync, while they are still there under the names asked for.
+    const auto find = [&](Kind kind, const std::string& known, const std::string& name) {
+        std::optional<Collection> c;
+        if (!known.empty()) c = dav.Known(kind, known, name);
+        return c ? *c : dav.FindCollection(kind, account_.Server, name);
+    };
+    plan_->Events.Where = find(Kind::Calendar, state.Events.Url, options_.Calendar);
+    plan_->Contacts.Where = find(Kind::AddressBook, state.Contacts.Url, options_.AddressBook);
 
     std::vector<const Tevent*> localEvents;
     for (const Tevent& e : events) localEvents.push_back(&e);
