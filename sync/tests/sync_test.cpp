@@ -274,6 +274,17 @@ TEST_P(SyncTest, FirstSyncBothWaysThenNothingToDo) {
     EXPECT_EQ(EventSet(empty.Events), EventSet(local.Events));
     EXPECT_EQ(ContactSet(empty.Contacts), ContactSet(local.Contacts));
     EXPECT_EQ(r.Events.Server.Added + r.Contacts.Server.Added, 0u);
+
+    // Another calendar named in the options: the last sync's is not taken for it.
+    calendarName_ += "-2";
+    ASSERT_EQ(Call("MKCALENDAR",
+                   GetParam().Base + GetParam().CalendarHome.substr(1) + calendarName_ + "/")
+                  .Status,
+              201);
+    r = Run(local, dir_.Path());
+    EXPECT_EQ(r.Events.Server.Added, local.Events.Count());
+    EXPECT_EQ(r.Events.Collection,
+              GetParam().Base + GetParam().CalendarHome.substr(1) + calendarName_ + "/");
 }
 
 // Edits and deletions on both sides meet; a local edit of a server item keeps what Pomix does
