@@ -292,12 +292,27 @@ void TABookForm::LoadAddressList() {
 }
 
 std::optional<LoadWork> TABookForm::MakeLoad() {
-    auto load = std::make_shared<ListLoad<AddressList>>(file_);
-    return LoadWork{[load] { pomix::LoadAddressList(load->file, load->list); },
+    struct Load : ListLoad<AddressList> {
+        using ListLoad::ListLoad;
+        ContactLines lines;
+        std::vector<ListLine> shown;
+    };
+    auto load = std::make_shared<Load>(file_);
+    // The names are built and sorted beside the interface too: the interface thread only
+    // takes them.
+    return LoadWork{[load] {
+                        pomix::LoadAddressList(load->file, load->list);
+                        load->shown = load->lines.Category(load->list, kAllCategories);
+                    },
                     [this, load] {
                         AddressList_ = std::move(load->list);
                         file_.AdoptLoad(load->file);
-                        UpDateListBox(kAllCategories);
+                        lines_ = std::move(load->lines);
+                        if (CurrentCategory == kAllCategories) {
+                            FillList(std::move(load->shown));
+                        } else {
+                            UpDateListBox(CurrentCategory);
+                        }
                     }};
 }
 

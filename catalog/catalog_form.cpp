@@ -100,8 +100,8 @@ void TCatalogForm::BuildMainView() {
     searchItem = AddMenuItem(titleMenu, "N4", "Поиск", this, &TCatalogForm::OpenSearch);
     deleteItem = AddMenuItem(titleMenu, "N3", "Удалить", this, &TCatalogForm::Delete);
 
-    connect(titleList, &QListWidget::currentRowChanged, this, &TCatalogForm::ShowSelected);
-    connect(titleList, &QListWidget::itemDoubleClicked, this, &TCatalogForm::Edit);
+    connect(titleList, &TSortedListBox::currentRowChanged, this, &TCatalogForm::ShowSelected);
+    connect(titleList, &TSortedListBox::rowDoubleClicked, this, &TCatalogForm::Edit);
     ActivateOnEnter(titleList);
     connect(statisticsButton, &QPushButton::clicked, this, &TCatalogForm::ToggleStatistics);
     connect(deleteButton, &QPushButton::clicked, this, &TCatalogForm::Delete);

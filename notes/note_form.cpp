@@ -24,6 +24,18 @@ void PresetPicker(DateTime day) {
     if (auto* picker = TCalendarDialog::Instance()) picker->SetPickedDay(day);
 }
 
+// Every title in the list's order, each with its note's serial number; renumbers the notes.
+// Runs where the list is: on the loading thread for a list just read.
+TSortedListBox::Lines SortedTitles(NoteList& notes) {
+    notes.Reindex();
+    TSortedListBox::Lines lines;
+    lines.reserve(notes.Count());
+    for (std::size_t i = 0; i < notes.Count(); ++i)
+        lines.emplace_back(notes[i].Name, notes.SerialAt(i));
+    SortByTextNoCase(lines, [](const auto& line) -> const std::string& { return line.first; });
+    return lines;
+}
+
 }  // namespace
 
 TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
@@ -79,8 +91,8 @@ void TNoteForm::BuildMainView() {
     searchItem = AddMenuItem(titleMenu, "N4", "Поиск", this, &TNoteForm::OpenSearch);
     deleteItem = AddMenuItem(titleMenu, "N3", "Удалить", this, &TNoteForm::Delete);
 
-    connect(titleList, &QListWidget::currentRowChanged, this, &TNoteForm::ShowSelected);
-    connect(titleList, &QListWidget::itemDoubleClicked, this, &TNoteForm::Edit);
+    connect(titleList, &TSortedListBox::currentRowChanged, this, &TNoteForm::ShowSelected);
+    connect(titleList, &TSortedListBox::rowDoubleClicked, this, &TNoteForm::Edit);
     ActivateOnEnter(titleList);
     connect(deleteButton, &QPushButton::clicked, this, &TNoteForm::Delete);
     connect(addButton, &QPushButton::clicked, this, &TNoteForm::Add);
@@ -154,12 +166,21 @@ void TNoteForm::LoadNoteList() {
 }
 
 std::optional<LoadWork> TNoteForm::MakeLoad() {
-    auto load = std::make_shared<ListLoad<NoteList>>(file_);
-    return LoadWork{[load] { load->file.LoadList(load->list, ReadNotes); },
+    struct Load : ListLoad<NoteList> {
+        using ListLoad::ListLoad;
+        TSortedListBox::Lines titles;
+    };
+    auto load = std::make_shared<Load>(file_);
+    // The titles are sorted beside the interface too: the interface thread only takes them.
+    return LoadWork{[load] {
+                        load->file.LoadList(load->list, ReadNotes);
+                        load->titles = SortedTitles(load->list);
+                    },
                     [this, load] {
                         NoteList_ = std::move(load->list);
                         file_.AdoptLoad(load->file);
-                        UpDateNoteList();
+                        titleList->SetSortedItems(std::move(load->titles));
+                        titleList->setCurrentRow(-1);
                     }};
 }
 
@@ -178,13 +199,7 @@ void TNoteForm::FormClose() {
 }
 
 void TNoteForm::UpDateNoteList() {
-    NoteList_.Reindex();
-    std::vector<std::pair<std::string, ItemObject>> lines;
-    lines.reserve(NoteList_.Count());
-    for (std::size_t i = 0; i < NoteList_.Count(); ++i) {
-        lines.emplace_back(NoteList_[i].Name, NoteList_.SerialAt(i));
-    }
-    titleList->SetItems(std::move(lines));
+    titleList->SetSortedItems(SortedTitles(NoteList_));
     titleList->setCurrentRow(-1);
 }
 
@@ -323,7 +338,7 @@ void TNoteForm::FoundRecord() {
                              : byTextRadio->isChecked() ? NoteSearch::ByText
                                                          : NoteSearch::Everywhere;
     Clear();
-    std::vector<std::pair<std::string, ItemObject>> found;
+    TSortedListBox::Lines found;
     for (std::size_t i = 0; i < NoteList_.Count(); ++i) {
         const TNote& note = NoteList_[i];
         if (NoteMatches(note, pattern, where)) found.emplace_back(note.Name, NoteList_.SerialAt(i));

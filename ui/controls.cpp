@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include <QAbstractListModel>
 #include <QAccessible>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -323,7 +324,6 @@ void TComboBox::SetText(const std::string& cp1251) {
 
 namespace {
 
-constexpr int kLineRole = Qt::UserRole;
 constexpr int kObjectRole = Qt::UserRole + 1;
 
 }  // namespace
@@ -362,58 +362,114 @@ public:
 
 }  // namespace
 
-TSortedListBox::TSortedListBox(QWidget* parent) : QListWidget(parent) {
+class SortedLinesModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
+        return ToQt(lines_[static_cast<std::size_t>(index.row())].first);
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled : Qt::NoItemFlags;
+    }
+
+    void Reset(TSortedListBox::Lines lines) {
+        beginResetModel();
+        lines_ = std::move(lines);
+        endResetModel();
+    }
+    int Insert(const std::string& cp1251, ItemObject object) {
+        // Upper bound: the first line that sorts after the new one.
+        const auto at = std::upper_bound(lines_.begin(), lines_.end(), cp1251,
+                                         [](const std::string& text, const auto& line) {
+                                             return CompareNoCase(text, line.first) < 0;
+                                         });
+        const int row = static_cast<int>(at - lines_.begin());
+        beginInsertRows({}, row, row);
+        lines_.emplace(at, cp1251, object);
+        endInsertRows();
+        return row;
+    }
+    const TSortedListBox::Lines& Lines() const { return lines_; }
+
+private:
+    TSortedListBox::Lines lines_;
+};
+
+TSortedListBox::TSortedListBox(QWidget* parent)
+    : QListView(parent), model_(new SortedLinesModel(this)) {
+    setModel(model_);
+    setUniformItemSizes(true);
     setItemDelegate(new CutLineDelegate(this));
     setTextElideMode(Qt::ElideRight);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setResizeMode(QListView::Adjust);  // lines laid anew to the width a scroll bar leaves
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                emit currentRowChanged(current.isValid() ? current.row() : -1);
+            });
+    connect(this, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { emit rowDoubleClicked(index.row()); });
 }
 
 int TSortedListBox::AddItem(const std::string& cp1251, ItemObject object) {
-    // Upper bound: the first line that sorts after the new one.
-    int low = 0, high = count();
-    while (low < high) {
-        const int mid = (low + high) / 2;
-        if (CompareNoCase(Line(mid), cp1251) <= 0) low = mid + 1;
-        else high = mid;
-    }
-    auto* item = new QListWidgetItem(ToQt(cp1251));
-    item->setData(kLineRole, QByteArray::fromStdString(cp1251));
-    item->setData(kObjectRole, QVariant::fromValue<quintptr>(object));
-    insertItem(low, item);
-    return low;
+    return model_->Insert(cp1251, object);
 }
 
-void TSortedListBox::SetItems(std::vector<std::pair<std::string, ItemObject>> lines) {
-    std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
-        return CompareNoCase(a.first, b.first) < 0;
-    });
-    setUpdatesEnabled(false);
-    clear();
-    for (auto& [text, object] : lines) {
-        auto* item = new QListWidgetItem(ToQt(text));
-        item->setData(kLineRole, QByteArray::fromStdString(text));
-        item->setData(kObjectRole, QVariant::fromValue<quintptr>(object));
-        addItem(item);
-    }
-    setUpdatesEnabled(true);
+void TSortedListBox::SetItems(Lines lines) {
+    SortByTextNoCase(lines, [](const auto& line) -> const std::string& { return line.first; });
+    SetSortedItems(std::move(lines));
+}
+
+void TSortedListBox::SetSortedItems(Lines lines) {
+    model_->Reset(std::move(lines));
 }
 
 ItemObject TSortedListBox::Object(int row) const {
-    const QListWidgetItem* line = item(row);
-    return line ? line->data(kObjectRole).value<quintptr>() : 0;
+    return row >= 0 && row < count() ? model_->Lines()[static_cast<std::size_t>(row)].second : 0;
 }
 
 int TSortedListBox::RowOf(ItemObject object) const {
-    for (int row = 0; row < count(); ++row) {
-        if (Object(row) == object) return row;
-    }
-    return -1;
+    const Lines& lines = model_->Lines();
+    const auto found = std::find_if(lines.begin(), lines.end(),
+                                    [object](const auto& line) { return line.second == object; });
+    return found == lines.end() ? -1 : static_cast<int>(found - lines.begin());
 }
 
 std::string TSortedListBox::Line(int row) const {
-    const QListWidgetItem* line = item(row);
-    return line ? line->data(kLineRole).toByteArray().toStdString() : std::string();
+    return row >= 0 && row < count() ? model_->Lines()[static_cast<std::size_t>(row)].first
+                                     : std::string();
+}
+
+QString TSortedListBox::Text(int row) const {
+    return model_->data(model_->index(row), Qt::DisplayRole).toString();
+}
+
+int TSortedListBox::count() const {
+    return model_->rowCount();
+}
+
+int TSortedListBox::currentRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void TSortedListBox::setCurrentRow(int row) {
+    if (row >= 0 && row < count()) {
+        setCurrentIndex(model_->index(row));
+    } else {
+        selectionModel()->clear();
+    }
+}
+
+QRect TSortedListBox::RowRect(int row) const {
+    return visualRect(model_->index(row));
 }
 
 TColumnListBox::TColumnListBox(QWidget* parent) : QTreeWidget(parent) {

@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -224,18 +225,42 @@ using ItemObject = quintptr;
 
 // A one-column list that keeps its lines in CompareNoCase order; equal lines keep the order
 // in which they were added. A line wider than the list is cut with "…", whole in its tool tip.
-class TSortedListBox : public QListWidget {
+// The list holds the lines as code page 1251 bytes and converts only the rows it draws, so
+// that a list of 100,000 lines is filled without a Qt object or a converted text per line.
+class SortedLinesModel;
+class TSortedListBox : public QListView {
     Q_OBJECT
 public:
+    using Lines = std::vector<std::pair<std::string, ItemObject>>;
+
     explicit TSortedListBox(QWidget* parent = nullptr);
     // Returns the row the line went to.
     int AddItem(const std::string& cp1251, ItemObject object);
     // Replaces every line at once (sorted once, drawn once): the way to fill a long list.
-    void SetItems(std::vector<std::pair<std::string, ItemObject>> lines);
+    void SetItems(Lines lines);
+    // As SetItems, for lines already in order (sorted beside the interface): nothing per line
+    // is done here.
+    void SetSortedItems(Lines lines);
     ItemObject Object(int row) const;
     // The row whose line carries object, or -1.
     int RowOf(ItemObject object) const;
     std::string Line(int row) const;
+    // The line as shown.
+    QString Text(int row) const;
+    int count() const;
+    // -1 with no current row; any row outside the list clears it.
+    int currentRow() const;
+    void setCurrentRow(int row);
+    // Where the row is drawn, in the viewport.
+    QRect RowRect(int row) const;
+
+signals:
+    // The current row changed (-1: none), by the user or by setCurrentRow.
+    void currentRowChanged(int row);
+    void rowDoubleClicked(int row);
+
+private:
+    SortedLinesModel* model_;
 };
 
 // A list of lines in columns of the given widths (minimum widths: the last column takes what

@@ -226,7 +226,7 @@ void CatalogFormTest::editAfterACancelledAddShowsTheSelectedEntry() {
     Select(*form, "Kept");
     QTest::mouseClick(form->addButton, Qt::LeftButton);
     QTest::mouseClick(form->cancelButton, Qt::LeftButton);
-    emit form->titleList->itemDoubleClicked(form->titleList->currentItem());
+    emit form->titleList->rowDoubleClicked(form->titleList->currentRow());
     QVERIFY(form->editPanel->isVisibleTo(form.get()));
     QCOMPARE(form->nameEdit->Text(), std::string("Kept"));
     QTest::mouseClick(form->cancelButton, Qt::LeftButton);
@@ -266,7 +266,7 @@ void CatalogFormTest::editorKeepsTheEntryItWasOpenedOn() {
     form->nameEdit->SetText("typed");
     // The tabs above the editor, the list and Delete under it: none answers until Save.
     ClickTab(*form, 2);
-    const QPoint other = form->titleList->visualItemRect(form->titleList->item(1)).center();
+    const QPoint other = form->titleList->RowRect(1).center();
     QTest::mouseClick(form->titleList->viewport(), Qt::LeftButton, {}, other);
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QVERIFY(form->categoryTabs[0]->HasBorder());

@@ -163,7 +163,7 @@ void NoteFormTest::editorKeepsTheNoteItWasOpenedOn() {
     form->titleList->setCurrentRow(RowOf(*form, "first"));
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     form->titleEdit->SetText("typed");
-    const QPoint other = form->titleList->visualItemRect(form->titleList->item(RowOf(*form, "second"))).center();
+    const QPoint other = form->titleList->RowRect(RowOf(*form, "second")).center();
     QTest::mouseClick(form->titleList->viewport(), Qt::LeftButton, {}, other);
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QCOMPARE(form->titleEdit->Text(), std::string("typed"));

@@ -437,7 +437,8 @@ void AccessibilityTest::popupMenuOpensFromTheKeyboardIntoTheTree() {
         QTest::keyClick(list, key, modifiers);
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(menu->activeAction()->text(), QStringLiteral("Редактировать"));
-        QVERIFY(menu->geometry().top() >= list->viewport()->mapToGlobal(list->visualItemRect(list->item(1)).bottomLeft()).y());
+        QVERIFY(menu->geometry().top() >=
+                list->viewport()->mapToGlobal(list->RowRect(1).bottomLeft()).y());
         QCOMPARE(face->childCount(), closed + 1);
         QAccessibleInterface* open = face->child(closed);
         QCOMPARE(open->role(), QAccessible::PopupMenu);

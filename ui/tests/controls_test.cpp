@@ -92,7 +92,7 @@ void ControlsTest::sortedListKeepsCompareNoCaseOrder() {
     QCOMPARE(list.Object(0), quintptr(9));
     QCOMPARE(list.Object(2), quintptr(3));
     QCOMPARE(list.Object(4), quintptr(8));
-    QCOMPARE(list.item(5)->text(), QStringLiteral("Абв"));
+    QCOMPARE(list.Text(5), QStringLiteral("Абв"));
 }
 
 void ControlsTest::columnListTakesCellsAsTheyAre() {
@@ -703,17 +703,17 @@ void ControlsTest::longListLinesAreCutNotScrolledTo() {
     list->AddItem(longLine, 2);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_VERIFY(list->visualItemRect(list->item(0)).width() <= list->viewport()->width());
+    QTRY_VERIFY(list->RowRect(0).width() <= list->viewport()->width());
     QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
     const auto tipOver = [list](int row) {
         QToolTip::hideText();  // it fades out
         for (int wait = 0; wait < 100 && QToolTip::isVisible(); ++wait) QTest::qWait(20);
-        const QPoint at = list->visualItemRect(list->item(row)).center();
+        const QPoint at = list->RowRect(row).center();
         QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &help);
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
-    QCOMPARE(list->item(1)->text(), QString::fromStdString(longLine));
+    QCOMPARE(list->Text(1), QString::fromStdString(longLine));
     QCOMPARE(tipOver(1), QString::fromStdString(longLine));  // with hints off too
     QCOMPARE(tipOver(0), QString());  // a whole line has none; the list's hint stays off
     QToolTip::hideText();
