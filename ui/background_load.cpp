@@ -35,6 +35,7 @@ void TBackgroundLoader::Start(int key) {
     {
         std::lock_guard lock(mutex_);
         reads_.emplace_back(key, works_.at(key).read);
+        if (key == preferred_) alone_ = key;
     }
     // One thread per core at most; they stay for reads added later, idle.
     const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
@@ -45,14 +46,23 @@ void TBackgroundLoader::Start(int key) {
 void TBackgroundLoader::Work() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        queued_.wait(lock, [this] { return stopping_ || !reads_.empty(); });
+        // The preferred read is put first; while it runs, the others wait for it.
+        queued_.wait(lock, [this] {
+            return stopping_ || (!reads_.empty() && (alone_ < 0 || reads_.front().first == alone_));
+        });
         if (stopping_) return;
         auto [key, read] = std::move(reads_.front());
         reads_.pop_front();
+        reading_.insert(key);
         lock.unlock();
         read();
         read = nullptr;  // what the read held goes before its taker runs
         lock.lock();
+        reading_.erase(key);
+        if (key == alone_) {
+            alone_ = -1;
+            queued_.notify_all();
+        }
         done_.push_back(key);
         ended_.notify_all();
         handBack_.Post([this] { Deliver(); });
@@ -111,7 +121,12 @@ void TBackgroundLoader::Prefer(int key) {
     std::lock_guard lock(mutex_);
     const auto queued = std::find_if(reads_.begin(), reads_.end(),
                                      [key](const auto& read) { return read.first == key; });
-    if (queued != reads_.end() && queued != reads_.begin()) {
+    if (queued == reads_.end()) {
+        if (reading_.count(key)) alone_ = key;
+        return;  // not queued yet: Run puts it first
+    }
+    alone_ = key;
+    if (queued != reads_.begin()) {
         auto read = std::move(*queued);
         reads_.erase(queued);
         reads_.push_front(std::move(read));

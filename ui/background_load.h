@@ -40,10 +40,11 @@ public:
     // Reads added and not yet taken.
     bool Waiting(int key) const { return works_.count(key) != 0; }
 
-    // The section the user is waiting for: its read goes first if it has not begun, and until
-    // it is taken, what arrives for the others waits (a long taking of another section would
-    // otherwise hold it up on the interface thread). Then they are taken in their order, one
-    // per turn of the event loop, so that the section shown is drawn first.
+    // The section the user is waiting for: its read goes first if it has not begun, no other
+    // read begins while it runs, and until it is taken, what arrives for the others waits (a long
+    // taking of another section would otherwise hold it up on the interface thread). Then they are
+    // taken in their order, one per turn of the event loop, so that the section shown is drawn
+    // first.
     void Prefer(int key);
 
     // For tests: arrivals are kept until Release names them, so they can be taken in any order.
@@ -72,6 +73,11 @@ private:
     std::deque<std::pair<int, std::function<void()>>> reads_;  // guarded by mutex_
     std::vector<int> done_;                                    // guarded by mutex_
     bool stopping_ = false;                                    // guarded by mutex_
+    // The preferred read, queued or running: no other read begins until it has ended (a large
+    // file's read decodes on a second thread, and the section shown waits for it). Guarded by
+    // mutex_.
+    int alone_ = -1;
+    std::set<int> reading_;  // begun and not ended; guarded by mutex_
     std::map<int, LoadWork> works_;
     std::set<int> arrived_;    // ended, held back for Release
     std::deque<int> waiting_;  // ended, waiting for the preferred read to be taken

@@ -14,10 +14,11 @@
 #include <QTest>
 #include <cmath>
 #include <csignal>
-#include <future>
-#include <set>
 #include <cstdio>
+#include <future>
 #include <iostream>
+#include <mutex>
+#include <set>
 
 #include "addressbook/abook_form.h"
 #include "app/main_form.h"
@@ -175,6 +176,7 @@ private slots:
     void sectionsTakeTheirRecordsInAnyOrderOfArrival();
     void sectionShownBeforeItsFileSaysLoadingAndFillsLater();
     void sectionPressedEarlyIsTakenFirst();
+    void preferredReadRunsAlone();
     void passwordGateHoldsWhileFilesArrive();
     void closeWhileFilesAreReadSavesOnlyWhatWasTaken();
     void changeIsWrittenInTheBackgroundAsAtClose();
@@ -299,6 +301,48 @@ void LoadSaveTest::sectionPressedEarlyIsTakenFirst() {
 }
 
 // Files that arrive before the password is given, and after, show nothing until it is given.
+void LoadSaveTest::preferredReadRunsAlone() {
+    // Read 2 is pressed before the reads start, or while it runs beside read 0: until it has
+    // ended no other read begins, so that it has every core.
+    for (const bool pressedEarly : {true, false}) {
+        TBackgroundLoader loader;
+        QSignalSpy taken(&loader, &TBackgroundLoader::taken);
+        std::mutex mutex;
+        std::set<int> begun;
+        std::promise<void> open0, open2;
+        const std::shared_future<void> gate0 = open0.get_future().share(),
+                                       gate2 = open2.get_future().share();
+        const auto hasBegun = [&](int key) {
+            std::lock_guard lock(mutex);
+            return begun.count(key) != 0;
+        };
+        for (int key = 0; key < 4; ++key) {
+            loader.Add(key, {[&, key, gate0, gate2] {
+                                 {
+                                     std::lock_guard lock(mutex);
+                                     begun.insert(key);
+                                 }
+                                 if (key == 0) gate0.wait();
+                                 if (key == 2) gate2.wait();
+                             },
+                             [] {}});
+        }
+        if (pressedEarly) loader.Prefer(2);
+        loader.Run();
+        QTRY_VERIFY(hasBegun(2));
+        if (!pressedEarly) loader.Prefer(2);
+        open0.set_value();  // the thread of read 0 is free: it must wait
+        QTest::qWait(200);
+        const std::set<int> expected = pressedEarly ? std::set<int>{2} : std::set<int>{0, 1, 2};
+        {
+            std::lock_guard lock(mutex);
+            QCOMPARE(begun, expected);
+        }
+        open2.set_value();
+        QTRY_COMPARE(taken.count(), 4);
+    }
+}
+
 void LoadSaveTest::passwordGateHoldsWhileFilesArrive() {
     TSettingsRecord settings;
     settings.CheckPassword = true;
