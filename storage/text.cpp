@@ -220,6 +220,13 @@ SortHead SortHeadNoCase(const std::string& text) {
     return {part[0], part[1]};
 }
 
+bool SortHeadIsWhole(const std::string& text) {
+    if (text.size() > 16) return false;
+    const Collation& w = Weights();
+    return std::none_of(text.begin(), text.end(),
+                        [&w](char c) { return w.secondary[static_cast<unsigned char>(c)] != 0; });
+}
+
 std::string DeleteBlanks(const std::string& text) {
     std::string out;
     out.reserve(text.size());

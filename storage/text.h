@@ -42,20 +42,29 @@ struct SortHead {
     }
 };
 SortHead SortHeadNoCase(const std::string& text);
+// True when the head alone orders text: it fits in the head and holds no letter that only the
+// secondary weights tell apart (Ё). Two such texts with equal heads compare equal.
+bool SortHeadIsWhole(const std::string& text);
 // Sorts items by CompareNoCase of textOf(item), equal texts keeping their order.
 template <class T, class TextOf>
 void SortByTextNoCase(std::vector<T>& items, TextOf textOf) {
     // Heads are worked out once per item and settle most comparisons without a look at the
     // texts themselves.
+    // Equal short texts (a name listed twice) are told apart by their index alone.
     struct Entry {
         SortHead head;
         std::size_t index;
+        bool whole;
     };
     std::vector<Entry> order;
     order.reserve(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) order.push_back({SortHeadNoCase(textOf(items[i])), i});
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string& text = textOf(items[i]);
+        order.push_back({SortHeadNoCase(text), i, SortHeadIsWhole(text)});
+    }
     std::sort(order.begin(), order.end(), [&items, &textOf](const Entry& a, const Entry& b) {
         if (!(a.head == b.head)) return a.head < b.head;
+        if (a.whole && b.whole) return a.index < b.index;
         const int c = CompareNoCase(textOf(items[a.index]), textOf(items[b.index]));
         return c != 0 ? c < 0 : a.index < b.index;  // the index keeps equal texts in order
     });
