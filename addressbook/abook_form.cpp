@@ -36,11 +36,6 @@ void PresetPicker(DateTime day) {
     if (auto* picker = TCalendarDialog::Instance()) picker->SetPickedDay(day);
 }
 
-bool IsDate(DateTime value) {
-    DateParts parts;
-    return TryDecodeDate(value, parts);
-}
-
 }  // namespace
 
 TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
@@ -392,8 +387,9 @@ void TABookForm::ShowAddress(const TAddress& record) {
     surnameEdit->SetText(record.Famile);
     firstNameEdit->SetText(record.FistName);
     patronymicEdit->SetText(record.LastName);
-    // A stored value outside the calendar shows as the empty field, without a message.
-    if (IsDate(record.Date)) {
+    // No birth date (a stored value outside the calendar, or the empty date) shows as the
+    // empty field, without a message.
+    if (HasBirthDate(record.Date)) {
         birthDateEdit->SetText(DateToText(record.Date));
         PresetPicker(record.Date);
     } else {

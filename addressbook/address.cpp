@@ -63,9 +63,13 @@ std::vector<ListLine> UpDateListBox(AddressList& list, int category) {
     return ContactLines().Category(list, category);
 }
 
-std::string LongBirthDate(DateTime date) {
+bool HasBirthDate(DateTime date) {
     DateParts parts;
-    if (!TryDecodeDate(date, parts)) return {};
+    return date != 0 && TryDecodeDate(date, parts);
+}
+
+std::string LongBirthDate(DateTime date) {
+    if (!HasBirthDate(date)) return {};
     std::string text = CurrentLocale().LongDateNoWeekday(date);
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;

@@ -82,9 +82,13 @@ std::string ShortName(const TAddress& record);
 // every record): each record's short name, in case-insensitive order.
 std::vector<ListLine> UpDateListBox(AddressList& list, int category);
 
+// Whether a stored birth date is one: day 0 (30.12.1899) is the empty date, which a contact
+// imported without a birth date holds, and no value outside the calendar is either.
+bool HasBirthDate(DateTime date);
+
 // The birth date in the locale's long form without the weekday (so that a weekday's name
-// finds nobody), trailing blanks removed, empty for a value that is not a date: what the
-// details show and what the search compares.
+// finds nobody), trailing blanks removed, empty without a birth date: what the details show
+// and what the search compares.
 std::string LongBirthDate(DateTime date);
 
 // Whether the pattern (WildMatch, case ignored) matches one of Famile, LastName, Address,

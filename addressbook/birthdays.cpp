@@ -52,6 +52,7 @@ std::vector<BirthdayLine> BirthdayLines(const AddressList& list, int horizon, co
     const DateTime today = Now();
     std::vector<BirthdayLine> lines;
     for (std::size_t i = 0; i < list.Count(); ++i) {
+        if (!HasBirthDate(list[i].Date)) continue;
         const auto days = BirthdayWithin(horizon, list[i].Date, today);
         if (!days) continue;
         lines.push_back({list.LineFor(i, ShortName(list[i])),
@@ -62,7 +63,7 @@ std::vector<BirthdayLine> BirthdayLines(const AddressList& list, int horizon, co
 
 std::optional<int> Age(DateTime birthDate) {
     DateParts now, birth;
-    if (!TryDecodeDate(Now(), now) || !TryDecodeDate(birthDate, birth)) return std::nullopt;
+    if (!HasBirthDate(birthDate) || !TryDecodeDate(Now(), now) || !TryDecodeDate(birthDate, birth)) return std::nullopt;
     return now.year - birth.year;
 }
 

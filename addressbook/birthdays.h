@@ -23,12 +23,13 @@ struct BirthdayLine {
     std::string When;  // todayWord for today, else the day count
 };
 
-// One line per record (all categories, list order) whose birthday is within the horizon;
+// One line per record (all categories, list order) with a birth date whose birthday is within
+// the horizon;
 // todayWord (code page 1251) is the interface language's "Сегодня".
 std::vector<BirthdayLine> BirthdayLines(const AddressList& list, int horizon, const std::string& todayWord);
 
-// Current year minus the birth year (the age changes on 1 January); none for a value that is
-// not a date.
+// Current year minus the birth year (the age changes on 1 January); none without a birth
+// date (HasBirthDate).
 std::optional<int> Age(DateTime birthDate);
 // The age in decimal, or empty when it is not shown.
 std::string AgeText(DateTime birthDate, bool showAge);

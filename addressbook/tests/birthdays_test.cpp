@@ -67,6 +67,8 @@ TEST(Birthdays, LinesInListOrderWithTodayAsAWord) {
     list.Add(TAddress(W("Антонов"), W("Олег"), W("Ян"), Day(1985, 12, 30), "", "", "", "", "",
                       {}, kNoCategory));
     list.Add(TAddress("a;b", "", "", Day(2000, 1, 1), "", "", "", "", "", {}, 0));
+    // Day 0, 30.12.1899, is the empty date of a contact imported without one: never listed.
+    list.Add(TAddress("none", "", "", 0, "", "", "", "", "", {}, 0));
     const auto lines = BirthdayLines(list, 7, "Today");
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].Contact.Text, W("Яковлев И."));
@@ -91,6 +93,8 @@ TEST(Age, CountsYearsOnlyAndHidesWhenNotShown) {
     testing::FrozenClockAndReports clock(Day(2026, 12, 31));
     EXPECT_EQ(Age(born), 66);
     EXPECT_EQ(AgeText(-1e300, true), "");
+    EXPECT_EQ(AgeText(0, true), "");  // the empty date: no age of 127, no date shown
+    EXPECT_EQ(LongBirthDate(0), "");
 }
 
 }  // namespace
