@@ -335,7 +335,13 @@ std::string TextOf(const char* value) {
 // value ending in them would not come back the same from an export.
 std::string ValueOf(const char* value) {
     std::string text = TextOf(value);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+    // Control characters are dropped when stored; blanks they hid at the end would come to
+    // the end once they are gone, and an export could not bring those back.
+    while (!text.empty() &&
+           (text.back() == ' ' || text.back() == '\t' ||
+            (IsControl(text.back()) && text.back() != '\n' && text.back() != '\r'))) {
+        text.pop_back();
+    }
     return text;
 }
 
