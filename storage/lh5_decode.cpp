@@ -21,20 +21,37 @@ using namespace lh5;
     throw ECorruptFile("Compressed file is corrupt");
 }
 
-// Reads the bit stream most significant bit first through a 64-bit look-ahead. Past the end
-// of the source it supplies zero bits and counts them, so that a decoder can tell a stream
-// that has nothing left from one that is merely between blocks.
+// Reads the bit stream most significant bit first, from bytes in memory, through a 64-bit
+// look-ahead. Past the end of the bytes it supplies zero bits and counts them, so that a
+// decoder can tell a stream that has nothing left from one that is merely between blocks.
+// A small value: the decoding loop works on a copy of its own, which stays in registers.
 class BitReader {
 public:
-    explicit BitReader(Stream& source) : source_(source) { Refill(); }
+    // What Refill leaves loaded: a literal/length code, a position code and the position's
+    // extra bits (16 + 16 + 12) together.
+    static constexpr int kLoaded = 56;
 
-    // The next n bits (1 to 32) without consuming them; at least 56 bits are always loaded.
+    BitReader(const std::uint8_t* begin, const std::uint8_t* end) : at_(begin), end_(end) {
+        Refill();
+    }
+
+    // The next n bits (1 to 32) without consuming them.
     std::uint32_t Peek(int n) const { return static_cast<std::uint32_t>(acc_ >> (64 - n)); }
     std::uint64_t Window() const { return acc_; }
-    void Skip(int n) {
+    // Consumes n of the loaded bits without loading more.
+    void Drop(int n) {
         acc_ <<= n;
         count_ -= n;
-        if (count_ < 56) Refill();
+    }
+    // The next n bits (1 to 32, no more than are loaded), consumed without loading more.
+    std::uint32_t Take(int n) {
+        const std::uint32_t v = Peek(n);
+        Drop(n);
+        return v;
+    }
+    void Skip(int n) {
+        Drop(n);
+        Refill();
     }
     std::uint32_t Get(int n) {
         if (n == 0) return 0;
@@ -42,32 +59,31 @@ public:
         Skip(n);
         return v;
     }
+    void Refill() {
+        if (count_ >= kLoaded) return;
+        if (end_ - at_ >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, at_, 8);
+            if constexpr (std::endian::native == std::endian::little)
+                word = __builtin_bswap64(word);
+            acc_ |= word >> count_;
+            at_ += (63 - count_) >> 3;  // whole bytes only: count_ ends between 56 and 63
+            count_ |= 56;
+            return;
+        }
+        RefillTail();
+    }
     // True when every bit of the source has been consumed.
-    bool Exhausted() const { return atEnd_ && static_cast<std::uint64_t>(count_) <= padBits_; }
+    bool Exhausted() const { return static_cast<std::uint64_t>(count_) <= padBits_; }
+    // Where the bytes loaded so far end.
+    const std::uint8_t* Loaded() const { return at_; }
 
 private:
-    void Refill() {
-        while (count_ < 56) {
-            if (at_ + 8 <= size_) {
-                std::uint64_t word;
-                std::memcpy(&word, buffer_ + at_, 8);
-                if constexpr (std::endian::native == std::endian::little)
-                    word = __builtin_bswap64(word);
-                acc_ |= word >> count_;
-                const int bytes = (63 - count_) >> 3;
-                at_ += bytes;
-                count_ += bytes * 8;
-                continue;
-            }
-            if (at_ == size_ && !atEnd_) {
-                size_ = source_.Read(buffer_, sizeof buffer_);
-                at_ = 0;
-                if (size_ == 0) atEnd_ = true;
-                continue;
-            }
+    void RefillTail() {
+        while (count_ < kLoaded) {
             std::uint64_t byte = 0;
-            if (at_ < size_) {
-                byte = buffer_[at_++];
+            if (at_ < end_) {
+                byte = *at_++;
             } else {
                 padBits_ += 8;
             }
@@ -76,13 +92,11 @@ private:
         }
     }
 
-    Stream& source_;
     std::uint64_t acc_ = 0;
     int count_ = 0;
+    const std::uint8_t* at_;
+    const std::uint8_t* end_;
     std::uint64_t padBits_ = 0;
-    bool atEnd_ = false;
-    std::size_t at_ = 0, size_ = 0;
-    std::uint8_t buffer_[8192];
 };
 
 // A decoding table for a canonical code: the first tableBits bits of the look-ahead give the
@@ -131,22 +145,15 @@ public:
         }
     }
 
-    // Decodes one symbol at the front of the look-ahead and consumes its bits.
-    int Decode(BitReader& in) const {
+    // Decodes one symbol at the front of the look-ahead and consumes its bits, which must be
+    // loaded (up to 16).
+    [[gnu::always_inline]] int Decode(BitReader& in) const {
         const std::uint16_t e = entry_[in.Peek(kTableBits)];
-        if (e != kLong) {
-            in.Skip(e >> 11);
+        if (e != kLong) [[likely]] {
+            in.Drop(e >> 11);
             return e & 0x7FF;
         }
-        const std::uint64_t window = in.Window();
-        for (int l = kTableBits + 1; l <= kMaxCodeBits; ++l) {
-            const auto c = static_cast<std::uint32_t>(window >> (64 - l));
-            if (c < limit_[l]) {
-                in.Skip(l);
-                return sorted_[base_[l] + static_cast<int>(c - first_[l])];
-            }
-        }
-        Corrupt();  // unreachable for a complete code
+        return DecodeLong(in);
     }
 
     // Entries store the symbol in the low 11 bits and the length above.
@@ -156,6 +163,18 @@ public:
     static constexpr std::uint16_t kLong = 0xFFFF;
 
 private:
+    int DecodeLong(BitReader& in) const {
+        const std::uint64_t window = in.Window();
+        for (int l = kTableBits + 1; l <= kMaxCodeBits; ++l) {
+            const auto c = static_cast<std::uint32_t>(window >> (64 - l));
+            if (c < limit_[l]) {
+                in.Drop(l);
+                return sorted_[base_[l] + static_cast<int>(c - first_[l])];
+            }
+        }
+        Corrupt();  // unreachable for a complete code
+    }
+
     std::uint16_t entry_[1 << kTableBits] = {};
     std::uint32_t first_[kMaxCodeBits + 1] = {};
     std::uint32_t limit_[kMaxCodeBits + 1] = {};
@@ -163,17 +182,25 @@ private:
     std::uint16_t sorted_[kSymbols] = {};
 };
 
+// Decodes into a buffer that holds the last window of output before the bytes being made,
+// so that no match reaches outside it: the window starts as zeros, as the format wants, and
+// after each piece of output the last window moves back to the front.
 class Decoder {
 public:
-    Decoder(Stream& source, Stream& target) : in_(source), target_(target) {}
+    Decoder(const std::uint8_t* begin, const std::uint8_t* end, Stream& target)
+        : in_(begin, end), target_(target) {}
 
     void Run(std::int64_t length, std::span<const std::uint8_t> expectedPrefix);
+    const std::uint8_t* Loaded() const { return in_.Loaded(); }
 
 private:
-    void Produce(std::uint32_t pos, std::uint32_t end);
-    void CopyMatch(std::uint32_t pos, std::uint32_t n);
-    void CopyRun(std::uint32_t pos, std::uint32_t from, std::uint32_t n);
-    std::uint32_t DecodePosition();
+    // Output is written in pieces of this size.
+    static constexpr std::size_t kPiece = 64 * 1024;
+    // A match started before a piece's end runs past it by less than a match, and a copy by
+    // 16-byte steps by less than one step more.
+    static constexpr std::size_t kSlack = kMaxMatch + 16;
+
+    std::uint8_t* DecodeSymbols(std::uint8_t* pos, const std::uint8_t* end);
     void ReadBlockHeader();
     void ReadSmallTable(int symbols, int countBits, int zeroRunAfter, std::uint8_t* lengths);
     void ReadLiteralLengths();
@@ -185,15 +212,13 @@ private:
 
     BitReader in_;
     Stream& target_;
-    std::uint8_t window_[kDicSize] = {};
     std::uint32_t blockLeft_ = 0;
-    int matchLeft_ = 0;
-    std::uint32_t matchFrom_ = 0;
     std::uint8_t cLen_[kNC] = {};
     std::uint8_t ptLen_[kNT] = {};
     DecodeTable<kNC, 12> cTable_;
     DecodeTable<kNT, 8> tTable_;
     DecodeTable<kNP, 8> pTable_;
+    std::uint8_t buffer_[kDicSize + kPiece + kSlack] = {};
 };
 
 void Decoder::ReadSmallTable(int symbols, int countBits, int zeroRunAfter, std::uint8_t* lengths) {
@@ -220,6 +245,7 @@ void Decoder::ReadLiteralLengths() {
     int i = 0;
     while (i < n) {
         const int t = tTable_.Decode(in_);
+        in_.Refill();
         if (t > 2) {
             cLen_[i++] = static_cast<std::uint8_t>(t - 2);
             continue;
@@ -261,107 +287,78 @@ void Decoder::ReadBlockHeader() {
     }
 }
 
-// Fills the window from offset pos up to end, carrying a match and the block over from one
-// call to the next.
-void Decoder::Produce(std::uint32_t pos, std::uint32_t end) {
-    while (pos < end) {
-        if (matchLeft_ > 0) {
-            const std::uint32_t n =
-                std::min<std::uint32_t>(static_cast<std::uint32_t>(matchLeft_), end - pos);
-            CopyMatch(pos, n);
-            pos += n;
-            continue;
-        }
-        while (blockLeft_ == 0) ReadBlockHeader();
-        // While a whole match fits before end, matches are copied at once.
-        while (blockLeft_ > 0 && pos + kMaxMatch <= end) {
-            --blockLeft_;
-            const int c = cTable_.Decode(in_);
-            if (c < 256) {
-                window_[pos++] = static_cast<std::uint8_t>(c);
-                continue;
-            }
-            const std::uint32_t length = static_cast<std::uint32_t>(c - (256 - kMinMatch));
-            CopyRun(pos, (pos - DecodePosition() - 1) & kDicMask, length);
-            pos += length;
-        }
-        if (blockLeft_ == 0 || pos >= end) continue;
-        --blockLeft_;
-        const int c = cTable_.Decode(in_);
+// Copies n bytes from distance bytes back to to, one after the other as the format wants: a
+// source that overlaps the bytes being written repeats them. May write up to 15 bytes past
+// the match, which the bytes after it then overwrite.
+[[gnu::always_inline]] inline void CopyMatch(std::uint8_t* to, std::uint32_t distance,
+                                             std::uint32_t n) {
+    const std::uint8_t* from = to - distance;
+    if (distance >= 16) {
+        // Each step reads only bytes written before it.
+        for (std::uint32_t i = 0; i < n; i += 16) std::memcpy(to + i, from + i, 16);
+    } else if (distance >= 8) {
+        for (std::uint32_t i = 0; i < n; i += 8) std::memcpy(to + i, from + i, 8);
+    } else if (distance == 1) {
+        std::memset(to, *from, n);
+    } else {
+        for (std::uint32_t i = 0; i < n; ++i) to[i] = from[i];
+    }
+}
+
+// Decodes the block's symbols from pos on until the block ends or pos reaches end (the last
+// match may run past it); returns where the output then ends.
+std::uint8_t* Decoder::DecodeSymbols(std::uint8_t* pos, const std::uint8_t* end) {
+    BitReader in = in_;
+    std::uint32_t left = blockLeft_;
+    while (left > 0 && pos < end) {
+        --left;
+        in.Refill();
+        const int c = cTable_.Decode(in);
         if (c < 256) {
-            window_[pos++] = static_cast<std::uint8_t>(c);
+            *pos++ = static_cast<std::uint8_t>(c);
             continue;
         }
-        matchLeft_ = c - (256 - kMinMatch);
-        matchFrom_ = (pos - DecodePosition() - 1) & kDicMask;
+        const auto length = static_cast<std::uint32_t>(c - (256 - kMinMatch));
+        const int p = pTable_.Decode(in);
+        const std::uint32_t distance =
+            (p < 2 ? static_cast<std::uint32_t>(p) : (1u << (p - 1)) + in.Take(p - 1)) + 1;
+        CopyMatch(pos, distance, length);
+        pos += length;
     }
-}
-
-std::uint32_t Decoder::DecodePosition() {
-    const int p = pTable_.Decode(in_);
-    return p < 2 ? static_cast<std::uint32_t>(p) : (1u << (p - 1)) + in_.Get(p - 1);
-}
-
-void Decoder::CopyMatch(std::uint32_t pos, std::uint32_t n) {
-    const std::uint32_t from = matchFrom_;
-    matchLeft_ -= static_cast<int>(n);
-    matchFrom_ = (from + n) & kDicMask;
-    CopyRun(pos, from, n);
-}
-
-// Copies n bytes one after the other from from to pos (pos + n within the window), so that a
-// source overlapping the bytes being written repeats them, as the format wants.
-void Decoder::CopyRun(std::uint32_t pos, std::uint32_t from, std::uint32_t n) {
-    std::uint8_t* to = window_ + pos;
-    if (from < pos) {
-        const std::uint32_t distance = pos - from;
-        const std::uint8_t* src = window_ + from;
-        if (distance == 1) {
-            std::memset(to, *src, n);
-        } else if (distance >= 8) {
-            std::uint32_t i = 0;
-            for (; i + 8 <= n; i += 8) std::memcpy(to + i, src + i, 8);
-            for (; i < n; ++i) to[i] = src[i];
-        } else {
-            for (std::uint32_t i = 0; i < n; ++i) to[i] = src[i];
-        }
-        return;
-    }
-    if (from + n <= kDicSize) {
-        std::memmove(to, window_ + from, n);  // the source lies ahead: a forward copy
-        return;
-    }
-    for (std::uint32_t i = 0; i < n; ++i) {
-        to[i] = window_[from];
-        from = (from + 1) & kDicMask;
-    }
+    in.Refill();
+    in_ = in;
+    blockLeft_ = left;
+    return pos;
 }
 
 void Decoder::Run(std::int64_t length, std::span<const std::uint8_t> expectedPrefix) {
-    std::uint32_t fill = 0;
+    std::uint8_t* const start = buffer_ + kDicSize;
+    std::uint8_t* pos = start;
     std::uint64_t produced = 0;
-    std::int64_t left = length;
-    while (left > 0) {
-        std::uint32_t end =
-            fill + static_cast<std::uint32_t>(std::min<std::int64_t>(kDicSize - fill, left));
-        if (produced < expectedPrefix.size()) {
-            end = std::min<std::uint32_t>(end,
-                                          fill + static_cast<std::uint32_t>(std::min<std::uint64_t>(
-                                                     expectedPrefix.size() - produced, kDicSize)));
+    while (length > 0) {
+        std::size_t piece = static_cast<std::size_t>(std::min<std::int64_t>(kPiece, length));
+        // The expected prefix is checked as soon as it has been decoded.
+        if (produced < expectedPrefix.size())
+            piece = std::min<std::size_t>(piece, expectedPrefix.size() - produced);
+        const std::uint8_t* const end = start + piece;
+        while (pos < end) {
+            if (blockLeft_ == 0) {
+                ReadBlockHeader();
+                continue;
+            }
+            pos = DecodeSymbols(pos, end);
         }
-        Produce(fill, end);
-        const std::uint32_t n = end - fill;
         if (produced < expectedPrefix.size() &&
-            std::memcmp(window_ + fill, expectedPrefix.data() + produced, n) != 0) {
+            std::memcmp(start, expectedPrefix.data() + produced, piece) != 0) {
             Corrupt();
         }
-        produced += n;
-        left -= n;
-        fill = end;
-        if (fill == kDicSize || left == 0) {
-            target_.Write(window_, fill);
-            fill = 0;
-        }
+        target_.Write(start, piece);
+        produced += piece;
+        length -= static_cast<std::int64_t>(piece);
+        // The last window moves to the front, with what a match wrote past the piece.
+        const auto past = static_cast<std::size_t>(pos - end);
+        std::memmove(buffer_, end - kDicSize, kDicSize + past);
+        pos = start + past;
     }
 }
 
@@ -373,9 +370,26 @@ void Decompress(Stream& source, Stream& target, std::span<const std::uint8_t> ex
     if (std::max<std::int32_t>(length, 0) < static_cast<std::int64_t>(expectedPrefix.size()))
         Corrupt();
     if (length <= 0) return;
+    // The bit stream is read from memory: a memory stream's own bytes, else a copy of the rest.
+    Bytes copy;
+    const std::uint8_t* begin;
+    const std::uint8_t* end;
+    auto* memory = dynamic_cast<MemoryStream*>(&source);
+    const std::uint64_t from = source.Position();
+    if (memory) {
+        const Bytes& data = memory->Data();
+        begin = data.data() + std::min<std::uint64_t>(from, data.size());
+        end = data.data() + data.size();
+    } else {
+        copy.resize(static_cast<std::size_t>(source.Remaining()));
+        source.ReadBuffer(copy.data(), copy.size());
+        begin = copy.data();
+        end = begin + copy.size();
+    }
     try {
-        auto decoder = std::make_unique<Decoder>(source, target);
+        auto decoder = std::make_unique<Decoder>(begin, end, target);
         decoder->Run(length, expectedPrefix);
+        if (memory) memory->Seek(from + static_cast<std::uint64_t>(decoder->Loaded() - begin));
     } catch (const std::bad_alloc&) {
         // A target that cannot hold the claimed length: only a damaged length claims that much.
         Corrupt();
