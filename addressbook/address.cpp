@@ -9,21 +9,19 @@
 namespace pomix {
 namespace {
 
-TAddress ReadAddress(Stream& stream) {
-    std::string famile = ReadStr(stream);
-    std::string fistName = ReadStr(stream);
-    std::string lastName = ReadStr(stream);
-    const auto date = stream.ReadValue<double>();
-    std::string address = ReadStr(stream);
-    std::string tel1 = ReadStr(stream);
-    std::string tel2 = ReadStr(stream);
-    std::string email = ReadStr(stream);
-    std::string url = ReadStr(stream);
-    StrList note = ReadStrList(stream);
-    const auto category = stream.ReadValue<std::uint8_t>();
-    return TAddress(std::move(famile), std::move(fistName), std::move(lastName), date,
-                    std::move(address), std::move(tel1), std::move(tel2), std::move(email),
-                    std::move(url), std::move(note), category);
+// The fields are read in their place in the list's record: no field is moved after it.
+void ReadAddress(Stream& stream, TAddress& r) {
+    ReadStr(stream, r.Famile);
+    ReadStr(stream, r.FistName);
+    ReadStr(stream, r.LastName);
+    r.Date = stream.ReadValue<double>();
+    ReadStr(stream, r.Address);
+    ReadStr(stream, r.Tel1);
+    ReadStr(stream, r.Tel2);
+    ReadStr(stream, r.Email);
+    ReadStr(stream, r.URL);
+    ReadStrList(stream, r.Note);
+    r.Category = stream.ReadValue<std::uint8_t>();
 }
 
 void WriteAddress(const TAddress& r, Stream& stream) {
@@ -47,7 +45,15 @@ void ReadAddressList(Stream& stream, AddressList& list) {
     // Eight empty texts (a length each), the date, an empty note list and the category.
     constexpr std::size_t kLeastRecordBytes = 8 * 4 + 8 + 4 + 1;
     list.Reserve(ReadableCount(count, stream, kLeastRecordBytes));
-    for (std::int32_t i = 0; i < count; ++i) list.Add(ReadAddress(stream));
+    for (std::int32_t i = 0; i < count; ++i) {
+        TAddress& record = list.Add(TAddress({}, {}, {}, 0, {}, {}, {}, {}, {}, {}, 0));
+        try {
+            ReadAddress(stream, record);
+        } catch (...) {
+            list.Delete(list.Count() - 1);  // a record cut short is not kept
+            throw;
+        }
+    }
 }
 
 void WriteAddressList(const AddressList& list, Stream& stream) {

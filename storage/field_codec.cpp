@@ -16,12 +16,24 @@ void WriteStr(const std::string& text, Stream& stream) {
 }
 
 std::string ReadStr(Stream& stream) {
+    std::string text;
+    ReadStr(stream, text);
+    return text;
+}
+
+void ReadStr(Stream& stream, std::string& text) {
     const auto n = stream.ReadValue<std::int32_t>();
-    if (n <= 0) return {};
+    text.clear();
+    if (n <= 0) return;
     // Checked before allocating: a damaged length must not reserve gigabytes.
     if (static_cast<std::uint64_t>(n) + 1 > stream.Remaining()) throw EStreamReadError();
+    if (const std::uint8_t* bytes = stream.TakeInPlace(static_cast<std::size_t>(n) + 1)) {
+        text.assign(reinterpret_cast<const char*>(bytes) + 1, static_cast<std::size_t>(n));
+        return;  // after the filler byte, ignored
+    }
     stream.ReadValue<std::uint8_t>();  // filler
-    return stream.ReadText(static_cast<std::size_t>(n));
+    text.resize(static_cast<std::size_t>(n));
+    stream.ReadBuffer(text.data(), text.size());
 }
 
 void WriteStrList(const StrList& list, Stream& stream) {
@@ -30,15 +42,20 @@ void WriteStrList(const StrList& list, Stream& stream) {
 }
 
 StrList ReadStrList(Stream& stream) {
-    const auto m = stream.ReadValue<std::int32_t>();
     StrList list;
-    if (m < 0) return list;
+    ReadStrList(stream, list);
+    return list;
+}
+
+void ReadStrList(Stream& stream, StrList& list) {
+    const auto m = stream.ReadValue<std::int32_t>();
+    list.clear();
+    if (m < 0) return;
     const std::uint64_t count = static_cast<std::uint64_t>(m) + 1;
     // Every text field takes at least its four length bytes.
     if (count * 4 > stream.Remaining()) throw EStreamReadError();
-    list.reserve(static_cast<std::size_t>(count));
-    for (std::uint64_t i = 0; i < count; ++i) list.push_back(ReadStr(stream));
-    return list;
+    list.resize(static_cast<std::size_t>(count));
+    for (std::string& text : list) ReadStr(stream, text);
 }
 
 }  // namespace pomix

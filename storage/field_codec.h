@@ -22,11 +22,14 @@ void WriteStr(const std::string& text, Stream& stream);
 // A negative or zero length reads as the empty text. A length larger than what the stream
 // still holds raises EStreamReadError before anything is allocated.
 std::string ReadStr(Stream& stream);
+// The same into text, replacing what it held: a record's field is read in its place.
+void ReadStr(Stream& stream, std::string& text);
 
 void WriteStrList(const StrList& list, Stream& stream);
 // A negative count reads as the empty list. A count that the rest of the stream cannot hold
 // (every string takes at least four bytes) raises EStreamReadError.
 StrList ReadStrList(Stream& stream);
+void ReadStrList(Stream& stream, StrList& list);
 // A record count read from a stream, cut to how many records of at least leastBytes each the
 // rest of the stream can hold: room reserved by it stays within a multiple of the stream's size
 // however damaged the count.

@@ -37,7 +37,8 @@ public:
 
     // Appends at the end and returns the stored record.
     T& Add(T record) {
-        entries_.push_back(Entry{std::move(record), nextSerial_++});
+        // Made in place: a record of many fields is not moved twice.
+        entries_.emplace_back(std::move(record), nextSerial_++);
         return entries_.back().record;
     }
     // Removes the record at index; an index outside the list changes nothing.

@@ -33,6 +33,10 @@ public:
     inline void ReadBuffer(void* buffer, std::size_t count);
     // count bytes as a string, read as ReadBuffer reads them.
     inline std::string ReadText(std::size_t count);
+    // The next count bytes where they lie, consumed, from a stream that holds its bytes in
+    // memory (a memory stream or an arriving view); null, consuming nothing, from others.
+    // Raises EStreamReadError without consuming anything when fewer are left.
+    inline const std::uint8_t* TakeInPlace(std::size_t count);
     void WriteBuffer(const void* buffer, std::size_t count) { Write(buffer, count); }
 
     // Fixed-width fields travel as their raw little-endian bytes.
@@ -101,6 +105,13 @@ public:
         pos_ += count;
     }
 
+    const std::uint8_t* TakeExactly(std::size_t count) {
+        if (count > LeftToRead()) ReadPastEnd();
+        const std::uint8_t* bytes = data_.data() + pos_;
+        pos_ += count;
+        return bytes;
+    }
+
     std::string ReadTextExactly(std::size_t count) {
         if (count > LeftToRead()) ReadPastEnd();
         std::string text(reinterpret_cast<const char*>(data_.data()) + pos_, count);
@@ -117,6 +128,7 @@ private:
 // count are final.
 class Arrivals {
 public:
+    // Where the bytes lie: the same for the arrivals' whole life.
     virtual const std::uint8_t* Data() const = 0;
     // Returns once the first end bytes have arrived, with how many have; raises when they
     // never will.
@@ -130,7 +142,7 @@ protected:
 class ArrivingStream final : public Stream {
 public:
     ArrivingStream(Arrivals& arrivals, std::size_t begin, std::size_t size)
-        : arrivals_(arrivals), begin_(begin), size_(size) {
+        : arrivals_(arrivals), data_(arrivals.Data()), begin_(begin), size_(size) {
         kind_ = Kind::Arriving;
     }
 
@@ -145,15 +157,16 @@ public:
     // the view holds fewer.
     const std::uint8_t* Take(std::size_t count) {
         if (count > LeftToRead()) ReadPastEnd();
-        if (count == 0) return arrivals_.Data();
+        if (count == 0) return data_;
         const std::size_t from = begin_ + static_cast<std::size_t>(pos_);
         if (from + count > known_) known_ = arrivals_.WaitFor(from + count);
         pos_ += count;
-        return arrivals_.Data() + from;
+        return data_ + from;
     }
 
 private:
     Arrivals& arrivals_;
+    const std::uint8_t* data_;
     std::size_t begin_;
     std::size_t size_;
     std::uint64_t pos_ = 0;
@@ -194,6 +207,12 @@ std::string Stream::ReadText(std::size_t count) {
     std::string text(count, '\0');
     ReadBufferFromAny(text.data(), count);
     return text;
+}
+
+const std::uint8_t* Stream::TakeInPlace(std::size_t count) {
+    if (kind_ == Kind::Memory) return static_cast<MemoryStream*>(this)->TakeExactly(count);
+    if (kind_ == Kind::Arriving) return static_cast<ArrivingStream*>(this)->Take(count);
+    return nullptr;
 }
 
 #pragma GCC diagnostic pop

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "storage/errors.h"
+#include "storage/tests/scratch_dir.h"
 
 namespace pomix {
 namespace {
@@ -47,6 +50,55 @@ TEST(FieldCodec, RoundTripKeepsEveryByte) {
     EXPECT_EQ(ReadStr(s), all);
     EXPECT_EQ(ReadStrList(s), list);
     EXPECT_EQ(s.Remaining(), 0u);
+}
+
+// Bytes that have all arrived, for reading through an arriving view.
+class Arrived final : public Arrivals {
+public:
+    explicit Arrived(const std::string& bytes) : bytes_(bytes.begin(), bytes.end()) {}
+    const std::uint8_t* Data() const override { return bytes_.data(); }
+    std::size_t WaitFor(std::size_t) override { return bytes_.size(); }
+
+private:
+    Bytes bytes_;
+};
+
+// Memory and arriving views hand their bytes over in place, a file copies them: the fields
+// and what they consume are the same from each, also when read into fields that held more.
+TEST(FieldCodec, EveryKindOfStreamReadsTheSameFields) {
+    const std::string longText(40, 'x');
+    const StrList list = {longText, "", "ab"};
+    const std::string bytes = Written([&](Stream& s) {
+        WriteStr("z", s);
+        WriteStr("", s);
+        WriteStrList(list, s);
+        WriteStrList({}, s);
+        s.Write("tail", 4);
+    });
+    testing::ScratchDir dir;
+    const std::string path = dir.File("fields");
+    {
+        FileStream file(path, FileStream::Mode::Create);
+        file.Write(bytes.data(), bytes.size());
+    }
+    Arrived arrived(bytes);
+    for (int kind = 0; kind < 3; ++kind) {
+        std::unique_ptr<Stream> s;
+        if (kind == 0) s = std::make_unique<MemoryStream>(bytes);
+        if (kind == 1) s = std::make_unique<FileStream>(path, FileStream::Mode::Read);
+        if (kind == 2) s = std::make_unique<ArrivingStream>(arrived, 0, bytes.size());
+        std::string text = longText;
+        StrList lines = {"old", "old", "old", "old"};
+        ReadStr(*s, text);
+        EXPECT_EQ(text, "z") << kind;
+        ReadStr(*s, text);
+        EXPECT_EQ(text, "") << kind;
+        ReadStrList(*s, lines);
+        EXPECT_EQ(lines, list) << kind;
+        ReadStrList(*s, lines);
+        EXPECT_TRUE(lines.empty()) << kind;
+        EXPECT_EQ(s->Remaining(), 4u) << kind;
+    }
 }
 
 TEST(FieldCodec, NegativeCountReadsAsEmptyList) {
