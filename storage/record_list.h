@@ -105,6 +105,8 @@ public:
 
 private:
     struct Entry {
+        // Spelled out for the compilers that cannot make an aggregate from parentheses.
+        Entry(T&& r, std::uint64_t s) : record(std::move(r)), serial(s) {}
         T record;
         std::uint64_t serial;
     };
