@@ -1,8 +1,12 @@
 #include "sync/engine.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <map>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "storage/cp1251.h"
@@ -58,6 +62,10 @@ struct ContactTraits {
 constexpr double kPairThreshold = 3;
 // Above this many candidate comparisons, leftovers are taken as deleted and added instead.
 constexpr std::size_t kMaxPairings = 4'000'000;
+// Uploads and deletions in flight at once for each collection. Servers that take writes one at
+// a time (both Radicale and Xandikos) gain little from more; the lanes hide the time between
+// one answer and the next request.
+constexpr std::size_t kLanes = 3;
 
 template <class Traits>
 double Similarity(const Fields& a, const Fields& b) {
@@ -301,25 +309,68 @@ public:
         return writes;
     }
 
-    void Send(const std::vector<Write>& writes, CollectionState& state) {
-        try {
-            for (const Write& w : writes) {
-                if (w.What == WriteKind::Remove) {
-                    dav_.Delete(w.Url, w.ETag);
-                    plan_.Current.erase(w.Url);
-                } else {
-                    Entry after = w.After;
-                    after.ETag = dav_.Put(Traits::kKind, w.Url, w.Text,
-                                          w.What == WriteKind::Update ? w.ETag : std::string());
-                    plan_.Current[w.Url] = std::move(after);
+    // Sends the writes, up to kLanes at once (each on a connection of its own, the first on
+    // this run's). Each write is conditional on its own item, and no two name the same item,
+    // so their order does not matter. After a failure no further write starts; what the
+    // server took meanwhile is still recorded, and the first failure (in the writes' order)
+    // is raised.
+    void Send(const std::vector<Write>& writes, CollectionState& state, const Account& account) {
+        std::vector<std::optional<std::string>> etags(writes.size());  // set once taken
+        std::vector<std::exception_ptr> errors(writes.size());
+        std::atomic<std::size_t> next{0};
+        std::atomic<bool> stop{false};
+        const auto lane = [&](DavSession& dav) {
+            for (std::size_t i; !stop && (i = next++) < writes.size();) {
+                const Write& w = writes[i];
+                try {
+                    if (w.What == WriteKind::Remove) {
+                        dav.Delete(w.Url, w.ETag);
+                        etags[i].emplace();
+                    } else {
+                        etags[i] = dav.Put(Traits::kKind, w.Url, w.Text,
+                                           w.What == WriteKind::Update ? w.ETag : std::string());
+                    }
+                } catch (...) {
+                    errors[i] = std::current_exception();
+                    stop = true;
                 }
-                ++sent_;
             }
-        } catch (...) {
-            Store(state);
-            throw;
+        };
+        const std::size_t lanes = std::min(kLanes, writes.size());
+        std::vector<std::thread> threads;
+        // A lane that cannot start (no thread, out of memory) leaves its share to the others.
+        for (std::size_t n = 1; n < lanes; ++n) {
+            try {
+                threads.emplace_back([&] {
+                    try {
+                        HttpConnection http(account);
+                        DavSession dav(http);
+                        lane(dav);
+                    } catch (...) {
+                    }
+                });
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+        lane(dav_);
+        for (std::thread& t : threads) t.join();
+
+        for (std::size_t i = 0; i < writes.size(); ++i) {
+            if (!etags[i]) continue;
+            const Write& w = writes[i];
+            if (w.What == WriteKind::Remove) {
+                plan_.Current.erase(w.Url);
+            } else {
+                Entry after = w.After;
+                after.ETag = *etags[i];
+                plan_.Current[w.Url] = std::move(after);
+            }
+            ++sent_;
         }
         Store(state);
+        for (const std::exception_ptr& e : errors)
+            if (e) std::rethrow_exception(e);
     }
 
     void Store(CollectionState& state) const {
@@ -424,8 +475,10 @@ void ApplyEntries(KindPlan<Record>& plan, CollectionState& state) {
             plan.Current.erase(url);
         }
     }
+    // The plan is spent: its entries move.
     state.Entries.clear();
-    for (const auto& [url, e] : plan.Current) state.Entries.push_back(e);
+    state.Entries.reserve(plan.Current.size());
+    for (auto& [url, e] : plan.Current) state.Entries.push_back(std::move(e));
     state.Token = plan.Token;
 }
 
@@ -437,29 +490,71 @@ SyncRun::SyncRun(const Account& account, SyncOptions options)
 
 SyncRun::~SyncRun() = default;
 
+namespace {
+
+// Runs a here and b on a thread of its own; raises a's failure, else b's, once both have ended.
+template <class A, class B>
+void SideBySide(A&& a, B&& b) {
+    std::exception_ptr theirs;
+    std::thread thread([&] {
+        try {
+            b();
+        } catch (...) {
+            theirs = std::current_exception();
+        }
+    });
+    std::exception_ptr mine;
+    try {
+        a();
+    } catch (...) {
+        mine = std::current_exception();
+    }
+    thread.join();
+    if (mine) std::rethrow_exception(mine);
+    if (theirs) std::rethrow_exception(theirs);
+}
+
+}  // namespace
+
 void SyncRun::Exchange(const EventList& events, const AddressList& contacts, SyncState& state) {
-    DavSession dav(*http_);
+    // The calendar and the address book go side by side, each on a connection of its own: a
+    // sync costs about the slower of the two, and one's local work overlaps the other's wait.
+    HttpConnection bookHttp(account_);
+    DavSession eventDav(*http_), contactDav(bookHttp);
     // The collections of the last sync, while they are still there under the names asked for.
-    const auto find = [&](Kind kind, const std::string& known, const std::string& name) {
+    const auto find = [&](DavSession& dav, Kind kind, const std::string& known,
+                          const std::string& name) {
         std::optional<Collection> c;
         if (!known.empty()) c = dav.Known(kind, known, name);
         return c ? *c : dav.FindCollection(kind, account_.Server, name);
     };
-    plan_->Events.Where = find(Kind::Calendar, state.Events.Url, options_.Calendar);
-    plan_->Contacts.Where = find(Kind::AddressBook, state.Contacts.Url, options_.AddressBook);
 
     std::vector<const Tevent*> localEvents;
-    for (const Tevent& e : events) localEvents.push_back(&e);
     std::vector<const TAddress*> localContacts;
-    for (std::size_t i = 0; i < contacts.Count(); ++i) localContacts.push_back(&contacts[i]);
-
-    KindSync<EventTraits> eventSync(dav, plan_->Events, report_.Events, report_.Notes);
-    KindSync<ContactTraits> contactSync(dav, plan_->Contacts, report_.Contacts, report_.Notes);
+    std::vector<std::string> eventNotes, contactNotes;
+    KindSync<EventTraits> eventSync(eventDav, plan_->Events, report_.Events, eventNotes);
+    KindSync<ContactTraits> contactSync(contactDav, plan_->Contacts, report_.Contacts,
+                                        contactNotes);
     // Both sides are read before anything is sent: a server that fails while being read has
     // been sent nothing.
     CollectionState eventState = state.Events, contactState = state.Contacts;
-    const std::vector<Write> eventWrites = eventSync.Decide(localEvents, eventState);
-    const std::vector<Write> contactWrites = contactSync.Decide(localContacts, contactState);
+    std::vector<Write> eventWrites, contactWrites;
+    SideBySide(
+        [&] {
+            plan_->Events.Where =
+                find(eventDav, Kind::Calendar, state.Events.Url, options_.Calendar);
+            for (const Tevent& e : events) localEvents.push_back(&e);
+            eventWrites = eventSync.Decide(localEvents, eventState);
+        },
+        [&] {
+            plan_->Contacts.Where =
+                find(contactDav, Kind::AddressBook, state.Contacts.Url, options_.AddressBook);
+            for (std::size_t i = 0; i < contacts.Count(); ++i)
+                localContacts.push_back(&contacts[i]);
+            contactWrites = contactSync.Decide(localContacts, contactState);
+        });
+    report_.Notes = std::move(eventNotes);
+    report_.Notes.insert(report_.Notes.end(), contactNotes.begin(), contactNotes.end());
     // Until Apply completes, the old token stays: a failed run is read again from there.
     state.Events.Url = eventState.Url;
     state.Events.Token = eventState.Token;
@@ -468,8 +563,8 @@ void SyncRun::Exchange(const EventList& events, const AddressList& contacts, Syn
     if (options_.BeforeSending) options_.BeforeSending();
     const auto count = [&] { sent_ = eventSync.sent_ + contactSync.sent_; };
     try {
-        eventSync.Send(eventWrites, state.Events);
-        contactSync.Send(contactWrites, state.Contacts);
+        SideBySide([&] { eventSync.Send(eventWrites, state.Events, account_); },
+                   [&] { contactSync.Send(contactWrites, state.Contacts, account_); });
     } catch (...) {
         count();
         throw;
@@ -480,17 +575,17 @@ void SyncRun::Exchange(const EventList& events, const AddressList& contacts, Syn
 }
 
 void SyncRun::Apply(EventList& events, AddressList& contacts, SyncState& state) {
-    std::vector<Tevent> newEvents = Applied(localEvents_, plan_->Events);
-    std::vector<TAddress> newContacts = Applied(localContacts_, plan_->Contacts);
     ApplyEntries(plan_->Events, state.Events);
     ApplyEntries(plan_->Contacts, state.Contacts);
     if (report_.Events.LocalChanged()) {
+        std::vector<Tevent> newEvents = Applied(localEvents_, plan_->Events);
         EventList list;
         list.Reserve(newEvents.size());
         for (Tevent& e : newEvents) list.Append(std::move(e));
         events = std::move(list);
     }
     if (report_.Contacts.LocalChanged()) {
+        std::vector<TAddress> newContacts = Applied(localContacts_, plan_->Contacts);
         AddressList list;
         list.Reserve(newContacts.size());
         for (TAddress& c : newContacts) list.Add(std::move(c));

@@ -349,13 +349,13 @@ std::string JoinFields(const Fields& fields) {
 }
 
 std::optional<Fields> SplitFields(const std::string& text, std::size_t count) {
-    Fields fields(1);
-    for (char c : text) {
-        if (c == kFieldSeparator) {
-            fields.emplace_back();
-        } else {
-            fields.back() += c;
-        }
+    Fields fields;
+    fields.reserve(count);
+    for (std::size_t from = 0;;) {
+        const std::size_t to = text.find(kFieldSeparator, from);
+        fields.emplace_back(text, from, to == std::string::npos ? std::string::npos : to - from);
+        if (to == std::string::npos) break;
+        from = to + 1;
     }
     if (fields.size() != count) return std::nullopt;
     return fields;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 
 #include "storage/atomic_file.h"
 #include "storage/errors.h"
@@ -30,15 +31,20 @@ std::string Escape(const std::string& text) {
     return out;
 }
 
-bool Unescape(const std::string& text, std::string& out) {
-    out.clear();
-    for (std::size_t i = 0; i < text.size(); ++i) {
+bool Unescape(std::string_view text, std::string& out) {
+    std::size_t percent = text.find('%');
+    if (percent == std::string_view::npos) {  // the usual case: nothing escaped
+        out.assign(text);
+        return true;
+    }
+    out.assign(text.substr(0, percent));
+    for (std::size_t i = percent; i < text.size(); ++i) {
         if (text[i] != '%') {
             out += text[i];
             continue;
         }
         if (i + 2 >= text.size()) return false;
-        const std::string hex = text.substr(i + 1, 2);
+        const std::string_view hex = text.substr(i + 1, 2);
         if (hex == "25") out += '%';
         else if (hex == "09") out += '\t';
         else if (hex == "0D") out += '\r';
@@ -49,16 +55,26 @@ bool Unescape(const std::string& text, std::string& out) {
     return true;
 }
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-    std::vector<std::string> out(1);
-    for (char c : line) {
-        if (c == '\t') {
-            out.emplace_back();
-        } else {
-            out.back() += c;
+// The TAB-separated fields of line, at most kMaxTabFields (a line with more is not one of
+// ours: count is then above the limit).
+constexpr std::size_t kMaxTabFields = 8;
+struct TabFields {
+    std::string_view Field[kMaxTabFields];
+    std::size_t Count = 0;
+};
+
+TabFields SplitTabs(std::string_view line) {
+    TabFields out;
+    for (;;) {
+        const std::size_t tab = line.find('\t');
+        if (out.Count == kMaxTabFields) {
+            ++out.Count;
+            return out;
         }
+        out.Field[out.Count++] = line.substr(0, tab);
+        if (tab == std::string_view::npos) return out;
+        line.remove_prefix(tab + 1);
     }
-    return out;
 }
 
 std::uint64_t Fnv1a(const std::string& bytes, std::size_t size) {
@@ -76,39 +92,38 @@ bool ParseMap(const std::string& text, SyncState& state) {
     const std::size_t trailer = text.rfind("\nZ\t");
     if (!text.starts_with(std::string(kMapHeader) + "\n") || trailer == std::string::npos)
         return false;
-    const std::vector<std::string> z = SplitTabs(text.substr(trailer + 1));
-    if (z.size() != 3 || !z[2].ends_with("\n")) return false;
+    const TabFields z = SplitTabs(std::string_view(text).substr(trailer + 1));
+    if (z.Count != 3 || !z.Field[2].ends_with("\n")) return false;
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx",
                   static_cast<unsigned long long>(Fnv1a(text, trailer + 1)));
-    if (z[2] != std::string(hash) + "\n") return false;
+    if (z.Field[2] != std::string(hash) + "\n") return false;
     std::size_t count = 0;
     std::size_t pos = std::string(kMapHeader).size() + 1;
+    std::string fields;
     while (pos <= trailer) {
         const std::size_t end = text.find('\n', pos);
-        const std::vector<std::string> f = SplitTabs(text.substr(pos, end - pos));
+        const TabFields f = SplitTabs(std::string_view(text).substr(pos, end - pos));
         pos = end + 1;
         ++count;
-        if (f.size() < 3 || (f[1] != "events" && f[1] != "contacts")) return false;
-        CollectionState& c = f[1] == "events" ? state.Events : state.Contacts;
-        if (f[0] == "C" && f.size() == 4) {
-            if (!Unescape(f[2], c.Url) || !Unescape(f[3], c.Token)) return false;
-        } else if (f[0] == "E" && f.size() == 6) {
-            Entry e;
-            std::string fields;
-            if (!Unescape(f[2], e.Url) || !Unescape(f[3], e.ETag) || !Unescape(f[4], fields) ||
-                !Unescape(f[5], e.Item))
+        if (f.Count < 3 || (f.Field[1] != "events" && f.Field[1] != "contacts")) return false;
+        const bool events = f.Field[1] == "events";
+        CollectionState& c = events ? state.Events : state.Contacts;
+        if (f.Field[0] == "C" && f.Count == 4) {
+            if (!Unescape(f.Field[2], c.Url) || !Unescape(f.Field[3], c.Token)) return false;
+        } else if (f.Field[0] == "E" && f.Count == 6) {
+            Entry& e = c.Entries.emplace_back();
+            if (!Unescape(f.Field[2], e.Url) || !Unescape(f.Field[3], e.ETag) ||
+                !Unescape(f.Field[4], fields) || !Unescape(f.Field[5], e.Item))
                 return false;
-            const auto split =
-                SplitFields(fields, f[1] == "events" ? kEventFieldCount : kContactFieldCount);
+            auto split = SplitFields(fields, events ? kEventFieldCount : kContactFieldCount);
             if (!split) return false;
-            e.Local = *split;
-            c.Entries.push_back(std::move(e));
+            e.Local = std::move(*split);
         } else {
             return false;
         }
     }
-    return std::to_string(count) == z[1];
+    return std::to_string(count) == z.Field[1];
 }
 
 }  // namespace
