@@ -236,18 +236,22 @@ void TSyncControl::TryApply() {
          {static_cast<TSectionWindow*>(planner), static_cast<TSectionWindow*>(book)}) {
         if (std::optional<SaveWork> work = window->TakeSave()) saver_.Post(std::move(*work));
     }
-    const std::string folder = folder_;
-    auto state = std::make_shared<sync::SyncState>(std::move(outcome->State));
-    // The next run reads the mapping: it waits for this write.
-    stateSaving_ = true;
-    QPointer<TSyncControl> self(this);
-    saver_.Post({folder + "/" + sync::kMapFileName,
-                 [folder, state] { sync::SaveState(folder, *state); },
-                 [self](bool) {
-                     if (!self) return;
-                     self->stateSaving_ = false;
-                     if (self->again_) self->Synchronize();
-                 }});
+    if (outcome->StateChanged) {
+        const std::string folder = folder_;
+        auto state = std::make_shared<sync::SyncState>(std::move(outcome->State));
+        // The next run reads the mapping: it waits for this write.
+        stateSaving_ = true;
+        QPointer<TSyncControl> self(this);
+        saver_.Post({folder + "/" + sync::kMapFileName,
+                     [folder, state] { sync::SaveState(folder, *state); },
+                     [self](bool) {
+                         if (!self) return;
+                         self->stateSaving_ = false;
+                         if (self->again_) self->Synchronize();
+                     }});
+    } else if (again_) {
+        QTimer::singleShot(0, this, &TSyncControl::Synchronize);
+    }
 
     const auto total = [](const sync::SideCounts& a, const sync::SideCounts& b,
                           std::size_t sync::SideCounts::*field) { return a.*field + b.*field; };

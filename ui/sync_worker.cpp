@@ -14,6 +14,12 @@ std::shared_ptr<SyncOutcome> TSyncWorker::Run(SyncJob& job) {
     auto outcome = std::make_shared<SyncOutcome>();
     try {
         outcome->State = sync::LoadState(job.Folder, outcome->Map);
+        // A sync with nothing to do writes nothing (a large mapping takes a while to write).
+        const sync::SyncState loaded =
+            outcome->Map == sync::MapStatus::Read ? outcome->State : sync::SyncState{};
+        const auto changed = [&] {
+            return outcome->Map != sync::MapStatus::Read || !(outcome->State == loaded);
+        };
         sync::SyncRun run(job.Account, job.Options);
         try {
             run.Exchange(job.Events, job.Contacts, outcome->State);
@@ -22,8 +28,9 @@ std::shared_ptr<SyncOutcome> TSyncWorker::Run(SyncJob& job) {
             if (run.Sent() > 0) sync::SaveState(job.Folder, outcome->State);
             throw;
         }
-        sync::SaveState(job.Folder, outcome->State);
+        if (changed()) sync::SaveState(job.Folder, outcome->State);
         run.Apply(job.Events, job.Contacts, outcome->State);
+        outcome->StateChanged = changed();
         outcome->Report = run.Report();
         outcome->Events = std::move(job.Events);
         outcome->Contacts = std::move(job.Contacts);

@@ -44,6 +44,7 @@ struct SyncOutcome {
     EventList Events;
     AddressList Contacts;
     sync::SyncState State;
+    bool StateChanged = true;  // State differs from the Sync.map read (which then stays)
 };
 
 class TSyncWorker : public QObject {
