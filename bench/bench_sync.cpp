@@ -114,13 +114,16 @@ void FirstUpload(benchmark::State& state, const Server& server, const Account& a
     }
 }
 
-// Xandikos keeps each collection in git: the records go in as one commit, and the mapping is
-// made as a first sync would leave it (Xandikos takes about a minute per 200 items fetched
-// from a collection of 10,000).
-SyncOptions SeededXandikos(const Server& server, const Account& account, const Local& local,
-                           const std::string& tag, const std::string& folder) {
+// The records go into the server's folder as files, one per item, and the mapping is made as a
+// first sync would leave it: taking 10,000 items one request at a time takes the servers hours
+// (see FirstUpload), and a first sync of a full collection fetches everything (Xandikos takes
+// about a minute per 200 items of a collection of 10,000). Xandikos keeps each collection in
+// git: the files go in as one commit.
+SyncOptions Seeded(const Server& server, const Account& account, const Local& local,
+                   const std::string& tag, const std::string& folder) {
     SyncOptions options = Collections(server, account, tag);
-    const std::string root = Env("POMIX_TEST_XANDIKOS_DIR");
+    const bool git = server.Name == "xandikos";
+    const std::string root = Env(git ? "POMIX_TEST_XANDIKOS_DIR" : "POMIX_TEST_RADICALE_DIR");
     const std::string calendar = server.CalendarHome + options.Calendar + "/",
                       book = server.BookHome + options.AddressBook + "/";
     SyncState sync;
@@ -140,9 +143,10 @@ SyncOptions SeededXandikos(const Server& server, const Account& account, const L
             {sync.Contacts.Url + uid + ".vcf", {}, ContactFields(local.Contacts[i]), text});
     }
     for (const std::string& dir : {calendar, book}) {
-        const std::string git = "git -C '" + root + dir +
-                                "' -c user.name=bench -c user.email=bench@localhost ";
-        if (std::system((git + "add -A >/dev/null && " + git + "commit -q -m seed").c_str()) != 0)
+        const std::string commit = "git -C '" + root + dir +
+                                   "' -c user.name=bench -c user.email=bench@localhost ";
+        if (git &&
+            std::system((commit + "add -A >/dev/null && " + commit + "commit -q -m seed").c_str()))
             throw SyncError("cannot seed the bench's collections");
     }
     HttpConnection http(account);
@@ -157,39 +161,21 @@ SyncOptions SeededXandikos(const Server& server, const Account& account, const L
     return options;
 }
 
-// Radicale takes a whole collection in one PUT (its own extension): the quick way to give it
-// the records, which it would take hours to take one by one.
-SyncOptions Seeded(const Server& server, const Account& account, const Local& local,
-                   const std::string& tag, const std::string& folder) {
-    if (server.Name == "xandikos") return SeededXandikos(server, account, local, tag, folder);
-    std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Bench//RU\r\n", book;
-    for (const Tevent& e : local.Events) {
-        const std::string text = NewEventItem(e, NewUid());
-        const std::size_t from = text.find("BEGIN:VEVENT"), to = text.find("END:VEVENT\r\n");
-        calendar += text.substr(from, to + 12 - from);
-    }
-    calendar += "END:VCALENDAR\r\n";
-    for (std::size_t i = 0; i < local.Contacts.Count(); ++i)
-        book += NewContactItem(local.Contacts[i], NewUid());
-    HttpConnection http(account);
-    http.Request("PROPFIND", server.Base + server.CalendarHome.substr(1), {}, {"Depth: 0"});
-    const long a = http.Request("PUT", server.Base + server.CalendarHome.substr(1) + "cal-" + tag +
-                                           "/",
-                                calendar, {"Content-Type: text/calendar"})
-                       .Status;
-    const long b = http.Request("PUT", server.Base + server.BookHome.substr(1) + "book-" + tag + "/",
-                                book, {"Content-Type: text/vcard"})
-                       .Status;
-    if (a >= 300 || b >= 300) throw SyncError("cannot seed the bench's collections");
-    return {"cal-" + tag, "book-" + tag, {}};
-}
-
+// With POMIX_BENCH_SYNC_KEEP set, the seeded collections and the mapping are kept (the folder
+// named there) and used again by the next run against the same servers, which then skips the
+// minutes of seeding.
 void NothingToDo(benchmark::State& state, const Server& server, const Account& account) {
     Local local = MakeLocal(Count());
+    const std::string keep = Env("POMIX_BENCH_SYNC_KEEP");
+    const std::string tag = keep.empty() ? "same" : "kept";
     const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("pomix-bench-sync-" + server.Name + "same");
-    std::filesystem::create_directories(folder);
-    const SyncOptions options = Seeded(server, account, local, "same", folder.string() + "/");
+        (keep.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(keep)) /
+        ("pomix-bench-sync-" + server.Name + tag);
+    const SyncOptions options =
+        std::filesystem::exists(folder / kMapFileName)
+            ? SyncOptions{"cal-" + tag, "book-" + tag, {}}
+            : (std::filesystem::create_directories(folder),
+               Seeded(server, account, local, tag, folder.string() + "/"));
     Run(account, options, folder.string() + "/", local);  // the first sync, not measured
     for (auto _ : state) {
         const SyncReport report = Run(account, options, folder.string() + "/", local);
@@ -199,7 +185,7 @@ void NothingToDo(benchmark::State& state, const Server& server, const Account& a
             0)
             state.SkipWithError("a sync with nothing to do changed something");
     }
-    std::filesystem::remove_all(folder);
+    if (keep.empty()) std::filesystem::remove_all(folder);
 }
 
 // The mapping of Count() items of each kind: read (every sync), written (a sync that changed

@@ -3,9 +3,9 @@
 # each with a scratch folder, and a server that answers every request with a cut-off
 # multistatus document. The command finds them in POMIX_TEST_DAV (one server per ";":
 # "name base-url calendar-home addressbook-home"), POMIX_TEST_DAV_USER and _PASSWORD (also a
-# password file of Radicale's own), POMIX_TEST_XANDIKOS_DIR (Xandikos' folder, where the
-# benchmark puts its records straight into git), POMIX_TEST_BROKEN_DAV and POMIX_TEST_CLOSED_DAV (a port
-# nobody listens on). Without the servers the command runs without those variables.
+# password file of Radicale's own), POMIX_TEST_XANDIKOS_DIR and POMIX_TEST_RADICALE_DIR (the
+# servers' folders, where the benchmark puts its records straight in), POMIX_TEST_BROKEN_DAV
+# and POMIX_TEST_CLOSED_DAV (a port nobody listens on). Without the servers the command runs without those variables.
 set -euo pipefail
 if ! command -v radicale >/dev/null || ! command -v xandikos >/dev/null; then
     echo "dav_servers.sh: radicale or xandikos is not installed; the server tests skip" >&2
@@ -72,6 +72,6 @@ for port in "$rport" "$xport" "$bport"; do
 done
 export POMIX_TEST_DAV="radicale http://127.0.0.1:$rport/ /$user/ /$user/;xandikos http://127.0.0.1:$xport/ /user/calendars/ /user/contacts/"
 export POMIX_TEST_DAV_USER=$user POMIX_TEST_DAV_PASSWORD=$password
-export POMIX_TEST_XANDIKOS_DIR=$scratch/xandikos
+export POMIX_TEST_XANDIKOS_DIR=$scratch/xandikos POMIX_TEST_RADICALE_DIR=$scratch/radicale/collection-root
 export POMIX_TEST_BROKEN_DAV=http://127.0.0.1:$bport/ POMIX_TEST_CLOSED_DAV=http://127.0.0.1:$cport/
 "$@"
