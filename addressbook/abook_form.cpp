@@ -24,6 +24,23 @@
 namespace pomix {
 namespace {
 
+// The contacts read beside the interface, their names built and sorted there too: the
+// interface thread only takes them.
+struct ContactsLoad : ListLoad<AddressList> {
+    using ListLoad::ListLoad;
+    ContactLines lines;
+    std::vector<ListLine> shown;
+    void Read() {
+        pomix::LoadAddressList(file, list);
+        shown = lines.Category(list, kAllCategories);
+    }
+    void Adopt(ContactsLoad&& other) {
+        ListLoad::Adopt(std::move(other));
+        lines = std::move(other.lines);
+        shown = std::move(other.shown);
+    }
+};
+
 // The details and the editor lie over the right-hand side, beside the contact list.
 constexpr int kSideLeft = 208;
 constexpr int kSideWidth = TSectionWindow::kWidth - kSideLeft;
@@ -286,19 +303,13 @@ void TABookForm::LoadAddressList() {
     pomix::LoadAddressList(file_, AddressList_);
 }
 
+EarlyRead TABookForm::EarlyReadIn(const std::string& dataDir) {
+    return MakeEarlyRead<ContactsLoad>(dataDir + kAddressFileName, kAddressStreamName);
+}
+
 std::optional<LoadWork> TABookForm::MakeLoad() {
-    struct Load : ListLoad<AddressList> {
-        using ListLoad::ListLoad;
-        ContactLines lines;
-        std::vector<ListLine> shown;
-    };
-    auto load = std::make_shared<Load>(file_);
-    // The names are built and sorted beside the interface too: the interface thread only
-    // takes them.
-    return LoadWork{[load] {
-                        pomix::LoadAddressList(load->file, load->list);
-                        load->shown = load->lines.Category(load->list, kAllCategories);
-                    },
+    auto load = std::make_shared<ContactsLoad>(file_);
+    return LoadWork{[load] { ReadOrTakeEarly(*load); },
                     [this, load] {
                         AddressList_ = std::move(load->list);
                         file_.AdoptLoad(load->file);

@@ -24,6 +24,8 @@ class TABookForm : public TSectionWindow {
     Q_OBJECT
 public:
     explicit TABookForm(StreamContainer& container, QWidget* parent = nullptr);
+    // The read of the section's file at the start of the process (ui/early_reads.h).
+    static EarlyRead EarlyReadIn(const std::string& dataDir);
 
     // The contacts as loaded at creation and kept up to date by the window's commands; the
     // debt book reads them to offer names.

@@ -125,6 +125,12 @@ TMainForm::SectionFactory TMainForm::ProgramSections() {
     };
 }
 
+std::vector<EarlyRead> TMainForm::ProgramEarlyReads(const std::string& dataDir) {
+    return {TABookForm::EarlyReadIn(dataDir), TCalendarForm::EarlyReadIn(dataDir),
+            TNoteForm::EarlyReadIn(dataDir), TCatalogForm::EarlyReadIn(dataDir),
+            TCreditsForm::EarlyReadIn(dataDir)};
+}
+
 TMainForm::TMainForm(SectionFactory sections)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -495,6 +501,8 @@ void TMainForm::Select(TStaticButton* sender) {
 }
 
 void TMainForm::StartLoading() {
+    // The loader's threads take over what is not read yet: no more than a core each.
+    TEarlyReads::StopBeginning();
     loader_.Run();
     ShowLoading();  // nothing to wait for: every section is in already
 }

@@ -30,6 +30,10 @@ public:
     // debt book, settings). The default builds the program's windows; tests pass their own.
     using SectionFactory = std::function<TSectionWindow*(int index, StreamContainer& container)>;
     static SectionFactory ProgramSections();
+    // The early reads (ui/early_reads.h) of the program's sections' files in dataDir: the
+    // address book's first, the section most often opened at once (and whose contacts the debt
+    // book waits for), then the planner's, whose events the reminders wait for.
+    static std::vector<EarlyRead> ProgramEarlyReads(const std::string& dataDir);
 
     explicit TMainForm(SectionFactory sections = ProgramSections());
     ~TMainForm() override;

@@ -101,7 +101,9 @@ void TRunningCopy::Answer() {
     }
 }
 
-std::unique_ptr<TRunningCopy> PrepareProgramDir(const std::string& programDir, const std::string& shippedDir) {
+std::unique_ptr<TRunningCopy> PrepareProgramDir(const std::string& programDir,
+                                                const std::string& shippedDir,
+                                                std::optional<DataFolderLock> early) {
     if (programDir.empty()) {
         ShowError(MessageString("NoHome"));
         return nullptr;
@@ -112,7 +114,7 @@ std::unique_ptr<TRunningCopy> PrepareProgramDir(const std::string& programDir, c
         ShowError(MessageString("DataFolderFailed").arg(MessageArg(DataDirIn(programDir))));
         return nullptr;
     }
-    DataFolderLock lock(DataDirIn(programDir));
+    DataFolderLock lock = early ? std::move(*early) : DataFolderLock(DataDirIn(programDir));
     switch (lock.GetState()) {
         case DataFolderLock::State::HeldElsewhere:
             // Also for a start from a terminal, where the box may not be seen.

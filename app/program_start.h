@@ -51,7 +51,10 @@ private:
 // shipped files from shippedDir (empty when the program runs from its own folder) without
 // replacing any, and makes programDir the program's folder. Returns the running copy; or,
 // when the program must stop (no folder, another copy on it), shows why and returns null.
-// A start refused because another copy runs reads and writes no file of the folder.
-std::unique_ptr<TRunningCopy> PrepareProgramDir(const std::string& programDir, const std::string& shippedDir);
+// A start refused because another copy runs reads and writes no file of the folder. lock: the
+// folder's lock when the caller has tried it already (its state is then told as if taken here).
+std::unique_ptr<TRunningCopy> PrepareProgramDir(const std::string& programDir,
+                                                const std::string& shippedDir,
+                                                std::optional<DataFolderLock> lock = std::nullopt);
 
 }  // namespace pomix

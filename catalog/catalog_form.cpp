@@ -28,6 +28,11 @@ std::string Numbered(const char* prefix, int number) {
     return prefix + std::to_string(number);
 }
 
+struct EntriesLoad : ListLoad<CatalogList> {
+    using ListLoad::ListLoad;
+    void Read() { LoadCatalogList(file, list); }
+};
+
 }  // namespace
 
 TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
@@ -214,9 +219,13 @@ void TCatalogForm::LoadCatalogList() {
     pomix::LoadCatalogList(file_, CatalogList_);
 }
 
+EarlyRead TCatalogForm::EarlyReadIn(const std::string& dataDir) {
+    return MakeEarlyRead<EntriesLoad>(dataDir + kCatalogFileName, kCatalogStreamName);
+}
+
 std::optional<LoadWork> TCatalogForm::MakeLoad() {
-    auto load = std::make_shared<ListLoad<CatalogList>>(file_);
-    return LoadWork{[load] { pomix::LoadCatalogList(load->file, load->list); },
+    auto load = std::make_shared<EntriesLoad>(file_);
+    return LoadWork{[load] { ReadOrTakeEarly(*load); },
                     [this, load] {
                         CatalogList_ = std::move(load->list);
                         file_.AdoptLoad(load->file);

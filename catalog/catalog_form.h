@@ -23,6 +23,8 @@ class TCatalogForm : public TSectionWindow {
     Q_OBJECT
 public:
     explicit TCatalogForm(StreamContainer& container, QWidget* parent = nullptr);
+    // The read of the section's file at the start of the process (ui/early_reads.h).
+    static EarlyRead EarlyReadIn(const std::string& dataDir);
 
     CatalogList& Entries() { return CatalogList_; }
     const SectionFile& File() const { return file_; }

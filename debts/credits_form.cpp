@@ -41,6 +41,11 @@ bool IsDate(DateTime value) {
     return TryDecodeDate(value, parts);
 }
 
+struct DebtsLoad : ListLoad<CreditList> {
+    using ListLoad::ListLoad;
+    void Read() { LoadCreditList(file, list); }
+};
+
 }  // namespace
 
 TCreditsForm::TCreditsForm(StreamContainer& container, const AddressList* contacts,
@@ -198,9 +203,13 @@ void TCreditsForm::BuildStatistics() {
     connect(closeStatisticsButton, &QPushButton::clicked, this, &TCreditsForm::HideStatistics);
 }
 
+EarlyRead TCreditsForm::EarlyReadIn(const std::string& dataDir) {
+    return MakeEarlyRead<DebtsLoad>(dataDir + kCreditFileName, kCreditStreamName);
+}
+
 std::optional<LoadWork> TCreditsForm::MakeLoad() {
-    auto load = std::make_shared<ListLoad<CreditList>>(file_);
-    return LoadWork{[load] { LoadCreditList(load->file, load->list); },
+    auto load = std::make_shared<DebtsLoad>(file_);
+    return LoadWork{[load] { ReadOrTakeEarly(*load); },
                     [this, load] {
                         CreditList_ = std::move(load->list);
                         file_.AdoptLoad(load->file);

@@ -27,6 +27,8 @@ public:
     // contacts: the address book's list, read (never changed) whenever the editor opens; null
     // offers no names.
     TCreditsForm(StreamContainer& container, const AddressList* contacts, QWidget* parent = nullptr);
+    // The read of the section's file at the start of the process (ui/early_reads.h).
+    static EarlyRead EarlyReadIn(const std::string& dataDir);
 
     CreditList& Credits() { return CreditList_; }
     const SectionFile& File() const { return file_; }

@@ -36,6 +36,21 @@ TSortedListBox::Lines SortedTitles(NoteList& notes) {
     return lines;
 }
 
+// The notes read beside the interface, their titles sorted there too: the interface thread
+// only takes them.
+struct NotesLoad : ListLoad<NoteList> {
+    using ListLoad::ListLoad;
+    TSortedListBox::Lines titles;
+    void Read() {
+        file.LoadList(list, ReadNotes);
+        titles = SortedTitles(list);
+    }
+    void Adopt(NotesLoad&& other) {
+        ListLoad::Adopt(std::move(other));
+        titles = std::move(other.titles);
+    }
+};
+
 }  // namespace
 
 TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
@@ -165,17 +180,13 @@ void TNoteForm::LoadNoteList() {
     file_.LoadList(NoteList_, ReadNotes);
 }
 
+EarlyRead TNoteForm::EarlyReadIn(const std::string& dataDir) {
+    return MakeEarlyRead<NotesLoad>(dataDir + kNoteFileName, kNoteStreamName);
+}
+
 std::optional<LoadWork> TNoteForm::MakeLoad() {
-    struct Load : ListLoad<NoteList> {
-        using ListLoad::ListLoad;
-        TSortedListBox::Lines titles;
-    };
-    auto load = std::make_shared<Load>(file_);
-    // The titles are sorted beside the interface too: the interface thread only takes them.
-    return LoadWork{[load] {
-                        load->file.LoadList(load->list, ReadNotes);
-                        load->titles = SortedTitles(load->list);
-                    },
+    auto load = std::make_shared<NotesLoad>(file_);
+    return LoadWork{[load] { ReadOrTakeEarly(*load); },
                     [this, load] {
                         NoteList_ = std::move(load->list);
                         file_.AdoptLoad(load->file);

@@ -18,6 +18,8 @@ class TNoteForm : public TSectionWindow {
     Q_OBJECT
 public:
     explicit TNoteForm(StreamContainer& container, QWidget* parent = nullptr);
+    // The read of the section's file at the start of the process (ui/early_reads.h).
+    static EarlyRead EarlyReadIn(const std::string& dataDir);
 
     NoteList& Notes() { return NoteList_; }
     const SectionFile& File() const { return file_; }

@@ -54,6 +54,14 @@ void PresetPicker(DateTime day) {
     if (auto* picker = TCalendarDialog::Instance()) picker->SetPickedDay(day);
 }
 
+struct EventsLoad : ListLoad<EventList> {
+    using ListLoad::ListLoad;
+    void Read() {
+        file.LoadList(list, ReadCalendar);
+        RenumberEvents(list);
+    }
+};
+
 }  // namespace
 
 TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
@@ -99,12 +107,13 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
     LoadData();
 }
 
+EarlyRead TCalendarForm::EarlyReadIn(const std::string& dataDir) {
+    return MakeEarlyRead<EventsLoad>(dataDir + kCalendarFile, kCalendarStream);
+}
+
 std::optional<LoadWork> TCalendarForm::MakeLoad() {
-    auto load = std::make_shared<ListLoad<EventList>>(planner_.File());
-    return LoadWork{[load] {
-                        load->file.LoadList(load->list, ReadCalendar);
-                        RenumberEvents(load->list);
-                    },
+    auto load = std::make_shared<EventsLoad>(planner_.File());
+    return LoadWork{[load] { ReadOrTakeEarly(*load); },
                     [this, load] {
                         planner_.Events = std::move(load->list);
                         planner_.Modified = false;

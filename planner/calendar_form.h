@@ -30,6 +30,8 @@ public:
     static constexpr int kLineHeight = 16;             // of the day list
 
     explicit TCalendarForm(StreamContainer& container, QWidget* parent = nullptr);
+    // The read of the section's file at the start of the process (ui/early_reads.h).
+    static EarlyRead EarlyReadIn(const std::string& dataDir);
 
     Planner& Data() { return planner_; }
     bool DataFileUnread() const override { return planner_.LoadFailed(); }

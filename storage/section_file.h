@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "storage/stream.h"
 #include "storage/stream_container.h"
@@ -113,6 +114,11 @@ struct ListLoad {
     StreamContainer container;
     SectionFile file;
     List list;
+    // Takes what another load of the same file read.
+    void Adopt(ListLoad&& other) {
+        list = std::move(other.list);
+        file.AdoptLoad(other.file);
+    }
 };
 
 }  // namespace pomix

@@ -62,12 +62,15 @@ void SortByTextNoCase(std::vector<T>& items, TextOf textOf) {
         const std::string& text = textOf(items[i]);
         order.push_back({SortHeadNoCase(text), i, SortHeadIsWhole(text)});
     }
-    std::sort(order.begin(), order.end(), [&items, &textOf](const Entry& a, const Entry& b) {
+    const auto before = [&items, &textOf](const Entry& a, const Entry& b) {
         if (!(a.head == b.head)) return a.head < b.head;
         if (a.whole && b.whole) return a.index < b.index;
         const int c = CompareNoCase(textOf(items[a.index]), textOf(items[b.index]));
         return c != 0 ? c < 0 : a.index < b.index;  // the index keeps equal texts in order
-    });
+    };
+    // Items already in order (a list saved sorted) are left as they are after one pass.
+    if (std::is_sorted(order.begin(), order.end(), before)) return;
+    std::sort(order.begin(), order.end(), before);
     std::vector<T> sorted;
     sorted.reserve(items.size());
     for (const Entry& entry : order) sorted.push_back(std::move(items[entry.index]));

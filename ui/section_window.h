@@ -35,6 +35,7 @@
 #include "storage/section_file.h"
 #include "ui/background_load.h"
 #include "ui/background_save.h"
+#include "ui/early_reads.h"
 #include "ui/form_binding.h"
 
 namespace pomix {

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <future>
 #include <iostream>
+#include <latch>
 #include <mutex>
 #include <set>
 
@@ -32,6 +33,7 @@
 #include "settings/program_files.h"
 #include "settings/settings_record.h"
 #include "storage/section_file.h"
+#include "ui/early_reads.h"
 #include "ui/message.h"
 #include "ui/notifier.h"
 
@@ -184,6 +186,8 @@ private slots:
     void closeWaitsForTheWriteStillOut();
     void settingsSaveIsWrittenInTheBackground();
     void killedFiveSecondsAfterAChangeKeepsIt();
+    void earlyReadsAreTakenUnlessTheFileChanged();
+    void earlyReaderBeginsNoReadOnceStopped();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -547,6 +551,66 @@ void LoadSaveTest::killedFiveSecondsAfterAChangeKeepsIt() {
     QVERIFY(child.waitForFinished(10000));
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
     QCOMPARE(TitlesInFile(), std::vector<std::string>{"kept"});
+}
+
+void LoadSaveTest::earlyReadsAreTakenUnlessTheFileChanged() {
+    WriteSectionFiles();  // one record in each
+    // The early reads read an empty folder in place of each file: a section that took what was
+    // read early has no record, one that read its file again has its one.
+    QTemporaryDir empty;
+    const std::string emptyData = empty.path().toStdString() + "/Data/";
+    for (int changed = 0; changed < 5; ++changed) {
+        std::vector<EarlyRead> reads = TMainForm::ProgramEarlyReads(emptyData);
+        std::latch done(static_cast<std::ptrdiff_t>(reads.size()));
+        for (EarlyRead& read : reads) {
+            read.path = DataDir() + read.path.substr(emptyData.size());
+            read.read = [&done, read = read.read] {
+                auto outcome = read();
+                done.count_down();
+                return outcome;
+            };
+        }
+        TEarlyReads reader(std::move(reads));
+        done.wait();
+        // The file written again after its early read, as a copy running before might have.
+        const std::string path = DataDir() + kSectionFiles[changed];
+        const QByteArray bytes = ReadFile(path);
+        std::remove(path.c_str());
+        QFile file(QString::fromStdString(path));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        TMainForm form(TMainForm::ProgramSections());
+        QVERIFY(LoadAll(form));
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(RecordCount(form, i), std::size_t(i == changed ? 1 : 0));
+        QVERIFY(messages_.isEmpty());
+    }
+}
+
+void LoadSaveTest::earlyReaderBeginsNoReadOnceStopped() {
+    std::promise<void> begun, release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> secondBegun = false;
+    const std::string first = DataDir() + "first", second = DataDir() + "second";
+    TEarlyReads reader({{first, [&begun, released] {
+                             begun.set_value();
+                             released.wait();
+                             return std::make_shared<int>(1);
+                         }},
+                        {second, [&secondBegun] {
+                             secondBegun = true;
+                             return std::make_shared<int>(2);
+                         }}});
+    begun.get_future().wait();
+    TEarlyReads::StopBeginning();
+    release.set_value();
+    // The read running when stopped is waited for and taken once; the one not begun is left
+    // to its section's own read.
+    const std::shared_ptr<int> taken = TEarlyReads::Take<int>(first);
+    QVERIFY(taken && *taken == 1);
+    QVERIFY(!TEarlyReads::Take<int>(first));
+    QVERIFY(!TEarlyReads::Take<int>(second));
+    QVERIFY(!secondBegun);
 }
 
 int main(int argc, char** argv) {

@@ -132,7 +132,15 @@ TEST(CompareNoCase, SortGivesTheComparisonsOrder) {
     auto expected = sorted;
     std::stable_sort(expected.begin(), expected.end(),
                      [](const auto& a, const auto& b) { return CompareNoCase(a.first, b.first) < 0; });
-    SortByTextNoCase(sorted, [](const auto& item) -> const std::string& { return item.first; });
+    const auto textOf = [](const auto& item) -> const std::string& { return item.first; };
+    SortByTextNoCase(sorted, textOf);
+    EXPECT_EQ(sorted, expected);
+    // In order already: left so; in order but for the last text put first: sorted all the same.
+    SortByTextNoCase(sorted, textOf);
+    EXPECT_EQ(sorted, expected);
+    ASSERT_LT(CompareNoCase(sorted[sorted.size() - 2].first, sorted.back().first), 0);
+    std::rotate(sorted.begin(), sorted.end() - 1, sorted.end());
+    SortByTextNoCase(sorted, textOf);
     EXPECT_EQ(sorted, expected);
 }
 
