@@ -28,9 +28,19 @@ std::string Numbered(const char* prefix, int number) {
     return prefix + std::to_string(number);
 }
 
+// The entries read beside the interface, with the sorted lines of the tab shown at start: the
+// interface thread only takes them.
 struct EntriesLoad : ListLoad<CatalogList> {
     using ListLoad::ListLoad;
-    void Read() { LoadCatalogList(file, list); }
+    std::vector<ListLine> lines;
+    void Read() {
+        LoadCatalogList(file, list);
+        lines = pomix::UpDateListBox(list, TCatalogForm::kFirstCategory);
+    }
+    void Adopt(EntriesLoad&& other) {
+        ListLoad::Adopt(std::move(other));
+        lines = std::move(other.lines);
+    }
 };
 
 }  // namespace
@@ -229,7 +239,11 @@ std::optional<LoadWork> TCatalogForm::MakeLoad() {
                     [this, load] {
                         CatalogList_ = std::move(load->list);
                         file_.AdoptLoad(load->file);
-                        UpDateListBox(CurrentCategory);
+                        if (CurrentCategory == kFirstCategory) {
+                            ShowLines(load->lines);
+                        } else {
+                            UpDateListBox(CurrentCategory);
+                        }
                     }};
 }
 
@@ -255,7 +269,8 @@ void TCatalogForm::ShowLines(const std::vector<ListLine>& lines) {
     std::vector<std::pair<std::string, ItemObject>> items;
     items.reserve(lines.size());
     for (const ListLine& line : lines) items.emplace_back(line.Text, line.Serial);
-    titleList->SetItems(std::move(items));
+    // The core's lines come sorted, in the list's own order.
+    titleList->SetSortedItems(std::move(items));
     titleList->setCurrentRow(-1);
 }
 

@@ -29,7 +29,8 @@ public:
     CatalogList& Entries() { return CatalogList_; }
     const SectionFile& File() const { return file_; }
     bool DataFileUnread() const override { return file_.LoadFailed(); }
-    int CurrentCategory = 1;  // the active tab, 1 to 6
+    static constexpr int kFirstCategory = 1;
+    int CurrentCategory = kFirstCategory;  // the active tab, 1 to 6
 
     void LoadCatalogList();
     void SaveCatalogList();
