@@ -313,10 +313,18 @@ std::uint8_t* Decoder::DecodeSymbols(std::uint8_t* pos, const std::uint8_t* end)
     while (left > 0 && pos < end) {
         --left;
         in.Refill();
-        const int c = cTable_.Decode(in);
+        int c = cTable_.Decode(in);
         if (c < 256) {
             *pos++ = static_cast<std::uint8_t>(c);
-            continue;
+            if (left == 0 || pos >= end) break;
+            // The next code is still loaded (56 - 16 bits); a match after it loads more.
+            --left;
+            c = cTable_.Decode(in);
+            if (c < 256) {
+                *pos++ = static_cast<std::uint8_t>(c);
+                continue;
+            }
+            in.Refill();
         }
         const auto length = static_cast<std::uint32_t>(c - (256 - kMinMatch));
         const int p = pTable_.Decode(in);
