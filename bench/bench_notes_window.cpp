@@ -1,5 +1,6 @@
 // Start-up and close of the notes window over 10,000 notes of 20 lines each: loading the
-// data file, building the sorted title list, and saving at close.
+// data file, building the sorted title list, and saving at close. And the save of an edited
+// title over 100,000 notes.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include "bench/window_bench.h"
 #include "notes/note_form.h"
 #include "settings/program_files.h"
+#include "storage/section_file.h"
 #include "storage/stream_container.h"
 
 namespace pomix {
@@ -60,6 +62,30 @@ void BM_NotesWindowOpenAndSave(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_NotesWindowOpenAndSave)->Unit(benchmark::kMillisecond);
+
+// An edited title saved over 100,000 notes: the title list takes the change on the interface
+// thread.
+void BM_NotesTitleEditSaved(benchmark::State& state) {
+    StreamContainer container;
+    SetProgramDir(BenchFolder("pomix-bench-notes-edit"));
+    NoteList notes;
+    std::uint32_t seed = 99;
+    for (int i = 0; i < 100'000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        notes.Add(TNote(46000, {"text"}, "Note " + std::to_string(seed % 1'000'000)));
+    }
+    SectionFile(container, DataDir() + kNoteFileName, kNoteStreamName).SaveList(notes, true, WriteNotes);
+    TNoteForm form(container);
+    int round = 0;
+    for (auto _ : state) {
+        form.titleList->setCurrentRow(50'000);
+        form.Edit();
+        form.titleEdit->SetText("Note edited " + std::to_string(round++ % 2));
+        form.SaveEditor();
+    }
+    form.Modified = false;
+}
+BENCHMARK(BM_NotesTitleEditSaved)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace pomix

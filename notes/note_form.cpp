@@ -191,6 +191,7 @@ std::optional<LoadWork> TNoteForm::MakeLoad() {
                         NoteList_ = std::move(load->list);
                         file_.AdoptLoad(load->file);
                         titleList->SetSortedItems(std::move(load->titles));
+                        allTitlesListed_ = true;
                         titleList->setCurrentRow(-1);
                     }};
 }
@@ -211,6 +212,7 @@ void TNoteForm::FormClose() {
 
 void TNoteForm::UpDateNoteList() {
     titleList->SetSortedItems(SortedTitles(NoteList_));
+    allTitlesListed_ = true;
     titleList->setCurrentRow(-1);
 }
 
@@ -279,8 +281,20 @@ void TNoteForm::SaveEditor() {
     } else {
         NoteList_.Add(TNote(Now(), textMemo->Lines(), titleEdit->Text()));
         saved = NoteList_.SerialAt(NoteList_.Count() - 1);
+        note = &NoteList_[NoteList_.Count() - 1];
     }
-    UpDateNoteList();
+    if (allTitlesListed_) {
+        // Only this note's line moves (or joins the list): sorting every title again would
+        // hold the interface on a long list. Equal titles keep the notes' order, as the sort.
+        NoteList_.Reindex();
+        titleList->PlaceItem(note->Name, saved, [this, index = note->Index](ItemObject other) {
+            const TNote* next = NoteList_.BySerial(other);
+            return next && index < next->Index;
+        });
+        titleList->setCurrentRow(-1);
+    } else {
+        UpDateNoteList();
+    }
     Clear();
     Modified = true;
     editPanel->hide();
@@ -355,6 +369,7 @@ void TNoteForm::FoundRecord() {
         if (NoteMatches(note, pattern, where)) found.emplace_back(note.Name, NoteList_.SerialAt(i));
     }
     titleList->SetItems(std::move(found));
+    allTitlesListed_ = false;
     titleList->setCurrentRow(-1);
 }
 

@@ -93,6 +93,8 @@ protected:
     SectionFile* DataFile() override { return &file_; }
 
 private:
+    // The title list holds every note (not a search's finds): an edit then moves one line.
+    bool allTitlesListed_ = true;
     void BuildMainView();
     void BuildEditor();
     void BuildSearch();

@@ -394,9 +394,37 @@ public:
         endInsertRows();
         return row;
     }
+    int Place(const std::string& cp1251, ItemObject object,
+              const std::function<bool(ItemObject)>& before) {
+        const auto old = std::find_if(lines_.begin(), lines_.end(),
+                                      [object](const auto& line) { return line.second == object; });
+        if (old != lines_.end()) {
+            const int row = static_cast<int>(old - lines_.begin());
+            beginRemoveRows({}, row, row);
+            lines_.erase(old);
+            endRemoveRows();
+        }
+        const auto equal = std::equal_range(lines_.begin(), lines_.end(), cp1251, Less{});
+        const auto at = std::find_if(equal.first, equal.second,
+                                     [&before](const auto& line) { return before(line.second); });
+        const int row = static_cast<int>(at - lines_.begin());
+        beginInsertRows({}, row, row);
+        lines_.emplace(at, cp1251, object);
+        endInsertRows();
+        return row;
+    }
     const TSortedListBox::Lines& Lines() const { return lines_; }
 
 private:
+    // A line against a text, either way round, by CompareNoCase.
+    struct Less {
+        bool operator()(const auto& line, const std::string& text) const {
+            return CompareNoCase(line.first, text) < 0;
+        }
+        bool operator()(const std::string& text, const auto& line) const {
+            return CompareNoCase(text, line.first) < 0;
+        }
+    };
     TSortedListBox::Lines lines_;
 };
 
@@ -420,6 +448,11 @@ TSortedListBox::TSortedListBox(QWidget* parent)
 
 int TSortedListBox::AddItem(const std::string& cp1251, ItemObject object) {
     return model_->Insert(cp1251, object);
+}
+
+int TSortedListBox::PlaceItem(const std::string& cp1251, ItemObject object,
+                              const std::function<bool(ItemObject other)>& before) {
+    return model_->Place(cp1251, object, before);
 }
 
 void TSortedListBox::SetItems(Lines lines) {

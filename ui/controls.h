@@ -236,6 +236,11 @@ public:
     explicit TSortedListBox(QWidget* parent = nullptr);
     // Returns the row the line went to.
     int AddItem(const std::string& cp1251, ItemObject object);
+    // Puts object's line (taken from where it was, if listed) where a sort of every line puts
+    // cp1251: among lines of equal text, before the first whose object the line's record
+    // precedes (before(other), the sort's own tie-break). Returns the row.
+    int PlaceItem(const std::string& cp1251, ItemObject object,
+                  const std::function<bool(ItemObject other)>& before);
     // Replaces every line at once (sorted once, drawn once): the way to fill a long list.
     void SetItems(Lines lines);
     // As SetItems, for lines already in order (sorted beside the interface): nothing per line

@@ -41,6 +41,7 @@ private slots:
     void storedTextShowsAsPlainText();
     void deleteAsksOnlyWhenConfirmationIsOn();
     void emptyAndEqualTitlesEachKeepTheirLine();
+    void savedTitleGoesWhereASortOfAllPutsIt();
     void searchByTitleTextAndBoth();
     void editingAndDeletingSearchResultsReachTheRightNote();
     void textFileRoundTrip();
@@ -221,6 +222,37 @@ void NoteFormTest::emptyAndEqualTitlesEachKeepTheirLine() {
         shown.insert(form->textMemo->Lines());
     }
     QCOMPARE(shown, (std::set<StrList>{{"one"}, {"two"}}));
+}
+
+void NoteFormTest::savedTitleGoesWhereASortOfAllPutsIt() {
+    auto form = Open();
+    for (const char* title : {"b", "a", "B", "c", "a", ""}) AddNote(*form, title, {});
+    const auto lines = [&form] {
+        std::vector<std::pair<std::string, ItemObject>> shown;
+        for (int row = 0; row < form->titleList->count(); ++row)
+            shown.emplace_back(form->titleList->Line(row), form->titleList->Object(row));
+        return shown;
+    };
+    // Edits (of the nth line titled from) to titles equal to others, first, last and new; adds.
+    const struct {
+        const char* from;  // null: a new note
+        int nth;
+        const char* to;
+    } saves[] = {{"c", 0, "a"}, {"a", 2, "b"}, {"", 0, "zz"}, {"a", 0, ""},
+                 {nullptr, 0, "a"}, {nullptr, 0, "b"}, {"B", 0, "c"}};
+    for (const auto& save : saves) {
+        if (save.from) {
+            form->titleList->setCurrentRow(RowOf(*form, save.from, save.nth));
+            QTest::mouseClick(form->editButton, Qt::LeftButton);
+            form->titleEdit->SetText(save.to);
+            QTest::mouseClick(form->saveButton, Qt::LeftButton);
+        } else {
+            AddNote(*form, save.to, {});
+        }
+        const auto placed = lines();
+        form->UpDateNoteList();
+        QCOMPARE(placed, lines());
+    }
 }
 
 void NoteFormTest::searchByTitleTextAndBoth() {
