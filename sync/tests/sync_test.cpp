@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -456,6 +457,39 @@ TEST_P(SyncTest, LostOrDamagedMappingNeitherDuplicatesNorDeletes) {
     EXPECT_EQ(r.Events.Local.Added + r.Events.Server.Added + r.Events.Conflicts, 0u);
     EXPECT_EQ(local.Events.Count(), events.size() + 1);
     EXPECT_EQ(ServerEvents(), EventSet(local.Events));
+}
+
+// More new items than one multiget asks for (the other device wrote them straight into the
+// server's folder): each comes once, with what Pomix does not show kept on the server.
+TEST_P(SyncTest, ManyNewItemsComeOnce) {
+    const bool git = GetParam().Name == "xandikos";
+    const std::string root = Env(git ? "POMIX_TEST_XANDIKOS_DIR" : "POMIX_TEST_RADICALE_DIR");
+    if (root.empty()) GTEST_SKIP() << "the server's folder is not known";
+    const std::string calendarDir = root + GetParam().CalendarHome + calendarName_ + "/",
+                      bookDir = root + GetParam().BookHome + bookName_ + "/";
+    constexpr int kMany = 230;
+    for (int i = 0; i < kMany; ++i) {
+        const std::string uid = "many-" + std::to_string(i), n = std::to_string(i);
+        std::ofstream(calendarDir + uid + ".ics", std::ios::binary)
+            << ForeignEvent(uid, ("Событие " + n).c_str());
+        std::ofstream(bookDir + uid + ".vcf", std::ios::binary)
+            << ForeignCard(uid, ("Фамилия" + n).c_str());
+    }
+    for (const std::string& dir : {calendarDir, bookDir}) {
+        const std::string commit = "git -C '" + dir + "' -c user.name=t -c user.email=t@localhost ";
+        if (git) {
+            ASSERT_EQ(std::system((commit + "add -A && " + commit + "commit -q -m many").c_str()),
+                      0);
+        }
+    }
+    Local local;
+    local.Events.Append(Event("Своё", "", 3, 10));
+    const SyncReport r = Run(local, dir_.Path());
+    EXPECT_EQ(r.Events.Local.Added, std::size_t{kMany});
+    EXPECT_EQ(r.Contacts.Local.Added, std::size_t{kMany});
+    EXPECT_EQ(local.Events.Count(), std::size_t{kMany} + 1);
+    EXPECT_EQ(ServerEvents(), EventSet(local.Events));
+    EXPECT_EQ(ServerContacts(), ContactSet(local.Contacts));
 }
 
 // A server that refuses (wrong password, an item changed between reading and sending)
