@@ -264,7 +264,7 @@ std::vector<RemoteItem> DavSession::Fetch(Kind kind, const Collection& collectio
                         "</C:filter></C:calendar-query>"
                       : "<CR:addressbook-query xmlns:D=\"DAV:\" "
                         "xmlns:CR=\"urn:ietf:params:xml:ns:carddav\"><D:prop><D:getetag/>"
-                        "<CR:address-data/></D:prop></CR:addressbook-query>");
+                        "<CR:address-data/></D:prop><CR:filter/></CR:addressbook-query>");
         const std::unordered_set<std::string> wanted(urls.begin(), urls.end());
         try {
             take(Report(collection.Url, body), &wanted);
