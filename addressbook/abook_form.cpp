@@ -29,7 +29,7 @@ namespace {
 struct ContactsLoad : ListLoad<AddressList> {
     using ListLoad::ListLoad;
     ContactLines lines;
-    std::vector<ListLine> shown;
+    ContactLines::Shared shown;
     void Read() {
         pomix::LoadAddressList(file, list);
         shown = lines.Category(list, kAllCategories);
@@ -336,12 +336,13 @@ void TABookForm::FormClose() {
     SaveAddressList();
 }
 
-void TABookForm::FillList(std::vector<ListLine> lines) {
+void TABookForm::FillList(ContactLines::Shared lines) {
     // The lines come in display order (the core sorts them); the list asks only for the texts
     // of the rows it draws.
     shownLines_ = std::move(lines);
-    contactList->SetRows(static_cast<int>(shownLines_.size()),
-                         [this](int row, int) { return shownLines_[static_cast<std::size_t>(row)].Text; });
+    contactList->SetRows(static_cast<int>(shownLines_->size()), [this](int row, int) {
+        return (*shownLines_)[static_cast<std::size_t>(row)].Text;
+    });
 }
 
 void TABookForm::UpDateListBox(int category) {
@@ -350,8 +351,8 @@ void TABookForm::UpDateListBox(int category) {
 
 TAddress* TABookForm::SelectedRecord() {
     const int row = contactList->CurrentRow();
-    if (row < 0 || static_cast<std::size_t>(row) >= shownLines_.size()) return nullptr;
-    return AddressList_.Resolve(shownLines_[static_cast<std::size_t>(row)]);
+    if (row < 0 || static_cast<std::size_t>(row) >= shownLines_->size()) return nullptr;
+    return AddressList_.Resolve((*shownLines_)[static_cast<std::size_t>(row)]);
 }
 
 void TABookForm::SharePhoneRow(const QString& first, const QString& second) {
@@ -456,7 +457,7 @@ void TABookForm::Edit() {
     if (!record) return;
     // Whatever an earlier Add or Clear left in the editor gives way to the contact edited.
     ShowAddress(*record);
-    editedLine_ = shownLines_[static_cast<std::size_t>(contactList->CurrentRow())];
+    editedLine_ = (*shownLines_)[static_cast<std::size_t>(contactList->CurrentRow())];
     AddMode = false;
     ShowMainPage();
     editPanel->show();
@@ -532,14 +533,16 @@ void TABookForm::SaveEditor() {
     Clear();
     editPanel->hide();
     // The user goes on from the contact saved, where the list shows it.
-    const auto line = std::find_if(shownLines_.begin(), shownLines_.end(),
-                                   [saved](const ListLine& shown) { return shown.Serial == saved; });
-    FocusLine(contactList, line == shownLines_.end() ? -1 : static_cast<int>(line - shownLines_.begin()));
+    const auto line =
+        std::find_if(shownLines_->begin(), shownLines_->end(),
+                     [saved](const ListLine& shown) { return shown.Serial == saved; });
+    FocusLine(contactList,
+              line == shownLines_->end() ? -1 : static_cast<int>(line - shownLines_->begin()));
 }
 
 void TABookForm::Delete() {
     if (!SelectedRecord()) return;
-    const ListLine line = shownLines_[static_cast<std::size_t>(contactList->CurrentRow())];
+    const ListLine line = (*shownLines_)[static_cast<std::size_t>(contactList->CurrentRow())];
     if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
     const int row = contactList->CurrentRow();
     AddressList_.Delete(line);
@@ -548,7 +551,7 @@ void TABookForm::Delete() {
     UpDateListBox(CurrentCategory);
     Clear();
     // The next line takes the deleted one's place; after the last, the one before it.
-    FocusLine(contactList, std::min(row, static_cast<int>(shownLines_.size()) - 1));
+    FocusLine(contactList, std::min(row, static_cast<int>(shownLines_->size()) - 1));
 }
 
 void TABookForm::ChooseImport() {
@@ -656,7 +659,7 @@ void TABookForm::ClearSearchResults() {
 void TABookForm::RecordFound() {
     const std::string pattern = searchEdit->Text();
     if (pattern.empty()) return;
-    FillList(lines_.Found(AddressList_, pattern));
+    FillList(std::make_shared<const std::vector<ListLine>>(lines_.Found(AddressList_, pattern)));
 }
 
 void TABookForm::ShowBirthdays() {

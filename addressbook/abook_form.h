@@ -161,7 +161,7 @@ private:
     void BuildEditor();
     void BuildSearch();
     void BuildBirthdays();
-    void FillList(std::vector<ListLine> lines);
+    void FillList(ContactLines::Shared lines);
     // The contact of the selected line, or null with no selection (or a line whose contact
     // is gone).
     TAddress* SelectedRecord();
@@ -179,7 +179,7 @@ private:
     AddressList AddressList_;
     ContactLines lines_;
     // The lines contactList shows, in its order: each reaches its contact by serial number.
-    std::vector<ListLine> shownLines_;
+    ContactLines::Shared shownLines_ = std::make_shared<const std::vector<ListLine>>();
     // What ShowAddress put into the editor: an edit keeps the stored value of every field left
     // as shown, so a stored value the editor cannot show as it is (a date outside the
     // calendar, a category byte other than 0, 1 and 255, a note of one empty line) survives

@@ -66,7 +66,7 @@ std::string ShortName(const TAddress& record) {
 }
 
 std::vector<ListLine> UpDateListBox(AddressList& list, int category) {
-    return ContactLines().Category(list, category);
+    return *ContactLines().Category(list, category);
 }
 
 bool HasBirthDate(DateTime date) {
@@ -120,13 +120,22 @@ std::vector<ListLine> RecordFound(const AddressList& list, const std::string& pa
     return lines;
 }
 
-const std::vector<ListLine>& ContactLines::All(AddressList& list) {
+const ContactLines::Shared& ContactLines::All(AddressList& list) {
     list.Reindex();
-    if (stale_ || all_.size() != list.Count()) {
-        all_.clear();
-        all_.reserve(list.Count());
-        for (std::size_t i = 0; i < list.Count(); ++i) all_.push_back(list.LineFor(i, ShortName(list[i])));
-        SortLines(all_);
+    if (stale_ || !all_ || all_->size() != list.Count()) {
+        // A new vector: lines handed out before stay as they were.
+        auto all = std::make_shared<std::vector<ListLine>>(list.Count());
+        const auto names = [&list, &all](std::size_t from, std::size_t to) {
+            for (std::size_t i = from; i < to; ++i) (*all)[i] = list.LineFor(i, ShortName(list[i]));
+        };
+        if (list.Count() >= kSortSideBySide) {
+            const std::size_t half = list.Count() / 2;
+            SideBySide([&] { names(half, list.Count()); }, [&] { names(0, half); });
+        } else {
+            names(0, list.Count());
+        }
+        SortLines(*all);
+        all_ = std::move(all);
         stale_ = false;
     }
     return all_;
@@ -149,16 +158,17 @@ std::vector<ListLine> Filter(const std::vector<ListLine>& all, const AddressList
 
 }  // namespace
 
-std::vector<ListLine> ContactLines::Category(AddressList& list, int category) {
-    const std::vector<ListLine>& all = All(list);
+ContactLines::Shared ContactLines::Category(AddressList& list, int category) {
+    const Shared& all = All(list);
     if (category == kAllCategories) return all;
-    return Filter(all, list, [category](const TAddress& r) { return r.Category == category; });
+    return std::make_shared<const std::vector<ListLine>>(
+        Filter(*all, list, [category](const TAddress& r) { return r.Category == category; }));
 }
 
 std::vector<ListLine> ContactLines::Found(AddressList& list, const std::string& pattern) {
     if (pattern.empty()) return {};
     const FieldMatcher match(pattern);
-    return Filter(All(list), list, [&match](const TAddress& r) { return Matches(r, match); });
+    return Filter(*All(list), list, [&match](const TAddress& r) { return Matches(r, match); });
 }
 
 }  // namespace pomix

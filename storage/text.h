@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "storage/side_by_side.h"
+
 namespace pomix {
 
 // Whole-field wildcard match: "*" any run of characters (also none), "?" exactly one.
@@ -45,6 +47,8 @@ SortHead SortHeadNoCase(const std::string& text);
 // True when the head alone orders text: it fits in the head and holds no letter that only the
 // secondary weights tell apart (Ё). Two such texts with equal heads compare equal.
 bool SortHeadIsWhole(const std::string& text);
+// From this many items on, a sort uses a second thread.
+constexpr std::size_t kSortSideBySide = 32 * 1024;
 // Sorts items by CompareNoCase of textOf(item), equal texts keeping their order.
 template <class T, class TextOf>
 void SortByTextNoCase(std::vector<T>& items, TextOf textOf) {
@@ -56,21 +60,37 @@ void SortByTextNoCase(std::vector<T>& items, TextOf textOf) {
         std::size_t index;
         bool whole;
     };
-    std::vector<Entry> order;
-    order.reserve(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::string& text = textOf(items[i]);
-        order.push_back({SortHeadNoCase(text), i, SortHeadIsWhole(text)});
-    }
+    std::vector<Entry> order(items.size());
+    const auto heads = [&items, &textOf, &order](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            const std::string& text = textOf(items[i]);
+            order[i] = {SortHeadNoCase(text), i, SortHeadIsWhole(text)};
+        }
+    };
     const auto before = [&items, &textOf](const Entry& a, const Entry& b) {
         if (!(a.head == b.head)) return a.head < b.head;
         if (a.whole && b.whole) return a.index < b.index;
         const int c = CompareNoCase(textOf(items[a.index]), textOf(items[b.index]));
         return c != 0 ? c < 0 : a.index < b.index;  // the index keeps equal texts in order
     };
+    // A long list (a large file's names, sorted while the user waits for them) is worked on in
+    // two halves side by side, then merged; the order is total, so the outcome is the same.
+    const bool twoThreads = items.size() >= kSortSideBySide;
+    const std::size_t half = items.size() / 2;
+    if (twoThreads) {
+        SideBySide([&] { heads(half, items.size()); }, [&] { heads(0, half); });
+    } else {
+        heads(0, items.size());
+    }
     // Items already in order (a list saved sorted) are left as they are after one pass.
     if (std::is_sorted(order.begin(), order.end(), before)) return;
-    std::sort(order.begin(), order.end(), before);
+    if (twoThreads) {
+        SideBySide([&] { std::sort(order.begin() + half, order.end(), before); },
+                   [&] { std::sort(order.begin(), order.begin() + half, before); });
+        std::inplace_merge(order.begin(), order.begin() + half, order.end(), before);
+    } else {
+        std::sort(order.begin(), order.end(), before);
+    }
     std::vector<T> sorted;
     sorted.reserve(items.size());
     for (const Entry& entry : order) sorted.push_back(std::move(items[entry.index]));

@@ -111,12 +111,12 @@ TEST(CompareNoCase, OrdersLikeARussianDictionary) {
 
 // Lists are sorted by heads worked out once per line: the order must be CompareNoCase's in
 // every case, including texts that are prefixes of others, texts differing only by Ё and
-// texts that share their first sixteen letters.
+// texts that share their first sixteen letters; and as many as are sorted on two threads.
 TEST(CompareNoCase, SortGivesTheComparisonsOrder) {
     std::vector<std::string> texts = {"", "a", "A", "ab", "abc", "a\x01", W("е"), W("ё"), W("Ё"),
                                       W("еж"), W("ёж"), W("ёа"), W("еб"), "\xFF", "\x01", "10", "1"};
     std::uint32_t x = 7;
-    for (int i = 0; i < 600; ++i) {
+    for (std::size_t i = 0; i < kSortSideBySide + 600; ++i) {
         // A shared long start for some, so that heads are equal and the texts decide.
         std::string text = i % 3 == 0 ? "abcdefghABCDEFGH" : "";
         for (int n = (x >> 7) % 5; n > 0; --n) {
