@@ -11,6 +11,7 @@
 
 #include "storage/cp1251.h"
 #include "storage/errors.h"
+#include "storage/side_by_side.h"
 #include "sync/dav.h"
 #include "sync/item.h"
 
@@ -490,32 +491,6 @@ SyncRun::SyncRun(const Account& account, SyncOptions options)
 
 SyncRun::~SyncRun() = default;
 
-namespace {
-
-// Runs a here and b on a thread of its own; raises a's failure, else b's, once both have ended.
-template <class A, class B>
-void SideBySide(A&& a, B&& b) {
-    std::exception_ptr theirs;
-    std::thread thread([&] {
-        try {
-            b();
-        } catch (...) {
-            theirs = std::current_exception();
-        }
-    });
-    std::exception_ptr mine;
-    try {
-        a();
-    } catch (...) {
-        mine = std::current_exception();
-    }
-    thread.join();
-    if (mine) std::rethrow_exception(mine);
-    if (theirs) std::rethrow_exception(theirs);
-}
-
-}  // namespace
-
 void SyncRun::Exchange(const EventList& events, const AddressList& contacts, SyncState& state) {
     // The calendar and the address book go side by side, each on a connection of its own: a
     // sync costs about the slower of the two, and one's local work overlaps the other's wait.
@@ -539,19 +514,20 @@ void SyncRun::Exchange(const EventList& events, const AddressList& contacts, Syn
     // been sent nothing.
     CollectionState eventState = state.Events, contactState = state.Contacts;
     std::vector<Write> eventWrites, contactWrites;
+    // The address book aside, the calendar here (its failure is the one raised if both fail).
     SideBySide(
-        [&] {
-            plan_->Events.Where =
-                find(eventDav, Kind::Calendar, state.Events.Url, options_.Calendar);
-            for (const Tevent& e : events) localEvents.push_back(&e);
-            eventWrites = eventSync.Decide(localEvents, eventState);
-        },
         [&] {
             plan_->Contacts.Where =
                 find(contactDav, Kind::AddressBook, state.Contacts.Url, options_.AddressBook);
             for (std::size_t i = 0; i < contacts.Count(); ++i)
                 localContacts.push_back(&contacts[i]);
             contactWrites = contactSync.Decide(localContacts, contactState);
+        },
+        [&] {
+            plan_->Events.Where =
+                find(eventDav, Kind::Calendar, state.Events.Url, options_.Calendar);
+            for (const Tevent& e : events) localEvents.push_back(&e);
+            eventWrites = eventSync.Decide(localEvents, eventState);
         });
     report_.Notes = std::move(eventNotes);
     report_.Notes.insert(report_.Notes.end(), contactNotes.begin(), contactNotes.end());
@@ -563,8 +539,8 @@ void SyncRun::Exchange(const EventList& events, const AddressList& contacts, Syn
     if (options_.BeforeSending) options_.BeforeSending();
     const auto count = [&] { sent_ = eventSync.sent_ + contactSync.sent_; };
     try {
-        SideBySide([&] { eventSync.Send(eventWrites, state.Events, account_); },
-                   [&] { contactSync.Send(contactWrites, state.Contacts, account_); });
+        SideBySide([&] { contactSync.Send(contactWrites, state.Contacts, account_); },
+                   [&] { eventSync.Send(eventWrites, state.Events, account_); });
     } catch (...) {
         count();
         throw;
