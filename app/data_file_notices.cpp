@@ -5,14 +5,14 @@
 #include <QStringList>
 #include <optional>
 
-#include "datafiles/backup_copies.h"
-#include "settings/form_storage.h"
-#include "settings/ini_file.h"
-#include "settings/program_files.h"
-#include "ui/convert.h"
-#include "ui/desktop.h"
-#include "ui/interface_language.h"
-#include "ui/message.h"
+#include "core/backups/backup_copies.h"
+#include "core/settings/form_storage.h"
+#include "core/settings/ini_file.h"
+#include "core/settings/program_files.h"
+#include "kit/convert.h"
+#include "kit/desktop.h"
+#include "kit/interface_language.h"
+#include "kit/message.h"
 
 namespace pomix {
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/backup_copies.h"
-#include "settings/settings_record.h"
+#include "core/backups/backup_copies.h"
+#include "core/settings/settings_record.h"
 #include "storage/backups.h"
 #include "storage/stream_container.h"
-#include "ui/form_parts.h"
+#include "kit/form_parts.h"
 
 namespace pomix {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "ui/controls.h"
-#include "ui/section_window.h"
+#include "kit/controls.h"
+#include "windows/section_window.h"
 
 namespace pomix {
 

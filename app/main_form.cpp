@@ -14,23 +14,24 @@
 #include <QWindow>
 #include <memory>
 
-#include "addressbook/abook_form.h"
-#include "catalog/catalog_form.h"
-#include "datafiles/backup_copies.h"
-#include "debts/credits_form.h"
-#include "notes/note_form.h"
-#include "planner/calendar_form.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
-#include "settings/setup_form.h"
-#include "ui/convert.h"
-#include "ui/desktop.h"
-#include "ui/form_parts.h"
-#include "ui/interface_language.h"
-#include "ui/message.h"
-#include "ui/notifier.h"
-#include "ui/program_state.h"
-#include "ui/recolour.h"
+#include "windows/addressbook/abook_form.h"
+#include "windows/catalog/catalog_form.h"
+#include "core/backups/backup_copies.h"
+#include "windows/debts/credits_form.h"
+#include "windows/notes/note_form.h"
+#include "windows/planner/calendar_dialog.h"
+#include "windows/planner/calendar_form.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
+#include "windows/settings/setup_form.h"
+#include "kit/convert.h"
+#include "kit/desktop.h"
+#include "kit/form_parts.h"
+#include "kit/interface_language.h"
+#include "kit/message.h"
+#include "kit/notifier.h"
+#include "kit/program_state.h"
+#include "kit/recolour.h"
 
 namespace pomix {
 
@@ -638,6 +639,10 @@ void TMainForm::BringForward() {
     showNormal();
     raise();
     activateWindow();
+}
+
+std::unique_ptr<QWidget> MakeDatePicker(TMainForm& mainForm) {
+    return std::make_unique<TCalendarDialog>(&mainForm);
 }
 
 }  // namespace pomix

@@ -10,14 +10,15 @@
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "app/data_file_notices.h"
 #include "app/display_area.h"
 #include "app/sync_control.h"
 #include "storage/stream_container.h"
-#include "ui/background_save.h"
-#include "ui/controls.h"
-#include "ui/form_binding.h"
+#include "kit/background_save.h"
+#include "kit/controls.h"
+#include "kit/form_binding.h"
 
 namespace pomix {
 
@@ -30,7 +31,7 @@ public:
     // debt book, settings). The default builds the program's windows; tests pass their own.
     using SectionFactory = std::function<TSectionWindow*(int index, StreamContainer& container)>;
     static SectionFactory ProgramSections();
-    // The early reads (ui/early_reads.h) of the program's sections' files in dataDir: the
+    // The early reads (storage/early_reads.h) of the program's sections' files in dataDir: the
     // address book's first, the section most often opened at once (and whose contacts the debt
     // book waits for), then the planner's, whose events the reminders wait for.
     static std::vector<EarlyRead> ProgramEarlyReads(const std::string& dataDir);
@@ -154,5 +155,9 @@ private:
     bool shutdownRunning_ = false;
     bool hiddenToTray_ = false;
 };
+
+// The program's one date picker, made after the main window, where every caller expects to
+// find it; it lives as long as the pointer.
+std::unique_ptr<QWidget> MakeDatePicker(TMainForm& mainForm);
 
 }  // namespace pomix

@@ -16,8 +16,8 @@
 #include <iostream>
 #include <vector>
 
-#include "settings/dictionary_tables.h"
-#include "settings/settings_record.h"
+#include "core/settings/dictionary_tables.h"
+#include "core/settings/settings_record.h"
 #include "storage/cp1251.h"
 
 namespace fs = std::filesystem;

@@ -8,13 +8,12 @@
 #include "app/main_form.h"
 #include "app/program_start.h"
 #include "app/session_end.h"
-#include "planner/calendar_dialog.h"
-#include "settings/user_folder.h"
+#include "core/settings/user_folder.h"
 #include "storage/errors.h"
 #include "storage/text.h"
-#include "ui/accessibility.h"
-#include "ui/desktop.h"
-#include "ui/early_reads.h"
+#include "kit/accessibility.h"
+#include "kit/desktop.h"
+#include "storage/early_reads.h"
 
 namespace pomix {
 
@@ -66,8 +65,7 @@ int RunProgram(int argc, char** argv, const std::string& shareFromBin,
     if (!runningCopy) return kStartRefused;
 
     TMainForm mainForm;
-    // The one date picker, created after the main window, as every caller expects to find it.
-    TCalendarDialog calendarDialog(&mainForm);
+    const auto datePicker = MakeDatePicker(mainForm);
     TSessionEnd sessionEnd(mainForm);
     mainForm.show();
     if (shown) shown(mainForm);

@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "settings/program_files.h"
-#include "settings/user_folder.h"
+#include "core/settings/program_files.h"
+#include "core/settings/user_folder.h"
 #include "storage/errors.h"
-#include "ui/desktop.h"
-#include "ui/message.h"
+#include "kit/desktop.h"
+#include "kit/message.h"
 
 #ifndef POMIX_VERSION
 #define POMIX_VERSION "unknown"

@@ -3,15 +3,16 @@
 #include <QDateTime>
 #include <QPointer>
 
-#include "addressbook/abook_form.h"
-#include "planner/calendar_form.h"
-#include "planner/calendar_format.h"
-#include "settings/program_files.h"
-#include "settings/setup_form.h"
+#include "windows/addressbook/abook_form.h"
+#include "windows/planner/calendar_form.h"
+#include "core/planner/calendar_format.h"
+#include "core/settings/program_files.h"
+#include "windows/settings/setup_form.h"
 #include "storage/stream.h"
-#include "ui/interface_language.h"
-#include "ui/notifier.h"
-#include "ui/secret_store.h"
+#include "kit/interface_language.h"
+#include "kit/notifier.h"
+#include "kit/secret_store.h"
+#include "sync/state.h"
 
 namespace pomix {
 namespace {
@@ -114,8 +115,7 @@ void TSyncControl::Synchronize() {
         StartWith(options, {});
         return;
     }
-    const QString key = SyncPasswordKey(QString::fromStdString(options.Server),
-                                        QString::fromStdString(options.User));
+    const QString key = QString::fromStdString(sync::PasswordKey(options.Server, options.User));
     if (const QString kept = KeptForRun(key); !kept.isEmpty()) {
         StartWith(options, kept);
         return;

@@ -19,8 +19,8 @@
 #include <string>
 
 #include "sync/state.h"
-#include "ui/background_save.h"
-#include "ui/sync_worker.h"
+#include "kit/background_save.h"
+#include "app/sync_worker.h"
 
 namespace pomix {
 

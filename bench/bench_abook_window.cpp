@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
-#include "addressbook/abook_form.h"
+#include "windows/addressbook/abook_form.h"
 #include "bench/window_bench.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
 #include "storage/stream_container.h"
-#include "ui/desktop.h"
-#include "ui/interface_language.h"
+#include "kit/desktop.h"
+#include "kit/interface_language.h"
 
 namespace pomix {
 namespace {

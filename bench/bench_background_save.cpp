@@ -12,10 +12,10 @@
 #include <ctime>
 
 #include "bench/window_bench.h"
-#include "notes/note_form.h"
-#include "settings/program_files.h"
+#include "windows/notes/note_form.h"
+#include "core/settings/program_files.h"
 #include "storage/section_file.h"
-#include "ui/background_save.h"
+#include "kit/background_save.h"
 
 namespace pomix {
 namespace {

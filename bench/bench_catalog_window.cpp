@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "bench/window_bench.h"
-#include "catalog/catalog_form.h"
-#include "settings/program_files.h"
+#include "windows/catalog/catalog_form.h"
+#include "core/settings/program_files.h"
 #include "storage/stream_container.h"
 
 namespace pomix {

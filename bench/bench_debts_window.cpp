@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "bench/window_bench.h"
-#include "debts/credits_form.h"
-#include "settings/program_files.h"
+#include "windows/debts/credits_form.h"
+#include "core/settings/program_files.h"
 #include "storage/stream_container.h"
 
 namespace pomix {

@@ -6,8 +6,8 @@
 #include <random>
 #include <string>
 
-#include "dataio/icalendar.h"
-#include "dataio/vcard.h"
+#include "core/exchange/icalendar.h"
+#include "core/exchange/vcard.h"
 #include "storage/cp1251.h"
 
 namespace pomix {

@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "bench/window_bench.h"
-#include "notes/note_form.h"
-#include "settings/program_files.h"
+#include "windows/notes/note_form.h"
+#include "core/settings/program_files.h"
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
 

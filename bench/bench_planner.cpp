@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <random>
 
-#include "planner/calendar_format.h"
-#include "planner/day_rules.h"
-#include "planner/event_search.h"
-#include "planner/event_sort.h"
-#include "planner/planner.h"
-#include "planner/reminders.h"
+#include "core/planner/calendar_format.h"
+#include "core/planner/day_rules.h"
+#include "core/planner/event_search.h"
+#include "core/planner/event_sort.h"
+#include "core/planner/planner.h"
+#include "core/planner/reminders.h"
 #include "storage/cp1251.h"
 
 namespace pomix {

@@ -7,13 +7,13 @@
 #include <random>
 
 #include "bench/window_bench.h"
-#include "planner/calendar_form.h"
-#include "planner/calendar_format.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
+#include "windows/planner/calendar_form.h"
+#include "core/planner/calendar_format.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
 #include "storage/cp1251.h"
-#include "ui/alarm_sound.h"
-#include "ui/notifier.h"
+#include "kit/alarm_sound.h"
+#include "kit/notifier.h"
 
 namespace pomix {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <random>
 
-#include "addressbook/address.h"
-#include "addressbook/birthdays.h"
-#include "catalog/catalog.h"
-#include "debts/credit.h"
-#include "debts/statistics.h"
+#include "core/addressbook/address.h"
+#include "core/addressbook/birthdays.h"
+#include "core/catalog/catalog.h"
+#include "core/debts/credit.h"
+#include "core/debts/statistics.h"
 #include "storage/cp1251.h"
 #include "storage/section_file.h"
 #include "storage/stream_container.h"

@@ -21,12 +21,12 @@
 #include <filesystem>
 #include <string>
 
-#include "addressbook/abook_form.h"
+#include "windows/addressbook/abook_form.h"
 #include "app/main_form.h"
 #include "app/program_run.h"
 #include "bench/large_data.h"
-#include "settings/user_folder.h"
-#include "ui/message.h"
+#include "core/settings/user_folder.h"
+#include "kit/message.h"
 
 namespace pomix {
 namespace {

@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "addressbook/address.h"
-#include "catalog/catalog.h"
-#include "debts/credit.h"
-#include "notes/note.h"
-#include "planner/calendar_format.h"
-#include "planner/event.h"
+#include "core/addressbook/address.h"
+#include "core/catalog/catalog.h"
+#include "core/debts/credit.h"
+#include "core/notes/note.h"
+#include "core/planner/calendar_format.h"
+#include "core/planner/event.h"
 #include "storage/section_file.h"
 
 namespace pomix {

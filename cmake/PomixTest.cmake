@@ -1,22 +1,30 @@
 # pomix_core_test(NAME SOURCES...): a GoogleTest executable over the core, registered with CTest.
+# The test links the floor its folder belongs to: POMIX_FLOOR (pomix_core unless a folder sets it).
 function(pomix_core_test name)
     if(NOT POMIX_TESTS)
         return()
     endif()
+    if(NOT POMIX_FLOOR)
+        set(POMIX_FLOOR pomix_core)
+    endif()
     add_executable(${name} ${ARGN})
-    target_link_libraries(${name} PRIVATE pomix_core GTest::gtest GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE ${POMIX_FLOOR} GTest::gtest GTest::gtest_main)
     target_compile_definitions(${name} PRIVATE POMIX_SHARED_DIR="${POMIX_SHARED_DIR}")
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# pomix_qt_test(NAME SOURCES...): a Qt Test executable over the windows, run headless.
+# pomix_qt_test(NAME SOURCES...): a Qt Test executable, run headless, over the floor of its
+# folder (POMIX_FLOOR: pomix_windows unless a folder sets it).
 function(pomix_qt_test name)
     if(NOT POMIX_TESTS OR NOT POMIX_WITH_QT)
         return()
     endif()
+    if(NOT POMIX_FLOOR)
+        set(POMIX_FLOOR pomix_windows)
+    endif()
     add_executable(${name} ${ARGN})
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
-    target_link_libraries(${name} PRIVATE pomix_windows Qt6::Test)
+    target_link_libraries(${name} PRIVATE ${POMIX_FLOOR} Qt6::Test)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 endfunction()

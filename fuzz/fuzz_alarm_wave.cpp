@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "planner/alarm_wave.h"
+#include "core/media/alarm_wave.h"
 
 using namespace pomix;
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "debts/statistics.h"
+#include "core/debts/statistics.h"
 #include "storage/locale.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

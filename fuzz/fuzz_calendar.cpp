@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "planner/calendar_format.h"
-#include "planner/day_rules.h"
-#include "planner/event_search.h"
-#include "planner/event_sort.h"
-#include "planner/reminders.h"
+#include "core/planner/calendar_format.h"
+#include "core/planner/day_rules.h"
+#include "core/planner/event_search.h"
+#include "core/planner/event_sort.h"
+#include "core/planner/reminders.h"
 #include "storage/errors.h"
 
 using namespace pomix;

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "dataio/content_line.h"
-#include "dataio/csv.h"
-#include "dataio/records_csv.h"
+#include "core/exchange/content_line.h"
+#include "core/exchange/csv.h"
+#include "core/exchange/records_csv.h"
 
 namespace {
 

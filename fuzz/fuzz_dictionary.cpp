@@ -9,9 +9,9 @@
 #include <map>
 #include <string>
 
-#include "settings/dictionary_tables.h"
-#include "settings/form_storage.h"
-#include "settings/ini_file.h"
+#include "core/settings/dictionary_tables.h"
+#include "core/settings/form_storage.h"
+#include "core/settings/ini_file.h"
 #include "storage/errors.h"
 #include "storage/text.h"
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "dataio/content_line.h"
-#include "dataio/icalendar.h"
+#include "core/exchange/content_line.h"
+#include "core/exchange/icalendar.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fuzz/scratch_file.h"
-#include "settings/ini_file.h"
+#include "core/settings/ini_file.h"
 #include "storage/text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz/round_trip.h"
-#include "notes/note.h"
+#include "core/notes/note.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "catalog/playlist.h"
+#include "core/catalog/playlist.h"
 #include "storage/cp1251.h"
 #include "storage/text_file.h"
 

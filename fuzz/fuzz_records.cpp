@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "addressbook/address.h"
-#include "catalog/catalog.h"
-#include "debts/credit.h"
+#include "core/addressbook/address.h"
+#include "core/catalog/catalog.h"
+#include "core/debts/credit.h"
 #include "fuzz/round_trip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

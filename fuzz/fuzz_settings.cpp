@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/settings_record.h"
+#include "core/settings/settings_record.h"
 #include "storage/errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

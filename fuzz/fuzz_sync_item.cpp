@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "dataio/charset.h"
-#include "dataio/content_line.h"
+#include "core/exchange/charset.h"
+#include "core/exchange/content_line.h"
 #include "storage/cp1251.h"
 #include "sync/dav_xml.h"
 #include "sync/http.h"

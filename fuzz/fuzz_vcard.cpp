@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "dataio/content_line.h"
-#include "dataio/vcard.h"
+#include "core/exchange/content_line.h"
+#include "core/exchange/vcard.h"
 
 namespace {
 

@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "addressbook/address.h"
-#include "planner/event.h"
+#include "core/addressbook/address.h"
+#include "core/planner/event.h"
 #include "sync/http.h"
 #include "sync/state.h"
 

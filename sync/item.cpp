@@ -8,10 +8,10 @@
 
 #include <libical/ical.h>
 
-#include "dataio/charset.h"
-#include "dataio/content_line.h"
-#include "dataio/icalendar.h"
-#include "dataio/vcard.h"
+#include "core/exchange/charset.h"
+#include "core/exchange/content_line.h"
+#include "core/exchange/icalendar.h"
+#include "core/exchange/vcard.h"
 #include "storage/cp1251.h"
 
 namespace pomix::sync {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "addressbook/address.h"
-#include "planner/event.h"
+#include "core/addressbook/address.h"
+#include "core/planner/event.h"
 #include "sync/dav.h"
 
 namespace pomix::sync {

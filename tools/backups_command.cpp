@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "commands.h"
-#include "datafiles/backup_copies.h"
+#include "core/backups/backup_copies.h"
 #include "storage/data_lock.h"
 
 namespace pomix::tool {

@@ -1,5 +1,5 @@
-#include "addressbook/address.h"
-#include "dataio/records_csv.h"
+#include "core/addressbook/address.h"
+#include "core/exchange/records_csv.h"
 #include "dump_kinds.h"
 
 namespace pomix::tool {

@@ -1,6 +1,6 @@
-#include "dataio/records_csv.h"
+#include "core/exchange/records_csv.h"
 #include "dump_kinds.h"
-#include "planner/calendar_format.h"
+#include "core/planner/calendar_format.h"
 
 namespace pomix::tool {
 

@@ -1,4 +1,4 @@
-#include "catalog/catalog.h"
+#include "core/catalog/catalog.h"
 #include "dump_kinds.h"
 
 namespace pomix::tool {

@@ -1,4 +1,4 @@
-#include "debts/credit.h"
+#include "core/debts/credit.h"
 #include "dump_kinds.h"
 
 namespace pomix::tool {

@@ -1,5 +1,5 @@
 #include "dump_kinds.h"
-#include "notes/note.h"
+#include "core/notes/note.h"
 
 namespace pomix::tool {
 

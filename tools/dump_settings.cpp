@@ -1,5 +1,5 @@
 #include "dump_kinds.h"
-#include "settings/settings_record.h"
+#include "core/settings/settings_record.h"
 
 namespace pomix::tool {
 

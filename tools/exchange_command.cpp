@@ -7,15 +7,15 @@
 #include <filesystem>
 #include <iostream>
 
-#include "addressbook/address.h"
+#include "core/addressbook/address.h"
 #include "commands.h"
-#include "dataio/content_line.h"
-#include "dataio/icalendar.h"
-#include "dataio/import_file.h"
-#include "dataio/vcard.h"
+#include "core/exchange/content_line.h"
+#include "core/exchange/icalendar.h"
+#include "core/exchange/import_file.h"
+#include "core/exchange/vcard.h"
 #include "dump.h"
 #include "exchange.h"
-#include "planner/calendar_format.h"
+#include "core/planner/calendar_format.h"
 #include "storage/atomic_file.h"
 #include "storage/data_lock.h"
 #include "storage/errors.h"

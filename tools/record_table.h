@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "dataio/record_table.h"
+#include "core/exchange/record_table.h"
 
 namespace pomix::tool {
 

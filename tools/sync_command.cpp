@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <iostream>
 
-#include "addressbook/address.h"
+#include "core/addressbook/address.h"
 #include "commands.h"
 #include "dump.h"
-#include "planner/calendar_format.h"
+#include "core/planner/calendar_format.h"
 #include "storage/data_lock.h"
 #include "storage/errors.h"
 #include "storage/stream_container.h"

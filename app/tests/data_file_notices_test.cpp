@@ -10,18 +10,18 @@
 #include <thread>
 
 #include "app/main_form.h"
-#include "planner/calendar_form.h"
-#include "planner/calendar_format.h"
-#include "settings/backup_dialog.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
-#include "settings/setup_form.h"
+#include "windows/planner/calendar_form.h"
+#include "core/planner/calendar_format.h"
+#include "windows/settings/backup_dialog.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
+#include "windows/settings/setup_form.h"
 #include "storage/backups.h"
 #include "storage/tests/scratch_dir.h"
-#include "ui/convert.h"
-#include "ui/interface_language.h"
-#include "ui/message.h"
-#include "ui/program_state.h"
+#include "kit/convert.h"
+#include "kit/interface_language.h"
+#include "kit/message.h"
+#include "kit/program_state.h"
 
 using namespace pomix;
 using namespace std::chrono;

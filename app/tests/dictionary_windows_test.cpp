@@ -10,15 +10,15 @@
 #include <set>
 
 #include "app/main_form.h"
-#include "planner/calendar_dialog.h"
-#include "settings/dictionary_tables.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
+#include "windows/planner/calendar_dialog.h"
+#include "core/settings/dictionary_tables.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
 #include "storage/cp1251.h"
 #include "storage/stream_container.h"
 #include "storage/text.h"
-#include "ui/convert.h"
-#include "ui/message.h"
+#include "kit/convert.h"
+#include "kit/message.h"
 
 using namespace pomix;
 

@@ -7,14 +7,14 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "addressbook/abook_form.h"
-#include "dataio/icalendar.h"
-#include "dataio/records_csv.h"
-#include "dataio/vcard.h"
+#include "windows/addressbook/abook_form.h"
+#include "core/exchange/icalendar.h"
+#include "core/exchange/records_csv.h"
+#include "core/exchange/vcard.h"
 #include "storage/cp1251.h"
-#include "planner/tests/calendar_form_support.h"
-#include "ui/file_dialog.h"
-#include "ui/interface_language.h"
+#include "windows/planner/tests/calendar_form_support.h"
+#include "kit/file_dialog.h"
+#include "kit/interface_language.h"
 
 using namespace pomix;
 using namespace pomix::testing;

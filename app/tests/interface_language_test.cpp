@@ -6,22 +6,22 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "addressbook/address.h"
+#include "core/addressbook/address.h"
 #include "app/main_form.h"
-#include "planner/calendar_dialog.h"
-#include "debts/credits_form.h"
-#include "planner/calendar_form.h"
-#include "planner/day_rules.h"
-#include "planner/reminders.h"
-#include "settings/dictionary_tables.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
+#include "windows/planner/calendar_dialog.h"
+#include "windows/debts/credits_form.h"
+#include "windows/planner/calendar_form.h"
+#include "core/planner/day_rules.h"
+#include "core/planner/reminders.h"
+#include "core/settings/dictionary_tables.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
 #include "storage/cp1251.h"
 #include "storage/stream_container.h"
-#include "ui/convert.h"
-#include "ui/form_binding.h"
-#include "ui/interface_language.h"
-#include "ui/message.h"
+#include "kit/convert.h"
+#include "kit/form_binding.h"
+#include "kit/interface_language.h"
+#include "kit/message.h"
 
 using namespace pomix;
 

@@ -23,15 +23,15 @@
 #include <functional>
 
 #include "app/main_form.h"
-#include "planner/calendar_dialog.h"
-#include "settings/dictionary_tables.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
+#include "windows/planner/calendar_dialog.h"
+#include "core/settings/dictionary_tables.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
 #include "storage/stream_container.h"
-#include "ui/file_dialog.h"
-#include "ui/memo_file.h"
-#include "ui/message.h"
-#include "ui/setup_controls.h"
+#include "kit/file_dialog.h"
+#include "kit/memo_file.h"
+#include "kit/message.h"
+#include "kit/setup_controls.h"
 
 using namespace pomix;
 

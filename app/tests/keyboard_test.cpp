@@ -6,12 +6,12 @@
 #include <QTest>
 
 #include "app/main_form.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
 #include "storage/stream.h"
 #include "storage/stream_container.h"
-#include "ui/accessibility.h"
-#include "ui/message.h"
+#include "kit/accessibility.h"
+#include "kit/message.h"
 
 using namespace pomix;
 

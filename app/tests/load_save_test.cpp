@@ -21,21 +21,21 @@
 #include <mutex>
 #include <set>
 
-#include "addressbook/abook_form.h"
+#include "windows/addressbook/abook_form.h"
 #include "app/main_form.h"
-#include "catalog/catalog_form.h"
-#include "debts/credits_form.h"
-#include "notes/note_form.h"
-#include "planner/calendar_form.h"
-#include "planner/calendar_format.h"
-#include "settings/setup_form.h"
+#include "windows/catalog/catalog_form.h"
+#include "windows/debts/credits_form.h"
+#include "windows/notes/note_form.h"
+#include "windows/planner/calendar_form.h"
+#include "core/planner/calendar_format.h"
+#include "windows/settings/setup_form.h"
 #include "storage/dates.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
 #include "storage/section_file.h"
-#include "ui/early_reads.h"
-#include "ui/message.h"
-#include "ui/notifier.h"
+#include "storage/early_reads.h"
+#include "kit/message.h"
+#include "kit/notifier.h"
 
 using namespace pomix;
 

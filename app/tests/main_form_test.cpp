@@ -11,20 +11,20 @@
 #include <QTest>
 #include <csignal>
 
-#include "addressbook/abook_form.h"
+#include "windows/addressbook/abook_form.h"
 #include "app/main_form.h"
 #include "app/session_end.h"
-#include "debts/credits_form.h"
-#include "planner/calendar_form.h"
-#include "settings/ini_file.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
-#include "settings/setup_form.h"
+#include "windows/debts/credits_form.h"
+#include "windows/planner/calendar_form.h"
+#include "core/settings/ini_file.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
+#include "windows/settings/setup_form.h"
 #include "storage/cp1251.h"
 #include "storage/errors.h"
-#include "ui/convert.h"
-#include "ui/message.h"
-#include "ui/program_state.h"
+#include "kit/convert.h"
+#include "kit/message.h"
+#include "kit/program_state.h"
 
 using namespace pomix;
 

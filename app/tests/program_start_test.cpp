@@ -18,9 +18,9 @@
 #include <sstream>
 
 #include "app/program_start.h"
-#include "settings/program_files.h"
-#include "ui/desktop.h"
-#include "ui/message.h"
+#include "core/settings/program_files.h"
+#include "kit/desktop.h"
+#include "kit/message.h"
 
 using namespace pomix;
 

@@ -9,20 +9,20 @@
 #include <QTest>
 #include <sstream>
 
-#include "addressbook/abook_form.h"
+#include "windows/addressbook/abook_form.h"
 #include "app/main_form.h"
-#include "planner/calendar_form.h"
-#include "planner/calendar_format.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
-#include "settings/setup_form.h"
+#include "windows/planner/calendar_form.h"
+#include "core/planner/calendar_format.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
+#include "windows/settings/setup_form.h"
 #include "storage/section_file.h"
 #include "sync/http.h"
 #include "sync/state.h"
-#include "ui/convert.h"
-#include "ui/message.h"
-#include "ui/notifier.h"
-#include "ui/secret_store.h"
+#include "kit/convert.h"
+#include "kit/message.h"
+#include "kit/notifier.h"
+#include "kit/secret_store.h"
 
 using namespace pomix;
 

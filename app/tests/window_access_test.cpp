@@ -11,15 +11,15 @@
 #include <QTest>
 
 #include "app/main_form.h"
-#include "planner/calendar_dialog.h"
-#include "settings/program_files.h"
-#include "settings/settings_record.h"
+#include "windows/planner/calendar_dialog.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
 #include "storage/stream.h"
 #include "storage/stream_container.h"
-#include "ui/accessibility.h"
-#include "ui/message.h"
-#include "ui/month_grid.h"
-#include "ui/setup_controls.h"
+#include "kit/accessibility.h"
+#include "kit/message.h"
+#include "kit/month_grid.h"
+#include "kit/setup_controls.h"
 
 using namespace pomix;
 

@@ -1,0 +1,62 @@
+// The planner's data as the window sees it: the event list, its file and whether it changed.
+// Every command that changes an event sets Modified; sorting does not, so an order changed only
+// by a sort reaches the file only with some later change.
+#pragma once
+
+#include <string>
+
+#include "core/planner/event.h"
+#include "storage/section_file.h"
+#include "storage/stream_container.h"
+
+namespace pomix {
+
+// What the editor hands over when an event is saved.
+struct EventFields {
+    std::string Name;
+    StrList Memo;
+    DateTime Date = 0;
+    DateTime Time = 0;
+    bool Remind = false;
+    bool Done = false;
+};
+
+class Planner {
+public:
+    // fileName is DataDir + "Calendar.dat"; the container is the program's shared one.
+    Planner(StreamContainer& container, std::string fileName);
+
+    EventList Events;
+    bool Modified = false;
+
+    const std::string& FileName() const { return file_.Path(); }
+    // True when the last load stopped at damage; the records read before it are in Events.
+    bool LoadFailed() const { return file_.LoadFailed(); }
+    // Where the first save after a failed load kept the damaged file; empty otherwise.
+    const std::string& KeptAs() const { return file_.KeptAs(); }
+
+    // Replaces Events with the file's records (none when the file is missing or unreadable);
+    // Modified becomes false.
+    void LoadCalendarList();
+    // Writes the whole list when Modified is set, then clears it; does nothing otherwise.
+    // Storage errors pass to the caller with Modified still set.
+    void SaveCalendarList();
+    // The image of the whole list for a save in two steps; Modified becomes false.
+    std::shared_ptr<FileImage> TakeImage();
+    SectionFile& File() { return file_; }
+
+    // A new event, Reserved 1, appended at the end.
+    EventRef AddEvent(const EventFields& fields);
+    // Overwrites the editable fields (Reserved stays); false when the event is gone.
+    bool EditEvent(EventRef ref, const EventFields& fields);
+    // False when the event is already gone.
+    bool DeleteEvent(EventRef ref);
+    // Sorts by key 1 (date) or 2 (title; other keys keep the order), then renumbers.
+    // Modified is left as it was.
+    void SortedEvents(int key);
+
+private:
+    SectionFile file_;
+};
+
+}  // namespace pomix

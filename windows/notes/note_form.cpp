@@ -1,0 +1,385 @@
+#include "windows/notes/note_form.h"
+
+#include <QScrollArea>
+#include <QStyle>
+#include <cmath>
+
+#include "windows/planner/calendar_dialog.h"
+#include "core/settings/program_files.h"
+#include "core/settings/settings_record.h"
+#include "storage/locale.h"
+#include "storage/text.h"
+#include "kit/accessibility.h"
+#include "kit/convert.h"
+#include "kit/form_parts.h"
+#include "kit/memo_file.h"
+#include "kit/message.h"
+#include "kit/panel_cover.h"
+
+namespace pomix {
+namespace {
+
+// The picked day of the one date picker, when it exists (tests may run without it).
+void PresetPicker(DateTime day) {
+    if (auto* picker = TCalendarDialog::Instance()) picker->SetPickedDay(day);
+}
+
+// Every title in the list's order, each with its note's serial number; renumbers the notes.
+// Runs where the list is: on the loading thread for a list just read.
+TSortedListBox::Lines SortedTitles(NoteList& notes) {
+    notes.Reindex();
+    TSortedListBox::Lines lines;
+    lines.reserve(notes.Count());
+    for (std::size_t i = 0; i < notes.Count(); ++i)
+        lines.emplace_back(notes[i].Name, notes.SerialAt(i));
+    SortByTextNoCase(lines, [](const auto& line) -> const std::string& { return line.first; });
+    return lines;
+}
+
+// The notes read beside the interface, their titles sorted there too: the interface thread
+// only takes them.
+struct NotesLoad : ListLoad<NoteList> {
+    using ListLoad::ListLoad;
+    TSortedListBox::Lines titles;
+    void Read() {
+        file.LoadList(list, ReadNotes);
+        titles = SortedTitles(list);
+    }
+    void Adopt(NotesLoad&& other) {
+        ListLoad::Adopt(std::move(other));
+        titles = std::move(other.titles);
+    }
+};
+
+}  // namespace
+
+TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
+    : TSectionWindow(kRecolourNotes, "NoteBookForm",
+                     TTextFileMessages::WithItems(ExpandItems(
+                         {"PopupMenu1.AccessibleName", "Button1-11.Caption,Hint", "RadioButton1-3.Caption,Hint",
+                          "Button12-14.Hint", "ListBox1.Hint", "AName.Hint", "ADateEdit.Hint",
+                          "AMemo.Hint", "Text1.Caption", "Text2.Caption", "Text4.Caption",
+                          "Label3-6.Caption", "N1-4.Caption"})),
+                     parent),
+      file_(container, DataDir() + kNoteFileName, kNoteStreamName) {
+    setObjectName("NoteForm");
+    FileName = file_.Path();
+    BuildMainView();
+    BuildEditor();
+    BuildSearch();
+    // The editor keeps the note it was opened on: the list and its commands wait under it.
+    CoverWhileShown(editPanel,
+                    {titleList, deleteButton, addButton, editButton, searchButton, searchPanel});
+    fileMessages = new TTextFileMessages(this);
+    binding_.BindDictionary();
+    LoadData();
+}
+
+void TNoteForm::BuildMainView() {
+    titlesHeader = Make<TStaticButton>(this, "Text1", {4, 4, 182, 20}, U("Темы заметок"));
+    titleList = Make<TSortedListBox>(this, "ListBox1", {4, 26, 182, 300});
+    titleList->setToolTip(U("Список тем заметок"));
+    noteTitle = Make<TStaticButton>(this, "Text3", {190, 4, 320, 20}, QString());
+    noteDateLabel = Make<TLabel>(this, "Label2", {190, 26, 320, 16}, QString());
+    noteDateLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    // The note's text can be longer than the window: it scrolls.
+    auto* scroll = Make<QScrollArea>(this, "ScrollBox1", {190, 44, 320, 282});
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    noteTextLabel = new TLabel(QString(), scroll);
+    noteTextLabel->setObjectName("Label1");
+    noteTextLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    noteTextLabel->setWordWrap(true);
+    noteTextLabel->setAutoFillBackground(true);
+    scroll->setWidget(noteTextLabel);
+
+    searchButton = MakeButton(this, "Button4", {4, 332, 120, 24}, "Поиск");
+    editButton = MakeButton(this, "Button3", {130, 332, 120, 24}, "Редактировать",
+                         "Редактировать текущую заметку");
+    addButton = MakeButton(this, "Button2", {256, 332, 120, 24}, "Добавить", "Добавить заметку");
+    deleteButton = MakeButton(this, "Button1", {382, 332, 128, 24}, "Удалить");
+
+    titleMenu = MakePopupMenu(this, "PopupMenu1", titleList, "Меню заметок");
+    addItem = AddMenuItem(titleMenu, "N1", "Добавить", this, &TNoteForm::Add);
+    editItem = AddMenuItem(titleMenu, "N2", "Редактировать", this, &TNoteForm::Edit);
+    searchItem = AddMenuItem(titleMenu, "N4", "Поиск", this, &TNoteForm::OpenSearch);
+    deleteItem = AddMenuItem(titleMenu, "N3", "Удалить", this, &TNoteForm::Delete);
+
+    connect(titleList, &TSortedListBox::currentRowChanged, this, &TNoteForm::ShowSelected);
+    connect(titleList, &TSortedListBox::rowDoubleClicked, this, &TNoteForm::Edit);
+    ActivateOnEnter(titleList);
+    connect(deleteButton, &QPushButton::clicked, this, &TNoteForm::Delete);
+    connect(addButton, &QPushButton::clicked, this, &TNoteForm::Add);
+    connect(editButton, &QPushButton::clicked, this, &TNoteForm::Edit);
+    connect(searchButton, &QPushButton::clicked, this, &TNoteForm::OpenSearch);
+}
+
+void TNoteForm::BuildEditor() {
+    editPanel = Make<TPanel>(this, "Panel4", rect());
+    Make<TStaticButton>(editPanel, "Text4", {4, 4, 506, 20}, U("Редактировать / Добавить"));
+    Make<TLabel>(editPanel, "Label3", {8, 30, 80, 20}, U("Название"));
+    titleEdit = Make<TEdit>(editPanel, "AName", {90, 30, 416, 22});
+    titleEdit->setToolTip(U("Название заметки"));
+    Make<TLabel>(editPanel, "Label6", {8, 58, 80, 20}, U("Дата"));
+    dateEdit = Make<TMaskEdit>(editPanel, "ADateEdit", {90, 58, 100, 22}, TMaskEdit::Kind::Date);
+    dateEdit->setToolTip(U("Дата создания или последнего редактирования записи"));
+    pickDateButton = MakeButton(editPanel, "Button12", {194, 58, 28, 22}, "...", "Открыть календарь");
+    Make<TLabel>(editPanel, "Label4", {8, 86, 80, 20}, U("Содержание"));
+    // Picture buttons: the hint is also the name assistive technology reads out.
+    loadTextButton = MakeButton(editPanel, "Button13", {446, 84, 28, 24}, "", "Загрузить текст из файла");
+    loadTextButton->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    saveTextButton = MakeButton(editPanel, "Button14", {478, 84, 28, 24}, "", "Сохранить текст в файл");
+    saveTextButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    textMemo = Make<TMemo>(editPanel, "AMemo", {8, 110, 498, 216});
+    textMemo->setToolTip(U("Содержание заметки"));
+    cancelButton = MakeButton(editPanel, "Button11", {8, 332, 160, 24}, "Отмена", "Отменить");
+    clearButton =
+        MakeButton(editPanel, "Button10", {177, 332, 160, 24}, "Очистить", "Очистить поля ввода");
+    saveButton = MakeButton(editPanel, "Button9", {346, 332, 160, 24}, "Сохранить", "Сохранить заметку");
+    editPanel->hide();
+    CoverWhatLiesUnder(editPanel);
+    SetReadingTabOrder(editPanel);
+
+    connect(saveButton, &QPushButton::clicked, this, &TNoteForm::SaveEditor);
+    connect(clearButton, &QPushButton::clicked, this, &TNoteForm::ClearEditor);
+    connect(cancelButton, &QPushButton::clicked, this, &TNoteForm::CancelEditor);
+    connect(pickDateButton, &QPushButton::clicked, this, &TNoteForm::PickDate);
+    connect(loadTextButton, &QPushButton::clicked, this, &TNoteForm::LoadTextFromFile);
+    connect(saveTextButton, &QPushButton::clicked, this, &TNoteForm::SaveTextToFile);
+}
+
+void TNoteForm::BuildSearch() {
+    // Over the display side only, above the command bar, so that the results in the title
+    // list and the commands on them stay in reach.
+    searchPanel = Make<TPanel>(this, "Panel5", {188, 0, 326, 328});
+    Make<TStaticButton>(searchPanel, "Text2", {2, 4, 320, 20}, U("Поиск"));
+    Make<TLabel>(searchPanel, "Label5", {8, 34, 60, 20}, U("Текст"));
+    searchEdit = Make<TEdit>(searchPanel, "Edit2", {70, 32, 248, 22});
+    byTitleRadio = Make<QRadioButton>(searchPanel, "RadioButton1", {70, 62, 240, 20}, U("По названию"));
+    byTextRadio = Make<QRadioButton>(searchPanel, "RadioButton2", {70, 84, 240, 20}, U("По описанию"));
+    everywhereRadio = Make<QRadioButton>(searchPanel, "RadioButton3", {70, 106, 240, 20}, U("Везде"));
+    byTitleRadio->setChecked(true);
+    clearResultsButton = MakeButton(searchPanel, "Button8", {8, 268, 310, 24}, "Очистить результаты",
+                         "Очистить результаты поиска, переход в обычный просмотр");
+    clearSearchButton =
+        MakeButton(searchPanel, "Button7", {8, 298, 100, 24}, "Очистить", "Очистить строку поиска");
+    closeSearchButton = MakeButton(searchPanel, "Button6", {113, 298, 100, 24}, "Закрыть", "Закрыть окно поиска");
+    findButton = MakeButton(searchPanel, "Button5", {218, 298, 100, 24}, "Поиск", "Искать текст в записях");
+    searchPanel->hide();
+    CoverWhatLiesUnder(searchPanel);
+
+    connect(findButton, &QPushButton::clicked, this, &TNoteForm::FoundRecord);
+    connect(closeSearchButton, &QPushButton::clicked, this, &TNoteForm::CloseSearch);
+    connect(clearSearchButton, &QPushButton::clicked, this, &TNoteForm::ClearSearchText);
+    connect(clearResultsButton, &QPushButton::clicked, this, &TNoteForm::ClearSearchResults);
+    connect(searchEdit, &QLineEdit::returnPressed, this, &TNoteForm::FoundRecord);
+}
+
+void TNoteForm::LoadNoteList() {
+    file_.LoadList(NoteList_, ReadNotes);
+}
+
+EarlyRead TNoteForm::EarlyReadIn(const std::string& dataDir) {
+    return MakeEarlyRead<NotesLoad>(dataDir + kNoteFileName, kNoteStreamName);
+}
+
+std::optional<LoadWork> TNoteForm::MakeLoad() {
+    auto load = std::make_shared<NotesLoad>(file_);
+    return LoadWork{[load] { ReadOrTakeEarly(*load); },
+                    [this, load] {
+                        NoteList_ = std::move(load->list);
+                        file_.AdoptLoad(load->file);
+                        titleList->SetSortedItems(std::move(load->titles));
+                        allTitlesListed_ = true;
+                        titleList->setCurrentRow(-1);
+                    }};
+}
+
+void TNoteForm::SaveNoteList() {
+    file_.SaveList(NoteList_, Modified, WriteNotes);
+}
+
+std::shared_ptr<FileImage> TNoteForm::TakeImage() {
+    auto image = file_.TakeListImage(NoteList_, WriteNotes);
+    Modified = false;
+    return image;
+}
+
+void TNoteForm::FormClose() {
+    SaveNoteList();
+}
+
+void TNoteForm::UpDateNoteList() {
+    titleList->SetSortedItems(SortedTitles(NoteList_));
+    allTitlesListed_ = true;
+    titleList->setCurrentRow(-1);
+}
+
+TNote* TNoteForm::SelectedNote() {
+    const int row = titleList->currentRow();
+    if (row < 0) return nullptr;
+    // Lines carry the note's serial number: a line left over from before a delete reaches no
+    // note rather than whichever note took its place.
+    return NoteList_.BySerial(titleList->Object(row));
+}
+
+void TNoteForm::ShowSelected() {
+    if (const TNote* note = SelectedNote()) ShowNote(*note);
+}
+
+void TNoteForm::ShowNote(const TNote& note) {
+    noteTitle->SetElidedText(ToQt(note.Name));
+    QString text;
+    for (const std::string& line : note.Memo) text += ToQt(line) + "\r\n";
+    noteTextLabel->setText(text);
+    titleEdit->SetText(note.Name);
+    textMemo->SetLines(note.Memo);
+    noteDateLabel->SetElidedText(ToQt(CurrentLocale().LongDate(std::floor(note.Date))).trimmed());
+    dateEdit->SetText(DateToText(note.Date));
+    PresetPicker(note.Date);
+}
+
+void TNoteForm::Clear() {
+    titleEdit->clear();
+    textMemo->clear();
+    dateEdit->Clear();
+    noteTextLabel->clear();
+    noteDateLabel->clear();
+    noteTitle->SetElidedText(QString());
+}
+
+void TNoteForm::Add() {
+    Clear();
+    const DateTime now = Now();
+    dateEdit->SetText(DateToText(now));
+    PresetPicker(now);
+    AddMode = true;
+    editPanel->show();
+    editPanel->raise();
+    titleEdit->setFocus();
+}
+
+void TNoteForm::Edit() {
+    if (!SelectedNote()) return;
+    AddMode = false;
+    editPanel->show();
+    editPanel->raise();
+    titleEdit->setFocus();
+}
+
+void TNoteForm::SaveEditor() {
+    TNote* note = AddMode ? nullptr : SelectedNote();
+    ItemObject saved = 0;
+    // With nothing selected an edit has no note to change; rather than drop what was typed,
+    // it is kept as a new note.
+    if (note) {
+        saved = titleList->Object(titleList->currentRow());
+        note->Date = Now();
+        note->Name = titleEdit->Text();
+        note->Memo = textMemo->Lines();
+    } else {
+        NoteList_.Add(TNote(Now(), textMemo->Lines(), titleEdit->Text()));
+        saved = NoteList_.SerialAt(NoteList_.Count() - 1);
+        note = &NoteList_[NoteList_.Count() - 1];
+    }
+    if (allTitlesListed_) {
+        // Only this note's line moves (or joins the list): sorting every title again would
+        // hold the interface on a long list. Equal titles keep the notes' order, as the sort.
+        NoteList_.Reindex();
+        titleList->PlaceItem(note->Name, saved, [this, index = note->Index](ItemObject other) {
+            const TNote* next = NoteList_.BySerial(other);
+            return next && index < next->Index;
+        });
+        titleList->setCurrentRow(-1);
+    } else {
+        UpDateNoteList();
+    }
+    Clear();
+    Modified = true;
+    editPanel->hide();
+    FocusLine(titleList, titleList->RowOf(saved));
+}
+
+void TNoteForm::ClearEditor() {
+    titleEdit->clear();
+    textMemo->clear();
+}
+
+void TNoteForm::CancelEditor() {
+    editPanel->hide();
+    FocusLine(titleList, titleList->currentRow());
+}
+
+void TNoteForm::PickDate() {
+    if (auto* picker = TCalendarDialog::Instance()) picker->Run();
+}
+
+void TNoteForm::LoadTextFromFile() {
+    LoadMemoFromTextFile(this, textMemo, *fileMessages);
+}
+
+void TNoteForm::SaveTextToFile() {
+    SaveMemoToTextFile(this, textMemo, *fileMessages);
+}
+
+void TNoteForm::Delete() {
+    const TNote* note = SelectedNote();
+    if (!note) return;
+    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
+    if (const auto index = NoteList_.FindSerial(titleList->Object(titleList->currentRow()),
+                                                static_cast<std::size_t>(note->Index))) {
+        NoteList_.Delete(*index);
+    }
+    const int row = titleList->currentRow();
+    UpDateNoteList();
+    Clear();
+    Modified = true;
+    // The next line takes the deleted one's place; after the last, the one before it.
+    FocusLine(titleList, std::min(row, titleList->count() - 1));
+}
+
+void TNoteForm::OpenSearch() {
+    searchPanel->show();
+    searchPanel->raise();
+    searchEdit->setFocus();
+}
+
+void TNoteForm::CloseSearch() {
+    searchPanel->hide();
+    FocusLine(titleList, titleList->currentRow());
+}
+void TNoteForm::ClearSearchText() {
+    searchEdit->clear();
+}
+void TNoteForm::ClearSearchResults() {
+    UpDateNoteList();
+}
+
+void TNoteForm::FoundRecord() {
+    const std::string pattern = searchEdit->Text();
+    if (pattern.empty()) return;
+    const NoteSearch where = byTitleRadio->isChecked()   ? NoteSearch::ByName
+                             : byTextRadio->isChecked() ? NoteSearch::ByText
+                                                         : NoteSearch::Everywhere;
+    Clear();
+    TSortedListBox::Lines found;
+    for (std::size_t i = 0; i < NoteList_.Count(); ++i) {
+        const TNote& note = NoteList_[i];
+        if (NoteMatches(note, pattern, where)) found.emplace_back(note.Name, NoteList_.SerialAt(i));
+    }
+    titleList->SetItems(std::move(found));
+    allTitlesListed_ = false;
+    titleList->setCurrentRow(-1);
+}
+
+void TNoteForm::ReInit() {
+    binding_.ApplyColours([this] {
+        for (TButton* picture : {loadTextButton, saveTextButton}) {
+            SetColours(picture, ToQColor(SettingsRecord.WindowColor),
+                       ToQColor(SettingsRecord.ButtonTextColor));
+        }
+    });
+}
+
+}  // namespace pomix

@@ -1,0 +1,108 @@
+// TNoteForm: the notes section window. Titles on the left (sorted), the selected note on the
+// right, a command bar below, and two overlays: the editor and the search.
+#pragma once
+
+#include <QMenu>
+#include <QRadioButton>
+
+#include "core/notes/note.h"
+#include "storage/section_file.h"
+#include "storage/stream_container.h"
+#include "kit/controls.h"
+#include "kit/memo_file.h"
+#include "windows/section_window.h"
+
+namespace pomix {
+
+class TNoteForm : public TSectionWindow {
+    Q_OBJECT
+public:
+    explicit TNoteForm(StreamContainer& container, QWidget* parent = nullptr);
+    // The read of the section's file at the start of the process (storage/early_reads.h).
+    static EarlyRead EarlyReadIn(const std::string& dataDir);
+
+    NoteList& Notes() { return NoteList_; }
+    const SectionFile& File() const { return file_; }
+    bool DataFileUnread() const override { return file_.LoadFailed(); }
+
+    void LoadNoteList();
+    void SaveNoteList();
+    void UpDateNoteList();
+    void ShowNote(const TNote& note);
+    void Clear();
+    void Add();
+    void Edit();
+    void Delete();
+    void FoundRecord();
+    void ShowSelected();
+    void OpenSearch();
+    void CloseSearch();
+    void ClearSearchText();
+    void ClearSearchResults();  // all titles again
+    void SaveEditor();
+    void ClearEditor();  // empties the title and the text, not the date
+    void CancelEditor();
+    void PickDate();
+    void LoadTextFromFile();
+    void SaveTextToFile();
+
+    // The main view.
+    TStaticButton* titlesHeader;
+    TSortedListBox* titleList;
+    TStaticButton* noteTitle;
+    TLabel* noteDateLabel;
+    TLabel* noteTextLabel;
+    TButton* deleteButton;
+    TButton* addButton;
+    TButton* editButton;
+    TButton* searchButton;
+    QMenu* titleMenu;
+    QAction* addItem;
+    QAction* editItem;
+    QAction* deleteItem;
+    QAction* searchItem;
+    // The editor.
+    TPanel* editPanel;
+    TEdit* titleEdit;
+    TMaskEdit* dateEdit;
+    TMemo* textMemo;
+    TButton* saveButton;
+    TButton* clearButton;
+    TButton* cancelButton;
+    TButton* pickDateButton;
+    TButton* loadTextButton;
+    TButton* saveTextButton;
+    // The search.
+    TPanel* searchPanel;
+    TEdit* searchEdit;
+    QRadioButton* byTitleRadio;
+    QRadioButton* byTextRadio;
+    QRadioButton* everywhereRadio;
+    TButton* findButton;
+    TButton* closeSearchButton;
+    TButton* clearSearchButton;
+    TButton* clearResultsButton;
+    // What the memo's file commands tell when a file cannot be taken or written.
+    TTextFileMessages* fileMessages;
+
+protected:
+    void ReInit() override;
+    void FormClose() override;
+    std::optional<LoadWork> MakeLoad() override;
+    std::shared_ptr<FileImage> TakeImage() override;
+    SectionFile* DataFile() override { return &file_; }
+
+private:
+    // The title list holds every note (not a search's finds): an edit then moves one line.
+    bool allTitlesListed_ = true;
+    void BuildMainView();
+    void BuildEditor();
+    void BuildSearch();
+    // The note of the selected title, or null with no selection.
+    TNote* SelectedNote();
+
+    SectionFile file_;
+    NoteList NoteList_;
+};
+
+}  // namespace pomix
