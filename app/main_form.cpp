@@ -158,7 +158,18 @@ TMainForm::TMainForm(SectionFactory sections)
     });
     sections_ = sections;
     FormCreate(sections);
-    sync_ = new TSyncControl([this](int index) { return Display->Window(index); }, saver_, this);
+    sync_ = new TSyncControl(
+        {[this]() -> Planner* {
+             auto* window = qobject_cast<TCalendarForm*>(Display->Window(kPlannerSection));
+             return window ? &window->Data() : nullptr;
+         },
+         [this]() -> AddressBook* {
+             auto* window = qobject_cast<TABookForm*>(Display->Window(kAddressSection));
+             return window ? &window->Data() : nullptr;
+         },
+         [this](SyncText text) { return SyncTextOf(text); }},
+        saver_, this);
+    ConnectSyncPage();
     connect(this, &TMainForm::sectionsLoaded, this, &TMainForm::BeginSync);
     auto* syncKey = new QShortcut(QKeySequence(Qt::Key_F9), this);
     syncKey->setContext(Qt::WindowShortcut);
@@ -332,6 +343,8 @@ void TMainForm::RebuildSections(const std::vector<int>& restored) {
         connect(window, &TSectionWindow::dataLoaded, this, &TMainForm::ShowLoading);
         Display->Replace(i, window)->deleteLater();
     }
+    // A settings page made anew is the sync's page again.
+    ConnectSyncPage();
     ApplyColours();
     ShowLoading();
 }
@@ -443,7 +456,50 @@ void TMainForm::Lock() {
 }
 
 void TMainForm::BeginSync() {
-    if (sectionsLoaded_ && SectionsUnlocked) sync_->Begin();
+    if (!sectionsLoaded_ || !SectionsUnlocked) return;
+    // The page's texts speak the dictionary's language also before the page was first shown.
+    if (TSectionWindow* settings = Display->Window(kSettingsSection)) settings->Binding().ReadDictionary();
+    sync_->Begin();
+}
+
+void TMainForm::ConnectSyncPage() {
+    auto* settings = qobject_cast<TForm7*>(Display->Window(kSettingsSection));
+    if (!settings || !sync_) return;
+    connect(settings, &TForm7::syncRequested, sync_, &TSyncControl::Synchronize,
+            Qt::UniqueConnection);
+    connect(settings, &TForm7::syncOptionsSaved, sync_, &TSyncControl::OptionsChanged,
+            Qt::UniqueConnection);
+    connect(settings, &TForm7::passwordStoreAnswered, sync_,
+            &TSyncControl::SetPasswordStoreMissing, Qt::UniqueConnection);
+    connect(sync_, &TSyncControl::statusChanged, settings, &TForm7::ShowSyncStatus,
+            Qt::UniqueConnection);
+    if (!sync_->Status().isEmpty()) settings->ShowSyncStatus(sync_->Status());
+}
+
+QString TMainForm::SyncTextOf(SyncText text) const {
+    auto* settings = qobject_cast<TForm7*>(Display->Window(kSettingsSection));
+    if (!settings) return {};
+    const TForm7::SyncTexts& t = settings->syncTexts;
+    const TText* item = nullptr;
+    switch (text) {
+        case SyncText::Running: item = t.running; break;
+        case SyncText::Done: item = t.done; break;
+        case SyncText::Conflicts: item = t.conflicts; break;
+        case SyncText::NoServer: item = t.noServer; break;
+        case SyncText::NoPassword: item = t.noPassword; break;
+        case SyncText::NoStore: item = t.noStore; break;
+        case SyncText::Waiting: item = t.waiting; break;
+        case SyncText::Failed: item = t.failed; break;
+        case SyncText::Unreachable: item = t.unreachable; break;
+        case SyncText::Refused: item = t.refused; break;
+        case SyncText::Unauthorized: item = t.unauthorized; break;
+        case SyncText::BadAnswer: item = t.badAnswer; break;
+        case SyncText::BadAddress: item = t.badAddress; break;
+        case SyncText::Missing: item = t.missing; break;
+        case SyncText::FileError: item = t.fileError; break;
+        case SyncText::Title: item = t.title; break;
+    }
+    return item ? item->Text : QString();
 }
 
 bool TMainForm::LoadSetting() {

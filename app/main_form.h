@@ -23,6 +23,10 @@
 namespace pomix {
 
 inline constexpr int kSectionCount = 6;
+// The sections by their place in the display area and among the section buttons.
+inline constexpr int kPlannerSection = 0;
+inline constexpr int kAddressSection = 1;
+inline constexpr int kSettingsSection = 5;
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -151,6 +155,10 @@ private:
     TSyncControl* sync_ = nullptr;
     // The first sync waits for the records and for the start-up password.
     void BeginSync();
+    // The settings page's sync commands and status line, joined to the sync (again whenever
+    // the page is made anew).
+    void ConnectSyncPage();
+    QString SyncTextOf(SyncText text) const;
     bool shutdownDone_ = false;
     bool shutdownRunning_ = false;
     bool hiddenToTray_ = false;

@@ -3,11 +3,10 @@
 #include <QDateTime>
 #include <QPointer>
 
-#include "windows/addressbook/abook_form.h"
-#include "windows/planner/calendar_form.h"
+#include "core/addressbook/address_book.h"
 #include "core/planner/calendar_format.h"
+#include "core/planner/planner.h"
 #include "core/settings/program_files.h"
-#include "windows/settings/setup_form.h"
 #include "storage/stream.h"
 #include "kit/interface_language.h"
 #include "kit/notifier.h"
@@ -35,9 +34,9 @@ QString Arg(QString text, std::size_t value) {
 
 }  // namespace
 
-TSyncControl::TSyncControl(WindowOf windowOf, TBackgroundSaver& saver, QObject* parent)
+TSyncControl::TSyncControl(SyncParts parts, TBackgroundSaver& saver, QObject* parent)
     : QObject(parent),
-      windowOf_(std::move(windowOf)),
+      parts_(std::move(parts)),
       saver_(saver),
       worker_(new TSyncWorker(this)),
       interval_(new QTimer(this)),
@@ -52,36 +51,11 @@ TSyncControl::TSyncControl(WindowOf windowOf, TBackgroundSaver& saver, QObject* 
     connect(interval_, &QTimer::timeout, this, &TSyncControl::Synchronize);
     connect(afterSave_, &QTimer::timeout, this, &TSyncControl::Synchronize);
     connect(retry_, &QTimer::timeout, this, &TSyncControl::TryApply);
-    ConnectSettings();
-}
-
-TCalendarForm* TSyncControl::Planner() const {
-    return qobject_cast<TCalendarForm*>(windowOf_(0));
-}
-
-TABookForm* TSyncControl::AddressBook() const {
-    return qobject_cast<TABookForm*>(windowOf_(1));
-}
-
-TForm7* TSyncControl::Settings() const {
-    return qobject_cast<TForm7*>(windowOf_(5));
-}
-
-void TSyncControl::ConnectSettings() {
-    TForm7* settings = Settings();
-    if (!settings) return;
-    connect(settings, &TForm7::syncRequested, this, &TSyncControl::Synchronize,
-            Qt::UniqueConnection);
-    connect(settings, &TForm7::syncOptionsSaved, this, &TSyncControl::OptionsChanged,
-            Qt::UniqueConnection);
-    if (!status_.isEmpty()) settings->ShowSyncStatus(status_);
 }
 
 void TSyncControl::Begin() {
     if (begun_) return;
     begun_ = true;
-    // The page's texts speak the dictionary's language also before the page was first shown.
-    if (TForm7* settings = Settings()) settings->Binding().ReadDictionary();
     OptionsChanged();
     if (!sync::LoadSyncSettings(folder_).Server.empty()) Synchronize();
 }
@@ -100,15 +74,13 @@ void TSyncControl::LocalChangeSaved() {
 }
 
 void TSyncControl::Synchronize() {
-    TForm7* settings = Settings();
-    if (!settings) return;
     if (Running() || waitingForPassword_) {
         again_ = true;
         return;
     }
     const sync::SyncSettings options = sync::LoadSyncSettings(folder_);
     if (options.Server.empty()) {
-        SetStatus(settings->syncTexts.noServer->Text, false);
+        SetStatus(Text(SyncText::NoServer), false);
         return;
     }
     if (options.User.empty()) {
@@ -125,60 +97,56 @@ void TSyncControl::Synchronize() {
     ReadSecret(key, [self, key](SecretOutcome outcome, const QString& password) {
         if (!self) return;
         self->waitingForPassword_ = false;
-        TForm7* settings = self->Settings();
-        if (!settings) return;
         const sync::SyncSettings now = sync::LoadSyncSettings(self->folder_);
         if (outcome == SecretOutcome::Done && !password.isEmpty()) {
             KeepForRun(key, password);
             self->StartWith(now, password);
         } else if (outcome == SecretOutcome::NoStore) {
-            settings->passwordStoreMissing = true;
-            self->SetStatus(settings->syncTexts.noStore->Text + QLatin1Char(' ') +
-                                settings->syncTexts.noPassword->Text,
+            self->passwordStoreMissing_ = true;
+            self->SetStatus(self->Text(SyncText::NoStore) + QLatin1Char(' ') +
+                                self->Text(SyncText::NoPassword),
                             true);
         } else {
-            self->SetStatus(settings->syncTexts.noPassword->Text, true);
+            self->SetStatus(self->Text(SyncText::NoPassword), true);
         }
     });
 }
 
 void TSyncControl::StartWith(const sync::SyncSettings& options, const QString& password) {
-    TCalendarForm* planner = Planner();
-    TABookForm* book = AddressBook();
-    TForm7* settings = Settings();
-    if (!planner || !book || !settings || !planner->Loaded() || !book->Loaded()) return;
+    Planner* planner = parts_.planner();
+    AddressBook* book = parts_.addressBook();
+    if (!planner || !book || !planner->Loaded() || !book->Loaded()) return;
     SyncJob job;
     job.Account = {options.Server, options.User, password.toStdString(), options.AllowPlainHttp};
     job.Options.Calendar = options.Calendar;
     job.Options.AddressBook = options.AddressBook;
     job.Folder = folder_;
-    job.Events = planner->Data().Events;
-    job.Contacts = book->Contacts();
+    job.Events = planner->Events;
+    job.Contacts = book->Contacts;
     eventsImage_ = ImageOf(job.Events);
     contactsImage_ = ImageOf(job.Contacts);
     again_ = false;
     // The lists handed over hold every change saved so far.
     afterSave_->stop();
     worker_->Start(std::move(job));
-    SetStatus(settings->syncTexts.running->Text, false);
+    SetStatus(Text(SyncText::Running), false);
 }
 
 QString TSyncControl::FailureText(const SyncOutcome& outcome) const {
-    const TForm7::SyncTexts& t = Settings()->syncTexts;
     if (outcome.StateUnwritable)
-        return t.fileError->Text.arg(QString::fromLocal8Bit(outcome.Message.c_str()));
+        return Text(SyncText::FileError).arg(QString::fromLocal8Bit(outcome.Message.c_str()));
     switch (outcome.Failure) {
         case sync::SyncFailure::Unreachable:
-            return t.unreachable->Text;
+            return Text(SyncText::Unreachable);
         case sync::SyncFailure::Refused:
-            if (outcome.Status == 401 || outcome.Status == 403) return t.unauthorized->Text;
-            return t.refused->Text.arg(outcome.Status);
+            if (outcome.Status == 401 || outcome.Status == 403) return Text(SyncText::Unauthorized);
+            return Text(SyncText::Refused).arg(outcome.Status);
         case sync::SyncFailure::BadAnswer:
-            return t.badAnswer->Text;
+            return Text(SyncText::BadAnswer);
         case sync::SyncFailure::Address:
-            return t.badAddress->Text;
+            return Text(SyncText::BadAddress);
         case sync::SyncFailure::Missing:
-            return t.missing->Text;
+            return Text(SyncText::Missing);
         case sync::SyncFailure::Other:
             break;
     }
@@ -188,12 +156,11 @@ QString TSyncControl::FailureText(const SyncOutcome& outcome) const {
 
 void TSyncControl::Finished() {
     std::shared_ptr<SyncOutcome> outcome = worker_->Outcome();
-    TForm7* settings = Settings();
-    if (!outcome || !settings) return;
+    if (!outcome) return;
     if (!outcome->Ok) {
         const QString time = InterfaceLocale().toString(QTime::currentTime(), QLocale::ShortFormat);
         const QString reason = FailureText(*outcome);
-        SetStatus(settings->syncTexts.failed->Text.arg(time, reason), true, reason);
+        SetStatus(Text(SyncText::Failed).arg(time, reason), true, reason);
         emit ended();
         if (again_) QTimer::singleShot(0, this, &TSyncControl::Synchronize);
         return;
@@ -204,10 +171,9 @@ void TSyncControl::Finished() {
 
 void TSyncControl::TryApply() {
     if (!pending_) return;
-    TCalendarForm* planner = Planner();
-    TABookForm* book = AddressBook();
-    TForm7* settings = Settings();
-    if (!planner || !book || !settings) {
+    Planner* planner = parts_.planner();
+    AddressBook* book = parts_.addressBook();
+    if (!planner || !book) {
         pending_.reset();
         return;
     }
@@ -220,21 +186,19 @@ void TSyncControl::TryApply() {
         return;
     }
     std::shared_ptr<SyncOutcome> outcome = std::move(pending_);
-    if (ImageOf(planner->Data().Events) != eventsImage_ ||
-        ImageOf(book->Contacts()) != contactsImage_) {
+    if (ImageOf(planner->Events) != eventsImage_ || ImageOf(book->Contacts) != contactsImage_) {
         // Changed here meanwhile: Sync.map still describes the lists as handed over, so the
         // next run sends these changes and takes the server's again.
-        SetStatus(settings->syncTexts.waiting->Text, false);
+        SetStatus(Text(SyncText::Waiting), false);
         emit ended();
         QTimer::singleShot(0, this, &TSyncControl::Synchronize);
         return;
     }
-    if (events) planner->TakeSyncedEvents(outcome->Events);
-    if (contacts) book->TakeSyncedContacts(outcome->Contacts);
+    if (events) planner->ReplaceEvents(outcome->Events);
+    if (contacts) book->ReplaceContacts(outcome->Contacts);
     // The data files first, then the mapping that describes them.
-    for (TSectionWindow* window :
-         {static_cast<TSectionWindow*>(planner), static_cast<TSectionWindow*>(book)}) {
-        if (std::optional<SaveWork> work = window->TakeSave()) saver_.Post(std::move(*work));
+    for (SectionModel* model : {static_cast<SectionModel*>(planner), static_cast<SectionModel*>(book)}) {
+        if (std::optional<SaveWork> work = TakeModelSave(*model)) saver_.Post(std::move(*work));
     }
     if (outcome->StateChanged) {
         const std::string folder = folder_;
@@ -257,7 +221,7 @@ void TSyncControl::TryApply() {
                           std::size_t sync::SideCounts::*field) { return a.*field + b.*field; };
     const sync::SideCounts &le = report.Events.Local, &lc = report.Contacts.Local;
     const sync::SideCounts &se = report.Events.Server, &sc = report.Contacts.Server;
-    QString text = settings->syncTexts.done->Text.arg(
+    QString text = Text(SyncText::Done).arg(
         InterfaceLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
     text = Arg(text, total(le, lc, &sync::SideCounts::Added));
     text = Arg(text, total(le, lc, &sync::SideCounts::Changed));
@@ -267,9 +231,9 @@ void TSyncControl::TryApply() {
     text = Arg(text, total(se, sc, &sync::SideCounts::Deleted));
     const std::size_t conflicts = report.Events.Conflicts + report.Contacts.Conflicts;
     if (conflicts > 0)
-        text += QLatin1Char(' ') + Arg(settings->syncTexts.conflicts->Text, conflicts);
+        text += QLatin1Char(' ') + Arg(Text(SyncText::Conflicts), conflicts);
     // Without a secret store the password is asked again at the next start: the line says so.
-    if (settings->passwordStoreMissing) text += QLatin1Char(' ') + settings->syncTexts.noStore->Text;
+    if (passwordStoreMissing_) text += QLatin1Char(' ') + Text(SyncText::NoStore);
     told_.clear();  // a success ends a series of failures: the next one is told again
     SetStatus(text, conflicts > 0);
     emit ended();
@@ -278,10 +242,7 @@ void TSyncControl::TryApply() {
 void TSyncControl::SetStatus(const QString& text, bool tell, const QString& sameAs) {
     status_ = text;
     const QString what = sameAs.isEmpty() ? text : sameAs;
-    if (TForm7* settings = Settings()) {
-        settings->ShowSyncStatus(text);
-        if (tell && what != told_) Notify(settings->syncTexts.title->Text, text);
-    }
+    if (tell && what != told_) Notify(Text(SyncText::Title), text);
     if (tell) told_ = what;
     emit statusChanged(text);
 }

@@ -8,8 +8,10 @@
 // changes go with it). Then the data files are saved, and Sync.map after them, through the
 // background saver in that order.
 //
-// The settings page shows a one-line status (time in the interface language, counts, or what
-// failed); conflicts and failures are also told through the desktop notification.
+// The status (time in the interface language, counts, or what failed) goes out as
+// statusChanged, which the main window shows on the settings page; conflicts and failures are
+// also told through the desktop notification. The sync reads and replaces the sections'
+// models, never their windows.
 #pragma once
 
 #include <QObject>
@@ -24,17 +26,27 @@
 
 namespace pomix {
 
-class TSectionWindow;
-class TCalendarForm;
-class TABookForm;
-class TForm7;
+class Planner;
+class AddressBook;
+
+// The status line's texts, in the interface language (the settings page's dictionary).
+enum class SyncText {
+    Running, Done, Conflicts, NoServer, NoPassword, NoStore, Waiting, Failed, Unreachable,
+    Refused, Unauthorized, BadAnswer, BadAddress, Missing, FileError, Title
+};
+
+// What the sync works with, handed in by the main window: the two models it reads and
+// replaces (null while a section is being made anew) and the texts of its status line.
+struct SyncParts {
+    std::function<Planner*()> planner;
+    std::function<AddressBook*()> addressBook;
+    std::function<QString(SyncText)> text;
+};
 
 class TSyncControl : public QObject {
     Q_OBJECT
 public:
-    // windowOf gives the section window of an index (planner 0, address book 1, settings 5).
-    using WindowOf = std::function<TSectionWindow*(int index)>;
-    TSyncControl(WindowOf windowOf, TBackgroundSaver& saver, QObject* parent);
+    TSyncControl(SyncParts parts, TBackgroundSaver& saver, QObject* parent);
 
     // The sections have their records and the program is unlocked: the first sync, and the
     // interval from now on.
@@ -45,8 +57,9 @@ public:
     void LocalChangeSaved();
     // Sync.ini changed: the interval is read again.
     void OptionsChanged();
-    // The settings page was made again: the status line and the page's signals.
-    void ConnectSettings();
+    // The secret store answered a write of the password: without one, every status line
+    // says that the password is asked again at the next start.
+    void SetPasswordStoreMissing(bool missing) { passwordStoreMissing_ = missing; }
 
     const QString& Status() const { return status_; }
     // The interval's period while it runs, else 0.
@@ -69,11 +82,9 @@ private:
     // text itself, compared).
     void SetStatus(const QString& text, bool tell, const QString& sameAs = {});
     QString FailureText(const SyncOutcome& outcome) const;
-    TCalendarForm* Planner() const;
-    TABookForm* AddressBook() const;
-    TForm7* Settings() const;
+    QString Text(SyncText text) const { return parts_.text(text); }
 
-    WindowOf windowOf_;
+    SyncParts parts_;
     TBackgroundSaver& saver_;
     TSyncWorker* worker_;
     QTimer* interval_;
@@ -83,6 +94,7 @@ private:
     bool again_ = false;
     bool waitingForPassword_ = false;
     bool stateSaving_ = false;
+    bool passwordStoreMissing_ = false;
     std::string folder_;
     // The lists as handed over, as stored bytes: what must still be there to take the outcome.
     std::string eventsImage_, contactsImage_;

@@ -60,7 +60,7 @@ std::string SavedFile() {
         StreamContainer container;
         Planner planner(container, file.string());
         planner.Events = Events();
-        planner.Modified = true;
+        planner.MarkChanged();
         planner.SaveCalendarList();
         return file.string();
     }();
@@ -84,7 +84,7 @@ void BM_SaveCalendarList(benchmark::State& state) {
     Planner planner(container, path);
     planner.Events = Events();
     for (auto _ : state) {
-        planner.Modified = true;
+        planner.MarkChanged();
         planner.SaveCalendarList();
     }
     std::filesystem::remove(path);

@@ -47,7 +47,7 @@ StreamContainer& Container() {
                                          EncodeTime(static_cast<int>(random() % 24), static_cast<int>(random() % 60)),
                                          1, random() % 10 == 0 ? 1 : 0, 0));
         }
-        planner.Modified = true;
+        planner.MarkChanged();
         planner.SaveCalendarList();
         return true;
     }();

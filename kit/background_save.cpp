@@ -6,6 +6,15 @@
 
 namespace pomix {
 
+std::optional<SaveWork> TakeModelSave(SectionModel& model) {
+    const std::shared_ptr<FileImage> image = model.TakeWrite();
+    if (!image) return std::nullopt;
+    return SaveWork{image->path, [image] { image->Write(); },
+                    [life = model.Life(), image](bool ok) {
+                        if (const auto alive = life.lock()) (*alive)->Written(*image, ok);
+                    }};
+}
+
 TBackgroundSaver::TBackgroundSaver(QObject* parent) : QObject(parent) {}
 
 TBackgroundSaver::~TBackgroundSaver() { queue_.Wait(); }

@@ -12,9 +12,11 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 
+#include "core/model/section_model.h"
 #include "storage/save_queue.h"
 #include "kit/hand_back.h"
 
@@ -25,6 +27,10 @@ struct SaveWork {
     std::function<void()> write;           // on the saving thread; raises the storage errors
     std::function<void(bool ok)> written;  // back on the interface thread
 };
+
+// The write of a model's changes since its last one, or none (SectionModel::TakeWrite); its
+// ending reaches the model only while the model is still there.
+std::optional<SaveWork> TakeModelSave(SectionModel& model);
 
 class TBackgroundSaver : public QObject {
     Q_OBJECT

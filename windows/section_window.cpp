@@ -27,14 +27,14 @@ void TSectionWindow::LoadData() {
         work->take();
         return;
     }
-    loaded_ = false;
+    SetLoaded(false);
     loadedLater_ = true;
     setEnabled(false);
     QPointer<TSectionWindow> self(this);
     gLoader->Add(gLoadKey, {std::move(work->read), [self, take = std::move(work->take)] {
                                 if (!self) return;
                                 take();
-                                self->loaded_ = true;
+                                self->SetLoaded(true);
                                 self->setEnabled(true);
                                 emit self->dataLoaded();
                             }});
@@ -49,15 +49,43 @@ TSectionWindow::TSectionWindow(int recolourIndex, std::string dictionarySection,
     setProperty(kNamedAsWindow, true);
 }
 
+void TSectionWindow::SetLoaded(bool loaded) {
+    loaded_ = loaded;
+    if (SectionModel* model = Model()) model->SetLoaded(loaded);
+}
+
+void TSectionWindow::MarkChanged() {
+    Modified = true;
+    if (SectionModel* model = Model()) model->MarkChanged();
+}
+
+void TSectionWindow::FollowEditor(QWidget* editorPanel) {
+    editorPanel_ = editorPanel;
+    editorPanel->installEventFilter(this);
+    if (SectionModel* model = Model()) model->SetEditing(!editorPanel->isHidden());
+}
+
+bool TSectionWindow::eventFilter(QObject* watched, QEvent* event) {
+    // ShowToParent and HideToParent come with show() and hide() themselves, whether or not
+    // the window is on the screen.
+    if (watched == editorPanel_ &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
+        if (SectionModel* model = Model()) model->SetEditing(event->type() == QEvent::ShowToParent);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TSectionWindow::CloseForm() {
-    if (saveFailed_) MarkChanged();
+    if (SaveFailed()) MarkChanged();
     FormClose();
     saveFailed_ = false;
+    if (SectionModel* model = Model()) model->ForgetFailedWrite();
     binding_.WriteDictionary();
     hide();
 }
 
 std::optional<SaveWork> TSectionWindow::TakeSave() {
+    if (SectionModel* model = Model()) return loaded_ ? TakeModelSave(*model) : std::nullopt;
     if (!loaded_ || saving_ || !HasChanges() || !DataFile()) return std::nullopt;
     const std::shared_ptr<FileImage> image = TakeImage();
     if (!image) return std::nullopt;

@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/section_model.h"
 #include "storage/section_file.h"
 #include "kit/background_load.h"
 #include "kit/background_save.h"
@@ -63,17 +64,23 @@ public:
     // with what was read before the damage, or nothing).
     virtual bool DataFileUnread() const { return false; }
 
+    // The section's model, where it has one: the records, their file and their state, which
+    // the program's services share with the window.
+    virtual SectionModel* Model() { return nullptr; }
+    const SectionModel* Model() const { return const_cast<TSectionWindow*>(this)->Model(); }
+
     // Saving in the background. A section with a data file gives the image of its changes
-    // (TakeImage clears the change mark) and the file it belongs to.
-    virtual bool HasChanges() const { return Modified; }
-    virtual void MarkChanged() { Modified = true; }
+    // (TakeImage clears the change mark) and the file it belongs to; one with a model, its
+    // model's.
+    virtual bool HasChanges() const { return Model() ? Model()->Modified() : Modified; }
+    virtual void MarkChanged();
     // The write of the changes made since the last one, or none: no changes, a write of this
     // section still running, or no data file. When the write fails the changes count as
     // unsaved; the next change or the close writes them.
     std::optional<SaveWork> TakeSave();
-    bool SaveFailed() const { return saveFailed_; }
+    bool SaveFailed() const { return Model() ? Model()->SaveFailed() : saveFailed_; }
     // A write of this section is out.
-    bool Saving() const { return saving_; }
+    bool Saving() const { return Model() ? Model()->Saving() : saving_; }
 
     // Loading beside the interface. While a loader is set (by the main window, around the
     // creation of section key), a section's constructor hands the read of its data file to
@@ -88,6 +95,9 @@ signals:
 protected:
     // Called by the constructor where the data file is to be read.
     void LoadData();
+    // The model's Editing follows the editor panel's shown state.
+    void FollowEditor(QWidget* editorPanel);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The read of the data file and the taking of what it read; none for a section without.
     virtual std::optional<LoadWork> MakeLoad() { return std::nullopt; }
     // The records came through the loader, after the window was made.
@@ -108,6 +118,8 @@ protected:
     TFormBinding binding_;
 
 private:
+    void SetLoaded(bool loaded);
+    QWidget* editorPanel_ = nullptr;
     bool loaded_ = true;
     bool loadedLater_ = false;
     bool saving_ = false;      // a write of this section is out

@@ -22,11 +22,7 @@ std::shared_ptr<FileImage> SectionModel::TakeWrite() {
 void SectionModel::Written(const FileImage& image, bool ok) {
     saving_ = false;
     saveFailed_ = !ok;
-    if (ok) {
-        DataFile()->Written(image);
-    } else {
-        modified_ = true;
-    }
+    if (ok) DataFile()->Written(image);
 }
 
 int SectionModel::Listen(Listener listener) {

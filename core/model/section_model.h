@@ -39,12 +39,15 @@ public:
 
     // The write of the changes made since the last one: the image, with the change mark
     // cleared, or null with nothing to write (no change, a write still out, the records not
-    // in yet, or no file). Written tells how it went; a failed write leaves the changes
-    // unsaved, for the next change or the close.
+    // in yet, or no file). Written tells how it went. A failed write is not tried again at
+    // once (it would fail the same way): the changes count as unsaved (SaveFailed) until the
+    // next change or the close writes them.
     std::shared_ptr<FileImage> TakeWrite();
     void Written(const FileImage& image, bool ok);
     bool Saving() const { return saving_; }
     bool SaveFailed() const { return saveFailed_; }
+    // The close wrote the records itself.
+    void ForgetFailedWrite() { saveFailed_ = false; }
     // Lives as long as the model: a write that ends later reaches only a model still there.
     std::weak_ptr<SectionModel* const> Life() const { return life_; }
 

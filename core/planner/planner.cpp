@@ -13,24 +13,37 @@ Planner::Planner(StreamContainer& container, std::string fileName)
 void Planner::LoadCalendarList() {
     file_.LoadList(Events, ReadCalendar);
     RenumberEvents(Events);
-    Modified = false;
+    ClearChanged();
 }
 
 void Planner::SaveCalendarList() {
-    file_.SaveList(Events, Modified, WriteCalendar);
-    Modified = false;
+    file_.SaveList(Events, Modified(), WriteCalendar);
+    ClearChanged();
+}
+
+std::shared_ptr<FileImage> Planner::ImageOfRecords() {
+    return file_.TakeListImage(Events, WriteCalendar);
+}
+
+void Planner::ReplaceEvents(const EventList& events) {
+    // Cleared and filled rather than assigned: the list's ids go on counting.
+    Events.Clear();
+    Events.Reserve(events.Count());
+    for (const Tevent& event : events) Events.Append(event);
+    MarkChanged();
+    Notify(Change::Replaced);
 }
 
 std::shared_ptr<FileImage> Planner::TakeImage() {
     auto image = file_.TakeListImage(Events, WriteCalendar);
-    Modified = false;
+    ClearChanged();
     return image;
 }
 
 EventRef Planner::AddEvent(const EventFields& fields) {
     const EventRef ref = Events.Append(Tevent(fields.Name, fields.Memo, fields.Date, fields.Time, 1,
                                               fields.Remind ? 1 : 0, fields.Done ? 1 : 0));
-    Modified = true;
+    MarkChanged();
     return ref;
 }
 
@@ -43,13 +56,13 @@ bool Planner::EditEvent(EventRef ref, const EventFields& fields) {
     event->Time = fields.Time;
     event->Remind = fields.Remind ? 1 : 0;
     event->Done = fields.Done ? 1 : 0;
-    Modified = true;
+    MarkChanged();
     return true;
 }
 
 bool Planner::DeleteEvent(EventRef ref) {
     if (!Events.Delete(ref)) return false;
-    Modified = true;
+    MarkChanged();
     return true;
 }
 

@@ -1,10 +1,11 @@
-// The planner's data as the window sees it: the event list, its file and whether it changed.
-// Every command that changes an event sets Modified; sorting does not, so an order changed only
-// by a sort reaches the file only with some later change.
+// The planner's model: the event list, its file and whether it changed, shared by the window,
+// the reminders and the sync. Every command that changes an event marks the change; sorting
+// does not, so an order changed only by a sort reaches the file only with some later change.
 #pragma once
 
 #include <string>
 
+#include "core/model/section_model.h"
 #include "core/planner/event.h"
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
@@ -21,13 +22,12 @@ struct EventFields {
     bool Done = false;
 };
 
-class Planner {
+class Planner : public SectionModel {
 public:
     // fileName is DataDir + "Calendar.dat"; the container is the program's shared one.
     Planner(StreamContainer& container, std::string fileName);
 
     EventList Events;
-    bool Modified = false;
 
     const std::string& FileName() const { return file_.Path(); }
     // True when the last load stopped at damage; the records read before it are in Events.
@@ -36,14 +36,19 @@ public:
     const std::string& KeptAs() const { return file_.KeptAs(); }
 
     // Replaces Events with the file's records (none when the file is missing or unreadable);
-    // Modified becomes false.
+    // the change mark is cleared.
     void LoadCalendarList();
-    // Writes the whole list when Modified is set, then clears it; does nothing otherwise.
-    // Storage errors pass to the caller with Modified still set.
+    // Writes the whole list when it changed, then clears the mark; does nothing otherwise.
+    // Storage errors pass to the caller with the mark still set.
     void SaveCalendarList();
-    // The image of the whole list for a save in two steps; Modified becomes false.
+    // The image of the whole list for a save in two steps; the change mark is cleared.
     std::shared_ptr<FileImage> TakeImage();
     SectionFile& File() { return file_; }
+    SectionFile* DataFile() override { return &file_; }
+
+    // A sync's or a restore's events in place of the list (new ids, so that no old line
+    // reaches an event of the new list), marked for saving; the views follow.
+    void ReplaceEvents(const EventList& events);
 
     // A new event, Reserved 1, appended at the end.
     EventRef AddEvent(const EventFields& fields);
@@ -52,8 +57,11 @@ public:
     // False when the event is already gone.
     bool DeleteEvent(EventRef ref);
     // Sorts by key 1 (date) or 2 (title; other keys keep the order), then renumbers.
-    // Modified is left as it was.
+    // The change mark is left as it was.
     void SortedEvents(int key);
+
+protected:
+    std::shared_ptr<FileImage> ImageOfRecords() override;
 
 private:
     SectionFile file_;

@@ -66,7 +66,7 @@ bool PostponeEvent(Planner& planner, EventRef ref) {
     Tevent* event = planner.Events.Find(ref);
     if (!event) return false;
     event->Date += 1;
-    planner.Modified = true;
+    planner.MarkChanged();
     return true;
 }
 
@@ -74,7 +74,7 @@ bool DismissReminder(Planner& planner, EventRef ref) {
     Tevent* event = planner.Events.Find(ref);
     if (!event) return false;
     event->Remind = 0;
-    planner.Modified = true;
+    planner.MarkChanged();
     return true;
 }
 

@@ -63,9 +63,9 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
                           "Label1-19.Caption", "ListBox1-2.AccessibleName", "TodayText.Caption",
                           "SelectCategory.Items", "NoCategoryText.Caption"})),
                      parent),
-      file_(container, DataDir() + kAddressFileName, kAddressStreamName) {
+      book_(container, DataDir() + kAddressFileName) {
     setObjectName("ABookForm");
-    FileName = file_.Path();
+    FileName = book_.File().Path();
     BuildMainView();
     BuildDetails();
     BuildEditor();
@@ -77,6 +77,10 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
                                 searchButton, editButton, addButton, deleteButton, searchPanel,
                                 birthdayPanel});
     fileMessages = new TTextFileMessages(this);
+    FollowEditor(editPanel);
+    book_.Listen([this](SectionModel::Change change) {
+        if (change == SectionModel::Change::Replaced) FollowReplacedContacts();
+    });
     binding_.BindDictionary();
     LoadData();
 }
@@ -299,21 +303,19 @@ void TABookForm::BuildBirthdays() {
     connect(closeBirthdaysButton, &QPushButton::clicked, this, &TABookForm::CloseBirthdays);
 }
 
-void TABookForm::LoadAddressList() {
-    pomix::LoadAddressList(file_, AddressList_);
-}
+void TABookForm::LoadAddressList() { book_.Load(); }
 
 EarlyRead TABookForm::EarlyReadIn(const std::string& dataDir) {
     return MakeEarlyRead<ContactsLoad>(dataDir + kAddressFileName, kAddressStreamName);
 }
 
 std::optional<LoadWork> TABookForm::MakeLoad() {
-    auto load = std::make_shared<ContactsLoad>(file_);
+    auto load = std::make_shared<ContactsLoad>(book_.File());
     return LoadWork{[load] { ReadOrTakeEarly(*load); },
                     [this, load] {
-                        AddressList_ = std::move(load->list);
-                        file_.AdoptLoad(load->file);
-                        lines_ = std::move(load->lines);
+                        book_.Contacts = std::move(load->list);
+                        book_.File().AdoptLoad(load->file);
+                        book_.Lines = std::move(load->lines);
                         if (CurrentCategory == kAllCategories) {
                             FillList(std::move(load->shown));
                         } else {
@@ -323,13 +325,8 @@ std::optional<LoadWork> TABookForm::MakeLoad() {
 }
 
 void TABookForm::SaveAddressList() {
-    pomix::SaveAddressList(file_, AddressList_, Modified);
-}
-
-std::shared_ptr<FileImage> TABookForm::TakeImage() {
-    auto image = file_.TakeListImage(AddressList_, WriteAddressList);
+    book_.Save();
     Modified = false;
-    return image;
 }
 
 void TABookForm::FormClose() {
@@ -346,13 +343,13 @@ void TABookForm::FillList(ContactLines::Shared lines) {
 }
 
 void TABookForm::UpDateListBox(int category) {
-    FillList(lines_.Category(AddressList_, category));
+    FillList(book_.Lines.Category(book_.Contacts, category));
 }
 
 TAddress* TABookForm::SelectedRecord() {
     const int row = contactList->CurrentRow();
     if (row < 0 || static_cast<std::size_t>(row) >= shownLines_->size()) return nullptr;
-    return AddressList_.Resolve((*shownLines_)[static_cast<std::size_t>(row)]);
+    return book_.Contacts.Resolve((*shownLines_)[static_cast<std::size_t>(row)]);
 }
 
 void TABookForm::SharePhoneRow(const QString& first, const QString& second) {
@@ -493,7 +490,7 @@ void TABookForm::SaveEditor() {
     TAddress* record = nullptr;
     std::uint64_t saved = 0;
     if (!AddMode) {
-        record = editedLine_ ? AddressList_.Resolve(*editedLine_) : nullptr;
+        record = editedLine_ ? book_.Contacts.Resolve(*editedLine_) : nullptr;
         if (!record) return;
         saved = editedLine_->Serial;
     }
@@ -513,23 +510,23 @@ void TABookForm::SaveEditor() {
             TAddress added({}, {}, {}, date, {}, {}, {}, {}, {}, {},
                            CategoryOfSelection(categoryBox->currentIndex()));
             StoreTexts(added, nullptr);
-            AddressList_.Add(std::move(added));
-            saved = AddressList_.SerialAt(AddressList_.Count() - 1);
-            lines_.Changed();
+            book_.Contacts.Add(std::move(added));
+            saved = book_.Contacts.SerialAt(book_.Contacts.Count() - 1);
+            book_.Lines.Changed();
         } catch (const std::exception&) {
             ShowError(MessageString("RecordNotAdded"));
             return;
         }
     } else {
         StoreTexts(*record, &shownTexts_);
-        lines_.Changed();
+        book_.Lines.Changed();
         if (dateTyped) record->Date = date;
         if (categoryBox->currentIndex() != shownCategory_) {
             record->Category = CategoryOfSelection(categoryBox->currentIndex());
         }
     }
     UpDateListBox(CurrentCategory);
-    Modified = true;
+    MarkChanged();
     Clear();
     editPanel->hide();
     // The user goes on from the contact saved, where the list shows it.
@@ -545,9 +542,9 @@ void TABookForm::Delete() {
     const ListLine line = (*shownLines_)[static_cast<std::size_t>(contactList->CurrentRow())];
     if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
     const int row = contactList->CurrentRow();
-    AddressList_.Delete(line);
-    lines_.Changed();
-    Modified = true;
+    book_.Contacts.Delete(line);
+    book_.Lines.Changed();
+    MarkChanged();
     UpDateListBox(CurrentCategory);
     Clear();
     // The next line takes the deleted one's place; after the last, the one before it.
@@ -568,21 +565,17 @@ void TABookForm::ImportContacts(const std::string& path) {
         ShowExchangeError(path, e.what());
         return;
     }
-    for (const TAddress& contact : result.Records) AddressList_.Add(contact);
+    for (const TAddress& contact : result.Records) book_.Contacts.Add(contact);
     if (!result.Records.empty()) {
-        lines_.Changed();
-        Modified = true;
+        book_.Lines.Changed();
+        MarkChanged();
         UpDateListBox(CurrentCategory);
     }
     ShowImportReport(path, result);
 }
 
-void TABookForm::TakeSyncedContacts(const AddressList& contacts) {
-    AddressList_.Clear();
-    AddressList_.Reserve(contacts.Count());
-    for (std::size_t i = 0; i < contacts.Count(); ++i) AddressList_.Add(contacts[i]);
-    lines_.Changed();
-    Modified = true;
+void TABookForm::FollowReplacedContacts() {
+    MarkChanged();
     UpDateListBox(CurrentCategory);
 }
 
@@ -590,8 +583,8 @@ void TABookForm::ExportContacts() {
     const std::string path = ChooseExportFile(this, ExchangeFormat::Contacts);
     if (path.empty()) return;
     try {
-        ReplaceFile(path, dataio::IsCsvFileName(path) ? dataio::WriteContactsCsv(AddressList_)
-                                                      : dataio::WriteVCards(AddressList_));
+        ReplaceFile(path, dataio::IsCsvFileName(path) ? dataio::WriteContactsCsv(book_.Contacts)
+                                                      : dataio::WriteVCards(book_.Contacts));
     } catch (const std::exception& e) {
         ShowExchangeError(path, e.what());
     }
@@ -659,12 +652,12 @@ void TABookForm::ClearSearchResults() {
 void TABookForm::RecordFound() {
     const std::string pattern = searchEdit->Text();
     if (pattern.empty()) return;
-    FillList(std::make_shared<const std::vector<ListLine>>(lines_.Found(AddressList_, pattern)));
+    FillList(std::make_shared<const std::vector<ListLine>>(book_.Lines.Found(book_.Contacts, pattern)));
 }
 
 void TABookForm::ShowBirthdays() {
     birthdayList->clear();
-    for (const BirthdayLine& line : BirthdayLines(AddressList_, SettingsRecord.BirthdayDays, FromQt(todayText->Text))) {
+    for (const BirthdayLine& line : BirthdayLines(book_.Contacts, SettingsRecord.BirthdayDays, FromQt(todayText->Text))) {
         birthdayList->AddRow({line.Contact.Text, line.When}, line.Contact.Serial);
     }
     birthdayPanel->show();

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "core/addressbook/address.h"
+#include "core/addressbook/address_book.h"
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
 #include "kit/controls.h"
@@ -29,9 +30,10 @@ public:
 
     // The contacts as loaded at creation and kept up to date by the window's commands; the
     // debt book reads them to offer names.
-    const AddressList& Contacts() const { return AddressList_; }
-    const SectionFile& File() const { return file_; }
-    bool DataFileUnread() const override { return file_.LoadFailed(); }
+    const AddressList& Contacts() const { return book_.Contacts; }
+    AddressBook& Data() { return book_; }
+    const SectionFile& File() const { return book_.File(); }
+    bool DataFileUnread() const override { return book_.LoadFailed(); }
 
     // The category filter of the list: kAllCategories, kPersonalCategory or kBusinessCategory.
     int CurrentCategory = kAllCategories;
@@ -64,10 +66,8 @@ public:
     void OpenWeb();
     // Other programs' address books: the contacts of a .vcf file added (the file dialog's, or
     // one dropped on the window), and every contact written to one.
-    // A sync's merged list in place of the contacts (new serial numbers, so no old line reaches
-    // a record of the new list), shown and marked for saving. The list object stays: the debt
-    // book reads the names from it.
-    void TakeSyncedContacts(const AddressList& contacts);
+    // The model's contacts were replaced whole (a sync): shown afresh.
+    void FollowReplacedContacts();
     // The editor is open: a record may be half-typed.
     bool Editing() const { return !editPanel->isHidden(); }
 
@@ -147,8 +147,7 @@ protected:
     void ReInit() override;
     void FormClose() override;
     std::optional<LoadWork> MakeLoad() override;
-    std::shared_ptr<FileImage> TakeImage() override;
-    SectionFile* DataFile() override { return &file_; }
+    SectionModel* Model() override { return &book_; }
 
 private:
     // Shows both phones, the row parted by what each needs.
@@ -175,9 +174,7 @@ private:
     // record's stored value.
     void StoreTexts(TAddress& record, const EditorTexts* shown) const;
 
-    SectionFile file_;
-    AddressList AddressList_;
-    ContactLines lines_;
+    AddressBook book_;
     // The lines contactList shows, in its order: each reaches its contact by serial number.
     ContactLines::Shared shownLines_ = std::make_shared<const std::vector<ListLine>>();
     // What ShowAddress put into the editor: an edit keeps the stored value of every field left

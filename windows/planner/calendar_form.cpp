@@ -103,6 +103,10 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
     reminderTimer->setInterval(kReminderInterval);
     connect(reminderTimer, &QTimer::timeout, this, &TCalendarForm::CheckReminders);
     connect(&TProgramState::Instance(), &TProgramState::shutdownDone, reminderTimer, &QTimer::stop);
+    FollowEditor(editorPanel);
+    planner_.Listen([this](SectionModel::Change change) {
+        if (change == SectionModel::Change::Replaced) FollowReplacedEvents();
+    });
     // The reminder check starts once the events are in: it never sees a list half read.
     LoadData();
 }
@@ -116,7 +120,7 @@ std::optional<LoadWork> TCalendarForm::MakeLoad() {
     return LoadWork{[load] { ReadOrTakeEarly(*load); },
                     [this, load] {
                         planner_.Events = std::move(load->list);
-                        planner_.Modified = false;
+                        planner_.ClearChanged();
                         planner_.File().AdoptLoad(load->file);
                         ImportSpecialDates();
                         UpDateList();
@@ -271,14 +275,9 @@ void TCalendarForm::FormClose() {
     // The list stays until the window is destroyed: a shutdown that fails in a later section
     // and runs again saves it again.
     planner_.SaveCalendarList();
-    Modified = planner_.Modified;
+    Modified = planner_.Modified();
 }
 
-std::shared_ptr<FileImage> TCalendarForm::TakeImage() {
-    auto image = planner_.TakeImage();
-    Modified = false;
-    return image;
-}
 
 void TCalendarForm::LoadAlarm() {
     const std::string path = AlarmSoundPath(SettingsRecord.AlarmSound);
@@ -396,12 +395,8 @@ void TCalendarForm::ImportSpecialDates() {
     monthGrid->SetMarkedDays(std::move(days));
 }
 
-void TCalendarForm::TakeSyncedEvents(const EventList& events) {
-    // Cleared and filled rather than assigned: the list's ids go on counting.
-    planner_.Events.Clear();
-    planner_.Events.Reserve(events.Count());
-    for (const Tevent& event : events) planner_.Events.Append(event);
-    MarkChanged();
+void TCalendarForm::FollowReplacedEvents() {
+    Modified = true;
     ImportSpecialDates();
     UpDateList();
 }
@@ -501,7 +496,7 @@ void TCalendarForm::ImportEvents(const std::string& path) {
     }
     for (const Tevent& event : result.Records) planner_.Events.Append(event);
     if (!result.Records.empty()) {
-        planner_.Modified = true;
+        planner_.MarkChanged();
         Modified = true;
         ImportSpecialDates();
         UpDateList();

@@ -72,9 +72,8 @@ public:
     void ExportEvents();
     void UpdateTime(int step);
 
-    // A sync's merged list in place of the events (each gets a new reference, so no line of
-    // the old list reaches a record of the new one), shown and marked for saving.
-    void TakeSyncedEvents(const EventList& events);
+    // The model's events were replaced whole (a sync): shown afresh.
+    void FollowReplacedEvents();
     // The editor is open: a record may be half-typed.
     bool Editing() const { return !editorPanel->isHidden(); }
 
@@ -129,10 +128,7 @@ protected:
     void ReInit() override;
     void FormClose() override;
     std::optional<LoadWork> MakeLoad() override;
-    bool HasChanges() const override { return planner_.Modified; }
-    void MarkChanged() override { planner_.Modified = Modified = true; }
-    std::shared_ptr<FileImage> TakeImage() override;
-    SectionFile* DataFile() override { return &planner_.File(); }
+    SectionModel* Model() override { return &planner_; }
 
 private:
     void BuildMainView();

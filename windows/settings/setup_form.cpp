@@ -421,7 +421,7 @@ bool TForm7::SaveSyncOptions() {
         QPointer<TForm7> self(this);
         WriteSecret(key, password, [self](SecretOutcome outcome, const QString&) {
             if (!self) return;
-            self->passwordStoreMissing = outcome != SecretOutcome::Done;
+            emit self->passwordStoreAnswered(outcome != SecretOutcome::Done);
             self->ShowSyncStatus(outcome == SecretOutcome::Done ? self->syncTexts.stored->Text
                                                                 : self->syncTexts.noStore->Text);
         });

@@ -182,14 +182,14 @@ public:
         TText* fileError;      // %1 the reason (English, from the file system)
         TText* title;          // the notification's title
     } syncTexts{};
-    // The secret store last said it cannot keep the password: every status line says so.
-    bool passwordStoreMissing = false;
     TPanel* bottomPanel;
     TButton* saveButton;
 
 signals:
     void syncRequested();
     void syncOptionsSaved();
+    // The secret store answered the write of a password typed here (missing: it cannot keep it).
+    void passwordStoreAnswered(bool missing);
 
 protected:
     void ReInit() override;

@@ -63,7 +63,7 @@ TEST_F(PlannerFile, AMissingFileIsAnEmptyListAndNothingIsWrittenWithoutAChange) 
     planner.LoadCalendarList();
     EXPECT_TRUE(planner.Events.Empty());
     EXPECT_FALSE(planner.LoadFailed());
-    EXPECT_FALSE(planner.Modified);
+    EXPECT_FALSE(planner.Modified());
     planner.SaveCalendarList();
     EXPECT_FALSE(fs::exists(path));
 }
@@ -74,9 +74,9 @@ TEST_F(PlannerFile, SavedEventsLoadBackInOrder) {
         planner.LoadCalendarList();
         planner.AddEvent(Fields("b", Day(2025, 3, 2)));
         planner.AddEvent(Fields("a", Day(2025, 3, 1), false));
-        EXPECT_TRUE(planner.Modified);
+        EXPECT_TRUE(planner.Modified());
         planner.SaveCalendarList();
-        EXPECT_FALSE(planner.Modified);
+        EXPECT_FALSE(planner.Modified());
     }
     Planner planner(container, path.string());
     planner.LoadCalendarList();
@@ -102,14 +102,14 @@ TEST_F(PlannerFile, AnUnchangedOrOnlySortedListLeavesTheFileByteForByte) {
     planner.LoadCalendarList();
     planner.SortedEvents(kSortByName);
     EXPECT_EQ(Names(planner.Events), (std::vector<std::string>{"a", "z"}));
-    EXPECT_FALSE(planner.Modified);
+    EXPECT_FALSE(planner.Modified());
     planner.SaveCalendarList();
     EXPECT_EQ(FileBytes(path), original);
 
     // Saved with the file's own order, the same records give the same file.
     Planner again(container, path.string());
     again.LoadCalendarList();
-    again.Modified = true;
+    again.MarkChanged();
     again.SaveCalendarList();
     EXPECT_EQ(FileBytes(path), original);
 }
@@ -143,7 +143,7 @@ TEST_F(PlannerFile, TheLastDeletionSavesAnEmptyList) {
     const EventRef only = planner.AddEvent(Fields("only", Day(2025, 1, 1)));
     planner.SaveCalendarList();
     ASSERT_TRUE(planner.DeleteEvent(only));
-    EXPECT_TRUE(planner.Modified);
+    EXPECT_TRUE(planner.Modified());
     planner.SaveCalendarList();
 
     MemoryStream stream;

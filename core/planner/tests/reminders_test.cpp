@@ -109,13 +109,13 @@ TEST_F(ReminderCheck, PostponeAndDismissChangeTheEventAndSetModified) {
     const DateTime now = today + EncodeTime(10, 0);
 
     ASSERT_TRUE(PostponeEvent(planner, past));
-    EXPECT_TRUE(planner.Modified);
+    EXPECT_TRUE(planner.Modified());
     EXPECT_EQ(planner.Events.Find(past)->Date, today - 2);
     EXPECT_EQ(DueNames(now, 15), (Lines{"past", "other"}));  // two days past: still due
 
-    planner.Modified = false;
+    planner.ClearChanged();
     ASSERT_TRUE(DismissReminder(planner, other));
-    EXPECT_TRUE(planner.Modified);
+    EXPECT_TRUE(planner.Modified());
     EXPECT_EQ(planner.Events.Find(other)->Remind, 0);
     EXPECT_EQ(planner.Events.Find(other)->Done, 0);
     EXPECT_EQ(DueNames(now, 15), (Lines{"past"}));
@@ -126,10 +126,10 @@ TEST_F(ReminderCheck, CommandsOnADeletedEventsLineDoNothing) {
     const EventRef kept = planner.Events.Append(Reminded("kept", Day(2025, 3, 1), 9, 0));
     DueEvents(planner.Events, Day(2025, 3, 2), 15, due);
     ASSERT_TRUE(planner.DeleteEvent(gone));
-    planner.Modified = false;
+    planner.ClearChanged();
     EXPECT_FALSE(PostponeEvent(planner, gone));
     EXPECT_FALSE(DismissReminder(planner, gone));
-    EXPECT_FALSE(planner.Modified);
+    EXPECT_FALSE(planner.Modified());
     EXPECT_EQ(planner.Events.Find(kept)->Date, Day(2025, 3, 1));
     EXPECT_EQ(planner.Events.Find(kept)->Remind, 1);
 }

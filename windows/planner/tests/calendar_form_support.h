@@ -111,7 +111,7 @@ struct PlannerBench {
     void WriteEvents(const std::vector<Tevent>& events) {
         Planner planner(container, Data("Calendar.dat"));
         for (const Tevent& event : events) planner.Events.Append(event);
-        planner.Modified = true;
+        planner.MarkChanged();
         planner.SaveCalendarList();
     }
     // The events as stored in Calendar.dat now.

@@ -96,7 +96,7 @@ private slots:
         form->memoEdit->setPlainText("line one\nline two");
         Click(form->saveButton);
         QVERIFY(form->editorPanel->isHidden());
-        QVERIFY(form->Data().Modified);
+        QVERIFY(form->Data().Modified());
         // Another day than the one shown: not in the day list, but marked.
         QCOMPARE(form->dayList->count(), 0);
         QVERIFY(form->monthGrid->IsMarked(QDate(2026, 12, 9)));
@@ -227,7 +227,7 @@ private slots:
         Click(form->deleteButton);
         QCOMPARE(bench.questions, 0);
         QCOMPARE(form->Data().Events.Count(), std::size_t(1));
-        QVERIFY(!form->Data().Modified);
+        QVERIFY(!form->Data().Modified());
     }
 
     void deleteAsksOnlyWhenConfirmationIsOn() {

@@ -62,7 +62,7 @@ private slots:
         QCOMPARE(form->Data().Events[0].Name, std::string("Before"));  // the list itself is sorted
         QTest::mouseClick(form->allRecordsPanel->timeHeader, Qt::LeftButton);  // "Время": nothing
         QCOMPARE(Column(*form->allRecordsPanel->recordList, 2), QStringList({"New year", "feb end"}));
-        QVERIFY(!form->Data().Modified);
+        QVERIFY(!form->Data().Modified());
 
         // A span that ends before it starts lists nothing.
         form->allRecordsPanel->fromEdit->SetText("01.03.2025");

@@ -140,10 +140,10 @@ private slots:
 
         // Deleted in the main view while the panel is open: its line goes, nothing changes.
         QVERIFY(form->Data().DeleteEvent(form->Data().Events.RefAt(2)));
-        form->Data().Modified = false;
+        form->Data().ClearChanged();
         SelectReminder(*form, "Gone");
         Click(form->reminderPanel->postponeButton);
-        QVERIFY(!form->Data().Modified);
+        QVERIFY(!form->Data().Modified());
         QCOMPARE(form->reminderPanel->dueList->Count(), 0);
         QCOMPARE(form->Data().Events.Count(), std::size_t(2));
     }
