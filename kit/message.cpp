@@ -208,6 +208,10 @@ void ShowInformation(const QString& text) {
     Present(MessageKind::Information, text);
 }
 
+bool DeleteConfirmed() {
+    return !SettingsRecord.ConfirmDelete || AskYesNo(MessageString("DeleteQuestion"));
+}
+
 bool AskYesNo(const QString& text) {
     return Present(MessageKind::Question, text) == MessageAnswer::Yes;
 }

@@ -44,6 +44,8 @@ void ShowError(const QString& text);
 void ShowInformation(const QString& text);
 // True for Yes.
 bool AskYesNo(const QString& text);
+// A record may be deleted: the settings ask no confirmation, or the user said Yes to it.
+bool DeleteConfirmed();
 
 // The UTF-8 of the core (paths, the English texts of errors) as a message's argument.
 inline QString MessageArg(const std::string& utf8) {

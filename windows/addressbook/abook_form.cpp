@@ -540,7 +540,7 @@ void TABookForm::SaveEditor() {
 void TABookForm::Delete() {
     if (!SelectedRecord()) return;
     const ListLine line = (*shownLines_)[static_cast<std::size_t>(contactList->CurrentRow())];
-    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
+    if (!DeleteConfirmed()) return;
     const int row = contactList->CurrentRow();
     book_.Contacts.Delete(line);
     book_.Lines.Changed();

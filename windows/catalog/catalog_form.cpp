@@ -365,7 +365,7 @@ void TCatalogForm::Delete() {
     if (row < 0) return;
     const auto position = CatalogList_.FindSerial(titleList->Object(row));
     if (!position) return;
-    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
+    if (!DeleteConfirmed()) return;
     CatalogList_.Delete(*position);
     UpDateListBox(CurrentCategory);
     Clear();

@@ -341,7 +341,7 @@ int TCreditsForm::RowOf(std::uint64_t serial) const {
 
 void TCreditsForm::Delete() {
     if (!SelectedDebt()) return;
-    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
+    if (!DeleteConfirmed()) return;
     const int row = debtList->CurrentRow();
     CreditList_.Delete(lines_[static_cast<std::size_t>(row)]);
     Clear();

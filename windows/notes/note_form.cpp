@@ -326,7 +326,7 @@ void TNoteForm::SaveTextToFile() {
 void TNoteForm::Delete() {
     const TNote* note = SelectedNote();
     if (!note) return;
-    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
+    if (!DeleteConfirmed()) return;
     if (const auto index = NoteList_.FindSerial(titleList->Object(titleList->currentRow()),
                                                 static_cast<std::size_t>(note->Index))) {
         NoteList_.Delete(*index);

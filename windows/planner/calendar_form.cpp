@@ -468,7 +468,7 @@ void TCalendarForm::AddORedit() {
 void TCalendarForm::Delete() {
     const EventRef ref = SelectedEvent();
     if (ref.Id == 0) return;
-    if (SettingsRecord.ConfirmDelete && !AskYesNo(MessageString("DeleteQuestion"))) return;
+    if (!DeleteConfirmed()) return;
     if (!planner_.DeleteEvent(ref)) return;
     if (editorEvent_.Id == ref.Id) editorEvent_ = {};
     const int row = dayList->currentRow();
