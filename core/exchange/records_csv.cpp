@@ -20,12 +20,6 @@ std::string Lower(std::string text) {
     return text;
 }
 
-std::string TrimBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The file as UTF-8 text: UTF-16 and byte-order marks by FileToUtf8; what is not UTF-8 then
 // is the ANSI code page of a Russian system.
 std::string CsvTextOf(const std::string& bytes) {
