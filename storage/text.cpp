@@ -264,6 +264,13 @@ std::string UpperAscii(std::string text) {
     return text;
 }
 
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
 namespace {
 
 bool HasControlCharacter(const std::string& text) {

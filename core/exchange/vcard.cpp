@@ -58,11 +58,8 @@ std::string OneLine(const std::string& text) {
 
 std::string WithoutScheme(const std::string& value, const std::string& scheme) {
     if (value.size() < scheme.size()) return value;
-    std::string head = value.substr(0, scheme.size());
-    for (char& c : head) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    }
-    return head == scheme ? value.substr(scheme.size()) : value;
+    return LowerAscii(value.substr(0, scheme.size())) == scheme ? value.substr(scheme.size())
+                                                                : value;
 }
 
 // The reader takes a leading URI scheme off phones and e-mail addresses. A stored value that

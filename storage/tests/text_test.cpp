@@ -162,6 +162,7 @@ TEST(SmallTexts, BlanksAndRepeats) {
     EXPECT_EQ(TrimBlanks(" \t "), "");
     // Bytes past ASCII stay as they are, though code page 1251 would fold them.
     EXPECT_EQ(UpperAscii("begin:vCard \xE0\xB8"), "BEGIN:VCARD \xE0\xB8");
+    EXPECT_EQ(LowerAscii("MailTo:Z \xC0\xA8"), "mailto:z \xC0\xA8");
     EXPECT_EQ(RepeatChar('-', 3), "---");
     EXPECT_EQ(RepeatChar('-', 0), "");
     EXPECT_EQ(RepeatChar('-', -2), "");
