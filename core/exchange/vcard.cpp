@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/exchange/charset.h"
+#include "core/exchange/civil_time.h"
 #include "core/exchange/content_line.h"
 #include "storage/cp1251.h"
 #include "storage/text.h"
@@ -88,13 +89,7 @@ std::string WriteCard(const TAddress& r, const std::string& uid) {
         JoinNonEmpty({OneLine(r.Famile), OneLine(r.FistName), OneLine(r.LastName)}, " ");
     if (shown.empty()) shown = StandInName(r.Email, r.Tel1, r.Tel2, r.URL);
     out += FoldLine("FN:" + Escaped(shown));
-    if (IsBirthDate(r.Date)) {
-        DateParts d;
-        TryDecodeDate(r.Date, d);
-        char text[16];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
-        out += FoldLine(std::string("BDAY:") + text);
-    }
+    if (IsBirthDate(r.Date)) out += FoldLine("BDAY:" + IsoDate(r.Date));
     if (!r.Address.empty()) out += FoldLine("ADR:;;" + Escaped(r.Address) + ";;;;");
     for (const std::string* phone : {&r.Tel1, &r.Tel2}) {
         if (!phone->empty())
