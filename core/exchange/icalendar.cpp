@@ -338,10 +338,7 @@ std::string OneLine(const std::string& text) {
 }
 
 bool IsDoneWord(const std::string& utf8) {
-    std::string word = utf8;
-    while (!word.empty() && word.front() == ' ') word.erase(0, 1);
-    while (!word.empty() && word.back() == ' ') word.pop_back();
-    const std::string lower = LowerCase(Utf8ToCp1251(word));
+    const std::string lower = LowerCase(Utf8ToCp1251(TrimBlanks(utf8)));
     for (const char* w : kDoneWords) {
         if (lower == LowerCase(Utf8ToCp1251(w))) return true;
     }
