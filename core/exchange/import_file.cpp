@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
-
 #include "core/exchange/content_line.h"
 #include "core/exchange/icalendar.h"
 #include "core/exchange/records_csv.h"
