@@ -201,11 +201,6 @@ bool ParseDayText(const std::string& text, BackupDay& day) {
     return true;
 }
 
-std::string BackupFolderOf(const std::string& dataFilePath) {
-    const fs::path folder = fs::path(dataFilePath).parent_path() / kBackupFolderName;
-    return folder.string() + "/";
-}
-
 std::vector<BackupCopy> ListBackupCopies(const std::string& dataDir) {
     const fs::path folder = fs::path(dataDir) / kBackupFolderName;
     std::vector<BackupCopy> all;

@@ -1,4 +1,8 @@
-// Daily copies of the data files, kept in the folder "Backup/" beside them.
+// Daily copies of the data files, kept in the folder "Backup/" beside them: taking them as
+// files are saved, their names, listing and pruning them. This floor knows files, not records:
+// whether a copy loads as its section, and putting a copy back, are core/backups' work, which
+// finds the copies through ListBackupCopies and keeps the file it replaces through
+// KeepCurrentAsBackup. The copy is taken here because every save passes through this floor.
 //
 // Before the first save of a day, a data file is copied as it is on disk to
 // "Backup/<file>.<YYYY-MM-DD>" (the day of the local clock). A restore that must keep the
@@ -60,9 +64,6 @@ BackupReportHook SetBackupReportHook(BackupReportHook hook);
 // "YYYY-MM-DD"; and back, false for anything else (a day that does not exist included).
 std::string DayText(const BackupDay& day);
 bool ParseDayText(const std::string& text, BackupDay& day);
-
-// The Backup/ folder beside the data file at path, ending in "/".
-std::string BackupFolderOf(const std::string& dataFilePath);
 
 // Called by the save of every data file before the new bytes replace the file: takes the
 // day's copy of path when it is one of BackedUpFileNames, exists and has no copy for today,

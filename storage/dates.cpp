@@ -1,6 +1,7 @@
 #include "storage/dates.h"
 
 #include <sys/time.h>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -14,13 +15,10 @@ constexpr long long kMsPerDay = 86'400'000;
 // Day count of 1 January 0001 in the zero-based count from that day: the epoch of the
 // stored dates (30 December 1899) is day 693593 of it.
 constexpr long long kEpochOffset = 693'593;
+// The epoch of the stored dates is this many days before 1 January 1970.
+constexpr long long kDaysBefore1970 = 25'569;
 constexpr double kFirstDay = -693'593.0;      // 1 January 0001
 constexpr double kPastLastDay = 2'958'466.0;  // 1 January 10000
-
-constexpr int kDaysBeforeMonth[2][13] = {
-    {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334},
-    {0, 0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335},
-};
 
 // The value split into whole days (toward zero) and milliseconds of the day, rounded to the
 // millisecond first so that 23:59:59.9996 counts as the next midnight.
@@ -79,39 +77,37 @@ int DaysInMonth(int year, int month) {
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month];
 }
 
+long long DaysFromCivil(int year, int month, int day) {
+    using namespace std::chrono;
+    // The carry first: <chrono> gives no count for a month it does not know.
+    const long long months = static_cast<long long>(year) * 12 + (month - 1);
+    const long long carriedYear = months >= 0 ? months / 12 : (months - 11) / 12;
+    const unsigned carriedMonth = static_cast<unsigned>(months - carriedYear * 12) + 1;
+    const sys_days first{std::chrono::year{static_cast<int>(carriedYear)} /
+                         std::chrono::month{carriedMonth} / 1};
+    return first.time_since_epoch().count() + (day - 1LL);
+}
+
+DateParts CivilFromDays(long long days) {
+    const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{days}}};
+    return {static_cast<int>(date.year()), static_cast<int>(unsigned(date.month())),
+            static_cast<int>(unsigned(date.day()))};
+}
+
 bool TryEncodeDate(int year, int month, int day, DateTime& value) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
         day > DaysInMonth(year, month)) {
         return false;
     }
-    const long long y = year - 1;
-    const long long z =
-        y * 365 + y / 4 - y / 100 + y / 400 + kDaysBeforeMonth[IsLeapYear(year)][month] + day - 1;
-    value = static_cast<double>(z - kEpochOffset);
+    value = static_cast<double>(DaysFromCivil(year, month, day) + kDaysBefore1970);
     return true;
 }
 
 bool TryDecodeDate(DateTime value, DateParts& parts) {
     long long days, ms;
     if (!Split(value, days, ms)) return false;
-    long long z = days + kEpochOffset;
-    if (z < 0 || z > 3'652'058) return false;  // 1 January 0001 .. 31 December 9999
-    const long long y400 = z / 146'097;
-    z %= 146'097;
-    long long y100 = z / 36'524;
-    if (y100 == 4) y100 = 3;
-    z -= y100 * 36'524;
-    const long long y4 = z / 1461;
-    z %= 1461;
-    long long y1 = z / 365;
-    if (y1 == 4) y1 = 3;
-    z -= y1 * 365;
-    parts.year = static_cast<int>(y400 * 400 + y100 * 100 + y4 * 4 + y1 + 1);
-    const int leap = IsLeapYear(parts.year);
-    int month = 12;
-    while (kDaysBeforeMonth[leap][month] > z) --month;
-    parts.month = month;
-    parts.day = static_cast<int>(z - kDaysBeforeMonth[leap][month] + 1);
+    if (days < kFirstDay || days >= kPastLastDay) return false;
+    parts = CivilFromDays(days - kDaysBefore1970);
     return true;
 }
 

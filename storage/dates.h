@@ -18,6 +18,13 @@ struct TimeParts {
 
 bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
+// Days since 1 January 1970 of a day of the Gregorian calendar (carried back before 1582) and
+// back: the one calendar arithmetic under the stored day counts, the exchange formats' seconds
+// and the birthdays' walk past the year 9999, for the years -32767 to 32767 that <chrono> holds. A
+// month outside 1..12 runs on into the next or previous years, and a day outside its month into the
+// next or previous months: an exchange file's time may be any triple of numbers.
+long long DaysFromCivil(int year, int month, int day);
+DateParts CivilFromDays(long long days);
 // False (and the value untouched) for a day that does not exist or a year outside 1..9999.
 bool TryEncodeDate(int year, int month, int day, DateTime& value);
 bool TryDecodeDate(DateTime value, DateParts& parts);

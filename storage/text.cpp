@@ -17,11 +17,16 @@ namespace {
 
 // Blanks and control characters, which Trim removes.
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsSpaceOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
 
-void TrimInPlace(std::string& text) {
-    while (!text.empty() && IsBlank(text.back())) text.pop_back();
+// In place, so that a text built for trimming (ShortName's) is not copied once more.
+template <class Outer>
+void CutOuter(std::string& text, Outer outer) {
+    while (!text.empty() && outer(text.back())) text.pop_back();
     std::size_t begin = 0;
-    while (begin < text.size() && IsBlank(text[begin])) ++begin;
+    while (begin < text.size() && outer(text[begin])) ++begin;
     text.erase(0, begin);
 }
 
@@ -188,7 +193,7 @@ std::string ShortName(const std::string& surname, const std::string& name,
         result += part->front();
         result += ". ";
     }
-    TrimInPlace(result);
+    CutOuter(result, IsBlank);
     return result;
 }
 
@@ -241,10 +246,29 @@ std::string RepeatChar(char c, int count) {
 }
 
 std::string Trim(const std::string& text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
+    std::string out = text;
+    CutOuter(out, IsBlank);
+    return out;
+}
+
+std::string TrimBlanks(const std::string& text) {
+    std::string out = text;
+    CutOuter(out, IsSpaceOrTab);
+    return out;
+}
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
 }
 
 namespace {

@@ -100,6 +100,14 @@ std::string DeleteBlanks(const std::string& text);
 std::string RepeatChar(char c, int count);
 // Leading and trailing blanks and control characters removed.
 std::string Trim(const std::string& text);
+// Leading and trailing spaces and tabs removed, nothing else: in the exchange formats a value's
+// outer line breaks are content, and a control character there is the reader's to judge.
+std::string TrimBlanks(const std::string& text);
+// The ASCII letters upper- or lower-cased, every other byte kept: the names of the exchange formats
+// and of the protocols are ASCII, and a UTF-8 text around them must come through unchanged, which
+// the code page 1251 folding of UpperCase (cp1251.h) would break.
+std::string UpperAscii(std::string text);
+std::string LowerAscii(std::string text);
 
 // What the desktop is asked to open for a stored e-mail or web address; empty when nothing
 // should be opened.

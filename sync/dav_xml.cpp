@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "storage/text.h"
 #include "sync/http.h"
 
 namespace pomix::sync {
@@ -31,13 +32,6 @@ std::string Text(const xmlNode* node) {
     std::string out(reinterpret_cast<const char*>(content));
     xmlFree(content);
     return out;
-}
-
-std::string Trim(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const std::size_t last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
 }
 
 template <class F>

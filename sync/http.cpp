@@ -6,6 +6,8 @@
 #include <cctype>
 #include <mutex>
 
+#include "storage/text.h"
+
 namespace pomix::sync {
 namespace {
 
@@ -60,14 +62,6 @@ size_t Collect(char* data, size_t size, size_t count, void* user) {
     return bytes;
 }
 
-std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    std::size_t start = 0;
-    while (start < text.size() && text[start] == ' ') ++start;
-    return text.substr(start);
-}
-
 size_t CollectHeader(char* data, size_t size, size_t count, void* user) {
     auto* response = static_cast<HttpResponse*>(user);
     const size_t bytes = size * count;
@@ -79,8 +73,8 @@ size_t CollectHeader(char* data, size_t size, size_t count, void* user) {
     } else if (colon != std::string::npos) {
         std::string name = line.substr(0, colon);
         for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (name == "etag") response->ETag = Trimmed(line.substr(colon + 1));
-        if (name == "location") response->Location = Trimmed(line.substr(colon + 1));
+        if (name == "etag") response->ETag = Trim(line.substr(colon + 1));
+        if (name == "location") response->Location = Trim(line.substr(colon + 1));
     }
     return bytes;
 }

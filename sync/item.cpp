@@ -13,6 +13,7 @@
 #include "core/exchange/icalendar.h"
 #include "core/exchange/vcard.h"
 #include "storage/cp1251.h"
+#include "storage/text.h"
 
 namespace pomix::sync {
 namespace {
@@ -36,11 +37,6 @@ struct Line {
     std::string Name;      // upper case; "BEGIN"/"END" for block lines
     std::string Block;     // for BEGIN and END: the block's name, upper case
 };
-
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string ValueOf(const std::string& unfolded) {
     bool quoted = false;
@@ -87,8 +83,9 @@ std::vector<Line> SplitLines(const std::string& text) {
         if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) {
             name = name.substr(dot + 1);
         }
-        line.Name = Upper(name);
-        if (line.Name == "BEGIN" || line.Name == "END") line.Block = Upper(ValueOf(line.Unfolded));
+        line.Name = UpperAscii(name);
+        if (line.Name == "BEGIN" || line.Name == "END")
+            line.Block = UpperAscii(ValueOf(line.Unfolded));
     }
     return lines;
 }
@@ -250,7 +247,7 @@ std::string ParamsOf(const Line& line) {
     const std::size_t semicolon = line.Unfolded.find(';');
     const std::size_t colon = line.Unfolded.size() - value.size() - 1;
     if (semicolon == std::string::npos || semicolon > colon) return {};
-    return Upper(line.Unfolded.substr(semicolon, colon - semicolon));
+    return UpperAscii(line.Unfolded.substr(semicolon, colon - semicolon));
 }
 
 // The DTEND that keeps an event's length when its start moves from oldStart to newStart:
@@ -300,7 +297,7 @@ Line WithParamsOf(const Line& old, const Line& replacement) {
     }
     std::string text = parts[0];
     for (std::size_t i = 1; i < parts.size(); ++i) {
-        const std::string param = Upper(parts[i].substr(0, parts[i].find('=')));
+        const std::string param = UpperAscii(parts[i].substr(0, parts[i].find('=')));
         if (param == "ENCODING" || param == "CHARSET" || param == "VALUE") continue;
         if (param == "QUOTED-PRINTABLE" || param == "BASE64" || param == "B") continue;
         text += ";" + parts[i];
@@ -457,7 +454,7 @@ static std::string MergedEvent(const std::string& original, const Fields& before
         // Done is read from STATUS:COMPLETED or a done category: both are made to agree.
         const Span span = FindBlock(lines, "VEVENT");
         for (std::size_t i : Direct(lines, span, "STATUS")) {
-            if (Upper(ValueOf(lines[i].Unfolded)) == "COMPLETED" && now.Done != 1) {
+            if (UpperAscii(ValueOf(lines[i].Unfolded)) == "COMPLETED" && now.Done != 1) {
                 ReplaceProperty(lines, "VEVENT", "STATUS", {});
                 break;
             }

@@ -6,6 +6,7 @@
 
 #include "storage/atomic_file.h"
 #include "storage/errors.h"
+#include "storage/hash.h"
 #include "storage/text_file.h"
 
 namespace pomix::sync {
@@ -77,12 +78,10 @@ TabFields SplitTabs(std::string_view line) {
     }
 }
 
-std::uint64_t Fnv1a(const std::string& bytes, std::size_t size) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (std::size_t i = 0; i < size; ++i) {
-        hash ^= static_cast<unsigned char>(bytes[i]);
-        hash *= 1099511628211ull;
-    }
+// The trailer's check sum of the lines before it: 16 hexadecimal digits.
+std::string Checksum(std::string_view lines) {
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(lines)));
     return hash;
 }
 
@@ -94,10 +93,7 @@ bool ParseMap(const std::string& text, SyncState& state) {
         return false;
     const TabFields z = SplitTabs(std::string_view(text).substr(trailer + 1));
     if (z.Count != 3 || !z.Field[2].ends_with("\n")) return false;
-    char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(Fnv1a(text, trailer + 1)));
-    if (z.Field[2] != std::string(hash) + "\n") return false;
+    if (z.Field[2] != Checksum(std::string_view(text).substr(0, trailer + 1)) + "\n") return false;
     std::size_t count = 0;
     std::size_t pos = std::string(kMapHeader).size() + 1;
     std::string fields;
@@ -162,10 +158,7 @@ void SaveState(const std::string& folder, const SyncState& state) {
             ++count;
         }
     }
-    char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(Fnv1a(text, text.size())));
-    text += "Z\t" + std::to_string(count) + "\t" + hash + "\n";
+    text += "Z\t" + std::to_string(count) + "\t" + Checksum(text) + "\n";
     ReplaceFile(folder + "/" + kMapFileName, text);
 }
 

@@ -5,13 +5,13 @@
 #include <functional>
 #include <string>
 
-#include "record_table.h"
+#include "core/exchange/record_table.h"
 #include "storage/stream.h"
 
 namespace pomix::tool {
 
 // Loads the file (raising "File is corrupt." for a damaged one) and gives its records.
-using TableFunction = RecordTable (*)(const std::string& path);
+using TableFunction = dataio::RecordTable (*)(const std::string& path);
 
 struct DumpKind {
     const char* name;

@@ -4,11 +4,11 @@
 
 namespace pomix::tool {
 
-RecordTable AddressTable(const std::string& path) {
+dataio::RecordTable AddressTable(const std::string& path) {
     AddressList list;
     ReadDataFile(path, kAddressStreamName, [&](Stream& s) { ReadAddressList(s, list); });
-    return TableOf(list, dataio::DescribeContact,
-                   TAddress("", "", "", 0, "", "", "", "", "", {}, kNoCategory));
+    return dataio::TableOf(list, dataio::DescribeContact,
+                           TAddress("", "", "", 0, "", "", "", "", "", {}, kNoCategory));
 }
 
 }  // namespace pomix::tool

@@ -4,10 +4,10 @@
 
 namespace pomix::tool {
 
-RecordTable CalendarTable(const std::string& path) {
+dataio::RecordTable CalendarTable(const std::string& path) {
     EventList events;
     ReadDataFile(path, kCalendarStream, [&](Stream& s) { ReadCalendar(s, events); });
-    return TableOf(events, dataio::DescribeEvent, Tevent());
+    return dataio::TableOf(events, dataio::DescribeEvent, Tevent());
 }
 
 }  // namespace pomix::tool

@@ -3,12 +3,12 @@
 
 namespace pomix::tool {
 
-RecordTable CatalogTable(const std::string& path) {
+dataio::RecordTable CatalogTable(const std::string& path) {
     CatalogList list;
     ReadDataFile(path, kCatalogStreamName, [&](Stream& s) { ReadCatalogList(s, list); });
-    return TableOf(
+    return dataio::TableOf(
         list,
-        [](const TCatalogNote& entry, Row& row) {
+        [](const TCatalogNote& entry, dataio::Row& row) {
             row.Integer("Category", entry.Category)
                 .Text("Name", entry.Name)
                 .Lines("Memo", entry.Memo);

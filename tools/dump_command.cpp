@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "dump.h"
 #include "dump_kinds.h"
+#include "json.h"
 #include "storage/errors.h"
 #include "storage/stream_container.h"
 

@@ -3,12 +3,12 @@
 
 namespace pomix::tool {
 
-RecordTable CreditTable(const std::string& path) {
+dataio::RecordTable CreditTable(const std::string& path) {
     CreditList list;
     ReadDataFile(path, kCreditStreamName, [&](Stream& s) { ReadCreditList(s, list); });
-    return TableOf(
+    return dataio::TableOf(
         list,
-        [](const TCreditNote& debt, Row& row) {
+        [](const TCreditNote& debt, dataio::Row& row) {
             row.Integer("Kind", debt.Kind)
                 .Text("FistName", debt.FistName)
                 .Text("Name", debt.Name)

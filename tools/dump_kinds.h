@@ -5,11 +5,11 @@
 
 namespace pomix::tool {
 
-RecordTable NotesTable(const std::string& path);
-RecordTable CalendarTable(const std::string& path);
-RecordTable SettingsTable(const std::string& path);
-RecordTable AddressTable(const std::string& path);
-RecordTable CatalogTable(const std::string& path);
-RecordTable CreditTable(const std::string& path);
+dataio::RecordTable NotesTable(const std::string& path);
+dataio::RecordTable CalendarTable(const std::string& path);
+dataio::RecordTable SettingsTable(const std::string& path);
+dataio::RecordTable AddressTable(const std::string& path);
+dataio::RecordTable CatalogTable(const std::string& path);
+dataio::RecordTable CreditTable(const std::string& path);
 
 }  // namespace pomix::tool

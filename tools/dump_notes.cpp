@@ -3,12 +3,12 @@
 
 namespace pomix::tool {
 
-RecordTable NotesTable(const std::string& path) {
+dataio::RecordTable NotesTable(const std::string& path) {
     NoteList notes;
     ReadDataFile(path, kNoteStreamName, [&](Stream& s) { ReadNotes(s, notes); });
-    return TableOf(
+    return dataio::TableOf(
         notes,
-        [](const TNote& note, Row& row) {
+        [](const TNote& note, dataio::Row& row) {
             row.Moment("Date", note.Date).Text("Name", note.Name).Lines("Memo", note.Memo);
         },
         TNote(0, {}, ""));

@@ -14,12 +14,12 @@ struct OneRecord {
 
 }  // namespace
 
-RecordTable SettingsTable(const std::string& path) {
+dataio::RecordTable SettingsTable(const std::string& path) {
     TSettingsRecord settings;
     ReadDataFile(path, kSettingsStreamName, [&](Stream& s) { settings = ReadSettings(s); });
-    RecordTable table = TableOf(
+    dataio::RecordTable table = dataio::TableOf(
         OneRecord{settings},
-        [](const TSettingsRecord& r, Row& row) {
+        [](const TSettingsRecord& r, dataio::Row& row) {
             row.Flag("ShowHints", r.ShowHints)
                 .Flag("CheckPassword", r.CheckPassword)
                 .Text("ReservedText", r.ReservedText)

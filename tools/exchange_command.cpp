@@ -89,8 +89,8 @@ int ExportCsv(const Args& args) {
     if (args.size() != 3) return UsageError("export csv takes KIND FILE OUT");
     const DumpKind* kind = FindDumpKind(args[0]);
     if (!kind) return UsageError("unknown kind '" + args[0] + "'");
-    const RecordTable table = kind->table(args[1]);
-    WriteWholeFile(args[2], TableCsv(table));
+    const dataio::RecordTable table = kind->table(args[1]);
+    WriteWholeFile(args[2], dataio::TableCsv(table));
     std::cout << table.Rows.size() << " exported, 0 left out\n";
     return kOk;
 }

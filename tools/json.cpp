@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 
 #include "storage/cp1251.h"
 
@@ -91,6 +92,49 @@ void PrintArray(std::ostream& out, const std::vector<std::string>& objects) {
     out << "[";
     for (std::size_t i = 0; i < objects.size(); ++i) out << (i ? ",\n" : "\n") << objects[i];
     out << (objects.empty() ? "]\n" : "\n]\n");
+}
+
+namespace {
+
+std::string JsonOf(const dataio::Row& row) {
+    JsonObject object;
+    for (const dataio::Field& f : row.Fields()) {
+        switch (f.Kind) {
+            case dataio::Field::Type::Text:
+                object.Text(f.Name, f.Text);
+                break;
+            case dataio::Field::Type::Lines:
+                object.Lines(f.Name, f.Lines);
+                break;
+            case dataio::Field::Type::Integer:
+                object.Integer(f.Name, f.Integer);
+                break;
+            case dataio::Field::Type::Flag:
+                object.Flag(f.Name, f.Integer != 0);
+                break;
+            case dataio::Field::Type::Day:
+            case dataio::Field::Type::TimeOfDay:
+            case dataio::Field::Type::Moment:
+                object.Number(f.Name, f.Number);
+                break;
+        }
+    }
+    return object.Str();
+}
+
+}  // namespace
+
+std::string TableJson(const dataio::RecordTable& table) {
+    std::ostringstream out;
+    if (table.Single && table.Rows.size() == 1) {
+        out << JsonOf(table.Rows.front()) << "\n";
+        return out.str();
+    }
+    std::vector<std::string> objects;
+    objects.reserve(table.Rows.size());
+    for (const dataio::Row& row : table.Rows) objects.push_back(JsonOf(row));
+    PrintArray(out, objects);
+    return out.str();
 }
 
 }  // namespace pomix::tool

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/exchange/record_table.h"
+
 namespace pomix::tool {
 
 // A JSON string literal of UTF-8 text, with quotes and escapes.
@@ -30,5 +32,9 @@ private:
 
 // Prints objects as a JSON array, one object a line.
 void PrintArray(std::ostream& out, const std::vector<std::string>& objects);
+
+// What `dump` prints of a record table: an array with one object a line, or the one object of
+// a single-record table.
+std::string TableJson(const dataio::RecordTable& table);
 
 }  // namespace pomix::tool

@@ -1,4 +1,6 @@
-// What the daily copies of Data/Backup/ hold, and putting one back.
+// What the daily copies of Data/Backup/ hold, and putting one back: the part of the copies
+// that needs the sections' records. Taking, naming, listing and pruning the copies is
+// storage/backups' work, done as files are saved; this module reads what that listing gives.
 //
 // A copy "loads" when it reads as its section (or the settings) would read it at start-up:
 // a readable container and a record stream read to its end. Its records are the section's

@@ -12,28 +12,6 @@ namespace {
 
 constexpr long long kSecondsPerDay = 86'400;
 
-// Days since 1970-01-01 of a proleptic Gregorian date (valid far beyond 1..9999).
-long long DaysFromCivil(long long y, int m, int d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(long long z, int& y, int& m, int& d) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
-
 }  // namespace
 
 long long CivilToSeconds(const CivilTime& t) {
@@ -48,8 +26,11 @@ CivilTime SecondsToCivil(long long seconds) {
         rest += kSecondsPerDay;
         --days;
     }
+    const DateParts date = CivilFromDays(days);
     CivilTime t;
-    CivilFromDays(days, t.Year, t.Month, t.Day);
+    t.Year = date.year;
+    t.Month = date.month;
+    t.Day = date.day;
     t.Hour = static_cast<int>(rest / 3600);
     t.Minute = static_cast<int>(rest / 60 % 60);
     t.Second = static_cast<int>(rest % 60);

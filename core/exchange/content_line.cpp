@@ -5,23 +5,13 @@
 
 #include "core/exchange/charset.h"
 #include "storage/cp1251.h"
+#include "storage/text.h"
 
 namespace pomix::dataio {
 namespace {
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 bool EqualNoCase(const std::string& a, const std::string& b) {
-    return Upper(a) == Upper(b);
+    return UpperAscii(a) == UpperAscii(b);
 }
 
 std::string LineError(std::size_t line, const std::string& what) {
@@ -52,13 +42,13 @@ ContentLine ParseLine(const std::string& text, std::size_t number) {
         name = name.substr(dot + 1);
         if (name.empty()) throw FormatError(LineError(number, "property without a name"));
     }
-    line.Name = Upper(name);
+    line.Name = UpperAscii(name);
     while (i < text.size() && text[i] == ';') {
         ++i;
         const std::size_t start = i;
         while (i < text.size() && text[i] != '=' && text[i] != ';' && text[i] != ':') ++i;
         Parameter param;
-        param.Name = Upper(text.substr(start, i - start));
+        param.Name = UpperAscii(text.substr(start, i - start));
         if (i < text.size() && text[i] == '=') {
             ++i;
             for (;;) {
@@ -117,7 +107,7 @@ bool EndsInSoftBreak(const std::string& line) {
     if (line.empty() || line.back() != '=') return false;
     const std::size_t colon = line.find(':');
     if (colon == std::string::npos) return false;
-    return Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    return UpperAscii(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
 std::vector<std::string> ContentLine::ParamValues(const std::string& name) const {
@@ -290,7 +280,7 @@ std::vector<Component> ReadComponents(const std::string& text, std::vector<Impor
                 continue;
             }
             Component block;
-            block.Name = Upper(Trim(line.Value));
+            block.Name = UpperAscii(TrimBlanks(line.Value));
             block.LineNumber = line.LineNumber;
             // A block does not hold one of its own kind: the open one was never ended.
             std::size_t same = 0;
@@ -301,7 +291,7 @@ std::vector<Component> ReadComponents(const std::string& text, std::vector<Impor
             }
             open.push_back(std::move(block));
         } else if (line.Name == "END") {
-            const std::string name = Upper(Trim(line.Value));
+            const std::string name = UpperAscii(TrimBlanks(line.Value));
             std::size_t match = open.size();
             while (match > 0 && open[match - 1].Name != name) --match;
             if (match == 0) {
@@ -387,13 +377,13 @@ std::string DecodeBase64(const std::string& text) {
 
 std::string DecodeValue(const ContentLine& line) {
     std::string bytes = line.Value;
-    const std::string encoding = Upper(line.FirstParam("ENCODING"));
+    const std::string encoding = UpperAscii(line.FirstParam("ENCODING"));
     if (encoding == "QUOTED-PRINTABLE") {
         bytes = DecodeQuotedPrintable(bytes);
     } else if (encoding == "BASE64" || encoding == "B") {
         bytes = DecodeBase64(bytes);
     }
-    const std::string charset = Upper(line.FirstParam("CHARSET"));
+    const std::string charset = UpperAscii(line.FirstParam("CHARSET"));
     if (charset == "UTF-8" || charset == "UTF8") return bytes;
     if (!charset.empty() && !IsAscii(bytes)) {
         if (auto utf8 = CharsetToUtf8(bytes, charset)) return *std::move(utf8);

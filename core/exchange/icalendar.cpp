@@ -14,6 +14,8 @@
 #include "core/exchange/civil_time.h"
 #include "core/exchange/content_line.h"
 #include "storage/cp1251.h"
+#include "storage/hash.h"
+#include "storage/text.h"
 
 namespace pomix::dataio {
 namespace {
@@ -38,29 +40,13 @@ struct ComponentFree {
 };
 using ComponentPtr = std::unique_ptr<icalcomponent, ComponentFree>;
 
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    }
-    return text;
-}
-
 bool StartsNoCase(const std::string& text, const char* prefix) {
     const std::size_t n = std::char_traits<char>::length(prefix);
-    return text.size() >= n && Upper(text.substr(0, n)) == prefix;
+    return text.size() >= n && UpperAscii(text.substr(0, n)) == prefix;
 }
 
 // ---------------------------------------------------------------------------------------
 // Writing
-
-std::uint64_t Fnv1a(const std::string& bytes) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : bytes) {
-        hash ^= c;
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
 
 // The day and the hour and minute of an event; nothing when its day is no date.
 std::optional<CivilTime> EventStart(const Tevent& event) {
@@ -206,7 +192,7 @@ std::string CleanCalendarText(const std::string& text, ImportResult<Tevent>& res
         if (begin || end) {
             std::string name = line.Text.substr(begin ? 6 : 4);
             while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
-            name = Upper(name);
+            name = UpperAscii(name);
             if (begin) {
                 if (open.size() >= static_cast<std::size_t>(kMaxNesting)) {
                     warnings.push_back(
@@ -352,10 +338,7 @@ std::string OneLine(const std::string& text) {
 }
 
 bool IsDoneWord(const std::string& utf8) {
-    std::string word = utf8;
-    while (!word.empty() && word.front() == ' ') word.erase(0, 1);
-    while (!word.empty() && word.back() == ' ') word.pop_back();
-    const std::string lower = LowerCase(Utf8ToCp1251(word));
+    const std::string lower = LowerCase(Utf8ToCp1251(TrimBlanks(utf8)));
     for (const char* w : kDoneWords) {
         if (lower == LowerCase(Utf8ToCp1251(w))) return true;
     }
@@ -728,7 +711,7 @@ private:
         for (icalcomponent* alarm : ChildrenOf(event, ICAL_VALARM_COMPONENT)) {
             icalproperty* action = icalcomponent_get_first_property(alarm, ICAL_ACTION_PROPERTY);
             const char* value = action ? icalproperty_get_value_as_string(action) : nullptr;
-            if (!value || Upper(value) != "NONE") remind = true;
+            if (!value || UpperAscii(value) != "NONE") remind = true;
         }
         bool done = icalcomponent_get_status(event) == ICAL_STATUS_COMPLETED;
         for (icalproperty* p : PropertiesOf(event, ICAL_CATEGORIES_PROPERTY)) {

@@ -2,14 +2,13 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
-
 #include "core/exchange/content_line.h"
 #include "core/exchange/icalendar.h"
 #include "core/exchange/records_csv.h"
 #include "core/exchange/vcard.h"
 #include "storage/errors.h"
 #include "storage/stream.h"
+#include "storage/text.h"
 
 namespace pomix::dataio {
 
@@ -44,9 +43,7 @@ ImportResult<TAddress> ImportContactsCsvFile(const std::string& path) {
 
 bool IsCsvFileName(const std::string& path) {
     if (path.size() < 4) return false;
-    std::string end = path.substr(path.size() - 4);
-    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return end == ".csv";
+    return LowerAscii(path.substr(path.size() - 4)) == ".csv";
 }
 
 }  // namespace pomix::dataio

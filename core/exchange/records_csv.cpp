@@ -15,17 +15,6 @@
 namespace pomix::dataio {
 namespace {
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string TrimBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The file as UTF-8 text: UTF-16 and byte-order marks by FileToUtf8; what is not UTF-8 then
 // is the ANSI code page of a Russian system.
 std::string CsvTextOf(const std::string& bytes) {
@@ -84,7 +73,7 @@ std::optional<DateTime> ReadDate(const std::string& value) {
 
 // "19:40", "19:40:00", "7:40:00 PM".
 std::optional<DateTime> ReadTime(const std::string& value) {
-    const std::string text = Lower(TrimBlanks(value));
+    const std::string text = LowerAscii(TrimBlanks(value));
     std::size_t at = 0;
     int hour = 0, minute = 0, second = 0;
     if (!ReadNumber(text, at, hour, 2) || !Expect(text, at, ':') ||
@@ -105,7 +94,7 @@ std::optional<DateTime> ReadTime(const std::string& value) {
 
 // "1", "true", "yes", "да" (any case) are set; anything else is not.
 bool ReadFlag(const std::string& value) {
-    const std::string text = Lower(TrimBlanks(value));
+    const std::string text = LowerAscii(TrimBlanks(value));
     return text == "1" || text == "true" || text == "yes" || text == "\xd0\xb4\xd0\xb0" ||
            text == "\xd0\x94\xd0\xb0";
 }
@@ -128,7 +117,7 @@ class Columns {
 public:
     explicit Columns(const std::vector<std::string>& header) {
         for (std::size_t i = 0; i < header.size(); ++i)
-            names_.push_back(Lower(TrimBlanks(header[i])));
+            names_.push_back(LowerAscii(TrimBlanks(header[i])));
     }
     // Every column a field may come from, in the order of names (not of the header).
     std::vector<std::size_t> Find(std::initializer_list<const char*> names) {

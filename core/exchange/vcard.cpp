@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #include "core/exchange/charset.h"
+#include "core/exchange/civil_time.h"
 #include "core/exchange/content_line.h"
 #include "storage/cp1251.h"
+#include "storage/text.h"
 
 namespace pomix::dataio {
 namespace {
@@ -48,33 +50,23 @@ std::string JoinNonEmpty(const std::vector<std::string>& parts, const std::strin
     return out;
 }
 
-std::string Trim(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    const std::size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // Single-line fields take a value with line breaks as one line.
 std::string OneLine(const std::string& text) {
     std::string out;
     for (char c : NormalizeBreaks(text)) out += c == '\n' ? ' ' : c;
-    return Trim(out);
+    return TrimBlanks(out);
 }
 
 std::string WithoutScheme(const std::string& value, const std::string& scheme) {
     if (value.size() < scheme.size()) return value;
-    std::string head = value.substr(0, scheme.size());
-    for (char& c : head) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    }
-    return head == scheme ? value.substr(scheme.size()) : value;
+    return LowerAscii(value.substr(0, scheme.size())) == scheme ? value.substr(scheme.size())
+                                                                : value;
 }
 
 // The reader takes a leading URI scheme off phones and e-mail addresses. A stored value that
 // itself begins with one is written with one more, so that it reads back as it was.
 std::string KeptFromScheme(const std::string& escaped, const std::string& scheme) {
-    const std::string trimmed = Trim(escaped);
+    const std::string trimmed = TrimBlanks(escaped);
     return WithoutScheme(trimmed, scheme) == trimmed ? escaped : scheme + escaped;
 }
 
@@ -97,13 +89,7 @@ std::string WriteCard(const TAddress& r, const std::string& uid) {
         JoinNonEmpty({OneLine(r.Famile), OneLine(r.FistName), OneLine(r.LastName)}, " ");
     if (shown.empty()) shown = StandInName(r.Email, r.Tel1, r.Tel2, r.URL);
     out += FoldLine("FN:" + Escaped(shown));
-    if (IsBirthDate(r.Date)) {
-        DateParts d;
-        TryDecodeDate(r.Date, d);
-        char text[16];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
-        out += FoldLine(std::string("BDAY:") + text);
-    }
+    if (IsBirthDate(r.Date)) out += FoldLine("BDAY:" + IsoDate(r.Date));
     if (!r.Address.empty()) out += FoldLine("ADR:;;" + Escaped(r.Address) + ";;;;");
     for (const std::string* phone : {&r.Tel1, &r.Tel2}) {
         if (!phone->empty())
@@ -164,7 +150,7 @@ std::vector<std::string> Parts(const ContentLine& line, const std::string& listJ
     for (const std::string& part : SplitUnescaped(DecodeValue(line), ';')) {
         std::vector<std::string> items;
         for (const std::string& item : SplitUnescaped(part, ','))
-            items.push_back(Trim(UnescapeText(item)));
+            items.push_back(TrimBlanks(UnescapeText(item)));
         parts.push_back(JoinNonEmpty(items, listJoin));
     }
     return parts;
@@ -176,7 +162,7 @@ std::string Part(const std::vector<std::string>& parts, std::size_t i) {
 
 // 0 personal, 1 business, kNoCategory for a word of neither.
 std::uint8_t CategoryOfWord(const std::string& utf8) {
-    const std::string word = LowerCase(Utf8ToCp1251(Trim(utf8)));
+    const std::string word = LowerCase(Utf8ToCp1251(TrimBlanks(utf8)));
     for (const char* w : kPersonalWords) {
         if (word == LowerCase(Utf8ToCp1251(w))) return kPersonalCategory;
     }
@@ -197,7 +183,7 @@ struct Card {
 };
 
 void ReadBirthDay(const ContentLine& line, Card& card) {
-    const std::string value = Trim(Text(line));
+    const std::string value = TrimBlanks(Text(line));
     BirthDay day;
     DateTime date = 0;
     if (!ParseBirthDay(value, day)) {
@@ -231,7 +217,7 @@ Card ReadCard(const Component& block) {
         } else if (name == "FN") {
             card.FormattedName = OneLine(Text(line));
         } else if (name == "UID" && card.Uid.empty()) {
-            card.Uid = Trim(Text(line));
+            card.Uid = TrimBlanks(Text(line));
         } else if (name == "ORG") {
             card.Organisation = JoinNonEmpty(Parts(line, ", "), ", ");
             if (!card.Organisation.empty())
@@ -254,7 +240,7 @@ Card ReadCard(const Component& block) {
                 card.Extra.push_back(kAddressLabel + address);
             }
         } else if (name == "TEL") {
-            const std::string phone = OneLine(WithoutScheme(Trim(Text(line)), "tel:"));
+            const std::string phone = OneLine(WithoutScheme(TrimBlanks(Text(line)), "tel:"));
             if (phone.empty()) continue;
             if (phones == 0) {
                 card.Tel1 = phone;
@@ -265,7 +251,7 @@ Card ReadCard(const Component& block) {
             }
             ++phones;
         } else if (name == "EMAIL") {
-            const std::string email = OneLine(WithoutScheme(Trim(Text(line)), "mailto:"));
+            const std::string email = OneLine(WithoutScheme(TrimBlanks(Text(line)), "mailto:"));
             if (email.empty()) continue;
             if (!haveEmail) {
                 card.Email = email;
@@ -288,7 +274,7 @@ Card ReadCard(const Component& block) {
         } else if (name == "CATEGORIES") {
             std::vector<std::string> others;
             for (const std::string& item : SplitUnescaped(DecodeValue(line), ',')) {
-                const std::string word = Trim(UnescapeText(item));
+                const std::string word = TrimBlanks(UnescapeText(item));
                 const std::uint8_t category = CategoryOfWord(word);
                 if (category != kNoCategory && card.Category == kNoCategory) {
                     card.Category = category;
@@ -349,7 +335,7 @@ std::string WriteVCard(const TAddress& contact, const std::string& uid) {
 }
 
 bool ParseBirthDay(const std::string& raw, BirthDay& day) {
-    std::string text = Trim(raw);
+    std::string text = TrimBlanks(raw);
     const std::size_t t = text.find_first_of("Tt");
     if (t != std::string::npos) text = text.substr(0, t);
     if (text.compare(0, 2, "--") == 0) {
@@ -406,7 +392,7 @@ ImportResult<TAddress> ReadVCards(const std::string& bytes) {
         for (std::string* field :
              {&record.Famile, &record.FistName, &record.LastName, &record.Address, &record.Tel1,
               &record.Tel2, &record.Email, &record.URL}) {
-            *field = Trim(*field);
+            *field = TrimBlanks(*field);
         }
         if (IsEmpty(record)) {
             result.Skipped.push_back(

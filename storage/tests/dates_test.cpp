@@ -18,6 +18,11 @@ TEST(Dates, DayCountsMatchTheEpochAndTheCalendar) {
     EXPECT_EQ(Day(2000, 1, 1), 36526);
     EXPECT_EQ(Day(1, 1, 1), -693593);
     EXPECT_EQ(Day(9999, 12, 31), 2958465);
+    EXPECT_EQ(DaysFromCivil(1970, 1, 1), 0);
+    EXPECT_EQ(DaysFromCivil(2000, 3, 1) - DaysFromCivil(2000, 2, 28), 2);
+    // Months and days past their ends carry, both ways.
+    EXPECT_EQ(DaysFromCivil(2024, 13, 1), DaysFromCivil(2025, 1, 1));
+    EXPECT_EQ(DaysFromCivil(2024, 0, 0), DaysFromCivil(2023, 11, 30));
     EXPECT_EQ(DayOfWeek(Day(2026, 12, 7)), 0);  // a Monday
     EXPECT_EQ(DayOfWeek(Day(1899, 12, 30)), 5);
 }

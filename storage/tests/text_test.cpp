@@ -155,6 +155,13 @@ TEST(CompareNoCase, SortByTextKeepsTheOrderOfEqualTexts) {
 
 TEST(SmallTexts, BlanksAndRepeats) {
     EXPECT_EQ(DeleteBlanks(" 1 500 руб "), "1500руб");
+    EXPECT_EQ(Trim(" \t\x01 a  b\r\n"), "a  b");
+    // The exchange formats' trim keeps outer line breaks, which are part of a value there.
+    EXPECT_EQ(TrimBlanks(" \t\na b\n\t "), "\na b\n");
+    EXPECT_EQ(TrimBlanks(" \t "), "");
+    // Bytes past ASCII stay as they are, though code page 1251 would fold them.
+    EXPECT_EQ(UpperAscii("begin:vCard \xE0\xB8"), "BEGIN:VCARD \xE0\xB8");
+    EXPECT_EQ(LowerAscii("MailTo:Z \xC0\xA8"), "mailto:z \xC0\xA8");
     EXPECT_EQ(RepeatChar('-', 3), "---");
     EXPECT_EQ(RepeatChar('-', 0), "");
     EXPECT_EQ(RepeatChar('-', -2), "");

@@ -16,16 +16,15 @@ long long Utc(int y, int mo, int d, int h, int mi) {
     return CivilToSeconds({y, mo, d, h, mi, 0});
 }
 
+// The days themselves are the calendar arithmetic's (dates_test); here the seconds of the day,
+// before and after 1970.
 TEST(CivilTime, SecondsRoundTripAcrossTheYearsTheProgramHolds) {
     for (const CivilTime t :
-         {CivilTime{1, 1, 1, 0, 0, 0}, CivilTime{1600, 2, 29, 12, 0, 1},
-          CivilTime{1899, 12, 30, 0, 0, 0}, CivilTime{1969, 12, 31, 23, 59, 59},
+         {CivilTime{1, 1, 1, 0, 0, 0}, CivilTime{1969, 12, 31, 23, 59, 59},
           CivilTime{2024, 2, 29, 6, 7, 8}, CivilTime{9999, 12, 31, 23, 59, 59}}) {
         EXPECT_EQ(SecondsToCivil(CivilToSeconds(t)), t) << t.Year;
     }
-    EXPECT_EQ(CivilToSeconds({1970, 1, 1, 0, 0, 0}), 0);
-    EXPECT_EQ(CivilToSeconds({2000, 3, 1, 0, 0, 0}) - CivilToSeconds({2000, 2, 28, 0, 0, 0}),
-              2 * 86400);
+    EXPECT_EQ(CivilToSeconds({1970, 1, 2, 1, 0, 1}), 86400 + 3600 + 1);
 }
 
 TEST(CivilTime, ProgramDatesAndIsoTexts) {
