@@ -327,9 +327,9 @@ void TMainForm::RebuildSections(const std::vector<int>& restored) {
     if (restored.empty()) return;
     std::vector<bool> rebuild(kSectionCount, false);
     for (int section : restored) rebuild[static_cast<std::size_t>(section)] = true;
-    if (rebuild[1]) rebuild[4] = true;
-    // The new windows read their files beside the interface, under keys of their own: a read
-    // of a replaced window may still be out, and is dropped when it ends.
+    // The new reads go beside the interface, under keys of their own: a read of a replaced
+    // window may still be out, and is dropped when it ends. A section with a model keeps its
+    // window, which follows the records read again.
     sectionsLoaded_ = false;
     // A new window takes its colours when first shown, as at start.
     SetAllRecolourPending();
@@ -337,6 +337,7 @@ void TMainForm::RebuildSections(const std::vector<int>& restored) {
         if (!rebuild[static_cast<std::size_t>(i)]) continue;
         const int key = nextLoadKey_++;
         loadKeys_[static_cast<std::size_t>(i)] = key;
+        if (Display->Window(i)->ReadAgain(loader_, key)) continue;
         TSectionWindow::LoadWith(&loader_, key);
         TSectionWindow* window = sections_(i, Container);
         TSectionWindow::LoadWith(nullptr, 0);

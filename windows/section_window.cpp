@@ -27,17 +27,30 @@ void TSectionWindow::LoadData() {
         work->take();
         return;
     }
+    LoadBeside(std::move(*work), *gLoader, gLoadKey);
+}
+
+void TSectionWindow::LoadBeside(LoadWork work, TBackgroundLoader& loader, int key) {
     SetLoaded(false);
     loadedLater_ = true;
     setEnabled(false);
     QPointer<TSectionWindow> self(this);
-    gLoader->Add(gLoadKey, {std::move(work->read), [self, take = std::move(work->take)] {
-                                if (!self) return;
-                                take();
-                                self->SetLoaded(true);
-                                self->setEnabled(true);
-                                emit self->dataLoaded();
-                            }});
+    loader.Add(key, {std::move(work.read), [self, take = std::move(work.take)] {
+                         if (!self) return;
+                         take();
+                         self->SetLoaded(true);
+                         self->setEnabled(true);
+                         emit self->dataLoaded();
+                     }});
+}
+
+bool TSectionWindow::ReadAgain(TBackgroundLoader& loader, int key) {
+    SectionModel* model = Model();
+    if (!model) return false;
+    std::optional<SectionModel::Load> load = model->MakeLoad();
+    if (!load) return false;
+    LoadBeside({std::move(load->read), std::move(load->take)}, loader, key);
+    return true;
 }
 
 TSectionWindow::TSectionWindow(int recolourIndex, std::string dictionarySection,

@@ -87,6 +87,9 @@ public:
     // it; otherwise the file is read in the constructor. A section waiting for its records is
     // not Loaded and takes no input.
     static void LoadWith(TBackgroundLoader* loader, int key);
+    // A section with a model reads its file again beside the interface (a copy was put
+    // back): the window stays, its views follow the records read. False without a model.
+    bool ReadAgain(TBackgroundLoader& loader, int key);
     bool Loaded() const { return loaded_; }
 
 signals:
@@ -119,6 +122,7 @@ protected:
 
 private:
     void SetLoaded(bool loaded);
+    void LoadBeside(LoadWork work, TBackgroundLoader& loader, int key);
     QWidget* editorPanel_ = nullptr;
     bool loaded_ = true;
     bool loadedLater_ = false;

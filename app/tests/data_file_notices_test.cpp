@@ -145,6 +145,7 @@ void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
         QTRY_VERIFY(form.SectionsLoaded());
         if (!c.language.empty())
             QCOMPARE(form.SectionButtons[0]->text(), QStringLiteral("Planner"));
+        const QPointer<TSectionWindow> planner = form.Display->Window(0);
         form.Display->ShowWindow(5);
         auto* setup = qobject_cast<TForm7*>(form.Display->Window(5));
         QVERIFY(setup);
@@ -178,8 +179,10 @@ void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
         QCOMPARE(FileContents(data + c.file),
                  FileContents(data + "Backup/" + c.file + ".2026-12-06"));
         QCOMPARE(FileContents(data + "Backup/" + c.file + ".2026-12-08"), current);
-        // What reads the file is built again and reads it beside the interface.
+        // What reads the file reads it again beside the interface: a section's window stays and
+        // follows its model's records; the settings' window is built anew.
         QTRY_VERIFY(form.SectionsLoaded());
+        QCOMPARE(form.Display->Window(0), planner.data());
         c.check(form);
         SetMessagePresenter(previous);
         QVERIFY(form.close());

@@ -3,15 +3,41 @@
 #include <utility>
 
 namespace pomix {
+namespace {
+
+struct ContactsLoad : ListLoad<AddressList> {
+    using ListLoad::ListLoad;
+    ContactLines lines;
+    void Read() {
+        pomix::LoadAddressList(file, list);
+        lines.Category(list, kAllCategories);
+    }
+    void Adopt(ContactsLoad&& other) {
+        ListLoad::Adopt(std::move(other));
+        lines = std::move(other.lines);
+    }
+};
+
+}  // namespace
+
+EarlyRead AddressBook::EarlyReadIn(const std::string& dataDir) {
+    return MakeEarlyRead<ContactsLoad>(dataDir + kAddressFileName, kAddressStreamName);
+}
+
+std::optional<SectionModel::Load> AddressBook::MakeLoad() {
+    auto load = std::make_shared<ContactsLoad>(file_);
+    return SectionModel::Load{[load] { ReadOrTakeEarly(*load); },
+                [this, load] {
+                    Contacts = std::move(load->list);
+                    file_.AdoptLoad(load->file);
+                    Lines = std::move(load->lines);
+                    ClearChanged();
+                    Notify(Change::Loaded);
+                }};
+}
 
 AddressBook::AddressBook(StreamContainer& container, std::string fileName)
     : file_(container, std::move(fileName), kAddressStreamName) {}
-
-void AddressBook::Load() {
-    LoadAddressList(file_, Contacts);
-    Lines.Changed();
-    ClearChanged();
-}
 
 void AddressBook::Save() {
     SaveAddressList(file_, Contacts, Modified());

@@ -6,6 +6,7 @@
 
 #include "core/addressbook/address.h"
 #include "core/model/section_model.h"
+#include "storage/early_reads.h"
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
 
@@ -27,8 +28,11 @@ public:
     // True when the last load stopped at damage; the records read before it are kept.
     bool LoadFailed() const { return file_.LoadFailed(); }
 
-    // The file's records in place of the contacts; a missing file is none.
-    void Load();
+    // The file's records in place of the contacts (LoadNow, or MakeLoad beside the
+    // interface); a missing file is none. The read beside the interface (the names sorted there too), taking the start's early
+    // read of the file where it is still current.
+    std::optional<SectionModel::Load> MakeLoad() override;
+    static EarlyRead EarlyReadIn(const std::string& dataDir);
     // Writes the file when the contacts changed, then clears the mark. Storage errors pass
     // to the caller with the mark still set.
     void Save();

@@ -4,10 +4,11 @@
 
 namespace pomix {
 
-void SectionModel::SetLoaded(bool loaded) {
-    const bool arrived = loaded && !loaded_;
-    loaded_ = loaded;
-    if (arrived) Notify(Change::Loaded);
+void SectionModel::LoadNow() {
+    if (std::optional<Load> load = MakeLoad()) {
+        load->read();
+        load->take();
+    }
 }
 
 std::shared_ptr<FileImage> SectionModel::TakeWrite() {

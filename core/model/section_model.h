@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "storage/section_file.h"
 
@@ -14,8 +15,8 @@ namespace pomix {
 
 class SectionModel {
 public:
-    // The records came in from the file, or were replaced whole (a sync, a restore): a view
-    // shows them afresh.
+    // The records came in from the file (at start, or a copy put back), or were replaced
+    // whole by a sync: a view shows them afresh.
     enum class Change { Loaded, Replaced };
     using Listener = std::function<void(Change)>;
 
@@ -24,10 +25,21 @@ public:
     SectionModel& operator=(const SectionModel&) = delete;
     virtual ~SectionModel() = default;
 
+    // A read of the data file beside the interface: read runs on a worker thread and touches
+    // nothing the interface uses; take, back on the interface thread, puts the records in
+    // place, clears the change mark and tells the views (Change::Loaded).
+    struct Load {
+        std::function<void()> read;
+        std::function<void()> take;
+    };
+    virtual std::optional<Load> MakeLoad() { return std::nullopt; }
+    // The same read at once, on the calling thread.
+    void LoadNow();
+
     // A model reads its file beside the interface: until then it is not Loaded and no one
     // may change or save its records.
     bool Loaded() const { return loaded_; }
-    void SetLoaded(bool loaded);
+    void SetLoaded(bool loaded) { loaded_ = loaded; }
 
     bool Modified() const { return modified_; }
     void MarkChanged() { modified_ = true; }

@@ -6,6 +6,32 @@
 #include "core/planner/event_sort.h"
 
 namespace pomix {
+namespace {
+
+struct EventsLoad : ListLoad<EventList> {
+    using ListLoad::ListLoad;
+    void Read() {
+        file.LoadList(list, ReadCalendar);
+        RenumberEvents(list);
+    }
+};
+
+}  // namespace
+
+EarlyRead Planner::EarlyReadIn(const std::string& dataDir) {
+    return MakeEarlyRead<EventsLoad>(dataDir + kCalendarFile, kCalendarStream);
+}
+
+std::optional<SectionModel::Load> Planner::MakeLoad() {
+    auto load = std::make_shared<EventsLoad>(file_);
+    return SectionModel::Load{[load] { ReadOrTakeEarly(*load); },
+                [this, load] {
+                    Events = std::move(load->list);
+                    ClearChanged();
+                    file_.AdoptLoad(load->file);
+                    Notify(Change::Loaded);
+                }};
+}
 
 Planner::Planner(StreamContainer& container, std::string fileName)
     : file_(container, std::move(fileName), kCalendarStream) {}

@@ -7,6 +7,7 @@
 
 #include "core/model/section_model.h"
 #include "core/planner/event.h"
+#include "storage/early_reads.h"
 #include "storage/section_file.h"
 #include "storage/stream_container.h"
 
@@ -46,7 +47,13 @@ public:
     SectionFile& File() { return file_; }
     SectionFile* DataFile() override { return &file_; }
 
-    // A sync's or a restore's events in place of the list (new ids, so that no old line
+    // The read beside the interface, taking the start's early read of the file where it is
+    // still current.
+    std::optional<Load> MakeLoad() override;
+    // What the start reads early for a data folder.
+    static EarlyRead EarlyReadIn(const std::string& dataDir);
+
+    // A sync's events in place of the list (new ids, so that no old line
     // reaches an event of the new list), marked for saving; the views follow.
     void ReplaceEvents(const EventList& events);
 

@@ -26,20 +26,6 @@ namespace {
 
 // The contacts read beside the interface, their names built and sorted there too: the
 // interface thread only takes them.
-struct ContactsLoad : ListLoad<AddressList> {
-    using ListLoad::ListLoad;
-    ContactLines lines;
-    ContactLines::Shared shown;
-    void Read() {
-        pomix::LoadAddressList(file, list);
-        shown = lines.Category(list, kAllCategories);
-    }
-    void Adopt(ContactsLoad&& other) {
-        ListLoad::Adopt(std::move(other));
-        lines = std::move(other.lines);
-        shown = std::move(other.shown);
-    }
-};
 
 // The details and the editor lie over the right-hand side, beside the contact list.
 constexpr int kSideLeft = 208;
@@ -78,9 +64,7 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
                                 birthdayPanel});
     fileMessages = new TTextFileMessages(this);
     FollowEditor(editPanel);
-    book_.Listen([this](SectionModel::Change change) {
-        if (change == SectionModel::Change::Replaced) FollowReplacedContacts();
-    });
+    book_.Listen([this](SectionModel::Change change) { FollowModel(change); });
     binding_.BindDictionary();
     LoadData();
 }
@@ -303,25 +287,15 @@ void TABookForm::BuildBirthdays() {
     connect(closeBirthdaysButton, &QPushButton::clicked, this, &TABookForm::CloseBirthdays);
 }
 
-void TABookForm::LoadAddressList() { book_.Load(); }
+void TABookForm::LoadAddressList() { book_.LoadNow(); }
 
 EarlyRead TABookForm::EarlyReadIn(const std::string& dataDir) {
-    return MakeEarlyRead<ContactsLoad>(dataDir + kAddressFileName, kAddressStreamName);
+    return AddressBook::EarlyReadIn(dataDir);
 }
 
 std::optional<LoadWork> TABookForm::MakeLoad() {
-    auto load = std::make_shared<ContactsLoad>(book_.File());
-    return LoadWork{[load] { ReadOrTakeEarly(*load); },
-                    [this, load] {
-                        book_.Contacts = std::move(load->list);
-                        book_.File().AdoptLoad(load->file);
-                        book_.Lines = std::move(load->lines);
-                        if (CurrentCategory == kAllCategories) {
-                            FillList(std::move(load->shown));
-                        } else {
-                            UpDateListBox(CurrentCategory);
-                        }
-                    }};
+    std::optional<SectionModel::Load> load = book_.MakeLoad();
+    return LoadWork{std::move(load->read), std::move(load->take)};  // the view follows the model
 }
 
 void TABookForm::SaveAddressList() {
@@ -574,8 +548,10 @@ void TABookForm::ImportContacts(const std::string& path) {
     ShowImportReport(path, result);
 }
 
-void TABookForm::FollowReplacedContacts() {
-    MarkChanged();
+void TABookForm::FollowModel(SectionModel::Change change) {
+    // Records read anew (a copy put back) leave nothing for an open editor to save.
+    if (change == SectionModel::Change::Loaded) editPanel->hide();
+    Modified = book_.Modified();
     UpDateListBox(CurrentCategory);
 }
 

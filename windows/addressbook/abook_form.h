@@ -66,8 +66,8 @@ public:
     void OpenWeb();
     // Other programs' address books: the contacts of a .vcf file added (the file dialog's, or
     // one dropped on the window), and every contact written to one.
-    // The model's contacts were replaced whole (a sync): shown afresh.
-    void FollowReplacedContacts();
+    // The model's contacts came in or were replaced whole: shown afresh.
+    void FollowModel(SectionModel::Change change);
     // The editor is open: a record may be half-typed.
     bool Editing() const { return !editPanel->isHidden(); }
 

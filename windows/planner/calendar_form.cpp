@@ -54,13 +54,6 @@ void PresetPicker(DateTime day) {
     if (auto* picker = TCalendarDialog::Instance()) picker->SetPickedDay(day);
 }
 
-struct EventsLoad : ListLoad<EventList> {
-    using ListLoad::ListLoad;
-    void Read() {
-        file.LoadList(list, ReadCalendar);
-        RenumberEvents(list);
-    }
-};
 
 }  // namespace
 
@@ -104,26 +97,20 @@ TCalendarForm::TCalendarForm(StreamContainer& container, QWidget* parent)
     connect(reminderTimer, &QTimer::timeout, this, &TCalendarForm::CheckReminders);
     connect(&TProgramState::Instance(), &TProgramState::shutdownDone, reminderTimer, &QTimer::stop);
     FollowEditor(editorPanel);
-    planner_.Listen([this](SectionModel::Change change) {
-        if (change == SectionModel::Change::Replaced) FollowReplacedEvents();
-    });
+    planner_.Listen([this](SectionModel::Change change) { FollowModel(change); });
     // The reminder check starts once the events are in: it never sees a list half read.
     LoadData();
 }
 
 EarlyRead TCalendarForm::EarlyReadIn(const std::string& dataDir) {
-    return MakeEarlyRead<EventsLoad>(dataDir + kCalendarFile, kCalendarStream);
+    return Planner::EarlyReadIn(dataDir);
 }
 
 std::optional<LoadWork> TCalendarForm::MakeLoad() {
-    auto load = std::make_shared<EventsLoad>(planner_.File());
-    return LoadWork{[load] { ReadOrTakeEarly(*load); },
-                    [this, load] {
-                        planner_.Events = std::move(load->list);
-                        planner_.ClearChanged();
-                        planner_.File().AdoptLoad(load->file);
-                        ImportSpecialDates();
-                        UpDateList();
+    std::optional<SectionModel::Load> load = planner_.MakeLoad();
+    return LoadWork{std::move(load->read),
+                    [this, take = std::move(load->take)] {
+                        take();  // the view follows the model
                         reminderTimer->start();
                         // Read at start-up, the events due are shown as soon as they are in.
                         if (LoadedLater()) CheckReminders();
@@ -395,8 +382,10 @@ void TCalendarForm::ImportSpecialDates() {
     monthGrid->SetMarkedDays(std::move(days));
 }
 
-void TCalendarForm::FollowReplacedEvents() {
-    Modified = true;
+void TCalendarForm::FollowModel(SectionModel::Change change) {
+    // Records read anew (a copy put back) leave nothing for an open editor to save.
+    if (change == SectionModel::Change::Loaded) editorPanel->hide();
+    Modified = planner_.Modified();
     ImportSpecialDates();
     UpDateList();
 }

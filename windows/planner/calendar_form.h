@@ -72,8 +72,8 @@ public:
     void ExportEvents();
     void UpdateTime(int step);
 
-    // The model's events were replaced whole (a sync): shown afresh.
-    void FollowReplacedEvents();
+    // The model's events came in or were replaced whole: shown afresh.
+    void FollowModel(SectionModel::Change change);
     // The editor is open: a record may be half-typed.
     bool Editing() const { return !editorPanel->isHidden(); }
 

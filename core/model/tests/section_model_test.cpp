@@ -45,7 +45,10 @@ TEST_F(SectionModels, AWriteIsTakenOnceAndAFailedOneWaitsForTheNextChange) {
     EXPECT_FALSE(planner.SaveFailed());
 
     Planner again(container_, dir_.File("Calendar.dat"));
-    again.LoadCalendarList();
+    bool told = false;
+    again.Listen([&told](SectionModel::Change change) { told = change == SectionModel::Change::Loaded; });
+    again.LoadNow();
+    EXPECT_TRUE(told);
     ASSERT_EQ(again.Events.Count(), 1u);
     EXPECT_EQ(again.Events.begin()->Name, "Йога");
 }
