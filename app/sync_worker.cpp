@@ -6,9 +6,7 @@ namespace pomix {
 
 TSyncWorker::TSyncWorker(QObject* parent) : QObject(parent), back_(new THandBack(this)) {}
 
-TSyncWorker::~TSyncWorker() {
-    if (thread_.joinable()) thread_.join();
-}
+TSyncWorker::~TSyncWorker() = default;
 
 std::shared_ptr<SyncOutcome> TSyncWorker::Run(SyncJob& job) {
     auto outcome = std::make_shared<SyncOutcome>();
@@ -50,9 +48,8 @@ std::shared_ptr<SyncOutcome> TSyncWorker::Run(SyncJob& job) {
 
 bool TSyncWorker::Start(SyncJob job) {
     if (running_) return false;
-    if (thread_.joinable()) thread_.join();  // the last one has ended: its signal came
     running_ = true;
-    thread_ = std::thread([this, job = std::move(job)]() mutable {
+    queue_.Post([this, job = std::move(job)]() mutable {
         std::shared_ptr<SyncOutcome> outcome = Run(job);
         back_->Post([this, outcome] {
             outcome_ = outcome;

@@ -1,4 +1,4 @@
-// One CalDAV/CardDAV sync at a time on a thread of its own: the interface hands over copies
+// One CalDAV/CardDAV sync at a time on a work queue of its own: the interface hands over copies
 // of the planner's events and the address book's contacts, the thread talks to the server,
 // and the outcome comes back to the interface thread through THandBack (a mutex and an
 // eventfd, which ThreadSanitizer follows). The interface never waits for the
@@ -13,10 +13,10 @@
 #include <QObject>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "core/addressbook/address.h"
 #include "core/planner/event.h"
+#include "storage/work_queue.h"
 #include "sync/engine.h"
 #include "kit/hand_back.h"
 
@@ -68,7 +68,9 @@ signals:
 
 private:
     THandBack* back_;  // the outcome's way back (a queue ThreadSanitizer can follow)
-    std::thread thread_;
+    // Declared after back_'s pointer and destroyed before back_ (a child object): the sync
+    // still running ends, and its outcome is dropped.
+    WorkQueue queue_;
     bool running_ = false;
     std::shared_ptr<SyncOutcome> outcome_;
 };

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "core/model/section_model.h"
-#include "storage/save_queue.h"
+#include "storage/work_queue.h"
 #include "kit/hand_back.h"
 
 namespace pomix {
@@ -66,7 +66,7 @@ private:
     THandBack handBack_;
     std::mutex mutex_;
     std::deque<Outcome> outcomes_;  // guarded by mutex_
-    SaveQueue queue_;
+    WorkQueue queue_;
     std::set<std::string> told_;  // files whose failure the user has been told of
     int pending_ = 0;
 };

@@ -31,12 +31,12 @@ cmake --build build-asan -j "$jobs"
 # Only the tests whose code runs on several threads: the rest gains nothing from it. The
 # reads and writes run on threads of the program's own and hand back through a mutex and an
 # eventfd, which the sanitizer follows (Qt is not built with it).
-tsan_tests=(background_file_tests app_load_save_test)
+tsan_tests=(background_file_tests app_load_save_test app_sync_window_test)
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMIX_TSAN=ON \
       -DPOMIX_BENCHMARKS=OFF "${launcher[@]}"
 cmake --build build-tsan -j "$jobs" --target "${tsan_tests[@]}"
 (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-     ctest --output-on-failure -j "$jobs" -R '^(BackgroundFile\.|app_load_save_test$)' | tee ctest.log)
+     ctest --output-on-failure -j "$jobs" -R '^(BackgroundFile\.|app_load_save_test$|app_sync_window_test$)' | tee ctest.log)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DPOMIX_FUZZ=ON -DPOMIX_WITH_QT=OFF -DPOMIX_TESTS=OFF -DPOMIX_BENCHMARKS=OFF "${launcher[@]}"

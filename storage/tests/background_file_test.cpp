@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "storage/field_codec.h"
-#include "storage/save_queue.h"
+#include "storage/work_queue.h"
 #include "storage/section_file.h"
 #include "storage/tests/scratch_dir.h"
 
@@ -55,7 +55,7 @@ TEST(BackgroundFile, ImagesOfOneFileWrittenInARowEndAsSavesInOneGo) {
 
         std::vector<std::shared_ptr<FileImage>> images;
         {
-            SaveQueue queue;
+            WorkQueue queue;
             for (const StrList& records : {StrList{"one"}, StrList{"one", "two"}, StrList{"one", "two", "3"}}) {
                 images.push_back(file.TakeImage(Writing(records)));
                 queue.Post([image = images.back()] { image->Write(); });
@@ -82,7 +82,7 @@ TEST(BackgroundFile, ImagesOfOneFileWrittenInARowEndAsSavesInOneGo) {
 TEST(BackgroundFile, QueueRunsTasksInPostingOrder) {
     std::vector<int> ran;
     {
-        SaveQueue queue;
+        WorkQueue queue;
         for (int i = 0; i < 100; ++i) queue.Post([&ran, i] { ran.push_back(i); });
     }
     ASSERT_EQ(ran.size(), 100u);

@@ -1,5 +1,8 @@
-// File writes run off the caller's thread, one after another, in the order they were posted:
-// two saves of one file can then never overtake each other or meet on the same temporary.
+// Work run off the caller's thread, one task after another, in the order posted. The saves and
+// the sync run on such queues (the data files' reads on the loader's threads, side by side),
+// and all of them hand their outcomes back to the interface thread the same way
+// (kit/hand_back.h). Two saves of one file can then never overtake each other or meet on the
+// same temporary, and a sync never runs beside another.
 #pragma once
 
 #include <condition_variable>
@@ -10,15 +13,15 @@
 
 namespace pomix {
 
-class SaveQueue {
+class WorkQueue {
 public:
     using Task = std::function<void()>;
 
-    SaveQueue() = default;
+    WorkQueue() = default;
     // Runs what was posted to its end, then stops the thread.
-    ~SaveQueue();
-    SaveQueue(const SaveQueue&) = delete;
-    SaveQueue& operator=(const SaveQueue&) = delete;
+    ~WorkQueue();
+    WorkQueue(const WorkQueue&) = delete;
+    WorkQueue& operator=(const WorkQueue&) = delete;
 
     // The task runs on the queue's thread after every task posted before it. It must not
     // throw: its outcome is its own to report.

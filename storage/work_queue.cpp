@@ -1,8 +1,8 @@
-#include "storage/save_queue.h"
+#include "storage/work_queue.h"
 
 namespace pomix {
 
-SaveQueue::~SaveQueue() {
+WorkQueue::~WorkQueue() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -11,21 +11,21 @@ SaveQueue::~SaveQueue() {
     if (thread_.joinable()) thread_.join();
 }
 
-void SaveQueue::Post(Task task) {
+void WorkQueue::Post(Task task) {
     {
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
-        if (!thread_.joinable()) thread_ = std::thread(&SaveQueue::Run, this);
+        if (!thread_.joinable()) thread_ = std::thread(&WorkQueue::Run, this);
     }
     posted_.notify_one();
 }
 
-void SaveQueue::Wait() {
+void WorkQueue::Wait() {
     std::unique_lock lock(mutex_);
     idle_.wait(lock, [this] { return tasks_.empty() && !running_; });
 }
 
-void SaveQueue::Run() {
+void WorkQueue::Run() {
     std::unique_lock lock(mutex_);
     for (;;) {
         posted_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
