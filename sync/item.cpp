@@ -283,6 +283,34 @@ std::optional<Line> MovedEnd(const Line& oldStart, const Line& oldEnd, const Lin
     return Line{text, text, "DTEND", {}};
 }
 
+// An hour after a timed start, as phones do: some servers refuse a timed event without an end
+// ("DTEND must occur after DTSTART"), though the standard allows it. Nothing for a day's event.
+std::optional<Line> DefaultEnd(const Line& start) {
+    const std::string value = ValueOf(start.Unfolded);
+    if (value.size() != 15 && value.size() != 16) return std::nullopt;
+    icaltimetype t = icaltime_from_string(value.c_str());
+    if (icaltime_is_null_time(t) || !icaltime_is_valid_time(t) || t.is_date) return std::nullopt;
+    t.zone = nullptr;
+    t = icaltime_add(t, icaldurationtype_from_int(3600));
+    std::string end = icaltime_as_ical_string(t);
+    if (value.ends_with('Z') && !end.ends_with('Z')) end += 'Z';
+    const std::string text = "DTEND" + ParamsOf(start) + ":" + end;
+    return Line{text, text, "DTEND", {}};
+}
+
+// text with an end after its start when it has a timed start and neither end nor duration.
+void WithEnd(std::vector<Line>& lines) {
+    const Span span = FindBlock(lines, "VEVENT");
+    if (!span.Found || !Direct(lines, span, "DTEND").empty() ||
+        !Direct(lines, span, "DURATION").empty())
+        return;
+    const std::vector<std::size_t> start = Direct(lines, span, "DTSTART");
+    if (start.size() != 1) return;
+    if (auto end = DefaultEnd(lines[start[0]])) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(start[0]) + 1, *end);
+    }
+}
+
 // The new value under the old line's group, name and parameters (a phone stays "work" or
 // "cell"), less those that describe how the old value was written.
 Line WithParamsOf(const Line& old, const Line& replacement) {
@@ -374,7 +402,9 @@ std::string NewUid() {
 std::string NewEventItem(const Tevent& event, const std::string& uid) {
     std::string text = EventText(event);
     SetUid(text, "VEVENT", uid);
-    return text;
+    std::vector<Line> lines = SplitLines(text);
+    WithEnd(lines);
+    return JoinLines(lines);
 }
 
 std::string NewContactItem(const TAddress& contact, const std::string& uid) {
@@ -433,6 +463,7 @@ static std::string MergedEvent(const std::string& original, const Fields& before
         ReplaceProperty(lines, "VEVENT", "DTSTART", start);
         ReplaceProperty(lines, "VEVENT", "DTEND", end);
     }
+    WithEnd(lines);
     if (a[3] != b[3]) {
         const Span span = FindBlock(lines, "VEVENT");
         const auto alarms = ChildBlocks(lines, span, "VALARM");
