@@ -112,7 +112,8 @@ std::string DavSession::PrincipalHome(Kind kind, const std::string& serverUrl) {
     if (HttpConnection::PathOf(serverUrl) != "/") std::swap(starts[0], starts[1]);
     std::string principal;
     std::optional<SyncError> lastError;
-    for (std::string url : starts) {
+    for (const std::string& start : starts) {
+        std::string url = start;
         try {
             const MultiStatus ms = Propfind(url, 0, "<D:current-user-principal/>" + homeProp);
             for (const DavResource& r : ms.Resources) {
@@ -124,8 +125,10 @@ std::string DavSession::PrincipalHome(Kind kind, const std::string& serverUrl) {
             }
             if (!principal.empty()) break;
         } catch (const SyncError& e) {
-            // A refused login says most: a later probe's 404 must not hide it.
-            if (!lastError || lastError->Status != 401) lastError = e;
+            // A refused login says most, then what the address given answered: the
+            // well-known address's 404 must hide neither.
+            if (!lastError || (lastError->Status != 401 && (e.Status == 401 || start == serverUrl)))
+                lastError = e;
         }
     }
     if (principal.empty()) {

@@ -241,8 +241,9 @@ HttpResponse HttpConnection::Request(const std::string& method, const std::strin
                         std::to_string(kMaxResponseBytes >> 20) + " MiB",
                         SyncFailure::BadAnswer);
     }
+    // curl's clock may stop it a little before the deadline by this one.
     if (code == CURLE_OPERATION_TIMEDOUT && limited &&
-        std::chrono::steady_clock::now() >= account_.Deadline) {
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(200) >= account_.Deadline) {
         throw OverTime(account_.Limit);
     }
     if (code != CURLE_OK) {
