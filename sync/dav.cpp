@@ -287,15 +287,15 @@ DavSession::Fetched DavSession::Fetch(Kind kind, const Collection& collection,
     // Answered for: by the key of each URL asked for, whether the answer said anything of it.
     std::unordered_map<std::string, bool> answered;
     for (const std::string& url : urls) answered.emplace(Key(url), false);
-    const auto take = [&](const MultiStatus& ms, bool whole) {
-        for (const DavResource& r : ms.Resources) {
+    const auto take = [&](MultiStatus ms, bool whole) {
+        for (DavResource& r : ms.Resources) {
             std::string url = HttpConnection::Resolve(collection.Url, r.Href);
             const auto it = answered.find(Key(url));
             if (it == answered.end() || it->second) continue;
             if (r.Status < 300 && r.Data.size() > kMaxItemBytes) {
                 out.TooLarge.push_back(std::move(url));
             } else if (r.Status < 300 && !r.Data.empty()) {
-                out.Items.push_back({std::move(url), r.ETag, r.Data});
+                out.Items.push_back({std::move(url), r.ETag, std::move(r.Data)});
             } else if (whole) {
                 continue;  // asked for by a multiget after all
             } else {

@@ -324,7 +324,7 @@ public:
         for (const std::string& url : newUrls) {
             const auto f = fetched.find(url);
             if (f == fetched.end()) continue;
-            const std::optional<Record> theirs = Traits::Parse(f->second.Data);
+            std::optional<Record> theirs = Traits::Parse(f->second.Data);
             const std::optional<Fields> theirFields =
                 theirs ? Traits::FieldsOf(*theirs) : std::nullopt;
             if (!theirFields) {  // a to-do, or nothing Pomix can show: left alone
@@ -335,16 +335,18 @@ public:
                 }
                 continue;
             }
-            const Entry entry{url, f->second.ETag, *theirFields, f->second.Data};
+            // Each new item is visited once: its text moves on rather than being copied (a
+            // collection of photos is large).
+            Entry entry{url, f->second.ETag, *theirFields, std::move(f->second.Data)};
             const auto same = newLocal.find(JoinFields(*theirFields));
             if (same != newLocal.end()) {
                 used[same->second] = 1;
                 newLocal.erase(same);
-                plan_.Current[url] = entry;
+                plan_.Current[url] = std::move(entry);
                 Kept();
             } else {
-                plan_.Add.push_back(*theirs);
-                plan_.AfterApply.emplace_back(url, entry);
+                plan_.Add.push_back(std::move(*theirs));
+                plan_.AfterApply.emplace_back(url, std::move(entry));
                 ++report_.Local.Added;
             }
         }
@@ -537,7 +539,7 @@ template <class Record>
 void ApplyEntries(KindPlan<Record>& plan, CollectionState& state) {
     for (auto& [url, entry] : plan.AfterApply) {
         if (entry) {
-            plan.Current[url] = *entry;
+            plan.Current[url] = std::move(*entry);
         } else {
             plan.Current.erase(url);
         }

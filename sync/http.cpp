@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cctype>
 #include <mutex>
 
@@ -97,6 +98,13 @@ size_t CollectHeader(char* data, size_t size, size_t count, void* user) {
         if (name == "etag") response->ETag = Trimmed(line.substr(colon + 1));
         if (name == "location") response->Location = Trimmed(line.substr(colon + 1));
         if (name == "content-type") response->ContentType = Trimmed(line.substr(colon + 1));
+        // The body's room at once: grown by doubling, a large answer would take twice its
+        // size for a moment.
+        if (name == "content-length") {
+            const unsigned long long length =
+                std::strtoull(Trimmed(line.substr(colon + 1)).c_str(), nullptr, 10);
+            if (length > 0 && length <= kMaxResponseBytes) response->Body.reserve(length);
+        }
     }
     return bytes;
 }
