@@ -283,6 +283,37 @@ std::optional<Line> MovedEnd(const Line& oldStart, const Line& oldEnd, const Lin
     return Line{text, text, "DTEND", {}};
 }
 
+// How the readers show properties that have no field of their own among a memo's or a note's
+// lines (UTF-8): an edit of such a line goes back to its property.
+constexpr char kPlaceLabel[] = "Место: ";
+constexpr char kPhoneLabel[] = "Телефон: ";
+constexpr char kOrganisationLabel[] = "Организация: ";
+
+// A property line of name with that UTF-8 text as its escaped value.
+Line TextLine(const std::string& name, const std::string& value) {
+    const std::string text = name + ":" + dataio::EscapeText(value);
+    std::string raw = dataio::FoldLine(text);
+    if (raw.ends_with("\r\n")) raw.resize(raw.size() - 2);
+    return {raw, text, name, {}};
+}
+
+// The value after label when line (code page 1251) begins with it.
+std::optional<std::string> Labelled(const std::string& line, const char* label) {
+    const std::string stored = Utf8ToCp1251(label);
+    if (!line.starts_with(stored)) return std::nullopt;
+    return Cp1251ToUtf8(line.substr(stored.size()));
+}
+
+StrList SplitJoined(const std::string& joined) {
+    StrList out;
+    if (joined.empty()) return out;
+    std::size_t from = 0;
+    for (std::size_t at; (at = joined.find('\n', from)) != std::string::npos; from = at + 1)
+        out.push_back(joined.substr(from, at - from));
+    out.push_back(joined.substr(from));
+    return out;
+}
+
 // An hour after a timed start, as phones do: some servers refuse a timed event without an end
 // ("DTEND must occur after DTSTART"), though the standard allows it. Nothing for a day's event.
 std::optional<Line> DefaultEnd(const Line& start) {
@@ -444,9 +475,30 @@ static std::string MergedEvent(const std::string& original, const Fields& before
     const Fields& a = *after;
     if (a[0] != b[0]) ReplaceProperty(lines, "VEVENT", "SUMMARY", own("SUMMARY"));
     if (a[1] != b[1]) {
-        // The importer shows a place as a description line: the edited lines carry it now.
-        ReplaceProperty(lines, "VEVENT", "DESCRIPTION", own("DESCRIPTION"));
-        ReplaceProperty(lines, "VEVENT", "LOCATION", {});
+        // The reader shows LOCATION as the memo's last line, "Место: ...": that line goes
+        // back to LOCATION, touched only when it changed, and the others to DESCRIPTION.
+        const auto placeOf = [](StrList& memo) {
+            std::optional<std::string> place;
+            if (!memo.empty()) place = Labelled(memo.back(), kPlaceLabel);
+            if (place) memo.pop_back();
+            return place;
+        };
+        StrList oldMemo = SplitJoined(b[1]);
+        const std::optional<std::string> oldPlace = placeOf(oldMemo);
+        Tevent described = now;
+        const std::optional<std::string> place = placeOf(described.Memo);
+        ReplaceProperty(lines, "VEVENT", "DESCRIPTION",
+                        OwnLines(EventText(described), "VEVENT", "DESCRIPTION"));
+        if (place != oldPlace) {
+            std::vector<Line> location;
+            if (place) {
+                location.push_back(TextLine("LOCATION", *place));
+                const std::vector<std::size_t> at =
+                    Direct(lines, FindBlock(lines, "VEVENT"), "LOCATION");
+                if (!at.empty()) location[0] = WithParamsOf(lines[at[0]], location[0]);
+            }
+            ReplaceProperty(lines, "VEVENT", "LOCATION", location);
+        }
     }
     if (a[2] != b[2]) {
         // The end moves with the start, so the event keeps its length; a DURATION stays valid.
@@ -517,6 +569,72 @@ static std::string MergedEvent(const std::string& original, const Fields& before
     return JoinLines(lines);
 }
 
+// The note's lines as the reader makes them: the card's NOTE, then what has no field of its
+// own ("Организация: ...", "Телефон: ..." for a third phone, ...). Those lines go back to their
+// properties: ORG and the further TELs take the edited values (their parameters kept), lines
+// as they were stay as their properties, and the rest is the NOTE.
+static void MergeNote(std::vector<Line>& lines, const StrList& note) {
+    std::vector<Line> withoutNote = lines;
+    ReplaceProperty(withoutNote, "VCARD", "NOTE", {});
+    const std::optional<TAddress> shown = ItemContact(JoinLines(withoutNote));
+    std::multiset<std::string> derived;
+    std::vector<std::string> oldPhones;
+    std::optional<std::string> oldOrg;
+    for (const std::string& line : shown ? shown->Note : StrList{}) {
+        if (auto phone = Labelled(line, kPhoneLabel)) {
+            oldPhones.push_back(*phone);
+        } else if (auto org = Labelled(line, kOrganisationLabel); org && !oldOrg) {
+            oldOrg = org;
+        } else {
+            derived.insert(line);
+        }
+    }
+    std::vector<std::string> phones;
+    std::optional<std::string> org;
+    StrList own;
+    for (const std::string& line : note) {
+        if (auto phone = Labelled(line, kPhoneLabel)) {
+            phones.push_back(*phone);
+        } else if (auto value = Labelled(line, kOrganisationLabel); value && !org) {
+            org = value;
+        } else if (const auto it = derived.find(line); it != derived.end()) {
+            derived.erase(it);
+        } else {
+            own.push_back(line);
+        }
+    }
+    if (org != oldOrg) {
+        std::vector<Line> replacement;
+        if (org) {
+            replacement.push_back(TextLine("ORG", *org));
+            const std::vector<std::size_t> at = Direct(lines, FindBlock(lines, "VCARD"), "ORG");
+            if (!at.empty()) replacement[0] = WithParamsOf(lines[at[0]], replacement[0]);
+        }
+        ReplaceProperty(lines, "VCARD", "ORG", replacement, org ? 0 : -1);
+    }
+    if (phones != oldPhones) {
+        // The phones the reader shows in the note: those with a value, after the first two.
+        std::vector<std::size_t> at;
+        for (std::size_t i : Direct(lines, FindBlock(lines, "VCARD"), "TEL")) {
+            if (!ValueOf(lines[i].Unfolded).empty()) at.push_back(i);
+        }
+        at.erase(at.begin(), at.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(2, at.size())));
+        std::size_t end = FindBlock(lines, "VCARD").End;
+        for (std::size_t k = phones.size(); k < at.size(); ++k) lines[at[k]].Name = "\x01";
+        for (std::size_t k = at.size(); k < phones.size(); ++k) {
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(end++), TextLine("TEL", phones[k]));
+        }
+        for (std::size_t k = 0; k < phones.size() && k < at.size(); ++k) {
+            if (k < oldPhones.size() && phones[k] == oldPhones[k]) continue;
+            lines[at[k]] = WithParamsOf(lines[at[k]], TextLine("TEL", phones[k]));
+        }
+        std::erase_if(lines, [](const Line& line) { return line.Name == "\x01"; });
+    }
+    TAddress only = EmptyContact();
+    only.Note = own;
+    ReplaceProperty(lines, "VCARD", "NOTE", OwnLines(ContactText(only), "VCARD", "NOTE"));
+}
+
 static std::string MergedContact(const std::string& original, const Fields& before,
                           const TAddress& now) {
     const Fields a = ContactFields(now);
@@ -555,7 +673,7 @@ static std::string MergedContact(const std::string& original, const Fields& befo
     single(6, "TEL", 1, [&](TAddress& c) { c.Tel1 = now.Tel2; });
     single(7, "EMAIL", 0, [&](TAddress& c) { c.Email = now.Email; });
     single(8, "URL", 0, [&](TAddress& c) { c.URL = now.URL; });
-    if (a[9] != b[9]) ReplaceProperty(lines, "VCARD", "NOTE", own(generated, "NOTE"));
+    if (a[9] != b[9]) MergeNote(lines, now.Note);
     if (a[10] != b[10]) ReplaceProperty(lines, "VCARD", "CATEGORIES", own(generated, "CATEGORIES"));
     return JoinLines(lines);
 }

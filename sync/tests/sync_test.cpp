@@ -367,6 +367,101 @@ TEST_P(SyncTest, ChangesAndDeletionsOnEachSideKeepWhatPomixDoesNotShow) {
     EXPECT_EQ(card.find("ivan@example.org"), std::string::npos);
 }
 
+// The lines of an item, unfolded, less those named (by a property's name, or by all that comes
+// before the value, parameters included).
+std::multiset<std::string> LinesExcept(const std::string& text, std::vector<std::string> names) {
+    std::multiset<std::string> out;
+    std::string unfolded;
+    std::stringstream in(text);
+    std::string line, current;
+    const auto flush = [&] {
+        if (current.empty()) return;
+        const std::string name = current.substr(0, current.find_first_of(";:"));
+        const bool named = std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+            return n == name || current.starts_with(n + ":");
+        });
+        if (!named) out.insert(current);
+        current.clear();
+    };
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+            current += line.substr(1);
+        } else {
+            flush();
+            current = line;
+        }
+    }
+    flush();
+    return out;
+}
+
+// An edit of the memo or of the note changes only that on the server: the place stays
+// LOCATION, the note's phone and organisation lines stay TEL and ORG, and the photo, the
+// phones' types, the rule, its exceptions and the zone stay as they were.
+TEST_P(SyncTest, MemoAndNoteEditsChangeOnlyThemselves) {
+    const std::string event =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//RU\r\nBEGIN:VTIMEZONE\r\n"
+        "TZID:Europe/Moscow\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\nTZOFFSETFROM:+0300\r\n"
+        "TZOFFSETTO:+0300\r\nTZNAME:MSK\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\nBEGIN:VEVENT\r\n"
+        "UID:weekly-1\r\nDTSTAMP:20260301T000000Z\r\nDTSTART;TZID=Europe/Moscow:20260302T100000\r\n"
+        "DTEND;TZID=Europe/Moscow:20260302T110000\r\nRRULE:FREQ=WEEKLY;BYDAY=MO\r\n"
+        "EXDATE;TZID=Europe/Moscow:20260309T100000\r\nSUMMARY:Планёрка\r\n"
+        "DESCRIPTION:Повестка\r\nLOCATION:Переговорная 5\r\nX-PHONE-COLOR:7\r\n"
+        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string card =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:card-1\r\nN:Петров;Иван;;;\r\nFN:Иван Петров\r\n"
+        "ORG:Рога и копыта\r\nTEL;TYPE=CELL:+7 900 111-11-11\r\nTEL;TYPE=WORK,VOICE:+7 900 222-22-22\r\n"
+        "TEL;TYPE=HOME:+7 900 333-33-33\r\nPHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==\r\n"
+        "NOTE:Старый знакомый\r\nEND:VCARD\r\n";
+    ASSERT_LT(Call("PUT", calendar_ + "weekly-1.ics", event, {"Content-Type: text/calendar"}).Status, 300);
+    ASSERT_LT(Call("PUT", book_ + "card-1.vcf", card, {"Content-Type: text/vcard"}).Status, 300);
+    Local local;
+    Run(local, dir_.Path());
+    ASSERT_EQ(local.Events.Count(), 1u);
+    ASSERT_EQ(local.Contacts.Count(), 1u);
+    const std::string eventBefore = Call("GET", calendar_ + "weekly-1.ics").Body;
+    const std::string cardBefore = Call("GET", book_ + "card-1.vcf").Body;
+
+    // The own lines change; the place, the further phone and the organisation are kept.
+    StrList& memo = local.Events[0].Memo;
+    ASSERT_EQ(memo.size(), 2u);
+    EXPECT_EQ(Cp1251ToUtf8(memo[1]), "Место: Переговорная 5");
+    memo[0] = Cp("Повестка и отчёт");
+    StrList& note = local.Contacts[0].Note;
+    ASSERT_EQ(note.size(), 3u) << Cp1251ToUtf8(note[0]);
+    note[0] = Cp("Старый знакомый, с 2001 года");
+    Run(local, dir_.Path());
+    std::string eventAfter = Call("GET", calendar_ + "weekly-1.ics").Body;
+    std::string cardAfter = Call("GET", book_ + "card-1.vcf").Body;
+    const std::vector<std::string> renewed = {"DESCRIPTION", "DTSTAMP", "LAST-MODIFIED", "SEQUENCE"};
+    EXPECT_EQ(LinesExcept(eventAfter, renewed), LinesExcept(eventBefore, renewed)) << eventAfter;
+    EXPECT_NE(eventAfter.find("Повестка и отчёт"), std::string::npos) << eventAfter;
+    EXPECT_EQ(LinesExcept(cardAfter, {"NOTE", "REV"}), LinesExcept(cardBefore, {"NOTE", "REV"}))
+        << cardAfter;
+    EXPECT_NE(cardAfter.find("NOTE:Старый знакомый\\, с 2001 года\r\n"), std::string::npos)
+        << cardAfter;
+
+    // The place, the further phone and the organisation edited in the memo and the note go
+    // back to their own properties.
+    memo[1] = Cp("Место: Зал 2");
+    note[1] = Cp("Организация: Копыта и рога");
+    note[2] = Cp("Телефон: +7 900 444-44-44");
+    const SyncReport r = Run(local, dir_.Path());
+    EXPECT_EQ(r.Events.Server.Changed + r.Contacts.Server.Changed, 2u);
+    eventAfter = Call("GET", calendar_ + "weekly-1.ics").Body;
+    cardAfter = Call("GET", book_ + "card-1.vcf").Body;
+    EXPECT_NE(eventAfter.find("LOCATION:Зал 2\r\n"), std::string::npos) << eventAfter;
+    EXPECT_EQ(eventAfter.find("Место"), std::string::npos) << eventAfter;
+    EXPECT_NE(cardAfter.find("ORG:Копыта и рога\r\n"), std::string::npos) << cardAfter;
+    EXPECT_NE(cardAfter.find("TEL;TYPE=HOME:+7 900 444-44-44\r\n"), std::string::npos) << cardAfter;
+    EXPECT_EQ(LinesExcept(cardAfter, {"NOTE", "REV", "ORG", "TEL;TYPE=HOME"}),
+              LinesExcept(cardBefore, {"NOTE", "REV", "ORG", "TEL;TYPE=HOME"}))
+        << cardAfter;
+    EXPECT_EQ(ServerEvents(), EventSet(local.Events));
+    EXPECT_EQ(ServerContacts(), ContactSet(local.Contacts));
+}
+
 // Changed on both sides: the server's version replaces the record, ours is kept beside it and
 // uploaded. Deleted on the server but changed here: kept, with the change.
 TEST_P(SyncTest, ConflictsKeepBothVersions) {
