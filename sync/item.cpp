@@ -9,6 +9,7 @@
 #include <libical/ical.h>
 
 #include "dataio/charset.h"
+#include "dataio/civil_time.h"
 #include "dataio/content_line.h"
 #include "dataio/icalendar.h"
 #include "dataio/vcard.h"
@@ -244,14 +245,16 @@ bool IsDoneWord(const std::string& utf8) {
            lower == "completed";
 }
 
-// The parameters of a property line (";TZID=...;VALUE=DATE"), as written.
-std::string ParamsOf(const Line& line) {
+// The parameters of a property line (";TZID=...;VALUE=DATE") as written; upper-cased, to
+// compare two lines' (a zone's name is written back as it was).
+std::string RawParamsOf(const Line& line) {
     const std::string value = ValueOf(line.Unfolded);
     const std::size_t semicolon = line.Unfolded.find(';');
     const std::size_t colon = line.Unfolded.size() - value.size() - 1;
     if (semicolon == std::string::npos || semicolon > colon) return {};
-    return Upper(line.Unfolded.substr(semicolon, colon - semicolon));
+    return line.Unfolded.substr(semicolon, colon - semicolon);
 }
+std::string ParamsOf(const Line& line) { return Upper(RawParamsOf(line)); }
 
 // The DTEND that keeps an event's length when its start moves from oldStart to newStart:
 // both old times are read as written, in the same zone or both dates; anything else (or an end
@@ -279,7 +282,7 @@ std::optional<Line> MovedEnd(const Line& oldStart, const Line& oldEnd, const Lin
         nullptr);
     std::string value = icaltime_as_ical_string(newEnd);
     if (now.ends_with('Z') && !value.ends_with('Z')) value += 'Z';
-    const std::string text = "DTEND" + ParamsOf(newStart) + ":" + value;
+    const std::string text = "DTEND" + RawParamsOf(newStart) + ":" + value;
     return Line{text, text, "DTEND", {}};
 }
 
@@ -325,7 +328,7 @@ std::optional<Line> DefaultEnd(const Line& start) {
     t = icaltime_add(t, icaldurationtype_from_int(3600));
     std::string end = icaltime_as_ical_string(t);
     if (value.ends_with('Z') && !end.ends_with('Z')) end += 'Z';
-    const std::string text = "DTEND" + ParamsOf(start) + ":" + end;
+    const std::string text = "DTEND" + RawParamsOf(start) + ":" + end;
     return Line{text, text, "DTEND", {}};
 }
 
@@ -340,6 +343,145 @@ void WithEnd(std::vector<Line>& lines) {
     if (auto end = DefaultEnd(lines[start[0]])) {
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(start[0]) + 1, *end);
     }
+}
+
+// A parameter's value as written (quotes taken off); empty when the line has none.
+std::string ParamValue(const Line& line, const std::string& param) {
+    const std::string value = ValueOf(line.Unfolded);
+    const std::string head = line.Unfolded.substr(0, line.Unfolded.size() - value.size() - 1);
+    const std::string upper = Upper(head);
+    const std::size_t at = upper.find(";" + param + "=");
+    if (at == std::string::npos) return {};
+    std::size_t from = at + param.size() + 2, to;
+    if (from < head.size() && head[from] == '"') {
+        to = head.find('"', ++from);
+    } else {
+        to = head.find(';', from);
+    }
+    return head.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+// Naive seconds of a date or date-time value (zone letter ignored); nothing when unreadable.
+std::optional<long long> NaiveSeconds(const std::string& value) {
+    if (value.size() != 8 && value.size() != 15 && value.size() != 16) return std::nullopt;
+    icaltimetype t = icaltime_from_string(value.c_str());
+    if (icaltime_is_null_time(t) || !icaltime_is_valid_time(t)) return std::nullopt;
+    t.zone = nullptr;
+    return static_cast<long long>(icaltime_as_timet(t));
+}
+
+std::string NaiveValue(long long seconds, bool date, bool utc) {
+    icaltimetype t = icaltime_from_timet_with_zone(static_cast<time_t>(seconds), date ? 1 : 0, nullptr);
+    t.zone = nullptr;
+    std::string out = icaltime_as_ical_string(t);
+    if (utc && !out.ends_with('Z')) out += 'Z';
+    return out;
+}
+
+// The moved start written as the old one was: in its zone (TZID, from the item's own VTIMEZONE,
+// else libical's zone of that name) or in UTC; floating otherwise. Pomix's time is the
+// machine's local time, as the reader made it. Also gives how far the series moved, in wall
+// time, for the dates that move with it.
+struct MovedStart {
+    Line Start;
+    long long Shift = 0;
+};
+std::optional<MovedStart> StartLike(const std::string& item, const Line& oldStart,
+                                    const Line& floating) {
+    const std::string oldValue = ValueOf(oldStart.Unfolded), local = ValueOf(floating.Unfolded);
+    const std::optional<long long> before = NaiveSeconds(oldValue), wall = NaiveSeconds(local);
+    if (!before || !wall || local.size() != 15 || oldValue.size() == 8) return std::nullopt;
+    const std::string tzid = ParamValue(oldStart, "TZID");
+    std::string value = local;
+    if (!tzid.empty() || oldValue.ends_with('Z')) {
+        const dataio::CivilTime civil = dataio::SecondsToCivil(*wall);
+        std::tm tm{};
+        tm.tm_year = civil.Year - 1900;
+        tm.tm_mon = civil.Month - 1;
+        tm.tm_mday = civil.Day;
+        tm.tm_hour = civil.Hour;
+        tm.tm_min = civil.Minute;
+        tm.tm_isdst = -1;
+        const time_t moment = std::mktime(&tm);
+        if (moment == static_cast<time_t>(-1)) return std::nullopt;
+        if (tzid.empty()) {
+            value = NaiveValue(static_cast<long long>(moment), false, true);
+        } else {
+            icalcomponent* root = icalparser_parse_string(item.c_str());
+            icaltimezone* zone = root ? icalcomponent_get_timezone(root, tzid.c_str()) : nullptr;
+            if (!zone) zone = icaltimezone_get_builtin_timezone(tzid.c_str());
+            if (zone) {
+                icaltimetype there = icaltime_from_timet_with_zone(moment, 0, zone);
+                there.zone = nullptr;  // written as wall time, its zone named by TZID
+                value = icaltime_as_ical_string(there);
+            }
+            if (root) icalcomponent_free(root);
+            if (!zone) return std::nullopt;
+        }
+    }
+    const std::string head =
+        oldStart.Unfolded.substr(0, oldStart.Unfolded.size() - oldValue.size() - 1);
+    const std::string text = head + ":" + value;
+    std::string raw = dataio::FoldLine(text);
+    if (raw.ends_with("\r\n")) raw.resize(raw.size() - 2);
+    return MovedStart{{raw, text, "DTSTART", {}}, *NaiveSeconds(value) - *before};
+}
+
+// Each date of the line moved by shift seconds of wall time (dates only by whole days); a
+// line of periods, or a date that would move by part of a day, stays as it is.
+void ShiftDates(Line& line, long long shift) {
+    const std::string value = ValueOf(line.Unfolded);
+    if (Upper(ParamValue(line, "VALUE")) == "PERIOD") return;
+    std::string moved;
+    for (const std::string& one : dataio::SplitUnescaped(value, ',')) {
+        const std::optional<long long> at = NaiveSeconds(one);
+        const bool date = one.size() == 8;
+        if (!at || (date && shift % 86400 != 0)) return;
+        moved += (moved.empty() ? "" : ",") + NaiveValue(*at + shift, date, one.ends_with('Z'));
+    }
+    const std::string text = line.Unfolded.substr(0, line.Unfolded.size() - value.size()) + moved;
+    std::string raw = dataio::FoldLine(text);
+    if (raw.ends_with("\r\n")) raw.resize(raw.size() - 2);
+    line = {raw, text, line.Name, {}};
+}
+
+// The series' exceptions and extra dates, and the occurrences its overrides replace, follow
+// a moved start: left behind, cancelled occurrences would come back.
+void ShiftSeriesDates(std::vector<Line>& lines, long long shift) {
+    if (shift == 0) return;
+    const Span series = FindBlock(lines, "VEVENT");
+    for (const char* name : {"EXDATE", "RDATE"}) {
+        for (std::size_t i : Direct(lines, series, name)) ShiftDates(lines[i], shift);
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].Name != "BEGIN" || lines[i].Block != "VEVENT" || i == series.Begin) continue;
+        Span other;
+        for (std::size_t j = i; j < lines.size(); ++j) {
+            if (lines[j].Name == "END" && lines[j].Block == "VEVENT") {
+                other = {i, j, true};
+                break;
+            }
+        }
+        if (!other.Found) break;
+        for (std::size_t j : Direct(lines, other, "RECURRENCE-ID")) ShiftDates(lines[j], shift);
+        i = other.End;
+    }
+}
+
+// The marks of a newer version of an edited event: DTSTAMP and LAST-MODIFIED now, SEQUENCE up.
+void Renew(std::vector<Line>& lines) {
+    const std::string now = NaiveValue(static_cast<long long>(std::time(nullptr)), false, true);
+    const auto line = [](const std::string& text, const char* name) {
+        return Line{text, text, name, {}};
+    };
+    ReplaceProperty(lines, "VEVENT", "DTSTAMP", {line("DTSTAMP:" + now, "DTSTAMP")});
+    ReplaceProperty(lines, "VEVENT", "LAST-MODIFIED",
+                    {line("LAST-MODIFIED:" + now, "LAST-MODIFIED")});
+    long sequence = 0;
+    const std::vector<std::size_t> at = Direct(lines, FindBlock(lines, "VEVENT"), "SEQUENCE");
+    if (!at.empty()) sequence = std::strtol(ValueOf(lines[at[0]].Unfolded).c_str(), nullptr, 10);
+    ReplaceProperty(lines, "VEVENT", "SEQUENCE",
+                    {line("SEQUENCE:" + std::to_string(std::max(0L, sequence) + 1), "SEQUENCE")});
 }
 
 // The new value under the old line's group, name and parameters (a phone stays "work" or
@@ -502,11 +644,18 @@ static std::string MergedEvent(const std::string& original, const Fields& before
     }
     if (a[2] != b[2]) {
         // The end moves with the start, so the event keeps its length; a DURATION stays valid.
-        const std::vector<Line> start = own("DTSTART");
+        std::vector<Line> start = own("DTSTART");
         std::vector<Line> end;
         const Span span = FindBlock(lines, "VEVENT");
         const std::vector<std::size_t> oldStart = Direct(lines, span, "DTSTART"),
                                        oldEnd = Direct(lines, span, "DTEND");
+        std::optional<long long> shift;
+        if (oldStart.size() == 1 && start.size() == 1) {
+            if (auto moved = StartLike(original, lines[oldStart[0]], start[0])) {
+                start[0] = moved->Start;
+                shift = moved->Shift;
+            }
+        }
         if (oldStart.size() == 1 && oldEnd.size() == 1 && start.size() == 1) {
             if (auto line = MovedEnd(lines[oldStart[0]], lines[oldEnd[0]], start[0])) {
                 end.push_back(*line);
@@ -514,6 +663,7 @@ static std::string MergedEvent(const std::string& original, const Fields& before
         }
         ReplaceProperty(lines, "VEVENT", "DTSTART", start);
         ReplaceProperty(lines, "VEVENT", "DTEND", end);
+        if (shift) ShiftSeriesDates(lines, *shift);
     }
     WithEnd(lines);
     if (a[3] != b[3]) {
@@ -566,6 +716,7 @@ static std::string MergedEvent(const std::string& original, const Fields& before
         for (const Line& line : own("CATEGORIES")) categories.push_back(line);
         ReplaceProperty(lines, "VEVENT", "CATEGORIES", categories);
     }
+    if (a != b) Renew(lines);
     return JoinLines(lines);
 }
 

@@ -462,6 +462,39 @@ TEST_P(SyncTest, MemoAndNoteEditsChangeOnlyThemselves) {
     EXPECT_EQ(ServerContacts(), ContactSet(local.Contacts));
 }
 
+// A weekly event in its own zone, moved here: the start stays in that zone, the end keeps the
+// length, the cancelled occurrence moves with the series, and the item is marked as a newer
+// version (DTSTAMP renewed, SEQUENCE up).
+TEST_P(SyncTest, AMovedSeriesKeepsItsZoneAndExceptions) {
+    const std::string event =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//RU\r\nBEGIN:VTIMEZONE\r\n"
+        "TZID:Europe/Moscow\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\nTZOFFSETFROM:+0300\r\n"
+        "TZOFFSETTO:+0300\r\nTZNAME:MSK\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\nBEGIN:VEVENT\r\n"
+        "UID:weekly-2\r\nDTSTAMP:20260301T000000Z\r\nSEQUENCE:2\r\n"
+        "DTSTART;TZID=Europe/Moscow:20260302T100000\r\nDTEND;TZID=Europe/Moscow:20260302T110000\r\n"
+        "RRULE:FREQ=WEEKLY;BYDAY=MO\r\nEXDATE;TZID=Europe/Moscow:20260309T100000\r\n"
+        "SUMMARY:Планёрка\r\nLOCATION:Переговорная 5\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    ASSERT_LT(Call("PUT", calendar_ + "weekly-2.ics", event, {"Content-Type: text/calendar"}).Status, 300);
+    Local local;
+    Run(local, dir_.Path());
+    ASSERT_EQ(local.Events.Count(), 1u);
+    const std::string before = Call("GET", calendar_ + "weekly-2.ics").Body;
+    const TimeParts time = DecodeTime(local.Events[0].Time);
+    local.Events[0].Time = EncodeTime(time.hour + 2, time.minute + 30);  // 12:30 in Moscow
+    const SyncReport r = Run(local, dir_.Path());
+    EXPECT_EQ(r.Events.Server.Changed, 1u);
+    const std::string after = Call("GET", calendar_ + "weekly-2.ics").Body;
+    for (const char* line : {"DTSTART;TZID=Europe/Moscow:20260302T123000\r\n",
+                             "DTEND;TZID=Europe/Moscow:20260302T133000\r\n",
+                             "EXDATE;TZID=Europe/Moscow:20260309T123000\r\n", "SEQUENCE:3\r\n"}) {
+        EXPECT_NE(after.find(line), std::string::npos) << line << " missing:\n" << after;
+    }
+    EXPECT_EQ(after.find("DTSTAMP:20260301T000000Z"), std::string::npos) << after;
+    const std::vector<std::string> moved = {"DTSTART;TZID=Europe/Moscow", "DTEND", "EXDATE",
+                                            "DTSTAMP", "SEQUENCE", "LAST-MODIFIED"};
+    EXPECT_EQ(LinesExcept(after, moved), LinesExcept(before, moved)) << after;
+}
+
 // Changed on both sides: the server's version replaces the record, ours is kept beside it and
 // uploaded. Deleted on the server but changed here: kept, with the change.
 TEST_P(SyncTest, ConflictsKeepBothVersions) {
