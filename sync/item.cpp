@@ -865,7 +865,15 @@ std::string MergeContact(const std::string& server, const Fields& before, const 
     const std::string original = dataio::FileToUtf8(server);
     std::string merged = MergedContact(original, before, now);
     const auto back = ItemContact(merged);
-    if (!back || ContactFields(*back) != ContactFields(now)) {
+    // The note reads back with the card's own lines before those made of other properties,
+    // whatever order the user gave them: that is no reason to replace the card.
+    const auto shown = [](Fields fields) {
+        StrList note = SplitJoined(fields[9]);
+        std::sort(note.begin(), note.end());
+        fields[9] = Joined(note);
+        return fields;
+    };
+    if (!back || shown(ContactFields(*back)) != shown(ContactFields(now))) {
         merged = NewContactItem(now, UidOf(original, "VCARD"));
     }
     return merged;
