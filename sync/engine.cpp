@@ -112,7 +112,8 @@ struct Write {
     std::string Label;  // the record's name, for a refusal's note
 };
 
-// Refusals of one item that say nothing of the others: that item stays here for the next run.
+// Refusals of one item that say nothing of the others: that item stays here for the next run
+// (412, changed there meanwhile, likewise, and is compared then).
 bool RefusesOnlyThatItem(long status) {
     return status == 400 || status == 403 || status == 409 || status == 413 || status == 415 ||
            status == 422;
@@ -384,7 +385,8 @@ public:
                                            update && w.ETag.empty());
                     }
                 } catch (const SyncError& e) {
-                    if (e.Kind == SyncFailure::Refused && RefusesOnlyThatItem(e.Status)) {
+                    if (e.Kind == SyncFailure::Refused &&
+                        (RefusesOnlyThatItem(e.Status) || e.Status == 412)) {
                         refused[i] = e.what();
                         continue;
                     }
@@ -431,8 +433,17 @@ public:
         for (std::size_t i = 0; i < writes.size(); ++i) {
             if (refused[i].empty()) continue;
             const Write& w = writes[i];
-            notes_.push_back(w.Label + ": " + refused[i] + "; kept here, sent again at the next sync");
-            ++report_.Refused;
+            if (refused[i].find(": 412 ") != std::string::npos) {
+                // Changed there meanwhile: never overwritten; the next run reads the change
+                // and merges it with this one, as it does any change on both sides.
+                notes_.push_back(w.Label + ": " + refused[i] +
+                                 "; both versions are compared at the next sync");
+                plan_.Token.clear();
+            } else {
+                notes_.push_back(w.Label + ": " + refused[i] +
+                                 "; kept here, sent again at the next sync");
+                ++report_.Refused;
+            }
             --(w.What == WriteKind::Create   ? report_.Server.Added
                : w.What == WriteKind::Update ? report_.Server.Changed
                                              : report_.Server.Deleted);

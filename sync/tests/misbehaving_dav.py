@@ -16,7 +16,7 @@ The modes are the ways servers were seen to fail:
   trickle   answers come at 10 bytes a second
   auth      everything is 401
   strict    an upload of a timed event without an end, or holding "REFUSE-ME", is refused
-            with 403 and the server's reason
+            with 403 and the server's reason; one holding "FAIL-ME" fails with 500
 Only 127.0.0.1 is listened on.
 """
 import hashlib
@@ -184,6 +184,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             elif "BEGIN:VEVENT" in body and re.search(r"\nDTSTART[^:\n]*:\d{8}T", body) \
                     and not re.search(r"\n(DTEND|DURATION)[;:]", body):
                 reason = "DTEND must occur after DTSTART"
+            if "FAIL-ME" in body:
+                return self.send(500)
             if reason:
                 return self.send(403, '<?xml version="1.0"?><D:error xmlns:D="DAV:" '
                                  'xmlns:C="urn:ietf:params:xml:ns:caldav"><C:valid-calendar-data/>'

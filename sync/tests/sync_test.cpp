@@ -625,7 +625,8 @@ TEST_P(SyncTest, ManyNewItemsComeOnce) {
 }
 
 // A server that refuses (wrong password, an item changed between reading and sending)
-// changes nothing here; the next run meets the other device's change as a conflict.
+// changes nothing here; the uploads beside the refused one go up, and the next run meets the
+// other device's change as a conflict.
 TEST_P(SyncTest, RefusalsChangeNothingLocally) {
     Local local;
     local.Events.Append(Event("Встреча", "", 10, 12));
@@ -660,12 +661,11 @@ TEST_P(SyncTest, RefusalsChangeNothingLocally) {
                      "SUMMARY:Встреча отменена");
         ASSERT_LT(Call("PUT", url, text, {"Content-Type: text/calendar"}).Status, 300);
     };
-    try {
-        Run(local, dir_.Path(), otherDevice);
-        ADD_FAILURE() << "the upload over a newer item was taken";
-    } catch (const SyncError& e) {
-        EXPECT_NE(std::string(e.what()).find("412"), std::string::npos) << e.what();
-    }
+    const SyncReport first = Run(local, dir_.Path(), otherDevice);
+    ASSERT_EQ(first.Notes.size(), 1u);
+    EXPECT_NE(first.Notes[0].find("412"), std::string::npos) << first.Notes[0];
+    EXPECT_EQ(first.Events.Server.Added, 6u);
+    EXPECT_EQ(first.Events.Server.Changed, 0u);
     EXPECT_EQ(saves_, 0);
     EXPECT_EQ(EventSet(local.Events), EventSet(before.Events));
 
@@ -916,8 +916,22 @@ TEST_F(OddServerTest, ARefusedUploadIsNamedAndTheRestGoUp) {
     EXPECT_NE(r.Notes[0].find("refuses"), std::string::npos) << r.Notes[0];
     EXPECT_EQ(local.Events.Count(), 3u);
 
+    // A failure that is no refusal of one item ends the run, saying what was recorded of
+    // the uploads the server took meanwhile.
+    local.Events.Append(Event("Ужин", "", 14, 19));
+    local.Events.Append(Event("FAIL-ME", "", 15, 9));
+    try {
+        Run(local);
+        ADD_FAILURE() << "a failed upload was taken";
+    } catch (const SyncError& e) {
+        EXPECT_NE(std::string(e.what()).find("500"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("recorded in Sync.map"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(saves_, 0);
+
     Mode("ok");
-    EXPECT_EQ(Run(local).Events.Server.Added, 1u);
+    EXPECT_EQ(Run(local).Events.Server.Added, 2u);
 }
 
 }  // namespace
