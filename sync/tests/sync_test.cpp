@@ -378,7 +378,7 @@ std::multiset<std::string> LinesExcept(const std::string& text, std::vector<std:
         if (current.empty()) return;
         const std::string name = current.substr(0, current.find_first_of(";:"));
         const bool named = std::any_of(names.begin(), names.end(), [&](const std::string& n) {
-            return n == name || current.starts_with(n + ":");
+            return n == name || n == current || current.starts_with(n + ":");
         });
         if (!named) out.insert(current);
         current.clear();
@@ -396,10 +396,10 @@ std::multiset<std::string> LinesExcept(const std::string& text, std::vector<std:
     return out;
 }
 
-// An edit of the memo or of the note changes only that on the server: the place stays
+// An edit of any field changes only its own property on the server: the memo's place stays
 // LOCATION, the note's phone and organisation lines stay TEL and ORG, and the photo, the
 // phones' types, the rule, its exceptions and the zone stay as they were.
-TEST_P(SyncTest, MemoAndNoteEditsChangeOnlyThemselves) {
+TEST_P(SyncTest, EditsInEveryFieldChangeOnlyTheirOwnProperties) {
     const std::string event =
         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//RU\r\nBEGIN:VTIMEZONE\r\n"
         "TZID:Europe/Moscow\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\nTZOFFSETFROM:+0300\r\n"
@@ -461,6 +461,45 @@ TEST_P(SyncTest, MemoAndNoteEditsChangeOnlyThemselves) {
         << cardAfter;
     EXPECT_NE(cardAfter.find("PHOTO"), std::string::npos) << "a line added after the phone "
                                                               "replaced the card:\n" << cardAfter;
+    EXPECT_EQ(ServerEvents(), EventSet(local.Events));
+
+    // Every other field, the card's in two runs (a record with nothing left as it was is
+    // another record): each goes to its own property, and nothing else changes.
+    Tevent& e = local.Events[0];
+    e.Name = Cp("Планёрка отдела");
+    e.Remind = 1;
+    e.Done = 1;
+    TAddress& c = local.Contacts[0];
+    c.Famile = Cp("Петрова");
+    c.FistName = Cp("Анна");
+    c.LastName = Cp("Ивановна");
+    c.Date = Event("", "", 8, 0).Date;
+    c.Category = kBusinessCategory;
+    const std::string eventBefore3 = eventAfter, cardBefore3 = cardAfter;
+    Run(local, dir_.Path());
+    c.Address = Cp("Москва, ул. Тверская, 1");
+    c.Tel1 = "+7 900 555-55-55";
+    c.Tel2 = "+7 900 666-66-66";
+    c.Email = "anna@example.org";
+    c.URL = "https://example.org/anna";
+    EXPECT_EQ(Run(local, dir_.Path()).Contacts.Server.Changed, 1u);
+    eventAfter = Call("GET", calendar_ + "weekly-1.ics").Body;
+    cardAfter = Call("GET", book_ + "card-1.vcf").Body;
+    const std::vector<std::string> eventFields = {
+        "SUMMARY", "DTSTAMP", "LAST-MODIFIED", "SEQUENCE", "STATUS", "CATEGORIES", "BEGIN:VALARM",
+        "END:VALARM", "ACTION", "TRIGGER", "DESCRIPTION"};
+    EXPECT_EQ(LinesExcept(eventAfter, eventFields), LinesExcept(eventBefore3, eventFields))
+        << eventAfter;
+    EXPECT_NE(eventAfter.find("SUMMARY:Планёрка отдела\r\n"), std::string::npos) << eventAfter;
+    const std::vector<std::string> cardFields = {
+        "N", "FN", "BDAY", "ADR", "EMAIL", "URL", "CATEGORIES", "REV", "TEL;TYPE=CELL",
+        "TEL;TYPE=WORK,VOICE"};
+    EXPECT_EQ(LinesExcept(cardAfter, cardFields), LinesExcept(cardBefore3, cardFields))
+        << cardAfter;
+    for (const char* line : {"TEL;TYPE=CELL:+7 900 555-55-55\r\n",
+                             "TEL;TYPE=WORK,VOICE:+7 900 666-66-66\r\n", "N:Петрова;Анна;Ивановна"}) {
+        EXPECT_NE(cardAfter.find(line), std::string::npos) << line << " missing:\n" << cardAfter;
+    }
     EXPECT_EQ(ServerEvents(), EventSet(local.Events));
 }
 
