@@ -254,8 +254,9 @@ public:
                 }
                 // A new ETag alone is no change: some servers send none after an upload, or a
                 // new one on every request. What Pomix shows decides; the server's item, with
-                // whatever else changed there, is what an edit here goes into.
-                if (match[k] >= 0 && edited[k] && *Traits::FieldsOf(*theirs) == e.Local) {
+                // whatever else changed there, is what an edit here goes into (or what a
+                // deletion here deletes).
+                if ((match[k] < 0 || edited[k]) && *Traits::FieldsOf(*theirs) == e.Local) {
                     serverSame = true;
                     base = item->Data;
                     baseETag = item->ETag;
@@ -301,7 +302,8 @@ public:
                 if (serverGone) {
                     plan_.AfterApply.emplace_back(e.Url, std::nullopt);
                 } else if (serverSame) {
-                    writes.push_back({WriteKind::Remove, e.Url, e.ETag, {}, {}, Traits::Label(e.Local)});
+                    writes.push_back(
+                        {WriteKind::Remove, e.Url, baseETag, {}, {}, Traits::Label(e.Local)});
                     ++report_.Server.Deleted;
                 } else {  // changed there: kept, with the change
                     plan_.Add.push_back(*theirs);
@@ -369,6 +371,7 @@ public:
         std::vector<std::optional<std::string>> etags(writes.size());  // set once taken
         std::vector<std::exception_ptr> errors(writes.size());
         std::vector<std::string> refused(writes.size());
+        std::vector<long> refusal(writes.size(), 0);
         std::atomic<std::size_t> next{0};
         std::atomic<bool> stop{false};
         const auto lane = [&](DavSession& dav) {
@@ -388,6 +391,7 @@ public:
                     if (e.Kind == SyncFailure::Refused &&
                         (RefusesOnlyThatItem(e.Status) || e.Status == 412)) {
                         refused[i] = e.what();
+                        refusal[i] = e.Status;
                         continue;
                     }
                     errors[i] = std::current_exception();
@@ -433,7 +437,7 @@ public:
         for (std::size_t i = 0; i < writes.size(); ++i) {
             if (refused[i].empty()) continue;
             const Write& w = writes[i];
-            if (refused[i].find(": 412 ") != std::string::npos) {
+            if (refusal[i] == 412) {
                 // Changed there meanwhile: never overwritten; the next run reads the change
                 // and merges it with this one, as it does any change on both sides.
                 notes_.push_back(w.Label + ": " + refused[i] +

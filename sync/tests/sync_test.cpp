@@ -900,7 +900,8 @@ TEST_F(OddServerTest, AnItemNotReceivedIsReadNextTime) {
     EXPECT_EQ(local.Events.Count(), 2u);
 }
 
-// Without ETags to trust, the server's content decides: an edit here is no conflict.
+// Without ETags to trust, the server's content decides: an edit here is no conflict, and a
+// deletion here is no change there to keep.
 TEST_F(OddServerTest, MissingOrUnstableETagsGiveNoConflict) {
     for (const char* mode : {"noetag", "unstable"}) {
         SCOPED_TRACE(mode);
@@ -911,10 +912,14 @@ TEST_F(OddServerTest, MissingOrUnstableETagsGiveNoConflict) {
         local.Events.Append(Event("Обед", "", 11, 13));
         Run(local);
         local.Events[0].Name = Cp("Встреча в офисе");
+        EventList kept;  // "Обед" deleted here
+        kept.Append(local.Events[0]);
+        local.Events = kept;
         const SyncReport r = Run(local);
         EXPECT_EQ(r.Events.Conflicts, 0u);
         EXPECT_EQ(r.Events.Server.Changed, 1u);
-        EXPECT_EQ(local.Events.Count(), 2u);
+        EXPECT_EQ(r.Events.Server.Deleted, 1u);
+        EXPECT_EQ(local.Events.Count(), 1u);
         EXPECT_EQ(Uploads(), 3u) << "two new items and one edit, no copy";
     }
 }
