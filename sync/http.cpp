@@ -216,9 +216,9 @@ HttpResponse HttpConnection::Request(const std::string& method, const std::strin
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
-    // A server slower than a trickle for two minutes is taken as gone (a large collection on
-    // a cold server can take a minute before its first byte); the run's deadline bounds the
-    // rest.
+    // A server slower than a trickle for three minutes is taken as gone (a large collection
+    // on a cold server can take a minute before its first byte); the run's deadline bounds
+    // the rest.
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kMinBytesPerSecond);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kSlowSeconds);
     const bool limited = account_.Deadline != std::chrono::steady_clock::time_point{};

@@ -42,7 +42,7 @@ public:
 
 inline constexpr std::size_t kMaxResponseBytes = 256u << 20;
 inline constexpr long kMinBytesPerSecond = 100;
-inline constexpr long kSlowSeconds = 120;
+inline constexpr long kSlowSeconds = 180;
 
 struct Account {
     std::string Server;  // the address the user gave, http(s)://host[:port][/path]
