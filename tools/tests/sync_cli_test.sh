@@ -78,6 +78,11 @@ check "says the time ran out: $(cat "$work/err")" grep -q "time limit of 2 s" "$
 check "records nothing" test ! -e "$work/slow/Sync.map"
 expect 2 "a timeout that is no number" -- sync "$work/slow" --timeout soon
 
+fresh "$work/login"
+mode cli-login auth
+expect 1 "a first setup with a wrong password" -- sync "$work/login" --server "${odd}cli-login/" --user anna
+check "says the user or password is wrong: $(cat "$work/err")" grep -q "wrong user name or password" "$work/err"
+
 fresh "$work/entity"
 mode cli-entity entity
 expect 1 "an answer with entities" -- sync "$work/entity" --server "${odd}cli-entity/"
