@@ -245,8 +245,8 @@ bool IsDoneWord(const std::string& utf8) {
            lower == "completed";
 }
 
-// The parameters of a property line (";TZID=...;VALUE=DATE") as written; upper-cased, to
-// compare two lines' (a zone's name is written back as it was).
+// The parameters of a property line (";TZID=...;VALUE=DATE") as written, so that a zone's name
+// goes back as it was; ParamsOf upper-cases them to compare two lines'.
 std::string RawParamsOf(const Line& line) {
     const std::string value = ValueOf(line.Unfolded);
     const std::size_t semicolon = line.Unfolded.find(';');
@@ -332,7 +332,7 @@ std::optional<Line> DefaultEnd(const Line& start) {
     return Line{text, text, "DTEND", {}};
 }
 
-// text with an end after its start when it has a timed start and neither end nor duration.
+// The event's block gets an end when it has a timed start and neither end nor duration.
 void WithEnd(std::vector<Line>& lines) {
     const Span span = FindBlock(lines, "VEVENT");
     if (!span.Found || !Direct(lines, span, "DTEND").empty() ||
