@@ -766,6 +766,64 @@ TEST(SyncFailures, UnreachableMalformedOrUnsafeServerChangesNothing) {
     }
 }
 
+// How answers are read: a property counts only under a 2xx propstat, whichever comes first in
+// it; item text comes whole, as character data, references or CDATA; anything not a whole,
+// plain multistatus is refused.
+TEST(MultiStatusAnswers, ReadWholeOrRefused) {
+    const std::string head = "<?xml version=\"1.0\"?>";
+    const std::string open = "<D:multistatus xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">";
+    const auto response = [](const std::string& inner) {
+        return "<D:response><D:href>/c/a.ics</D:href>" + inner + "</D:response>";
+    };
+    const std::string found = "<D:status>HTTP/1.1 200 OK</D:status>";
+    const std::string missing = "<D:status>HTTP/1.1 404 Not Found</D:status>";
+    struct Case {
+        std::string Answer;
+        const char* Refusal;  // nullptr: read
+        std::string ETag, Data;
+    };
+    const std::vector<Case> cases = {
+        {head + open + response("<D:propstat>" + found + "<D:prop><D:getetag>\"1\"</D:getetag>"
+                                "<C:calendar-data><![CDATA[A&B]]>&#13;\n</C:calendar-data>"
+                                "</D:prop></D:propstat><D:propstat><D:prop><D:getetag>\"2\""
+                                "</D:getetag></D:prop>" + missing + "</D:propstat>") +
+             "</D:multistatus>",
+         nullptr, "\"1\"", "A&B\r\n"},
+        {head + open + response("<D:propstat><D:prop><D:getetag>\"3\"</D:getetag></D:prop>" +
+                                found + "</D:propstat>") + "</D:multistatus>",
+         nullptr, "\"3\"", ""},
+        {head + open + response("") , "well-formed", "", ""},
+        {head + "<!DOCTYPE D:multistatus [<!ENTITY e \"x\">]>" + open +
+             response("<D:propstat>" + found + "<D:prop><D:getetag>&e;</D:getetag></D:prop>"
+                      "</D:propstat>") + "</D:multistatus>",
+         "DOCTYPE", "", ""},
+        {head + open + response("<D:propstat>" + found + "<D:prop><D:getetag>\"1&#13;&#10;X: 1\""
+                                "</D:getetag></D:prop></D:propstat>") + "</D:multistatus>",
+         "control characters", "", ""},
+        {head + open + "<D:response><D:href>/c/a&#10;.ics</D:href></D:response></D:multistatus>",
+         "control characters", "", ""},
+        {head + "<D:error xmlns:D=\"DAV:\"/>", "no multistatus", "", ""},
+        {head + open + "<D:response><D:status>HTTP/1.1 200 OK</D:status></D:response>"
+                       "</D:multistatus>",
+         "without href", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Answer.substr(0, 160));
+        try {
+            const MultiStatus ms = ParseMultiStatus(c.Answer);
+            EXPECT_EQ(c.Refusal, nullptr) << "read";
+            ASSERT_EQ(ms.Resources.size(), 1u);
+            EXPECT_EQ(ms.Resources[0].Href, "/c/a.ics");
+            EXPECT_EQ(ms.Resources[0].ETag, c.ETag);
+            EXPECT_EQ(ms.Resources[0].Data, c.Data);
+        } catch (const SyncError& e) {
+            ASSERT_NE(c.Refusal, nullptr) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.Refusal), std::string::npos) << e.what();
+            EXPECT_EQ(e.Kind, SyncFailure::BadAnswer);
+        }
+    }
+}
+
 // The misbehaving server of misbehaving_dav.py: each test has a folder of its own there, made
 // to misbehave in one way by its mode.
 class OddServerTest : public ::testing::Test {
