@@ -4,9 +4,16 @@
 //   NothingToDo/<server>   the same data, synced, again (the usual sync at start or on a timer)
 //   MappingRead, MappingWrite   the mapping of as many items: read by every sync, written
 //                          by one that changed something
+//   AnswerRead/items       a 200 MB multistatus answer of 250 items, read: the memory it takes
+//                          beyond the answer itself (peak_over_answer, in answers)
+//   AnswerRead/entity      an answer declaring a 1 MiB entity and using it 1000 times, refused
 // POMIX_BENCH_SYNC_COUNT changes the number of records of each kind.
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +23,7 @@
 
 #include "storage/cp1251.h"
 #include "sync/dav.h"
+#include "sync/dav_xml.h"
 #include "sync/engine.h"
 #include "sync/item.h"
 #include "sync/state.h"
@@ -86,8 +94,10 @@ SyncOptions Collections(const Server& server, const Account& account, const std:
     return {"cal-" + tag, "book-" + tag, {}};
 }
 
-SyncReport Run(const Account& account, const SyncOptions& options, const std::string& folder,
+SyncReport Run(const Account& account, SyncOptions options, const std::string& folder,
                Local& local) {
+    // A first upload of 10,000 runs for hours: measured whole, past a run's usual limit.
+    options.Timeout = std::chrono::hours(24);
     return Synchronize(account, options, folder, local.Events, local.Contacts,
                        [](const SyncReport&) {});
 }
@@ -222,6 +232,69 @@ void Mapping(benchmark::State& state, bool write) {
     std::filesystem::remove_all(folder);
 }
 
+// The process's resident bytes now, and at most so far.
+std::size_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+std::size_t PeakBytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
+}
+
+// A multistatus answer as a calendar-query brings it: items with CRs, which XML carries as
+// character references, so that libxml2 meets many pieces of text per item.
+std::string ItemsAnswer(std::size_t items, std::size_t itemBytes) {
+    std::string line(74, 'a');
+    line += "&#13;\n";
+    std::string data;
+    while (data.size() < itemBytes) data += line;
+    std::string out;
+    out.reserve(items * (data.size() + 300) + 200);
+    out += "<?xml version=\"1.0\"?><D:multistatus xmlns:D=\"DAV:\" "
+           "xmlns:C=\"urn:ietf:params:xml:ns:caldav\">";
+    for (std::size_t i = 0; i < items; ++i) {
+        out += "<D:response><D:href>/cal/" + std::to_string(i) +
+               ".ics</D:href><D:propstat><D:prop><D:getetag>\"" + std::to_string(i) +
+               "\"</D:getetag><C:calendar-data>" + data +
+               "</C:calendar-data></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>"
+               "</D:response>";
+    }
+    out += "</D:multistatus>";
+    return out;
+}
+
+std::string EntityAnswer() {
+    std::string out = "<?xml version=\"1.0\"?><!DOCTYPE D:multistatus [<!ENTITY big \"" +
+                      std::string(1 << 20, 'x') +
+                      "\">]><D:multistatus xmlns:D=\"DAV:\"><D:response><D:href>";
+    for (int i = 0; i < 1000; ++i) out += "&big;";
+    out += "</D:href></D:response></D:multistatus>";
+    return out;
+}
+
+// Peak memory is the process's: run each case in a process of its own (--benchmark_filter).
+// The answer is made in place, so that the peak before reading is about the answer's size.
+void AnswerRead(benchmark::State& state, bool entity) {
+    const std::string answer = entity ? EntityAnswer() : ItemsAnswer(250, 800 << 10);
+    const std::size_t before = ResidentBytes();
+    if (PeakBytes() > before + (16u << 20)) state.SkipWithError("the peak came before reading");
+    for (auto _ : state) {
+        try {
+            const MultiStatus ms = ParseMultiStatus(answer);
+            if (entity || ms.Resources.size() != 250) state.SkipWithError("read wrong");
+        } catch (const SyncError&) {
+            if (!entity) state.SkipWithError("refused");
+        }
+    }
+    const double over = static_cast<double>(PeakBytes() > before ? PeakBytes() - before : 0);
+    state.counters["answer_MB"] = static_cast<double>(answer.size()) / 1e6;
+    state.counters["peak_over_answer_MB"] = over / 1e6;
+}
+
 }  // namespace
 }  // namespace pomix::sync
 
@@ -238,6 +311,12 @@ int main(int argc, char** argv) {
     static const std::string user = Env("POMIX_TEST_DAV_USER"),
                              password = Env("POMIX_TEST_DAV_PASSWORD");
     benchmark::RegisterBenchmark("MappingRead", Mapping, false)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("AnswerRead/items", AnswerRead, false)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+    benchmark::RegisterBenchmark("AnswerRead/entity", AnswerRead, true)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
     benchmark::RegisterBenchmark("MappingWrite", Mapping, true)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();

@@ -1,5 +1,6 @@
 // What a server sends to the sync: any bytes as a multistatus answer are refused with
-// SyncError or read, never read out of bounds; any bytes as an item, with a local edit merged
+// SyncError or read, never read out of bounds, and as a refusal's body give a reason of one
+// line; any bytes as an item, with a local edit merged
 // in, give a text the readers take as the edited record when they took the original at all,
 // and keep every property of their own ("X-" lines, as the reader decoded them) unless the
 // merge gave way to Pomix's own item (which has none).
@@ -45,6 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             sync::ParseMultiStatus(text);
         } catch (const sync::SyncError&) {
         }
+        // A refusal's body: never raises, and its reason has no line break to forge a line
+        // of the message with.
+        const std::string reason = sync::RefusalReason(text, "text/plain");
+        if (reason.find_first_of("\r\n") != std::string::npos) __builtin_trap();
         return 0;
     }
     // A calendar that is not UTF-8 is read (and merged) as windows-1251 as a whole.

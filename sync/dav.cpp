@@ -1,6 +1,8 @@
 #include "sync/dav.h"
 
 #include <algorithm>
+#include <cctype>
+#include <unordered_map>
 #include <optional>
 #include <unordered_set>
 
@@ -20,9 +22,42 @@ std::string PropfindBody(const std::string& props) {
            props + "</D:prop></D:propfind>";
 }
 
-[[noreturn]] void Refused(const std::string& what, long status) {
-    throw SyncError("The server refused " + what + ": " + StatusText(status), SyncFailure::Refused,
-                    status);
+[[noreturn]] void Refused(const std::string& what, long status, const std::string& reason = {}) {
+    throw SyncError("The server refused " + what + ": " + StatusText(status) +
+                        (reason.empty() ? "" : " (" + reason + ")"),
+                    SyncFailure::Refused, status);
+}
+
+bool Printable(const std::string& text) {
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    });
+}
+
+// The condition of a write; an ETag that could end the header line early is never sent (one
+// from a mapping written before ETags were checked).
+std::string IfMatch(const std::string& etag) {
+    if (!Printable(etag)) {
+        throw SyncError("An ETag with control characters is refused", SyncFailure::BadAnswer);
+    }
+    return "If-Match: " + etag;
+}
+
+// The same item whether its path comes percent-escaped or not.
+std::string Key(const std::string& url) {
+    const std::string path = HttpConnection::PathOf(url);
+    std::string out;
+    out.reserve(path.size());
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '%' && i + 2 < path.size() && std::isxdigit(static_cast<unsigned char>(path[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(path[i + 2]))) {
+            out += static_cast<char>(std::stoi(path.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += path[i];
+        }
+    }
+    return out;
 }
 
 bool IsRedirect(long status) {
@@ -77,7 +112,8 @@ std::string DavSession::PrincipalHome(Kind kind, const std::string& serverUrl) {
     if (HttpConnection::PathOf(serverUrl) != "/") std::swap(starts[0], starts[1]);
     std::string principal;
     std::optional<SyncError> lastError;
-    for (std::string url : starts) {
+    for (const std::string& start : starts) {
+        std::string url = start;
         try {
             const MultiStatus ms = Propfind(url, 0, "<D:current-user-principal/>" + homeProp);
             for (const DavResource& r : ms.Resources) {
@@ -89,7 +125,10 @@ std::string DavSession::PrincipalHome(Kind kind, const std::string& serverUrl) {
             }
             if (!principal.empty()) break;
         } catch (const SyncError& e) {
-            lastError = e;
+            // A refused login says most, then what the address given answered: the
+            // well-known address's 404 must hide neither.
+            if (!lastError || (lastError->Status != 401 && (e.Status == 401 || start == serverUrl)))
+                lastError = e;
         }
     }
     if (principal.empty()) {
@@ -232,22 +271,37 @@ std::vector<RemoteItem> DavSession::List(const Collection& collection) {
         if (r.HasType("collection") || r.Status >= 300) continue;
         const std::string itemUrl = HttpConnection::Resolve(url, r.Href);
         if (SamePath(itemUrl, url)) continue;
+        if (!http_.OnOrigin(itemUrl)) {
+            throw SyncError("The server listed an item on another host", SyncFailure::BadAnswer);
+        }
         items.push_back({itemUrl, r.ETag, {}});
     }
     return items;
 }
 
-std::vector<RemoteItem> DavSession::Fetch(Kind kind, const Collection& collection,
-                                          const std::vector<std::string>& urls) {
+DavSession::Fetched DavSession::Fetch(Kind kind, const Collection& collection,
+                                     const std::vector<std::string>& urls) {
     const bool calendar = kind == Kind::Calendar;
-    std::vector<RemoteItem> items;
-    items.reserve(urls.size());
-    const auto take = [&](const MultiStatus& ms, const std::unordered_set<std::string>* wanted) {
-        for (const DavResource& r : ms.Resources) {
-            if (r.Status >= 300 || r.Data.empty() || r.Data.size() > kMaxItemBytes) continue;
+    Fetched out;
+    out.Items.reserve(urls.size());
+    // Answered for: by the key of each URL asked for, whether the answer said anything of it.
+    std::unordered_map<std::string, bool> answered;
+    for (const std::string& url : urls) answered.emplace(Key(url), false);
+    const auto take = [&](MultiStatus ms, bool whole) {
+        for (DavResource& r : ms.Resources) {
             std::string url = HttpConnection::Resolve(collection.Url, r.Href);
-            if (wanted && !wanted->count(url)) continue;
-            items.push_back({std::move(url), r.ETag, r.Data});
+            const auto it = answered.find(Key(url));
+            if (it == answered.end() || it->second) continue;
+            if (r.Status < 300 && r.Data.size() > kMaxItemBytes) {
+                out.TooLarge.push_back(std::move(url));
+            } else if (r.Status < 300 && !r.Data.empty()) {
+                out.Items.push_back({std::move(url), r.ETag, std::move(r.Data)});
+            } else if (whole) {
+                continue;  // asked for by a multiget after all
+            } else {
+                out.Missing.push_back(std::move(url));
+            }
+            it->second = true;
         }
     };
     std::vector<std::string> rest = urls;
@@ -265,18 +319,16 @@ std::vector<RemoteItem> DavSession::Fetch(Kind kind, const Collection& collectio
                       : "<CR:addressbook-query xmlns:D=\"DAV:\" "
                         "xmlns:CR=\"urn:ietf:params:xml:ns:carddav\"><D:prop><D:getetag/>"
                         "<CR:address-data/></D:prop><CR:filter/></CR:addressbook-query>");
-        const std::unordered_set<std::string> wanted(urls.begin(), urls.end());
         try {
-            take(Report(collection.Url, body), &wanted);
+            take(Report(collection.Url, body), true);
         } catch (const SyncError& e) {
             // A server without the query, or a collection too large to come whole (photos):
             // multigets alone, each answer bounded on its own.
             if (e.Kind == SyncFailure::Unreachable || e.Status == 401) throw;
-            items.clear();
+            out = {};
+            for (auto& [key, seen] : answered) seen = false;
         }
-        std::unordered_set<std::string> got;
-        for (const RemoteItem& item : items) got.insert(item.Url);
-        std::erase_if(rest, [&](const std::string& url) { return got.count(url) > 0; });
+        std::erase_if(rest, [&](const std::string& url) { return answered[Key(url)]; });
     }
     for (std::size_t start = 0; start < rest.size(); start += kFetchBatch) {
         std::string body = std::string(kXmlHead) +
@@ -291,31 +343,45 @@ std::vector<RemoteItem> DavSession::Fetch(Kind kind, const Collection& collectio
             body += "<D:href>" + XmlEscaped(HttpConnection::PathOf(rest[i])) + "</D:href>";
         }
         body += calendar ? "</C:calendar-multiget>" : "</CR:addressbook-multiget>";
-        take(Report(collection.Url, body), nullptr);
+        take(Report(collection.Url, body), false);
+        // An answer silent on an item may have been cut short: nothing of it can be trusted.
+        for (std::size_t i = start; i < end; ++i) {
+            if (!answered[Key(rest[i])]) {
+                throw SyncError("The server's answer left out " + HttpConnection::PathOf(rest[i]) +
+                                    ", which it had listed",
+                                SyncFailure::BadAnswer);
+            }
+        }
     }
-    return items;
+    return out;
 }
 
 std::string DavSession::Put(Kind kind, const std::string& url, const std::string& text,
-                            const std::string& etag) {
-    std::vector<std::string> headers = {
-        kind == Kind::Calendar ? "Content-Type: text/calendar; charset=utf-8"
-                               : "Content-Type: text/vcard; charset=utf-8",
-        etag.empty() ? "If-None-Match: *" : "If-Match: " + etag};
+                            const std::string& etag, bool replace) {
+    std::vector<std::string> headers = {kind == Kind::Calendar
+                                            ? "Content-Type: text/calendar; charset=utf-8"
+                                            : "Content-Type: text/vcard; charset=utf-8"};
+    if (!etag.empty()) {
+        headers.push_back(IfMatch(etag));
+    } else if (!replace) {
+        headers.push_back("If-None-Match: *");
+    }
     const HttpResponse r = http_.Request("PUT", url, text, headers);
     if (r.Status < 200 || r.Status >= 300) {
-        Refused("the upload of " + HttpConnection::PathOf(url), r.Status);
+        Refused("the upload of " + HttpConnection::PathOf(url), r.Status,
+                RefusalReason(r.Body, r.ContentType));
     }
-    return r.ETag;
+    return Printable(r.ETag) ? r.ETag : std::string();
 }
 
 void DavSession::Delete(const std::string& url, const std::string& etag) {
     std::vector<std::string> headers;
-    if (!etag.empty()) headers.push_back("If-Match: " + etag);
+    if (!etag.empty()) headers.push_back(IfMatch(etag));
     const HttpResponse r = http_.Request("DELETE", url, {}, headers);
     if (r.Status == 404 || r.Status == 410) return;
     if (r.Status < 200 || r.Status >= 300) {
-        Refused("to delete " + HttpConnection::PathOf(url), r.Status);
+        Refused("to delete " + HttpConnection::PathOf(url), r.Status,
+                RefusalReason(r.Body, r.ContentType));
     }
 }
 

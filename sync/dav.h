@@ -49,15 +49,22 @@ public:
 
     // Every item of the collection with its ETag (subcollections left out).
     std::vector<RemoteItem> List(const Collection& collection);
-    // The items at those URLs with their text; an item the server no longer has is left out.
-    std::vector<RemoteItem> Fetch(Kind kind, const Collection& collection,
-                                  const std::vector<std::string>& urls);
+    struct Fetched {
+        std::vector<RemoteItem> Items;
+        std::vector<std::string> Missing;   // URLs the server answered without the item
+        std::vector<std::string> TooLarge;  // URLs of items over kMaxItemBytes
+    };
+    // The items at those URLs with their text. Raises SyncError (BadAnswer) when an answer
+    // says nothing of a URL asked for.
+    Fetched Fetch(Kind kind, const Collection& collection, const std::vector<std::string>& urls);
 
-    // Uploads text to url. etag empty: only if no item is there (If-None-Match: *), else only
-    // if the item is still that version (If-Match). Returns the new ETag (empty when the server
-    // does not say). Raises SyncError on refusal, naming the status (412 when the item changed).
+    // Uploads text to url. etag empty: only if no item is there (If-None-Match: *), unless
+    // replace (an item whose server gives no ETag, just read and compared); else only if the
+    // item is still that version (If-Match). Returns the new ETag (empty when the server does
+    // not say). Raises SyncError on refusal, naming the status (412 when the item changed)
+    // and the server's own reason.
     std::string Put(Kind kind, const std::string& url, const std::string& text,
-                    const std::string& etag);
+                    const std::string& etag, bool replace = false);
     // Deletes url if it is still that version; an item already gone counts as deleted.
     void Delete(const std::string& url, const std::string& etag);
 

@@ -39,6 +39,11 @@ struct MultiStatus {
 // entities or network access are ever followed.
 MultiStatus ParseMultiStatus(const std::string& xml);
 
+// The server's own reason in the body of a refusal: the names of the DAV:error element's
+// children and its responsedescription ("valid-calendar-data: DTEND must occur after
+// DTSTART"), else a short plain-text body; empty when there is none.
+std::string RefusalReason(const std::string& body, const std::string& contentType);
+
 // Text escaped for an XML element's content.
 std::string XmlEscaped(const std::string& text);
 

@@ -22,6 +22,7 @@ struct EventTraits {
     using Record = Tevent;
     static constexpr Kind kKind = Kind::Calendar;
     static constexpr const char* kExtension = ".ics";
+    static constexpr const char* kBlock = "BEGIN:VEVENT";
     static std::optional<Fields> FieldsOf(const Tevent& e) { return EventFields(e); }
     static std::string NewItem(const Tevent& e, const std::string& uid) {
         return NewEventItem(e, uid);
@@ -37,12 +38,14 @@ struct EventTraits {
     // How much an equal, non-empty field says that an edited record is still the same one:
     // title, description, start (reminder and done say nothing).
     static constexpr double kWeights[kEventFieldCount] = {3, 2, 3, 0, 0};
+    static std::string Label(const Fields& f) { return "\"" + Cp1251ToUtf8(f[0]) + "\""; }
 };
 
 struct ContactTraits {
     using Record = TAddress;
     static constexpr Kind kKind = Kind::AddressBook;
     static constexpr const char* kExtension = ".vcf";
+    static constexpr const char* kBlock = "BEGIN:VCARD";
     static std::optional<Fields> FieldsOf(const TAddress& c) { return ContactFields(c); }
     static std::string NewItem(const TAddress& c, const std::string& uid) {
         return NewContactItem(c, uid);
@@ -57,6 +60,9 @@ struct ContactTraits {
     }
     // Surname, first name, patronymic, birth date, address, phones, e-mail, web, note, category.
     static constexpr double kWeights[kContactFieldCount] = {3, 2, 1, 2, 1, 2, 1, 2, 1, 1, 0};
+    static std::string Label(const Fields& f) {
+        return "\"" + Cp1251ToUtf8(f[1].empty() ? f[0] : f[0] + " " + f[1]) + "\"";
+    }
 };
 
 // An edited record is paired with an item only when equal fields weigh at least this much.
@@ -103,8 +109,15 @@ struct Write {
     WriteKind What;
     std::string Url, ETag, Text;
     Entry After;  // the entry once written (Update, Create)
-    bool* Counted = nullptr;
+    std::string Label;  // the record's name, for a refusal's note
 };
+
+// Refusals of one item that say nothing of the others: that item stays here for the next run
+// (412, changed there meanwhile, likewise, and is compared then).
+bool RefusesOnlyThatItem(long status) {
+    return status == 400 || status == 403 || status == 409 || status == 413 || status == 415 ||
+           status == 422;
+}
 
 template <class Traits>
 class KindSync {
@@ -175,9 +188,21 @@ public:
             if (!plan_.Current.count(url)) fetch.push_back(url);
         }
         std::unordered_map<std::string, RemoteItem> fetched;
-        for (RemoteItem& item : dav_.Fetch(Traits::kKind, plan_.Where, fetch)) {
-            fetched[item.Url] = std::move(item);
+        DavSession::Fetched got = dav_.Fetch(Traits::kKind, plan_.Where, fetch);
+        for (RemoteItem& item : got.Items) fetched[item.Url] = std::move(item);
+        // What was listed but not read keeps the collection's token from being stored, so
+        // that the next run lists it again and reads it then.
+        for (const std::string& url : got.TooLarge) {
+            notes_.push_back(HttpConnection::PathOf(url) + ": larger than " +
+                             std::to_string(kMaxItemBytes >> 20) +
+                             " MiB; left as it is here and on the server");
+            ++report_.Skipped;
         }
+        for (const std::string& url : got.Missing) {
+            notes_.push_back(HttpConnection::PathOf(url) +
+                             ": listed but not sent by the server; read at the next sync");
+        }
+        const bool complete = got.TooLarge.empty() && got.Missing.empty();
 
         // A record that already holds the server's new version of an item is that item: the
         // mapping is older than the data files (the program stopped between writing them),
@@ -206,9 +231,11 @@ public:
             Entry& e = *entries[k];
             const auto there = remote.find(e.Url);
             const bool serverGone = there == remote.end();
-            const bool serverSame = !serverGone && there->second == e.ETag && !e.ETag.empty();
+            bool serverSame = !serverGone && there->second == e.ETag && !e.ETag.empty();
             const RemoteItem* item = nullptr;
             std::optional<Record> theirs;
+            // The version a local edit goes into, and the condition of its upload.
+            std::string base = e.Item, baseETag = e.ETag;
             if (!serverGone && !serverSame) {
                 const auto f = fetched.find(e.Url);
                 if (f != fetched.end()) {
@@ -216,10 +243,23 @@ public:
                     theirs = Traits::Parse(item->Data);
                 }
                 if (!theirs || !Traits::FieldsOf(*theirs)) {
-                    notes_.push_back(e.Url + ": the server's item cannot be read; left as it was");
+                    if (item) {
+                        notes_.push_back(HttpConnection::PathOf(e.Url) +
+                                         ": the server's item cannot be read; left as it was");
+                        ++report_.Skipped;
+                    }
                     if (match[k] < 0) continue;
                     Kept();
                     continue;
+                }
+                // A new ETag alone is no change: some servers send none after an upload, or a
+                // new one on every request. What Pomix shows decides; the server's item, with
+                // whatever else changed there, is what an edit here goes into (or what a
+                // deletion here deletes).
+                if ((match[k] < 0 || edited[k]) && *Traits::FieldsOf(*theirs) == e.Local) {
+                    serverSame = true;
+                    base = item->Data;
+                    baseETag = item->ETag;
                 }
             }
             const std::ptrdiff_t i = match[k];
@@ -237,8 +277,9 @@ public:
                 const Record& mine = *local[static_cast<std::size_t>(i)];
                 const Fields& now = *fields[static_cast<std::size_t>(i)];
                 if (serverSame) {
-                    Entry after{e.Url, {}, now, Traits::Merge(e.Item, e.Local, mine)};
-                    writes.push_back({WriteKind::Update, e.Url, e.ETag, after.Item, after});
+                    Entry after{e.Url, {}, now, Traits::Merge(base, e.Local, mine)};
+                    writes.push_back({WriteKind::Update, e.Url, baseETag, after.Item, after,
+                                      Traits::Label(now)});
                     ++report_.Server.Changed;
                 } else if (serverGone) {  // deleted there, changed here: kept, with the change
                     writes.push_back(NewItem(mine, now));
@@ -261,7 +302,8 @@ public:
                 if (serverGone) {
                     plan_.AfterApply.emplace_back(e.Url, std::nullopt);
                 } else if (serverSame) {
-                    writes.push_back({WriteKind::Remove, e.Url, e.ETag, {}, {}});
+                    writes.push_back(
+                        {WriteKind::Remove, e.Url, baseETag, {}, {}, Traits::Label(e.Local)});
                     ++report_.Server.Deleted;
                 } else {  // changed there: kept, with the change
                     plan_.Add.push_back(*theirs);
@@ -285,20 +327,29 @@ public:
         for (const std::string& url : newUrls) {
             const auto f = fetched.find(url);
             if (f == fetched.end()) continue;
-            const std::optional<Record> theirs = Traits::Parse(f->second.Data);
+            std::optional<Record> theirs = Traits::Parse(f->second.Data);
             const std::optional<Fields> theirFields =
                 theirs ? Traits::FieldsOf(*theirs) : std::nullopt;
-            if (!theirFields) continue;  // a to-do, or nothing Pomix can show: left alone
-            const Entry entry{url, f->second.ETag, *theirFields, f->second.Data};
+            if (!theirFields) {  // a to-do, or nothing Pomix can show: left alone
+                if (f->second.Data.find(Traits::kBlock) != std::string::npos) {
+                    notes_.push_back(HttpConnection::PathOf(url) +
+                                     ": the server's item cannot be read; left as it is");
+                    ++report_.Skipped;
+                }
+                continue;
+            }
+            // Each new item is visited once: its text moves on rather than being copied (a
+            // collection of photos is large).
+            Entry entry{url, f->second.ETag, *theirFields, std::move(f->second.Data)};
             const auto same = newLocal.find(JoinFields(*theirFields));
             if (same != newLocal.end()) {
                 used[same->second] = 1;
                 newLocal.erase(same);
-                plan_.Current[url] = entry;
+                plan_.Current[url] = std::move(entry);
                 Kept();
             } else {
-                plan_.Add.push_back(*theirs);
-                plan_.AfterApply.emplace_back(url, entry);
+                plan_.Add.push_back(std::move(*theirs));
+                plan_.AfterApply.emplace_back(url, std::move(entry));
                 ++report_.Local.Added;
             }
         }
@@ -307,6 +358,7 @@ public:
             writes.push_back(NewItem(*local[i], *fields[i]));
             ++report_.Server.Added;
         }
+        if (!complete) plan_.Token.clear();
         return writes;
     }
 
@@ -318,6 +370,8 @@ public:
     void Send(const std::vector<Write>& writes, CollectionState& state, const Account& account) {
         std::vector<std::optional<std::string>> etags(writes.size());  // set once taken
         std::vector<std::exception_ptr> errors(writes.size());
+        std::vector<std::string> refused(writes.size());
+        std::vector<long> refusal(writes.size(), 0);
         std::atomic<std::size_t> next{0};
         std::atomic<bool> stop{false};
         const auto lane = [&](DavSession& dav) {
@@ -328,9 +382,20 @@ public:
                         dav.Delete(w.Url, w.ETag);
                         etags[i].emplace();
                     } else {
+                        const bool update = w.What == WriteKind::Update;
                         etags[i] = dav.Put(Traits::kKind, w.Url, w.Text,
-                                           w.What == WriteKind::Update ? w.ETag : std::string());
+                                           update ? w.ETag : std::string(),
+                                           update && w.ETag.empty());
                     }
+                } catch (const SyncError& e) {
+                    if (e.Kind == SyncFailure::Refused &&
+                        (RefusesOnlyThatItem(e.Status) || e.Status == 412)) {
+                        refused[i] = e.what();
+                        refusal[i] = e.Status;
+                        continue;
+                    }
+                    errors[i] = std::current_exception();
+                    stop = true;
                 } catch (...) {
                     errors[i] = std::current_exception();
                     stop = true;
@@ -368,6 +433,24 @@ public:
                 plan_.Current[w.Url] = std::move(after);
             }
             ++sent_;
+        }
+        for (std::size_t i = 0; i < writes.size(); ++i) {
+            if (refused[i].empty()) continue;
+            const Write& w = writes[i];
+            if (refusal[i] == 412) {
+                // Changed there meanwhile: never overwritten; the next run reads the change
+                // and merges it with this one, as it does any change on both sides.
+                notes_.push_back(w.Label + ": " + refused[i] +
+                                 "; both versions are compared at the next sync");
+                plan_.Token.clear();
+            } else {
+                notes_.push_back(w.Label + ": " + refused[i] +
+                                 "; kept here, sent again at the next sync");
+                ++report_.Refused;
+            }
+            --(w.What == WriteKind::Create   ? report_.Server.Added
+               : w.What == WriteKind::Update ? report_.Server.Changed
+                                             : report_.Server.Deleted);
         }
         Store(state);
         for (const std::exception_ptr& e : errors)
@@ -438,7 +521,7 @@ private:
         const std::string uid = NewUid();
         const std::string url = plan_.Where.Url + uid + Traits::kExtension;
         const std::string text = Traits::NewItem(record, uid);
-        return {WriteKind::Create, url, {}, text, Entry{url, {}, fields, text}};
+        return {WriteKind::Create, url, {}, text, Entry{url, {}, fields, text}, Traits::Label(fields)};
     }
 
 public:
@@ -471,7 +554,7 @@ template <class Record>
 void ApplyEntries(KindPlan<Record>& plan, CollectionState& state) {
     for (auto& [url, entry] : plan.AfterApply) {
         if (entry) {
-            plan.Current[url] = *entry;
+            plan.Current[url] = std::move(*entry);
         } else {
             plan.Current.erase(url);
         }
@@ -486,8 +569,14 @@ void ApplyEntries(KindPlan<Record>& plan, CollectionState& state) {
 }  // namespace
 
 SyncRun::SyncRun(const Account& account, SyncOptions options)
-    : http_(std::make_unique<HttpConnection>(account)), account_(account),
-      options_(std::move(options)), plan_(std::make_unique<Plan>()) {}
+    : account_(account), options_(std::move(options)), plan_(std::make_unique<Plan>()) {
+    if (account_.Deadline == std::chrono::steady_clock::time_point{} &&
+        options_.Timeout.count() > 0) {
+        account_.Deadline = std::chrono::steady_clock::now() + options_.Timeout;
+        account_.Limit = options_.Timeout;
+    }
+    http_ = std::make_unique<HttpConnection>(account_);
+}
 
 SyncRun::~SyncRun() = default;
 
@@ -529,15 +618,17 @@ void SyncRun::Exchange(const EventList& events, const AddressList& contacts, Syn
             for (const Tevent& e : events) localEvents.push_back(&e);
             eventWrites = eventSync.Decide(localEvents, eventState);
         });
-    report_.Notes = std::move(eventNotes);
-    report_.Notes.insert(report_.Notes.end(), contactNotes.begin(), contactNotes.end());
     // Until Apply completes, the old token stays: a failed run is read again from there.
     state.Events.Url = eventState.Url;
     state.Events.Token = eventState.Token;
     state.Contacts.Url = contactState.Url;
     state.Contacts.Token = contactState.Token;
     if (options_.BeforeSending) options_.BeforeSending();
-    const auto count = [&] { sent_ = eventSync.sent_ + contactSync.sent_; };
+    const auto count = [&] {
+        sent_ = eventSync.sent_ + contactSync.sent_;
+        report_.Notes = std::move(eventNotes);
+        report_.Notes.insert(report_.Notes.end(), contactNotes.begin(), contactNotes.end());
+    };
     try {
         SideBySide([&] { contactSync.Send(contactWrites, state.Contacts, account_); },
                    [&] { eventSync.Send(eventWrites, state.Events, account_); });
@@ -584,13 +675,20 @@ SyncReport Synchronize(const Account& account, const SyncOptions& options,
     SyncRun run(account, options);
     try {
         run.Exchange(events, contacts, state);
-    } catch (const SyncError&) {
+    } catch (const SyncError& e) {
         // What the server took is remembered: it matches the untouched data files.
+        if (run.Sent() == 0) throw;
+        std::string recorded = "; the " + std::to_string(run.Sent()) +
+                               " changes the server took before that are recorded in " +
+                               kMapFileName;
         try {
-            if (run.Sent() > 0) SaveState(folder, state);
+            SaveState(folder, state);
         } catch (const EStorageError&) {
+            recorded = "; the " + std::to_string(run.Sent()) +
+                       " changes the server took before that could not be recorded in " +
+                       kMapFileName + " (the next sync compares them by content)";
         }
-        throw;
+        throw SyncError(e.what() + recorded, e.Kind, e.Status);
     }
     save();
     run.Apply(events, contacts, state);

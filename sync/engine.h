@@ -19,6 +19,7 @@
 // changed on the other: kept with the change.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -42,6 +43,8 @@ struct KindReport {
     SideCounts Local, Server;
     std::size_t Conflicts = 0;
     std::size_t LeftLocal = 0;  // records that cannot be items (an event without a date)
+    std::size_t Skipped = 0;    // server items too large or unreadable, left as they are
+    std::size_t Refused = 0;    // uploads the server refused, kept here for the next run
     bool LocalChanged() const { return Local.Added + Local.Changed + Local.Deleted > 0; }
 };
 
@@ -55,6 +58,8 @@ struct SyncOptions {
     // Called once the server has been read, before anything is sent (tests change the server
     // there to meet a conflict on upload).
     std::function<void()> BeforeSending;
+    // The whole run's limit: a server that trickles its answers cannot keep it waiting.
+    std::chrono::seconds Timeout{600};
 };
 
 // The conflict copy's title or surname gets this (UTF-8) appended.

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cctype>
 #include <mutex>
 
@@ -41,13 +42,27 @@ UrlParts Split(const std::string& url) {
         parts.Password = Part(handle, CURLUPART_PASSWORD);
     }
     curl_url_cleanup(handle);
-    for (char& c : parts.Scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (char& c : parts.Host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    parts.Scheme = LowerAscii(parts.Scheme);
+    parts.Host = LowerAscii(parts.Host);
     return parts;
 }
 
+// Only what cannot name another machine: a name starting with "127." may be anyone's.
 bool IsLoopback(const std::string& host) {
-    return host == "localhost" || host == "[::1]" || host == "::1" || host.rfind("127.", 0) == 0;
+    if (host == "localhost" || host == "[::1]" || host == "::1") return true;
+    int parts = 0, digits = 0;
+    for (const char c : host + ".") {
+        if (c == '.') {
+            if (digits == 0 || digits > 3) return false;
+            ++parts;
+            digits = 0;
+        } else if (c >= '0' && c <= '9') {
+            ++digits;
+        } else {
+            return false;
+        }
+    }
+    return parts == 4 && host.rfind("127.", 0) == 0;
 }
 
 std::string OriginOf(const UrlParts& p) {
@@ -70,16 +85,31 @@ size_t CollectHeader(char* data, size_t size, size_t count, void* user) {
     if (line.rfind("HTTP/", 0) == 0) {  // a new response (after 100 Continue or a redirect)
         response->ETag.clear();
         response->Location.clear();
+        response->ContentType.clear();
     } else if (colon != std::string::npos) {
         std::string name = line.substr(0, colon);
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        name = LowerAscii(name);
         if (name == "etag") response->ETag = Trim(line.substr(colon + 1));
         if (name == "location") response->Location = Trim(line.substr(colon + 1));
+        if (name == "content-type") response->ContentType = Trim(line.substr(colon + 1));
+        // The body's room at once: grown by doubling, a large answer would take twice its
+        // size for a moment.
+        if (name == "content-length") {
+            const unsigned long long length =
+                std::strtoull(Trim(line.substr(colon + 1)).c_str(), nullptr, 10);
+            if (length > 0 && length <= kMaxResponseBytes) response->Body.reserve(length);
+        }
     }
     return bytes;
 }
 
 std::once_flag curlInit;
+
+SyncError OverTime(std::chrono::seconds limit) {
+    return SyncError("The sync ran past its time limit of " + std::to_string(limit.count()) +
+                         " s (the server answers too slowly; see --timeout)",
+                     SyncFailure::Unreachable);
+}
 
 }  // namespace
 
@@ -127,9 +157,13 @@ HttpConnection::~HttpConnection() {
     curl_easy_cleanup(static_cast<CURL*>(curl_));
 }
 
-void HttpConnection::CheckUrl(const std::string& url) const {
+bool HttpConnection::OnOrigin(const std::string& url) const {
     const UrlParts parts = Split(url);
-    if (parts.Scheme.empty() || OriginOf(parts) != origin_) {
+    return !parts.Scheme.empty() && OriginOf(parts) == origin_;
+}
+
+void HttpConnection::CheckUrl(const std::string& url) const {
+    if (!OnOrigin(url)) {
         throw SyncError("The server pointed to another host; the sync goes only to " +
                         origin_.substr(0, origin_.rfind(':')));
     }
@@ -176,10 +210,21 @@ HttpResponse HttpConnection::Request(const std::string& method, const std::strin
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
-    // A server that sends nothing for five minutes is taken as gone (a large collection on a
-    // cold server can take minutes before its first byte).
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 300L);
+    // A server slower than a trickle for three minutes is taken as gone (a large collection
+    // on a cold server can take a minute before its first byte); the run's deadline bounds
+    // the rest.
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kMinBytesPerSecond);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kSlowSeconds);
+    const bool limited = account_.Deadline != std::chrono::steady_clock::time_point{};
+    if (limited) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            account_.Deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            curl_slist_free_all(list);
+            throw OverTime(account_.Limit);
+        }
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
+    }
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
     if (!account_.User.empty()) {
@@ -197,6 +242,11 @@ HttpResponse HttpConnection::Request(const std::string& method, const std::strin
         throw SyncError("The server's answer is larger than " +
                         std::to_string(kMaxResponseBytes >> 20) + " MiB",
                         SyncFailure::BadAnswer);
+    }
+    // curl's clock may stop it a little before the deadline by this one.
+    if (code == CURLE_OPERATION_TIMEDOUT && limited &&
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(200) >= account_.Deadline) {
+        throw OverTime(account_.Limit);
     }
     if (code != CURLE_OK) {
         // curl's own text names the host and the reason, never the credentials.

@@ -6,9 +6,12 @@
 //     (127.0.0.0/8, ::1, localhost) unless the account allows it explicitly;
 //   - the user name and password go only to the host of the server address, never into a URL,
 //     a message or a log;
-//   - a response body larger than kMaxResponseBytes ends the request with an error.
+//   - a response body larger than kMaxResponseBytes ends the request with an error;
+//   - the account's deadline ends any request still running then, and so does an answer
+//     slower than kMinBytesPerSecond over kSlowSeconds.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <stdexcept>
@@ -38,12 +41,17 @@ public:
 };
 
 inline constexpr std::size_t kMaxResponseBytes = 256u << 20;
+inline constexpr long kMinBytesPerSecond = 100;
+inline constexpr long kSlowSeconds = 180;
 
 struct Account {
     std::string Server;  // the address the user gave, http(s)://host[:port][/path]
     std::string User;
     std::string Password;
     bool AllowPlainHttp = false;  // http to a host that is not this machine
+    // When the run must end, requests included; none when zero (Limit is for its message).
+    std::chrono::steady_clock::time_point Deadline{};
+    std::chrono::seconds Limit{0};
 };
 
 struct HttpResponse {
@@ -51,6 +59,7 @@ struct HttpResponse {
     std::string Body;
     std::string ETag;      // as sent, quotes included
     std::string Location;  // of a redirect or a created item
+    std::string ContentType;
 };
 
 class HttpConnection {
@@ -73,6 +82,8 @@ public:
     static std::string Resolve(const std::string& base, const std::string& href);
     // The path of an absolute URL, percent escapes as sent ("/" when it has none).
     static std::string PathOf(const std::string& url);
+    // Whether url is on the server's scheme, host and port.
+    bool OnOrigin(const std::string& url) const;
     // The server address without its path: scheme://host[:port].
     const std::string& Origin() const { return origin_; }
 

@@ -9,6 +9,7 @@
 #include <libical/ical.h>
 
 #include "core/exchange/charset.h"
+#include "core/exchange/civil_time.h"
 #include "core/exchange/content_line.h"
 #include "core/exchange/icalendar.h"
 #include "core/exchange/vcard.h"
@@ -241,14 +242,16 @@ bool IsDoneWord(const std::string& utf8) {
            lower == "completed";
 }
 
-// The parameters of a property line (";TZID=...;VALUE=DATE"), as written.
-std::string ParamsOf(const Line& line) {
+// The parameters of a property line (";TZID=...;VALUE=DATE") as written, so that a zone's name
+// goes back as it was; ParamsOf upper-cases them to compare two lines'.
+std::string RawParamsOf(const Line& line) {
     const std::string value = ValueOf(line.Unfolded);
     const std::size_t semicolon = line.Unfolded.find(';');
     const std::size_t colon = line.Unfolded.size() - value.size() - 1;
     if (semicolon == std::string::npos || semicolon > colon) return {};
-    return UpperAscii(line.Unfolded.substr(semicolon, colon - semicolon));
+    return line.Unfolded.substr(semicolon, colon - semicolon);
 }
+std::string ParamsOf(const Line& line) { return UpperAscii(RawParamsOf(line)); }
 
 // The DTEND that keeps an event's length when its start moves from oldStart to newStart:
 // both old times are read as written, in the same zone or both dates; anything else (or an end
@@ -276,8 +279,206 @@ std::optional<Line> MovedEnd(const Line& oldStart, const Line& oldEnd, const Lin
         nullptr);
     std::string value = icaltime_as_ical_string(newEnd);
     if (now.ends_with('Z') && !value.ends_with('Z')) value += 'Z';
-    const std::string text = "DTEND" + ParamsOf(newStart) + ":" + value;
+    const std::string text = "DTEND" + RawParamsOf(newStart) + ":" + value;
     return Line{text, text, "DTEND", {}};
+}
+
+// How the readers show properties that have no field of their own among a memo's or a note's
+// lines (UTF-8): an edit of such a line goes back to its property.
+constexpr char kPlaceLabel[] = "Место: ";
+constexpr char kPhoneLabel[] = "Телефон: ";
+constexpr char kOrganisationLabel[] = "Организация: ";
+
+// A property line of name with that UTF-8 text as its escaped value.
+Line TextLine(const std::string& name, const std::string& value) {
+    const std::string text = name + ":" + dataio::EscapeText(value);
+    std::string raw = dataio::FoldLine(text);
+    if (raw.ends_with("\r\n")) raw.resize(raw.size() - 2);
+    return {raw, text, name, {}};
+}
+
+// The value after label when line (code page 1251) begins with it.
+std::optional<std::string> Labelled(const std::string& line, const char* label) {
+    const std::string stored = Utf8ToCp1251(label);
+    if (!line.starts_with(stored)) return std::nullopt;
+    return Cp1251ToUtf8(line.substr(stored.size()));
+}
+
+StrList SplitJoined(const std::string& joined) {
+    StrList out;
+    if (joined.empty()) return out;
+    std::size_t from = 0;
+    for (std::size_t at; (at = joined.find('\n', from)) != std::string::npos; from = at + 1)
+        out.push_back(joined.substr(from, at - from));
+    out.push_back(joined.substr(from));
+    return out;
+}
+
+// An hour after a timed start, as phones do: some servers refuse a timed event without an end
+// ("DTEND must occur after DTSTART"), though the standard allows it. Nothing for a day's event.
+std::optional<Line> DefaultEnd(const Line& start) {
+    const std::string value = ValueOf(start.Unfolded);
+    if (value.size() != 15 && value.size() != 16) return std::nullopt;
+    icaltimetype t = icaltime_from_string(value.c_str());
+    if (icaltime_is_null_time(t) || !icaltime_is_valid_time(t) || t.is_date) return std::nullopt;
+    t.zone = nullptr;
+    t = icaltime_add(t, icaldurationtype_from_int(3600));
+    std::string end = icaltime_as_ical_string(t);
+    if (value.ends_with('Z') && !end.ends_with('Z')) end += 'Z';
+    const std::string text = "DTEND" + RawParamsOf(start) + ":" + end;
+    return Line{text, text, "DTEND", {}};
+}
+
+// The event's block gets an end when it has a timed start and neither end nor duration.
+void WithEnd(std::vector<Line>& lines) {
+    const Span span = FindBlock(lines, "VEVENT");
+    if (!span.Found || !Direct(lines, span, "DTEND").empty() ||
+        !Direct(lines, span, "DURATION").empty())
+        return;
+    const std::vector<std::size_t> start = Direct(lines, span, "DTSTART");
+    if (start.size() != 1) return;
+    if (auto end = DefaultEnd(lines[start[0]])) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(start[0]) + 1, *end);
+    }
+}
+
+// A parameter's value as written (quotes taken off); empty when the line has none.
+std::string ParamValue(const Line& line, const std::string& param) {
+    const std::string value = ValueOf(line.Unfolded);
+    const std::string head = line.Unfolded.substr(0, line.Unfolded.size() - value.size() - 1);
+    const std::string upper = UpperAscii(head);
+    const std::size_t at = upper.find(";" + param + "=");
+    if (at == std::string::npos) return {};
+    std::size_t from = at + param.size() + 2, to;
+    if (from < head.size() && head[from] == '"') {
+        to = head.find('"', ++from);
+    } else {
+        to = head.find(';', from);
+    }
+    return head.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+// Naive seconds of a date or date-time value (zone letter ignored); nothing when unreadable.
+std::optional<long long> NaiveSeconds(const std::string& value) {
+    if (value.size() != 8 && value.size() != 15 && value.size() != 16) return std::nullopt;
+    icaltimetype t = icaltime_from_string(value.c_str());
+    if (icaltime_is_null_time(t) || !icaltime_is_valid_time(t)) return std::nullopt;
+    t.zone = nullptr;
+    return static_cast<long long>(icaltime_as_timet(t));
+}
+
+std::string NaiveValue(long long seconds, bool date, bool utc) {
+    icaltimetype t = icaltime_from_timet_with_zone(static_cast<time_t>(seconds), date ? 1 : 0, nullptr);
+    t.zone = nullptr;
+    std::string out = icaltime_as_ical_string(t);
+    if (utc && !out.ends_with('Z')) out += 'Z';
+    return out;
+}
+
+// The moved start written as the old one was: in its zone (TZID, from the item's own VTIMEZONE,
+// else libical's zone of that name) or in UTC; floating otherwise. Pomix's time is the
+// machine's local time, as the reader made it. Also gives how far the series moved, in wall
+// time, for the dates that move with it.
+struct MovedStart {
+    Line Start;
+    long long Shift = 0;
+};
+std::optional<MovedStart> StartLike(const std::string& item, const Line& oldStart,
+                                    const Line& floating) {
+    const std::string oldValue = ValueOf(oldStart.Unfolded), local = ValueOf(floating.Unfolded);
+    const std::optional<long long> before = NaiveSeconds(oldValue), wall = NaiveSeconds(local);
+    if (!before || !wall || local.size() != 15 || oldValue.size() == 8) return std::nullopt;
+    const std::string tzid = ParamValue(oldStart, "TZID");
+    std::string value = local;
+    if (!tzid.empty() || oldValue.ends_with('Z')) {
+        const dataio::CivilTime civil = dataio::SecondsToCivil(*wall);
+        std::tm tm{};
+        tm.tm_year = civil.Year - 1900;
+        tm.tm_mon = civil.Month - 1;
+        tm.tm_mday = civil.Day;
+        tm.tm_hour = civil.Hour;
+        tm.tm_min = civil.Minute;
+        tm.tm_isdst = -1;
+        const time_t moment = std::mktime(&tm);
+        if (moment == static_cast<time_t>(-1)) return std::nullopt;
+        if (tzid.empty()) {
+            value = NaiveValue(static_cast<long long>(moment), false, true);
+        } else {
+            icalcomponent* root = icalparser_parse_string(item.c_str());
+            icaltimezone* zone = root ? icalcomponent_get_timezone(root, tzid.c_str()) : nullptr;
+            if (!zone) zone = icaltimezone_get_builtin_timezone(tzid.c_str());
+            if (zone) {
+                icaltimetype there = icaltime_from_timet_with_zone(moment, 0, zone);
+                there.zone = nullptr;  // written as wall time, its zone named by TZID
+                value = icaltime_as_ical_string(there);
+            }
+            if (root) icalcomponent_free(root);
+            if (!zone) return std::nullopt;
+        }
+    }
+    const std::string head =
+        oldStart.Unfolded.substr(0, oldStart.Unfolded.size() - oldValue.size() - 1);
+    const std::string text = head + ":" + value;
+    std::string raw = dataio::FoldLine(text);
+    if (raw.ends_with("\r\n")) raw.resize(raw.size() - 2);
+    return MovedStart{{raw, text, "DTSTART", {}}, *NaiveSeconds(value) - *before};
+}
+
+// Each date of the line moved by shift seconds of wall time (dates only by whole days); a
+// line of periods, or a date that would move by part of a day, stays as it is.
+void ShiftDates(Line& line, long long shift) {
+    const std::string value = ValueOf(line.Unfolded);
+    if (UpperAscii(ParamValue(line, "VALUE")) == "PERIOD") return;
+    std::string moved;
+    for (const std::string& one : dataio::SplitUnescaped(value, ',')) {
+        const std::optional<long long> at = NaiveSeconds(one);
+        const bool date = one.size() == 8;
+        if (!at || (date && shift % 86400 != 0)) return;
+        moved += (moved.empty() ? "" : ",") + NaiveValue(*at + shift, date, one.ends_with('Z'));
+    }
+    const std::string text = line.Unfolded.substr(0, line.Unfolded.size() - value.size()) + moved;
+    std::string raw = dataio::FoldLine(text);
+    if (raw.ends_with("\r\n")) raw.resize(raw.size() - 2);
+    line = {raw, text, line.Name, {}};
+}
+
+// The series' exceptions and extra dates, and the occurrences its overrides replace, follow
+// a moved start: left behind, cancelled occurrences would come back.
+void ShiftSeriesDates(std::vector<Line>& lines, long long shift) {
+    if (shift == 0) return;
+    const Span series = FindBlock(lines, "VEVENT");
+    for (const char* name : {"EXDATE", "RDATE"}) {
+        for (std::size_t i : Direct(lines, series, name)) ShiftDates(lines[i], shift);
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].Name != "BEGIN" || lines[i].Block != "VEVENT" || i == series.Begin) continue;
+        Span other;
+        for (std::size_t j = i; j < lines.size(); ++j) {
+            if (lines[j].Name == "END" && lines[j].Block == "VEVENT") {
+                other = {i, j, true};
+                break;
+            }
+        }
+        if (!other.Found) break;
+        for (std::size_t j : Direct(lines, other, "RECURRENCE-ID")) ShiftDates(lines[j], shift);
+        i = other.End;
+    }
+}
+
+// The marks of a newer version of an edited event: DTSTAMP and LAST-MODIFIED now, SEQUENCE up.
+void Renew(std::vector<Line>& lines) {
+    const std::string now = NaiveValue(static_cast<long long>(std::time(nullptr)), false, true);
+    const auto line = [](const std::string& text, const char* name) {
+        return Line{text, text, name, {}};
+    };
+    ReplaceProperty(lines, "VEVENT", "DTSTAMP", {line("DTSTAMP:" + now, "DTSTAMP")});
+    ReplaceProperty(lines, "VEVENT", "LAST-MODIFIED",
+                    {line("LAST-MODIFIED:" + now, "LAST-MODIFIED")});
+    long sequence = 0;
+    const std::vector<std::size_t> at = Direct(lines, FindBlock(lines, "VEVENT"), "SEQUENCE");
+    if (!at.empty()) sequence = std::strtol(ValueOf(lines[at[0]].Unfolded).c_str(), nullptr, 10);
+    ReplaceProperty(lines, "VEVENT", "SEQUENCE",
+                    {line("SEQUENCE:" + std::to_string(std::max(0L, sequence) + 1), "SEQUENCE")});
 }
 
 // The new value under the old line's group, name and parameters (a phone stays "work" or
@@ -371,7 +572,9 @@ std::string NewUid() {
 std::string NewEventItem(const Tevent& event, const std::string& uid) {
     std::string text = EventText(event);
     SetUid(text, "VEVENT", uid);
-    return text;
+    std::vector<Line> lines = SplitLines(text);
+    WithEnd(lines);
+    return JoinLines(lines);
 }
 
 std::string NewContactItem(const TAddress& contact, const std::string& uid) {
@@ -411,17 +614,45 @@ static std::string MergedEvent(const std::string& original, const Fields& before
     const Fields& a = *after;
     if (a[0] != b[0]) ReplaceProperty(lines, "VEVENT", "SUMMARY", own("SUMMARY"));
     if (a[1] != b[1]) {
-        // The importer shows a place as a description line: the edited lines carry it now.
-        ReplaceProperty(lines, "VEVENT", "DESCRIPTION", own("DESCRIPTION"));
-        ReplaceProperty(lines, "VEVENT", "LOCATION", {});
+        // The reader shows LOCATION as the memo's last line, "Место: ...": that line goes
+        // back to LOCATION, touched only when it changed, and the others to DESCRIPTION.
+        const auto placeOf = [](StrList& memo) {
+            std::optional<std::string> place;
+            if (!memo.empty()) place = Labelled(memo.back(), kPlaceLabel);
+            if (place) memo.pop_back();
+            return place;
+        };
+        StrList oldMemo = SplitJoined(b[1]);
+        const std::optional<std::string> oldPlace = placeOf(oldMemo);
+        Tevent described = now;
+        const std::optional<std::string> place = placeOf(described.Memo);
+        ReplaceProperty(lines, "VEVENT", "DESCRIPTION",
+                        OwnLines(EventText(described), "VEVENT", "DESCRIPTION"));
+        if (place != oldPlace) {
+            std::vector<Line> location;
+            if (place) {
+                location.push_back(TextLine("LOCATION", *place));
+                const std::vector<std::size_t> at =
+                    Direct(lines, FindBlock(lines, "VEVENT"), "LOCATION");
+                if (!at.empty()) location[0] = WithParamsOf(lines[at[0]], location[0]);
+            }
+            ReplaceProperty(lines, "VEVENT", "LOCATION", location);
+        }
     }
     if (a[2] != b[2]) {
         // The end moves with the start, so the event keeps its length; a DURATION stays valid.
-        const std::vector<Line> start = own("DTSTART");
+        std::vector<Line> start = own("DTSTART");
         std::vector<Line> end;
         const Span span = FindBlock(lines, "VEVENT");
         const std::vector<std::size_t> oldStart = Direct(lines, span, "DTSTART"),
                                        oldEnd = Direct(lines, span, "DTEND");
+        std::optional<long long> shift;
+        if (oldStart.size() == 1 && start.size() == 1) {
+            if (auto moved = StartLike(original, lines[oldStart[0]], start[0])) {
+                start[0] = moved->Start;
+                shift = moved->Shift;
+            }
+        }
         if (oldStart.size() == 1 && oldEnd.size() == 1 && start.size() == 1) {
             if (auto line = MovedEnd(lines[oldStart[0]], lines[oldEnd[0]], start[0])) {
                 end.push_back(*line);
@@ -429,7 +660,9 @@ static std::string MergedEvent(const std::string& original, const Fields& before
         }
         ReplaceProperty(lines, "VEVENT", "DTSTART", start);
         ReplaceProperty(lines, "VEVENT", "DTEND", end);
+        if (shift) ShiftSeriesDates(lines, *shift);
     }
+    WithEnd(lines);
     if (a[3] != b[3]) {
         const Span span = FindBlock(lines, "VEVENT");
         const auto alarms = ChildBlocks(lines, span, "VALARM");
@@ -480,7 +713,74 @@ static std::string MergedEvent(const std::string& original, const Fields& before
         for (const Line& line : own("CATEGORIES")) categories.push_back(line);
         ReplaceProperty(lines, "VEVENT", "CATEGORIES", categories);
     }
+    if (a != b) Renew(lines);
     return JoinLines(lines);
+}
+
+// The note's lines as the reader makes them: the card's NOTE, then what has no field of its
+// own ("Организация: ...", "Телефон: ..." for a third phone, ...). Those lines go back to their
+// properties: ORG and the further TELs take the edited values (their parameters kept), lines
+// as they were stay as their properties, and the rest is the NOTE.
+static void MergeNote(std::vector<Line>& lines, const StrList& note) {
+    std::vector<Line> withoutNote = lines;
+    ReplaceProperty(withoutNote, "VCARD", "NOTE", {});
+    const std::optional<TAddress> shown = ItemContact(JoinLines(withoutNote));
+    std::multiset<std::string> derived;
+    std::vector<std::string> oldPhones;
+    std::optional<std::string> oldOrg;
+    for (const std::string& line : shown ? shown->Note : StrList{}) {
+        if (auto phone = Labelled(line, kPhoneLabel)) {
+            oldPhones.push_back(*phone);
+        } else if (auto org = Labelled(line, kOrganisationLabel); org && !oldOrg) {
+            oldOrg = org;
+        } else {
+            derived.insert(line);
+        }
+    }
+    std::vector<std::string> phones;
+    std::optional<std::string> org;
+    StrList own;
+    for (const std::string& line : note) {
+        if (auto phone = Labelled(line, kPhoneLabel)) {
+            phones.push_back(*phone);
+        } else if (auto value = Labelled(line, kOrganisationLabel); value && !org) {
+            org = value;
+        } else if (const auto it = derived.find(line); it != derived.end()) {
+            derived.erase(it);
+        } else {
+            own.push_back(line);
+        }
+    }
+    if (org != oldOrg) {
+        std::vector<Line> replacement;
+        if (org) {
+            replacement.push_back(TextLine("ORG", *org));
+            const std::vector<std::size_t> at = Direct(lines, FindBlock(lines, "VCARD"), "ORG");
+            if (!at.empty()) replacement[0] = WithParamsOf(lines[at[0]], replacement[0]);
+        }
+        ReplaceProperty(lines, "VCARD", "ORG", replacement, org ? 0 : -1);
+    }
+    if (phones != oldPhones) {
+        // The phones the reader shows in the note: those with a value, after the first two.
+        std::vector<std::size_t> at;
+        for (std::size_t i : Direct(lines, FindBlock(lines, "VCARD"), "TEL")) {
+            if (!ValueOf(lines[i].Unfolded).empty()) at.push_back(i);
+        }
+        at.erase(at.begin(), at.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(2, at.size())));
+        std::size_t end = FindBlock(lines, "VCARD").End;
+        for (std::size_t k = phones.size(); k < at.size(); ++k) lines[at[k]].Name = "\x01";
+        for (std::size_t k = at.size(); k < phones.size(); ++k) {
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(end++), TextLine("TEL", phones[k]));
+        }
+        for (std::size_t k = 0; k < phones.size() && k < at.size(); ++k) {
+            if (k < oldPhones.size() && phones[k] == oldPhones[k]) continue;
+            lines[at[k]] = WithParamsOf(lines[at[k]], TextLine("TEL", phones[k]));
+        }
+        std::erase_if(lines, [](const Line& line) { return line.Name == "\x01"; });
+    }
+    TAddress only = EmptyContact();
+    only.Note = own;
+    ReplaceProperty(lines, "VCARD", "NOTE", OwnLines(ContactText(only), "VCARD", "NOTE"));
 }
 
 static std::string MergedContact(const std::string& original, const Fields& before,
@@ -521,7 +821,7 @@ static std::string MergedContact(const std::string& original, const Fields& befo
     single(6, "TEL", 1, [&](TAddress& c) { c.Tel1 = now.Tel2; });
     single(7, "EMAIL", 0, [&](TAddress& c) { c.Email = now.Email; });
     single(8, "URL", 0, [&](TAddress& c) { c.URL = now.URL; });
-    if (a[9] != b[9]) ReplaceProperty(lines, "VCARD", "NOTE", own(generated, "NOTE"));
+    if (a[9] != b[9]) MergeNote(lines, now.Note);
     if (a[10] != b[10]) ReplaceProperty(lines, "VCARD", "CATEGORIES", own(generated, "CATEGORIES"));
     return JoinLines(lines);
 }
@@ -562,7 +862,15 @@ std::string MergeContact(const std::string& server, const Fields& before, const 
     const std::string original = dataio::FileToUtf8(server);
     std::string merged = MergedContact(original, before, now);
     const auto back = ItemContact(merged);
-    if (!back || ContactFields(*back) != ContactFields(now)) {
+    // The note reads back with the card's own lines before those made of other properties,
+    // whatever order the user gave them: that is no reason to replace the card.
+    const auto shown = [](Fields fields) {
+        StrList note = SplitJoined(fields[9]);
+        std::sort(note.begin(), note.end());
+        fields[9] = Joined(note);
+        return fields;
+    };
+    if (!back || shown(ContactFields(*back)) != shown(ContactFields(now))) {
         merged = NewContactItem(now, UidOf(original, "VCARD"));
     }
     return merged;

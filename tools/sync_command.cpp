@@ -1,10 +1,11 @@
 // `pomix-data sync DATA_DIR [--server URL] [--user NAME] [--calendar NAME] [--addressbook NAME]
-// [--allow-http]`: one two-way sync of the folder's planner and address book with a CalDAV /
+// [--allow-http] [--timeout SECONDS]`: one two-way sync of the folder's planner and address book with a CalDAV /
 // CardDAV server.
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -78,6 +79,10 @@ void PrintKind(const char* what, const sync::KindReport& r) {
                   << "named \"..." << sync::kConflictSuffix << "\"\n";
     }
     if (r.LeftLocal) std::cout << "  " << r.LeftLocal << " left here (no valid date)\n";
+    if (r.Skipped) {
+        std::cout << "  " << r.Skipped << " skipped on the server (too large or unreadable)\n";
+    }
+    if (r.Refused) std::cout << "  " << r.Refused << " refused by the server, kept here\n";
 }
 
 }  // namespace
@@ -86,6 +91,8 @@ int RunSync(const Args& args) {
     std::string folder;
     sync::SyncSettings given;
     bool server = false, user = false, calendar = false, book = false, allowHttp = false;
+    std::string timeoutText;
+    bool timeoutGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const auto value = [&](std::string& into, bool& seen) {
@@ -100,6 +107,7 @@ int RunSync(const Args& args) {
         else if (a == "--calendar") ok = value(given.Calendar, calendar);
         else if (a == "--addressbook") ok = value(given.AddressBook, book);
         else if (a == "--allow-http") allowHttp = true;
+        else if (a == "--timeout") ok = value(timeoutText, timeoutGiven);
         else if (a.starts_with("--")) return UsageError("sync: unknown option '" + a + "'");
         else if (folder.empty()) folder = a;
         else return UsageError("sync takes one DATA_DIR");
@@ -107,7 +115,16 @@ int RunSync(const Args& args) {
     }
     if (folder.empty()) {
         return UsageError("sync takes DATA_DIR [--server URL] [--user NAME] [--calendar NAME] "
-                          "[--addressbook NAME] [--allow-http]");
+                          "[--addressbook NAME] [--allow-http] [--timeout SECONDS]");
+    }
+    sync::SyncOptions options;
+    if (timeoutGiven) {
+        char* end = nullptr;
+        const long seconds = std::strtol(timeoutText.c_str(), &end, 10);
+        if (timeoutText.empty() || *end != '\0' || seconds < 1 || seconds > 86400) {
+            return UsageError("sync: --timeout takes whole seconds, 1 to 86400");
+        }
+        options.Timeout = std::chrono::seconds(seconds);
     }
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) return Fail(folder + " is not a folder");
@@ -152,7 +169,6 @@ int RunSync(const Args& args) {
         return Fail(error);
     }
 
-    sync::SyncOptions options;
     options.Calendar = settings.Calendar;
     options.AddressBook = settings.AddressBook;
     const auto saveLists = [&](const sync::SyncReport& report) {
@@ -175,7 +191,8 @@ int RunSync(const Args& args) {
         report = sync::Synchronize(account, options, folder, events, contacts, saveLists,
                                    &mapStatus);
     } catch (const sync::SyncError& e) {
-        return Fail(std::string(e.what()) + ". Nothing was changed in " + folder);
+        // The engine's message says what Sync.map recorded of what the server took.
+        return Fail(std::string(e.what()) + ". No data file in " + folder + " was changed");
     }
     if (mapStatus == sync::MapStatus::Damaged) {
         std::cerr << "pomix-data sync: " << sync::kMapFileName
