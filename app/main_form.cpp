@@ -486,6 +486,8 @@ QString TMainForm::SyncTextOf(SyncText text) const {
         case SyncText::Running: item = t.running; break;
         case SyncText::Done: item = t.done; break;
         case SyncText::Conflicts: item = t.conflicts; break;
+        case SyncText::Skipped: item = t.skipped; break;
+        case SyncText::RefusedItems: item = t.refusedItems; break;
         case SyncText::NoServer: item = t.noServer; break;
         case SyncText::NoPassword: item = t.noPassword; break;
         case SyncText::NoStore: item = t.noStore; break;

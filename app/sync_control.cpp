@@ -232,17 +232,25 @@ void TSyncControl::TryApply() {
     const std::size_t conflicts = report.Events.Conflicts + report.Contacts.Conflicts;
     if (conflicts > 0)
         text += QLatin1Char(' ') + Arg(Text(SyncText::Conflicts), conflicts);
+    // Items left as they were are counted on the line; the notification names them too.
+    const std::size_t skipped = report.Events.Skipped + report.Contacts.Skipped;
+    const std::size_t refused = report.Events.Refused + report.Contacts.Refused;
+    if (skipped > 0) text += QLatin1Char(' ') + Arg(Text(SyncText::Skipped), skipped);
+    if (refused > 0) text += QLatin1Char(' ') + Arg(Text(SyncText::RefusedItems), refused);
     // Without a secret store the password is asked again at the next start: the line says so.
     if (passwordStoreMissing_) text += QLatin1Char(' ') + Text(SyncText::NoStore);
     told_.clear();  // a success ends a series of failures: the next one is told again
-    SetStatus(text, conflicts > 0);
+    QString named;
+    for (const std::string& note : report.Notes) named += QLatin1Char('\n') + QString::fromStdString(note);
+    SetStatus(text, conflicts + skipped + refused > 0, {}, named);
     emit ended();
 }
 
-void TSyncControl::SetStatus(const QString& text, bool tell, const QString& sameAs) {
+void TSyncControl::SetStatus(const QString& text, bool tell, const QString& sameAs,
+                             const QString& told) {
     status_ = text;
     const QString what = sameAs.isEmpty() ? text : sameAs;
-    if (tell && what != told_) Notify(Text(SyncText::Title), text);
+    if (tell && what != told_) Notify(Text(SyncText::Title), text + told);
     if (tell) told_ = what;
     emit statusChanged(text);
 }

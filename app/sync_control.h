@@ -31,7 +31,7 @@ class AddressBook;
 
 // The status line's texts, in the interface language (the settings page's dictionary).
 enum class SyncText {
-    Running, Done, Conflicts, NoServer, NoPassword, NoStore, Waiting, Failed, Unreachable,
+    Running, Done, Conflicts, Skipped, RefusedItems, NoServer, NoPassword, NoStore, Waiting, Failed, Unreachable,
     Refused, Unauthorized, BadAnswer, BadAddress, Missing, FileError, Title
 };
 
@@ -79,8 +79,9 @@ private:
     void Finished();
     void TryApply();
     // tell: also as a notification, unless the last one told was the same (sameAs, or the
-    // text itself, compared).
-    void SetStatus(const QString& text, bool tell, const QString& sameAs = {});
+    // text itself, compared); the notification adds told to the text.
+    void SetStatus(const QString& text, bool tell, const QString& sameAs = {},
+                   const QString& told = {});
     QString FailureText(const SyncOutcome& outcome) const;
     QString Text(SyncText text) const { return parts_.text(text); }
 

@@ -128,7 +128,8 @@ TForm7::TForm7(QWidget* parent)
                                   "Color1-8.Hint,AccessibleName", "MaskEdit2.Hint", "TabSheet7.Caption",
                                   "Label16-21.Caption", "CheckBox6.Caption,Hint", "Button6.Caption,Hint", "MaskEdit3.Hint",
                                   "SyncRunningText.Caption", "SyncDoneText.Caption",
-                                  "SyncConflictsText.Caption", "SyncNoServerText.Caption",
+                                  "SyncConflictsText.Caption", "SyncSkippedText.Caption",
+                                  "SyncRefusedItemsText.Caption", "SyncNoServerText.Caption",
                                   "SyncNoPasswordText.Caption", "SyncNoStoreText.Caption",
                                   "SyncStoredText.Caption", "SyncWaitingText.Caption",
                                   "SyncFailedText.Caption", "SyncUnreachableText.Caption",
@@ -355,6 +356,10 @@ QWidget* TForm7::BuildSyncPage() {
                                "на сервере: +%5, изменено %6, удалено %7.");
     syncTexts.conflicts =
         new TText(this, "SyncConflictsText", "Конфликтов: %1, сохранены обе версии.");
+    syncTexts.skipped = new TText(this, "SyncSkippedText",
+                                  "Пропущено (слишком велико или не читается): %1.");
+    syncTexts.refusedItems = new TText(this, "SyncRefusedItemsText",
+                                       "Не принято сервером: %1, будет отправлено снова.");
     syncTexts.noServer = new TText(this, "SyncNoServerText", "Не указан адрес сервера.");
     syncTexts.noPassword = new TText(this, "SyncNoPasswordText",
                                      "Введите пароль на странице «Синхронизация».");

@@ -167,6 +167,8 @@ public:
         TText* running;        // "Синхронизация…"
         TText* done;           // %1 time, %2-%4 here added/changed/deleted, %5-%7 on the server
         TText* conflicts;      // %1 conflicts
+        TText* skipped;        // %1 server items too large or unreadable, left as they are
+        TText* refusedItems;   // %1 uploads the server refused, sent again next time
         TText* noServer;
         TText* noPassword;     // no password known for this run
         TText* noStore;        // no secret store: the password is kept until the program closes
