@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only those that are missing.
+# Installs the Debian packages the build and the tests need, only those that are missing; with
+# package names as arguments, those instead (for the scripts run by hand).
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
@@ -13,6 +14,7 @@ packages=(
     libical-dev libicu-dev
     qtkeychain-qt6-dev
 )
+[ $# -gt 0 ] && packages=("$@")
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -26,7 +28,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
 fi
 # The Russian system locale, for trying the program (and its language tests) under it.
-if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+if [ $# -eq 0 ] && ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
     sed -i 's/^# *\(ru_RU\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
     locale-gen >/dev/null
 fi

@@ -17,19 +17,7 @@ for f in pomix pomix-data; do
     [ -x "$build/$f" ] || { echo "screenshot: $build/$f is missing; build first" >&2; exit 1; }
 done
 
-packages=(xvfb xdotool imagemagick fonts-dejavu-core)
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
-fi
+bash "$root/scripts/deps.sh" xvfb xdotool imagemagick fonts-dejavu-core
 
 scratch=$(mktemp -d)
 xvfb_pid='' app_pid=''
