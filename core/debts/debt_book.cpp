@@ -13,59 +13,33 @@ struct DebtsLoad : ListLoad<CreditList> {
 }  // namespace
 
 DebtBook::DebtBook(StreamContainer& container, std::string fileName)
-    : file_(container, std::move(fileName), kCreditStreamName) {}
+    : ListModel(container, std::move(fileName), kCreditStreamName, WriteCreditList) {}
 
 EarlyRead DebtBook::EarlyReadIn(const std::string& dataDir) {
     return MakeEarlyRead<DebtsLoad>(dataDir + kCreditFileName, kCreditStreamName);
 }
 
-std::optional<SectionModel::Load> DebtBook::MakeLoad() {
-    auto load = std::make_shared<DebtsLoad>(file_);
-    return SectionModel::Load{[load] { ReadOrTakeEarly(*load); },
-                              [this, load] {
-                                  credits_ = std::move(load->list);
-                                  file_.AdoptLoad(load->file);
-                                  ClearChanged();
-                                  Notify(Change::Loaded);
-                              }};
-}
-
-void DebtBook::Save() {
-    SaveCreditList(file_, credits_, Modified());
-    ClearChanged();
-}
-
-std::shared_ptr<FileImage> DebtBook::ImageOfRecords() {
-    return file_.TakeListImage(credits_, WriteCreditList);
-}
+std::optional<SectionModel::Load> DebtBook::MakeLoad() { return ReadBeside<DebtsLoad>(); }
 
 std::uint64_t DebtBook::Add(TCreditNote debt) {
-    credits_.Add(std::move(debt));
-    MarkChanged();
-    return credits_.SerialAt(credits_.Count() - 1);
+    list_.Add(std::move(debt));
+    Changed();
+    return list_.SerialAt(list_.Count() - 1);
 }
 
 bool DebtBook::Change(std::uint64_t serial, std::string debtor, std::string subject, DateTime due) {
-    TCreditNote* debt = credits_.BySerial(serial);
+    TCreditNote* debt = list_.BySerial(serial);
     if (!debt) return false;
     debt->FistName = std::move(debtor);
     debt->Name = std::move(subject);
     debt->ReturnDate = due;
-    MarkChanged();
-    return true;
-}
-
-bool DebtBook::Delete(std::uint64_t serial) {
-    const std::optional<std::size_t> index = credits_.FindSerial(serial);
-    if (!index) return false;
-    credits_.Delete(*index);
-    MarkChanged();
+    Changed();
     return true;
 }
 
 bool DebtBook::Sort(int tag) {
-    if (!SortedCreditList(credits_, tag)) return false;
-    MarkChanged();
+    if (!SortedCreditList(list_, tag)) return false;
+    Changed();
     return true;
 }
 

@@ -39,7 +39,7 @@ private slots:
     void readAgainShowsTheFileAndClosesTheEditor();
     void editorKeepsTheNoteItWasOpenedOn();
     void storedTextShowsAsPlainText();
-    void deleteAsksOnlyWhenConfirmationIsOn();
+    void deleteAsksAndSelectsTheNextLine();
     void savedTitleGoesWhereASortOfAllPutsIt();
     void editingAndDeletingSearchResultsReachTheRightNote();
     void textFileRoundTrip();
@@ -203,28 +203,21 @@ void NoteFormTest::storedTextShowsAsPlainText() {
     QCOMPARE(form->noteTextLabel->text(), QString("<b>bold</b>\r\n"));
 }
 
-void NoteFormTest::deleteAsksOnlyWhenConfirmationIsOn() {
+void NoteFormTest::deleteAsksAndSelectsTheNextLine() {
     auto form = Open();
-    AddNote(*form, "a", {});
-    AddNote(*form, "b", {});
-    form->titleList->setCurrentRow(RowOf(*form, "a"));
+    for (const char* title : {"a", "b", "c"}) AddNote(*form, title, {});
+    form->titleList->setCurrentRow(RowOf(*form, "b"));
     answer_ = MessageAnswer::No;
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
-    QCOMPARE(messages_.size(), std::size_t(1));
-    QCOMPARE(messages_[0], MessageString("DeleteQuestion"));
-    QCOMPARE(form->Notes().Count(), std::size_t(2));
-
+    QCOMPARE(messages_, std::vector<QString>{MessageString("DeleteQuestion")});
+    QCOMPARE(form->titleList->count(), 3);
     answer_ = MessageAnswer::Yes;
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
-    QCOMPARE(form->Notes().Count(), std::size_t(1));
-    QCOMPARE(form->Notes()[0].Name, std::string("b"));
-
-    SettingsRecord.ConfirmDelete = false;
-    form->titleList->setCurrentRow(0);
+    // The next line takes the deleted one's place; after the last, the one before it.
+    QCOMPARE(form->titleList->Line(form->titleList->currentRow()), std::string("c"));
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
-    QVERIFY(form->Notes().Empty());
-    QCOMPARE(messages_.size(), std::size_t(2));        // no question the second time
-    QTest::mouseClick(form->deleteButton, Qt::LeftButton);  // nothing selected: nothing happens
+    QCOMPARE(form->titleList->Line(form->titleList->currentRow()), std::string("a"));
+    QCOMPARE(form->titleList->count(), 1);
 }
 
 void NoteFormTest::savedTitleGoesWhereASortOfAllPutsIt() {
