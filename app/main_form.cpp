@@ -114,7 +114,7 @@ TMainForm::SectionFactory TMainForm::ProgramSections() {
                 return new TCatalogForm(container);
             case 4: {
                 TABookForm* book = *addressBook;
-                auto* debts = new TCreditsForm(container, book ? &book->Contacts() : nullptr);
+                auto* debts = new TCreditsForm(container, book ? &book->Data() : nullptr);
                 if (book)
                     connect(book, &TSectionWindow::dataLoaded, debts,
                             &TCreditsForm::ContactsChanged);

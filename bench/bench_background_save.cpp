@@ -56,7 +56,7 @@ void BM_BackgroundSave100k(benchmark::State& state) {
     double take = 0;
     double takeCpu = 0;
     for (auto _ : state) {
-        form.Modified = true;  // as after one edit
+        form.MarkChanged();  // as after one edit
         QEventLoop loop;
         QObject::connect(&saver, &TBackgroundSaver::saved, &loop, &QEventLoop::quit);
         auto last = Clock::now();

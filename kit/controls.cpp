@@ -464,6 +464,13 @@ void TSortedListBox::SetSortedItems(Lines lines) {
     model_->Reset(std::move(lines));
 }
 
+TSortedListBox::Lines TSortedListBox::OfRecords(std::vector<ListLine> lines) {
+    Lines items;
+    items.reserve(lines.size());
+    for (ListLine& line : lines) items.emplace_back(std::move(line.Text), line.Serial);
+    return items;
+}
+
 ItemObject TSortedListBox::Object(int row) const {
     return row >= 0 && row < count() ? model_->Lines()[static_cast<std::size_t>(row)].second : 0;
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "storage/field_codec.h"
+#include "storage/record_list.h"
 
 namespace pomix {
 
@@ -246,6 +247,8 @@ public:
     // As SetItems, for lines already in order (sorted beside the interface): nothing per line
     // is done here.
     void SetSortedItems(Lines lines);
+    // A model's lines, each carrying its record's serial number.
+    static Lines OfRecords(std::vector<ListLine> lines);
     ItemObject Object(int row) const;
     // The row whose line carries object, or -1.
     int RowOf(ItemObject object) const;

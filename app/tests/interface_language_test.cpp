@@ -117,8 +117,8 @@ void InterfaceLanguageTest::formatsFollowTheDictionaryNotTheSystem() {
     main.Display->ShowWindow(4);  // the debt book reads its texts from the dictionary
     auto* debts = qobject_cast<TCreditsForm*>(main.Display->Window(4));
     QVERIFY(debts);
-    debts->Credits().Add(TCreditNote(kOwedToMe, "", "100.5 $", 0, 0));
-    debts->Credits().Add(TCreditNote(kOwedToMe, "", Utf8ToCp1251("1500 руб"), 0, 0));
+    debts->Data().Add(TCreditNote(kOwedToMe, "", "100.5 $", 0, 0));
+    debts->Data().Add(TCreditNote(kOwedToMe, "", Utf8ToCp1251("1500 руб"), 0, 0));
     debts->ShowStatistics();
 
     const Tevent event(Utf8ToCp1251("Встреча"), {}, Day(2026, 12, 8), 19.0 / 24 + 40.0 / 1440, 0, 1, 0);

@@ -28,21 +28,6 @@ std::string Numbered(const char* prefix, int number) {
     return prefix + std::to_string(number);
 }
 
-// The entries read beside the interface, with the sorted lines of the tab shown at start: the
-// interface thread only takes them.
-struct EntriesLoad : ListLoad<CatalogList> {
-    using ListLoad::ListLoad;
-    std::vector<ListLine> lines;
-    void Read() {
-        LoadCatalogList(file, list);
-        lines = pomix::UpDateListBox(list, TCatalogForm::kFirstCategory);
-    }
-    void Adopt(EntriesLoad&& other) {
-        ListLoad::Adopt(std::move(other));
-        lines = std::move(other.lines);
-    }
-};
-
 }  // namespace
 
 TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
@@ -54,9 +39,9 @@ TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
                "Button14-15.Hint", "N1-4.Caption", "Text1-3.Caption", "Label1-4.Caption",
                "ListBox1.AccessibleName"})),
           parent),
-      file_(container, DataDir() + kCatalogFileName, kCatalogStreamName) {
+      catalog_(container, DataDir() + kCatalogFileName) {
     setObjectName("CatalogForm");
-    FileName = file_.Path();
+    FileName = catalog_.File().Path();
     BuildMainView();
     BuildEditor();
     BuildSearch();
@@ -68,6 +53,8 @@ TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
                                    addButton, deleteButton, searchPanel, statisticsPanel});
     CoverWhileShown(editPanel, std::move(covered));
     fileMessages = new TTextFileMessages(this);
+    FollowEditor(editPanel);
+    catalog_.Listen([this](SectionModel::Change change) { FollowModel(change); });
     binding_.BindDictionary();
     LoadData();
 }
@@ -225,58 +212,51 @@ void TCatalogForm::BuildStatistics() {
     connect(closeStatisticsButton, &QPushButton::clicked, this, &TCatalogForm::HideStatistics);
 }
 
-void TCatalogForm::LoadCatalogList() {
-    pomix::LoadCatalogList(file_, CatalogList_);
-}
+void TCatalogForm::LoadCatalogList() { catalog_.LoadNow(); }
 
 EarlyRead TCatalogForm::EarlyReadIn(const std::string& dataDir) {
-    return MakeEarlyRead<EntriesLoad>(dataDir + kCatalogFileName, kCatalogStreamName);
+    return CatalogModel::EarlyReadIn(dataDir);
 }
 
 std::optional<LoadWork> TCatalogForm::MakeLoad() {
-    auto load = std::make_shared<EntriesLoad>(file_);
-    return LoadWork{[load] { ReadOrTakeEarly(*load); },
-                    [this, load] {
-                        CatalogList_ = std::move(load->list);
-                        file_.AdoptLoad(load->file);
-                        if (CurrentCategory == kFirstCategory) {
-                            ShowLines(load->lines);
-                        } else {
-                            UpDateListBox(CurrentCategory);
-                        }
-                    }};
+    std::optional<SectionModel::Load> load = catalog_.MakeLoad();
+    return LoadWork{std::move(load->read), std::move(load->take)};  // the view follows the model
 }
 
 void TCatalogForm::SaveCatalogList() {
-    pomix::SaveCatalogList(file_, CatalogList_, Modified);
-}
-
-std::shared_ptr<FileImage> TCatalogForm::TakeImage() {
-    auto image = file_.TakeListImage(CatalogList_, WriteCatalogList);
+    catalog_.Save();
     Modified = false;
-    return image;
 }
 
 void TCatalogForm::FormClose() {
     SaveCatalogList();
 }
 
-void TCatalogForm::UpDateListBox(int category) {
-    ShowLines(pomix::UpDateListBox(CatalogList_, category));
+void TCatalogForm::FollowModel(SectionModel::Change change) {
+    // Records read anew (a copy put back) leave nothing for an open editor to save.
+    if (change == SectionModel::Change::Loaded) editPanel->hide();
+    Modified = catalog_.Modified();
+    UpDateListBox(CurrentCategory);
+    if (statisticsPanel->isVisibleTo(this)) CountEntries();
 }
 
-void TCatalogForm::ShowLines(const std::vector<ListLine>& lines) {
-    std::vector<std::pair<std::string, ItemObject>> items;
-    items.reserve(lines.size());
-    for (const ListLine& line : lines) items.emplace_back(line.Text, line.Serial);
+void TCatalogForm::UpDateListBox(int category) {
+    ShowLines(catalog_.Lines(category));
+}
+
+void TCatalogForm::ShowLines(std::vector<ListLine> lines) {
     // The core's lines come sorted, in the list's own order.
-    titleList->SetSortedItems(std::move(items));
+    titleList->SetSortedItems(TSortedListBox::OfRecords(std::move(lines)));
     titleList->setCurrentRow(-1);
 }
 
-TCatalogNote* TCatalogForm::SelectedEntry() {
+std::uint64_t TCatalogForm::SelectedSerial() const {
     const int row = titleList->currentRow();
-    return row < 0 ? nullptr : CatalogList_.BySerial(titleList->Object(row));
+    return row < 0 ? 0 : titleList->Object(row);
+}
+
+const TCatalogNote* TCatalogForm::SelectedEntry() const {
+    return catalog_.Entries().BySerial(SelectedSerial());
 }
 
 void TCatalogForm::ShowSelected() {
@@ -334,19 +314,14 @@ void TCatalogForm::SaveEditor() {
         return;
     }
     const std::int32_t category = position + 1;
-    ItemObject saved = 0;
+    std::uint64_t saved = 0;
     if (AddMode) {
-        CatalogList_.Add(TCatalogNote(category, nameEdit->Text(), memoEdit->Lines()));
-        saved = CatalogList_.SerialAt(CatalogList_.Count() - 1);
+        saved = catalog_.Add(category, nameEdit->Text(), memoEdit->Lines());
     } else {
         // With no selected line (the tab was changed under the open editor) there is no entry
         // to change; the editor stays open with what was typed.
-        TCatalogNote* entry = SelectedEntry();
-        if (!entry) return;
-        saved = titleList->Object(titleList->currentRow());
-        entry->Category = category;
-        entry->Name = nameEdit->Text();
-        entry->Memo = memoEdit->Lines();
+        saved = SelectedSerial();
+        if (!catalog_.Change(saved, category, nameEdit->Text(), memoEdit->Lines())) return;
     }
     editPanel->hide();
     UpDateListBox(CurrentCategory);
@@ -362,11 +337,9 @@ void TCatalogForm::CancelEditor() {
 
 void TCatalogForm::Delete() {
     const int row = titleList->currentRow();
-    if (row < 0) return;
-    const auto position = CatalogList_.FindSerial(titleList->Object(row));
-    if (!position) return;
+    if (!SelectedEntry()) return;
     if (!DeleteConfirmed()) return;
-    CatalogList_.Delete(*position);
+    catalog_.Delete(SelectedSerial());
     UpDateListBox(CurrentCategory);
     Clear();
     ListChanged();
@@ -375,7 +348,7 @@ void TCatalogForm::Delete() {
 }
 
 void TCatalogForm::ListChanged() {
-    Modified = true;
+    MarkChanged();
     if (statisticsPanel->isVisibleTo(this)) CountEntries();
 }
 
@@ -391,7 +364,7 @@ void TCatalogForm::HideStatistics() {
 }
 
 void TCatalogForm::CountEntries() {
-    const auto counts = CategoryCounts(CatalogList_);
+    const auto counts = catalog_.Counts();
     for (int i = 0; i < kCatalogCategories; ++i) {
         statisticsCounts[i]->setText(InterfaceLocale().toString(qlonglong(counts[i])));
     }
@@ -422,7 +395,7 @@ void TCatalogForm::FoundRecord() {
     const CatalogSearch scope = byNameChoice->isChecked()          ? CatalogSearch::ByName
                                 : byDescriptionChoice->isChecked() ? CatalogSearch::ByMemo
                                                                    : CatalogSearch::Everywhere;
-    ShowLines(pomix::FoundRecord(CatalogList_, pattern, scope));
+    ShowLines(catalog_.Found(pattern, scope));
 }
 
 void TCatalogForm::LoadDescriptionFromFile() {

@@ -10,8 +10,7 @@
 #include <array>
 #include <vector>
 
-#include "core/catalog/catalog.h"
-#include "storage/section_file.h"
+#include "core/catalog/catalog_model.h"
 #include "storage/stream_container.h"
 #include "kit/controls.h"
 #include "kit/memo_file.h"
@@ -26,10 +25,12 @@ public:
     // The read of the section's file at the start of the process (storage/early_reads.h).
     static EarlyRead EarlyReadIn(const std::string& dataDir);
 
-    CatalogList& Entries() { return CatalogList_; }
-    const SectionFile& File() const { return file_; }
-    bool DataFileUnread() const override { return file_.LoadFailed(); }
-    static constexpr int kFirstCategory = 1;
+    const CatalogList& Entries() const { return catalog_.Entries(); }
+    CatalogModel& Data() { return catalog_; }
+    const SectionFile& File() const { return catalog_.File(); }
+    bool DataFileUnread() const override { return catalog_.File().LoadFailed(); }
+    SectionModel* Model() override { return &catalog_; }
+    static constexpr int kFirstCategory = CatalogModel::kFirstCategory;
     int CurrentCategory = kFirstCategory;  // the active tab, 1 to 6
 
     void LoadCatalogList();
@@ -57,8 +58,11 @@ public:
     void LoadDescriptionFromFile();  // a text file, or the titles of a playlist
     void SaveDescriptionToFile();
 
+    // The model's entries came in or were replaced whole: shown afresh.
+    void FollowModel(SectionModel::Change change);
+
     // The entry of the selected title, or null with no selection.
-    TCatalogNote* SelectedEntry();
+    const TCatalogNote* SelectedEntry() const;
 
     // The main view.
     std::array<TStaticButton*, kCatalogCategories> categoryTabs;
@@ -106,8 +110,7 @@ public:
 protected:
     void FormClose() override;
     std::optional<LoadWork> MakeLoad() override;
-    std::shared_ptr<FileImage> TakeImage() override;
-    SectionFile* DataFile() override { return &file_; }
+    SectionFile* DataFile() override { return &catalog_.File(); }
 
 private:
     void BuildMainView();
@@ -115,13 +118,15 @@ private:
     void BuildSearch();
     void BuildStatistics();
     // Every line carries its entry's serial number, which survives deletes.
-    void ShowLines(const std::vector<ListLine>& lines);
+    void ShowLines(std::vector<ListLine> lines);
     void ShowCategoryNames();
     void CountEntries();
     void ListChanged();
 
-    SectionFile file_;
-    CatalogList CatalogList_;
+    // The selected title's entry serial number, 0 with no selection.
+    std::uint64_t SelectedSerial() const;
+
+    CatalogModel catalog_;
 };
 
 }  // namespace pomix

@@ -41,14 +41,9 @@ bool IsDate(DateTime value) {
     return TryDecodeDate(value, parts);
 }
 
-struct DebtsLoad : ListLoad<CreditList> {
-    using ListLoad::ListLoad;
-    void Read() { LoadCreditList(file, list); }
-};
-
 }  // namespace
 
-TCreditsForm::TCreditsForm(StreamContainer& container, const AddressList* contacts,
+TCreditsForm::TCreditsForm(StreamContainer& container, const AddressBook* contacts,
                            QWidget* parent)
     : TSectionWindow(kRecolourDebts, "CreditsForm",
                      ExpandItems({"StaticButton1-6.Caption,Hint", "Button1-6.Caption,Hint", "PopupMenu1.AccessibleName",
@@ -58,10 +53,10 @@ TCreditsForm::TCreditsForm(StreamContainer& container, const AddressList* contac
                                   "Label1-8.Caption", "Label15.Caption", "ListBox1.AccessibleName",
                                   "RoublesText.Caption"}),
                      parent),
-      file_(container, DataDir() + kCreditFileName, kCreditStreamName),
+      debts_(container, DataDir() + kCreditFileName),
       contacts_(contacts) {
     setObjectName("CreditsForm");
-    FileName = file_.Path();
+    FileName = debts_.File().Path();
     BuildMainView();
     BuildEditor();
     BuildStatistics();
@@ -70,6 +65,8 @@ TCreditsForm::TCreditsForm(StreamContainer& container, const AddressList* contac
     CoverWhileShown(editorPanel, {owedToMeTab, iOweTab, statisticsButton, nameColumnTab,
                                   subjectColumnTab, dateColumnTab, daysColumnTab, debtList,
                                   editButton, addButton, deleteButton, statisticsPanel});
+    FollowEditor(editorPanel);
+    debts_.Listen([this](SectionModel::Change change) { FollowModel(change); });
     binding_.BindDictionary();
     LoadData();
 }
@@ -204,52 +201,47 @@ void TCreditsForm::BuildStatistics() {
 }
 
 EarlyRead TCreditsForm::EarlyReadIn(const std::string& dataDir) {
-    return MakeEarlyRead<DebtsLoad>(dataDir + kCreditFileName, kCreditStreamName);
+    return DebtBook::EarlyReadIn(dataDir);
 }
 
 std::optional<LoadWork> TCreditsForm::MakeLoad() {
-    auto load = std::make_shared<DebtsLoad>(file_);
-    return LoadWork{[load] { ReadOrTakeEarly(*load); },
-                    [this, load] {
-                        CreditList_ = std::move(load->list);
-                        file_.AdoptLoad(load->file);
-                        UpDateListBox(CurrentKind_);
-                    }};
+    std::optional<SectionModel::Load> load = debts_.MakeLoad();
+    return LoadWork{std::move(load->read), std::move(load->take)};  // the view follows the model
 }
 
-void TCreditsForm::LoadNoteList() {
-    LoadCreditList(file_, CreditList_);
-}
+void TCreditsForm::LoadNoteList() { debts_.LoadNow(); }
 
 void TCreditsForm::SaveNoteList() {
-    SaveCreditList(file_, CreditList_, Modified);
-}
-
-std::shared_ptr<FileImage> TCreditsForm::TakeImage() {
-    auto image = file_.TakeListImage(CreditList_, WriteCreditList);
+    debts_.Save();
     Modified = false;
-    return image;
 }
 
 void TCreditsForm::FormClose() {
     SaveNoteList();
 }
 
+void TCreditsForm::FollowModel(SectionModel::Change change) {
+    // Records read anew (a copy put back) leave nothing for an open editor to save.
+    if (change == SectionModel::Change::Loaded) editorPanel->hide();
+    Modified = debts_.Modified();
+    UpDateListBox(CurrentKind_);
+}
+
 void TCreditsForm::UpDateListBox(int kind) {
     listedAt_ = Now();
-    lines_ = pomix::UpDateListBox(CreditList_, kind);
+    lines_ = debts_.Lines(kind);
     // Cells are made when drawn, from the debt the line refers to.
     debtList->SetRows(static_cast<int>(lines_.size()), [this](int row, int column) {
-        const TCreditNote* debt = CreditList_.Resolve(lines_[static_cast<std::size_t>(row)]);
+        const TCreditNote* debt = debts_.Credits().Resolve(lines_[static_cast<std::size_t>(row)]);
         if (!debt) return std::string();
         return CreditCells(*debt, SettingsRecord.OverdueMark, listedAt_)[static_cast<std::size_t>(column)];
     });
 }
 
-TCreditNote* TCreditsForm::SelectedDebt() {
+const TCreditNote* TCreditsForm::SelectedDebt() const {
     const int row = debtList->CurrentRow();
     if (row < 0 || static_cast<std::size_t>(row) >= lines_.size()) return nullptr;
-    return CreditList_.Resolve(lines_[static_cast<std::size_t>(row)]);
+    return debts_.Credits().Resolve(lines_[static_cast<std::size_t>(row)]);
 }
 
 void TCreditsForm::ShowSelectedDebt() {
@@ -270,7 +262,7 @@ void TCreditsForm::ShowCreditNote(const TCreditNote& debt) {
 }
 
 void TCreditsForm::ImportFistName() {
-    debtorBox->SetItems(contacts_ ? pomix::ImportFistName(*contacts_) : StrList{});
+    debtorBox->SetItems(contacts_ ? pomix::ImportFistName(contacts_->Contacts) : StrList{});
 }
 
 void TCreditsForm::ContactsChanged() {
@@ -315,20 +307,17 @@ void TCreditsForm::AddorEdit() {
     }
     std::uint64_t saved = 0;
     if (AddMode) {
-        CreditList_.Add(
+        saved = debts_.Add(
             TCreditNote(CurrentKind_, debtorBox->Text(), subjectEdit->Text(), Now(), due));
-        saved = CreditList_.SerialAt(CreditList_.Count() - 1);
     } else {
-        TCreditNote* debt = SelectedDebt();
-        if (!debt) return;  // no debt to change: nothing is stored, the editor stays
+        // No debt to change: nothing is stored, the editor stays.
+        if (!SelectedDebt()) return;
         saved = lines_[static_cast<std::size_t>(debtList->CurrentRow())].Serial;
-        debt->FistName = debtorBox->Text();
-        debt->Name = subjectEdit->Text();
-        debt->ReturnDate = due;
+        debts_.Change(saved, debtorBox->Text(), subjectEdit->Text(), due);
     }
     editorPanel->hide();
     UpDateListBox(CurrentKind_);
-    Modified = true;
+    MarkChanged();
     FocusLine(debtList, RowOf(saved));
 }
 
@@ -343,17 +332,17 @@ void TCreditsForm::Delete() {
     if (!SelectedDebt()) return;
     if (!DeleteConfirmed()) return;
     const int row = debtList->CurrentRow();
-    CreditList_.Delete(lines_[static_cast<std::size_t>(row)]);
+    debts_.Delete(lines_[static_cast<std::size_t>(row)].Serial);
     Clear();
     UpDateListBox(CurrentKind_);
-    Modified = true;
+    MarkChanged();
     // The next line takes the deleted one's place; after the last, the one before it.
     FocusLine(debtList, std::min(row, static_cast<int>(lines_.size()) - 1));
 }
 
 void TCreditsForm::SortedCreditList(int tag) {
-    if (!pomix::SortedCreditList(CreditList_, tag)) return;
-    Modified = true;
+    if (!debts_.Sort(tag)) return;
+    MarkChanged();
     UpDateListBox(CurrentKind_);
 }
 
@@ -383,7 +372,7 @@ void TCreditsForm::PickDueDate() {
 
 void TCreditsForm::ShowStatistics() {
     // Counted afresh on every opening: the debts may have changed since the last one.
-    const DebtTotals totals = CreditTotals(CreditList_);
+    const DebtTotals totals = debts_.Totals();
     // The one place the totals take their number format from.
     const auto texts =
         StatisticsTexts(totals, CurrentLocale().DecimalSeparator(), FromQt(QLatin1Char(' ') + roublesText->Text));

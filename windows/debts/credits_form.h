@@ -10,9 +10,8 @@
 
 #include <QMenu>
 
-#include "core/addressbook/address.h"
-#include "core/debts/credit.h"
-#include "storage/section_file.h"
+#include "core/addressbook/address_book.h"
+#include "core/debts/debt_book.h"
 #include "storage/stream_container.h"
 #include "kit/column_list_view.h"
 #include "kit/controls.h"
@@ -24,15 +23,17 @@ namespace pomix {
 class TCreditsForm : public TSectionWindow {
     Q_OBJECT
 public:
-    // contacts: the address book's list, read (never changed) whenever the editor opens; null
-    // offers no names.
-    TCreditsForm(StreamContainer& container, const AddressList* contacts, QWidget* parent = nullptr);
+    // contacts: the address book's model, whose contacts are read (never changed) whenever the
+    // editor opens; null offers no names.
+    TCreditsForm(StreamContainer& container, const AddressBook* contacts, QWidget* parent = nullptr);
     // The read of the section's file at the start of the process (storage/early_reads.h).
     static EarlyRead EarlyReadIn(const std::string& dataDir);
 
-    CreditList& Credits() { return CreditList_; }
-    const SectionFile& File() const { return file_; }
-    bool DataFileUnread() const override { return file_.LoadFailed(); }
+    const CreditList& Credits() const { return debts_.Credits(); }
+    DebtBook& Data() { return debts_; }
+    const SectionFile& File() const { return debts_.File(); }
+    bool DataFileUnread() const override { return debts_.File().LoadFailed(); }
+    SectionModel* Model() override { return &debts_; }
     int CurrentKind() const { return CurrentKind_; }
 
     void LoadNoteList();
@@ -57,6 +58,8 @@ public:
     void PickDueDate();
     void ShowStatistics();
     void HideStatistics();
+    // The model's debts came in or were replaced whole: shown afresh.
+    void FollowModel(SectionModel::Change change);
 
     // The main view.
     TStaticButton* owedToMeTab;  // StaticButton1
@@ -100,21 +103,19 @@ protected:
     void ReInit() override;
     void FormClose() override;
     std::optional<LoadWork> MakeLoad() override;
-    std::shared_ptr<FileImage> TakeImage() override;
-    SectionFile* DataFile() override { return &file_; }
+    SectionFile* DataFile() override { return &debts_.File(); }
 
 private:
     void BuildMainView();
     void BuildEditor();
     void BuildStatistics();
     // The debt of the selected line, or null with no selection or when it is gone.
-    TCreditNote* SelectedDebt();
+    const TCreditNote* SelectedDebt() const;
     // The row of the line that reaches the debt with that serial number, or -1.
     int RowOf(std::uint64_t serial) const;
 
-    SectionFile file_;
-    const AddressList* contacts_;
-    CreditList CreditList_;
+    DebtBook debts_;
+    const AddressBook* contacts_;
     int CurrentKind_ = kOwedToMe;
     // The debt of each line of debtList, by row.
     std::vector<ListLine> lines_;

@@ -24,33 +24,6 @@ void PresetPicker(DateTime day) {
     if (auto* picker = TCalendarDialog::Instance()) picker->SetPickedDay(day);
 }
 
-// Every title in the list's order, each with its note's serial number; renumbers the notes.
-// Runs where the list is: on the loading thread for a list just read.
-TSortedListBox::Lines SortedTitles(NoteList& notes) {
-    notes.Reindex();
-    TSortedListBox::Lines lines;
-    lines.reserve(notes.Count());
-    for (std::size_t i = 0; i < notes.Count(); ++i)
-        lines.emplace_back(notes[i].Name, notes.SerialAt(i));
-    SortByTextNoCase(lines, [](const auto& line) -> const std::string& { return line.first; });
-    return lines;
-}
-
-// The notes read beside the interface, their titles sorted there too: the interface thread
-// only takes them.
-struct NotesLoad : ListLoad<NoteList> {
-    using ListLoad::ListLoad;
-    TSortedListBox::Lines titles;
-    void Read() {
-        file.LoadList(list, ReadNotes);
-        titles = SortedTitles(list);
-    }
-    void Adopt(NotesLoad&& other) {
-        ListLoad::Adopt(std::move(other));
-        titles = std::move(other.titles);
-    }
-};
-
 }  // namespace
 
 TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
@@ -61,9 +34,9 @@ TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
                           "AMemo.Hint", "Text1.Caption", "Text2.Caption", "Text4.Caption",
                           "Label3-6.Caption", "N1-4.Caption"})),
                      parent),
-      file_(container, DataDir() + kNoteFileName, kNoteStreamName) {
+      notes_(container, DataDir() + kNoteFileName) {
     setObjectName("NoteForm");
-    FileName = file_.Path();
+    FileName = notes_.File().Path();
     BuildMainView();
     BuildEditor();
     BuildSearch();
@@ -71,6 +44,8 @@ TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
     CoverWhileShown(editPanel,
                     {titleList, deleteButton, addButton, editButton, searchButton, searchPanel});
     fileMessages = new TTextFileMessages(this);
+    FollowEditor(editPanel);
+    notes_.Listen([this](SectionModel::Change change) { FollowModel(change); });
     binding_.BindDictionary();
     LoadData();
 }
@@ -176,52 +151,56 @@ void TNoteForm::BuildSearch() {
     connect(searchEdit, &QLineEdit::returnPressed, this, &TNoteForm::FoundRecord);
 }
 
-void TNoteForm::LoadNoteList() {
-    file_.LoadList(NoteList_, ReadNotes);
-}
+void TNoteForm::LoadNoteList() { notes_.LoadNow(); }
 
 EarlyRead TNoteForm::EarlyReadIn(const std::string& dataDir) {
-    return MakeEarlyRead<NotesLoad>(dataDir + kNoteFileName, kNoteStreamName);
+    return NotesModel::EarlyReadIn(dataDir);
 }
 
 std::optional<LoadWork> TNoteForm::MakeLoad() {
-    auto load = std::make_shared<NotesLoad>(file_);
-    return LoadWork{[load] { ReadOrTakeEarly(*load); },
-                    [this, load] {
-                        NoteList_ = std::move(load->list);
-                        file_.AdoptLoad(load->file);
-                        titleList->SetSortedItems(std::move(load->titles));
-                        allTitlesListed_ = true;
-                        titleList->setCurrentRow(-1);
-                    }};
+    std::optional<SectionModel::Load> load = notes_.MakeLoad();
+    return LoadWork{std::move(load->read), std::move(load->take)};  // the view follows the model
 }
 
 void TNoteForm::SaveNoteList() {
-    file_.SaveList(NoteList_, Modified, WriteNotes);
-}
-
-std::shared_ptr<FileImage> TNoteForm::TakeImage() {
-    auto image = file_.TakeListImage(NoteList_, WriteNotes);
+    notes_.Save();
     Modified = false;
-    return image;
 }
 
 void TNoteForm::FormClose() {
     SaveNoteList();
 }
 
-void TNoteForm::UpDateNoteList() {
-    titleList->SetSortedItems(SortedTitles(NoteList_));
-    allTitlesListed_ = true;
+void TNoteForm::FollowModel(SectionModel::Change change) {
+    // Records read anew (a copy put back) leave nothing for an open editor to save.
+    if (change == SectionModel::Change::Loaded) editPanel->hide();
+    Modified = notes_.Modified();
+    UpDateNoteList();
+}
+
+void TNoteForm::ShowTitles(std::vector<ListLine> lines, bool all) {
+    if (all) {
+        titleList->SetSortedItems(TSortedListBox::OfRecords(std::move(lines)));
+    } else {
+        titleList->SetItems(TSortedListBox::OfRecords(std::move(lines)));
+    }
+    allTitlesListed_ = all;
     titleList->setCurrentRow(-1);
 }
 
-TNote* TNoteForm::SelectedNote() {
+void TNoteForm::UpDateNoteList() {
+    ShowTitles(notes_.Titles(), true);
+}
+
+std::uint64_t TNoteForm::SelectedSerial() const {
     const int row = titleList->currentRow();
-    if (row < 0) return nullptr;
+    return row < 0 ? 0 : titleList->Object(row);
+}
+
+const TNote* TNoteForm::SelectedNote() const {
     // Lines carry the note's serial number: a line left over from before a delete reaches no
     // note rather than whichever note took its place.
-    return NoteList_.BySerial(titleList->Object(row));
+    return notes_.Notes().BySerial(SelectedSerial());
 }
 
 void TNoteForm::ShowSelected() {
@@ -269,34 +248,23 @@ void TNoteForm::Edit() {
 }
 
 void TNoteForm::SaveEditor() {
-    TNote* note = AddMode ? nullptr : SelectedNote();
-    ItemObject saved = 0;
     // With nothing selected an edit has no note to change; rather than drop what was typed,
-    // it is kept as a new note.
-    if (note) {
-        saved = titleList->Object(titleList->currentRow());
-        note->Date = Now();
-        note->Name = titleEdit->Text();
-        note->Memo = textMemo->Lines();
-    } else {
-        NoteList_.Add(TNote(Now(), textMemo->Lines(), titleEdit->Text()));
-        saved = NoteList_.SerialAt(NoteList_.Count() - 1);
-        note = &NoteList_[NoteList_.Count() - 1];
-    }
+    // the model keeps it as a new note.
+    const std::uint64_t saved =
+        notes_.Keep(AddMode ? 0 : SelectedSerial(), titleEdit->Text(), textMemo->Lines());
     if (allTitlesListed_) {
         // Only this note's line moves (or joins the list): sorting every title again would
-        // hold the interface on a long list. Equal titles keep the notes' order, as the sort.
-        NoteList_.Reindex();
+        // hold the interface on a long list.
+        const TNote* note = notes_.Notes().BySerial(saved);
         titleList->PlaceItem(note->Name, saved, [this, index = note->Index](ItemObject other) {
-            const TNote* next = NoteList_.BySerial(other);
-            return next && index < next->Index;
+            return notes_.Precedes(index, other);
         });
         titleList->setCurrentRow(-1);
     } else {
         UpDateNoteList();
     }
     Clear();
-    Modified = true;
+    MarkChanged();
     editPanel->hide();
     FocusLine(titleList, titleList->RowOf(saved));
 }
@@ -324,17 +292,13 @@ void TNoteForm::SaveTextToFile() {
 }
 
 void TNoteForm::Delete() {
-    const TNote* note = SelectedNote();
-    if (!note) return;
+    if (!SelectedNote()) return;
     if (!DeleteConfirmed()) return;
-    if (const auto index = NoteList_.FindSerial(titleList->Object(titleList->currentRow()),
-                                                static_cast<std::size_t>(note->Index))) {
-        NoteList_.Delete(*index);
-    }
+    notes_.Delete(SelectedSerial());
     const int row = titleList->currentRow();
     UpDateNoteList();
     Clear();
-    Modified = true;
+    MarkChanged();
     // The next line takes the deleted one's place; after the last, the one before it.
     FocusLine(titleList, std::min(row, titleList->count() - 1));
 }
@@ -363,14 +327,7 @@ void TNoteForm::FoundRecord() {
                              : byTextRadio->isChecked() ? NoteSearch::ByText
                                                          : NoteSearch::Everywhere;
     Clear();
-    TSortedListBox::Lines found;
-    for (std::size_t i = 0; i < NoteList_.Count(); ++i) {
-        const TNote& note = NoteList_[i];
-        if (NoteMatches(note, pattern, where)) found.emplace_back(note.Name, NoteList_.SerialAt(i));
-    }
-    titleList->SetItems(std::move(found));
-    allTitlesListed_ = false;
-    titleList->setCurrentRow(-1);
+    ShowTitles(notes_.Found(pattern, where), false);
 }
 
 void TNoteForm::ReInit() {

@@ -5,8 +5,7 @@
 #include <QMenu>
 #include <QRadioButton>
 
-#include "core/notes/note.h"
-#include "storage/section_file.h"
+#include "core/notes/notes_model.h"
 #include "storage/stream_container.h"
 #include "kit/controls.h"
 #include "kit/memo_file.h"
@@ -21,9 +20,11 @@ public:
     // The read of the section's file at the start of the process (storage/early_reads.h).
     static EarlyRead EarlyReadIn(const std::string& dataDir);
 
-    NoteList& Notes() { return NoteList_; }
-    const SectionFile& File() const { return file_; }
-    bool DataFileUnread() const override { return file_.LoadFailed(); }
+    const NoteList& Notes() const { return notes_.Notes(); }
+    NotesModel& Data() { return notes_; }
+    const SectionFile& File() const { return notes_.File(); }
+    bool DataFileUnread() const override { return notes_.File().LoadFailed(); }
+    SectionModel* Model() override { return &notes_; }
 
     void LoadNoteList();
     void SaveNoteList();
@@ -45,6 +46,8 @@ public:
     void PickDate();
     void LoadTextFromFile();
     void SaveTextToFile();
+    // The model's notes came in or were replaced whole: shown afresh.
+    void FollowModel(SectionModel::Change change);
 
     // The main view.
     TStaticButton* titlesHeader;
@@ -89,8 +92,7 @@ protected:
     void ReInit() override;
     void FormClose() override;
     std::optional<LoadWork> MakeLoad() override;
-    std::shared_ptr<FileImage> TakeImage() override;
-    SectionFile* DataFile() override { return &file_; }
+    SectionFile* DataFile() override { return &notes_.File(); }
 
 private:
     // The title list holds every note (not a search's finds): an edit then moves one line.
@@ -99,10 +101,12 @@ private:
     void BuildEditor();
     void BuildSearch();
     // The note of the selected title, or null with no selection.
-    TNote* SelectedNote();
+    const TNote* SelectedNote() const;
+    // The selected title's note serial number, 0 with no selection.
+    std::uint64_t SelectedSerial() const;
+    void ShowTitles(std::vector<ListLine> lines, bool all);
 
-    SectionFile file_;
-    NoteList NoteList_;
+    NotesModel notes_;
 };
 
 }  // namespace pomix

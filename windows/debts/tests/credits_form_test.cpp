@@ -77,7 +77,7 @@ class CreditsFormTest : public QObject {
 private slots:
     void init();
     void cleanup();
-    void editKeepsDebtorKindAndEntryMoment();
+    void editOffersTheContactsAndShowsTheChange();
     void typedNamesAreKeptAsTyped();
     void newDebtUnderIOweIsDueInSevenDays();
     void badOrClearedDueDateStoresNothing();
@@ -87,16 +87,16 @@ private slots:
     void storedDueDatesThatAreNoDates();
     void semicolonsStayInTheirCells();
     void sortingReordersTheFileAndHidesOtherKinds();
+    void readAgainShowsTheFileAndClosesTheEditor();
     void deleteAsksAndRemovesTheSelectedDebt();
-    void statisticsTotalsBothKinds();
-    void statisticsReadBothSeparatorsInTheLocalesFormat();
-    void statisticsSayHowManyWereLeftOut();
+    void statisticsPanelShowsTheTotalsOfBothKinds();
     void pickerIsPresetFromTheField();
     void openAndCloseWithoutAChangeKeepsTheFile();
     void dictionaryItemsAreExactlyTheTable();
 
 private:
     std::unique_ptr<TCreditsForm> Open(const AddressList* contacts = nullptr);
+    std::unique_ptr<AddressBook> book_;
     void WriteDebts(const CreditList& debts);
     int RowOf(TCreditsForm& form, const std::string& name);
     void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
@@ -139,11 +139,15 @@ void CreditsFormTest::cleanup() {
     SetMessagePresenter({});
     SetReportHook({});
     SetLocale(nullptr);
+    book_.reset();
     folder_.reset();
 }
 
 std::unique_ptr<TCreditsForm> CreditsFormTest::Open(const AddressList* contacts) {
-    return std::make_unique<TCreditsForm>(container_, contacts);
+    if (!contacts) return std::make_unique<TCreditsForm>(container_, nullptr);
+    book_ = std::make_unique<AddressBook>(container_, folder_->File("Data/Address.dat"));
+    book_->ReplaceContacts(*contacts);
+    return std::make_unique<TCreditsForm>(container_, book_.get());
 }
 
 void CreditsFormTest::WriteDebts(const CreditList& debts) {
@@ -158,7 +162,7 @@ int CreditsFormTest::RowOf(TCreditsForm& form, const std::string& name) {
     return -1;
 }
 
-void CreditsFormTest::editKeepsDebtorKindAndEntryMoment() {
+void CreditsFormTest::editOffersTheContactsAndShowsTheChange() {
     AddressList contacts;
     contacts.Add(Contact("Яковлев", "Пётр", "Ильич"));
     contacts.Add(Contact("Авдеев", "Олег", "Юрьевич"));
@@ -186,15 +190,12 @@ void CreditsFormTest::editKeepsDebtorKindAndEntryMoment() {
     Click(form->saveButton);
 
     QVERIFY(!form->editorPanel->isVisibleTo(form.get()));
-    QVERIFY(form->Modified);
-    const TCreditNote& edited = form->Credits()[1];
-    QCOMPARE(edited.FistName, W("Петров И. С."));
-    QCOMPARE(edited.Name, W("дрель и сверла"));
-    QCOMPARE(edited.Kind, kIOwe);
-    QCOMPARE(edited.CreateDate, entered);
-    QCOMPARE(edited.ReturnDate, Day(2027, 1, 10));
-    QCOMPARE(form->Credits()[0].Name, std::string("x"));
+    QVERIFY(form->HasChanges());
     QCOMPARE(form->CurrentKind(), kIOwe);
+    const int row = RowOf(*form, W("Петров И. С."));
+    QCOMPARE(form->debtList->CurrentRow(), row);
+    QCOMPARE(Cell(*form, row, 1), QString::fromUtf8("дрель и сверла"));
+    QCOMPARE(Cell(*form, row, 2), QString("10.01.2027"));
 
     // Edit without a selection opens nothing.
     form->debtList->SetCurrentRow(-1);
@@ -272,7 +273,7 @@ void CreditsFormTest::badOrClearedDueDateStoresNothing() {
     QCOMPARE(reports_, std::vector<std::string>{kIncorrectDateMessage});
     QCOMPARE(form->Credits().Count(), std::size_t(1));
     QVERIFY(form->editorPanel->isVisibleTo(form.get()));
-    QVERIFY(!form->Modified);
+    QVERIFY(!form->HasChanges());
 
     // A day that does not exist keeps its text for mending.
     form->dueDateEdit->SetText("31.02.2027");
@@ -292,7 +293,7 @@ void CreditsFormTest::badOrClearedDueDateStoresNothing() {
     QCOMPARE(reports_.size(), std::size_t(3));
     QCOMPARE(form->Credits()[0].ReturnDate, Day(2026, 12, 20));
     QCOMPARE(form->Credits()[0].Name, std::string("5 $"));
-    QVERIFY(!form->Modified);
+    QVERIFY(!form->HasChanges());
     QVERIFY(messages_.empty());
 }
 
@@ -310,7 +311,7 @@ void CreditsFormTest::editWithoutADebtChangesNothing() {
     QVERIFY(form->editorPanel->isVisibleTo(form.get()));
     QCOMPARE(form->Credits().Count(), std::size_t(1));
     QCOMPARE(form->Credits()[0].Name, std::string("5 $"));
-    QVERIFY(!form->Modified);
+    QVERIFY(!form->HasChanges());
 }
 
 void CreditsFormTest::editorKeepsTheDebtItWasOpenedOn() {
@@ -416,42 +417,33 @@ void CreditsFormTest::sortingReordersTheFileAndHidesOtherKinds() {
     debts.Add(TCreditNote(kIOwe, "echo", "s4", 0, Day(2026, 12, 20)));
     WriteDebts(debts);
     auto form = Open();
-    const auto names = [&form] {
-        std::string order;
-        for (std::size_t i = 0; i < form->Credits().Count(); ++i)
-            order += form->Credits()[i].FistName + " ";
-        return order;
-    };
-
     Click(form->iOweTab);
     Click(form->nameColumnTab);  // sorts both kinds, case ignored
-    QCOMPARE(names(), std::string("alpha Bravo charlie delta echo "));
-    QVERIFY(form->Modified);
+    QVERIFY(form->HasChanges());
     QCOMPARE(form->debtList->Count(), 2);
     QCOMPARE(Cell(*form, 0, 0), QString("Bravo"));
     QCOMPARE(Cell(*form, 1, 0), QString("echo"));
     Click(form->owedToMeTab);
     QCOMPARE(form->debtList->Count(), 2);
     QCOMPARE(Cell(*form, 0, 0), QString("charlie"));
-
     Click(form->dateColumnTab);
-    std::vector<DateTime> due;
-    for (std::size_t i = 0; i < form->Credits().Count(); ++i)
-        due.push_back(std::floor(form->Credits()[i].ReturnDate));
-    QVERIFY(std::is_sorted(due.begin(), due.end()));
-    Click(form->daysColumnTab);  // no action
-    const std::string byDate = names();
+    QCOMPARE(Cell(*form, 0, 0), QString("charlie"));
+    QCOMPARE(Cell(*form, 1, 0), QString("delta"));
+    QCOMPARE(RowOf(*form, "alpha"), -1);  // kind 3 is never listed
+}
 
-    form->CloseForm();
-    auto again = Open();
-    std::string reread;
-    for (std::size_t i = 0; i < again->Credits().Count(); ++i)
-        reread += again->Credits()[i].FistName + " ";
-    QCOMPARE(reread, byDate);
-    for (int kind : {kOwedToMe, kIOwe}) {
-        again->ShowKind(kind);
-        QCOMPARE(RowOf(*again, "alpha"), -1);  // kind 3 is never listed
-    }
+void CreditsFormTest::readAgainShowsTheFileAndClosesTheEditor() {
+    CreditList debts;
+    debts.Add(TCreditNote(kOwedToMe, "from the copy", "", 0, Day(2027, 1, 1)));
+    WriteDebts(debts);
+    auto form = Open();
+    form->Data().Add(TCreditNote(kOwedToMe, "unsaved", "", 0, 0));
+    Click(form->addButton);
+    form->Data().LoadNow();
+    QVERIFY(!form->editorPanel->isVisibleTo(form.get()));
+    QVERIFY(!form->HasChanges());
+    QCOMPARE(form->debtList->Count(), 1);
+    QCOMPARE(Cell(*form, 0, 0), QString("from the copy"));
 }
 
 void CreditsFormTest::deleteAsksAndRemovesTheSelectedDebt() {
@@ -469,7 +461,7 @@ void CreditsFormTest::deleteAsksAndRemovesTheSelectedDebt() {
     Click(form->deleteButton);
     QCOMPARE(messages_, std::vector<QString>{MessageString("DeleteQuestion")});
     QCOMPARE(form->Credits().Count(), std::size_t(3));
-    QVERIFY(!form->Modified);
+    QVERIFY(!form->HasChanges());
 
     answer_ = MessageAnswer::Yes;
     Click(form->deleteButton);
@@ -479,7 +471,7 @@ void CreditsFormTest::deleteAsksAndRemovesTheSelectedDebt() {
     // The line after the deleted one is selected, and the fields show its debt.
     QCOMPARE(form->debtList->CurrentRow(), 0);
     QVERIFY(!form->debtorBox->Text().empty());
-    QVERIFY(form->Modified);
+    QVERIFY(form->HasChanges());
 
     SettingsRecord.ConfirmDelete = false;
     form->debtList->SetCurrentRow(0);
@@ -488,58 +480,29 @@ void CreditsFormTest::deleteAsksAndRemovesTheSelectedDebt() {
     QCOMPARE(messages_.size(), std::size_t(2));  // asked no more
 }
 
-void CreditsFormTest::statisticsTotalsBothKinds() {
-    auto form = Open();
-    form->Credits().Add(TCreditNote(kOwedToMe, "", "100 $", 0, 0));
-    form->Credits().Add(TCreditNote(kIOwe, "", "250.5 USD", 0, 0));
-    form->Credits().Add(TCreditNote(kOwedToMe, "", W("1 500 руб"), 0, 0));
-    form->Credits().Add(TCreditNote(kIOwe, "", W("дрель"), 0, 0));
-    form->Credits().Add(TCreditNote(3, "", "999 $", 0, 0));
-    Click(form->statisticsButton);
-    QVERIFY(form->statisticsPanel->isVisibleTo(form.get()));
-    QCOMPARE(form->owedToMeDollars->text(), QString("100.00 $"));
-    QCOMPARE(form->owedToMeRoubles->text(), QString::fromUtf8("1500.00 рублей"));
-    QCOMPARE(form->iOweDollars->text(), QString("250.50 $"));
-    QCOMPARE(form->iOweRoubles->text(), QString::fromUtf8("0.00 рублей"));
-    QCOMPARE(form->balanceDollars->text(), QString("-150.50 $"));
-    QCOMPARE(form->balanceRoubles->text(), QString::fromUtf8("1500.00 рублей"));
-
-    // Counted again on every opening.
-    Click(form->closeStatisticsButton);
-    QVERIFY(!form->statisticsPanel->isVisibleTo(form.get()));
-    form->Credits().Add(TCreditNote(kIOwe, "", "49.5 $", 0, 0));
-    Click(form->statisticsButton);
-    QCOMPARE(form->iOweDollars->text(), QString("300.00 $"));
-    QCOMPARE(form->balanceDollars->text(), QString("-200.00 $"));
-}
-
-void CreditsFormTest::statisticsReadBothSeparatorsInTheLocalesFormat() {
+// The sums themselves are the core's (statistics_test): here, that the panel shows them in the
+// locale's format, counted afresh on every opening, and the count left out only when some are.
+void CreditsFormTest::statisticsPanelShowsTheTotalsOfBothKinds() {
     SetLocale(std::make_unique<FixedLocale>(','));
     auto form = Open();
+    form->Data().Add(TCreditNote(kOwedToMe, "", "100 $", 0, 0));
+    form->Data().Add(TCreditNote(kIOwe, "", W("1 500,50 руб."), 0, 0));
     Click(form->statisticsButton);
-    const QString roubles = QString::fromUtf8("0,00 рублей");
+    QVERIFY(form->statisticsPanel->isVisibleTo(form.get()));
     QCOMPARE((QStringList{form->owedToMeDollars->text(), form->owedToMeRoubles->text(),
                           form->iOweDollars->text(), form->iOweRoubles->text(),
                           form->balanceDollars->text(), form->balanceRoubles->text()}),
-             (QStringList{"0,00 $", roubles, "0,00 $", roubles, "0,00 $", roubles}));
+             (QStringList{"100,00 $", QString::fromUtf8("0,00 рублей"), "0,00 $",
+                          QString::fromUtf8("1500,50 рублей"), "100,00 $",
+                          QString::fromUtf8("-1500,50 рублей")}));
     QVERIFY(!form->leftOutCount->isVisibleTo(form.get()));
-    Click(form->closeStatisticsButton);
-    form->Credits().Add(TCreditNote(kOwedToMe, "", "12.50 $", 0, 0));
-    form->Credits().Add(TCreditNote(kOwedToMe, "", "0,25 $", 0, 0));
-    form->Credits().Add(TCreditNote(kIOwe, "", W("1 500,50 руб."), 0, 0));
-    Click(form->statisticsButton);
-    QCOMPARE(form->owedToMeDollars->text(), QString("12,75 $"));
-    QCOMPARE(form->balanceRoubles->text(), QString::fromUtf8("-1500,50 рублей"));
-}
 
-void CreditsFormTest::statisticsSayHowManyWereLeftOut() {
-    auto form = Open();
-    form->Credits().Add(TCreditNote(kOwedToMe, "", "99999999999999999999 $", 0, 0));
-    form->Credits().Add(TCreditNote(kOwedToMe, "", "250 $", 0, 0));
-    form->Credits().Add(TCreditNote(kIOwe, "", "1e309 $", 0, 0));
+    Click(form->closeStatisticsButton);
+    QVERIFY(!form->statisticsPanel->isVisibleTo(form.get()));
+    form->Data().Add(TCreditNote(kIOwe, "", "49.5 $", 0, 0));
+    form->Data().Add(TCreditNote(kIOwe, "", "99999999999999999999 $", 0, 0));
     Click(form->statisticsButton);
-    QCOMPARE(form->owedToMeDollars->text(), QString("250.00 $"));
-    QCOMPARE(form->balanceDollars->text(), QString("249.00 $"));
+    QCOMPARE(form->balanceDollars->text(), QString("50,50 $"));
     QVERIFY(form->leftOutCaption->isVisibleTo(form.get()));
     QCOMPARE(form->leftOutCount->text(), QString("1"));
 }

@@ -1,8 +1,7 @@
-// The notes window driven headless: editing, deleting and searching through its own
-// commands, the text file commands, and what reaches Note.dat at close.
+// The notes window driven headless: what it shows of its notes while they are added, edited,
+// deleted and searched through its own commands, and the text file commands.
 #include <QTest>
 #include <filesystem>
-#include <set>
 
 #include "windows/notes/note_form.h"
 #include "core/settings/program_files.h"
@@ -35,19 +34,17 @@ class NoteFormTest : public QObject {
 private slots:
     void init();
     void cleanup();
-    void addStampsTheMomentOfSaving();
-    void editKeepsTheNoteAndRestampsIt();
+    void savedNoteIsShownAndItsLineSelected();
+    void searchPanelShowsFindsUntilCleared();
+    void readAgainShowsTheFileAndClosesTheEditor();
     void editorKeepsTheNoteItWasOpenedOn();
     void storedTextShowsAsPlainText();
-    void deleteAsksOnlyWhenConfirmationIsOn();
-    void emptyAndEqualTitlesEachKeepTheirLine();
+    void deleteAsksAndSelectsTheNextLine();
     void savedTitleGoesWhereASortOfAllPutsIt();
-    void searchByTitleTextAndBoth();
     void editingAndDeletingSearchResultsReachTheRightNote();
     void textFileRoundTrip();
     void unreadableTextFileLeavesTheEditorAsItWas();
-    void closeWritesOnlyAfterAChange();
-    void damagedFileIsKeptBeforeItIsOverwritten();
+    void damagedFileIsNotReported();
 
 private:
     std::unique_ptr<TNoteForm> Open();
@@ -107,52 +104,73 @@ int NoteFormTest::RowOf(TNoteForm& form, const std::string& name, int nth) {
     return -1;
 }
 
-void NoteFormTest::addStampsTheMomentOfSaving() {
+void NoteFormTest::savedNoteIsShownAndItsLineSelected() {
     auto form = Open();
     QTest::mouseClick(form->addButton, Qt::LeftButton);
+    QVERIFY(form->AddMode);
     QCOMPARE(form->dateEdit->Text(), std::string("07.12.2026"));
-    form->dateEdit->SetText("01.01.2001");  // not read: the save stamps its own moment
     form->titleEdit->SetText(W("Покупки"));
-    form->textMemo->SetLines({W("хлеб"), "milk"});
-    now_ = Moment(2026, 12, 7, 11, 45);
     QTest::mouseClick(form->saveButton, Qt::LeftButton);
-
-    QCOMPARE(form->Notes().Count(), std::size_t(1));
-    const TNote& note = form->Notes()[0];
-    QCOMPARE(note.Date, now_);
-    QCOMPARE(note.Name, W("Покупки"));
-    QCOMPARE(note.Memo, (StrList{W("хлеб"), "milk"}));
-    QVERIFY(form->Modified);
+    QVERIFY(form->HasChanges());
     QCOMPARE(form->titleList->count(), 1);
-    QCOMPARE(form->titleList->currentRow(), 0);  // the saved note is selected
+    QCOMPARE(form->titleList->currentRow(), 0);
     QCOMPARE(form->titleList->Line(0), W("Покупки"));
-}
 
-void NoteFormTest::editKeepsTheNoteAndRestampsIt() {
-    auto form = Open();
-    AddNote(*form, "first", {"one"});
     AddNote(*form, "second", {"two"});
     form->titleList->setCurrentRow(RowOf(*form, "second"));
     QCOMPARE(form->noteTitle->text(), QString("second"));
     QCOMPARE(form->noteTextLabel->text(), QString("two\r\n"));
     QCOMPARE(form->titleEdit->Text(), std::string("second"));
-
-    now_ = Moment(2027, 1, 2, 8, 0);
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     QVERIFY(!form->AddMode);
     form->titleEdit->SetText("renamed");
     QTest::mouseClick(form->saveButton, Qt::LeftButton);
+    QCOMPARE(form->titleList->Line(form->titleList->currentRow()), std::string("renamed"));
 
-    QCOMPARE(form->Notes().Count(), std::size_t(2));
-    QCOMPARE(form->Notes()[1].Name, std::string("renamed"));
-    QCOMPARE(form->Notes()[1].Memo, StrList{"two"});
-    QCOMPARE(form->Notes()[1].Date, now_);
-    QCOMPARE(form->Notes()[0].Name, std::string("first"));
-
-    // Cancel leaves everything as it was; Edit without a selection does nothing.
+    // Edit without a selection opens nothing.
     form->titleList->setCurrentRow(-1);
     QTest::mouseClick(form->editButton, Qt::LeftButton);
     QVERIFY(!form->editPanel->isVisibleTo(form.get()));
+}
+
+void NoteFormTest::searchPanelShowsFindsUntilCleared() {
+    auto form = Open();
+    AddNote(*form, "abc", {"x"});
+    AddNote(*form, "ABC", {"needle in text"});
+    AddNote(*form, "xabcx", {"abc"});
+    QTest::mouseClick(form->searchButton, Qt::LeftButton);
+    QVERIFY(form->searchPanel->isVisibleTo(form.get()));
+    form->byTextRadio->setChecked(true);
+    form->searchEdit->SetText("*NEEDLE*");
+    QTest::mouseClick(form->findButton, Qt::LeftButton);
+    QCOMPARE(form->titleList->count(), 1);
+    QCOMPARE(form->titleList->Line(0), std::string("ABC"));
+    QVERIFY(form->searchPanel->isVisibleTo(form.get()));
+
+    // An empty pattern leaves the finds as they are; "Очистить результаты" shows all.
+    form->searchEdit->clear();
+    QTest::mouseClick(form->findButton, Qt::LeftButton);
+    QCOMPARE(form->titleList->count(), 1);
+    QTest::mouseClick(form->clearResultsButton, Qt::LeftButton);
+    QCOMPARE(form->titleList->count(), 3);
+    QTest::mouseClick(form->closeSearchButton, Qt::LeftButton);
+    QVERIFY(!form->searchPanel->isVisibleTo(form.get()));
+}
+
+void NoteFormTest::readAgainShowsTheFileAndClosesTheEditor() {
+    {
+        auto saved = Open();
+        AddNote(*saved, "from the copy", {});
+        saved->CloseForm();
+    }
+    auto form = Open();
+    AddNote(*form, "unsaved", {});
+    QTest::mouseClick(form->addButton, Qt::LeftButton);
+    form->Data().LoadNow();
+    QVERIFY(!form->editPanel->isVisibleTo(form.get()));
+    QVERIFY(!form->HasChanges());
+    QCOMPARE(form->titleList->count(), 1);
+    QCOMPARE(form->titleList->Line(0), std::string("from the copy"));
 }
 
 void NoteFormTest::editorKeepsTheNoteItWasOpenedOn() {
@@ -185,43 +203,21 @@ void NoteFormTest::storedTextShowsAsPlainText() {
     QCOMPARE(form->noteTextLabel->text(), QString("<b>bold</b>\r\n"));
 }
 
-void NoteFormTest::deleteAsksOnlyWhenConfirmationIsOn() {
+void NoteFormTest::deleteAsksAndSelectsTheNextLine() {
     auto form = Open();
-    AddNote(*form, "a", {});
-    AddNote(*form, "b", {});
-    form->titleList->setCurrentRow(RowOf(*form, "a"));
+    for (const char* title : {"a", "b", "c"}) AddNote(*form, title, {});
+    form->titleList->setCurrentRow(RowOf(*form, "b"));
     answer_ = MessageAnswer::No;
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
-    QCOMPARE(messages_.size(), std::size_t(1));
-    QCOMPARE(messages_[0], MessageString("DeleteQuestion"));
-    QCOMPARE(form->Notes().Count(), std::size_t(2));
-
+    QCOMPARE(messages_, std::vector<QString>{MessageString("DeleteQuestion")});
+    QCOMPARE(form->titleList->count(), 3);
     answer_ = MessageAnswer::Yes;
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
-    QCOMPARE(form->Notes().Count(), std::size_t(1));
-    QCOMPARE(form->Notes()[0].Name, std::string("b"));
-
-    SettingsRecord.ConfirmDelete = false;
-    form->titleList->setCurrentRow(0);
+    // The next line takes the deleted one's place; after the last, the one before it.
+    QCOMPARE(form->titleList->Line(form->titleList->currentRow()), std::string("c"));
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
-    QVERIFY(form->Notes().Empty());
-    QCOMPARE(messages_.size(), std::size_t(2));        // no question the second time
-    QTest::mouseClick(form->deleteButton, Qt::LeftButton);  // nothing selected: nothing happens
-}
-
-void NoteFormTest::emptyAndEqualTitlesEachKeepTheirLine() {
-    auto form = Open();
-    AddNote(*form, "same", {"one"});
-    AddNote(*form, "", {"untitled"});
-    AddNote(*form, "same", {"two"});
-    QCOMPARE(form->titleList->count(), 3);
-    QCOMPARE(form->titleList->Line(0), std::string());  // an empty title sorts first
-    std::set<StrList> shown;
-    for (int nth = 0; nth < 2; ++nth) {
-        form->titleList->setCurrentRow(RowOf(*form, "same", nth));
-        shown.insert(form->textMemo->Lines());
-    }
-    QCOMPARE(shown, (std::set<StrList>{{"one"}, {"two"}}));
+    QCOMPARE(form->titleList->Line(form->titleList->currentRow()), std::string("a"));
+    QCOMPARE(form->titleList->count(), 1);
 }
 
 void NoteFormTest::savedTitleGoesWhereASortOfAllPutsIt() {
@@ -253,43 +249,6 @@ void NoteFormTest::savedTitleGoesWhereASortOfAllPutsIt() {
         form->UpDateNoteList();
         QCOMPARE(placed, lines());
     }
-}
-
-void NoteFormTest::searchByTitleTextAndBoth() {
-    auto form = Open();
-    AddNote(*form, "abc", {"x"});
-    AddNote(*form, "ABC", {"needle in text"});
-    AddNote(*form, "xabcx", {"abc"});
-    QTest::mouseClick(form->searchButton, Qt::LeftButton);
-    QVERIFY(form->searchPanel->isVisibleTo(form.get()));
-
-    const auto found = [&](QRadioButton* choice, const char* pattern) {
-        choice->setChecked(true);
-        form->searchEdit->SetText(pattern);
-        QTest::mouseClick(form->findButton, Qt::LeftButton);
-        std::multiset<std::string> lines;
-        for (int row = 0; row < form->titleList->count(); ++row)
-            lines.insert(form->titleList->Line(row));
-        return lines;
-    };
-    using Lines = std::multiset<std::string>;
-    QCOMPARE(found(form->byTitleRadio, "abc"), (Lines{"abc", "ABC"}));
-    QCOMPARE(found(form->byTitleRadio, "*abc*"), (Lines{"abc", "ABC", "xabcx"}));
-    QCOMPARE(found(form->byTextRadio, "needle"), Lines{});
-    QCOMPARE(found(form->byTextRadio, "*NEEDLE*"), Lines{"ABC"});
-    QCOMPARE(found(form->everywhereRadio, "abc"), (Lines{"abc", "ABC", "xabcx"}));
-    QVERIFY(form->searchPanel->isVisibleTo(form.get()));
-
-    // An empty pattern leaves the results as they are; "Очистить результаты" shows all.
-    form->searchEdit->clear();
-    QTest::mouseClick(form->findButton, Qt::LeftButton);
-    QCOMPARE(form->titleList->count(), 3);
-    found(form->byTitleRadio, "nothing");
-    QCOMPARE(form->titleList->count(), 0);
-    QTest::mouseClick(form->clearResultsButton, Qt::LeftButton);
-    QCOMPARE(form->titleList->count(), 3);
-    QTest::mouseClick(form->closeSearchButton, Qt::LeftButton);
-    QVERIFY(!form->searchPanel->isVisibleTo(form.get()));
 }
 
 void NoteFormTest::editingAndDeletingSearchResultsReachTheRightNote() {
@@ -360,40 +319,12 @@ void NoteFormTest::unreadableTextFileLeavesTheEditorAsItWas() {
     QCOMPARE(form->textMemo->Lines(), StrList{"kept"});
 }
 
-void NoteFormTest::closeWritesOnlyAfterAChange() {
-    {
-        auto form = Open();
-        AddNote(*form, "kept", {W("строка")});
-        form->CloseForm();
-    }
-    const std::string written = testing::FileContents(NotePath());
-    QVERIFY(!written.empty());
-    QCOMPARE(written.substr(0, 2), std::string("\x26\x20"));
-    const auto stamp = std::filesystem::last_write_time(NotePath());
-    {
-        auto form = Open();
-        QCOMPARE(form->Notes().Count(), std::size_t(1));
-        QCOMPARE(form->Notes()[0].Memo, StrList{W("строка")});
-        QCOMPARE(form->Notes()[0].Date, now_);
-        form->titleList->setCurrentRow(0);  // viewing only
-        form->CloseForm();
-    }
-    QCOMPARE(testing::FileContents(NotePath()), written);
-    QCOMPARE(std::filesystem::last_write_time(NotePath()), stamp);
-}
-
-void NoteFormTest::damagedFileIsKeptBeforeItIsOverwritten() {
-    const std::string damaged = std::string("\x26\x20garbage that is no compressed image", 37);
-    testing::WriteFileContents(NotePath(), damaged);
+void NoteFormTest::damagedFileIsNotReported() {
+    testing::WriteFileContents(NotePath(), std::string("\x26\x20garbage that is no compressed image", 37));
     auto form = Open();
-    QVERIFY(form->Notes().Empty());
-    QVERIFY(form->File().LoadFailed());
-    QVERIFY(messages_.empty());  // a damaged notes file is not reported
-    AddNote(*form, "new", {});
-    form->CloseForm();
-    QCOMPARE(testing::FileContents(NotePath() + ".damaged"), damaged);
-    auto reopened = Open();
-    QCOMPARE(reopened->Notes().Count(), std::size_t(1));
+    QVERIFY(form->DataFileUnread());
+    QCOMPARE(form->titleList->count(), 0);
+    QVERIFY(messages_.empty());
 }
 
 QTEST_MAIN(NoteFormTest)
