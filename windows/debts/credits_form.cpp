@@ -249,7 +249,7 @@ void TCreditsForm::ShowSelectedDebt() {
 }
 
 void TCreditsForm::ShowCreditNote(const TCreditNote& debt) {
-    debtorBox->SetText(debt.FistName);
+    debtorBox->SetText(debt.Person);
     subjectEdit->SetText(debt.Name);
     // A stored due date that is no date leaves the field empty, without a message: nothing
     // was typed wrongly, and an edit then asks for a date before it stores anything.
@@ -261,12 +261,12 @@ void TCreditsForm::ShowCreditNote(const TCreditNote& debt) {
     }
 }
 
-void TCreditsForm::ImportFistName() {
-    debtorBox->SetItems(contacts_ ? pomix::ImportFistName(contacts_->Contacts) : StrList{});
+void TCreditsForm::OfferDebtorNames() {
+    debtorBox->SetItems(contacts_ ? pomix::DebtorNames(contacts_->Contacts) : StrList{});
 }
 
 void TCreditsForm::ContactsChanged() {
-    if (!editorPanel->isHidden()) ImportFistName();
+    if (!editorPanel->isHidden()) OfferDebtorNames();
 }
 
 void TCreditsForm::Clear() {
@@ -276,7 +276,7 @@ void TCreditsForm::Clear() {
 }
 
 void TCreditsForm::Add() {
-    ImportFistName();
+    OfferDebtorNames();
     Clear();
     AddMode = true;
     dueDateEdit->SetText(DateToText(Now() + 7));
@@ -288,7 +288,7 @@ void TCreditsForm::Add() {
 
 void TCreditsForm::Edit() {
     if (!SelectedDebt()) return;
-    ImportFistName();
+    OfferDebtorNames();
     AddMode = false;
     statisticsPanel->hide();
     editorPanel->show();
