@@ -102,28 +102,38 @@ TMainForm::SectionFactory TMainForm::ProgramSections() {
     // The sections are created in index order: the debt book gets the contacts of the address
     // book created before it, to offer their names, and is told when they arrive.
     auto addressBook = std::make_shared<QPointer<TABookForm>>();
-    return [addressBook](int index, StreamContainer& container) -> TSectionWindow* {
-        switch (index) {
-            case 0:
-                return new TCalendarForm(container);
-            case 1:
-                return *addressBook = new TABookForm(container);
-            case 2:
-                return new TNoteForm(container);
-            case 3:
-                return new TCatalogForm(container);
-            case 4: {
-                TABookForm* book = *addressBook;
-                auto* debts = new TCreditsForm(container, book ? &book->Data() : nullptr);
-                if (book)
-                    connect(book, &TSectionWindow::dataLoaded, debts,
-                            &TCreditsForm::ContactsChanged);
-                return debts;
+    return
+        [addressBook](int index, StreamContainer& container, SectionLoad load) -> TSectionWindow* {
+            switch (index) {
+                case 0:
+                    return new TCalendarForm(container, nullptr, load);
+                case 1:
+                    return *addressBook = new TABookForm(container, nullptr, load);
+                case 2:
+                    return new TNoteForm(container, nullptr, load);
+                case 3:
+                    return new TCatalogForm(container, nullptr, load);
+                case 4: {
+                    const QPointer<TABookForm> book = *addressBook;
+                    auto* debts =
+                        new TCreditsForm(container, book ? &book->Data() : nullptr, nullptr, load);
+                    if (book) {
+                        // The names offered follow the address book's model: its records read, put
+                        // back from a copy or replaced by a sync.
+                        const QPointer<TCreditsForm> follower(debts);
+                        const int id = book->Data().Listen([follower](SectionModel::Change) {
+                            if (follower) follower->ContactsChanged();
+                        });
+                        connect(debts, &QObject::destroyed, book, [book, id] {
+                            if (book) book->Data().StopListening(id);
+                        });
+                    }
+                    return debts;
+                }
+                default:
+                    return new TSettingsWindow();
             }
-            default:
-                return new TSettingsWindow();
-        }
-    };
+        };
 }
 
 std::vector<EarlyRead> TMainForm::ProgramEarlyReads(const std::string& dataDir) {
@@ -279,9 +289,7 @@ void TMainForm::FormCreate(const SectionFactory& sections) {
     for (TStaticButton* button : SectionButtons) FitCaption(button);
     for (int i = 0; i < kSectionCount; ++i) {
         loadKeys_[static_cast<std::size_t>(i)] = i;
-        TSectionWindow::LoadWith(&loader_, i);
-        TSectionWindow* window = sections(i, Container);
-        TSectionWindow::LoadWith(nullptr, 0);
+        TSectionWindow* window = sections(i, Container, {&loader_, i});
         Display->Add(window);
         connect(window, &TSectionWindow::dataLoaded, this, &TMainForm::ShowLoading);
     }
@@ -338,9 +346,7 @@ void TMainForm::RebuildSections(const std::vector<int>& restored) {
         const int key = nextLoadKey_++;
         loadKeys_[static_cast<std::size_t>(i)] = key;
         if (Display->Window(i)->ReadAgain(loader_, key)) continue;
-        TSectionWindow::LoadWith(&loader_, key);
-        TSectionWindow* window = sections_(i, Container);
-        TSectionWindow::LoadWith(nullptr, 0);
+        TSectionWindow* window = sections_(i, Container, {&loader_, key});
         connect(window, &TSectionWindow::dataLoaded, this, &TMainForm::ShowLoading);
         Display->Replace(i, window)->deleteLater();
     }

@@ -33,7 +33,9 @@ class TMainForm : public QWidget {
 public:
     // Creates the section window of index 0 … 5 (planner, address book, notes, catalog,
     // debt book, settings). The default builds the program's windows; tests pass their own.
-    using SectionFactory = std::function<TSectionWindow*(int index, StreamContainer& container)>;
+    // Makes section index; load tells it to read its data file through the main window's loader.
+    using SectionFactory =
+        std::function<TSectionWindow*(int index, StreamContainer& container, SectionLoad load)>;
     static SectionFactory ProgramSections();
     // The early reads (storage/early_reads.h) of the program's sections' files in dataDir: the
     // address book's first, the section most often opened at once (and whose contacts the debt

@@ -9,25 +9,15 @@
 
 namespace pomix {
 
-namespace {
-TBackgroundLoader* gLoader = nullptr;
-int gLoadKey = 0;
-}  // namespace
-
-void TSectionWindow::LoadWith(TBackgroundLoader* loader, int key) {
-    gLoader = loader;
-    gLoadKey = key;
-}
-
 void TSectionWindow::LoadData() {
     std::optional<LoadWork> work = MakeLoad();
     if (!work) return;
-    if (!gLoader) {
+    if (!load_.loader) {
         work->read();
         work->take();
         return;
     }
-    LoadBeside(std::move(*work), *gLoader, gLoadKey);
+    LoadBeside(std::move(*work), *load_.loader, load_.key);
 }
 
 void TSectionWindow::LoadBeside(LoadWork work, TBackgroundLoader& loader, int key) {
@@ -54,8 +44,10 @@ bool TSectionWindow::ReadAgain(TBackgroundLoader& loader, int key) {
 }
 
 TSectionWindow::TSectionWindow(int recolourIndex, std::string dictionarySection,
-                               std::vector<std::string> items, QWidget* parent)
-    : QWidget(parent), binding_(this, recolourIndex, std::move(dictionarySection), std::move(items)) {
+                               std::vector<std::string> items, QWidget* parent, SectionLoad load)
+    : QWidget(parent),
+      binding_(this, recolourIndex, std::move(dictionarySection), std::move(items)),
+      load_(load) {
     setFixedSize(kWidth, kHeight);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::NoFocus);

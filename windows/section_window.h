@@ -3,8 +3,8 @@
 // binding and its recolouring.
 //
 // Life: created once (the subclass's constructor is its FormCreate: build the controls,
-// BindDictionary(), then LoadData(), which reads the data file at once or hands the read to
-// the main window's loader); each show reads the dictionary, then runs ReInit; while the
+// BindDictionary(), then LoadData(), which reads the data file at once or, made with a loader
+// (SectionLoad), beside the interface); each show reads the dictionary, then runs ReInit; while the
 // program runs the main window hands the changes to the background saver (TakeSave); CloseForm
 // at shutdown runs FormClose (save when Modified) and writes the dictionary back.
 //
@@ -41,6 +41,13 @@
 
 namespace pomix {
 
+// Where a section window reads its data file as it is made: at once (a window made on its own),
+// or beside the interface through a loader under a key (the main window's).
+struct SectionLoad {
+    TBackgroundLoader* loader = nullptr;
+    int key = 0;
+};
+
 class TSectionWindow : public QWidget {
     Q_OBJECT
 public:
@@ -48,7 +55,7 @@ public:
     static constexpr int kHeight = 360;
 
     TSectionWindow(int recolourIndex, std::string dictionarySection, std::vector<std::string> items,
-                   QWidget* parent = nullptr);
+                   QWidget* parent = nullptr, SectionLoad load = {});
 
     std::string FileName;   // the data file: DataDir() + its name
     bool Modified = false;  // the list changed since it was last saved
@@ -82,11 +89,8 @@ public:
     // A write of this section is out.
     bool Saving() const { return Model() ? Model()->Saving() : saving_; }
 
-    // Loading beside the interface. While a loader is set (by the main window, around the
-    // creation of section key), a section's constructor hands the read of its data file to
-    // it; otherwise the file is read in the constructor. A section waiting for its records is
-    // not Loaded and takes no input.
-    static void LoadWith(TBackgroundLoader* loader, int key);
+    // Loading beside the interface: a section made with a loader hands the read of its data
+    // file to it, and until the records are in it is not Loaded and takes no input.
     // A section with a model reads its file again beside the interface (a copy was put
     // back): the window stays, its views follow the records read. False without a model.
     bool ReadAgain(TBackgroundLoader& loader, int key);
@@ -124,6 +128,7 @@ private:
     void SetLoaded(bool loaded);
     void LoadBeside(LoadWork work, TBackgroundLoader& loader, int key);
     QWidget* editorPanel_ = nullptr;
+    SectionLoad load_;
     bool loaded_ = true;
     bool loadedLater_ = false;
     bool saving_ = false;      // a write of this section is out

@@ -44,7 +44,9 @@ private slots:
 private:
     void WriteSettingsFile(bool checkPassword);
     static TMainForm::SectionFactory Sections() {
-        return [](int index, StreamContainer&) -> TSectionWindow* { return new FieldSection(index); };
+        return [](int index, StreamContainer&, SectionLoad) -> TSectionWindow* {
+            return new FieldSection(index);
+        };
     }
     static void ShowActive(QWidget& window) {
         window.show();

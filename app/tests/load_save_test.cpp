@@ -56,8 +56,8 @@ void WriteSettingsFile(const TSettingsRecord& record = {}) {
 
 // The notes section is the program's; the others are empty stand-ins.
 TMainForm::SectionFactory NotesOnly() {
-    return [](int index, StreamContainer& container) -> TSectionWindow* {
-        if (index == 2) return new TNoteForm(container);
+    return [](int index, StreamContainer& container, SectionLoad load) -> TSectionWindow* {
+        if (index == 2) return new TNoteForm(container, nullptr, load);
         return new TSectionWindow(index, "Section" + std::to_string(index), {});
     };
 }
@@ -506,7 +506,7 @@ void LoadSaveTest::closeWaitsForTheWriteStillOut() {
 // save at close writes.
 void LoadSaveTest::settingsSaveIsWrittenInTheBackground() {
     const std::string file = DataDir() + kSettingsFileName;
-    TMainForm form([](int index, StreamContainer&) -> TSectionWindow* {
+    TMainForm form([](int index, StreamContainer&, SectionLoad) -> TSectionWindow* {
         if (index == 5) return new TSettingsWindow();
         return new TSectionWindow(index, "Section" + std::to_string(index), {});
     });

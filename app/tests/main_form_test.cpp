@@ -110,7 +110,9 @@ private:
     void WriteSettingsFile(const TSettingsRecord& record);
     TSettingsRecord ReadSettingsFile();
     TMainForm::SectionFactory Recording() {
-        return [this](int index, StreamContainer&) -> TSectionWindow* { return new RecordingSection(index, log_); };
+        return [this](int index, StreamContainer&, SectionLoad) -> TSectionWindow* {
+            return new RecordingSection(index, log_);
+        };
     }
 
     std::unique_ptr<QTemporaryDir> dir_;

@@ -41,14 +41,15 @@ void PresetPicker(DateTime day) {
 
 }  // namespace
 
-TABookForm::TABookForm(StreamContainer& container, QWidget* parent)
-    : TSectionWindow(kRecolourAddressBook, "AddressBookForm",
-                     TTextFileMessages::WithItems(ExpandItems(
-                         {"PopupMenu1.AccessibleName", "Button1-13.Caption,Hint", "StaticButton1-5.Caption,Hint",
-                          "Button14-16.Hint", "ListBox1.Hint", "N1-6.Caption", "Text1-3.Caption",
-                          "Label1-19.Caption", "ListBox1-2.AccessibleName", "TodayText.Caption",
-                          "SelectCategory.Items", "NoCategoryText.Caption"})),
-                     parent),
+TABookForm::TABookForm(StreamContainer& container, QWidget* parent, SectionLoad load)
+    : TSectionWindow(
+          kRecolourAddressBook, "AddressBookForm",
+          TTextFileMessages::WithItems(ExpandItems(
+              {"PopupMenu1.AccessibleName", "Button1-13.Caption,Hint",
+               "StaticButton1-5.Caption,Hint", "Button14-16.Hint", "ListBox1.Hint", "N1-6.Caption",
+               "Text1-3.Caption", "Label1-19.Caption", "ListBox1-2.AccessibleName",
+               "TodayText.Caption", "SelectCategory.Items", "NoCategoryText.Caption"})),
+          parent, load),
       book_(container, DataDir() + kAddressFileName) {
     setObjectName("ABookForm");
     FileName = book_.File().Path();

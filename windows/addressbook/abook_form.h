@@ -24,7 +24,8 @@ namespace pomix {
 class TABookForm : public TSectionWindow {
     Q_OBJECT
 public:
-    explicit TABookForm(StreamContainer& container, QWidget* parent = nullptr);
+    explicit TABookForm(StreamContainer& container, QWidget* parent = nullptr,
+                        SectionLoad load = {});
     // The read of the section's file at the start of the process (storage/early_reads.h).
     static EarlyRead EarlyReadIn(const std::string& dataDir);
 

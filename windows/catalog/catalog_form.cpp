@@ -30,15 +30,15 @@ std::string Numbered(const char* prefix, int number) {
 
 }  // namespace
 
-TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent)
+TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent, SectionLoad load)
     : TSectionWindow(
           kRecolourCatalog, "CatalogForm",
           TTextFileMessages::WithItems(ExpandItems(
-              {"PopupMenu1.AccessibleName", "Button1-13.Caption,Hint", "RadioButton1-3.Caption,Hint", "ListBox1.Hint",
-               "ACategoryEdit.Hint", "AMemoEdit.Hint", "ANameEdit.Hint", "AFoundEdit.Hint",
-               "Button14-15.Hint", "N1-4.Caption", "Text1-3.Caption", "Label1-4.Caption",
-               "ListBox1.AccessibleName"})),
-          parent),
+              {"PopupMenu1.AccessibleName", "Button1-13.Caption,Hint",
+               "RadioButton1-3.Caption,Hint", "ListBox1.Hint", "ACategoryEdit.Hint",
+               "AMemoEdit.Hint", "ANameEdit.Hint", "AFoundEdit.Hint", "Button14-15.Hint",
+               "N1-4.Caption", "Text1-3.Caption", "Label1-4.Caption", "ListBox1.AccessibleName"})),
+          parent, load),
       catalog_(container, DataDir() + kCatalogFileName) {
     setObjectName("CatalogForm");
     FileName = catalog_.File().Path();

@@ -21,7 +21,8 @@ namespace pomix {
 class TCatalogForm : public TSectionWindow {
     Q_OBJECT
 public:
-    explicit TCatalogForm(StreamContainer& container, QWidget* parent = nullptr);
+    explicit TCatalogForm(StreamContainer& container, QWidget* parent = nullptr,
+                          SectionLoad load = {});
     // The read of the section's file at the start of the process (storage/early_reads.h).
     static EarlyRead EarlyReadIn(const std::string& dataDir);
 

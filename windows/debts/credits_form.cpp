@@ -43,16 +43,16 @@ bool IsDate(DateTime value) {
 
 }  // namespace
 
-TCreditsForm::TCreditsForm(StreamContainer& container, const AddressBook* contacts,
-                           QWidget* parent)
-    : TSectionWindow(kRecolourDebts, "CreditsForm",
-                     ExpandItems({"StaticButton1-6.Caption,Hint", "Button1-6.Caption,Hint", "PopupMenu1.AccessibleName",
-                                  "Button8.Caption,Hint", "Button9.Caption,Hint", "Button7.Hint",
-                                  "AFistName.Hint", "AName.Hint", "ADateEdit.Hint",
-                                  "N1-3.Caption", "Text1.Caption", "Text2.Caption",
-                                  "Label1-8.Caption", "Label15.Caption", "ListBox1.AccessibleName",
-                                  "RoublesText.Caption"}),
-                     parent),
+TCreditsForm::TCreditsForm(StreamContainer& container, const AddressBook* contacts, QWidget* parent,
+                           SectionLoad load)
+    : TSectionWindow(
+          kRecolourDebts, "CreditsForm",
+          ExpandItems({"StaticButton1-6.Caption,Hint", "Button1-6.Caption,Hint",
+                       "PopupMenu1.AccessibleName", "Button8.Caption,Hint", "Button9.Caption,Hint",
+                       "Button7.Hint", "AFistName.Hint", "AName.Hint", "ADateEdit.Hint",
+                       "N1-3.Caption", "Text1.Caption", "Text2.Caption", "Label1-8.Caption",
+                       "Label15.Caption", "ListBox1.AccessibleName", "RoublesText.Caption"}),
+          parent, load),
       debts_(container, DataDir() + kCreditFileName),
       contacts_(contacts) {
     setObjectName("CreditsForm");

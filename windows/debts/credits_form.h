@@ -25,7 +25,8 @@ class TCreditsForm : public TSectionWindow {
 public:
     // contacts: the address book's model, whose contacts are read (never changed) whenever the
     // editor opens; null offers no names.
-    TCreditsForm(StreamContainer& container, const AddressBook* contacts, QWidget* parent = nullptr);
+    TCreditsForm(StreamContainer& container, const AddressBook* contacts, QWidget* parent = nullptr,
+                 SectionLoad load = {});
     // The read of the section's file at the start of the process (storage/early_reads.h).
     static EarlyRead EarlyReadIn(const std::string& dataDir);
 

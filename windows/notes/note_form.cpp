@@ -26,14 +26,14 @@ void PresetPicker(DateTime day) {
 
 }  // namespace
 
-TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent)
+TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent, SectionLoad load)
     : TSectionWindow(kRecolourNotes, "NoteBookForm",
                      TTextFileMessages::WithItems(ExpandItems(
-                         {"PopupMenu1.AccessibleName", "Button1-11.Caption,Hint", "RadioButton1-3.Caption,Hint",
-                          "Button12-14.Hint", "ListBox1.Hint", "AName.Hint", "ADateEdit.Hint",
-                          "AMemo.Hint", "Text1.Caption", "Text2.Caption", "Text4.Caption",
-                          "Label3-6.Caption", "N1-4.Caption"})),
-                     parent),
+                         {"PopupMenu1.AccessibleName", "Button1-11.Caption,Hint",
+                          "RadioButton1-3.Caption,Hint", "Button12-14.Hint", "ListBox1.Hint",
+                          "AName.Hint", "ADateEdit.Hint", "AMemo.Hint", "Text1.Caption",
+                          "Text2.Caption", "Text4.Caption", "Label3-6.Caption", "N1-4.Caption"})),
+                     parent, load),
       notes_(container, DataDir() + kNoteFileName) {
     setObjectName("NoteForm");
     FileName = notes_.File().Path();

@@ -16,7 +16,8 @@ namespace pomix {
 class TNoteForm : public TSectionWindow {
     Q_OBJECT
 public:
-    explicit TNoteForm(StreamContainer& container, QWidget* parent = nullptr);
+    explicit TNoteForm(StreamContainer& container, QWidget* parent = nullptr,
+                       SectionLoad load = {});
     // The read of the section's file at the start of the process (storage/early_reads.h).
     static EarlyRead EarlyReadIn(const std::string& dataDir);
 

@@ -29,7 +29,8 @@ public:
     static constexpr int kReminderInterval = 60'000;  // ms
     static constexpr int kLineHeight = 16;             // of the day list
 
-    explicit TCalendarForm(StreamContainer& container, QWidget* parent = nullptr);
+    explicit TCalendarForm(StreamContainer& container, QWidget* parent = nullptr,
+                           SectionLoad load = {});
     // The read of the section's file at the start of the process (storage/early_reads.h).
     static EarlyRead EarlyReadIn(const std::string& dataDir);
 
