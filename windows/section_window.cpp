@@ -83,25 +83,15 @@ bool TSectionWindow::eventFilter(QObject* watched, QEvent* event) {
 void TSectionWindow::CloseForm() {
     if (SaveFailed()) MarkChanged();
     FormClose();
-    saveFailed_ = false;
     if (SectionModel* model = Model()) model->ForgetFailedWrite();
     binding_.WriteDictionary();
     hide();
 }
 
 std::optional<SaveWork> TSectionWindow::TakeSave() {
-    if (SectionModel* model = Model()) return loaded_ ? TakeModelSave(*model) : std::nullopt;
-    if (!loaded_ || saving_ || !HasChanges() || !DataFile()) return std::nullopt;
-    const std::shared_ptr<FileImage> image = TakeImage();
-    if (!image) return std::nullopt;
-    saving_ = true;
-    QPointer<TSectionWindow> self(this);
-    return SaveWork{image->path, [image] { image->Write(); }, [self, image](bool ok) {
-                        if (!self) return;
-                        self->saving_ = false;
-                        self->saveFailed_ = !ok;
-                        if (ok) self->DataFile()->Written(*image);
-                    }};
+    SectionModel* model = Model();
+    if (!loaded_ || !model) return std::nullopt;
+    return TakeModelSave(*model);
 }
 
 void TSectionWindow::ReInit() { binding_.ApplyColours(); }

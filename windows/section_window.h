@@ -76,18 +76,16 @@ public:
     virtual SectionModel* Model() { return nullptr; }
     const SectionModel* Model() const { return const_cast<TSectionWindow*>(this)->Model(); }
 
-    // Saving in the background. A section with a data file gives the image of its changes
-    // (TakeImage clears the change mark) and the file it belongs to; one with a model, its
-    // model's.
+    // Saving in the background: a section's records are written through its model.
     virtual bool HasChanges() const { return Model() ? Model()->Modified() : Modified; }
     virtual void MarkChanged();
     // The write of the changes made since the last one, or none: no changes, a write of this
     // section still running, or no data file. When the write fails the changes count as
     // unsaved; the next change or the close writes them.
     std::optional<SaveWork> TakeSave();
-    bool SaveFailed() const { return Model() ? Model()->SaveFailed() : saveFailed_; }
+    bool SaveFailed() const { return Model() && Model()->SaveFailed(); }
     // A write of this section is out.
-    bool Saving() const { return Model() ? Model()->Saving() : saving_; }
+    bool Saving() const { return Model() && Model()->Saving(); }
 
     // Loading beside the interface: a section made with a loader hands the read of its data
     // file to it, and until the records are in it is not Loaded and takes no input.
@@ -110,7 +108,6 @@ protected:
     // The records came through the loader, after the window was made.
     bool LoadedLater() const { return loadedLater_; }
 
-    virtual std::shared_ptr<FileImage> TakeImage() { return nullptr; }
     virtual SectionFile* DataFile() { return nullptr; }
 
     // Runs each time the window is shown, after the dictionary was read. The base recolours
@@ -131,8 +128,6 @@ private:
     SectionLoad load_;
     bool loaded_ = true;
     bool loadedLater_ = false;
-    bool saving_ = false;      // a write of this section is out
-    bool saveFailed_ = false;  // the last write failed and nothing has saved since
 };
 
 }  // namespace pomix
