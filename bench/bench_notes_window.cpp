@@ -57,7 +57,7 @@ void BM_NotesWindowOpenAndSave(benchmark::State& state) {
     WriteNotesFile(container);
     for (auto _ : state) {
         TNoteForm form(container);
-        form.Modified = true;  // as after one edit: the whole file is written at close
+        form.MarkChanged();  // as after one edit: the whole file is written at close
         form.CloseForm();
     }
 }
@@ -83,7 +83,7 @@ void BM_NotesTitleEditSaved(benchmark::State& state) {
         form.titleEdit->SetText("Note edited " + std::to_string(round++ % 2));
         form.SaveEditor();
     }
-    form.Modified = false;
+    form.Model()->ClearChanged();  // the close writes nothing
 }
 BENCHMARK(BM_NotesTitleEditSaved)->Unit(benchmark::kMillisecond);
 
