@@ -114,6 +114,10 @@ void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
              QVERIFY(form.Display->Window(5)->testAttribute(Qt::WA_SetPalette));
              QCOMPARE(form.Display->Window(5)->palette().color(QPalette::Window),
                       ToQColor(SettingsRecord.WindowColor));
+             // Its sync button is the sync's again: with no server given, the status says so.
+             auto* page = qobject_cast<TSettingsWindow*>(form.Display->Window(5));
+             page->RequestSync();
+             QCOMPARE(page->syncStatus->text(), page->syncTexts.noServer->Text);
          }},
     };
     for (const auto& c : cases) {
