@@ -2,48 +2,41 @@
 
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
 #include "kit/accessibility.h"
 #include "kit/controls.h"
 #include "kit/message.h"
 
 namespace pomix {
-namespace {
-
-template <class Sender, class Signal, class Handler>
-void ConnectIf(Sender* sender, Signal signal, TRecordRoutine* context, Handler handler) {
-    if (sender) QObject::connect(sender, signal, context, handler);
-}
-
-}  // namespace
-
 TRecordRoutine::TRecordRoutine(QObject* owner, Rows rows, const Parts& parts, Steps steps)
     : QObject(owner), rows_(std::move(rows)), parts_(parts), steps_(std::move(steps)) {
     ActivateOnEnter(rows_.view);
-    ConnectIf(parts_.addItem, &QAction::triggered, this, &TRecordRoutine::Add);
-    ConnectIf(parts_.editItem, &QAction::triggered, this, &TRecordRoutine::Edit);
-    ConnectIf(parts_.deleteItem, &QAction::triggered, this, &TRecordRoutine::Delete);
-    ConnectIf(parts_.searchItem, &QAction::triggered, this, &TRecordRoutine::OpenSearch);
-    ConnectIf(parts_.addButton, &QPushButton::clicked, this, &TRecordRoutine::Add);
-    ConnectIf(parts_.editButton, &QPushButton::clicked, this, &TRecordRoutine::Edit);
-    ConnectIf(parts_.deleteButton, &QPushButton::clicked, this, &TRecordRoutine::Delete);
-    ConnectIf(parts_.searchButton, &QPushButton::clicked, this, &TRecordRoutine::OpenSearch);
-    ConnectIf(parts_.saveButton, &QPushButton::clicked, this, &TRecordRoutine::Save);
-    ConnectIf(parts_.cancelButton, &QPushButton::clicked, this, &TRecordRoutine::Cancel);
-    ConnectIf(parts_.findButton, &QPushButton::clicked, this, &TRecordRoutine::Find);
-    ConnectIf(parts_.searchEdit, &QLineEdit::returnPressed, this, &TRecordRoutine::Find);
-    ConnectIf(parts_.closeSearchButton, &QPushButton::clicked, this, &TRecordRoutine::CloseSearch);
-    ConnectIf(parts_.clearSearchButton, &QPushButton::clicked, this,
-              &TRecordRoutine::ClearSearchText);
-    ConnectIf(parts_.clearResultsButton, &QPushButton::clicked, this,
-              &TRecordRoutine::ClearSearchResults);
+    const Editor& editor = parts_.editor;
+    const Search& search = parts_.searchPanel;
+    using Run = void (TRecordRoutine::*)();
+    const std::pair<Command, Run> commands[] = {
+        {parts_.add, &TRecordRoutine::Add}, {parts_.edit, &TRecordRoutine::Edit},
+        {parts_.remove, &TRecordRoutine::Delete}, {parts_.search, &TRecordRoutine::OpenSearch},
+        {{nullptr, editor.save}, &TRecordRoutine::Save},
+        {{nullptr, editor.cancel}, &TRecordRoutine::Cancel},
+        {{nullptr, search.find}, &TRecordRoutine::Find},
+        {{nullptr, search.close}, &TRecordRoutine::CloseSearch},
+        {{nullptr, search.clearPattern}, &TRecordRoutine::ClearSearchText},
+        {{nullptr, search.listAll}, &TRecordRoutine::ClearSearchResults}};
+    for (const auto& [command, run] : commands) {
+        if (command.item) connect(command.item, &QAction::triggered, this, run);
+        if (command.button) connect(command.button, &QPushButton::clicked, this, run);
+    }
+    if (search.pattern) connect(search.pattern, &QLineEdit::returnPressed, this, &TRecordRoutine::Find);
 }
 
 void TRecordRoutine::OpenEditor(bool adding) {
+    *parts_.editor.adding = adding;
     steps_.fill(adding);
-    parts_.editor->show();
-    parts_.editor->raise();
-    parts_.editorFirst->setFocus();
+    parts_.editor.panel->show();
+    parts_.editor.panel->raise();
+    parts_.editor.first->setFocus();
 }
 
 void TRecordRoutine::Add() {
@@ -57,12 +50,12 @@ void TRecordRoutine::Edit() {
 void TRecordRoutine::Save() {
     const std::optional<int> row = steps_.save();
     if (!row) return;
-    parts_.editor->hide();
+    parts_.editor.panel->hide();
     FocusLine(rows_.view, *row);
 }
 
 void TRecordRoutine::Cancel() {
-    parts_.editor->hide();
+    parts_.editor.panel->hide();
     FocusLine(rows_.view, rows_.current());
 }
 
@@ -76,18 +69,18 @@ void TRecordRoutine::Delete() {
 }
 
 void TRecordRoutine::OpenSearch() {
-    parts_.search->show();
-    parts_.search->raise();
-    parts_.searchEdit->setFocus();
+    parts_.searchPanel.panel->show();
+    parts_.searchPanel.panel->raise();
+    parts_.searchPanel.pattern->setFocus();
 }
 
 void TRecordRoutine::CloseSearch() {
-    parts_.search->hide();
+    parts_.searchPanel.panel->hide();
     FocusLine(rows_.view, rows_.current());
 }
 
 void TRecordRoutine::ClearSearchText() {
-    parts_.searchEdit->clear();
+    parts_.searchPanel.pattern->clear();
 }
 
 void TRecordRoutine::ClearSearchResults() {
@@ -95,8 +88,14 @@ void TRecordRoutine::ClearSearchResults() {
 }
 
 void TRecordRoutine::Find() {
-    const std::string pattern = parts_.searchEdit->Text();
-    if (!pattern.empty()) steps_.find(pattern);
+    const Search& search = parts_.searchPanel;
+    const std::string pattern = search.pattern->Text();
+    if (pattern.empty()) return;
+    const auto checked = std::find_if(search.choices.begin(), search.choices.end(),
+                                      [](const QAbstractButton* choice) { return choice->isChecked(); });
+    steps_.find(pattern, checked == search.choices.end()
+                             ? 0
+                             : static_cast<int>(checked - search.choices.begin()));
 }
 
 }  // namespace pomix

@@ -2,6 +2,7 @@
 // the user goes on from the right line, a delete asks first.
 #include <QApplication>
 #include <QMenu>
+#include <QRadioButton>
 #include <QTest>
 #include <algorithm>
 #include <optional>
@@ -15,39 +16,44 @@ using namespace pomix;
 
 namespace {
 
-// A window listing names, with every part the routine takes.
+// A window listing names, its parts named as the section windows name theirs.
 struct StandIn {
     explicit StandIn(std::vector<std::string> lines, bool withSearch = true) : names(std::move(lines)) {
         list = new TSortedListBox(&window);
         list->setGeometry(0, 40, 200, 200);
-        menu = new QMenu(&window);
-        TRecordRoutine::Parts parts;
-        parts.addItem = menu->addAction(QStringLiteral("Add"));
-        parts.editItem = menu->addAction(QStringLiteral("Edit"));
-        parts.deleteItem = menu->addAction(QStringLiteral("Delete"));
-        parts.addButton = addButton = new TButton(QStringLiteral("Add"), &window);
-        parts.editButton = editButton = new TButton(QStringLiteral("Edit"), &window);
-        parts.deleteButton = deleteButton = new TButton(QStringLiteral("Delete"), &window);
-        parts.editor = editor = new QWidget(&window);
-        parts.editorFirst = nameEdit = new TEdit(editor);
-        parts.saveButton = saveButton = new TButton(QStringLiteral("Save"), editor);
-        parts.cancelButton = cancelButton = new TButton(QStringLiteral("Cancel"), editor);
+        auto* menu = new QMenu(&window);
+        addItem = menu->addAction(QStringLiteral("Add"));
+        editItem = menu->addAction(QStringLiteral("Edit"));
+        deleteItem = menu->addAction(QStringLiteral("Delete"));
+        searchItem = menu->addAction(QStringLiteral("Search"));
+        addButton = new TButton(QStringLiteral("Add"), &window);
+        editButton = new TButton(QStringLiteral("Edit"), &window);
+        deleteButton = new TButton(QStringLiteral("Delete"), &window);
+        searchButton = new TButton(QStringLiteral("Search"), &window);
+        editor = new QWidget(&window);
+        nameEdit = new TEdit(editor);
+        saveButton = new TButton(QStringLiteral("Save"), editor);
+        cancelButton = new TButton(QStringLiteral("Cancel"), editor);
         editor->hide();
-        if (withSearch) {
-            parts.searchItem = menu->addAction(QStringLiteral("Search"));
-            parts.searchButton = searchButton = new TButton(QStringLiteral("Search"), &window);
-            parts.search = search = new QWidget(&window);
-            parts.searchEdit = searchEdit = new TEdit(search);
-            parts.findButton = findButton = new TButton(QStringLiteral("Find"), search);
-            parts.closeSearchButton = closeButton = new TButton(QStringLiteral("Close"), search);
-            parts.clearSearchButton = clearButton = new TButton(QStringLiteral("Clear"), search);
-            parts.clearResultsButton = allButton = new TButton(QStringLiteral("All"), search);
-            search->hide();
-        }
-        items = parts;
+        searchPanel = new QWidget(&window);
+        searchEdit = new TEdit(searchPanel);
+        findButton = new TButton(QStringLiteral("Find"), searchPanel);
+        closeSearchButton = new TButton(QStringLiteral("Close"), searchPanel);
+        clearSearchButton = new TButton(QStringLiteral("Clear"), searchPanel);
+        clearResultsButton = new TButton(QStringLiteral("All"), searchPanel);
+        firstChoice = new QRadioButton(QStringLiteral("Start"), searchPanel);
+        secondChoice = new QRadioButton(QStringLiteral("Anywhere"), searchPanel);
+        secondChoice->setChecked(true);
+        searchPanel->hide();
+        TRecordRoutine::Parts parts = TRecordRoutine::PartsOf(this, editor, nameEdit, &adding);
+        parts.searchPanel.choices = {firstChoice, secondChoice};
+        if (!withSearch) parts.search = {}, parts.searchPanel = {};
         TRecordRoutine::Steps steps;
         steps.selected = [this] { return list->currentRow() >= 0; };
-        steps.fill = [this](bool add) { filled.push_back(add); };
+        steps.fill = [this](bool add) {
+            filled.push_back(add);
+            flagged.push_back(adding);
+        };
         steps.save = [this]() -> std::optional<int> {
             if (nameEdit->Text().empty()) return std::nullopt;
             return list->AddItem(nameEdit->Text(), 0);
@@ -58,8 +64,9 @@ struct StandIn {
             ShowAll();
             return asked;
         };
-        steps.find = [this](const std::string& pattern) {
+        steps.find = [this](const std::string& pattern, int choice) {
             patterns.push_back(pattern);
+            choices.push_back(choice);
             TSortedListBox::Lines found;
             for (const std::string& name : names) {
                 if (name.find(pattern) != std::string::npos) found.emplace_back(name, 0);
@@ -67,7 +74,7 @@ struct StandIn {
             list->SetItems(std::move(found));
         };
         steps.showAll = [this] { ShowAll(); };
-        routine = new TRecordRoutine(&window, list, parts, std::move(steps));
+        new TRecordRoutine(&window, list, parts, std::move(steps));
         ShowAll();
         window.resize(400, 300);
         window.show();
@@ -85,17 +92,18 @@ struct StandIn {
     std::vector<std::string> names;
     QWidget window;
     TSortedListBox* list;
-    QMenu* menu;
-    TRecordRoutine::Parts items;
-    TButton *addButton, *editButton, *deleteButton, *saveButton, *cancelButton;
-    TButton *searchButton = nullptr, *findButton = nullptr, *closeButton = nullptr,
-            *clearButton = nullptr, *allButton = nullptr;
-    QWidget *editor, *search = nullptr;
-    TEdit *nameEdit, *searchEdit = nullptr;
-    TRecordRoutine* routine;
-    std::vector<bool> filled;  // what each fill was asked for: true to add
+    QAction *addItem, *editItem, *deleteItem, *searchItem;
+    TButton *addButton, *editButton, *deleteButton, *searchButton, *saveButton, *cancelButton;
+    TButton *findButton, *closeSearchButton, *clearSearchButton, *clearResultsButton;
+    QWidget *editor, *searchPanel;
+    TEdit *nameEdit, *searchEdit;
+    QRadioButton *firstChoice, *secondChoice;
+    bool adding = false;
+    std::vector<bool> filled;   // what each fill was asked for: true to add
+    std::vector<bool> flagged;  // the window's add flag as each fill found it
     std::vector<int> askedRows;
     std::vector<std::string> patterns;
+    std::vector<int> choices;
 };
 
 }  // namespace
@@ -163,9 +171,9 @@ void RecordRoutineTest::commandsOpenTheirPanel() {
     window.list->setCurrentRow(1);
     switch (way) {
         case Way::AddButton: QTest::mouseClick(window.addButton, Qt::LeftButton); break;
-        case Way::AddItem: window.items.addItem->trigger(); break;
+        case Way::AddItem: window.addItem->trigger(); break;
         case Way::EditButton: QTest::mouseClick(window.editButton, Qt::LeftButton); break;
-        case Way::EditItem: window.items.editItem->trigger(); break;
+        case Way::EditItem: window.editItem->trigger(); break;
         case Way::DoubleClick: {
             const QPoint line = window.list->RowRect(1).center();
             QTest::mouseClick(window.list->viewport(), Qt::LeftButton, {}, line);
@@ -177,13 +185,14 @@ void RecordRoutineTest::commandsOpenTheirPanel() {
             QTest::keyClick(window.list, Qt::Key_Return);
             break;
         case Way::SearchButton: QTest::mouseClick(window.searchButton, Qt::LeftButton); break;
-        case Way::SearchItem: window.items.searchItem->trigger(); break;
+        case Way::SearchItem: window.searchItem->trigger(); break;
     }
     QCOMPARE(window.editor->isVisible(), editor);
-    QCOMPARE(window.search->isVisible(), !editor);
+    QCOMPARE(window.searchPanel->isVisible(), !editor);
     QCOMPARE(QApplication::focusWidget(),
              editor ? static_cast<QWidget*>(window.nameEdit) : window.searchEdit);
     QCOMPARE(window.filled, fill < 0 ? std::vector<bool>{} : std::vector<bool>{fill == 1});
+    QCOMPARE(window.flagged, window.filled);
 }
 
 void RecordRoutineTest::editAndDeleteNeedASelectedLine() {
@@ -223,8 +232,8 @@ void RecordRoutineTest::cancelAndCloseGoBackToTheSelectedLine() {
     window.list->setCurrentRow(1);
     QTest::mouseClick(window.searchButton, Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.searchEdit));
-    QTest::mouseClick(window.closeButton, Qt::LeftButton);
-    QVERIFY(window.search->isHidden());
+    QTest::mouseClick(window.closeSearchButton, Qt::LeftButton);
+    QVERIFY(window.searchPanel->isHidden());
     QCOMPARE(window.Current(), std::string("b"));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.list));
 }
@@ -260,7 +269,7 @@ void RecordRoutineTest::deleteAsksAndSelectsTheLineThatTookItsPlace() {
     SettingsRecord.ConfirmDelete = confirmAsked;
     answer_ = yes ? MessageAnswer::Yes : MessageAnswer::No;
     window.list->setCurrentRow(row);
-    window.items.deleteItem->trigger();
+    window.deleteItem->trigger();
     QCOMPARE(messages_.size(), std::size_t(confirmAsked ? 1 : 0));
     const bool deleted = yes || !confirmAsked;
     QCOMPARE(window.askedRows, deleted ? std::vector<int>{row} : std::vector<int>{});
@@ -280,19 +289,23 @@ void RecordRoutineTest::searchFindsClearsAndListsAllAgain() {
     window.searchEdit->SetText("an");
     QTest::keyClick(window.searchEdit, Qt::Key_Return);
     QCOMPARE(window.patterns, std::vector<std::string>{"an"});
+    QCOMPARE(window.choices, std::vector<int>{1});
     QCOMPARE(window.list->count(), 1);
-    QTest::mouseClick(window.clearButton, Qt::LeftButton);
+    window.firstChoice->setChecked(true);
+    QTest::mouseClick(window.findButton, Qt::LeftButton);
+    QCOMPARE(window.choices, (std::vector<int>{1, 0}));
+    QTest::mouseClick(window.clearSearchButton, Qt::LeftButton);
     QVERIFY(window.searchEdit->text().isEmpty());
     QCOMPARE(window.list->count(), 1);  // the finds stay until cleared themselves
-    QTest::mouseClick(window.allButton, Qt::LeftButton);
+    QTest::mouseClick(window.clearResultsButton, Qt::LeftButton);
     QCOMPARE(window.list->count(), 3);
-    QVERIFY(window.search->isVisible());
+    QVERIFY(window.searchPanel->isVisible());
 }
 
 void RecordRoutineTest::windowWithoutSearchRunsTheRest() {
     StandIn window({"a", "b"}, false);
     window.list->setCurrentRow(0);
-    window.items.editItem->trigger();
+    window.editItem->trigger();
     QVERIFY(window.editor->isVisible());
     QTest::mouseClick(window.cancelButton, Qt::LeftButton);
     QTest::mouseClick(window.deleteButton, Qt::LeftButton);

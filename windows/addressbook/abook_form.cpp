@@ -273,7 +273,6 @@ void TABookForm::BuildRoutine() {
             ShowAddress(*SelectedRecord());
             editedLine_ = (*shownLines_)[static_cast<std::size_t>(contactList->CurrentRow())];
         }
-        AddMode = adding;
         ShowMainPage();
     };
     steps.save = [this] { return SaveEditor(); };
@@ -287,17 +286,13 @@ void TABookForm::BuildRoutine() {
         Clear();
         return row;
     };
-    steps.find = [this](const std::string& pattern) {
+    steps.find = [this](const std::string& pattern, int) {
         FillList(std::make_shared<const std::vector<ListLine>>(
             book_.Lines.Found(book_.Contacts, pattern)));
     };
     steps.showAll = [this] { UpDateListBox(CurrentCategory); };
-    recordRoutine = new TRecordRoutine(this, contactList,
-                       {addItem, editItem, deleteItem, searchItem, addButton, editButton,
-                        deleteButton, searchButton, editPanel, categoryBox, saveButton,
-                        cancelButton, searchPanel, searchEdit, findButton, closeSearchButton,
-                        clearSearchButton, clearResultsButton},
-                       std::move(steps));
+    recordRoutine = new TRecordRoutine(
+        this, contactList, TRecordRoutine::PartsOf(this, editPanel, categoryBox, &AddMode), std::move(steps));
 }
 
 void TABookForm::BuildBirthdays() {

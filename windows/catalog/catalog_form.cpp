@@ -192,29 +192,22 @@ void TCatalogForm::BuildRoutine() {
             // the selected entry is what gets edited, so it is what the editor shows.
             ShowCatalogNote(*SelectedEntry());
         }
-        AddMode = adding;
     };
     steps.save = [this] { return SaveEditor(); };
     steps.remove = [this](int asked) {
         catalog_.Delete(SelectedSerial());
-        UpDateListBox(CurrentCategory);
-        Clear();
         ListChanged();
         return asked;
     };
-    steps.find = [this](const std::string& pattern) {
-        const CatalogSearch scope = byNameChoice->isChecked()          ? CatalogSearch::ByName
-                                    : byDescriptionChoice->isChecked() ? CatalogSearch::ByMemo
-                                                                       : CatalogSearch::Everywhere;
-        ShowLines(catalog_.Found(pattern, scope));
+    steps.find = [this](const std::string& pattern, int choice) {
+        constexpr CatalogSearch kScopes[] = {CatalogSearch::ByName, CatalogSearch::ByMemo,
+                                             CatalogSearch::Everywhere};
+        ShowLines(catalog_.Found(pattern, kScopes[choice]));
     };
     steps.showAll = [this] { UpDateListBox(CurrentCategory); };
-    recordRoutine = new TRecordRoutine(this, titleList,
-                       {addItem, editItem, deleteItem, searchItem, addButton, editButton,
-                        deleteButton, searchButton, editPanel, categoryEdit, saveButton,
-                        cancelButton, searchPanel, searchEdit, findButton, closeSearchButton,
-                        clearSearchButton, clearResultsButton},
-                       std::move(steps));
+    TRecordRoutine::Parts parts = TRecordRoutine::PartsOf(this, editPanel, categoryEdit, &AddMode);
+    parts.searchPanel.choices = {byNameChoice, byDescriptionChoice, everywhereChoice};
+    recordRoutine = new TRecordRoutine(this, titleList, parts, std::move(steps));
 }
 
 void TCatalogForm::BuildStatistics() {
@@ -329,13 +322,13 @@ std::optional<int> TCatalogForm::SaveEditor() {
             return std::nullopt;
         }
     }
-    UpDateListBox(CurrentCategory);
-    Clear();
     ListChanged();
     return titleList->RowOf(saved);
 }
 
 void TCatalogForm::ListChanged() {
+    UpDateListBox(CurrentCategory);
+    Clear();
     MarkChanged();
     if (statisticsPanel->isVisibleTo(this)) CountEntries();
 }

@@ -120,6 +120,8 @@ private:
     void ShowLines(std::vector<ListLine> lines);
     void ShowCategoryNames();
     void CountEntries();
+    // The entries changed: the active category listed afresh, the change marked, the counts
+    // followed.
     void ListChanged();
 
     // The selected title's entry serial number, 0 with no selection.

@@ -173,7 +173,6 @@ void TCreditsForm::BuildRoutine() {
             Clear();
             dueDateEdit->SetText(DateToText(Now() + 7));
         }
-        AddMode = adding;
         statisticsPanel->hide();
     };
     steps.save = [this] { return AddorEdit(); };
@@ -185,18 +184,8 @@ void TCreditsForm::BuildRoutine() {
         MarkChanged();
         return row;
     };
-    TRecordRoutine::Parts parts;
-    parts.addItem = addItem;
-    parts.editItem = editItem;
-    parts.deleteItem = deleteItem;
-    parts.addButton = addButton;
-    parts.editButton = editButton;
-    parts.deleteButton = deleteButton;
-    parts.editor = editorPanel;
-    parts.editorFirst = debtorBox;
-    parts.saveButton = saveButton;
-    parts.cancelButton = cancelButton;
-    recordRoutine = new TRecordRoutine(this, debtList, parts, std::move(steps));
+    recordRoutine = new TRecordRoutine(
+        this, debtList, TRecordRoutine::PartsOf(this, editorPanel, debtorBox, &AddMode), std::move(steps));
 }
 
 void TCreditsForm::BuildStatistics() {

@@ -143,13 +143,11 @@ void TNoteForm::BuildRoutine() {
     TRecordRoutine::Steps steps;
     steps.selected = [this] { return SelectedNote() != nullptr; };
     steps.fill = [this](bool adding) {
-        if (adding) {
-            Clear();
-            const DateTime now = Now();
-            dateEdit->SetText(DateToText(now));
-            PresetPicker(now);
-        }
-        AddMode = adding;
+        if (!adding) return;  // the selected note shows in the editor already
+        Clear();
+        const DateTime now = Now();
+        dateEdit->SetText(DateToText(now));
+        PresetPicker(now);
     };
     steps.save = [this] { return std::optional<int>(SaveEditor()); };
     steps.remove = [this](int) {
@@ -160,20 +158,16 @@ void TNoteForm::BuildRoutine() {
         MarkChanged();
         return row;
     };
-    steps.find = [this](const std::string& pattern) {
-        const NoteSearch where = byTitleRadio->isChecked()   ? NoteSearch::ByName
-                                 : byTextRadio->isChecked() ? NoteSearch::ByText
-                                                             : NoteSearch::Everywhere;
+    steps.find = [this](const std::string& pattern, int choice) {
+        constexpr NoteSearch kChoices[] = {NoteSearch::ByName, NoteSearch::ByText,
+                                           NoteSearch::Everywhere};
         Clear();
-        ShowTitles(notes_.Found(pattern, where), false);
+        ShowTitles(notes_.Found(pattern, kChoices[choice]), false);
     };
     steps.showAll = [this] { UpDateNoteList(); };
-    recordRoutine = new TRecordRoutine(this, titleList,
-                       {addItem, editItem, deleteItem, searchItem, addButton, editButton,
-                        deleteButton, searchButton, editPanel, titleEdit, saveButton, cancelButton,
-                        searchPanel, searchEdit, findButton, closeSearchButton, clearSearchButton,
-                        clearResultsButton},
-                       std::move(steps));
+    TRecordRoutine::Parts parts = TRecordRoutine::PartsOf(this, editPanel, titleEdit, &AddMode);
+    parts.searchPanel.choices = {byTitleRadio, byTextRadio, everywhereRadio};
+    recordRoutine = new TRecordRoutine(this, titleList, parts, std::move(steps));
 }
 
 void TNoteForm::LoadNoteList() { notes_.LoadNow(); }
