@@ -18,7 +18,7 @@ namespace {
 
 // A window listing names, its parts named as the section windows name theirs.
 struct StandIn {
-    explicit StandIn(std::vector<std::string> lines, bool withSearch = true) : names(std::move(lines)) {
+    explicit StandIn(std::vector<std::string> lines) : names(std::move(lines)) {
         list = new TSortedListBox(&window);
         list->setGeometry(0, 40, 200, 200);
         auto* menu = new QMenu(&window);
@@ -47,7 +47,6 @@ struct StandIn {
         searchPanel->hide();
         TRecordRoutine::Parts parts = TRecordRoutine::PartsOf(this, editor, nameEdit, &adding);
         parts.searchPanel.choices = {firstChoice, secondChoice};
-        if (!withSearch) parts.search = {}, parts.searchPanel = {};
         TRecordRoutine::Steps steps;
         steps.selected = [this] { return list->currentRow() >= 0; };
         steps.fill = [this](bool add) {
@@ -125,7 +124,6 @@ private slots:
     void deleteAsksAndSelectsTheLineThatTookItsPlace_data();
     void deleteAsksAndSelectsTheLineThatTookItsPlace();
     void searchFindsClearsAndListsAllAgain();
-    void windowWithoutSearchRunsTheRest();
 
 private:
     std::vector<QString> messages_;
@@ -300,17 +298,6 @@ void RecordRoutineTest::searchFindsClearsAndListsAllAgain() {
     QTest::mouseClick(window.clearResultsButton, Qt::LeftButton);
     QCOMPARE(window.list->count(), 3);
     QVERIFY(window.searchPanel->isVisible());
-}
-
-void RecordRoutineTest::windowWithoutSearchRunsTheRest() {
-    StandIn window({"a", "b"}, false);
-    window.list->setCurrentRow(0);
-    window.editItem->trigger();
-    QVERIFY(window.editor->isVisible());
-    QTest::mouseClick(window.cancelButton, Qt::LeftButton);
-    QTest::mouseClick(window.deleteButton, Qt::LeftButton);
-    QCOMPARE(window.list->count(), 1);
-    QCOMPARE(window.Current(), std::string("b"));
 }
 
 QTEST_MAIN(RecordRoutineTest)
