@@ -18,33 +18,29 @@ namespace {
 
 // A window listing names, its parts named as the section windows name theirs.
 struct StandIn {
-    explicit StandIn(std::vector<std::string> lines) : names(std::move(lines)) {
+    explicit StandIn(std::vector<std::string> lines, int selected = -1) : names(std::move(lines)) {
         list = new TSortedListBox(&window);
         list->setGeometry(0, 40, 200, 200);
         auto* menu = new QMenu(&window);
-        addItem = menu->addAction(QStringLiteral("Add"));
-        editItem = menu->addAction(QStringLiteral("Edit"));
-        deleteItem = menu->addAction(QStringLiteral("Delete"));
-        searchItem = menu->addAction(QStringLiteral("Search"));
-        addButton = new TButton(QStringLiteral("Add"), &window);
-        editButton = new TButton(QStringLiteral("Edit"), &window);
-        deleteButton = new TButton(QStringLiteral("Delete"), &window);
-        searchButton = new TButton(QStringLiteral("Search"), &window);
+        for (QAction** item : {&addItem, &editItem, &deleteItem, &searchItem}) {
+            *item = menu->addAction(QString());
+        }
+        const auto buttons = [](std::initializer_list<TButton**> made, QWidget* on) {
+            for (TButton** button : made) *button = new TButton(QString(), on);
+        };
+        buttons({&addButton, &editButton, &deleteButton, &searchButton}, &window);
         editor = new QWidget(&window);
         nameEdit = new TEdit(editor);
-        saveButton = new TButton(QStringLiteral("Save"), editor);
-        cancelButton = new TButton(QStringLiteral("Cancel"), editor);
+        buttons({&saveButton, &cancelButton}, editor);
         editor->hide();
         searchPanel = new QWidget(&window);
         searchEdit = new TEdit(searchPanel);
-        findButton = new TButton(QStringLiteral("Find"), searchPanel);
-        closeSearchButton = new TButton(QStringLiteral("Close"), searchPanel);
-        clearSearchButton = new TButton(QStringLiteral("Clear"), searchPanel);
-        clearResultsButton = new TButton(QStringLiteral("All"), searchPanel);
+        buttons({&findButton, &closeSearchButton, &clearSearchButton, &clearResultsButton}, searchPanel);
         firstChoice = new QRadioButton(QStringLiteral("Start"), searchPanel);
         secondChoice = new QRadioButton(QStringLiteral("Anywhere"), searchPanel);
         secondChoice->setChecked(true);
         searchPanel->hide();
+        new TEdit(&window);  // where the focus would go by itself when a panel hides
         TRecordRoutine::Parts parts = TRecordRoutine::PartsOf(this, editor, nameEdit, &adding);
         parts.searchPanel.choices = {firstChoice, secondChoice};
         TRecordRoutine::Steps steps;
@@ -75,10 +71,12 @@ struct StandIn {
         steps.showAll = [this] { ShowAll(); };
         new TRecordRoutine(&window, list, parts, std::move(steps));
         ShowAll();
+        list->setCurrentRow(selected);
         window.resize(400, 300);
         window.show();
         window.activateWindow();
     }
+    bool Active() { return QTest::qWaitForWindowActive(&window); }
     void ShowAll() {
         TSortedListBox::Lines lines;
         for (const std::string& name : names) lines.emplace_back(name, 0);
@@ -116,11 +114,10 @@ class RecordRoutineTest : public QObject {
 private slots:
     void init();
     void cleanup();
-    void commandsOpenTheirPanel_data();
-    void commandsOpenTheirPanel();
+    void commandsOpenAPanelThatShutsOnTheSelectedLine_data();
+    void commandsOpenAPanelThatShutsOnTheSelectedLine();
     void editAndDeleteNeedASelectedLine();
     void saveShutsTheEditorOnTheSavedLineOrKeepsIt();
-    void cancelAndCloseGoBackToTheSelectedLine();
     void deleteAsksAndSelectsTheLineThatTookItsPlace_data();
     void deleteAsksAndSelectsTheLineThatTookItsPlace();
     void searchFindsClearsAndListsAllAgain();
@@ -146,7 +143,7 @@ void RecordRoutineTest::cleanup() {
 }
 
 
-void RecordRoutineTest::commandsOpenTheirPanel_data() {
+void RecordRoutineTest::commandsOpenAPanelThatShutsOnTheSelectedLine_data() {
     QTest::addColumn<Way>("way");
     QTest::addColumn<bool>("editor");  // the editor opens, else the search
     QTest::addColumn<int>("fill");     // -1: none, 1: for an add, 0: for an edit
@@ -160,13 +157,12 @@ void RecordRoutineTest::commandsOpenTheirPanel_data() {
     QTest::newRow("search item") << Way::SearchItem << false << -1;
 }
 
-void RecordRoutineTest::commandsOpenTheirPanel() {
+void RecordRoutineTest::commandsOpenAPanelThatShutsOnTheSelectedLine() {
     QFETCH(Way, way);
     QFETCH(bool, editor);
     QFETCH(int, fill);
-    StandIn window({"a", "b"});
-    QVERIFY(QTest::qWaitForWindowActive(&window.window));
-    window.list->setCurrentRow(1);
+    StandIn window({"a", "b"}, 1);
+    QVERIFY(window.Active());
     switch (way) {
         case Way::AddButton: QTest::mouseClick(window.addButton, Qt::LeftButton); break;
         case Way::AddItem: window.addItem->trigger(); break;
@@ -191,6 +187,12 @@ void RecordRoutineTest::commandsOpenTheirPanel() {
              editor ? static_cast<QWidget*>(window.nameEdit) : window.searchEdit);
     QCOMPARE(window.filled, fill < 0 ? std::vector<bool>{} : std::vector<bool>{fill == 1});
     QCOMPARE(window.flagged, window.filled);
+
+    // Cancel, or the search's Close: back on the line selected.
+    QTest::mouseClick(editor ? window.cancelButton : window.closeSearchButton, Qt::LeftButton);
+    QVERIFY(window.editor->isHidden() && window.searchPanel->isHidden());
+    QCOMPARE(window.Current(), std::string("b"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.list));
 }
 
 void RecordRoutineTest::editAndDeleteNeedASelectedLine() {
@@ -205,7 +207,7 @@ void RecordRoutineTest::editAndDeleteNeedASelectedLine() {
 
 void RecordRoutineTest::saveShutsTheEditorOnTheSavedLineOrKeepsIt() {
     StandIn window({"a", "c"});
-    QVERIFY(QTest::qWaitForWindowActive(&window.window));
+    QVERIFY(window.Active());
     QTest::mouseClick(window.addButton, Qt::LeftButton);
     // Nothing stored: the editor stays, with the typing where it was.
     QTest::mouseClick(window.saveButton, Qt::LeftButton);
@@ -213,25 +215,6 @@ void RecordRoutineTest::saveShutsTheEditorOnTheSavedLineOrKeepsIt() {
     window.nameEdit->SetText("b");
     QTest::mouseClick(window.saveButton, Qt::LeftButton);
     QVERIFY(window.editor->isHidden());
-    QCOMPARE(window.Current(), std::string("b"));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.list));
-}
-
-void RecordRoutineTest::cancelAndCloseGoBackToTheSelectedLine() {
-    StandIn window({"a", "b", "c"});
-    QVERIFY(QTest::qWaitForWindowActive(&window.window));
-    window.list->setCurrentRow(2);
-    QTest::mouseClick(window.editButton, Qt::LeftButton);
-    QTest::mouseClick(window.cancelButton, Qt::LeftButton);
-    QVERIFY(window.editor->isHidden());
-    QCOMPARE(window.Current(), std::string("c"));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.list));
-
-    window.list->setCurrentRow(1);
-    QTest::mouseClick(window.searchButton, Qt::LeftButton);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.searchEdit));
-    QTest::mouseClick(window.closeSearchButton, Qt::LeftButton);
-    QVERIFY(window.searchPanel->isHidden());
     QCOMPARE(window.Current(), std::string("b"));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.list));
 }
@@ -262,11 +245,10 @@ void RecordRoutineTest::deleteAsksAndSelectsTheLineThatTookItsPlace() {
     QFETCH(QString, selected);
     std::vector<std::string> names;
     for (const QString& line : lines) names.push_back(line.toStdString());
-    StandIn window(names);
-    QVERIFY(QTest::qWaitForWindowActive(&window.window));
+    StandIn window(names, row);
+    QVERIFY(window.Active());
     SettingsRecord.ConfirmDelete = confirmAsked;
     answer_ = yes ? MessageAnswer::Yes : MessageAnswer::No;
-    window.list->setCurrentRow(row);
     window.deleteItem->trigger();
     QCOMPARE(messages_.size(), std::size_t(confirmAsked ? 1 : 0));
     const bool deleted = yes || !confirmAsked;
