@@ -121,7 +121,7 @@ TMainForm::SectionFactory TMainForm::ProgramSections() {
                 return debts;
             }
             default:
-                return new TForm7();
+                return new TSettingsWindow();
         }
     };
 }
@@ -464,23 +464,23 @@ void TMainForm::BeginSync() {
 }
 
 void TMainForm::ConnectSyncPage() {
-    auto* settings = qobject_cast<TForm7*>(Display->Window(kSettingsSection));
+    auto* settings = qobject_cast<TSettingsWindow*>(Display->Window(kSettingsSection));
     if (!settings || !sync_) return;
-    connect(settings, &TForm7::syncRequested, sync_, &TSyncControl::Synchronize,
+    connect(settings, &TSettingsWindow::syncRequested, sync_, &TSyncControl::Synchronize,
             Qt::UniqueConnection);
-    connect(settings, &TForm7::syncOptionsSaved, sync_, &TSyncControl::OptionsChanged,
+    connect(settings, &TSettingsWindow::syncOptionsSaved, sync_, &TSyncControl::OptionsChanged,
             Qt::UniqueConnection);
-    connect(settings, &TForm7::passwordStoreAnswered, sync_,
+    connect(settings, &TSettingsWindow::passwordStoreAnswered, sync_,
             &TSyncControl::SetPasswordStoreMissing, Qt::UniqueConnection);
-    connect(sync_, &TSyncControl::statusChanged, settings, &TForm7::ShowSyncStatus,
+    connect(sync_, &TSyncControl::statusChanged, settings, &TSettingsWindow::ShowSyncStatus,
             Qt::UniqueConnection);
     if (!sync_->Status().isEmpty()) settings->ShowSyncStatus(sync_->Status());
 }
 
 QString TMainForm::SyncTextOf(SyncText text) const {
-    auto* settings = qobject_cast<TForm7*>(Display->Window(kSettingsSection));
+    auto* settings = qobject_cast<TSettingsWindow*>(Display->Window(kSettingsSection));
     if (!settings) return {};
-    const TForm7::SyncTexts& t = settings->syncTexts;
+    const TSettingsWindow::SyncTexts& t = settings->syncTexts;
     const TText* item = nullptr;
     switch (text) {
         case SyncText::Running: item = t.running; break;

@@ -36,10 +36,11 @@ void WriteAddressFile(StreamContainer& container) {
                               "\xd1\xe8\xe4\xee\xf0\xee\xe2", "Brown", "\xca\xf3\xe7\xed\xe5\xf6\xee\xe2"};
     for (int i = 0; i < kContacts; ++i) {
         const std::string n = std::to_string(next() % 1000000);
-        list.Add(TAddress(std::string(surnames[next() % 6]) + n, "Name" + n, "Patr", 20000 + next() % 29000,
-                          "Street " + n + ", house 5", "+7 495 " + n, "", "user" + n + "@mail.ru",
-                          "www.site" + n + ".ru", {"line one " + n, "line two"},
-                          static_cast<std::uint8_t>(next() % 3 == 2 ? 255 : next() % 2)));
+        list.Add(Contact(std::string(surnames[next() % 6]) + n, "Name" + n, "Patr",
+                         20000 + next() % 29000, "Street " + n + ", house 5", "+7 495 " + n, "",
+                         "user" + n + "@mail.ru", "www.site" + n + ".ru",
+                         {"line one " + n, "line two"},
+                         static_cast<std::uint8_t>(next() % 3 == 2 ? 255 : next() % 2)));
     }
     SectionFile file(container, Folder() + "Data/" + kAddressFileName, kAddressStreamName);
     SaveAddressList(file, list, true);

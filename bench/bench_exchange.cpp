@@ -70,11 +70,10 @@ const std::string& ContactsText() {
         std::mt19937 random(3);
         AddressList contacts;
         for (int i = 0; i < kContacts; ++i) {
-            contacts.Add(TAddress(Word(random, 8), Word(random, 6), Word(random, 9),
-                                  20000 + random() % 20000, Word(random, 30), "+7 916 123-45-67",
-                                  "", Word(random, 8) + "@mail.ru",
-                                  "www." + Word(random, 6) + ".ru", {Word(random, 40)},
-                                  static_cast<std::uint8_t>(random() % 2)));
+            contacts.Add(Contact(Word(random, 8), Word(random, 6), Word(random, 9),
+                                 20000 + random() % 20000, Word(random, 30), "+7 916 123-45-67", "",
+                                 Word(random, 8) + "@mail.ru", "www." + Word(random, 6) + ".ru",
+                                 {Word(random, 40)}, static_cast<std::uint8_t>(random() % 2)));
         }
         return dataio::WriteVCards(contacts);
     }();

@@ -44,7 +44,8 @@ EventList MakeEvents() {
         if (i % 3 == 0) memo.push_back(Utf8ToCp1251("Вторая строка описания"));
         const bool future = date > kShownDay + 1 || i % 5000 == 0;
         const std::uint8_t remind = i % 10 == 0 && future ? 1 : 0;
-        list.Append(Tevent(name, memo, date, time, 1, remind, static_cast<std::uint8_t>(i % 7 == 0)));
+        list.Append(
+            Event(name, memo, date, time, 1, remind, static_cast<std::uint8_t>(i % 7 == 0)));
     }
     return list;
 }

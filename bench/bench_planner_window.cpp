@@ -43,9 +43,10 @@ StreamContainer& Container() {
         const DateTime first = DayOf(2020, 1, 1);
         for (int i = 0; i < kEvents; ++i) {
             const DateTime date = first + static_cast<double>(random() % 2922);
-            planner.Events.Append(Tevent(kTitles[random() % 5] + " " + std::to_string(i), {"line"}, date,
-                                         EncodeTime(static_cast<int>(random() % 24), static_cast<int>(random() % 60)),
-                                         1, random() % 10 == 0 ? 1 : 0, 0));
+            planner.Events.Append(
+                Event(kTitles[random() % 5] + " " + std::to_string(i), {"line"}, date,
+                      EncodeTime(static_cast<int>(random() % 24), static_cast<int>(random() % 60)),
+                      1, random() % 10 == 0 ? 1 : 0, 0));
         }
         planner.MarkChanged();
         planner.SaveCalendarList();

@@ -32,11 +32,11 @@ const AddressList& Contacts() {
         std::mt19937 random(1);
         AddressList contacts;
         for (int i = 0; i < kRecords; ++i) {
-            contacts.Add(TAddress(Word(random, 8), Word(random, 6), Word(random, 9),
-                                  20000 + random() % 20000, Word(random, 30), "123-45-67", "",
-                                  Word(random, 8) + "@mail.ru", "www." + Word(random, 6) + ".ru",
-                                  {Word(random, 40), Word(random, 20)},
-                                  static_cast<std::uint8_t>(random() % 3 == 2 ? 255 : random() % 2)));
+            contacts.Add(
+                Contact(Word(random, 8), Word(random, 6), Word(random, 9), 20000 + random() % 20000,
+                        Word(random, 30), "123-45-67", "", Word(random, 8) + "@mail.ru",
+                        "www." + Word(random, 6) + ".ru", {Word(random, 40), Word(random, 20)},
+                        static_cast<std::uint8_t>(random() % 3 == 2 ? 255 : random() % 2)));
         }
         return contacts;
     }();

@@ -55,12 +55,11 @@ Local MakeLocal(int count) {
     };
     for (int i = 0; i < count; ++i) {
         const DateTime day = 45000 + i % 4000;
-        local.Events.Append(Tevent(word() + " " + word(), {word(), word()}, day,
-                                   (i % 96) / 96.0, 1, i % 3 == 0 ? 1 : 0, 0));
-        local.Contacts.Add(TAddress(word(), word(), word(), 30000 + i % 20000,
-                                    word() + " " + word(), "+7 900 " + word(), "",
-                                    word() + "@example.org", "", {word()},
-                                    static_cast<std::uint8_t>(i % 2)));
+        local.Events.Append(Event(word() + " " + word(), {word(), word()}, day, (i % 96) / 96.0, 1,
+                                  i % 3 == 0 ? 1 : 0, 0));
+        local.Contacts.Add(Contact(word(), word(), word(), 30000 + i % 20000, word() + " " + word(),
+                                   "+7 900 " + word(), "", word() + "@example.org", "", {word()},
+                                   static_cast<std::uint8_t>(i % 2)));
     }
     return local;
 }
@@ -139,7 +138,7 @@ SyncOptions Seeded(const Server& server, const Account& account, const Local& lo
     SyncState sync;
     sync.Events.Url = server.Base + calendar.substr(1);
     sync.Contacts.Url = server.Base + book.substr(1);
-    for (const Tevent& e : local.Events) {
+    for (const Event& e : local.Events) {
         const std::string uid = NewUid();
         const std::string text = NewEventItem(e, uid);
         std::ofstream(root + calendar + uid + ".ics", std::ios::binary) << text;
@@ -205,7 +204,7 @@ void Mapping(benchmark::State& state, bool write) {
     SyncState sync;
     sync.Events.Url = "http://127.0.0.1:1/cal/";
     sync.Contacts.Url = "http://127.0.0.1:1/book/";
-    for (const Tevent& e : local.Events) {
+    for (const Event& e : local.Events) {
         const std::string uid = NewUid();
         sync.Events.Entries.push_back({sync.Events.Url + uid + ".ics", "\"" + uid + "\"",
                                        *EventFields(e), NewEventItem(e, uid)});

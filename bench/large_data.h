@@ -28,10 +28,10 @@ inline void WriteLargeData(const std::string& dir, int count) {
     CreditList debts;
     for (int i = 0; i < count; ++i) {
         const DateTime day = 45000 + i % 4000;
-        events.Append(Tevent(word() + " " + word(), {word() + " " + word()}, day, 0.5, 1, 0, 0));
-        contacts.Add(TAddress(word(), word(), word(), 30000 + i % 20000, word() + " " + word(),
-                              "+7 900 " + word(), "", word() + "@example.org", "", {word()},
-                              static_cast<std::uint8_t>(i % 2)));
+        events.Append(Event(word() + " " + word(), {word() + " " + word()}, day, 0.5, 1, 0, 0));
+        contacts.Add(Contact(word(), word(), word(), 30000 + i % 20000, word() + " " + word(),
+                             "+7 900 " + word(), "", word() + "@example.org", "", {word()},
+                             static_cast<std::uint8_t>(i % 2)));
         notes.Add(TNote(day, {word() + " " + word(), word()}, word()));
         entries.Add(TCatalogNote(i % 5, word(), {word() + " " + word()}));
         debts.Add(TCreditNote(1 + i % 2, word(), "100 " + word(), day, day + 30));

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!original) return 0;
         const auto before = sync::EventFields(*original);
         if (!before) return 0;
-        Tevent edited = *original;
+        Event edited = *original;
         edited.Name = Utf8ToCp1251("Изменено");
         edited.Done = edited.Done == 1 ? 0 : 1;
         edited.Date += 3;  // the end moves with the start
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         const auto original = sync::ItemContact(text);
         if (!original) return 0;
-        TAddress edited = *original;
+        Contact edited = *original;
         edited.Email = "new@example.org";
         edited.Tel2 = "+7 900 000-00-00";
         const std::string merged = sync::MergeContact(text, sync::ContactFields(*original), edited);

@@ -10,14 +10,14 @@
 
 namespace {
 
-pomix::AddressList ListOf(const std::vector<pomix::TAddress>& records) {
+pomix::AddressList ListOf(const std::vector<pomix::Contact>& records) {
     pomix::AddressList list;
-    for (const pomix::TAddress& r : records) list.Add(r);
+    for (const pomix::Contact& r : records) list.Add(r);
     return list;
 }
 
-bool Same(const pomix::TAddress& a, const pomix::TAddress& b) {
-    return a.Famile == b.Famile && a.FistName == b.FistName && a.LastName == b.LastName &&
+bool Same(const pomix::Contact& a, const pomix::Contact& b) {
+    return a.Surname == b.Surname && a.FirstName == b.FirstName && a.Patronymic == b.Patronymic &&
            a.Date == b.Date && a.Address == b.Address && a.Tel1 == b.Tel1 && a.Tel2 == b.Tel2 &&
            a.Email == b.Email && a.URL == b.URL && a.Note == b.Note && a.Category == b.Category;
 }
@@ -26,7 +26,7 @@ bool Same(const pomix::TAddress& a, const pomix::TAddress& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    pomix::dataio::ImportResult<pomix::TAddress> first;
+    pomix::dataio::ImportResult<pomix::Contact> first;
     try {
         first = pomix::dataio::ReadVCards(text);
     } catch (const pomix::dataio::FormatError&) {

@@ -19,19 +19,19 @@ namespace pomix::sync {
 namespace {
 
 struct EventTraits {
-    using Record = Tevent;
+    using Record = Event;
     static constexpr Kind kKind = Kind::Calendar;
     static constexpr const char* kExtension = ".ics";
     static constexpr const char* kBlock = "BEGIN:VEVENT";
-    static std::optional<Fields> FieldsOf(const Tevent& e) { return EventFields(e); }
-    static std::string NewItem(const Tevent& e, const std::string& uid) {
+    static std::optional<Fields> FieldsOf(const Event& e) { return EventFields(e); }
+    static std::string NewItem(const Event& e, const std::string& uid) {
         return NewEventItem(e, uid);
     }
-    static std::optional<Tevent> Parse(const std::string& text) { return ItemEvent(text); }
-    static std::string Merge(const std::string& item, const Fields& before, const Tevent& now) {
+    static std::optional<Event> Parse(const std::string& text) { return ItemEvent(text); }
+    static std::string Merge(const std::string& item, const Fields& before, const Event& now) {
         return MergeEvent(item, before, now);
     }
-    static Tevent ConflictCopy(Tevent e) {
+    static Event ConflictCopy(Event e) {
         e.Name += Utf8ToCp1251(kConflictSuffix);
         return e;
     }
@@ -42,20 +42,20 @@ struct EventTraits {
 };
 
 struct ContactTraits {
-    using Record = TAddress;
+    using Record = Contact;
     static constexpr Kind kKind = Kind::AddressBook;
     static constexpr const char* kExtension = ".vcf";
     static constexpr const char* kBlock = "BEGIN:VCARD";
-    static std::optional<Fields> FieldsOf(const TAddress& c) { return ContactFields(c); }
-    static std::string NewItem(const TAddress& c, const std::string& uid) {
+    static std::optional<Fields> FieldsOf(const Contact& c) { return ContactFields(c); }
+    static std::string NewItem(const Contact& c, const std::string& uid) {
         return NewContactItem(c, uid);
     }
-    static std::optional<TAddress> Parse(const std::string& text) { return ItemContact(text); }
-    static std::string Merge(const std::string& item, const Fields& before, const TAddress& now) {
+    static std::optional<Contact> Parse(const std::string& text) { return ItemContact(text); }
+    static std::string Merge(const std::string& item, const Fields& before, const Contact& now) {
         return MergeContact(item, before, now);
     }
-    static TAddress ConflictCopy(TAddress c) {
-        c.Famile += Utf8ToCp1251(kConflictSuffix);
+    static Contact ConflictCopy(Contact c) {
+        c.Surname += Utf8ToCp1251(kConflictSuffix);
         return c;
     }
     // Surname, first name, patronymic, birth date, address, phones, e-mail, web, note, category.
@@ -98,8 +98,8 @@ struct KindPlan {
 };
 
 struct SyncRun::Plan {
-    KindPlan<Tevent> Events;
-    KindPlan<TAddress> Contacts;
+    KindPlan<Event> Events;
+    KindPlan<Contact> Contacts;
 };
 
 namespace {
@@ -593,8 +593,8 @@ void SyncRun::Exchange(const EventList& events, const AddressList& contacts, Syn
         return c ? *c : dav.FindCollection(kind, account_.Server, name);
     };
 
-    std::vector<const Tevent*> localEvents;
-    std::vector<const TAddress*> localContacts;
+    std::vector<const Event*> localEvents;
+    std::vector<const Contact*> localContacts;
     std::vector<std::string> eventNotes, contactNotes;
     KindSync<EventTraits> eventSync(eventDav, plan_->Events, report_.Events, eventNotes);
     KindSync<ContactTraits> contactSync(contactDav, plan_->Contacts, report_.Contacts,
@@ -615,7 +615,7 @@ void SyncRun::Exchange(const EventList& events, const AddressList& contacts, Syn
         [&] {
             plan_->Events.Where =
                 find(eventDav, Kind::Calendar, state.Events.Url, options_.Calendar);
-            for (const Tevent& e : events) localEvents.push_back(&e);
+            for (const Event& e : events) localEvents.push_back(&e);
             eventWrites = eventSync.Decide(localEvents, eventState);
         });
     // Until Apply completes, the old token stays: a failed run is read again from there.
@@ -645,17 +645,17 @@ void SyncRun::Apply(EventList& events, AddressList& contacts, SyncState& state) 
     ApplyEntries(plan_->Events, state.Events);
     ApplyEntries(plan_->Contacts, state.Contacts);
     if (report_.Events.LocalChanged()) {
-        std::vector<Tevent> newEvents = Applied(localEvents_, plan_->Events);
+        std::vector<Event> newEvents = Applied(localEvents_, plan_->Events);
         EventList list;
         list.Reserve(newEvents.size());
-        for (Tevent& e : newEvents) list.Append(std::move(e));
+        for (Event& e : newEvents) list.Append(std::move(e));
         events = std::move(list);
     }
     if (report_.Contacts.LocalChanged()) {
-        std::vector<TAddress> newContacts = Applied(localContacts_, plan_->Contacts);
+        std::vector<Contact> newContacts = Applied(localContacts_, plan_->Contacts);
         AddressList list;
         list.Reserve(newContacts.size());
-        for (TAddress& c : newContacts) list.Add(std::move(c));
+        for (Contact& c : newContacts) list.Add(std::move(c));
         contacts = std::move(list);
     }
 }

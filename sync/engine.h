@@ -89,8 +89,8 @@ private:
     std::size_t sent_ = 0;
     std::unique_ptr<Plan> plan_;
     // The records Exchange read: Apply needs the same lists, unchanged in between.
-    std::vector<const Tevent*> localEvents_;
-    std::vector<const TAddress*> localContacts_;
+    std::vector<const Event*> localEvents_;
+    std::vector<const Contact*> localContacts_;
 };
 
 // A whole run on the data folder's mapping: loads it (a missing or damaged one is reported in

@@ -215,7 +215,7 @@ void SetUid(std::string& text, const std::string& block, const std::string& uid)
     text = JoinLines(lines);
 }
 
-std::string EventText(const Tevent& event) {
+std::string EventText(const Event& event) {
     EventList list;
     list.Append(event);
     return dataio::WriteICalendar(list, dataio::kDefaultLeadMinutes,
@@ -223,14 +223,14 @@ std::string EventText(const Tevent& event) {
         .Text;
 }
 
-std::string ContactText(const TAddress& contact) {
+std::string ContactText(const Contact& contact) {
     AddressList list;
     list.Add(contact);
     return dataio::WriteVCards(list);
 }
 
-TAddress EmptyContact() {
-    return TAddress({}, {}, {}, 0, {}, {}, {}, {}, {}, {}, kNoCategory);
+Contact EmptyContact() {
+    return Contact({}, {}, {}, 0, {}, {}, {}, {}, {}, {}, kNoCategory);
 }
 
 bool IsDoneWord(const std::string& utf8) {
@@ -512,7 +512,7 @@ Line WithParamsOf(const Line& old, const Line& replacement) {
 
 }  // namespace
 
-std::optional<Fields> EventFields(const Tevent& event) {
+std::optional<Fields> EventFields(const Event& event) {
     DateTime day;
     if (!WholeDay(event.Date, day)) return std::nullopt;
     const TimeParts time = DecodeTime(event.Time);
@@ -523,7 +523,7 @@ std::optional<Fields> EventFields(const Tevent& event) {
                   event.Done == 1 ? "1" : "0"};
 }
 
-Fields ContactFields(const TAddress& c) {
+Fields ContactFields(const Contact& c) {
     std::string birth;
     DateParts parts{};
     if (c.Date != 0 && TryDecodeDate(c.Date, parts)) {
@@ -533,8 +533,8 @@ Fields ContactFields(const TAddress& c) {
     const std::string category = c.Category == kPersonalCategory   ? "0"
                                  : c.Category == kBusinessCategory ? "1"
                                                                    : "-";
-    return Fields{c.Famile, c.FistName, c.LastName, birth,        c.Address, c.Tel1,
-                  c.Tel2,   c.Email,    c.URL,      Joined(c.Note), category};
+    return Fields{c.Surname, c.FirstName, c.Patronymic, birth,          c.Address, c.Tel1,
+                  c.Tel2,    c.Email,     c.URL,        Joined(c.Note), category};
 }
 
 std::string JoinFields(const Fields& fields) {
@@ -569,7 +569,7 @@ std::string NewUid() {
     return text;
 }
 
-std::string NewEventItem(const Tevent& event, const std::string& uid) {
+std::string NewEventItem(const Event& event, const std::string& uid) {
     std::string text = EventText(event);
     SetUid(text, "VEVENT", uid);
     std::vector<Line> lines = SplitLines(text);
@@ -577,13 +577,13 @@ std::string NewEventItem(const Tevent& event, const std::string& uid) {
     return JoinLines(lines);
 }
 
-std::string NewContactItem(const TAddress& contact, const std::string& uid) {
+std::string NewContactItem(const Contact& contact, const std::string& uid) {
     std::string text = ContactText(contact);
     SetUid(text, "VCARD", uid);
     return text;
 }
 
-std::optional<Tevent> ItemEvent(const std::string& text) {
+std::optional<Event> ItemEvent(const std::string& text) {
     try {
         auto result = dataio::ReadICalendar(text);
         if (result.Records.empty()) return std::nullopt;
@@ -593,7 +593,7 @@ std::optional<Tevent> ItemEvent(const std::string& text) {
     }
 }
 
-std::optional<TAddress> ItemContact(const std::string& text) {
+std::optional<Contact> ItemContact(const std::string& text) {
     try {
         auto result = dataio::ReadVCards(text);
         if (result.Records.size() != 1) return std::nullopt;
@@ -603,7 +603,8 @@ std::optional<TAddress> ItemContact(const std::string& text) {
     }
 }
 
-static std::string MergedEvent(const std::string& original, const Fields& before, const Tevent& now) {
+static std::string MergedEvent(const std::string& original, const Fields& before,
+                               const Event& now) {
     const std::optional<Fields> after = EventFields(now);
     if (!after || before.size() != kEventFieldCount) return original;
     std::vector<Line> lines = SplitLines(original);
@@ -624,7 +625,7 @@ static std::string MergedEvent(const std::string& original, const Fields& before
         };
         StrList oldMemo = SplitJoined(b[1]);
         const std::optional<std::string> oldPlace = placeOf(oldMemo);
-        Tevent described = now;
+        Event described = now;
         const std::optional<std::string> place = placeOf(described.Memo);
         ReplaceProperty(lines, "VEVENT", "DESCRIPTION",
                         OwnLines(EventText(described), "VEVENT", "DESCRIPTION"));
@@ -724,7 +725,7 @@ static std::string MergedEvent(const std::string& original, const Fields& before
 static void MergeNote(std::vector<Line>& lines, const StrList& note) {
     std::vector<Line> withoutNote = lines;
     ReplaceProperty(withoutNote, "VCARD", "NOTE", {});
-    const std::optional<TAddress> shown = ItemContact(JoinLines(withoutNote));
+    const std::optional<Contact> shown = ItemContact(JoinLines(withoutNote));
     std::multiset<std::string> derived;
     std::vector<std::string> oldPhones;
     std::optional<std::string> oldOrg;
@@ -778,13 +779,13 @@ static void MergeNote(std::vector<Line>& lines, const StrList& note) {
         }
         std::erase_if(lines, [](const Line& line) { return line.Name == "\x01"; });
     }
-    TAddress only = EmptyContact();
+    Contact only = EmptyContact();
     only.Note = own;
     ReplaceProperty(lines, "VCARD", "NOTE", OwnLines(ContactText(only), "VCARD", "NOTE"));
 }
 
 static std::string MergedContact(const std::string& original, const Fields& before,
-                          const TAddress& now) {
+                                 const Contact& now) {
     const Fields a = ContactFields(now);
     if (before.size() != kContactFieldCount) return original;
     std::vector<Line> lines = SplitLines(original);
@@ -803,7 +804,7 @@ static std::string MergedContact(const std::string& original, const Fields& befo
     const auto single = [&](std::size_t index, const char* name, int occurrence,
                             auto set) {
         if (a[index] == b[index]) return;
-        TAddress only = EmptyContact();
+        Contact only = EmptyContact();
         set(only);
         std::vector<Line> replacement;
         for (const Line& line : own(ContactText(only), name)) {
@@ -816,11 +817,11 @@ static std::string MergedContact(const std::string& original, const Fields& befo
         }
         ReplaceProperty(lines, "VCARD", name, replacement, occurrence);
     };
-    single(4, "ADR", 0, [&](TAddress& c) { c.Address = now.Address; });
-    single(5, "TEL", 0, [&](TAddress& c) { c.Tel1 = now.Tel1; });
-    single(6, "TEL", 1, [&](TAddress& c) { c.Tel1 = now.Tel2; });
-    single(7, "EMAIL", 0, [&](TAddress& c) { c.Email = now.Email; });
-    single(8, "URL", 0, [&](TAddress& c) { c.URL = now.URL; });
+    single(4, "ADR", 0, [&](Contact& c) { c.Address = now.Address; });
+    single(5, "TEL", 0, [&](Contact& c) { c.Tel1 = now.Tel1; });
+    single(6, "TEL", 1, [&](Contact& c) { c.Tel1 = now.Tel2; });
+    single(7, "EMAIL", 0, [&](Contact& c) { c.Email = now.Email; });
+    single(8, "URL", 0, [&](Contact& c) { c.URL = now.URL; });
     if (a[9] != b[9]) MergeNote(lines, now.Note);
     if (a[10] != b[10]) ReplaceProperty(lines, "VCARD", "CATEGORIES", own(generated, "CATEGORIES"));
     return JoinLines(lines);
@@ -842,7 +843,7 @@ static std::string UidOf(const std::string& text, const std::string& block) {
 // A merge that does not read back as the edited record (the readers took another block than
 // the one edited, or a property of the server's changes how they read the edited one) gives
 // way to Pomix's own item under the same UID: the record is never sent wrong.
-std::string MergeEvent(const std::string& server, const Fields& before, const Tevent& now) {
+std::string MergeEvent(const std::string& server, const Fields& before, const Event& now) {
     // The reader takes a calendar that is not UTF-8 (a UTF-16 file, a stray byte anywhere) as
     // a whole in another encoding; the edited lines are UTF-8, so a merge into the bytes as
     // sent would read back garbled. The merge works on the text as the reader took it.
@@ -856,7 +857,7 @@ std::string MergeEvent(const std::string& server, const Fields& before, const Te
     return merged;
 }
 
-std::string MergeContact(const std::string& server, const Fields& before, const TAddress& now) {
+std::string MergeContact(const std::string& server, const Fields& before, const Contact& now) {
     // A UTF-16 card is merged as the UTF-8 the reader makes of it; single values in other
     // charsets stay as they are, since the reader takes each by its own line.
     const std::string original = dataio::FileToUtf8(server);

@@ -25,8 +25,8 @@ inline constexpr std::size_t kEventFieldCount = 5;
 inline constexpr std::size_t kContactFieldCount = 11;
 
 // Nothing for an event whose day is no date: it cannot be an item and stays local.
-std::optional<Fields> EventFields(const Tevent& event);
-Fields ContactFields(const TAddress& contact);
+std::optional<Fields> EventFields(const Event& event);
+Fields ContactFields(const Contact& contact);
 
 // One string of the fields (for the mapping file) and back; Split gives nothing for a text
 // that holds another number of fields.
@@ -37,18 +37,18 @@ std::optional<Fields> SplitFields(const std::string& text, std::size_t count);
 std::string NewUid();
 
 // The item text of a new record, with that UID.
-std::string NewEventItem(const Tevent& event, const std::string& uid);
-std::string NewContactItem(const TAddress& contact, const std::string& uid);
+std::string NewEventItem(const Event& event, const std::string& uid);
+std::string NewContactItem(const Contact& contact, const std::string& uid);
 
 // The record an item holds (a recurring event: its first occurrence); nothing when the item is
 // no event or contact Pomix can take (a to-do, a damaged item).
-std::optional<Tevent> ItemEvent(const std::string& text);
-std::optional<TAddress> ItemContact(const std::string& text);
+std::optional<Event> ItemEvent(const std::string& text);
+std::optional<Contact> ItemContact(const std::string& text);
 
 // The server's item with the local edit applied: only the properties of the fields that differ
 // between before and now are replaced; every other line (RRULE, attendees, photos, further
 // phones, unknown properties) stays as the server had it.
-std::string MergeEvent(const std::string& original, const Fields& before, const Tevent& now);
-std::string MergeContact(const std::string& original, const Fields& before, const TAddress& now);
+std::string MergeEvent(const std::string& original, const Fields& before, const Event& now);
+std::string MergeContact(const std::string& original, const Fields& before, const Contact& now);
 
 }  // namespace pomix::sync

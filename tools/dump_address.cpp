@@ -8,7 +8,7 @@ dataio::RecordTable AddressTable(const std::string& path) {
     AddressList list;
     ReadDataFile(path, kAddressStreamName, [&](Stream& s) { ReadAddressList(s, list); });
     return dataio::TableOf(list, dataio::DescribeContact,
-                           TAddress("", "", "", 0, "", "", "", "", "", {}, kNoCategory));
+                           Contact("", "", "", 0, "", "", "", "", "", {}, kNoCategory));
 }
 
 }  // namespace pomix::tool

@@ -7,7 +7,7 @@ namespace pomix::tool {
 dataio::RecordTable CalendarTable(const std::string& path) {
     EventList events;
     ReadDataFile(path, kCalendarStream, [&](Stream& s) { ReadCalendar(s, events); });
-    return dataio::TableOf(events, dataio::DescribeEvent, Tevent());
+    return dataio::TableOf(events, dataio::DescribeEvent, Event());
 }
 
 }  // namespace pomix::tool

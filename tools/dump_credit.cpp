@@ -10,7 +10,7 @@ dataio::RecordTable CreditTable(const std::string& path) {
         list,
         [](const TCreditNote& debt, dataio::Row& row) {
             row.Integer("Kind", debt.Kind)
-                .Text("FistName", debt.FistName)
+                .Text("FistName", debt.Person)
                 .Text("Name", debt.Name)
                 .Moment("CreateDate", debt.CreateDate)
                 .Day("ReturnDate", debt.ReturnDate);

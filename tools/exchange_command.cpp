@@ -143,19 +143,19 @@ int AppendRecords(const std::string& target, const char* streamName, void (*read
 // EventList is not a RecordList: its Add is Append.
 struct EventListAdapter {
     EventList events;
-    void Add(const Tevent& e) { events.Append(e); }
+    void Add(const Event& e) { events.Append(e); }
 };
 
 int ImportVcf(const Args& args) {
     if (args.size() != 2) return UsageError("import vcf takes ADDRESS_FILE IN");
-    dataio::ImportResult<TAddress> result;
+    dataio::ImportResult<Contact> result;
     try {
         result = dataio::ImportContactsFile(args[1]);
     } catch (const dataio::FormatError& e) {
         return Fail(args[1] + ": " + e.what());
     }
-    return AppendRecords<AddressList, TAddress>(args[0], kAddressStreamName, ReadAddressList,
-                                                WriteAddressList, args[1], result);
+    return AppendRecords<AddressList, Contact>(args[0], kAddressStreamName, ReadAddressList,
+                                               WriteAddressList, args[1], result);
 }
 
 void ReadEvents(Stream& stream, EventListAdapter& list) {
@@ -167,14 +167,14 @@ void WriteEvents(const EventListAdapter& list, Stream& stream) {
 
 int ImportIcs(const Args& args) {
     if (args.size() != 2) return UsageError("import ics takes CALENDAR_FILE IN");
-    dataio::ImportResult<Tevent> result;
+    dataio::ImportResult<Event> result;
     try {
         result = dataio::ImportCalendarFile(args[1]);
     } catch (const dataio::FormatError& e) {
         return Fail(args[1] + ": " + e.what());
     }
-    return AppendRecords<EventListAdapter, Tevent>(args[0], kCalendarStream, ReadEvents,
-                                                   WriteEvents, args[1], result);
+    return AppendRecords<EventListAdapter, Event>(args[0], kCalendarStream, ReadEvents, WriteEvents,
+                                                  args[1], result);
 }
 
 // The events or contacts of a CSV file, by the columns its header names.
@@ -185,12 +185,12 @@ int ImportCsv(const Args& args) {
     try {
         if (args[0] == "calendar") {
             const auto result = dataio::ImportEventsCsvFile(args[2]);
-            return AppendRecords<EventListAdapter, Tevent>(args[1], kCalendarStream, ReadEvents,
-                                                           WriteEvents, args[2], result);
+            return AppendRecords<EventListAdapter, Event>(args[1], kCalendarStream, ReadEvents,
+                                                          WriteEvents, args[2], result);
         }
         const auto result = dataio::ImportContactsCsvFile(args[2]);
-        return AppendRecords<AddressList, TAddress>(args[1], kAddressStreamName, ReadAddressList,
-                                                    WriteAddressList, args[2], result);
+        return AppendRecords<AddressList, Contact>(args[1], kAddressStreamName, ReadAddressList,
+                                                   WriteAddressList, args[2], result);
     } catch (const dataio::FormatError& e) {
         return Fail(args[2] + ": " + e.what());
     }

@@ -42,7 +42,7 @@ namespace {
 void WriteEvents(const std::string& path, int count) {
     EventList events;
     for (int i = 0; i < count; ++i) {
-        events.Append(Tevent("event " + std::to_string(i), {"memo"}, 46000 + i, 0.5, 0, 0, 0));
+        events.Append(Event("event " + std::to_string(i), {"memo"}, 46000 + i, 0.5, 0, 0, 0));
     }
     MemoryStream stream;
     WriteCalendar(events, stream);
@@ -98,7 +98,7 @@ void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
              QTest::mouseClick(form.passwordButton, Qt::LeftButton);
              QVERIFY(form.SectionsUnlocked);
              QTest::mouseClick(form.SectionButtons[5], Qt::LeftButton);
-             auto* setup = qobject_cast<TForm7*>(form.Display->Window(5));
+             auto* setup = qobject_cast<TSettingsWindow*>(form.Display->Window(5));
              QVERIFY(setup && setup->isVisible());
              QCOMPARE(setup->backupsButton->text(), QStringLiteral("Backups…"));
          }},
@@ -147,7 +147,7 @@ void DataFileNoticesTest::settingsWindowRestoresAnyCopyAndReloadsWhatReadsIt() {
             QCOMPARE(form.SectionButtons[0]->text(), QStringLiteral("Planner"));
         const QPointer<TSectionWindow> planner = form.Display->Window(0);
         form.Display->ShowWindow(5);
-        auto* setup = qobject_cast<TForm7*>(form.Display->Window(5));
+        auto* setup = qobject_cast<TSettingsWindow*>(form.Display->Window(5));
         QVERIFY(setup);
         QStringList shown;  // file, day, records, loads of every line
         QTimer::singleShot(0, [&] {

@@ -121,7 +121,8 @@ void InterfaceLanguageTest::formatsFollowTheDictionaryNotTheSystem() {
     debts->Data().Add(TCreditNote(kOwedToMe, "", Utf8ToCp1251("1500 руб"), 0, 0));
     debts->ShowStatistics();
 
-    const Tevent event(Utf8ToCp1251("Встреча"), {}, Day(2026, 12, 8), 19.0 / 24 + 40.0 / 1440, 0, 1, 0);
+    const Event event(Utf8ToCp1251("Встреча"), {}, Day(2026, 12, 8), 19.0 / 24 + 40.0 / 1440, 0, 1,
+                      0);
     QTEST(ToQt(LongDayText(Day(2026, 12, 8))), "dayTitle");
     QTEST(ToQt(LongBirthDate(Day(1985, 12, 11))), "cardDate");
     QTEST(ToQt(ReminderLineText(event)), "reminder");

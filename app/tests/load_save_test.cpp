@@ -112,10 +112,11 @@ void WriteSectionFiles() {
     const std::string dir = DataDir();
     EventList events;
     const DateTime now = Now();
-    events.Append(Tevent("due", {}, std::floor(now), now - std::floor(now) + 5.0 / (24 * 60), 1, 1, 0));
+    events.Append(
+        Event("due", {}, std::floor(now), now - std::floor(now) + 5.0 / (24 * 60), 1, 1, 0));
     SectionFile(c, dir + kCalendarFile, kCalendarStream).SaveList(events, true, WriteCalendar);
     AddressList contacts;
-    contacts.Add(TAddress("Ivanov", "Petr", "", 0, "", "", "", "", "", {}, 0));
+    contacts.Add(Contact("Ivanov", "Petr", "", 0, "", "", "", "", "", {}, 0));
     SectionFile(c, dir + kAddressFileName, kAddressStreamName).SaveList(contacts, true, WriteAddressList);
     NoteList notes;
     notes.Add(TNote(now, {"text"}, "note"));
@@ -507,7 +508,7 @@ void LoadSaveTest::closeWaitsForTheWriteStillOut() {
 void LoadSaveTest::settingsSaveIsWrittenInTheBackground() {
     const std::string file = DataDir() + kSettingsFileName;
     TMainForm form([](int index, StreamContainer&) -> TSectionWindow* {
-        if (index == 5) return new TForm7();
+        if (index == 5) return new TSettingsWindow();
         return new TSectionWindow(index, "Section" + std::to_string(index), {});
     });
     QVERIFY(LoadAll(form));
@@ -517,7 +518,7 @@ void LoadSaveTest::settingsSaveIsWrittenInTheBackground() {
 
     // Not shown, as in sectionPressedEarlyIsTakenFirst: Qt may draw a shown window's image on
     // threads of its own, which the thread sanitizer this test runs under cannot follow.
-    TForm7& setup = Section<TForm7>(form, 5);
+    TSettingsWindow& setup = Section<TSettingsWindow>(form, 5);
     setup.overdueEdit->SetText("!!");
     setup.saveButton->click();
     form.SaveChanges();

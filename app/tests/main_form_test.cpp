@@ -427,7 +427,8 @@ void MainFormTest::programSectionsAreTheSixWindowsInIndexOrder() {
     WriteSettingsFile(ShippedSettings());
     {
         AddressList contacts;
-        contacts.Add(TAddress(Utf8ToCp1251("Петров"), Utf8ToCp1251("Иван"), "", 0, "", "", "", "", "", {}, 0));
+        contacts.Add(Contact(Utf8ToCp1251("Петров"), Utf8ToCp1251("Иван"), "", 0, "", "", "", "",
+                             "", {}, 0));
         StreamContainer container;
         SectionFile file(container, DataDir() + kAddressFileName, kAddressStreamName);
         SaveAddressList(file, contacts, true);
@@ -437,8 +438,9 @@ void MainFormTest::programSectionsAreTheSixWindowsInIndexOrder() {
     QCOMPARE(form.size(), QSize(640, 400));
     QCOMPARE(form.minimumSize(), form.maximumSize());
     QCOMPARE(form.trayIcon->toolTip(), QStringLiteral("Pomix"));
-    const char* classes[] = {"pomix::TCalendarForm", "pomix::TABookForm",   "pomix::TNoteForm",
-                             "pomix::TCatalogForm",  "pomix::TCreditsForm", "pomix::TForm7"};
+    const char* classes[] = {"pomix::TCalendarForm", "pomix::TABookForm",
+                             "pomix::TNoteForm",     "pomix::TCatalogForm",
+                             "pomix::TCreditsForm",  "pomix::TSettingsWindow"};
     const char* captions[] = {"Ежедневник", "Записная книжка", "Заметки", "Каталог", "Долговая книга", "Настройки"};
     QCOMPARE(form.Display->Count(), kSectionCount);
     for (int i = 0; i < kSectionCount; ++i) {
@@ -469,7 +471,7 @@ void MainFormTest::programSectionsAreTheSixWindowsInIndexOrder() {
     QCOMPARE(debts->debtorBox->Items(), (StrList{"Adams", Utf8ToCp1251("Петров И.")}));
     QCOMPARE(debts->debtorBox->Text(), std::string("typed"));
     QTest::mouseClick(form.SectionButtons[5], Qt::LeftButton);
-    QVERIFY(qobject_cast<TForm7*>(form.Display->Window(form.Display->Shown())));
+    QVERIFY(qobject_cast<TSettingsWindow*>(form.Display->Window(form.Display->Shown())));
     QVERIFY(form.close());
 }
 

@@ -61,7 +61,7 @@ bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
 
 QStringList Titles(TCalendarForm& planner) {
     QStringList titles;
-    for (const Tevent& e : planner.Data().Events) titles << ToQt(e.Name);
+    for (const Event& e : planner.Data().Events) titles << ToQt(e.Name);
     titles.sort();
     return titles;
 }
@@ -81,7 +81,9 @@ private:
     // The program over the scratch folder, its records in, the options typed on the page.
     std::unique_ptr<TMainForm> Open(const std::string& password);
     TCalendarForm& Planner() { return *static_cast<TCalendarForm*>(form_->Display->Window(0)); }
-    TForm7& Settings() { return *static_cast<TForm7*>(form_->Display->Window(5)); }
+    TSettingsWindow& Settings() {
+        return *static_cast<TSettingsWindow*>(form_->Display->Window(5));
+    }
     // Presses "Синхронизировать" and waits until the sync has ended.
     void PressSync();
 
@@ -110,7 +112,7 @@ void SyncWindowTest::init() {
     }
     // One event here before the first sync.
     EventList events;
-    events.Append(Tevent(Cp("Здесь: встреча"), {}, Day(2026, 12, 10), EncodeTime(9, 0), 1, 0, 0));
+    events.Append(Event(Cp("Здесь: встреча"), {}, Day(2026, 12, 10), EncodeTime(9, 0), 1, 0, 0));
     StreamContainer c;
     c.Compressed = true;
     SectionFile(c, DataDir() + kCalendarFile, kCalendarStream)
@@ -147,7 +149,7 @@ std::unique_ptr<TMainForm> SyncWindowTest::Open(const std::string& password) {
     form->show();
     form->StartLoading();
     if (!WaitFor([&] { return form->SectionsLoaded(); }, 10000)) return nullptr;
-    auto& settings = *static_cast<TForm7*>(form->Display->Window(5));
+    auto& settings = *static_cast<TSettingsWindow*>(form->Display->Window(5));
     settings.syncServerEdit->setText(QString::fromStdString(RadicaleUrl()));
     settings.syncUserEdit->setText(QString::fromStdString(Env("POMIX_TEST_DAV_USER")));
     settings.syncPasswordEdit->setText(QString::fromStdString(password));

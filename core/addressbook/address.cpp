@@ -10,10 +10,10 @@ namespace pomix {
 namespace {
 
 // The fields are read in their place in the list's record: no field is moved after it.
-void ReadAddress(Stream& stream, TAddress& r) {
-    ReadStr(stream, r.Famile);
-    ReadStr(stream, r.FistName);
-    ReadStr(stream, r.LastName);
+void ReadAddress(Stream& stream, Contact& r) {
+    ReadStr(stream, r.Surname);
+    ReadStr(stream, r.FirstName);
+    ReadStr(stream, r.Patronymic);
     r.Date = stream.ReadValue<double>();
     ReadStr(stream, r.Address);
     ReadStr(stream, r.Tel1);
@@ -24,10 +24,10 @@ void ReadAddress(Stream& stream, TAddress& r) {
     r.Category = stream.ReadValue<std::uint8_t>();
 }
 
-void WriteAddress(const TAddress& r, Stream& stream) {
-    WriteStr(r.Famile, stream);
-    WriteStr(r.FistName, stream);
-    WriteStr(r.LastName, stream);
+void WriteAddress(const Contact& r, Stream& stream) {
+    WriteStr(r.Surname, stream);
+    WriteStr(r.FirstName, stream);
+    WriteStr(r.Patronymic, stream);
     stream.WriteValue<double>(r.Date);
     WriteStr(r.Address, stream);
     WriteStr(r.Tel1, stream);
@@ -46,7 +46,7 @@ void ReadAddressList(Stream& stream, AddressList& list) {
     constexpr std::size_t kLeastRecordBytes = 8 * 4 + 8 + 4 + 1;
     list.Reserve(ReadableCount(count, stream, kLeastRecordBytes));
     for (std::int32_t i = 0; i < count; ++i) {
-        TAddress& record = list.Add(TAddress({}, {}, {}, 0, {}, {}, {}, {}, {}, {}, 0));
+        Contact& record = list.Add(Contact({}, {}, {}, 0, {}, {}, {}, {}, {}, {}, 0));
         try {
             ReadAddress(stream, record);
         } catch (...) {
@@ -61,8 +61,8 @@ void WriteAddressList(const AddressList& list, Stream& stream) {
     for (std::size_t i = 0; i < list.Count(); ++i) WriteAddress(list[i], stream);
 }
 
-std::string ShortName(const TAddress& record) {
-    return ShortName(record.Famile, record.FistName, record.LastName);
+std::string ShortName(const Contact& record) {
+    return ShortName(record.Surname, record.FirstName, record.Patronymic);
 }
 
 std::vector<ListLine> UpDateListBox(AddressList& list, int category) {
@@ -93,8 +93,8 @@ private:
     WildPattern pattern_;
 };
 
-bool Matches(const TAddress& r, const FieldMatcher& match) {
-    for (const std::string* field : {&r.Famile, &r.LastName, &r.Address, &r.Tel1, &r.Tel2}) {
+bool Matches(const Contact& r, const FieldMatcher& match) {
+    for (const std::string* field : {&r.Surname, &r.Patronymic, &r.Address, &r.Tel1, &r.Tel2}) {
         if (match(*field)) return true;
     }
     if (match(LongBirthDate(r.Date))) return true;
@@ -104,7 +104,7 @@ bool Matches(const TAddress& r, const FieldMatcher& match) {
 
 }  // namespace
 
-bool RecordFound(const TAddress& r, const std::string& pattern) {
+bool RecordFound(const Contact& r, const std::string& pattern) {
     FieldMatcher match(pattern);
     return Matches(r, match);
 }
@@ -162,13 +162,13 @@ ContactLines::Shared ContactLines::Category(AddressList& list, int category) {
     const Shared& all = All(list);
     if (category == kAllCategories) return all;
     return std::make_shared<const std::vector<ListLine>>(
-        Filter(*all, list, [category](const TAddress& r) { return r.Category == category; }));
+        Filter(*all, list, [category](const Contact& r) { return r.Category == category; }));
 }
 
 std::vector<ListLine> ContactLines::Found(AddressList& list, const std::string& pattern) {
     if (pattern.empty()) return {};
     const FieldMatcher match(pattern);
-    return Filter(*All(list), list, [&match](const TAddress& r) { return Matches(r, match); });
+    return Filter(*All(list), list, [&match](const Contact& r) { return Matches(r, match); });
 }
 
 }  // namespace pomix

@@ -38,18 +38,27 @@ inline int SelectionOfCategory(std::uint8_t category) {
 // What the birth date field of a new contact starts with.
 inline constexpr const char* kNewContactBirthDate = "31.12.1960";
 
-struct TAddress {
-    TAddress(std::string famile, std::string fistName, std::string lastName, DateTime date,
-             std::string address, std::string tel1, std::string tel2, std::string email,
-             std::string url, StrList note, std::uint8_t category)
-        : Famile(std::move(famile)), FistName(std::move(fistName)), LastName(std::move(lastName)),
-          Date(date), Address(std::move(address)), Tel1(std::move(tel1)), Tel2(std::move(tel2)),
-          Email(std::move(email)), URL(std::move(url)), Note(std::move(note)), Category(category) {}
+struct Contact {
+    Contact(std::string surname, std::string firstName, std::string patronymic, DateTime date,
+            std::string address, std::string tel1, std::string tel2, std::string email,
+            std::string url, StrList note, std::uint8_t category)
+        : Surname(std::move(surname)),
+          FirstName(std::move(firstName)),
+          Patronymic(std::move(patronymic)),
+          Date(date),
+          Address(std::move(address)),
+          Tel1(std::move(tel1)),
+          Tel2(std::move(tel2)),
+          Email(std::move(email)),
+          URL(std::move(url)),
+          Note(std::move(note)),
+          Category(category) {}
 
     std::int32_t Index = 0;  // position in the list; not stored
-    std::string Famile;      // surname
-    std::string FistName;    // first name
-    std::string LastName;    // patronymic
+    // Stored, exported to CSV and dumped as "Famile", "FistName" and "LastName".
+    std::string Surname;
+    std::string FirstName;
+    std::string Patronymic;
     DateTime Date;           // birth date; only day, month and year are used
     std::string Address;
     std::string Tel1;
@@ -60,7 +69,7 @@ struct TAddress {
     std::uint8_t Category;
 };
 
-using AddressList = RecordList<TAddress>;
+using AddressList = RecordList<Contact>;
 
 inline constexpr const char* kAddressFileName = "Address.dat";
 inline constexpr const char* kAddressStreamName = "Abook";
@@ -77,7 +86,7 @@ bool LoadAddressList(SectionFile& file, AddressList& list);
 void SaveAddressList(SectionFile& file, const AddressList& list, bool modified);
 
 // The name shown in every list: surname and initials.
-std::string ShortName(const TAddress& record);
+std::string ShortName(const Contact& record);
 
 // Renumbers the records and returns the record-list lines of a category (kAllCategories for
 // every record): each record's short name, in case-insensitive order.
@@ -92,9 +101,9 @@ bool HasBirthDate(DateTime date);
 // and what the search compares.
 std::string LongBirthDate(DateTime date);
 
-// Whether the pattern (WildMatch, case ignored) matches one of Famile, LastName, Address,
+// Whether the pattern (WildMatch, case ignored) matches one of Surname, Patronymic, Address,
 // Tel1, Tel2, the long birth date, Email, URL or a note line. The first name is not searched.
-bool RecordFound(const TAddress& record, const std::string& pattern);
+bool RecordFound(const Contact& record, const std::string& pattern);
 // Lines of every matching record, whatever its category, sorted as the record list. An empty
 // pattern finds nothing (the window then leaves its list as it is).
 std::vector<ListLine> RecordFound(const AddressList& list, const std::string& pattern);

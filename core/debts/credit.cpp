@@ -21,11 +21,11 @@ void ReadCreditList(Stream& stream, CreditList& list) {
     list.Reserve(ReadableCount(count, stream, 4 + 4 + 4 + 8 + 8));
     for (std::int32_t i = 0; i < count; ++i) {
         const auto kind = stream.ReadValue<std::int32_t>();
-        std::string fistName = ReadStr(stream);
+        std::string person = ReadStr(stream);
         std::string name = ReadStr(stream);
         const auto createDate = stream.ReadValue<double>();
         const auto returnDate = stream.ReadValue<double>();
-        list.Add(TCreditNote(kind, std::move(fistName), std::move(name), createDate, returnDate));
+        list.Add(TCreditNote(kind, std::move(person), std::move(name), createDate, returnDate));
     }
     if (stream.Remaining() != 0) throw ECorruptFile();
 }
@@ -35,7 +35,7 @@ void WriteCreditList(const CreditList& list, Stream& stream) {
     for (std::size_t i = 0; i < list.Count(); ++i) {
         const TCreditNote& debt = list[i];
         stream.WriteValue<std::int32_t>(debt.Kind);
-        WriteStr(debt.FistName, stream);
+        WriteStr(debt.Person, stream);
         WriteStr(debt.Name, stream);
         stream.WriteValue<double>(debt.CreateDate);
         stream.WriteValue<double>(debt.ReturnDate);
@@ -117,7 +117,7 @@ std::vector<ListLine> UpDateListBox(CreditList& list, int kind) {
 
 std::array<std::string, 4> CreditCells(const TCreditNote& debt, const std::string& overdueMark,
                                        DateTime now) {
-    return {debt.FistName, debt.Name, ShortDateOf(debt.ReturnDate),
+    return {debt.Person, debt.Name, ShortDateOf(debt.ReturnDate),
             DaysLeftText(debt.ReturnDate, overdueMark, now)};
 }
 
@@ -128,7 +128,7 @@ bool SortedCreditList(CreditList& list, int tag) {
     switch (tag) {
         case 1:
             CreditQuickSort(
-                list, [](const TCreditNote& d) -> const std::string& { return d.FistName; }, byText);
+                list, [](const TCreditNote& d) -> const std::string& { return d.Person; }, byText);
             return true;
         case 2:
             CreditQuickSort(
@@ -143,7 +143,7 @@ bool SortedCreditList(CreditList& list, int tag) {
     }
 }
 
-StrList ImportFistName(const AddressList& addresses) {
+StrList DebtorNames(const AddressList& addresses) {
     StrList names;
     names.reserve(addresses.Count());
     for (std::size_t i = 0; i < addresses.Count(); ++i) names.push_back(ShortName(addresses[i]));

@@ -22,14 +22,17 @@ inline constexpr int kOwedToMe = 1;  // "Мне должны"
 inline constexpr int kIOwe = 2;      // "Я должен"
 
 struct TCreditNote {
-    TCreditNote(std::int32_t kind, std::string fistName, std::string name, DateTime createDate,
+    TCreditNote(std::int32_t kind, std::string person, std::string name, DateTime createDate,
                 DateTime returnDate)
-        : Kind(kind), FistName(std::move(fistName)), Name(std::move(name)),
-          CreateDate(createDate), ReturnDate(returnDate) {}
+        : Kind(kind),
+          Person(std::move(person)),
+          Name(std::move(name)),
+          CreateDate(createDate),
+          ReturnDate(returnDate) {}
 
     std::int32_t Index = 0;  // position in the list; not stored
     std::int32_t Kind;       // kOwedToMe or kIOwe; other values are kept but never listed
-    std::string FistName;    // the other person
+    std::string Person;      // the other person; stored and dumped as "FistName"
     std::string Name;        // subject; may begin with an amount and a currency
     DateTime CreateDate;     // when the debt was entered
     DateTime ReturnDate;     // due date
@@ -63,17 +66,17 @@ std::string DaysLeftText(DateTime due, const std::string& overdueMark, DateTime 
 std::vector<ListLine> UpDateListBox(CreditList& list, int kind);
 
 // The four cells of a debt's line, kept apart so that a ";" in a name or subject stays in its
-// cell: FistName, Name, the due date in the locale's short form (empty for a due date that is
+// cell: Person, Name, the due date in the locale's short form (empty for a due date that is
 // no date), DaysLeftText counted from now.
 std::array<std::string, 4> CreditCells(const TCreditNote& debt, const std::string& overdueMark,
                                        DateTime now);
 
-// The column tabs' sort: tag 1 by FistName, 2 by Name (CompareNoCase), 3 by the whole days of
+// The column tabs' sort: tag 1 by Person, 2 by Name (CompareNoCase), 3 by the whole days of
 // ReturnDate; the whole list, both kinds, in place. Equal keys do not keep their order. False
 // (and nothing changed) for another tag; true means the list is to be saved (Modified).
 bool SortedCreditList(CreditList& list, int tag);
 
 // The name choices for a debt: the short name of every contact, in alphabetical order.
-StrList ImportFistName(const AddressList& addresses);
+StrList DebtorNames(const AddressList& addresses);
 
 }  // namespace pomix

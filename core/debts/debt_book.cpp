@@ -30,7 +30,7 @@ std::uint64_t DebtBook::Add(TCreditNote debt) {
 bool DebtBook::Change(std::uint64_t serial, std::string debtor, std::string subject, DateTime due) {
     TCreditNote* debt = list_.BySerial(serial);
     if (!debt) return false;
-    debt->FistName = std::move(debtor);
+    debt->Person = std::move(debtor);
     debt->Name = std::move(subject);
     debt->ReturnDate = due;
     Changed();

@@ -49,7 +49,7 @@ bool StartsNoCase(const std::string& text, const char* prefix) {
 // Writing
 
 // The day and the hour and minute of an event; nothing when its day is no date.
-std::optional<CivilTime> EventStart(const Tevent& event) {
+std::optional<CivilTime> EventStart(const Event& event) {
     DateTime day;
     if (!WholeDay(event.Date, day)) return std::nullopt;
     auto start = FromDateTime(day);
@@ -61,7 +61,7 @@ std::optional<CivilTime> EventStart(const Tevent& event) {
     return start;
 }
 
-std::string Key(const Tevent& event) {
+std::string Key(const Event& event) {
     std::string key = event.Name;
     key += '\0';
     if (const auto start = EventStart(event)) {
@@ -99,7 +99,7 @@ icaltimetype Floating(const CivilTime& t) {
     return time;
 }
 
-icalcomponent* NewEvent(const Tevent& event, const CivilTime& start, const std::string& uid,
+icalcomponent* NewEvent(const Event& event, const CivilTime& start, const std::string& uid,
                         int leadMinutes, long long stamp) {
     icalcomponent* vevent = icalcomponent_new_vevent();
     icalcomponent_add_property(vevent, icalproperty_new_uid(uid.c_str()));
@@ -157,7 +157,7 @@ struct OpenBlock {
 // recorded in it, and unended blocks dealt with: an unended calendar is ended at the end of
 // the file, an unended block inside it left out. Blocks other than VCALENDAR at the top are
 // left out as no calendar.
-std::string CleanCalendarText(const std::string& text, ImportResult<Tevent>& result,
+std::string CleanCalendarText(const std::string& text, ImportResult<Event>& result,
                               std::size_t& calendars) {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
@@ -399,7 +399,7 @@ struct Moment {
 
 class CalendarReader {
 public:
-    CalendarReader(icalcomponent* calendar, ImportResult<Tevent>& result)
+    CalendarReader(icalcomponent* calendar, ImportResult<Event>& result)
         : calendar_(calendar), result_(result) {}
 
     void Read() {
@@ -448,7 +448,7 @@ public:
 
 private:
     icalcomponent* calendar_;
-    ImportResult<Tevent>& result_;
+    ImportResult<Event>& result_;
     std::map<std::string, icaltimezone*> zones_;
     std::set<std::string> series_;  // UIDs of the events that are not changed occurrences
     std::map<std::string, std::vector<icalcomponent*>> changed_;
@@ -729,7 +729,7 @@ private:
 
 }  // namespace
 
-std::string EventUid(const Tevent& event, int occurrence) {
+std::string EventUid(const Event& event, int occurrence) {
     char text[48];
     std::snprintf(text, sizeof text, "%016llx-%d@pomix",
                   static_cast<unsigned long long>(Fnv1a(Key(event))), occurrence);
@@ -741,7 +741,7 @@ CalendarExport WriteICalendar(const EventList& list, int leadMinutes, long long 
     ComponentPtr calendar = NewCalendar();
     std::map<std::string, int> seen;
     for (std::size_t i = 0; i < list.Count(); ++i) {
-        const Tevent& event = list[i];
+        const Event& event = list[i];
         const auto start = EventStart(event);
         if (!start || start->Year > kLastYear) {
             result.Skipped.push_back(
@@ -760,7 +760,7 @@ CalendarExport WriteICalendar(const EventList& list, int leadMinutes, long long 
     return result;
 }
 
-std::string WriteEventCalendar(const Tevent& event, const std::string& uid, int leadMinutes,
+std::string WriteEventCalendar(const Event& event, const std::string& uid, int leadMinutes,
                                long long stampUtcSeconds) {
     const auto start = EventStart(event);
     if (!start || start->Year > kLastYear) return {};
@@ -770,12 +770,12 @@ std::string WriteEventCalendar(const Tevent& event, const std::string& uid, int 
     return AsText(calendar.get());
 }
 
-ImportResult<Tevent> ReadICalendar(const std::string& bytes) {
+ImportResult<Event> ReadICalendar(const std::string& bytes) {
     std::string text = FileToUtf8(bytes);
     if (text.find('\0') != std::string::npos) throw FormatError("binary data, not text");
     // Older Russian programs write windows-1251 without saying so.
     if (!IsValidUtf8(text)) text = Cp1251ToUtf8(text);
-    ImportResult<Tevent> result;
+    ImportResult<Event> result;
     std::size_t calendars = 0;
     const std::string clean = CleanCalendarText(text, result, calendars);
     if (calendars == 0) {

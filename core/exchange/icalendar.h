@@ -44,16 +44,16 @@ CalendarExport WriteICalendar(const EventList& list, int leadMinutes, long long 
 
 // One event as a calendar of its own, with the given UID: the object a calendar server keeps
 // for one event. Empty when the event cannot be written (its day is no date or after 3000).
-std::string WriteEventCalendar(const Tevent& event, const std::string& uid, int leadMinutes,
+std::string WriteEventCalendar(const Event& event, const std::string& uid, int leadMinutes,
                                long long stampUtcSeconds);
 
 // The UID that the export gives the event (occurrence counts the equal events before it).
-std::string EventUid(const Tevent& event, int occurrence);
+std::string EventUid(const Event& event, int occurrence);
 
 // Any bytes: UTF-8, UTF-16 (by byte-order mark or NUL pattern) or windows-1251 text. Raises
 // FormatError only when the text holds no calendar block at all (or is binary data); also a
 // calendar object of a server (one event with its time zones) reads this way. The records'
 // UIDs are in Uids.
-ImportResult<Tevent> ReadICalendar(const std::string& text);
+ImportResult<Event> ReadICalendar(const std::string& text);
 
 }  // namespace pomix::dataio

@@ -25,19 +25,19 @@ std::string ReadImportFile(const std::string& path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-ImportResult<Tevent> ImportCalendarFile(const std::string& path) {
+ImportResult<Event> ImportCalendarFile(const std::string& path) {
     return ReadICalendar(ReadImportFile(path));
 }
 
-ImportResult<TAddress> ImportContactsFile(const std::string& path) {
+ImportResult<Contact> ImportContactsFile(const std::string& path) {
     return ReadVCards(ReadImportFile(path));
 }
 
-ImportResult<Tevent> ImportEventsCsvFile(const std::string& path) {
+ImportResult<Event> ImportEventsCsvFile(const std::string& path) {
     return ReadEventsCsv(ReadImportFile(path));
 }
 
-ImportResult<TAddress> ImportContactsCsvFile(const std::string& path) {
+ImportResult<Contact> ImportContactsCsvFile(const std::string& path) {
     return ReadContactsCsv(ReadImportFile(path));
 }
 

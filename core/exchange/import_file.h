@@ -16,10 +16,10 @@ namespace pomix::dataio {
 std::string ReadImportFile(const std::string& path);
 
 // The file read and its records; FormatError when it is no such file at all.
-ImportResult<Tevent> ImportCalendarFile(const std::string& path);
-ImportResult<TAddress> ImportContactsFile(const std::string& path);
-ImportResult<Tevent> ImportEventsCsvFile(const std::string& path);
-ImportResult<TAddress> ImportContactsCsvFile(const std::string& path);
+ImportResult<Event> ImportCalendarFile(const std::string& path);
+ImportResult<Contact> ImportContactsFile(const std::string& path);
+ImportResult<Event> ImportEventsCsvFile(const std::string& path);
+ImportResult<Contact> ImportContactsCsvFile(const std::string& path);
 
 // Whether the file's name ends in ".csv" (any case): the windows choose the format by it,
 // every other name being the section's own format (iCalendar, vCard).

@@ -199,7 +199,7 @@ StrList Stored(const std::vector<std::string>& lines, std::size_t& replaced) {
 
 }  // namespace
 
-void DescribeEvent(const Tevent& event, Row& row) {
+void DescribeEvent(const Event& event, Row& row) {
     row.Text("Name", event.Name)
         .Lines("Memo", event.Memo)
         .Day("Date", event.Date)
@@ -209,10 +209,10 @@ void DescribeEvent(const Tevent& event, Row& row) {
         .Integer("Done", event.Done);
 }
 
-void DescribeContact(const TAddress& r, Row& row) {
-    row.Text("Famile", r.Famile)
-        .Text("FistName", r.FistName)
-        .Text("LastName", r.LastName)
+void DescribeContact(const Contact& r, Row& row) {
+    row.Text("Famile", r.Surname)
+        .Text("FistName", r.FirstName)
+        .Text("LastName", r.Patronymic)
         .Day("Date", r.Date)
         .Text("Address", r.Address)
         .Text("Tel1", r.Tel1)
@@ -224,17 +224,17 @@ void DescribeContact(const TAddress& r, Row& row) {
 }
 
 std::string WriteEventsCsv(const EventList& events) {
-    return TableCsv(TableOf(events, DescribeEvent, Tevent()));
+    return TableCsv(TableOf(events, DescribeEvent, Event()));
 }
 
 std::string WriteContactsCsv(const AddressList& contacts) {
     return TableCsv(TableOf(contacts, DescribeContact,
-                            TAddress("", "", "", 0, "", "", "", "", "", {}, kNoCategory)));
+                            Contact("", "", "", 0, "", "", "", "", "", {}, kNoCategory)));
 }
 
-ImportResult<Tevent> ReadEventsCsv(const std::string& bytes) {
+ImportResult<Event> ReadEventsCsv(const std::string& bytes) {
     const CsvText csv = ReadCsv(CsvTextOf(bytes));
-    ImportResult<Tevent> result;
+    ImportResult<Event> result;
     if (csv.Rows.empty()) return result;  // an empty file holds no events
     const std::vector<std::string>& header = csv.Rows.front().Fields;
     Columns columns(header);
@@ -300,13 +300,13 @@ ImportResult<Tevent> ReadEventsCsv(const std::string& bytes) {
     return result;
 }
 
-ImportResult<TAddress> ReadContactsCsv(const std::string& bytes) {
+ImportResult<Contact> ReadContactsCsv(const std::string& bytes) {
     const CsvText csv = ReadCsv(CsvTextOf(bytes));
-    ImportResult<TAddress> result;
+    ImportResult<Contact> result;
     if (csv.Rows.empty()) return result;
     const std::vector<std::string>& header = csv.Rows.front().Fields;
     Columns columns(header);
-    const auto famile = columns.Find({"famile", "last name", "family name", "surname"});
+    const auto surname = columns.Find({"famile", "last name", "family name", "surname"});
     const auto first = columns.Find({"fistname", "first name", "given name"});
     const auto middle = columns.Find({"lastname", "middle name", "additional name"});
     const auto date = columns.Find({"date", "birthday"});
@@ -369,13 +369,13 @@ ImportResult<TAddress> ReadContactsCsv(const std::string& bytes) {
         if (categoryText == "0") kind = kPersonalCategory;
         if (categoryText == "1") kind = kBusinessCategory;
         std::size_t replaced = 0;
-        TAddress record(
-            ToStored(First(row, famile), replaced), ToStored(First(row, first), replaced),
-            ToStored(First(row, middle), replaced), born, ToStored(First(row, address), replaced),
-            ToStored(filledPhones[0], replaced), ToStored(filledPhones[1], replaced),
-            ToStored(First(row, email), replaced), ToStored(First(row, url), replaced),
-            Stored(noteLines, replaced), kind);
-        if (record.Famile.empty() && record.FistName.empty() && record.LastName.empty() &&
+        Contact record(ToStored(First(row, surname), replaced),
+                       ToStored(First(row, first), replaced),
+                       ToStored(First(row, middle), replaced), born,
+                       ToStored(First(row, address), replaced), ToStored(filledPhones[0], replaced),
+                       ToStored(filledPhones[1], replaced), ToStored(First(row, email), replaced),
+                       ToStored(First(row, url), replaced), Stored(noteLines, replaced), kind);
+        if (record.Surname.empty() && record.FirstName.empty() && record.Patronymic.empty() &&
             record.Address.empty() && record.Tel1.empty() && record.Email.empty() &&
             record.URL.empty() && record.Note.empty() && born == 0) {
             result.Skipped.push_back(Coded({row.Line, "a line without a name or any other field"},

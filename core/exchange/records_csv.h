@@ -29,8 +29,8 @@
 namespace pomix::dataio {
 
 // The fields of one record as the tables of `dump` and the CSV files show them.
-void DescribeEvent(const Tevent& event, Row& row);
-void DescribeContact(const TAddress& contact, Row& row);
+void DescribeEvent(const Event& event, Row& row);
+void DescribeContact(const Contact& contact, Row& row);
 
 std::string WriteEventsCsv(const EventList& events);
 std::string WriteContactsCsv(const AddressList& contacts);
@@ -38,7 +38,7 @@ std::string WriteContactsCsv(const AddressList& contacts);
 // A row that cannot be taken (no date, an unreadable date, nothing filled in) is skipped and
 // noted with its line; a quote never closed is noted. FormatError when the header names no
 // column this reader knows, or for binary data.
-ImportResult<Tevent> ReadEventsCsv(const std::string& bytes);
-ImportResult<TAddress> ReadContactsCsv(const std::string& bytes);
+ImportResult<Event> ReadEventsCsv(const std::string& bytes);
+ImportResult<Contact> ReadContactsCsv(const std::string& bytes);
 
 }  // namespace pomix::dataio

@@ -78,15 +78,15 @@ std::string StandInName(const std::string& email, const std::string& tel1, const
     return shown.empty() ? "-" : shown;
 }
 
-std::string WriteCard(const TAddress& r, const std::string& uid) {
+std::string WriteCard(const Contact& r, const std::string& uid) {
     std::string out = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
     if (!uid.empty()) out += FoldLine("UID:" + EscapeText(uid));
-    out += FoldLine("N:" + Escaped(r.Famile) + ";" + Escaped(r.FistName) + ";" +
-                    Escaped(r.LastName) + ";;");
+    out += FoldLine("N:" + Escaped(r.Surname) + ";" + Escaped(r.FirstName) + ";" +
+                    Escaped(r.Patronymic) + ";;");
     // FN may not be empty; a contact without names is shown by what identifies it instead.
     // Fields are taken as a reader sees them: a name of blanks alone is no name.
     std::string shown =
-        JoinNonEmpty({OneLine(r.Famile), OneLine(r.FistName), OneLine(r.LastName)}, " ");
+        JoinNonEmpty({OneLine(r.Surname), OneLine(r.FirstName), OneLine(r.Patronymic)}, " ");
     if (shown.empty()) shown = StandInName(r.Email, r.Tel1, r.Tel2, r.URL);
     out += FoldLine("FN:" + Escaped(shown));
     if (IsBirthDate(r.Date)) out += FoldLine("BDAY:" + IsoDate(r.Date));
@@ -174,7 +174,7 @@ std::uint8_t CategoryOfWord(const std::string& utf8) {
 
 // The fields of one card, in UTF-8, before they are stored.
 struct Card {
-    std::string Famile, FistName, LastName, Address, Tel1, Tel2, Email, URL;
+    std::string Surname, FirstName, Patronymic, Address, Tel1, Tel2, Email, URL;
     std::string FormattedName, Organisation, Uid;
     DateTime Date = 0;
     std::vector<std::string> Note;   // the card's own notes
@@ -210,9 +210,9 @@ Card ReadCard(const Component& block) {
         const std::string& name = line.Name;
         if (name == "N" && !haveName) {
             const auto parts = Parts(line, " ");
-            card.Famile = OneLine(Part(parts, 0));
-            card.FistName = OneLine(Part(parts, 1));
-            card.LastName = OneLine(Part(parts, 2));
+            card.Surname = OneLine(Part(parts, 0));
+            card.FirstName = OneLine(Part(parts, 1));
+            card.Patronymic = OneLine(Part(parts, 2));
             haveName = true;
         } else if (name == "FN") {
             card.FormattedName = OneLine(Text(line));
@@ -294,20 +294,20 @@ Card ReadCard(const Component& block) {
     const bool standIn =
         haveName && (card.FormattedName == "-" ||
                      card.FormattedName == StandInName(card.Email, card.Tel1, card.Tel2, card.URL));
-    if (card.Famile.empty() && card.FistName.empty() && card.LastName.empty() && !standIn) {
+    if (card.Surname.empty() && card.FirstName.empty() && card.Patronymic.empty() && !standIn) {
         if (!card.FormattedName.empty()) {
-            card.Famile = card.FormattedName;
+            card.Surname = card.FormattedName;
         } else if (!card.Organisation.empty()) {
             // The organisation is the contact's name then, not a note about it.
-            card.Famile = card.Organisation;
+            card.Surname = card.Organisation;
             std::erase(card.Extra, kOrganisationLabel + card.Organisation);
         }
     }
     return card;
 }
 
-bool IsEmpty(const TAddress& c) {
-    return c.Famile.empty() && c.FistName.empty() && c.LastName.empty() && c.Address.empty() &&
+bool IsEmpty(const Contact& c) {
+    return c.Surname.empty() && c.FirstName.empty() && c.Patronymic.empty() && c.Address.empty() &&
            c.Tel1.empty() && c.Tel2.empty() && c.Email.empty() && c.URL.empty() && c.Note.empty() &&
            c.Date == 0;
 }
@@ -330,7 +330,7 @@ std::string WriteVCards(const AddressList& list) {
     return out;
 }
 
-std::string WriteVCard(const TAddress& contact, const std::string& uid) {
+std::string WriteVCard(const Contact& contact, const std::string& uid) {
     return WriteCard(contact, uid);
 }
 
@@ -360,10 +360,10 @@ bool ParseBirthDay(const std::string& raw, BirthDay& day) {
            day.Day <= DaysInMonth(day.Year, day.Month);
 }
 
-ImportResult<TAddress> ReadVCards(const std::string& bytes) {
+ImportResult<Contact> ReadVCards(const std::string& bytes) {
     const std::string text = FileToUtf8(bytes);
     if (text.find('\0') != std::string::npos) throw FormatError("binary data, not text");
-    ImportResult<TAddress> result;
+    ImportResult<Contact> result;
     std::vector<ImportNote> notes;
     // No card at all is an empty address book, as the export of one writes it.
     const std::vector<Component> blocks = ReadComponents(text, notes);
@@ -383,14 +383,14 @@ ImportResult<TAddress> ReadVCards(const std::string& bytes) {
         StrList note;
         for (const std::string& line : card.Note) note.push_back(ToStored(line, replaced));
         for (const std::string& line : card.Extra) note.push_back(ToStored(line, replaced));
-        TAddress record(ToStored(card.Famile, replaced), ToStored(card.FistName, replaced),
-                        ToStored(card.LastName, replaced), card.Date,
-                        ToStored(card.Address, replaced), ToStored(card.Tel1, replaced),
-                        ToStored(card.Tel2, replaced), ToStored(card.Email, replaced),
-                        ToStored(card.URL, replaced), std::move(note), card.Category);
+        Contact record(ToStored(card.Surname, replaced), ToStored(card.FirstName, replaced),
+                       ToStored(card.Patronymic, replaced), card.Date,
+                       ToStored(card.Address, replaced), ToStored(card.Tel1, replaced),
+                       ToStored(card.Tel2, replaced), ToStored(card.Email, replaced),
+                       ToStored(card.URL, replaced), std::move(note), card.Category);
         // Judged by what is stored: a field of control characters and blanks holds nothing.
         for (std::string* field :
-             {&record.Famile, &record.FistName, &record.LastName, &record.Address, &record.Tel1,
+             {&record.Surname, &record.FirstName, &record.Patronymic, &record.Address, &record.Tel1,
               &record.Tel2, &record.Email, &record.URL}) {
             *field = TrimBlanks(*field);
         }

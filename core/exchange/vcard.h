@@ -28,14 +28,14 @@ std::string WriteVCards(const AddressList& list);
 
 // One contact as a card of its own, with a UID line when uid is not empty: the object an
 // address book server keeps for one contact.
-std::string WriteVCard(const TAddress& contact, const std::string& uid);
+std::string WriteVCard(const Contact& contact, const std::string& uid);
 
 // Any bytes: UTF-8, UTF-16 (by byte-order mark or NUL pattern), or values in the charset
 // their lines name. Read leniently: a line that cannot be read is left out and noted in
 // Warnings, a card that cannot be read (never ended) skipped and noted, the other cards come
 // in. Blocks other than VCARD are skipped and noted; a text without any block (an empty file)
 // holds no contacts. Raises FormatError only for binary data. The cards' UIDs are in Uids.
-ImportResult<TAddress> ReadVCards(const std::string& text);
+ImportResult<Contact> ReadVCards(const std::string& text);
 
 // The birth date of a BDAY value: "19850308", "1985-03-08" (a time after it is ignored); a
 // form without a year ("--0308", "--03-08") gives its month and day with year 0.

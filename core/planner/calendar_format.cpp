@@ -9,8 +9,8 @@ namespace {
 // The smallest record: empty title (4), empty memo (4), two dates, Reserved and two flags.
 constexpr std::uint64_t kMinRecordSize = 4 + 4 + 8 + 8 + 4 + 1 + 1;
 
-Tevent ReadEvent(Stream& stream) {
-    Tevent event;
+Event ReadEvent(Stream& stream) {
+    Event event;
     event.Name = ReadStr(stream);
     event.Memo = ReadStrList(stream);
     event.Date = stream.ReadValue<double>();
@@ -32,7 +32,7 @@ void ReadCalendar(Stream& stream, EventList& list) {
 
 void WriteCalendar(const EventList& list, Stream& stream) {
     stream.WriteValue(static_cast<std::int32_t>(list.Count()));
-    for (const Tevent& event : list) {
+    for (const Event& event : list) {
         WriteStr(event.Name, stream);
         WriteStrList(event.Memo, stream);
         stream.WriteValue(event.Date);

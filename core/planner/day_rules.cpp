@@ -19,7 +19,9 @@ std::string MemoText(const StrList& memo) {
     return text;
 }
 
-std::string DayLineText(const Tevent& event) { return TimeToText(event.Time) + " " + event.Name; }
+std::string DayLineText(const Event& event) {
+    return TimeToText(event.Time) + " " + event.Name;
+}
 
 void SortLines(std::vector<EventLine>& lines) {
     SortByTextNoCase(lines, [](const EventLine& line) -> const std::string& { return line.Text; });
@@ -40,7 +42,7 @@ std::vector<EventLine> DayLines(EventList& list, DateTime day) {
 std::vector<DateTime> PlannedDays(const EventList& list) {
     std::vector<DateTime> days;
     days.reserve(list.Count());
-    for (const Tevent& event : list) {
+    for (const Event& event : list) {
         DateTime day;
         if (WholeDay(event.Date, day)) days.push_back(day);
     }

@@ -15,7 +15,7 @@ std::string LongDayText(DateTime day);
 std::string MemoText(const StrList& memo);
 
 // "HH:MM Title" for the day list.
-std::string DayLineText(const Tevent& event);
+std::string DayLineText(const Event& event);
 // Renumbers the list, then gives the lines of the events of the day in case-insensitive order
 // of their text (by time, then title); lines that compare equal keep list order.
 std::vector<EventLine> DayLines(EventList& list, DateTime day);

@@ -10,7 +10,7 @@
 
 namespace pomix {
 
-EventRef EventList::Append(Tevent event) {
+EventRef EventList::Append(Event event) {
     event.Index = static_cast<std::int32_t>(events_.size());
     events_.push_back(std::move(event));
     ids_.push_back(nextId_);
@@ -44,12 +44,12 @@ std::ptrdiff_t EventList::PositionOf(EventRef ref) const {
     return -1;
 }
 
-Tevent* EventList::Find(EventRef ref) {
+Event* EventList::Find(EventRef ref) {
     const std::ptrdiff_t pos = PositionOf(ref);
     return pos < 0 ? nullptr : &events_[static_cast<std::size_t>(pos)];
 }
 
-const Tevent* EventList::Find(EventRef ref) const {
+const Event* EventList::Find(EventRef ref) const {
     const std::ptrdiff_t pos = PositionOf(ref);
     return pos < 0 ? nullptr : &events_[static_cast<std::size_t>(pos)];
 }
@@ -63,7 +63,7 @@ bool EventList::Delete(EventRef ref) {
 }
 
 void EventList::Reorder(const std::vector<std::size_t>& order) {
-    std::vector<Tevent> events;
+    std::vector<Event> events;
     std::vector<EventId> ids;
     events.reserve(order.size());
     ids.reserve(order.size());
@@ -82,7 +82,7 @@ void EventList::Swap(std::size_t a, std::size_t b) {
 
 void RenumberEvents(EventList& list) {
     std::int32_t index = 0;
-    for (Tevent& event : list) event.Index = index++;
+    for (Event& event : list) event.Index = index++;
 }
 
 namespace {
@@ -119,22 +119,24 @@ bool WholeDay(DateTime value, DateTime& day) {
     return true;
 }
 
-int CompareEventDates(const Tevent& a, const Tevent& b) {
+int CompareEventDates(const Event& a, const Event& b) {
     const long long diff = detail::DayKey(a.Date) - detail::DayKey(b.Date);
     if (diff > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
     if (diff < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
     return static_cast<int>(diff);
 }
 
-int CompareEventNames(const Tevent& a, const Tevent& b) { return CompareNoCase(a.Name, b.Name); }
+int CompareEventNames(const Event& a, const Event& b) {
+    return CompareNoCase(a.Name, b.Name);
+}
 
-bool IsEventOfDay(const Tevent& event, DateTime day) {
+bool IsEventOfDay(const Event& event, DateTime day) {
     // An event whose day equals a valid day is itself valid.
     DateTime shownDay;
     return WholeDay(day, shownDay) && DayPart(event.Date) == shownDay;
 }
 
-bool IsEventInSpan(const Tevent& event, DateTime from, DateTime to) {
+bool IsEventInSpan(const Event& event, DateTime from, DateTime to) {
     // Comparisons with NaN are false, so a date that is no number is in no span.
     const DateTime day = DayPart(event.Date);
     return day >= DayPart(from) && day <= DayPart(to);

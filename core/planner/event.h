@@ -19,12 +19,17 @@ namespace pomix {
 
 // One dated occurrence. Remind and Done hold the stored byte as it is: the planner only ever
 // tests them for exactly 1, so any other value survives loading, editing other fields and saving.
-struct Tevent {
-    Tevent() = default;
-    Tevent(std::string name, const StrList& memo, DateTime date, DateTime time,
-           std::int32_t reserved, std::uint8_t remind, std::uint8_t done)
-        : Name(std::move(name)), Memo(memo), Date(date), Time(time), Reserved(reserved),
-          Remind(remind), Done(done) {}
+struct Event {
+    Event() = default;
+    Event(std::string name, const StrList& memo, DateTime date, DateTime time,
+          std::int32_t reserved, std::uint8_t remind, std::uint8_t done)
+        : Name(std::move(name)),
+          Memo(memo),
+          Date(date),
+          Time(time),
+          Reserved(reserved),
+          Remind(remind),
+          Done(done) {}
 
     std::int32_t Index = 0;  // position in the list as of the last RenumberEvents; not stored
     std::string Name;
@@ -55,27 +60,27 @@ struct EventLine {
 // within one list, so a reference to a deleted event stays dead.
 class EventList {
 public:
-    using iterator = std::vector<Tevent>::iterator;
-    using const_iterator = std::vector<Tevent>::const_iterator;
+    using iterator = std::vector<Event>::iterator;
+    using const_iterator = std::vector<Event>::const_iterator;
 
     std::size_t Count() const { return events_.size(); }
     bool Empty() const { return events_.empty(); }
-    Tevent& operator[](std::size_t index) { return events_[index]; }
-    const Tevent& operator[](std::size_t index) const { return events_[index]; }
+    Event& operator[](std::size_t index) { return events_[index]; }
+    const Event& operator[](std::size_t index) const { return events_[index]; }
     iterator begin() { return events_.begin(); }
     iterator end() { return events_.end(); }
     const_iterator begin() const { return events_.begin(); }
     const_iterator end() const { return events_.end(); }
 
     // Appends at the end; returns the reference that reaches the new event.
-    EventRef Append(Tevent event);
+    EventRef Append(Event event);
     void Reserve(std::size_t count);
     void Clear();
 
     EventRef RefAt(std::size_t index) const;
     // The event the reference names, or nullptr when it has been deleted (or never was here).
-    Tevent* Find(EventRef ref);
-    const Tevent* Find(EventRef ref) const;
+    Event* Find(EventRef ref);
+    const Event* Find(EventRef ref) const;
     // Current position of the referenced event, or -1.
     std::ptrdiff_t PositionOf(EventRef ref) const;
     // Removes and destroys the referenced event; false when it is already gone.
@@ -87,7 +92,7 @@ public:
     void Reorder(const std::vector<std::size_t>& order);
 
 private:
-    std::vector<Tevent> events_;
+    std::vector<Event> events_;
     std::vector<EventId> ids_;  // ids_[i] names events_[i]
     EventId nextId_ = 1;
 };
@@ -100,14 +105,14 @@ bool WholeDay(DateTime value, DateTime& day);
 
 // Whole-day part of a's Date minus that of b's (the time of day takes no part). Values that are
 // no dates at all still compare consistently, so a sort over them stays within the list.
-int CompareEventDates(const Tevent& a, const Tevent& b);
+int CompareEventDates(const Event& a, const Event& b);
 // CompareNoCase of the titles: -1, 0 or 1.
-int CompareEventNames(const Tevent& a, const Tevent& b);
+int CompareEventNames(const Event& a, const Event& b);
 
 // Both dates valid and on the same day, whatever the time.
-bool IsEventOfDay(const Tevent& event, DateTime day);
+bool IsEventOfDay(const Event& event, DateTime day);
 // The event's day lies in from..to, both ends included; nothing when from is after to.
-bool IsEventInSpan(const Tevent& event, DateTime from, DateTime to);
+bool IsEventInSpan(const Event& event, DateTime from, DateTime to);
 
 // The date in the short form of the user's locale (the lists' form; searches use DateToText).
 std::string LocaleDateText(DateTime date);

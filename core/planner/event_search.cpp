@@ -4,11 +4,11 @@
 
 namespace pomix {
 
-std::vector<std::string> SpanLineCells(const Tevent& event) {
+std::vector<std::string> SpanLineCells(const Event& event) {
     return {LocaleDateText(event.Date), TimeToText(event.Time), event.Name};
 }
 
-std::string SpanLineText(const Tevent& event) {
+std::string SpanLineText(const Event& event) {
     const std::vector<std::string> cells = SpanLineCells(event);
     return cells[0] + ";" + cells[1] + ";" + cells[2];
 }
@@ -21,7 +21,7 @@ std::vector<EventLine> SpanLines(const EventList& list, DateTime from, DateTime 
     return lines;
 }
 
-bool EventMatches(const Tevent& event, const std::string& pattern, SearchField field) {
+bool EventMatches(const Event& event, const std::string& pattern, SearchField field) {
     const auto byDate = [&] { return WildMatch(DateToText(event.Date), pattern, true); };
     const auto byTime = [&] { return WildMatch(TimeToText(event.Time), pattern, true); };
     const auto byName = [&] { return WildMatch(event.Name, pattern, true); };
@@ -36,12 +36,12 @@ bool EventMatches(const Tevent& event, const std::string& pattern, SearchField f
     return false;
 }
 
-std::vector<std::string> FoundLineCells(const Tevent& event, SearchField field) {
+std::vector<std::string> FoundLineCells(const Event& event, SearchField field) {
     const char* gap = field == SearchField::Everywhere ? "  " : " ";
     return {LocaleDateText(event.Date) + gap + TimeToText(event.Time), event.Name};
 }
 
-std::string FoundLineText(const Tevent& event, SearchField field) {
+std::string FoundLineText(const Event& event, SearchField field) {
     const std::vector<std::string> cells = FoundLineCells(event, field);
     return cells[0] + ";" + cells[1];
 }

@@ -81,12 +81,14 @@ bool SortEvents(EventList& list, int key) {
         case kSortByDate:
             // The same order as CompareEventDates, with each event's day worked out once.
             SortBy<long long>(
-                list, [](const Tevent& e) { return detail::DayKey(e.Date); },
-                [](long long a, long long b) { return a < b ? -1 : a > b ? 1 : 0; });
+                list, [](const Event& e) { return detail::DayKey(e.Date); },
+                [](long long a, long long b) { return a < b   ? -1
+                                                      : a > b ? 1
+                                                              : 0; });
             return true;
         case kSortByName:
             SortBy<const std::string*>(
-                list, [](const Tevent& e) { return &e.Name; },
+                list, [](const Event& e) { return &e.Name; },
                 [](const std::string* a, const std::string* b) { return CompareNoCase(*a, *b); });
             return true;
         default:

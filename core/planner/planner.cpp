@@ -55,7 +55,7 @@ void Planner::ReplaceEvents(const EventList& events) {
     // Cleared and filled rather than assigned: the list's ids go on counting.
     Events.Clear();
     Events.Reserve(events.Count());
-    for (const Tevent& event : events) Events.Append(event);
+    for (const Event& event : events) Events.Append(event);
     MarkChanged();
     Notify(Change::Replaced);
 }
@@ -67,14 +67,14 @@ std::shared_ptr<FileImage> Planner::TakeImage() {
 }
 
 EventRef Planner::AddEvent(const EventFields& fields) {
-    const EventRef ref = Events.Append(Tevent(fields.Name, fields.Memo, fields.Date, fields.Time, 1,
-                                              fields.Remind ? 1 : 0, fields.Done ? 1 : 0));
+    const EventRef ref = Events.Append(Event(fields.Name, fields.Memo, fields.Date, fields.Time, 1,
+                                             fields.Remind ? 1 : 0, fields.Done ? 1 : 0));
     MarkChanged();
     return ref;
 }
 
 bool Planner::EditEvent(EventRef ref, const EventFields& fields) {
-    Tevent* event = Events.Find(ref);
+    Event* event = Events.Find(ref);
     if (!event) return false;
     event->Name = fields.Name;
     event->Memo = fields.Memo;

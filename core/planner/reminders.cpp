@@ -22,7 +22,7 @@ struct Moment {
     long long minute = 0;
 };
 
-long long MinutesUntil(const Tevent& event, const Moment& now) {
+long long MinutesUntil(const Event& event, const Moment& now) {
     DateTime eventDay;
     const long long days =
         now.valid && WholeDay(event.Date, eventDay) ? static_cast<long long>(eventDay - now.day) : 0;
@@ -31,23 +31,25 @@ long long MinutesUntil(const Tevent& event, const Moment& now) {
 
 }  // namespace
 
-long long MinutesUntil(const Tevent& event, DateTime now) { return MinutesUntil(event, Moment(now)); }
+long long MinutesUntil(const Event& event, DateTime now) {
+    return MinutesUntil(event, Moment(now));
+}
 
 void DueEvents(const EventList& list, DateTime now, int lead, std::vector<EventRef>& due) {
     due.clear();
     if (lead == 0) return;
     const Moment moment(now);
     for (std::size_t i = 0; i < list.Count(); ++i) {
-        const Tevent& event = list[i];
+        const Event& event = list[i];
         if (event.Remind == 1 && MinutesUntil(event, moment) < lead) due.push_back(list.RefAt(i));
     }
 }
 
-std::vector<std::string> ReminderLineCells(const Tevent& event) {
+std::vector<std::string> ReminderLineCells(const Event& event) {
     return {LocaleDateText(event.Date) + " " + TimeToText(event.Time), event.Name};
 }
 
-std::string ReminderLineText(const Tevent& event) {
+std::string ReminderLineText(const Event& event) {
     const std::vector<std::string> cells = ReminderLineCells(event);
     return cells[0] + ";" + cells[1];
 }
@@ -56,14 +58,14 @@ std::vector<EventLine> ReminderLines(const EventList& list, const std::vector<Ev
     std::vector<EventLine> lines;
     lines.reserve(due.size());
     for (const EventRef& ref : due) {
-        if (const Tevent* event = list.Find(ref)) lines.push_back({ReminderLineText(*event), ref});
+        if (const Event* event = list.Find(ref)) lines.push_back({ReminderLineText(*event), ref});
     }
     SortLines(lines);
     return lines;
 }
 
 bool PostponeEvent(Planner& planner, EventRef ref) {
-    Tevent* event = planner.Events.Find(ref);
+    Event* event = planner.Events.Find(ref);
     if (!event) return false;
     event->Date += 1;
     planner.MarkChanged();
@@ -71,7 +73,7 @@ bool PostponeEvent(Planner& planner, EventRef ref) {
 }
 
 bool DismissReminder(Planner& planner, EventRef ref) {
-    Tevent* event = planner.Events.Find(ref);
+    Event* event = planner.Events.Find(ref);
     if (!event) return false;
     event->Remind = 0;
     planner.MarkChanged();

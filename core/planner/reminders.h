@@ -12,7 +12,7 @@ namespace pomix {
 // Minutes from now to the event, by the event's day and its hour and minute (seconds take no
 // part): 0 in the event's own minute, negative once it is past. When either day is not a valid
 // date only the times of day are compared.
-long long MinutesUntil(const Tevent& event, DateTime now);
+long long MinutesUntil(const Event& event, DateTime now);
 
 // The events with Remind exactly 1 that are less than lead minutes away (past ones included),
 // in list order, written into due (emptied first; its storage is reused, so a check that finds
@@ -21,9 +21,9 @@ long long MinutesUntil(const Tevent& event, DateTime now);
 void DueEvents(const EventList& list, DateTime now, int lead, std::vector<EventRef>& due);
 
 // "<locale date> HH:MM;Title".
-std::string ReminderLineText(const Tevent& event);
+std::string ReminderLineText(const Event& event);
 // Its two columns as cells.
-std::vector<std::string> ReminderLineCells(const Tevent& event);
+std::vector<std::string> ReminderLineCells(const Event& event);
 // The reminder panel's lines for the due events, ordered by text as the panel keeps them.
 // References whose events are gone are left out.
 std::vector<EventLine> ReminderLines(const EventList& list, const std::vector<EventRef>& due);

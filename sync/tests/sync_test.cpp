@@ -84,20 +84,20 @@ Reply Call(const std::string& method, const std::string& url, const std::string&
 
 std::string Cp(const char* utf8) { return Utf8ToCp1251(utf8); }
 
-Tevent Event(const char* name, const char* memo, int day, int hour, bool remind = false,
-             bool done = false) {
+Event MakeEvent(const char* name, const char* memo, int day, int hour, bool remind = false,
+                bool done = false) {
     DateTime date = 0;
     TryEncodeDate(2026, 3, day, date);
-    return Tevent(Cp(name), {Cp(memo), Cp("вторая строка")}, date, EncodeTime(hour, 30), 1,
-                  remind ? 1 : 0, done ? 1 : 0);
+    return Event(Cp(name), {Cp(memo), Cp("вторая строка")}, date, EncodeTime(hour, 30), 1,
+                 remind ? 1 : 0, done ? 1 : 0);
 }
 
-TAddress Contact(const char* surname, const char* email) {
+Contact MakeContact(const char* surname, const char* email) {
     DateTime birth = 0;
     TryEncodeDate(1985, 3, 8, birth);
-    return TAddress(Cp(surname), Cp("Анна"), Cp("Сергеевна"), birth, Cp("Москва, ул. Тверская, 1"),
-                    "+7 495 123-45-67", "+7 916 000-00-00", Cp(email), Cp("https://пример.рф"),
-                    {Cp("Заметка"), Cp("ещё строка")}, kBusinessCategory);
+    return Contact(Cp(surname), Cp("Анна"), Cp("Сергеевна"), birth, Cp("Москва, ул. Тверская, 1"),
+                   "+7 495 123-45-67", "+7 916 000-00-00", Cp(email), Cp("https://пример.рф"),
+                   {Cp("Заметка"), Cp("ещё строка")}, kBusinessCategory);
 }
 
 // A server item with what Pomix does not show: a rule, attendees, a property of its own.
@@ -125,7 +125,7 @@ struct Local {
 
 std::multiset<std::string> EventSet(const EventList& list) {
     std::multiset<std::string> out;
-    for (const Tevent& e : list) out.insert(JoinFields(*EventFields(e)));
+    for (const Event& e : list) out.insert(JoinFields(*EventFields(e)));
     return out;
 }
 
@@ -239,9 +239,9 @@ TEST_P(SyncTest, FirstSyncBothWaysThenNothingToDo) {
     PutEvent("other-1", "Совещание у директора");
     PutCard("other-card-1", "Петров");
     Local local;
-    local.Events.Append(Event("Встреча в кафе «Ёлка»", "Взять документы", 5, 10, true, false));
-    local.Events.Append(Event("Отчёт сдан", "Квартальный, №3", 6, 14, false, true));
-    local.Contacts.Add(Contact("Щукина", "щукина@пример.рф"));
+    local.Events.Append(MakeEvent("Встреча в кафе «Ёлка»", "Взять документы", 5, 10, true, false));
+    local.Events.Append(MakeEvent("Отчёт сдан", "Квартальный, №3", 6, 14, false, true));
+    local.Contacts.Add(MakeContact("Щукина", "щукина@пример.рф"));
 
     SyncReport r = Run(local, dir_.Path());
     EXPECT_EQ(r.Events.Local.Added, 1u);
@@ -301,10 +301,10 @@ TEST_P(SyncTest, ChangesAndDeletionsOnEachSideKeepWhatPomixDoesNotShow) {
     PutEvent("other-2", "Обед");
     PutCard("other-card-1", "Петров");
     Local local;
-    local.Events.Append(Event("Позвонить маме", "", 7, 18));
-    local.Events.Append(Event("Купить билеты", "", 8, 9));
-    local.Contacts.Add(Contact("Щукина", "a@example.org"));
-    local.Contacts.Add(Contact("Зайцев", "b@example.org"));
+    local.Events.Append(MakeEvent("Позвонить маме", "", 7, 18));
+    local.Events.Append(MakeEvent("Купить билеты", "", 8, 9));
+    local.Contacts.Add(MakeContact("Щукина", "a@example.org"));
+    local.Contacts.Add(MakeContact("Зайцев", "b@example.org"));
     Run(local, dir_.Path());
 
     // The other device: renames one event, deletes one of ours, renames a contact of ours.
@@ -321,7 +321,7 @@ TEST_P(SyncTest, ChangesAndDeletionsOnEachSideKeepWhatPomixDoesNotShow) {
     // This device: moves the foreign event, deletes one, edits the foreign card's e-mail,
     // deletes a contact; and the list is re-sorted.
     EventList events;
-    for (Tevent e : local.Events) {
+    for (Event e : local.Events) {
         if (e.Name == Cp("Купить билеты")) continue;
         if (e.Name == Cp("Планёрка")) {  // moved from the 10th 9:00 to the 12th 15:00
             TryEncodeDate(2026, 3, 12, e.Date);
@@ -332,9 +332,9 @@ TEST_P(SyncTest, ChangesAndDeletionsOnEachSideKeepWhatPomixDoesNotShow) {
     local.Events = events;
     AddressList contacts;
     for (std::size_t i = local.Contacts.Count(); i-- > 0;) {
-        TAddress c = local.Contacts[i];
-        if (c.Famile == Cp("Щукина")) continue;
-        if (c.Famile == Cp("Петров")) {
+        Contact c = local.Contacts[i];
+        if (c.Surname == Cp("Щукина")) continue;
+        if (c.Surname == Cp("Петров")) {
             c.Email = Cp("иван@пример.рф");
             c.Tel2 = "+7 900 999-99-99";
         }
@@ -353,7 +353,7 @@ TEST_P(SyncTest, ChangesAndDeletionsOnEachSideKeepWhatPomixDoesNotShow) {
     EXPECT_EQ(ServerEvents(), EventSet(local.Events));
     EXPECT_EQ(ServerContacts(), ContactSet(local.Contacts));
     std::set<std::string> names;
-    for (const Tevent& e : local.Events) names.insert(Cp1251ToUtf8(e.Name));
+    for (const Event& e : local.Events) names.insert(Cp1251ToUtf8(e.Name));
     EXPECT_EQ(names, (std::set<std::string>{"Планёрка", "Обед с партнёрами"}));
 
     const std::string meeting = Call("GET", Find(calendar_, "Планёрка")).Body;
@@ -469,15 +469,15 @@ TEST_P(SyncTest, EditsInEveryFieldChangeOnlyTheirOwnProperties) {
 
     // Every other field, the card's in two runs (a record with nothing left as it was is
     // another record): each goes to its own property, and nothing else changes.
-    Tevent& e = local.Events[0];
+    Event& e = local.Events[0];
     e.Name = Cp("Планёрка отдела");
     e.Remind = 1;
     e.Done = 1;
-    TAddress& c = local.Contacts[0];
-    c.Famile = Cp("Петрова");
-    c.FistName = Cp("Анна");
-    c.LastName = Cp("Ивановна");
-    c.Date = Event("", "", 8, 0).Date;
+    Contact& c = local.Contacts[0];
+    c.Surname = Cp("Петрова");
+    c.FirstName = Cp("Анна");
+    c.Patronymic = Cp("Ивановна");
+    c.Date = MakeEvent("", "", 8, 0).Date;
     c.Category = kBusinessCategory;
     const std::string eventBefore3 = eventAfter, cardBefore3 = cardAfter;
     Run(local, dir_.Path());
@@ -544,9 +544,9 @@ TEST_P(SyncTest, AMovedSeriesKeepsItsZoneAndExceptions) {
 // uploaded. Deleted on the server but changed here: kept, with the change.
 TEST_P(SyncTest, ConflictsKeepBothVersions) {
     Local local;
-    local.Events.Append(Event("Встреча", "", 10, 12));
-    local.Events.Append(Event("Тренировка", "", 11, 19));
-    local.Contacts.Add(Contact("Соколов", "s@example.org"));
+    local.Events.Append(MakeEvent("Встреча", "", 10, 12));
+    local.Events.Append(MakeEvent("Тренировка", "", 11, 19));
+    local.Contacts.Add(MakeContact("Соколов", "s@example.org"));
     Run(local, dir_.Path());
 
     const std::string meeting = Find(calendar_, "Встреча");
@@ -568,7 +568,7 @@ TEST_P(SyncTest, ConflictsKeepBothVersions) {
     EXPECT_EQ(r.Events.Conflicts, 1u);
     EXPECT_EQ(r.Contacts.Conflicts, 1u);
     std::set<std::string> names;
-    for (const Tevent& e : local.Events) names.insert(Cp1251ToUtf8(e.Name));
+    for (const Event& e : local.Events) names.insert(Cp1251ToUtf8(e.Name));
     EXPECT_EQ(names, (std::set<std::string>{"Встреча перенесена",
                                             std::string("Встреча в офисе") + kConflictSuffix,
                                             "Тренировка"}));
@@ -585,9 +585,10 @@ TEST_P(SyncTest, ConflictsKeepBothVersions) {
 TEST_P(SyncTest, LostOrDamagedMappingNeitherDuplicatesNorDeletes) {
     PutEvent("other-1", "Планёрка");
     Local local;
-    for (int day = 1; day <= 3; ++day) local.Events.Append(Event("Событие", "Описание", day, 8));
-    local.Events.Append(Event("Событие", "Описание", 1, 8));  // an exact twin
-    local.Contacts.Add(Contact("Орлова", "o@example.org"));
+    for (int day = 1; day <= 3; ++day)
+        local.Events.Append(MakeEvent("Событие", "Описание", day, 8));
+    local.Events.Append(MakeEvent("Событие", "Описание", 1, 8));  // an exact twin
+    local.Contacts.Add(MakeContact("Орлова", "o@example.org"));
     Run(local, dir_.Path());
     const auto events = EventSet(local.Events);
     const std::string map = dir_.File(kMapFileName);
@@ -607,7 +608,7 @@ TEST_P(SyncTest, LostOrDamagedMappingNeitherDuplicatesNorDeletes) {
     std::string bytes = testing::FileContents(map);
     bytes[bytes.size() / 2] ^= 1;
     testing::WriteFileContents(map, bytes);
-    local.Events.Append(Event("Новое", "", 20, 20));
+    local.Events.Append(MakeEvent("Новое", "", 20, 20));
     r = Run(local, dir_.Path(), {}, &status);
     EXPECT_EQ(status, MapStatus::Damaged);
     EXPECT_EQ(r.Events.Server.Added, 1u);
@@ -658,7 +659,7 @@ TEST_P(SyncTest, ManyNewItemsComeOnce) {
         }
     }
     Local local;
-    local.Events.Append(Event("Своё", "", 3, 10));
+    local.Events.Append(MakeEvent("Своё", "", 3, 10));
     const SyncReport r = Run(local, dir_.Path());
     EXPECT_EQ(r.Events.Local.Added, std::size_t{kMany});
     EXPECT_EQ(r.Contacts.Local.Added, std::size_t{kMany});
@@ -672,8 +673,8 @@ TEST_P(SyncTest, ManyNewItemsComeOnce) {
 // other device's change as a conflict.
 TEST_P(SyncTest, RefusalsChangeNothingLocally) {
     Local local;
-    local.Events.Append(Event("Встреча", "", 10, 12));
-    local.Contacts.Add(Contact("Соколов", "s@example.org"));
+    local.Events.Append(MakeEvent("Встреча", "", 10, 12));
+    local.Contacts.Add(MakeContact("Соколов", "s@example.org"));
     Run(local, dir_.Path());
 
     if (GetParam().Name == "radicale") {  // Xandikos leaves logins to a proxy in front of it
@@ -694,8 +695,8 @@ TEST_P(SyncTest, RefusalsChangeNothingLocally) {
     // The edit meets a newer item; the uploads beside it (several in flight at once) are
     // remembered as taken, so the next sync neither sends them twice nor loses one.
     local.Events[0].Name = Cp("Встреча в офисе");
-    for (int i = 0; i < 6; ++i) local.Events.Append(Event("Новое", "", 20 + i, 9));
-    local.Contacts.Add(Contact("Новиков", "n@example.org"));
+    for (int i = 0; i < 6; ++i) local.Events.Append(MakeEvent("Новое", "", 20 + i, 9));
+    local.Contacts.Add(MakeContact("Новиков", "n@example.org"));
     const Local before = local;
     const std::string url = Find(calendar_, "Встреча");
     const auto otherDevice = [&] {
@@ -751,7 +752,7 @@ TEST(SyncFailures, UnreachableMalformedOrUnsafeServerChangesNothing) {
     for (const Case& c : cases) {
         ScratchDir dir;
         Local local;
-        local.Events.Append(Event("Встреча", "", 10, 12));
+        local.Events.Append(MakeEvent("Встреча", "", 10, 12));
         try {
             Synchronize({c.Url, "user", "secret", false}, {}, dir.Path(), local.Events,
                         local.Contacts, [](const SyncReport&) { FAIL() << "saved"; });
@@ -894,7 +895,7 @@ std::string PlainEvent(const std::string& uid, const std::string& summary) {
 // and left alone on both sides, and the items beside it still come.
 TEST_F(OddServerTest, HugeTextIsReadWholeAndAnOversizedItemIsNamed) {
     Local local;
-    for (int day = 1; day <= 5; ++day) local.Events.Append(Event("Своё", "", day, 8));
+    for (int day = 1; day <= 5; ++day) local.Events.Append(MakeEvent("Своё", "", day, 8));
     Run(local);
     Put("cal/new.ics", PlainEvent("new", "Новое"));  // the listing is read again
     Mode("bigprop");
@@ -932,8 +933,8 @@ TEST_F(OddServerTest, AnswersThatLeaveItemsOutOrDeclareEntitiesChangeNothing) {
         SCOPED_TRACE(c.Mode);
         SetUp();
         Local local;
-        local.Events.Append(Event("Своё", "", 1, 8));
-        local.Events.Append(Event("Ещё", "", 2, 8));
+        local.Events.Append(MakeEvent("Своё", "", 1, 8));
+        local.Events.Append(MakeEvent("Ещё", "", 2, 8));
         Run(local);
         Put("cal/new.ics", PlainEvent("new", "Новое"));
         Mode(c.Mode);
@@ -966,8 +967,8 @@ TEST_F(OddServerTest, MissingOrUnstableETagsGiveNoConflict) {
         SetUp();
         Mode(mode);
         Local local;
-        local.Events.Append(Event("Встреча", "", 10, 12));
-        local.Events.Append(Event("Обед", "", 11, 13));
+        local.Events.Append(MakeEvent("Встреча", "", 10, 12));
+        local.Events.Append(MakeEvent("Обед", "", 11, 13));
         Run(local);
         local.Events[0].Name = Cp("Встреча в офисе");
         EventList kept;  // "Обед" deleted here
@@ -986,7 +987,7 @@ TEST_F(OddServerTest, MissingOrUnstableETagsGiveNoConflict) {
 // the run with its own message, nothing sent and nothing changed.
 TEST_F(OddServerTest, HostileOrSlowServersEndTheRunSafely) {
     Local local;
-    local.Events.Append(Event("Встреча", "", 10, 12));
+    local.Events.Append(MakeEvent("Встреча", "", 10, 12));
     Run(local);
     local.Events[0].Name = Cp("Встреча в офисе");
     Put("cal/new.ics", PlainEvent("new", "Новое"));
@@ -1011,9 +1012,9 @@ TEST_F(OddServerTest, HostileOrSlowServersEndTheRunSafely) {
 TEST_F(OddServerTest, ARefusedUploadIsNamedAndTheRestGoUp) {
     Mode("strict");
     Local local;
-    local.Events.Append(Event("Встреча", "", 10, 12));
-    local.Events.Append(Event("REFUSE-ME", "", 11, 12));
-    local.Events.Append(Event("Обед", "", 12, 13));
+    local.Events.Append(MakeEvent("Встреча", "", 10, 12));
+    local.Events.Append(MakeEvent("REFUSE-ME", "", 11, 12));
+    local.Events.Append(MakeEvent("Обед", "", 12, 13));
     const SyncReport r = Run(local);
     EXPECT_EQ(r.Events.Server.Added, 2u);
     EXPECT_EQ(r.Events.Refused, 1u);
@@ -1024,8 +1025,8 @@ TEST_F(OddServerTest, ARefusedUploadIsNamedAndTheRestGoUp) {
 
     // A failure that is no refusal of one item ends the run, saying what was recorded of
     // the uploads the server took meanwhile.
-    local.Events.Append(Event("Ужин", "", 14, 19));
-    local.Events.Append(Event("FAIL-ME", "", 15, 9));
+    local.Events.Append(MakeEvent("Ужин", "", 14, 19));
+    local.Events.Append(MakeEvent("FAIL-ME", "", 15, 9));
     try {
         Run(local);
         ADD_FAILURE() << "a failed upload was taken";

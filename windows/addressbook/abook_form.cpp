@@ -344,7 +344,7 @@ void TABookForm::UpDateListBox(int category) {
     FillList(book_.Lines.Category(book_.Contacts, category));
 }
 
-TAddress* TABookForm::SelectedRecord() {
+Contact* TABookForm::SelectedRecord() {
     const int row = contactList->CurrentRow();
     if (row < 0 || static_cast<std::size_t>(row) >= shownLines_->size()) return nullptr;
     return book_.Contacts.Resolve((*shownLines_)[static_cast<std::size_t>(row)]);
@@ -376,13 +376,13 @@ void TABookForm::SharePhoneRow(const QString& first, const QString& second) {
 }
 
 void TABookForm::ShowSelected() {
-    if (const TAddress* record = SelectedRecord()) ShowAddress(*record);
+    if (const Contact* record = SelectedRecord()) ShowAddress(*record);
 }
 
-void TABookForm::ShowAddress(const TAddress& record) {
-    surnameLabel->SetElidedText(ToQt(record.Famile));
-    firstNameLabel->SetElidedText(ToQt(record.FistName));
-    patronymicLabel->SetElidedText(ToQt(record.LastName));
+void TABookForm::ShowAddress(const Contact& record) {
+    surnameLabel->SetElidedText(ToQt(record.Surname));
+    firstNameLabel->SetElidedText(ToQt(record.FirstName));
+    patronymicLabel->SetElidedText(ToQt(record.Patronymic));
     birthDateLabel->SetElidedText(ToQt(LongBirthDate(record.Date)));
     ageLabel->setText(ToQt(AgeText(record.Date, SettingsRecord.ShowAge)));
     addressLabel->SetElidedText(ToQt(record.Address), 2);
@@ -391,9 +391,9 @@ void TABookForm::ShowAddress(const TAddress& record) {
     webLabel->SetLinkText(ToQt(record.URL));
     notesLabel->setText(ToQt(record.Note).join(QStringLiteral("\r\n")));
 
-    surnameEdit->SetText(record.Famile);
-    firstNameEdit->SetText(record.FistName);
-    patronymicEdit->SetText(record.LastName);
+    surnameEdit->SetText(record.Surname);
+    firstNameEdit->SetText(record.FirstName);
+    patronymicEdit->SetText(record.Patronymic);
     // No birth date (a stored value outside the calendar, or the empty date) shows as the
     // empty field, without a message.
     if (HasBirthDate(record.Date)) {
@@ -442,14 +442,14 @@ TABookForm::EditorTexts TABookForm::ReadEditor() const {
             emailEdit->Text(),   webEdit->Text(),       notesMemo->Lines()};
 }
 
-void TABookForm::StoreTexts(TAddress& record, const EditorTexts* shown) const {
+void TABookForm::StoreTexts(Contact& record, const EditorTexts* shown) const {
     EditorTexts typed = ReadEditor();
     const auto store = [shown, &typed](auto EditorTexts::*field, auto& stored) {
         if (!shown || typed.*field != shown->*field) stored = std::move(typed.*field);
     };
-    store(&EditorTexts::Famile, record.Famile);
-    store(&EditorTexts::FistName, record.FistName);
-    store(&EditorTexts::LastName, record.LastName);
+    store(&EditorTexts::Surname, record.Surname);
+    store(&EditorTexts::FirstName, record.FirstName);
+    store(&EditorTexts::Patronymic, record.Patronymic);
     store(&EditorTexts::Address, record.Address);
     store(&EditorTexts::Tel1, record.Tel1);
     store(&EditorTexts::Tel2, record.Tel2);
@@ -461,7 +461,7 @@ void TABookForm::StoreTexts(TAddress& record, const EditorTexts* shown) const {
 std::optional<int> TABookForm::SaveEditor() {
     // The contact the editor was opened on; should it be gone, the panel stays open with what
     // was typed.
-    TAddress* record = nullptr;
+    Contact* record = nullptr;
     std::uint64_t saved = 0;
     if (!AddMode) {
         record = editedLine_ ? book_.Contacts.Resolve(*editedLine_) : nullptr;
@@ -481,8 +481,8 @@ std::optional<int> TABookForm::SaveEditor() {
     }
     if (AddMode) {
         try {
-            TAddress added({}, {}, {}, date, {}, {}, {}, {}, {}, {},
-                           CategoryOfSelection(categoryBox->currentIndex()));
+            Contact added({}, {}, {}, date, {}, {}, {}, {}, {}, {},
+                          CategoryOfSelection(categoryBox->currentIndex()));
             StoreTexts(added, nullptr);
             book_.Contacts.Add(std::move(added));
             saved = book_.Contacts.SerialAt(book_.Contacts.Count() - 1);
@@ -515,7 +515,7 @@ void TABookForm::ChooseImport() {
 }
 
 void TABookForm::ImportContacts(const std::string& path) {
-    dataio::ImportResult<TAddress> result;
+    dataio::ImportResult<Contact> result;
     try {
         result = dataio::IsCsvFileName(path) ? dataio::ImportContactsCsvFile(path)
                                              : dataio::ImportContactsFile(path);
@@ -523,7 +523,7 @@ void TABookForm::ImportContacts(const std::string& path) {
         ShowExchangeError(path, e.what());
         return;
     }
-    for (const TAddress& contact : result.Records) book_.Contacts.Add(contact);
+    for (const Contact& contact : result.Records) book_.Contacts.Add(contact);
     if (!result.Records.empty()) {
         book_.Lines.Changed();
         MarkChanged();

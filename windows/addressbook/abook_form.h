@@ -43,7 +43,7 @@ public:
     void LoadAddressList();
     void SaveAddressList();
     void UpDateListBox(int category);
-    void ShowAddress(const TAddress& record);
+    void ShowAddress(const Contact& record);
     void ShowSelected();
     void Clear();
     void SelectCategory(int category);
@@ -162,16 +162,16 @@ private:
     void FillList(ContactLines::Shared lines);
     // The contact of the selected line, or null with no selection (or a line whose contact
     // is gone).
-    TAddress* SelectedRecord();
+    Contact* SelectedRecord();
     // The editor's texts as the record fields they edit.
     struct EditorTexts {
-        std::string Famile, FistName, LastName, Address, Tel1, Tel2, Email, URL;
+        std::string Surname, FirstName, Patronymic, Address, Tel1, Tel2, Email, URL;
         StrList Note;
     };
     EditorTexts ReadEditor() const;
     // The editor's texts into record; with shown, a field still as it was shown keeps the
     // record's stored value.
-    void StoreTexts(TAddress& record, const EditorTexts* shown) const;
+    void StoreTexts(Contact& record, const EditorTexts* shown) const;
 
     AddressBook book_;
     // The lines contactList shows, in its order: each reaches its contact by serial number.

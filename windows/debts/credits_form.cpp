@@ -168,7 +168,7 @@ void TCreditsForm::BuildRoutine() {
     TRecordRoutine::Steps steps;
     steps.selected = [this] { return SelectedDebt() != nullptr; };
     steps.fill = [this](bool adding) {
-        ImportFistName();
+        OfferDebtorNames();
         if (adding) {
             Clear();
             dueDateEdit->SetText(DateToText(Now() + 7));
@@ -268,7 +268,7 @@ void TCreditsForm::ShowSelectedDebt() {
 }
 
 void TCreditsForm::ShowCreditNote(const TCreditNote& debt) {
-    debtorBox->SetText(debt.FistName);
+    debtorBox->SetText(debt.Person);
     subjectEdit->SetText(debt.Name);
     // A stored due date that is no date leaves the field empty, without a message: nothing
     // was typed wrongly, and an edit then asks for a date before it stores anything.
@@ -280,12 +280,12 @@ void TCreditsForm::ShowCreditNote(const TCreditNote& debt) {
     }
 }
 
-void TCreditsForm::ImportFistName() {
-    debtorBox->SetItems(contacts_ ? pomix::ImportFistName(contacts_->Contacts) : StrList{});
+void TCreditsForm::OfferDebtorNames() {
+    debtorBox->SetItems(contacts_ ? pomix::DebtorNames(contacts_->Contacts) : StrList{});
 }
 
 void TCreditsForm::ContactsChanged() {
-    if (!editorPanel->isHidden()) ImportFistName();
+    if (!editorPanel->isHidden()) OfferDebtorNames();
 }
 
 void TCreditsForm::Clear() {

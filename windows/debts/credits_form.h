@@ -43,7 +43,7 @@ public:
     // Rebuilds the debt list for one kind; the selection is lost.
     void UpDateListBox(int kind);
     void ShowCreditNote(const TCreditNote& debt);
-    void ImportFistName();
+    void OfferDebtorNames();
     // The contacts arrived or changed: an open editor offers the names anew, the typed text
     // kept; a closed one reads them when it opens.
     void ContactsChanged();

@@ -311,7 +311,7 @@ void TCalendarForm::NowDate() {
 }
 
 void TCalendarForm::JumpToEvent(EventRef ref) {
-    const Tevent* event = planner_.Events.Find(ref);
+    const Event* event = planner_.Events.Find(ref);
     DateTime day;
     if (!event || !WholeDay(event->Date, day)) return;
     SetSelectedDay(day);
@@ -341,7 +341,7 @@ void TCalendarForm::UpDateList() {
 void TCalendarForm::DrawDayLine(QPainter& painter, const QRect& rect, int row, bool selected) {
     const QPalette& palette = dayList->palette();
     painter.fillRect(rect, selected ? palette.highlight() : palette.base());
-    const Tevent* event = planner_.Events.Find(dayLines_.At(dayList->Object(row)));
+    const Event* event = planner_.Events.Find(dayLines_.At(dayList->Object(row)));
     if (!event) return;
     QColor text = event->Done == 1 ? ToQColor(SettingsRecord.DoneEventColor)
                                    : ToQColor(SettingsRecord.EditTextColor);
@@ -353,7 +353,7 @@ void TCalendarForm::DrawDayLine(QPainter& painter, const QRect& rect, int row, b
 }
 
 void TCalendarForm::Show(EventRef ref) {
-    const Tevent* event = planner_.Events.Find(ref);
+    const Event* event = planner_.Events.Find(ref);
     if (!event) return;
     titleBox->SetText(event->Name);
     eventTitle->SetElidedText(ToQt(event->Name));
@@ -475,7 +475,7 @@ void TCalendarForm::ChooseImport() {
 }
 
 void TCalendarForm::ImportEvents(const std::string& path) {
-    dataio::ImportResult<Tevent> result;
+    dataio::ImportResult<Event> result;
     try {
         result = dataio::IsCsvFileName(path) ? dataio::ImportEventsCsvFile(path)
                                              : dataio::ImportCalendarFile(path);
@@ -483,7 +483,7 @@ void TCalendarForm::ImportEvents(const std::string& path) {
         ShowExchangeError(path, e.what());
         return;
     }
-    for (const Tevent& event : result.Records) planner_.Events.Append(event);
+    for (const Event& event : result.Records) planner_.Events.Append(event);
     if (!result.Records.empty()) {
         planner_.MarkChanged();
         Modified = true;
@@ -549,7 +549,7 @@ void TCalendarForm::NotifyDue(const std::vector<EventLine>& due) {
             names << noticeMoreText->Text.arg(due.size() - kNotifiedLines);
             break;
         }
-        const Tevent* event = planner_.Events.Find(line.Event);
+        const Event* event = planner_.Events.Find(line.Event);
         if (event) names << ToQt(TimeToText(event->Time) + " " + event->Name);
     }
     Notify(noticeTitleText->Text, names.join(QLatin1Char('\n')));
@@ -558,7 +558,8 @@ void TCalendarForm::NotifyDue(const std::vector<EventLine>& due) {
 void TCalendarForm::Postponed(EventRef ref) {
     // The editor shows the new day, so that saving it later does not undo the move.
     if (ref.Id == editorEvent_.Id) {
-        if (const Tevent* event = planner_.Events.Find(ref)) dateEdit->SetText(DateToText(event->Date));
+        if (const Event* event = planner_.Events.Find(ref))
+            dateEdit->SetText(DateToText(event->Date));
     }
     Modified = true;
     ImportSpecialDates();

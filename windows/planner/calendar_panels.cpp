@@ -130,7 +130,7 @@ void TAllRecordsPanel::ShowAll() {
     lines_.Clear();
     std::vector<std::pair<std::vector<std::string>, ItemObject>> rows;
     for (std::size_t i = 0; i < planner_.Events.Count(); ++i) {
-        const Tevent& event = planner_.Events[i];
+        const Event& event = planner_.Events[i];
         if (IsEventInSpan(event, from, to)) rows.emplace_back(SpanLineCells(event), lines_.Keep(planner_.Events.RefAt(i)));
     }
     recordList->AddRows(rows);
@@ -246,7 +246,7 @@ void TSearchPanel::Found() {
     lines_.Clear();
     std::vector<std::pair<std::vector<std::string>, ItemObject>> rows;
     for (const EventLine& line : found) {
-        if (const Tevent* event = planner_.Events.Find(line.Event)) {
+        if (const Event* event = planner_.Events.Find(line.Event)) {
             rows.emplace_back(FoundLineCells(*event, field), lines_.Keep(line.Event));
         }
     }
@@ -309,7 +309,7 @@ int TReminderPanel::Fill(const std::vector<EventLine>& due) {
     lines_.Clear();
     std::vector<std::pair<std::vector<std::string>, ItemObject>> rows;
     for (const EventLine& line : due) {
-        if (const Tevent* event = planner_.Events.Find(line.Event)) {
+        if (const Event* event = planner_.Events.Find(line.Event)) {
             rows.emplace_back(ReminderLineCells(*event), lines_.Keep(line.Event));
         }
     }
@@ -318,11 +318,11 @@ int TReminderPanel::Fill(const std::vector<EventLine>& due) {
     return dueList->Count();
 }
 
-Tevent* TReminderPanel::SelectedEvent(EventRef& ref) {
+Event* TReminderPanel::SelectedEvent(EventRef& ref) {
     const int row = dueList->CurrentRow();
     if (row < 0) return nullptr;
     ref = lines_.At(dueList->Object(row));
-    Tevent* event = planner_.Events.Find(ref);
+    Event* event = planner_.Events.Find(ref);
     if (!event) delete dueList->takeTopLevelItem(row);
     return event;
 }

@@ -129,7 +129,7 @@ signals:
 
 private:
     // The event of the selected line; a line whose event is gone is removed, giving nothing.
-    Tevent* SelectedEvent(EventRef& ref);
+    Event* SelectedEvent(EventRef& ref);
 
     Planner& planner_;
     EventLines lines_;

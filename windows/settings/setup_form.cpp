@@ -108,7 +108,7 @@ void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
 }
 
-const std::array<TForm7::ColourScheme, 7> TForm7::kColourSchemes = {{
+const std::array<TSettingsWindow::ColourScheme, 7> TSettingsWindow::kColourSchemes = {{
     {0xB09880, 0x806450, 0x0000FF},
     {0xC0C0C0, 0x808080, 0x0000FF},
     {0xC8B8A0, 0x988058, 0xFF8000},
@@ -118,29 +118,64 @@ const std::array<TForm7::ColourScheme, 7> TForm7::kColourSchemes = {{
     {0xA8B090, 0x788058, 0x0000FF},
 }};
 
-TForm7::TForm7(QWidget* parent)
+TSettingsWindow::TSettingsWindow(QWidget* parent)
     : TSectionWindow(kRecolourSettings, "SetupForm",
-                     ExpandItems({"Label1-6.Caption", "Text1.Caption", "TabSheet1-6.Caption", "ComboBox1.Items",
-                                  "Label8.Caption", "Label9.Caption", "CheckBox1.Caption", "CheckBox2.Caption",
-                                  "CheckBox3.Caption", "Label10.Caption", "Label11.Caption", "Label12.Caption",
-                                  "Button2.Caption", "Button3.Caption", "Button1.Caption", "CheckBox4.Caption",
-                                  "Label13.Caption", "CheckBox5.Caption", "Label14.Caption", "Label15.Caption",
-                                  "Color1-8.Hint,AccessibleName", "MaskEdit2.Hint", "TabSheet7.Caption",
-                                  "Label16-21.Caption", "CheckBox6.Caption,Hint", "Button6.Caption,Hint", "MaskEdit3.Hint",
-                                  "SyncRunningText.Caption", "SyncDoneText.Caption",
-                                  "SyncConflictsText.Caption", "SyncSkippedText.Caption",
-                                  "SyncRefusedItemsText.Caption", "SyncNoServerText.Caption",
-                                  "SyncNoPasswordText.Caption", "SyncNoStoreText.Caption",
-                                  "SyncStoredText.Caption", "SyncWaitingText.Caption",
-                                  "SyncFailedText.Caption", "SyncUnreachableText.Caption",
-                                  "SyncRefusedText.Caption", "SyncUnauthorizedText.Caption",
-                                  "SyncBadAnswerText.Caption", "SyncBadAddressText.Caption",
-                                  "SyncMissingText.Caption", "SyncFileErrorText.Caption",
-                                  "SyncTitleText.Caption", "Button7.Caption", "BackupTitleText.Caption",
-                                  "BackupColumnsText.Caption", "BackupYesText.Caption",
-                                  "BackupNoText.Caption", "BackupRestoreText.Caption",
-                                  "BackupCloseText.Caption", "BackupQuestionText.Caption",
-                                  "BackupNoneText.Caption", "BackupLoadingText.Caption"}),
+                     ExpandItems({"Label1-6.Caption",
+                                  "Text1.Caption",
+                                  "TabSheet1-6.Caption",
+                                  "ComboBox1.Items",
+                                  "Label8.Caption",
+                                  "Label9.Caption",
+                                  "CheckBox1.Caption",
+                                  "CheckBox2.Caption",
+                                  "CheckBox3.Caption",
+                                  "Label10.Caption",
+                                  "Label11.Caption",
+                                  "Label12.Caption",
+                                  "Button2.Caption",
+                                  "Button3.Caption",
+                                  "Button1.Caption",
+                                  "CheckBox4.Caption",
+                                  "Label13.Caption",
+                                  "CheckBox5.Caption",
+                                  "Label14.Caption",
+                                  "Label15.Caption",
+                                  "Color1-8.Hint,AccessibleName",
+                                  "MaskEdit2.Hint",
+                                  "TabSheet7.Caption",
+                                  "Label16-21.Caption",
+                                  "CheckBox6.Caption,Hint",
+                                  "Button6.Caption,Hint",
+                                  "MaskEdit3.Hint",
+                                  "SyncRunningText.Caption",
+                                  "SyncDoneText.Caption",
+                                  "SyncConflictsText.Caption",
+                                  "SyncSkippedText.Caption",
+                                  "SyncRefusedItemsText.Caption",
+                                  "SyncNoServerText.Caption",
+                                  "SyncNoPasswordText.Caption",
+                                  "SyncNoStoreText.Caption",
+                                  "SyncStoredText.Caption",
+                                  "SyncWaitingText.Caption",
+                                  "SyncFailedText.Caption",
+                                  "SyncUnreachableText.Caption",
+                                  "SyncRefusedText.Caption",
+                                  "SyncUnauthorizedText.Caption",
+                                  "SyncBadAnswerText.Caption",
+                                  "SyncBadAddressText.Caption",
+                                  "SyncMissingText.Caption",
+                                  "SyncFileErrorText.Caption",
+                                  "SyncTitleText.Caption",
+                                  "Button7.Caption",
+                                  "BackupTitleText.Caption",
+                                  "BackupColumnsText.Caption",
+                                  "BackupYesText.Caption",
+                                  "BackupNoText.Caption",
+                                  "BackupRestoreText.Caption",
+                                  "BackupCloseText.Caption",
+                                  "BackupQuestionText.Caption",
+                                  "BackupNoneText.Caption",
+                                  "BackupLoadingText.Caption"}),
                      parent) {
     setObjectName("Form7");
     QFont small = font();
@@ -174,7 +209,7 @@ TForm7::TForm7(QWidget* parent)
     binding_.BindDictionary();
 }
 
-void TForm7::BuildInfoPanel() {
+void TSettingsWindow::BuildInfoPanel() {
     infoPanel = Make<TPanel>(this, "Panel1", {0, 0, 229, 328});
     aboutTitle = Make<TStaticButton>(infoPanel, "Text1", {0, 0, 229, 20}, U("О Программе"));
     auto* name = MakeLabel(infoPanel, "Label1", {10, 28, 209, 30}, "Pomix");
@@ -191,11 +226,11 @@ void TForm7::BuildInfoPanel() {
     wishes->setWordWrap(true);
     wishes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     mailLink = Make<TLinkLabel>(infoPanel, "Label6", {10, 244, 209, 16}, QString::fromLatin1(kMailAddress));
-    connect(webLink, &TLinkLabel::clicked, this, &TForm7::OpenWebPage);
-    connect(mailLink, &TLinkLabel::clicked, this, &TForm7::WriteToMaker);
+    connect(webLink, &TLinkLabel::clicked, this, &TSettingsWindow::OpenWebPage);
+    connect(mailLink, &TLinkLabel::clicked, this, &TSettingsWindow::WriteToMaker);
 }
 
-QWidget* TForm7::BuildMainPage() {
+QWidget* TSettingsWindow::BuildMainPage() {
     auto* page = new TPanel;
     page->setObjectName("TabSheet1");
     // The longest caption of the window: it may take two lines.
@@ -208,7 +243,7 @@ QWidget* TForm7::BuildMainPage() {
 
     MakeLabel(page, "Label8", {6, 86, 200, 16}, "Цветовые схемы");
     schemeBox = Make<TComboBox>(page, "ComboBox1", {6, 104, 270, 22});
-    connect(schemeBox, &QComboBox::currentIndexChanged, this, &TForm7::ApplyScheme);
+    connect(schemeBox, &QComboBox::currentIndexChanged, this, &TSettingsWindow::ApplyScheme);
 
     const auto swatch = [page](const char* name, int x, int y, const char* caption, const char* hint) {
         auto* s = Make<TColourSwatch>(page, name, {x, y, 25, 25}, U(caption));
@@ -242,15 +277,16 @@ QWidget* TForm7::BuildMainPage() {
     for (TColourSwatch* s : {labelTextSample, buttonTextSample, editTextSample}) {
         connect(s, &TStaticButton::clicked, this, [this, s] { PickTextColour(s); });
     }
-    connect(plannedDaySwatch, &TStaticButton::clicked, this, &TForm7::PickPlannedDayColour);
-    connect(doneEventSample, &TStaticButton::clicked, this, &TForm7::PickDoneEventColour);
+    connect(plannedDaySwatch, &TStaticButton::clicked, this,
+            &TSettingsWindow::PickPlannedDayColour);
+    connect(doneEventSample, &TStaticButton::clicked, this, &TSettingsWindow::PickDoneEventColour);
 
     MakeLabel(page, "Label9", {6, 200, 200, 16}, "Язык");
     languageEdit = MakeTextField(page, "Edit5", {6, 218, 238, 22});
     languageButton = MakeButton(page, "Button4", {248, 218, 28, 22}, "...");
-    connect(languageButton, &QPushButton::clicked, this, &TForm7::ChooseDictionary);
+    connect(languageButton, &QPushButton::clicked, this, &TSettingsWindow::ChooseDictionary);
     backupsButton = MakeButton(page, "Button7", {130, 134, 146, 24}, "Резервные копии…");
-    connect(backupsButton, &QPushButton::clicked, this, &TForm7::ShowBackups);
+    connect(backupsButton, &QPushButton::clicked, this, &TSettingsWindow::ShowBackups);
     backupTitleText = new TText(this, "BackupTitleText", "Резервные копии файлов данных");
     backupColumnsText = new TText(this, "BackupColumnsText", "Файл|Дата|Записей|Читается");
     backupYesText = new TText(this, "BackupYesText", "да");
@@ -265,7 +301,7 @@ QWidget* TForm7::BuildMainPage() {
     return page;
 }
 
-QWidget* TForm7::BuildPlannerPage() {
+QWidget* TSettingsWindow::BuildPlannerPage() {
     auto* page = new TPanel;
     page->setObjectName("TabSheet2");
     highlightBox = Make<TWrapCheckBox>(page, "CheckBox4", {6, 6, 272, 30}, U("Выделять дни с запланированными делами"));
@@ -274,8 +310,8 @@ QWidget* TForm7::BuildPlannerPage() {
     connect(eventNamesGrid, &TStringGrid::Edited, this, [this] { eventNamesEdited_ = true; });
     addNameButton = MakeButton(page, "Button2", {210, 38, 66, 24}, "Добавить");
     deleteNameButton = MakeButton(page, "Button3", {210, 66, 66, 24}, "Удалить");
-    connect(addNameButton, &QPushButton::clicked, this, &TForm7::AddEventName);
-    connect(deleteNameButton, &QPushButton::clicked, this, &TForm7::DeleteEventName);
+    connect(addNameButton, &QPushButton::clicked, this, &TSettingsWindow::AddEventName);
+    connect(deleteNameButton, &QPushButton::clicked, this, &TSettingsWindow::DeleteEventName);
 
     MakeLabel(page, "Label12", {6, 172, 200, 16}, "Оповещать о событиях");
     MakeLabel(page, "Label10", {6, 194, 80, 16}, "За время");
@@ -285,11 +321,11 @@ QWidget* TForm7::BuildPlannerPage() {
     MakeLabel(page, "Label11", {6, 220, 200, 16}, "Звуковой файл");
     soundEdit = MakeTextField(page, "Edit3", {6, 238, 238, 22});
     soundButton = MakeButton(page, "Button5", {248, 238, 28, 22}, "...");
-    connect(soundButton, &QPushButton::clicked, this, &TForm7::ChooseSound);
+    connect(soundButton, &QPushButton::clicked, this, &TSettingsWindow::ChooseSound);
     return page;
 }
 
-QWidget* TForm7::BuildAddressBookPage() {
+QWidget* TSettingsWindow::BuildAddressBookPage() {
     auto* page = new TPanel;
     page->setObjectName("TabSheet3");
     MakeLabel(page, "Label13", {6, 8, 228, 16}, "Проверка дней рождений за ( дней )");
@@ -299,7 +335,7 @@ QWidget* TForm7::BuildAddressBookPage() {
     return page;
 }
 
-QWidget* TForm7::BuildCatalogPage() {
+QWidget* TSettingsWindow::BuildCatalogPage() {
     auto* page = new TPanel;
     page->setObjectName("TabSheet5");
     MakeLabel(page, "Label14", {6, 6, 200, 16}, "Названия категорий");
@@ -310,7 +346,7 @@ QWidget* TForm7::BuildCatalogPage() {
     return page;
 }
 
-QWidget* TForm7::BuildDebtsPage() {
+QWidget* TSettingsWindow::BuildDebtsPage() {
     auto* page = new TPanel;
     page->setObjectName("TabSheet6");
     MakeLabel(page, "Label15", {6, 8, 200, 16}, "Символ для просроченных долгов");
@@ -319,7 +355,7 @@ QWidget* TForm7::BuildDebtsPage() {
     return page;
 }
 
-QWidget* TForm7::BuildSyncPage() {
+QWidget* TSettingsWindow::BuildSyncPage() {
     auto* page = new TPanel;
     page->setObjectName("TabSheet7");
     // Addresses, names and the password are any Unicode text: no code page 1251 filter.
@@ -348,7 +384,7 @@ QWidget* TForm7::BuildSyncPage() {
     syncStatus = MakeLabel(page, "Label22", {6, 214, 270, 48}, "");
     syncStatus->setWordWrap(true);
     syncStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    connect(syncButton, &QPushButton::clicked, this, &TForm7::RequestSync);
+    connect(syncButton, &QPushButton::clicked, this, &TSettingsWindow::RequestSync);
 
     syncTexts.running = new TText(this, "SyncRunningText", "Синхронизация…");
     syncTexts.done = new TText(this, "SyncDoneText",
@@ -384,7 +420,7 @@ QWidget* TForm7::BuildSyncPage() {
     return page;
 }
 
-void TForm7::LoadSyncControls() {
+void TSettingsWindow::LoadSyncControls() {
     const sync::SyncSettings s = sync::LoadSyncSettings(DataDir());
     syncServerEdit->setText(QString::fromStdString(s.Server));
     syncUserEdit->setText(QString::fromStdString(s.User));
@@ -395,7 +431,7 @@ void TForm7::LoadSyncControls() {
     syncPasswordEdit->clear();
 }
 
-bool TForm7::SaveSyncOptions() {
+bool TSettingsWindow::SaveSyncOptions() {
     const sync::SyncSettings stored = sync::LoadSyncSettings(DataDir());
     sync::SyncSettings s = stored;
     s.Server = syncServerEdit->text().trimmed().toStdString();
@@ -423,7 +459,7 @@ bool TForm7::SaveSyncOptions() {
         const QString key = QString::fromStdString(sync::PasswordKey(s.Server, s.User));
         // The run has it at once; the store keeps it for the next runs, if there is one.
         KeepForRun(key, password);
-        QPointer<TForm7> self(this);
+        QPointer<TSettingsWindow> self(this);
         WriteSecret(key, password, [self](SecretOutcome outcome, const QString&) {
             if (!self) return;
             emit self->passwordStoreAnswered(outcome != SecretOutcome::Done);
@@ -436,13 +472,15 @@ bool TForm7::SaveSyncOptions() {
     return true;
 }
 
-void TForm7::RequestSync() {
+void TSettingsWindow::RequestSync() {
     if (SaveSyncOptions()) emit syncRequested();
 }
 
-void TForm7::ShowSyncStatus(const QString& text) { syncStatus->setText(text); }
+void TSettingsWindow::ShowSyncStatus(const QString& text) {
+    syncStatus->setText(text);
+}
 
-void TForm7::LoadControls() {
+void TSettingsWindow::LoadControls() {
     const TSettingsRecord& s = SettingsRecord;
     hintsBox->setChecked(s.ShowHints);
     passwordBox->setChecked(s.CheckPassword);
@@ -468,7 +506,7 @@ void TForm7::LoadControls() {
     for (QLineEdit* field : findChildren<QLineEdit*>()) MarkShown(field);
 }
 
-void TForm7::ShowSwatches() {
+void TSettingsWindow::ShowSwatches() {
     const TSettingsRecord& s = SettingsRecord;
     windowSwatch->SetBackground(s.WindowColor);
     accentSwatch->SetBackground(s.AccentColor);
@@ -484,7 +522,7 @@ void TForm7::ShowSwatches() {
     doneEventSample->SetTextColour(s.DoneEventColor);
 }
 
-void TForm7::ApplyColours() {
+void TSettingsWindow::ApplyColours() {
     binding_.ApplyColours([this] {
         const QColor window = ToQColor(SettingsRecord.WindowColor);
         const QColor text = ToQColor(SettingsRecord.LabelTextColor);
@@ -494,12 +532,12 @@ void TForm7::ApplyColours() {
     });
 }
 
-void TForm7::ReInit() {
+void TSettingsWindow::ReInit() {
     ApplyColours();
     ShowMatchingScheme();
 }
 
-void TForm7::ShowMatchingScheme() {
+void TSettingsWindow::ShowMatchingScheme() {
     if (schemeBox->currentIndex() >= 0) return;
     for (std::size_t i = 0; i < kColourSchemes.size() && static_cast<int>(i) < schemeBox->count(); ++i) {
         const ColourScheme& scheme = kColourSchemes[i];
@@ -514,7 +552,7 @@ void TForm7::ShowMatchingScheme() {
     }
 }
 
-bool TForm7::SaveSettings() {
+bool TSettingsWindow::SaveSettings() {
     TSettingsRecord& s = SettingsRecord;
     // Both checks come first: a refused save changes nothing. An unchanged field holding a
     // value it could not show keeps the stored value and needs no check.
@@ -570,16 +608,18 @@ bool TForm7::SaveSettings() {
     return true;
 }
 
-void TForm7::AddEventName() {
+void TSettingsWindow::AddEventName() {
     eventNamesGrid->InsertRow();
     // The new row is there to be typed into.
     eventNamesGrid->setFocus();
     eventNamesGrid->editItem(eventNamesGrid->item(eventNamesGrid->Row(), 0));
 }
 
-void TForm7::DeleteEventName() { eventNamesGrid->DeleteRow(); }
+void TSettingsWindow::DeleteEventName() {
+    eventNamesGrid->DeleteRow();
+}
 
-void TForm7::ApplyScheme(int index) {
+void TSettingsWindow::ApplyScheme(int index) {
     if (index < 0 || index >= static_cast<int>(kColourSchemes.size())) return;
     const ColourScheme& scheme = kColourSchemes[static_cast<std::size_t>(index)];
     windowSwatch->SetBackground(scheme.window);
@@ -596,7 +636,7 @@ void TForm7::ApplyScheme(int index) {
     doneEventSample->SetTextColour(kSilver);
 }
 
-void TForm7::PickBackgroundColour(TColourSwatch* swatch) {
+void TSettingsWindow::PickBackgroundColour(TColourSwatch* swatch) {
     TColor colour = swatch->Background();
     if (!ChooseColour(this, colour)) return;
     swatch->SetBackground(colour);
@@ -606,22 +646,22 @@ void TForm7::PickBackgroundColour(TColourSwatch* swatch) {
     editTextSample->SetBackground(editSwatch->Background());
 }
 
-void TForm7::PickTextColour(TColourSwatch* sample) {
+void TSettingsWindow::PickTextColour(TColourSwatch* sample) {
     TColor colour = sample->TextColour();
     if (ChooseColour(this, colour)) sample->SetTextColour(colour);
 }
 
-void TForm7::PickPlannedDayColour() {
+void TSettingsWindow::PickPlannedDayColour() {
     TColor colour = plannedDaySwatch->Background();
     if (ChooseColour(this, colour)) plannedDaySwatch->SetBackground(colour);
 }
 
-void TForm7::PickDoneEventColour() {
+void TSettingsWindow::PickDoneEventColour() {
     TColor colour = doneEventSample->TextColour();
     if (ChooseColour(this, colour)) doneEventSample->SetTextColour(colour);
 }
 
-void TForm7::TakeFileName(TEdit* field, const std::string& path) {
+void TSettingsWindow::TakeFileName(TEdit* field, const std::string& path) {
     if (path.empty()) return;
     const QString name = QString::fromLocal8Bit(FileNameOnly(path));
     if (!FitsCp1251(name)) {
@@ -632,16 +672,16 @@ void TForm7::TakeFileName(TEdit* field, const std::string& path) {
     field->setCursorPosition(0);
 }
 
-void TForm7::ChooseSound() {
+void TSettingsWindow::ChooseSound() {
     TakeFileName(soundEdit, ChooseFileToOpen(this, FilePurpose::Sound, MessageString("FilterAllFiles") + QStringLiteral("|*|") + MessageString("FilterSounds") + QStringLiteral("|*.wav"), QString::fromLocal8Bit(ProgramDir() + "Media")));
 }
 
-void TForm7::ChooseDictionary() {
+void TSettingsWindow::ChooseDictionary() {
     TakeFileName(languageEdit,
                  ChooseFileToOpen(this, FilePurpose::Dictionary, MessageString("FilterAllFiles") + QStringLiteral("|*|") + MessageString("FilterDictionaries") + QStringLiteral("|*.lng"), QString::fromLocal8Bit(ProgramDir() + "Lang")));
 }
 
-void TForm7::ShowBackups() {
+void TSettingsWindow::ShowBackups() {
     const BackupDialogTexts texts{
         backupTitleText->Text,    backupColumnsText->Text, backupYesText->Text,
         backupNoText->Text,       backupRestoreText->Text, backupCloseText->Text,
@@ -662,8 +702,12 @@ void TForm7::ShowBackups() {
     if (program.RestoreBackup) program.RestoreBackup(dialog.Chosen()->file, dialog.Chosen()->tag);
 }
 
-void TForm7::OpenWebPage() { ShellOpen(kWebAddress); }
+void TSettingsWindow::OpenWebPage() {
+    ShellOpen(kWebAddress);
+}
 
-void TForm7::WriteToMaker() { ShellOpen(std::string("mailto:") + kMailAddress); }
+void TSettingsWindow::WriteToMaker() {
+    ShellOpen(std::string("mailto:") + kMailAddress);
+}
 
 }  // namespace pomix

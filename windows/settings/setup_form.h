@@ -1,5 +1,5 @@
-// TForm7: the settings section window, hosted in the main window's display area. Its controls
-// mirror SettingsRecord; "Сохранить" copies them back and recolours the windows. It never
+// TSettingsWindow: the settings section window, hosted in the main window's display area. Its
+// controls mirror SettingsRecord; "Сохранить" copies them back and recolours the windows. It never
 // writes the settings file (the main window does, at shutdown). There is no Cancel: edits not
 // saved stay in the controls until "Сохранить" or the end of the run.
 //
@@ -56,10 +56,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-class TForm7 : public TSectionWindow {
+class TSettingsWindow : public TSectionWindow {
     Q_OBJECT
 public:
-    explicit TForm7(QWidget* parent = nullptr);
+    explicit TSettingsWindow(QWidget* parent = nullptr);
 
     // The built-in colour schemes, in the order of the scheme list.
     struct ColourScheme {

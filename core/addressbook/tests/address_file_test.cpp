@@ -17,8 +17,9 @@ class AddressFile : public ::testing::Test {
 protected:
     static AddressList Sample() {
         AddressList list;
-        list.Add(TAddress(W("Петров"), W("Иван"), "", 22000, "", "1", "", "", "", {W("заметка")}, 0));
-        list.Add(TAddress("Smith", "", "", 23000, "", "", "", "", "", {}, kNoCategory));
+        list.Add(
+            Contact(W("Петров"), W("Иван"), "", 22000, "", "1", "", "", "", {W("заметка")}, 0));
+        list.Add(Contact("Smith", "", "", 23000, "", "", "", "", "", {}, kNoCategory));
         return list;
     }
 
@@ -61,7 +62,7 @@ TEST_F(AddressFile, ATruncatedStreamKeepsTheRecordsBeforeTheDamage) {
     AddressList loaded;
     EXPECT_FALSE(LoadAddressList(file, loaded));
     ASSERT_EQ(loaded.Count(), 1u);
-    EXPECT_EQ(loaded[0].Famile, W("Петров"));
+    EXPECT_EQ(loaded[0].Surname, W("Петров"));
     // The next save keeps the damaged file aside before writing the list.
     SaveAddressList(file, loaded, true);
     EXPECT_EQ(file.KeptAs(), path + ".damaged");

@@ -12,10 +12,10 @@ namespace {
 using testing::Day;
 using testing::W;
 
-TAddress Contact(const std::string& famile, const std::string& fistName,
-                 const std::string& lastName, std::uint8_t category = kPersonalCategory,
-                 DateTime date = 0) {
-    return TAddress(famile, fistName, lastName, date, "", "", "", "", "", {}, category);
+Contact MakeContact(const std::string& surname, const std::string& firstName,
+                    const std::string& patronymic, std::uint8_t category = kPersonalCategory,
+                    DateTime date = 0) {
+    return Contact(surname, firstName, patronymic, date, "", "", "", "", "", {}, category);
 }
 
 std::string Bytes(const AddressList& list) {
@@ -34,7 +34,7 @@ std::vector<std::string> Texts(const std::vector<ListLine>& lines) {
 
 TEST(AbookStream, LaysOutEveryFieldInOrder) {
     AddressList list;
-    list.Add(TAddress("A", "", "", 1.5, "", "", "", "", "", {}, kNoCategory));
+    list.Add(Contact("A", "", "", 1.5, "", "", "", "", "", {}, kNoCategory));
     std::string expected("\x01\0\0\0", 4);           // count
     expected += std::string("\x01\0\0\0\0A", 6);     // Famile
     expected += std::string(8, '\0');                // FistName, LastName
@@ -48,21 +48,21 @@ TEST(AbookStream, LaysOutEveryFieldInOrder) {
 
 TEST(AbookStream, EveryFieldAndAnyCategoryByteSurvivesARoundTrip) {
     AddressList list;
-    list.Add(TAddress(W("Петров"), W("Иван"), W("Сергеевич"), Day(1960, 12, 31),
-                      W("Москва, ул. Ленина, 1"), "123-45-67", "+7 900", "ivan@example.ru",
-                      "www.example.ru", {W("первая"), "", W("третья")}, kBusinessCategory));
-    list.Add(TAddress("", "", "", 0, "", "", "", "", "", {}, kNoCategory));
-    list.Add(Contact("Z", "", "", 7));
+    list.Add(Contact(W("Петров"), W("Иван"), W("Сергеевич"), Day(1960, 12, 31),
+                     W("Москва, ул. Ленина, 1"), "123-45-67", "+7 900", "ivan@example.ru",
+                     "www.example.ru", {W("первая"), "", W("третья")}, kBusinessCategory));
+    list.Add(Contact("", "", "", 0, "", "", "", "", "", {}, kNoCategory));
+    list.Add(MakeContact("Z", "", "", 7));
     const std::string bytes = Bytes(list);
 
     MemoryStream in(bytes);
     AddressList loaded;
     ReadAddressList(in, loaded);
     ASSERT_EQ(loaded.Count(), 3u);
-    const TAddress& a = loaded[0];
-    EXPECT_EQ(a.Famile, W("Петров"));
-    EXPECT_EQ(a.FistName, W("Иван"));
-    EXPECT_EQ(a.LastName, W("Сергеевич"));
+    const Contact& a = loaded[0];
+    EXPECT_EQ(a.Surname, W("Петров"));
+    EXPECT_EQ(a.FirstName, W("Иван"));
+    EXPECT_EQ(a.Patronymic, W("Сергеевич"));
     EXPECT_EQ(a.Date, Day(1960, 12, 31));
     EXPECT_EQ(a.Address, W("Москва, ул. Ленина, 1"));
     EXPECT_EQ(a.Tel1, "123-45-67");
@@ -89,9 +89,9 @@ TEST(AbookStream, EmptyListAndNegativeCountsHoldNoRecords) {
 
 TEST(AbookStream, CutAnywhereKeepsTheWholeRecordsBeforeTheCut) {
     AddressList list;
-    list.Add(TAddress("A", "B", "C", 2, "D", "E", "F", "G", "H", {"n1", "n2"}, 0));
-    list.Add(TAddress("I", "", "", 3, "", "", "", "", "", {}, 1));
-    list.Add(TAddress("J", "K", "", 4, "", "", "", "", "", {"x"}, 255));
+    list.Add(Contact("A", "B", "C", 2, "D", "E", "F", "G", "H", {"n1", "n2"}, 0));
+    list.Add(Contact("I", "", "", 3, "", "", "", "", "", {}, 1));
+    list.Add(Contact("J", "K", "", 4, "", "", "", "", "", {"x"}, 255));
     // Record ends, found by writing the prefixes.
     std::vector<std::size_t> ends;
     for (std::size_t n = 1; n <= 3; ++n) {
@@ -123,10 +123,10 @@ TEST(AbookStream, HugeLengthsDoNotReadBeyondTheStream) {
 
 TEST(AddressLines, CategoryFilterAndAllCategories) {
     AddressList list;
-    list.Add(Contact("Personal", "", "", kPersonalCategory));
-    list.Add(Contact("Business", "", "", kBusinessCategory));
-    list.Add(Contact("Nobody", "", "", kNoCategory));
-    list.Add(Contact("Other", "", "", 9));
+    list.Add(MakeContact("Personal", "", "", kPersonalCategory));
+    list.Add(MakeContact("Business", "", "", kBusinessCategory));
+    list.Add(MakeContact("Nobody", "", "", kNoCategory));
+    list.Add(MakeContact("Other", "", "", 9));
     EXPECT_EQ(Texts(UpDateListBox(list, kPersonalCategory)), (std::vector<std::string>{"Personal"}));
     EXPECT_EQ(Texts(UpDateListBox(list, kBusinessCategory)), (std::vector<std::string>{"Business"}));
     EXPECT_EQ(Texts(UpDateListBox(list, kAllCategories)),
@@ -135,10 +135,10 @@ TEST(AddressLines, CategoryFilterAndAllCategories) {
 
 TEST(AddressLines, ShortNamesInCaseInsensitiveOrderAndIndexRewritten) {
     AddressList list;
-    list.Add(Contact(W("Сидоров"), W("Пётр"), W("Ильич")));
-    list.Add(Contact(W("петров"), W("Иван"), W("Сергеевич")));
-    list.Add(Contact(W("Абрамов"), W("Я"), W("Б")));  // one-letter names give no initials
-    list.Add(Contact(W("Петров"), W("Иван"), ""));
+    list.Add(MakeContact(W("Сидоров"), W("Пётр"), W("Ильич")));
+    list.Add(MakeContact(W("петров"), W("Иван"), W("Сергеевич")));
+    list.Add(MakeContact(W("Абрамов"), W("Я"), W("Б")));  // one-letter names give no initials
+    list.Add(MakeContact(W("Петров"), W("Иван"), ""));
     list[0].Index = list[1].Index = list[2].Index = list[3].Index = 99;
     const auto lines = UpDateListBox(list, kAllCategories);
     EXPECT_EQ(Texts(lines), (std::vector<std::string>{W("Абрамов"), W("Петров И."),
@@ -151,8 +151,8 @@ TEST(AddressLines, ShortNamesInCaseInsensitiveOrderAndIndexRewritten) {
 
 TEST(AddressLines, EqualShortNamesEachReachTheirOwnRecord) {
     AddressList list;
-    list.Add(TAddress("Smith", "John", "", 0, "first", "", "", "", "", {}, 0));
-    list.Add(TAddress("Smith", "Jane", "", 0, "second", "", "", "", "", {}, 0));
+    list.Add(Contact("Smith", "John", "", 0, "first", "", "", "", "", {}, 0));
+    list.Add(Contact("Smith", "Jane", "", 0, "second", "", "", "", "", {}, 0));
     const auto lines = UpDateListBox(list, kAllCategories);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].Text, "Smith J.");
@@ -163,16 +163,16 @@ TEST(AddressLines, EqualShortNamesEachReachTheirOwnRecord) {
 
 TEST(AddressLines, ALineOfADeletedRecordReachesNothing) {
     AddressList list;
-    list.Add(Contact("A", "", ""));
-    list.Add(Contact("B", "", ""));
-    list.Add(Contact("C", "", ""));
+    list.Add(MakeContact("A", "", ""));
+    list.Add(MakeContact("B", "", ""));
+    list.Add(MakeContact("C", "", ""));
     const auto lines = UpDateListBox(list, kAllCategories);  // A, B, C
     ASSERT_TRUE(list.Delete(lines[1]));
     EXPECT_EQ(list.Resolve(lines[1]), nullptr);  // position 1 now holds C
     EXPECT_FALSE(list.Delete(lines[1]));         // deleting twice removes nothing else
-    EXPECT_EQ(list.Resolve(lines[2])->Famile, "C");
+    EXPECT_EQ(list.Resolve(lines[2])->Surname, "C");
     EXPECT_EQ(list.Find(lines[2]), std::optional<std::size_t>(1));
-    list.Add(Contact("D", "", ""));  // a new record at a freed position is not the old one
+    list.Add(MakeContact("D", "", ""));  // a new record at a freed position is not the old one
     ASSERT_TRUE(list.Delete(lines[2]));
     EXPECT_EQ(list.Resolve(lines[2]), nullptr);
     EXPECT_EQ(list.Count(), 2u);
@@ -194,11 +194,11 @@ class AddressSearch : public ::testing::Test {
 protected:
     void SetUp() override {
         SetLocale(std::make_unique<FixedLocale>(','));
-        list.Add(TAddress(W("Иванов"), W("Максим"), W("Петрович"), Day(1960, 12, 31),
-                          W("Тверская 7"), "111", "222", "max@mail.ru", "max.ru",
-                          {W("любит чай"), W("джаз")}, kBusinessCategory));
-        list.Add(TAddress(W("Смирнова"), W("Анна"), "", Day(1985, 3, 8), "", "333", "", "", "",
-                          {}, kNoCategory));
+        list.Add(Contact(W("Иванов"), W("Максим"), W("Петрович"), Day(1960, 12, 31),
+                         W("Тверская 7"), "111", "222", "max@mail.ru", "max.ru",
+                         {W("любит чай"), W("джаз")}, kBusinessCategory));
+        list.Add(Contact(W("Смирнова"), W("Анна"), "", Day(1985, 3, 8), "", "333", "", "", "", {},
+                         kNoCategory));
     }
     void TearDown() override { SetLocale(nullptr); }
 
@@ -255,10 +255,10 @@ TEST_F(AddressSearch, WeekdayNamesFindNobody) {
 
 TEST(ContactLines, GiveWhatAFreshBuildGivesUntilTheListChanges) {
     AddressList list;
-    list.Add(Contact("Delta", "", "", kBusinessCategory));
-    list.Add(Contact("alpha", "", "", kPersonalCategory));
-    list.Add(Contact("Charlie", "", "", kNoCategory));
-    list.Add(Contact("bravo", "", "", kBusinessCategory));
+    list.Add(MakeContact("Delta", "", "", kBusinessCategory));
+    list.Add(MakeContact("alpha", "", "", kPersonalCategory));
+    list.Add(MakeContact("Charlie", "", "", kNoCategory));
+    list.Add(MakeContact("bravo", "", "", kBusinessCategory));
     ContactLines lines;
     for (int category : {kAllCategories, 0, 1, 7}) {
         EXPECT_EQ(Texts(*lines.Category(list, category)), Texts(UpDateListBox(list, category)))
@@ -270,7 +270,7 @@ TEST(ContactLines, GiveWhatAFreshBuildGivesUntilTheListChanges) {
     // A rename changes the order only once the change is announced; lines handed out before
     // (what the window shows) stay as they were.
     const auto before = lines.Category(list, kAllCategories);
-    list[1].Famile = "echo";
+    list[1].Surname = "echo";
     lines.Changed();
     EXPECT_EQ(Texts(*lines.Category(list, kAllCategories)),
               (std::vector<std::string>{"bravo", "Charlie", "Delta", "echo"}));
@@ -283,13 +283,14 @@ TEST(ContactLines, GiveWhatAFreshBuildGivesUntilTheListChanges) {
     ASSERT_EQ(all->size(), 3u);
     for (const ListLine& line : *all) {
         ASSERT_NE(list.Resolve(line), nullptr);
-        EXPECT_EQ(list.Resolve(line)->Famile, line.Text);
-        EXPECT_EQ(list[line.Index].Famile, line.Text);
+        EXPECT_EQ(list.Resolve(line)->Surname, line.Text);
+        EXPECT_EQ(list[line.Index].Surname, line.Text);
     }
 }
 
 TEST_F(AddressSearch, KeptLinesSearchLikeAFreshSearch) {
-    list.Add(TAddress("Alpha", "", "", Day(1999, 1, 1), "", "", "", "", "", {"x"}, kPersonalCategory));
+    list.Add(
+        Contact("Alpha", "", "", Day(1999, 1, 1), "", "", "", "", "", {"x"}, kPersonalCategory));
     ContactLines lines;
     lines.Category(list, kPersonalCategory);
     for (const char* pattern : {"*", "*1*", "Иванов", "*Ч*", "", "nothing"}) {

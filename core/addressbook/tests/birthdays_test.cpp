@@ -62,13 +62,13 @@ TEST(BirthdayWithin, TheCasesUsersMeet) {
 TEST(Birthdays, LinesInListOrderWithTodayAsAWord) {
     testing::FrozenClockAndReports clock(Day(2026, 12, 30) + 0.4);
     AddressList list;
-    list.Add(TAddress(W("Яковлев"), W("Иван"), "", Day(1990, 1, 2), "", "", "", "", "", {}, 0));
-    list.Add(TAddress(W("Белов"), "", "", Day(1970, 6, 1), "", "", "", "", "", {}, 1));
-    list.Add(TAddress(W("Антонов"), W("Олег"), W("Ян"), Day(1985, 12, 30), "", "", "", "", "",
-                      {}, kNoCategory));
-    list.Add(TAddress("a;b", "", "", Day(2000, 1, 1), "", "", "", "", "", {}, 0));
+    list.Add(Contact(W("Яковлев"), W("Иван"), "", Day(1990, 1, 2), "", "", "", "", "", {}, 0));
+    list.Add(Contact(W("Белов"), "", "", Day(1970, 6, 1), "", "", "", "", "", {}, 1));
+    list.Add(Contact(W("Антонов"), W("Олег"), W("Ян"), Day(1985, 12, 30), "", "", "", "", "", {},
+                     kNoCategory));
+    list.Add(Contact("a;b", "", "", Day(2000, 1, 1), "", "", "", "", "", {}, 0));
     // Day 0, 30.12.1899, is the empty date of a contact imported without one: never listed.
-    list.Add(TAddress("none", "", "", 0, "", "", "", "", "", {}, 0));
+    list.Add(Contact("none", "", "", 0, "", "", "", "", "", {}, 0));
     const auto lines = BirthdayLines(list, 7, "Today");
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].Contact.Text, W("Яковлев И."));

@@ -25,7 +25,7 @@ TEST(CreditFile, RoundTripResavesTheSameBytesAndDamageKeepsWhatWasRead) {
         },
         [](const CreditList& cut) {
             ASSERT_EQ(cut.Count(), 1u);
-            EXPECT_EQ(cut[0].FistName, "Ann");
+            EXPECT_EQ(cut[0].Person, "Ann");
         });
 }
 

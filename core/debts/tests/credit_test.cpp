@@ -47,7 +47,7 @@ TEST(CreditStream, RoundTripKeepsKindsDatesAndBytes) {
     ReadCreditList(in, loaded);
     ASSERT_EQ(loaded.Count(), 3u);
     EXPECT_EQ(loaded[0].Kind, 1);
-    EXPECT_EQ(loaded[0].FistName, W("Петров И."));
+    EXPECT_EQ(loaded[0].Person, W("Петров И."));
     EXPECT_EQ(loaded[0].Name, W("100 руб."));
     EXPECT_EQ(loaded[0].CreateDate, Day(2026, 1, 5) + 0.5);
     EXPECT_EQ(loaded[0].ReturnDate, Day(2026, 2, 1));
@@ -147,7 +147,7 @@ std::string Order(const CreditList& list) {
 }
 
 TEST(SortedCreditList, ByNameWorkedOutByHand) {
-    // FistName keys b a c a b, subjects 0..4 tell the records apart. First pass over 0..4:
+    // Person keys b a c a b, subjects 0..4 tell the records apart. First pass over 0..4:
     // pivot "c" (position 2); i stops at 2, j at 4: swap -> b a b a c; i=3, j=3; i runs to 4,
     // j stays 3: range 0..3 left, nothing right. Range 0..3 (b a b a), pivot "a" (position 1):
     // swap 0,3 -> a a b b (records 3 1 4 0), i=1 j=2; j back to 1, swap 1,1; i=2 j=0. Then
@@ -212,7 +212,7 @@ TEST(SortedCreditList, LargeListsEndSortedAndKeepEveryRecord) {
         EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 3000);
         for (std::size_t i = 1; i < list.Count(); ++i) {
             if (tag == 1) {
-                ASSERT_LE(CompareNoCase(list[i - 1].FistName, list[i].FistName), 0) << i;
+                ASSERT_LE(CompareNoCase(list[i - 1].Person, list[i].Person), 0) << i;
             } else {
                 ASSERT_LE(std::trunc(list[i - 1].ReturnDate), std::trunc(list[i].ReturnDate)) << i;
             }
@@ -231,14 +231,13 @@ TEST(SortedCreditList, DueDatesThatAreNotNumbersSortFirst) {
 
 // --- Names from the address book ------------------------------------------------------------
 
-TEST(ImportFistName, ShortNamesOfEveryContactAlphabetically) {
+TEST(DebtorNames, ShortNamesOfEveryContactAlphabetically) {
     AddressList contacts;
-    EXPECT_TRUE(ImportFistName(contacts).empty());
-    contacts.Add(TAddress(W("Яшин"), W("Лев"), W("Иванович"), 0, "", "", "", "", "", {}, 0));
-    contacts.Add(TAddress(W("Агеев"), W("О"), "", 0, "", "", "", "", "", {}, 255));
-    contacts.Add(TAddress(W("агеев"), W("Олег"), "", 0, "", "", "", "", "", {}, 1));
-    EXPECT_EQ(ImportFistName(contacts),
-              (StrList{W("Агеев"), W("агеев О."), W("Яшин Л. И.")}));
+    EXPECT_TRUE(DebtorNames(contacts).empty());
+    contacts.Add(Contact(W("Яшин"), W("Лев"), W("Иванович"), 0, "", "", "", "", "", {}, 0));
+    contacts.Add(Contact(W("Агеев"), W("О"), "", 0, "", "", "", "", "", {}, 255));
+    contacts.Add(Contact(W("агеев"), W("Олег"), "", 0, "", "", "", "", "", {}, 1));
+    EXPECT_EQ(DebtorNames(contacts), (StrList{W("Агеев"), W("агеев О."), W("Яшин Л. И.")}));
 }
 
 }  // namespace

@@ -11,7 +11,8 @@ class DebtBookTest : public ::testing::Test {
 protected:
     std::vector<std::string> Names(DebtBook& book, int kind) {
         std::vector<std::string> names;
-        for (const ListLine& line : book.Lines(kind)) names.push_back(book.Credits().Resolve(line)->FistName);
+        for (const ListLine& line : book.Lines(kind))
+            names.push_back(book.Credits().Resolve(line)->Person);
         return names;
     }
 
@@ -32,7 +33,7 @@ TEST_F(DebtBookTest, EachEditMarksTheChangeAndAGoneDebtChangesNothing) {
     ASSERT_TRUE(book.Change(ann, "Anna", "7 $", 46030));
     EXPECT_TRUE(book.Modified());
     const TCreditNote& changed = *book.Credits().BySerial(ann);
-    EXPECT_EQ(changed.FistName, "Anna");
+    EXPECT_EQ(changed.Person, "Anna");
     EXPECT_EQ(changed.Name, "7 $");
     EXPECT_EQ(changed.ReturnDate, 46030);
     EXPECT_EQ(changed.Kind, kIOwe) << "an edit keeps the kind";
@@ -44,7 +45,7 @@ TEST_F(DebtBookTest, EachEditMarksTheChangeAndAGoneDebtChangesNothing) {
     EXPECT_FALSE(book.Modified());
     EXPECT_TRUE(book.Sort(1));
     EXPECT_TRUE(book.Modified());
-    EXPECT_EQ(book.Credits()[0].FistName, "Anna");
+    EXPECT_EQ(book.Credits()[0].Person, "Anna");
 
     ASSERT_TRUE(book.Delete(bob));
     book.ClearChanged();

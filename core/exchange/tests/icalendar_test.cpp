@@ -26,9 +26,9 @@ DateTime Day(int y, int m, int d) {
     return value;
 }
 
-Tevent Event(const std::string& name, DateTime day, int hour, int minute, StrList memo,
-             std::uint8_t remind, std::uint8_t done) {
-    return Tevent(Cp(name), memo, day, EncodeTime(hour, minute), 1, remind, done);
+Event MakeEvent(const std::string& name, DateTime day, int hour, int minute, StrList memo,
+                std::uint8_t remind, std::uint8_t done) {
+    return Event(Cp(name), memo, day, EncodeTime(hour, minute), 1, remind, done);
 }
 
 std::string Calendar(const std::string& body) {
@@ -38,10 +38,10 @@ std::string Calendar(const std::string& body) {
 TEST(ICalendarRoundTrip, EventsComeBackWithTheirDayTimeTextAndFlags) {
     ZoneOverride zone("MSK-3");
     EventList list;
-    list.Append(Event("Встреча, важная; очень", Day(2025, 3, 8), 9, 30,
-                      {Cp("первая \\ строка"), "", Cp("третья")}, 1, 0));
-    list.Append(Event("Done", Day(1999, 12, 31), 23, 59, {}, 0, 1));
-    list.Append(Event(std::string(200, 'x'), Day(2025, 1, 1), 0, 0, {"", "last"}, 1, 1));
+    list.Append(MakeEvent("Встреча, важная; очень", Day(2025, 3, 8), 9, 30,
+                          {Cp("первая \\ строка"), "", Cp("третья")}, 1, 0));
+    list.Append(MakeEvent("Done", Day(1999, 12, 31), 23, 59, {}, 0, 1));
+    list.Append(MakeEvent(std::string(200, 'x'), Day(2025, 1, 1), 0, 0, {"", "last"}, 1, 1));
     const CalendarExport out = WriteICalendar(list, 15, 1'700'000'000);
     EXPECT_EQ(out.Written, 3u);
     const auto result = ReadICalendar(out.Text);
@@ -49,8 +49,8 @@ TEST(ICalendarRoundTrip, EventsComeBackWithTheirDayTimeTextAndFlags) {
     EXPECT_TRUE(result.Skipped.empty());
     EXPECT_TRUE(result.Simplified.empty());
     for (std::size_t i = 0; i < list.Count(); ++i) {
-        const Tevent& a = list[i];
-        const Tevent& b = result.Records[i];
+        const Event& a = list[i];
+        const Event& b = result.Records[i];
         EXPECT_EQ(b.Name, a.Name);
         EXPECT_EQ(b.Memo, a.Memo);
         EXPECT_EQ(b.Date, a.Date);
@@ -63,8 +63,8 @@ TEST(ICalendarRoundTrip, EventsComeBackWithTheirDayTimeTextAndFlags) {
 
 TEST(ICalendarWrite, AlarmLeadDoneMarkAndFloatingStart) {
     EventList list;
-    list.Append(Event("A", Day(2025, 3, 8), 9, 5, {}, 1, 1));
-    list.Append(Event("B", Day(2025, 3, 8), 9, 5, {}, 2, 2));  // flags other than 1 are off
+    list.Append(MakeEvent("A", Day(2025, 3, 8), 9, 5, {}, 1, 1));
+    list.Append(MakeEvent("B", Day(2025, 3, 8), 9, 5, {}, 2, 2));  // flags other than 1 are off
     const auto blocks = ReadComponents(WriteICalendar(list, 90, 0).Text);
     ASSERT_EQ(blocks.size(), 1u);
     ASSERT_EQ(blocks[0].Children.size(), 2u);
@@ -83,10 +83,10 @@ TEST(ICalendarWrite, AlarmLeadDoneMarkAndFloatingStart) {
 
 TEST(ICalendarWrite, UidsAreStableAndDistinct) {
     EventList list;
-    list.Append(Event("A", Day(2025, 3, 8), 9, 0, {}, 0, 0));
-    list.Append(Event("A", Day(2025, 3, 8), 9, 0, {}, 0, 0));  // the same event twice
-    list.Append(Event("A", Day(2025, 3, 9), 9, 0, {}, 0, 0));
-    list.Append(Event("A", Day(2025, 3, 8), 9, 0, {"x"}, 0, 0));
+    list.Append(MakeEvent("A", Day(2025, 3, 8), 9, 0, {}, 0, 0));
+    list.Append(MakeEvent("A", Day(2025, 3, 8), 9, 0, {}, 0, 0));  // the same event twice
+    list.Append(MakeEvent("A", Day(2025, 3, 9), 9, 0, {}, 0, 0));
+    list.Append(MakeEvent("A", Day(2025, 3, 8), 9, 0, {"x"}, 0, 0));
     const auto uids = [](const std::string& text) {
         std::vector<std::string> found;
         const auto blocks = ReadComponents(text);
@@ -104,8 +104,8 @@ TEST(ICalendarWrite, UidsAreStableAndDistinct) {
 
 TEST(ICalendarWrite, AnEventWithoutAValidDayIsLeftOut) {
     EventList list;
-    list.Append(Event("bad", 1e300, 9, 0, {}, 0, 0));
-    list.Append(Event("good", Day(2025, 1, 1), 9, 0, {}, 0, 0));
+    list.Append(MakeEvent("bad", 1e300, 9, 0, {}, 0, 0));
+    list.Append(MakeEvent("good", Day(2025, 1, 1), 9, 0, {}, 0, 0));
     const CalendarExport out = WriteICalendar(list, 15, 0);
     EXPECT_EQ(out.Written, 1u);
     ASSERT_EQ(out.Skipped.size(), 1u);
@@ -183,7 +183,7 @@ TEST(ICalendarRead, AlarmsDoneMarksLocationsAndTextCleanUp) {
         "SUMMARY:日本\r\nEND:VEVENT\r\n");
     const auto result = ReadICalendar(text);
     ASSERT_EQ(result.Records.size(), 3u);
-    const Tevent& a = result.Records[0];
+    const Event& a = result.Records[0];
     EXPECT_EQ(a.Name, "two lines");
     EXPECT_EQ(a.Memo, (StrList{"a", "b,c", Cp("Место: Room 5")}));
     EXPECT_EQ(a.Remind, 1);
@@ -251,7 +251,7 @@ struct ZoneCase {
     std::vector<std::string> starts;  // "YYYY-MM-DD HH:MM"
 };
 
-std::string StartOf(const Tevent& e) {
+std::string StartOf(const Event& e) {
     DateParts d;
     TryDecodeDate(e.Date, d);
     char text[32];
@@ -289,7 +289,7 @@ TEST(ICalendarRead, TimeZonesOfTheFileTheSystemAndWindows) {
     for (const ZoneCase& c : cases) {
         const auto result = ReadICalendar(c.text);
         std::vector<std::string> starts;
-        for (const Tevent& e : result.Records) starts.push_back(StartOf(e));
+        for (const Event& e : result.Records) starts.push_back(StartOf(e));
         EXPECT_EQ(starts, c.starts) << c.what;
         EXPECT_TRUE(result.Simplified.empty()) << c.what;
     }
@@ -315,7 +315,7 @@ TEST(ICalendarRead, ExcludedDatesAndChangedOccurrences) {
         "BEGIN:VEVENT\r\nUID:d\r\nDTSTART:20250401T100000Z\r\nRRULE:FREQ=MONTHLY\r\n"
         "EXDATE:20250501T100000Z\r\nSUMMARY:monthly\r\nEND:VEVENT\r\n"));
     std::vector<std::string> got;
-    for (const Tevent& e : result.Records) got.push_back(e.Name + " " + StartOf(e));
+    for (const Event& e : result.Records) got.push_back(e.Name + " " + StartOf(e));
     EXPECT_EQ(got, (std::vector<std::string>{"second week 2025-01-13 09:00",
                                              "one occurrence 2025-03-01 12:00",
                                              "moved 2025-04-02 11:00"}));
@@ -339,7 +339,7 @@ TEST(ICalendarRead, UnreadableLinesAreLeftOutAndTheRestIsRead) {
         "<html>\r\n<body>502 Bad Gateway</body>\r\n</html>\r\n";                      // 21-23
     const auto result = ReadICalendar(text);
     std::vector<std::string> names;
-    for (const Tevent& e : result.Records) names.push_back(e.Name);
+    for (const Event& e : result.Records) names.push_back(e.Name);
     EXPECT_EQ(names, (std::vector<std::string>{"first", "second"}));
     EXPECT_EQ(result.Records.at(1).Memo, StrList{"a long"});
     std::vector<std::size_t> lines;

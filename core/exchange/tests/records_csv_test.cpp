@@ -52,14 +52,14 @@ TEST(CsvRead, QuotesSeparatorsAndLineEnds) {
 
 TEST(RecordsCsv, WhatIsWrittenComesBackTheSame) {
     EventList events;
-    events.Append(Tevent(Cp("Встреча, \"важная\""), {Cp("строка 1"), Cp("строка 2")},
-                         Day(2026, 12, 8), EncodeTime(19, 40), 1, 1, 0));
-    events.Append(Tevent("Done", {}, Day(1900, 1, 1), 0, 1, 0, 1));
+    events.Append(Event(Cp("Встреча, \"важная\""), {Cp("строка 1"), Cp("строка 2")},
+                        Day(2026, 12, 8), EncodeTime(19, 40), 1, 1, 0));
+    events.Append(Event("Done", {}, Day(1900, 1, 1), 0, 1, 0, 1));
     const auto back = ReadEventsCsv(WriteEventsCsv(events));
     ASSERT_EQ(back.Records.size(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {
-        const Tevent& a = events[i];
-        const Tevent& b = back.Records[i];
+        const Event& a = events[i];
+        const Event& b = back.Records[i];
         EXPECT_EQ(b.Name, a.Name);
         EXPECT_EQ(b.Memo, a.Memo);
         EXPECT_EQ(b.Date, a.Date);
@@ -70,18 +70,18 @@ TEST(RecordsCsv, WhatIsWrittenComesBackTheSame) {
     EXPECT_TRUE(back.Skipped.empty() && back.Simplified.empty() && back.Warnings.empty());
 
     AddressList contacts;
-    contacts.Add(TAddress(Cp("Иванов"), Cp("Пётр"), Cp("Сергеевич"), Day(1985, 3, 8),
-                          Cp("ул. Ленина, 1"), "+7 900", "+7 495", "p@example.ru",
-                          "https://example.ru", {Cp("друг"), Cp("сосед")}, kBusinessCategory));
-    contacts.Add(TAddress("", "", "", 0, "", "", "", "only@example.org", "", {}, kNoCategory));
+    contacts.Add(Contact(Cp("Иванов"), Cp("Пётр"), Cp("Сергеевич"), Day(1985, 3, 8),
+                         Cp("ул. Ленина, 1"), "+7 900", "+7 495", "p@example.ru",
+                         "https://example.ru", {Cp("друг"), Cp("сосед")}, kBusinessCategory));
+    contacts.Add(Contact("", "", "", 0, "", "", "", "only@example.org", "", {}, kNoCategory));
     const auto people = ReadContactsCsv(WriteContactsCsv(contacts));
     ASSERT_EQ(people.Records.size(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {
-        const TAddress& a = contacts[i];
-        const TAddress& b = people.Records[i];
-        EXPECT_EQ(std::tie(b.Famile, b.FistName, b.LastName, b.Address, b.Tel1, b.Tel2, b.Email,
+        const Contact& a = contacts[i];
+        const Contact& b = people.Records[i];
+        EXPECT_EQ(std::tie(b.Surname, b.FirstName, b.Patronymic, b.Address, b.Tel1, b.Tel2, b.Email,
                            b.URL, b.Note, b.Category),
-                  std::tie(a.Famile, a.FistName, a.LastName, a.Address, a.Tel1, a.Tel2, a.Email,
+                  std::tie(a.Surname, a.FirstName, a.Patronymic, a.Address, a.Tel1, a.Tel2, a.Email,
                            a.URL, a.Note, a.Category));
         EXPECT_EQ(b.Date, a.Date);
     }
@@ -119,8 +119,8 @@ TEST(RecordsCsv, OutlookAndGoogleFilesComeInByTheirColumns) {
         ",,,,,* myContacts,,,,,\n"
         ",,\x17 \t\x19,,,* myContacts,,,,,\n");
     ASSERT_EQ(google.Records.size(), 1u);
-    const TAddress& anna = google.Records[0];
-    EXPECT_EQ(anna.Famile + "|" + anna.FistName + "|" + anna.Tel1 + "|" + anna.Tel2 + "|" +
+    const Contact& anna = google.Records[0];
+    EXPECT_EQ(anna.Surname + "|" + anna.FirstName + "|" + anna.Tel1 + "|" + anna.Tel2 + "|" +
                   anna.Email + "|" + anna.Address,
               "Berg|Anna|+49 1|+49 2|anna@example.de|Hauptstr. 5, 10115 Berlin");
     EXPECT_EQ(anna.Date, Day(1990, 5, 17));
@@ -135,8 +135,8 @@ TEST(RecordsCsv, OutlookAndGoogleFilesComeInByTheirColumns) {
         Cp("First Name,Middle Name,Last Name,E-mail Address,Mobile Phone,Company,Birthday\r\n"
            "Пётр,Сергеевич,Иванов,p@example.ru,+7 900,ООО Ромашка,3/8/1985\r\n"));
     ASSERT_EQ(outlook.Records.size(), 1u);
-    const TAddress& petr = outlook.Records[0];
-    EXPECT_EQ(petr.Famile + petr.FistName + petr.LastName, Cp("ИвановПётрСергеевич"));
+    const Contact& petr = outlook.Records[0];
+    EXPECT_EQ(petr.Surname + petr.FirstName + petr.Patronymic, Cp("ИвановПётрСергеевич"));
     EXPECT_EQ(petr.Date, Day(1985, 3, 8));
     EXPECT_EQ(petr.Note, StrList{Cp("Company: ООО Ромашка")});
 

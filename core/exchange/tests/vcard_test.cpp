@@ -18,16 +18,17 @@ DateTime Day(int y, int m, int d) {
     return value;
 }
 
-TAddress Contact(const std::string& famile, DateTime date, std::uint8_t category, StrList note) {
-    return TAddress(Cp(famile), Cp("Иван"), Cp("Сергеевич"), date, Cp("ул. Ленина, д. 5; кв. 7"),
-                    "+7 900 111-22-33", "8 (495) 000-00-00", "ivan@example.ru",
-                    "https://example.ru/a,b;c", std::move(note), category);
+Contact MakeContact(const std::string& surname, DateTime date, std::uint8_t category,
+                    StrList note) {
+    return Contact(Cp(surname), Cp("Иван"), Cp("Сергеевич"), date, Cp("ул. Ленина, д. 5; кв. 7"),
+                   "+7 900 111-22-33", "8 (495) 000-00-00", "ivan@example.ru",
+                   "https://example.ru/a,b;c", std::move(note), category);
 }
 
-void ExpectSame(const TAddress& a, const TAddress& b) {
-    EXPECT_EQ(a.Famile, b.Famile);
-    EXPECT_EQ(a.FistName, b.FistName);
-    EXPECT_EQ(a.LastName, b.LastName);
+void ExpectSame(const Contact& a, const Contact& b) {
+    EXPECT_EQ(a.Surname, b.Surname);
+    EXPECT_EQ(a.FirstName, b.FirstName);
+    EXPECT_EQ(a.Patronymic, b.Patronymic);
     EXPECT_EQ(a.Date, b.Date);
     EXPECT_EQ(a.Address, b.Address);
     EXPECT_EQ(a.Tel1, b.Tel1);
@@ -40,11 +41,11 @@ void ExpectSame(const TAddress& a, const TAddress& b) {
 
 TEST(VCardRoundTrip, ContactsComeBackFieldByField) {
     AddressList list;
-    list.Add(Contact("Петров", Day(1985, 3, 8), kBusinessCategory,
-                     {Cp("строка с \\ и , и ;"), "", Cp("последняя")}));
-    list.Add(Contact("Сидорова-Длинная-Фамилия-Которая-Не-Влезает-В-Одну-Строку-Файла",
-                     Day(2000, 2, 29), kPersonalCategory, {}));
-    list.Add(Contact("Ёлкин", 0, kNoCategory, {""}));
+    list.Add(MakeContact("Петров", Day(1985, 3, 8), kBusinessCategory,
+                         {Cp("строка с \\ и , и ;"), "", Cp("последняя")}));
+    list.Add(MakeContact("Сидорова-Длинная-Фамилия-Которая-Не-Влезает-В-Одну-Строку-Файла",
+                         Day(2000, 2, 29), kPersonalCategory, {}));
+    list.Add(MakeContact("Ёлкин", 0, kNoCategory, {""}));
     const std::string text = WriteVCards(list);
     const auto result = ReadVCards(text);
     ASSERT_EQ(result.Records.size(), list.Count());
@@ -56,9 +57,9 @@ TEST(VCardRoundTrip, ContactsComeBackFieldByField) {
 TEST(VCardRoundTrip, WhatTheFormatCannotHoldIsDropped) {
     AddressList list;
     // No birth date (day 0, or no date at all) writes no BDAY and reads back as day 0.
-    list.Add(TAddress("A", "", "", 1e300, "", "", "", "", "", {}, 7));
+    list.Add(Contact("A", "", "", 1e300, "", "", "", "", "", {}, 7));
     // A second phone alone comes back as the first.
-    list.Add(TAddress("B", "", "", 0, "", "", "222", "", "", {}, kNoCategory));
+    list.Add(Contact("B", "", "", 0, "", "", "222", "", "", {}, kNoCategory));
     const std::string text = WriteVCards(list);
     EXPECT_EQ(text.find("BDAY"), std::string::npos);
     EXPECT_EQ(text.find("CATEGORIES"), std::string::npos);
@@ -74,16 +75,16 @@ TEST(VCardRoundTrip, WhatTheFormatCannotHoldIsDropped) {
 // and reads back as a contact without names, however often it goes round.
 TEST(VCardRoundTrip, AContactWithoutANameStaysWithoutOne) {
     AddressList list;
-    list.Add(TAddress("", "", "\t\t ", 0, "", "", "", "o.k@example.ru", "", {}, kNoCategory));
-    list.Add(TAddress("", "", "", 0, "", "", "", "", "", {"only a note"}, kNoCategory));
+    list.Add(Contact("", "", "\t\t ", 0, "", "", "", "o.k@example.ru", "", {}, kNoCategory));
+    list.Add(Contact("", "", "", 0, "", "", "", "", "", {"only a note"}, kNoCategory));
     for (int round = 0; round < 2; ++round) {
         const auto back = ReadVCards(WriteVCards(list));
         ASSERT_EQ(back.Records.size(), 2u);
-        EXPECT_EQ(back.Records[0].Famile + back.Records[0].LastName, "");
+        EXPECT_EQ(back.Records[0].Surname + back.Records[0].Patronymic, "");
         EXPECT_EQ(back.Records[0].Email, "o.k@example.ru");
         ExpectSame(back.Records[1], list[1]);
         list = AddressList();
-        for (const TAddress& r : back.Records) list.Add(r);
+        for (const Contact& r : back.Records) list.Add(r);
     }
 }
 
@@ -91,8 +92,8 @@ TEST(VCardRoundTrip, AContactWithoutANameStaysWithoutOne) {
 // must still come back whole.
 TEST(VCardRoundTrip, PhonesAndAddressesThatBeginWithTheirSchemeComeBackWhole) {
     AddressList list;
-    list.Add(TAddress("Scheme", "", "", 0, "", "tel:+7 495", "TEL:tel:1", "mailto:a@b.ru", "", {},
-                      kNoCategory));
+    list.Add(Contact("Scheme", "", "", 0, "", "tel:+7 495", "TEL:tel:1", "mailto:a@b.ru", "", {},
+                     kNoCategory));
     const auto once = ReadVCards(WriteVCards(list));
     ASSERT_EQ(once.Records.size(), 1u);
     EXPECT_EQ(once.Records[0].Tel1, "tel:+7 495");
@@ -111,7 +112,7 @@ TEST(VCardRoundTrip, PhonesAndAddressesThatBeginWithTheirSchemeComeBackWhole) {
 
 TEST(VCardWrite, VersionThreeWithTheRequiredProperties) {
     AddressList list;
-    list.Add(TAddress("", "", "", 0, "", "", "", "", "", {}, kNoCategory));
+    list.Add(Contact("", "", "", 0, "", "", "", "", "", {}, kNoCategory));
     const std::string text = WriteVCards(list);
     EXPECT_EQ(text.rfind("BEGIN:VCARD\r\nVERSION:3.0\r\n", 0), 0u);
     EXPECT_NE(text.find("\r\nN:;;;;\r\n"), std::string::npos);
@@ -141,9 +142,9 @@ TEST(VCardRead, VersionTwoOneFromAPhone) {
         "END:VCARD\r\n";
     const auto result = ReadVCards(text);
     ASSERT_EQ(result.Records.size(), 1u);
-    const TAddress& r = result.Records[0];
-    EXPECT_EQ(r.Famile, Cp("Иванов"));
-    EXPECT_EQ(r.FistName, Cp("Пётр"));
+    const Contact& r = result.Records[0];
+    EXPECT_EQ(r.Surname, Cp("Иванов"));
+    EXPECT_EQ(r.FirstName, Cp("Пётр"));
     EXPECT_EQ(r.Tel1, "+79001234567");
     EXPECT_EQ(r.Tel2, "84951234567");
     EXPECT_EQ(r.Address, Cp("Тверская, 1, Москва"));
@@ -160,10 +161,10 @@ TEST(VCardRead, VersionFourWithUrisAndABirthdayWithoutAYear) {
         "CATEGORIES:Friends,personal\r\nORG:Acme;Sales\r\nEND:VCARD\r\n";
     const auto result = ReadVCards(text);
     ASSERT_EQ(result.Records.size(), 1u);
-    const TAddress& r = result.Records[0];
-    EXPECT_EQ(r.Famile, "Smith");
-    EXPECT_EQ(r.FistName, "Anna");
-    EXPECT_EQ(r.LastName, "Maria Louise");
+    const Contact& r = result.Records[0];
+    EXPECT_EQ(r.Surname, "Smith");
+    EXPECT_EQ(r.FirstName, "Anna");
+    EXPECT_EQ(r.Patronymic, "Maria Louise");
     EXPECT_EQ(r.Tel1, "+1-555-0100");
     EXPECT_EQ(r.Email, "anna@example.com");
     EXPECT_EQ(r.URL, "https://a.example/x\\y");
@@ -184,8 +185,8 @@ TEST(VCardRead, NamesAndAddressesFromWhatTheCardHas) {
         "St=0D=0ATown\r\n"
         "END:VCARD\r\n");
     ASSERT_EQ(result.Records.size(), 4u);
-    EXPECT_EQ(result.Records[0].Famile, "Just A Name");
-    EXPECT_EQ(result.Records[1].Famile, "Plumbing Ltd");
+    EXPECT_EQ(result.Records[0].Surname, "Just A Name");
+    EXPECT_EQ(result.Records[1].Surname, "Plumbing Ltd");
     EXPECT_TRUE(result.Records[1].Note.empty());
     // An envelope label stands in only for a missing ADR, wherever it comes in the card.
     EXPECT_EQ(result.Records[2].Address, "2 Side St");
@@ -201,7 +202,7 @@ TEST(VCardRead, SkippedBlocksAndLostCharactersAreCounted) {
     ASSERT_EQ(result.Skipped.size(), 2u);
     EXPECT_EQ(result.Skipped[0].Line, 1u);
     EXPECT_EQ(result.Skipped[1].Line, 6u);
-    EXPECT_EQ(result.Records[0].FistName, "?");
+    EXPECT_EQ(result.Records[0].FirstName, "?");
     EXPECT_EQ(result.Records[0].Note, StrList{"why??"});
     EXPECT_EQ(result.Replaced, 2u);  // the "?" that was in the text is not counted
 }
@@ -250,15 +251,15 @@ TEST(VCardControls, ControlCharactersNeitherComeInNorGoOut) {
         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:A=00B=07;C\r\n"
         "NOTE;ENCODING=QUOTED-PRINTABLE:x=0D=0Ay=1Bz\r\nEND:VCARD\r\n");
     ASSERT_EQ(result.Records.size(), 1u);
-    EXPECT_EQ(result.Records[0].Famile, "AB");
+    EXPECT_EQ(result.Records[0].Surname, "AB");
     EXPECT_EQ(result.Records[0].Note, (StrList{"x", "yz"}));
     // Stored bytes may be anything; the file written from them still reads.
     AddressList list;
-    list.Add(TAddress(std::string("N\0u\x01l", 5), "", "", 0, "a\rb", "", "", "", "u\x7Fr",
-                      {"\x1b"}, kNoCategory));
+    list.Add(Contact(std::string("N\0u\x01l", 5), "", "", 0, "a\rb", "", "", "", "u\x7Fr", {"\x1b"},
+                     kNoCategory));
     const auto back = ReadVCards(WriteVCards(list));
     ASSERT_EQ(back.Records.size(), 1u);
-    EXPECT_EQ(back.Records[0].Famile, "Nul");
+    EXPECT_EQ(back.Records[0].Surname, "Nul");
     EXPECT_EQ(back.Records[0].Address, "ab");
     EXPECT_EQ(back.Records[0].URL, "ur");
 }
@@ -287,7 +288,7 @@ TEST(VCardRead, ProducersCharsetsEscapesAndLineEnds) {
     const struct {
         const char* what;
         std::string text;
-        std::string famile, url;
+        std::string surname, url;
     } cases[] = {
         {"iPhone: CR CR LF line ends with folded lines",
          "BEGIN:VCARD\r\r\nVERSION:3.0\r\r\nN:Ива\r\r\n нов;Пётр\r\r\nURL:https://ex\r\r\n"
@@ -314,7 +315,7 @@ TEST(VCardRead, ProducersCharsetsEscapesAndLineEnds) {
     for (const auto& c : cases) {
         const auto result = ReadVCards(c.text);
         ASSERT_EQ(result.Records.size(), 1u) << c.what;
-        EXPECT_EQ(Cp1251ToUtf8(result.Records[0].Famile), c.famile) << c.what;
+        EXPECT_EQ(Cp1251ToUtf8(result.Records[0].Surname), c.surname) << c.what;
         EXPECT_EQ(result.Records[0].URL, c.url) << c.what;
     }
 }
@@ -332,7 +333,7 @@ TEST(VCardRead, WhatCannotBeReadIsLeftOutAndTheRestComesIn) {
         "<p>\r\n";                                             // 12
     const auto result = ReadVCards(text);
     std::vector<std::string> names;
-    for (const TAddress& r : result.Records) names.push_back(r.Famile);
+    for (const Contact& r : result.Records) names.push_back(r.Surname);
     EXPECT_EQ(names, (std::vector<std::string>{"First", "Third"}));
     std::vector<std::size_t> skipped, leftOut;
     for (const ImportNote& n : result.Skipped) skipped.push_back(n.Line);

@@ -35,7 +35,7 @@ struct Debts {
         model.Add(TCreditNote(kOwedToMe, name, "", 0, 46000));
     }
     static const CreditList& List(const Model& model) { return model.Credits(); }
-    static const std::string& Name(const TCreditNote& debt) { return debt.FistName; }
+    static const std::string& Name(const TCreditNote& debt) { return debt.Person; }
 };
 
 template <class Section>

@@ -63,10 +63,10 @@ TEST_F(SectionModels, ReplacingTheRecordsTellsTheViewsAndMarksTheChange) {
     book.Listen([&](SectionModel::Change) { heard.push_back("contacts"); });
 
     EventList events;
-    events.Append(Tevent("Встреча", {}, 46001, 0.5, 1, 0, 0));
+    events.Append(Event("Встреча", {}, 46001, 0.5, 1, 0, 0));
     planner.ReplaceEvents(events);
     AddressList contacts;
-    contacts.Add(TAddress("Иванов", "Иван", "Иванович", 20000, "", "", "", "", "", {}, 0));
+    contacts.Add(Contact("Иванов", "Иван", "Иванович", 20000, "", "", "", "", "", {}, 0));
     book.ReplaceContacts(contacts);
     planner.StopListening(plannerView);
     planner.ReplaceEvents(events);
@@ -75,7 +75,7 @@ TEST_F(SectionModels, ReplacingTheRecordsTellsTheViewsAndMarksTheChange) {
     EXPECT_TRUE(planner.Modified());
     EXPECT_TRUE(book.Modified());
     ASSERT_EQ(book.Contacts.Count(), 1u);
-    EXPECT_EQ(book.Contacts[0].Famile, "Иванов");
+    EXPECT_EQ(book.Contacts[0].Surname, "Иванов");
 }
 
 TEST_F(SectionModels, AWriteEndingAfterItsModelIsGoneReachesNothing) {

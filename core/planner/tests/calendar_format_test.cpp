@@ -43,14 +43,14 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 EventList Sample() {
     EventList list;
     list.Append(MakeEvent("first", Day(2025, 3, 1), EncodeTime(9, 5), 1, 0, {"line 1", "", "x"}));
-    list.Append(Tevent("", {}, Day(2025, 3, 2), EncodeTime(23, 59), 1, 0, 1));
+    list.Append(Event("", {}, Day(2025, 3, 2), EncodeTime(23, 59), 1, 0, 1));
     list.Append(MakeEvent("third", Day(2026, 1, 31), 0, 0, 1, {""}));
     return list;
 }
 
 TEST(CalendarFormat, OneRecordFieldByField) {
     EventList list;
-    list.Append(Tevent("A", {}, 1.0, 0.5, 1, 1, 0));
+    list.Append(Event("A", {}, 1.0, 0.5, 1, 1, 0));
     const Bytes expected = Concat({Le32(1),                      // count
                                    Le32(1), {0x00, 'A'},          // Name with its filler
                                    Le32(-1),                      // empty Memo
@@ -63,8 +63,8 @@ TEST(CalendarFormat, OneRecordFieldByField) {
 TEST(CalendarFormat, ReadingAndWritingAgainGivesTheSameBytes) {
     EventList list = Sample();
     // Values the planner never writes itself still come back unchanged.
-    list.Append(Tevent("odd", {"m"}, std::nan(""), -0.25, -7, 2, 255));
-    list.Append(Tevent("odd too", {}, 1e300, 3.75, 0, 0x80, 1));
+    list.Append(Event("odd", {"m"}, std::nan(""), -0.25, -7, 2, 255));
+    list.Append(Event("odd too", {}, 1e300, 3.75, 0, 0x80, 1));
     const Bytes bytes = Written(list);
 
     MemoryStream in(bytes);

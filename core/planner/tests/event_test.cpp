@@ -51,17 +51,17 @@ TEST(EventList, ReorderAndRenumber) {
 }
 
 TEST(EventCompare, DatesCompareWholeDaysOnly) {
-    const Tevent late = MakeEvent("", Day(2024, 12, 31) + 0.999);
-    const Tevent early = MakeEvent("", Day(2025, 1, 1));
-    const Tevent sameDay = MakeEvent("", Day(2024, 12, 31) + 0.001);
+    const Event late = MakeEvent("", Day(2024, 12, 31) + 0.999);
+    const Event early = MakeEvent("", Day(2025, 1, 1));
+    const Event sameDay = MakeEvent("", Day(2024, 12, 31) + 0.001);
     EXPECT_EQ(CompareEventDates(late, early), -1);
     EXPECT_EQ(CompareEventDates(early, late), 1);
     EXPECT_EQ(CompareEventDates(late, sameDay), 0);
     EXPECT_EQ(CompareEventDates(MakeEvent("", Day(2025, 3, 1)), MakeEvent("", Day(2025, 1, 1))),
               59);
     // Values that are no dates still give a consistent sign.
-    const Tevent nan = MakeEvent("", std::nan(""));
-    const Tevent huge = MakeEvent("", std::numeric_limits<double>::infinity());
+    const Event nan = MakeEvent("", std::nan(""));
+    const Event huge = MakeEvent("", std::numeric_limits<double>::infinity());
     EXPECT_EQ(CompareEventDates(nan, nan), 0);
     EXPECT_GT(CompareEventDates(huge, early), 0);
     EXPECT_LT(CompareEventDates(early, huge), 0);

@@ -91,8 +91,8 @@ TEST_F(PlannerFile, SavedEventsLoadBackInOrder) {
 
 TEST_F(PlannerFile, AnUnchangedOrOnlySortedListLeavesTheFileByteForByte) {
     EventList list;
-    list.Append(Tevent("z", {"x"}, Day(2025, 5, 1), 0.25, 42, 2, 7));
-    list.Append(Tevent("a", {}, Day(2024, 1, 1), 0.5, 1, 1, 0));
+    list.Append(Event("z", {"x"}, Day(2025, 5, 1), 0.25, 42, 2, 7));
+    list.Append(Event("a", {}, Day(2024, 1, 1), 0.5, 1, 1, 0));
     MemoryStream stream;
     WriteCalendar(list, stream);
     WriteCalendarFile(stream.Data());
@@ -116,8 +116,8 @@ TEST_F(PlannerFile, AnUnchangedOrOnlySortedListLeavesTheFileByteForByte) {
 
 TEST_F(PlannerFile, StoredReservedAndFlagBytesSurviveEdits) {
     EventList list;
-    list.Append(Tevent("edited", {}, Day(2025, 5, 1), 0.25, 42, 1, 0));
-    list.Append(Tevent("untouched", {}, Day(2025, 5, 2), 0.25, -9, 2, 200));
+    list.Append(Event("edited", {}, Day(2025, 5, 1), 0.25, 42, 1, 0));
+    list.Append(Event("untouched", {}, Day(2025, 5, 2), 0.25, -9, 2, 200));
     MemoryStream stream;
     WriteCalendar(list, stream);
     WriteCalendarFile(stream.Data());

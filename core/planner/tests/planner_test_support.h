@@ -9,15 +9,14 @@
 
 namespace pomix::testing {
 
-inline Tevent MakeEvent(const std::string& name, DateTime date, DateTime time = 0,
-                        std::uint8_t remind = 0, std::uint8_t done = 0,
-                        const StrList& memo = {}) {
-    return Tevent(name, memo, date, time, 1, remind, done);
+inline Event MakeEvent(const std::string& name, DateTime date, DateTime time = 0,
+                       std::uint8_t remind = 0, std::uint8_t done = 0, const StrList& memo = {}) {
+    return Event(name, memo, date, time, 1, remind, done);
 }
 
 inline std::vector<std::string> Names(const EventList& list) {
     std::vector<std::string> names;
-    for (const Tevent& event : list) names.push_back(event.Name);
+    for (const Event& event : list) names.push_back(event.Name);
     return names;
 }
 

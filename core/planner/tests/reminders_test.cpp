@@ -21,7 +21,7 @@ DateTime At(int year, int month, int day, int hour, int minute) {
     return Day(year, month, day) + EncodeTime(hour, minute);
 }
 
-Tevent Reminded(const std::string& name, DateTime date, int hour, int minute) {
+Event Reminded(const std::string& name, DateTime date, int hour, int minute) {
     return MakeEvent(name, date, EncodeTime(hour, minute), 1);
 }
 
@@ -41,7 +41,7 @@ TEST(MinutesUntil, CountsDaysHoursAndMinutesNotSeconds) {
         {std::nan(""), 8, 0, today + EncodeTime(7, 0), 60},  // no valid date: times only
     };
     for (const Case& c : cases) {
-        const Tevent event = Reminded("", c.date, c.hour, c.minute);
+        const Event event = Reminded("", c.date, c.hour, c.minute);
         EXPECT_EQ(MinutesUntil(event, c.now), c.minutes) << c.date << " " << c.hour << ":" << c.minute;
     }
 }

@@ -33,13 +33,13 @@ DateTime Day(int y, int m, int d) {
     return day;
 }
 
-TAddress Contact(const std::string& famile, const std::string& fistName, DateTime date,
-                 std::uint8_t category) {
-    return TAddress(famile, fistName, "", date, "", "", "", "", "", {}, category);
+Contact MakeContact(const std::string& surname, const std::string& firstName, DateTime date,
+                    std::uint8_t category) {
+    return Contact(surname, firstName, "", date, "", "", "", "", "", {}, category);
 }
 
 struct Fields {
-    std::string famile, fistName, lastName, date, address, tel1, tel2, email, url;
+    std::string surname, firstName, patronymic, date, address, tel1, tel2, email, url;
     StrList note;
 };
 
@@ -126,9 +126,9 @@ void ABookFormTest::AddContact(TABookForm& form, const Fields& f) {
     QTest::mouseClick(form.addButton, Qt::LeftButton);
     QVERIFY(form.editPanel->isVisibleTo(&form));
     QVERIFY(form.AddMode);
-    form.surnameEdit->SetText(f.famile);
-    form.firstNameEdit->SetText(f.fistName);
-    form.patronymicEdit->SetText(f.lastName);
+    form.surnameEdit->SetText(f.surname);
+    form.firstNameEdit->SetText(f.firstName);
+    form.patronymicEdit->SetText(f.patronymic);
     if (!f.date.empty()) form.birthDateEdit->SetText(f.date);
     form.addressEdit->SetText(f.address);
     form.phone1Edit->SetText(f.tel1);
@@ -201,9 +201,9 @@ void ABookFormTest::addThenCancelThenEditEditsTheSelectedContact() {
     form->phone2Edit->SetText("222");
     QTest::mouseClick(form->saveButton, Qt::LeftButton);
 
-    const TAddress& saved = form->Contacts()[0];
-    QCOMPARE(saved.Famile, std::string("Petrov"));
-    QCOMPARE(saved.FistName, std::string("Ivan"));
+    const Contact& saved = form->Contacts()[0];
+    QCOMPARE(saved.Surname, std::string("Petrov"));
+    QCOMPARE(saved.FirstName, std::string("Ivan"));
     QCOMPARE(saved.Address, std::string("Moscow"));
     QCOMPARE(saved.Tel1, std::string("111"));
     QCOMPARE(saved.Tel2, std::string("222"));
@@ -272,7 +272,7 @@ void ABookFormTest::phonesShareTheirRowByWhatEachNeeds() {
         {longer, longer, true, true},  // both too long: half each, both cut
     };
     for (const auto& c : cases) {
-        form->ShowAddress(TAddress("x", "", "", 0, "", c.tel1, c.tel2, "", "", {}, 0));
+        form->ShowAddress(Contact("x", "", "", 0, "", c.tel1, c.tel2, "", "", {}, 0));
         const QString what = ToQt(c.tel1 + " | " + c.tel2);
         QVERIFY2(form->phone1Label->Elided() == c.cut1 && form->phone2Label->Elided() == c.cut2, qPrintable(what));
         QCOMPARE(form->phone1Label->FullText(), ToQt(c.tel1));
@@ -283,7 +283,7 @@ void ABookFormTest::phonesShareTheirRowByWhatEachNeeds() {
 
 void ABookFormTest::badBirthDateKeepsTheEditorOpenAndTheFileUnchanged() {
     AddressList list;
-    list.Add(Contact("Kept", "", Day(1980, 5, 6), 0));
+    list.Add(MakeContact("Kept", "", Day(1980, 5, 6), 0));
     WriteContacts(list, AddressPath());
     const std::string bytes = testing::FileContents(AddressPath());
     auto form = Open();
@@ -305,7 +305,7 @@ void ABookFormTest::badBirthDateKeepsTheEditorOpenAndTheFileUnchanged() {
             QCOMPARE(form->birthDateEdit->Text(), text);
             QCOMPARE(form->surnameEdit->Text(), std::string("typed"));
             QCOMPARE(form->Contacts().Count(), std::size_t(1));
-            QCOMPARE(form->Contacts()[0].Famile, std::string("Kept"));
+            QCOMPARE(form->Contacts()[0].Surname, std::string("Kept"));
             QCOMPARE(form->Contacts()[0].Date, Day(1980, 5, 6));
             QTest::mouseClick(form->cancelButton, Qt::LeftButton);
         }
@@ -353,7 +353,7 @@ void ABookFormTest::searchFindsAcrossCategoriesAndReachesTheRightContact() {
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QCOMPARE(form->Contacts().Count(), std::size_t(2));
     QCOMPARE(form->Contacts()[0].Note, StrList{"second"});
-    QCOMPARE(form->Contacts()[1].Famile, std::string("Brown"));
+    QCOMPARE(form->Contacts()[1].Surname, std::string("Brown"));
 
     // "Очистить результаты" brings back the tab's list.
     QTest::mouseClick(form->findButton, Qt::LeftButton);
@@ -405,18 +405,18 @@ void ABookFormTest::editorKeepsTheContactItWasOpenedOn() {
     QTest::mouseClick(form->saveButton, Qt::LeftButton);
     QVERIFY(form->contactList->isEnabled() && form->editButton->isEnabled());
     QCOMPARE(ListLines(*form), (std::multiset<std::string>{"Changed", "Beta"}));
-    QCOMPARE(form->Contacts()[0].Famile, std::string("Changed"));
+    QCOMPARE(form->Contacts()[0].Surname, std::string("Changed"));
     QCOMPARE(form->Contacts()[0].Date, Day(2000, 1, 1));
 }
 
 void ABookFormTest::birthdaysAcrossNewYear() {
     AddressList list;
-    list.Add(Contact("Dec28", "", Day(1980, 12, 28), 0));
-    list.Add(Contact("Jan05", "", Day(1975, 1, 5), 1));
-    list.Add(Contact("a;b", "", Day(1990, 1, 2), kNoCategory));
-    list.Add(Contact("Dec31", "", Day(2001, 12, 31), 0));
-    list.Add(Contact("Feb29", "", Day(2000, 2, 29), 0));
-    list.Add(Contact("Broken", "", 1e300, 0));
+    list.Add(MakeContact("Dec28", "", Day(1980, 12, 28), 0));
+    list.Add(MakeContact("Jan05", "", Day(1975, 1, 5), 1));
+    list.Add(MakeContact("a;b", "", Day(1990, 1, 2), kNoCategory));
+    list.Add(MakeContact("Dec31", "", Day(2001, 12, 31), 0));
+    list.Add(MakeContact("Feb29", "", Day(2000, 2, 29), 0));
+    list.Add(MakeContact("Broken", "", 1e300, 0));
     WriteContacts(list, AddressPath());
     now_ = Day(2026, 12, 28) + 0.9;
 
@@ -481,13 +481,14 @@ void ABookFormTest::addressesOpenOnlyWhatIsSafe() {
 
 void ABookFormTest::storedValuesTheEditorCannotShowSurviveAnEdit() {
     AddressList list;
-    list.Add(TAddress("Odd", "Name", "", 1e300, "addr", "1", "2", "e@x.ru", "x.ru", {"l1", "l2"}, 7));
+    list.Add(
+        Contact("Odd", "Name", "", 1e300, "addr", "1", "2", "e@x.ru", "x.ru", {"l1", "l2"}, 7));
     // A time of day in the date, a note of one empty line and a line break inside a phone field
     // are not what the editor shows either.
-    list.Add(TAddress("Plain", "", "", Day(1999, 9, 9) + 0.25, "", "1\r\n2", "", "", "", {""}, 1));
+    list.Add(Contact("Plain", "", "", Day(1999, 9, 9) + 0.25, "", "1\r\n2", "", "", "", {""}, 1));
     WriteContacts(list, AddressPath());
     list[0].Tel1 = "changed";
-    list[1].Famile = "Plain2";
+    list[1].Surname = "Plain2";
     WriteContacts(list, folder_->File("expected.dat"));
     {
         auto form = Open();
@@ -525,8 +526,8 @@ void ABookFormTest::storedValuesTheEditorCannotShowSurviveAnEdit() {
 
 void ABookFormTest::deleteAnsweredNoLeavesTheFileUntouched() {
     AddressList list;
-    list.Add(Contact("One", "", Day(1990, 1, 1), 0));
-    list.Add(Contact("Two", "", Day(1991, 1, 1), 1));
+    list.Add(MakeContact("One", "", Day(1990, 1, 1), 0));
+    list.Add(MakeContact("Two", "", Day(1991, 1, 1), 1));
     WriteContacts(list, AddressPath());
     const std::string before = testing::FileContents(AddressPath());
     const auto stamp = std::filesystem::last_write_time(AddressPath());
@@ -549,7 +550,7 @@ void ABookFormTest::deleteAnsweredNoLeavesTheFileUntouched() {
     answer_ = MessageAnswer::Yes;
     form->deleteItem->trigger();
     QCOMPARE(form->Contacts().Count(), std::size_t(1));
-    QCOMPARE(form->Contacts()[0].Famile, std::string("One"));
+    QCOMPARE(form->Contacts()[0].Surname, std::string("One"));
     form->CloseForm();
     auto reopened = Open();
     QCOMPARE(reopened->Contacts().Count(), std::size_t(1));

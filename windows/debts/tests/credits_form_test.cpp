@@ -35,8 +35,8 @@ DateTime Day(int y, int m, int d) {
     return day;
 }
 
-TAddress Contact(const char* famile, const char* fistName, const char* lastName) {
-    return TAddress(W(famile), W(fistName), W(lastName), 0, "", "", "", "", "", {}, 0);
+Contact MakeContact(const char* surname, const char* firstName, const char* patronymic) {
+    return Contact(W(surname), W(firstName), W(patronymic), 0, "", "", "", "", "", {}, 0);
 }
 
 // The [section] of a dictionary file as key -> value (code page 1251).
@@ -162,9 +162,9 @@ int CreditsFormTest::RowOf(TCreditsForm& form, const std::string& name) {
 
 void CreditsFormTest::editOffersTheContactsAndShowsTheChange() {
     AddressList contacts;
-    contacts.Add(Contact("Яковлев", "Пётр", "Ильич"));
-    contacts.Add(Contact("Авдеев", "Олег", "Юрьевич"));
-    contacts.Add(Contact("Петров", "Иван", "Сергеевич"));
+    contacts.Add(MakeContact("Яковлев", "Пётр", "Ильич"));
+    contacts.Add(MakeContact("Авдеев", "Олег", "Юрьевич"));
+    contacts.Add(MakeContact("Петров", "Иван", "Сергеевич"));
     CreditList debts;
     const DateTime entered = Day(2026, 11, 1) + 0.3;
     debts.Add(TCreditNote(kIOwe, "other", "x", entered, Day(2026, 12, 1)));
@@ -203,7 +203,7 @@ void CreditsFormTest::editOffersTheContactsAndShowsTheChange() {
 
 void CreditsFormTest::typedNamesAreKeptAsTyped() {
     AddressList contacts;
-    contacts.Add(Contact("Ivanov", "Ivan", "Ivanovich"));
+    contacts.Add(MakeContact("Ivanov", "Ivan", "Ivanovich"));
     auto form = Open(&contacts);
     Click(form->addButton);
     QVERIFY(form->debtorBox->Text().empty());
@@ -216,14 +216,14 @@ void CreditsFormTest::typedNamesAreKeptAsTyped() {
     form->subjectEdit->SetText("book");
     Click(form->saveButton);
     QCOMPARE(form->Credits().Count(), std::size_t(1));
-    QCOMPARE(form->Credits()[0].FistName, std::string("Iva"));
+    QCOMPARE(form->Credits()[0].Person, std::string("Iva"));
 
     // A name that is no contact survives the refill of the next Edit.
     form->debtList->SetCurrentRow(0);
     Click(form->editButton);
     QCOMPARE(form->debtorBox->Text(), std::string("Iva"));
     Click(form->saveButton);
-    QCOMPARE(form->Credits()[0].FistName, std::string("Iva"));
+    QCOMPARE(form->Credits()[0].Person, std::string("Iva"));
 }
 
 void CreditsFormTest::newDebtUnderIOweIsDueInSevenDays() {
@@ -454,7 +454,7 @@ void CreditsFormTest::deleteRemovesTheSelectedDebt() {
     form->debtList->SetCurrentRow(RowOf(*form, "b"));
     Click(form->deleteButton);
     QCOMPARE(form->Credits().Count(), std::size_t(2));
-    QCOMPARE(form->Credits()[1].FistName, std::string("c"));
+    QCOMPARE(form->Credits()[1].Person, std::string("c"));
     QCOMPARE(form->debtList->Count(), 1);
     // The line after the deleted one is selected, and the fields show its debt.
     QCOMPARE(form->debtList->CurrentRow(), 0);

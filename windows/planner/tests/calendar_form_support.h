@@ -108,14 +108,14 @@ struct PlannerBench {
     std::string Media(const char* name) const { return folder.path().toStdString() + "/Media/" + name; }
 
     // Writes Calendar.dat with these events, in this order.
-    void WriteEvents(const std::vector<Tevent>& events) {
+    void WriteEvents(const std::vector<Event>& events) {
         Planner planner(container, Data("Calendar.dat"));
-        for (const Tevent& event : events) planner.Events.Append(event);
+        for (const Event& event : events) planner.Events.Append(event);
         planner.MarkChanged();
         planner.SaveCalendarList();
     }
     // The events as stored in Calendar.dat now.
-    std::vector<Tevent> StoredEvents() {
+    std::vector<Event> StoredEvents() {
         Planner planner(container, Data("Calendar.dat"));
         planner.LoadCalendarList();
         return {planner.Events.begin(), planner.Events.end()};
@@ -129,9 +129,9 @@ struct PlannerBench {
     }
 };
 
-inline Tevent Event(const std::string& name, DateTime date, DateTime time, std::uint8_t remind = 0,
-                    std::uint8_t done = 0, const StrList& memo = {}) {
-    return Tevent(name, memo, date, time, 1, remind, done);
+inline Event MakeEvent(const std::string& name, DateTime date, DateTime time,
+                       std::uint8_t remind = 0, std::uint8_t done = 0, const StrList& memo = {}) {
+    return Event(name, memo, date, time, 1, remind, done);
 }
 
 // The texts of the day list, top to bottom.

@@ -11,11 +11,11 @@ class CalendarFormTest : public QObject {
 private slots:
     void opensOnTodayWithTheDayListSorted() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Lunch", Day(2026, 12, 7), At(13, 0)),
-                           Event("coffee", Day(2026, 12, 7), At(9, 5)),
-                           Event("Call", Day(2026, 12, 7), At(10, 0)),
-                           Event("Tomorrow", Day(2026, 12, 8), At(8, 0)),
-                           Event("Another call", Day(2026, 12, 7), At(10, 0))});
+        bench.WriteEvents({MakeEvent("Lunch", Day(2026, 12, 7), At(13, 0)),
+                           MakeEvent("coffee", Day(2026, 12, 7), At(9, 5)),
+                           MakeEvent("Call", Day(2026, 12, 7), At(10, 0)),
+                           MakeEvent("Tomorrow", Day(2026, 12, 8), At(8, 0)),
+                           MakeEvent("Another call", Day(2026, 12, 7), At(10, 0))});
         auto form = bench.Open();
         QCOMPARE(form->size(), QSize(514, 360));
         QCOMPARE(form->SelectedDay(), Day(2026, 12, 7));
@@ -51,7 +51,8 @@ private slots:
 
     void editorKeepsTheEventItWasOpenedOn() {
         PlannerBench bench;
-        bench.WriteEvents({Event("First", Day(2026, 12, 7), At(9, 0)), Event("Second", Day(2026, 12, 7), At(10, 0))});
+        bench.WriteEvents({MakeEvent("First", Day(2026, 12, 7), At(9, 0)),
+                           MakeEvent("Second", Day(2026, 12, 7), At(10, 0))});
         auto form = bench.Open();
         SelectLine(*form, "09:00 First");
         Click(form->editButton);
@@ -69,7 +70,8 @@ private slots:
 
     void selectingALineShowsTheEvent() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Dentist <b>", Day(2026, 12, 7), At(9, 30), 1, 0, {"Bring card", "Room 4"})});
+        bench.WriteEvents({MakeEvent("Dentist <b>", Day(2026, 12, 7), At(9, 30), 1, 0,
+                                     {"Bring card", "Room 4"})});
         auto form = bench.Open();
         SelectLine(*form, "09:30 Dentist <b>");
         QCOMPARE(form->eventTitle->text(), QString("Dentist <b>"));
@@ -101,7 +103,7 @@ private slots:
         QCOMPARE(form->dayList->count(), 0);
         QVERIFY(form->monthGrid->IsMarked(QDate(2026, 12, 9)));
         form->CloseForm();
-        const std::vector<Tevent> stored = bench.StoredEvents();
+        const std::vector<Event> stored = bench.StoredEvents();
         QCOMPARE(stored.size(), std::size_t(1));
         QCOMPARE(stored[0].Name, FromQt(QString::fromUtf8("Встреча")));
         QCOMPARE(stored[0].Date, Day(2026, 12, 9));
@@ -113,9 +115,9 @@ private slots:
 
     void editChangesOnlyTheSelectedEventAndMovesItsDay() {
         PlannerBench bench;
-        Tevent kept = Event("Keep", Day(2026, 12, 7), At(8, 0));
+        Event kept = MakeEvent("Keep", Day(2026, 12, 7), At(8, 0));
         kept.Reserved = 7;  // not the planner's 1: survives the edit
-        bench.WriteEvents({kept, Event("Other", Day(2026, 12, 7), At(9, 0))});
+        bench.WriteEvents({kept, MakeEvent("Other", Day(2026, 12, 7), At(9, 0))});
         auto form = bench.Open();
         SelectLine(*form, "08:00 Keep");
         Click(form->editButton);
@@ -125,7 +127,7 @@ private slots:
         Click(form->saveButton);
         QCOMPARE(DayLines(*form), QStringList({"09:00 Other"}));  // moved away at once
         form->CloseForm();
-        const std::vector<Tevent> stored = bench.StoredEvents();
+        const std::vector<Event> stored = bench.StoredEvents();
         QCOMPARE(stored[0].Name, std::string("Kept"));
         QCOMPARE(stored[0].Date, Day(2026, 12, 10));
         QCOMPARE(stored[0].Reserved, 7);
@@ -134,7 +136,7 @@ private slots:
 
     void badDateOrTimeKeepsTheEditorOpenAndTheFileUnchanged() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Kept", Day(2026, 12, 7), At(8, 0))});
+        bench.WriteEvents({MakeEvent("Kept", Day(2026, 12, 7), At(8, 0))});
         const std::string bytes = FileBytes(bench.Data("Calendar.dat"));
         auto form = bench.Open();
         const struct {
@@ -175,7 +177,7 @@ private slots:
 
     void editAfterAnAbandonedAddStartsFromTheSelectedEvent() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Meeting", Day(2026, 12, 7), At(15, 45), 0, 1, {"agenda"})});
+        bench.WriteEvents({MakeEvent("Meeting", Day(2026, 12, 7), At(15, 45), 0, 1, {"agenda"})});
         auto form = bench.Open();
         SelectLine(*form, "15:45 Meeting");
         Click(form->addButton);  // "Добавить" presets now and an empty title
@@ -187,7 +189,7 @@ private slots:
         QVERIFY(!form->remindBox->isChecked());
         QVERIFY(form->doneBox->isChecked());
         Click(form->saveButton);
-        const Tevent& event = form->Data().Events[0];
+        const Event& event = form->Data().Events[0];
         QCOMPARE(event.Name, std::string("Meeting"));
         QCOMPARE(event.Time, At(15, 45));
         QCOMPARE(event.Remind, std::uint8_t(0));
@@ -197,7 +199,8 @@ private slots:
 
     void saveWritesTheEventLoadedAtEditWhateverIsSelectedNow() {
         PlannerBench bench;
-        bench.WriteEvents({Event("First", Day(2026, 12, 7), At(8, 0)), Event("Second", Day(2026, 12, 7), At(9, 0))});
+        bench.WriteEvents({MakeEvent("First", Day(2026, 12, 7), At(8, 0)),
+                           MakeEvent("Second", Day(2026, 12, 7), At(9, 0))});
         auto form = bench.Open();
         SelectLine(*form, "08:00 First");
         Click(form->editButton);
@@ -220,7 +223,7 @@ private slots:
 
     void editAndDeleteNeedASelectedLine() {
         PlannerBench bench;
-        bench.WriteEvents({Event("One", Day(2026, 12, 7), At(8, 0))});
+        bench.WriteEvents({MakeEvent("One", Day(2026, 12, 7), At(8, 0))});
         auto form = bench.Open();
         Click(form->editButton);
         QVERIFY(form->editorPanel->isHidden());
@@ -232,7 +235,8 @@ private slots:
 
     void deleteAsksOnlyWhenConfirmationIsOn() {
         PlannerBench bench;
-        bench.WriteEvents({Event("One", Day(2026, 12, 7), At(8, 0)), Event("Two", Day(2026, 12, 7), At(9, 0))});
+        bench.WriteEvents({MakeEvent("One", Day(2026, 12, 7), At(8, 0)),
+                           MakeEvent("Two", Day(2026, 12, 7), At(9, 0))});
         auto form = bench.Open();
         SelectLine(*form, "08:00 One");
         bench.answerYes = false;
@@ -256,7 +260,7 @@ private slots:
     void monthStepsLowerTheDayAndShowTheNewDay() {
         PlannerBench bench;
         bench.now = Day(2024, 1, 31) + At(12, 0);
-        bench.WriteEvents({Event("Leap", Day(2024, 2, 29), At(7, 0))});
+        bench.WriteEvents({MakeEvent("Leap", Day(2024, 2, 29), At(7, 0))});
         auto form = bench.Open();
         Click(form->nextMonthButton);
         QCOMPARE(form->SelectedDay(), Day(2024, 2, 29));
@@ -299,7 +303,7 @@ private slots:
     void anEventOfTheYear25KeepsItsDateThroughAnEdit() {
         PlannerBench bench;
         bench.now = Day(25, 3, 1) + At(9, 0);
-        bench.WriteEvents({Event("Ancient", Day(25, 3, 1), At(9, 0))});
+        bench.WriteEvents({MakeEvent("Ancient", Day(25, 3, 1), At(9, 0))});
         auto form = bench.Open();
         SelectLine(*form, "09:00 Ancient");
         QCOMPARE(form->dateEdit->Text(), std::string("01.03.0025"));
@@ -314,7 +318,7 @@ private slots:
 
     void onlyAStoredOneIsARunningReminder() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Odd flags", Day(2026, 12, 7), At(8, 0), 2, 2)});
+        bench.WriteEvents({MakeEvent("Odd flags", Day(2026, 12, 7), At(8, 0), 2, 2)});
         auto form = bench.Open();
         SelectLine(*form, "08:00 Odd flags");
         QVERIFY(!form->remindBox->isChecked());
@@ -326,8 +330,8 @@ private slots:
 
     void theDayListDrawsDoneColourAndReminderMark() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Done one", Day(2026, 12, 7), At(8, 0), 0, 1),
-                           Event("Remind one", Day(2026, 12, 7), At(9, 0), 1, 0)});
+        bench.WriteEvents({MakeEvent("Done one", Day(2026, 12, 7), At(8, 0), 0, 1),
+                           MakeEvent("Remind one", Day(2026, 12, 7), At(9, 0), 1, 0)});
         auto form = bench.Open();
         QCOMPARE(form->dayList->visualItemRect(form->dayList->item(0)).height(), 16);
         const QImage image = form->dayList->viewport()->grab().toImage();
@@ -347,7 +351,7 @@ private slots:
 
     void highlightingOffLeavesTheMarksAsTheyWere() {
         PlannerBench bench;
-        bench.WriteEvents({Event("One", Day(2026, 12, 7), At(8, 0))});
+        bench.WriteEvents({MakeEvent("One", Day(2026, 12, 7), At(8, 0))});
         SettingsRecord.HighlightPlannedDays = false;
         auto form = bench.Open();
         QVERIFY(!form->monthGrid->IsMarked(QDate(2026, 12, 7)));
@@ -365,7 +369,8 @@ private slots:
 
     void closingWithoutChangesLeavesTheFileAlone() {
         PlannerBench bench;
-        bench.WriteEvents({Event("b", Day(2026, 12, 7), At(8, 0)), Event("A", Day(2026, 12, 1), At(9, 0))});
+        bench.WriteEvents({MakeEvent("b", Day(2026, 12, 7), At(8, 0)),
+                           MakeEvent("A", Day(2026, 12, 1), At(9, 0))});
         const std::string before = FileBytes(bench.Data("Calendar.dat"));
         auto form = bench.Open();
         Click(form->allRecordsButton);
@@ -388,7 +393,7 @@ private slots:
         form->titleBox->SetText("Second");
         Click(form->saveButton);
         form->CloseForm();
-        const std::vector<Tevent> stored = bench.StoredEvents();
+        const std::vector<Event> stored = bench.StoredEvents();
         QCOMPARE(stored.size(), std::size_t(2));
         QCOMPARE(stored[1].Name, std::string("Second"));
     }

@@ -40,10 +40,10 @@ private slots:
     void allRecordsOpensOnTheDefaultSpanInListOrder() {
         PlannerBench bench;
         bench.now = Day(2025, 1, 31) + At(9, 0);
-        bench.WriteEvents({Event("feb end", Day(2025, 2, 28), At(23, 59)),
-                           Event("Before", Day(2024, 12, 31), At(12, 0)),
-                           Event("New year", Day(2025, 1, 1), At(0, 0)),
-                           Event("March", Day(2025, 3, 1), At(0, 0))});
+        bench.WriteEvents({MakeEvent("feb end", Day(2025, 2, 28), At(23, 59)),
+                           MakeEvent("Before", Day(2024, 12, 31), At(12, 0)),
+                           MakeEvent("New year", Day(2025, 1, 1), At(0, 0)),
+                           MakeEvent("March", Day(2025, 3, 1), At(0, 0))});
         auto form = bench.Open();
         Click(form->allRecordsButton);
         QVERIFY(!form->allRecordsPanel->isHidden());
@@ -83,7 +83,7 @@ private slots:
 
     void theSpanPickersSetTheirFieldOnlyWhenAccepted() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Summer", Day(2026, 7, 1), At(8, 0))});
+        bench.WriteEvents({MakeEvent("Summer", Day(2026, 7, 1), At(8, 0))});
         TCalendarDialog picker;
         auto form = bench.Open();
         Click(form->allRecordsButton);
@@ -107,7 +107,8 @@ private slots:
 
     void aDoubleClickJumpsToTheDayAndADeletedLineIsDropped() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Spring", Day(2026, 3, 10), At(8, 0)), Event("Gone", Day(2026, 4, 1), At(8, 0))});
+        bench.WriteEvents({MakeEvent("Spring", Day(2026, 3, 10), At(8, 0)),
+                           MakeEvent("Gone", Day(2026, 4, 1), At(8, 0))});
         auto form = bench.Open();
         Click(form->allRecordsButton);
         DoubleClickRow(*form->allRecordsPanel->recordList, 0);
@@ -128,9 +129,10 @@ private slots:
 
     void searchByEachFieldAndEverywhere() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Doctor", Day(2026, 3, 5), At(9, 30), 0, 0, {"Room 12", "bring card"}),
-                           Event("doctor's call", Day(2025, 3, 5), At(14, 0)),
-                           Event("Party", Day(2026, 8, 1), At(19, 0), 0, 0, {"Doctor too"})});
+        bench.WriteEvents(
+            {MakeEvent("Doctor", Day(2026, 3, 5), At(9, 30), 0, 0, {"Room 12", "bring card"}),
+             MakeEvent("doctor's call", Day(2025, 3, 5), At(14, 0)),
+             MakeEvent("Party", Day(2026, 8, 1), At(19, 0), 0, 0, {"Doctor too"})});
         auto form = bench.Open();
         Click(form->searchButton);
         QVERIFY(!form->searchPanel->isHidden());
@@ -164,7 +166,8 @@ private slots:
 
     void aClickOnAResultJumpsAndADeletedResultIsDropped() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Trip", Day(2026, 6, 15), At(6, 0)), Event("Trip back", Day(2026, 6, 20), At(6, 0))});
+        bench.WriteEvents({MakeEvent("Trip", Day(2026, 6, 15), At(6, 0)),
+                           MakeEvent("Trip back", Day(2026, 6, 20), At(6, 0))});
         auto form = bench.Open();
         form->searchAction->trigger();
         form->searchPanel->searchEdit->setText("trip*");

@@ -23,10 +23,10 @@ class CalendarRemindersTest : public QObject {
 private slots:
     void listsDueEventsPlaysAndNotifiesOnce() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Soon", Day(2026, 12, 7), At(10, 14), 1),
-                           Event("Too far", Day(2026, 12, 7), At(10, 15), 1),
-                           Event("Past", Day(2026, 12, 4), At(8, 0), 1, 1),
-                           Event("Not reminded", Day(2026, 12, 7), At(10, 1), 0)});
+        bench.WriteEvents({MakeEvent("Soon", Day(2026, 12, 7), At(10, 14), 1),
+                           MakeEvent("Too far", Day(2026, 12, 7), At(10, 15), 1),
+                           MakeEvent("Past", Day(2026, 12, 4), At(8, 0), 1, 1),
+                           MakeEvent("Not reminded", Day(2026, 12, 7), At(10, 1), 0)});
         auto form = bench.Open();
         int broughtForward = 0;
         SetBringForward([&broughtForward] { ++broughtForward; });
@@ -51,7 +51,7 @@ private slots:
 
     void anotherSectionOnDisplayGetsOneSoundUntilThePanelIsClosed() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Call", Day(2026, 12, 7), At(10, 5), 1)});
+        bench.WriteEvents({MakeEvent("Call", Day(2026, 12, 7), At(10, 5), 1)});
         QWidget display;
         auto form = std::make_unique<TCalendarForm>(bench.container, &display);
         display.show();
@@ -70,7 +70,8 @@ private slots:
 
     void nothingRunsOverAQuestionOrBeforeThePasswordOrAtShutdown() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Due", Day(2026, 12, 7), At(10, 0), 1), Event("Other", Day(2026, 12, 7), At(9, 0))});
+        bench.WriteEvents({MakeEvent("Due", Day(2026, 12, 7), At(10, 0), 1),
+                           MakeEvent("Other", Day(2026, 12, 7), At(9, 0))});
         auto form = bench.Open();
         SelectLine(*form, "09:00 Other");
         bench.duringQuestion = [&form] { form->CheckReminders(); };
@@ -102,7 +103,7 @@ private slots:
     void leadZeroSwitchesTheCheckOff() {
         PlannerBench bench;
         SettingsRecord.ReminderLead = 0;
-        bench.WriteEvents({Event("Due", Day(2026, 12, 1), At(10, 0), 1)});
+        bench.WriteEvents({MakeEvent("Due", Day(2026, 12, 1), At(10, 0), 1)});
         auto form = bench.Open();
         form->CheckReminders();
         QVERIFY(form->reminderPanel->isHidden());
@@ -111,9 +112,9 @@ private slots:
 
     void postponeAndDismissReachTheEditorAndSkipDeletedEvents() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Move me", Day(2026, 12, 7), At(10, 0), 1),
-                           Event("Quiet me", Day(2026, 12, 7), At(10, 2), 1),
-                           Event("Gone", Day(2026, 12, 7), At(10, 3), 1)});
+        bench.WriteEvents({MakeEvent("Move me", Day(2026, 12, 7), At(10, 0), 1),
+                           MakeEvent("Quiet me", Day(2026, 12, 7), At(10, 2), 1),
+                           MakeEvent("Gone", Day(2026, 12, 7), At(10, 3), 1)});
         auto form = bench.Open();
         SelectLine(*form, "10:00 Move me");
         Click(form->editButton);  // open in the editor
@@ -150,7 +151,7 @@ private slots:
 
     void aDoubleClickShowsTheEventsDay() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Old", Day(2026, 11, 20), At(8, 0), 1)});
+        bench.WriteEvents({MakeEvent("Old", Day(2026, 11, 20), At(8, 0), 1)});
         auto form = bench.Open();
         form->CheckReminders();
         SelectReminder(*form, "Old");
@@ -163,7 +164,7 @@ private slots:
 
     void theAlarmFileRules() {
         PlannerBench bench;
-        bench.WriteEvents({Event("Due", Day(2026, 12, 7), At(10, 0), 1)});
+        bench.WriteEvents({MakeEvent("Due", Day(2026, 12, 7), At(10, 0), 1)});
         auto form = bench.Open();
         const std::string good = GoodWave();
         QCOMPARE(form->AlarmBuffer(), good);
@@ -204,7 +205,7 @@ private slots:
         PlannerBench bench;
         WriteFile(bench.Media("alarm.wav"), std::string("RIFF\xff\xff\xff\x7fWAVEdata\xff\xff\xff\x7f", 20));
         SetSoundPlayer({});
-        bench.WriteEvents({Event("Due", Day(2026, 12, 7), At(10, 0), 1)});
+        bench.WriteEvents({MakeEvent("Due", Day(2026, 12, 7), At(10, 0), 1)});
         auto form = bench.Open();
         form->CheckReminders();
         QVERIFY(!form->reminderPanel->isHidden());

@@ -160,7 +160,7 @@ void SetupFormTest::saveAtOnceKeepsTheRecordByteForByte() {
     if (which == 3) record = TSettingsRecord{};
     SettingsRecord = record;
     const auto before = RecordBytes(record);
-    TForm7 form;
+    TSettingsWindow form;
     form.show();
     QVERIFY(form.SaveSettings());
     QCOMPARE(RecordBytes(SettingsRecord), before);
@@ -172,7 +172,7 @@ void SetupFormTest::saveAtOnceKeepsTheRecordByteForByte() {
 }
 
 void SetupFormTest::controlsShowTheRecord() {
-    TForm7 form;
+    TSettingsWindow form;
     QCOMPARE(form.passwordEdit->text(), QString::fromUtf8("секрет"));
     QCOMPARE(form.leadEdit->Text(), std::string("01:15"));
     QCOMPARE(form.horizonEdit->Text(), std::string("10"));
@@ -189,7 +189,7 @@ void SetupFormTest::controlsShowTheRecord() {
     // A lead or horizon the fields cannot hold is shown as nothing rather than a wrong value.
     SettingsRecord = Odd();
     SetAllRecolourPending();
-    TForm7 odd;
+    TSettingsWindow odd;
     QCOMPARE(odd.leadEdit->Text(), std::string(TMaskEdit::EmptyText(TMaskEdit::Kind::Time)));
     QCOMPARE(odd.horizonEdit->Text(), std::string());
     QCOMPARE(odd.eventNamesGrid->rowCount(), 4);
@@ -210,7 +210,7 @@ void SetupFormTest::everySchemeSetsItsSwatchesAndIsStoredOnSave() {
         start.BirthdayDays = 3;
         SettingsRecord = start;
         SetAllRecolourPending();
-        TForm7 form;
+        TSettingsWindow form;
         form.schemeBox->SetItems({"1", "2", "3", "4", "5", "6", "7"});
         form.schemeBox->setCurrentIndex(i);
         const Scheme& s = schemes[i];
@@ -247,7 +247,7 @@ void SetupFormTest::everySchemeSetsItsSwatchesAndIsStoredOnSave() {
 }
 
 void SetupFormTest::schemeWithoutSaveChangesNothing() {
-    TForm7 form;
+    TSettingsWindow form;
     form.show();
     RecolourPending.fill(0);
     const TSettingsRecord before = SettingsRecord;
@@ -272,13 +272,13 @@ void SetupFormTest::refillingTheSchemeListShowsTheSavedSchemeAndAppliesNothing()
     {
         // Colours of no scheme: none is shown.
         SettingsRecord.AccentColor = 0x808081;
-        TForm7 form;
+        TSettingsWindow form;
         form.show();
         QCOMPARE(form.schemeBox->currentIndex(), -1);
         SettingsRecord.AccentColor = 0x808080;
     }
     SetAllRecolourPending();
-    TForm7 form;
+    TSettingsWindow form;
     QSignalSpy changes(form.schemeBox, &QComboBox::currentIndexChanged);
     for (int shown = 0; shown < 3; ++shown) {
         form.show();
@@ -310,7 +310,7 @@ void SetupFormTest::badReminderTimeOrHorizonChangesNothing() {
     QFETCH(QString, lead);
     QFETCH(QString, horizon);
     QFETCH(bool, timeMessage);
-    TForm7 form;
+    TSettingsWindow form;
     form.show();
     RecolourPending.fill(0);
     const TSettingsRecord before = SettingsRecord;
@@ -352,7 +352,7 @@ void SetupFormTest::badReminderTimeOrHorizonChangesNothing() {
 }
 
 void SetupFormTest::saveSetsAllFlagsAndRecoloursMainWindowAndItself() {
-    TForm7 form;
+    TSettingsWindow form;
     form.show();
     int mainRecolours = 0;
     SetMainWindowRecolour([&] {
@@ -377,7 +377,7 @@ void SetupFormTest::saveSetsAllFlagsAndRecoloursMainWindowAndItself() {
 }
 
 void SetupFormTest::colourDialogOkAndCancel() {
-    TForm7 form;
+    TSettingsWindow form;
     std::vector<TColor> presets;
     bool accept = false;
     TColor answer = 0;
@@ -426,7 +426,7 @@ void SetupFormTest::colourDialogOkAndCancel() {
 
 void SetupFormTest::eventNameGridAddsDeletesAndSaves() {
     SettingsRecord.EventNames = {"a", "b", "c"};
-    TForm7 form;
+    TSettingsWindow form;
     TStringGrid* grid = form.eventNamesGrid;
     grid->SetRow(1);
     QTest::mouseClick(form.addNameButton, Qt::LeftButton);
@@ -472,7 +472,7 @@ void SetupFormTest::soundAndDictionaryKeepOnlyTheFileName() {
         start = s;
         return answer;
     });
-    TForm7 form;
+    TSettingsWindow form;
     QTest::mouseClick(form.soundButton, Qt::LeftButton);
     QCOMPARE(filter, QString::fromUtf8("Все файлы|*|Звуки WAV|*.wav"));
     QCOMPARE(start, QString::fromStdString(ProgramDir() + "Media"));
@@ -501,7 +501,7 @@ void SetupFormTest::soundAndDictionaryKeepOnlyTheFileName() {
 
 void SetupFormTest::fieldsRefuseCharactersOutsideCodePage() {
     SettingsRecord.Password.clear();
-    TForm7 form;
+    TSettingsWindow form;
     Type(form.passwordEdit, "пароль☃");
     QCOMPARE(form.passwordEdit->text(), QString::fromUtf8("пароль"));
     form.categoryEdits[0]->selectAll();
@@ -523,7 +523,7 @@ void SetupFormTest::fieldsRefuseCharactersOutsideCodePage() {
 void SetupFormTest::masksAndGridKeepTheirColoursPagesTakeWindowColour() {
     SettingsRecord.WindowColor = 0x203040;
     SettingsRecord.EditColor = 0x0A0B0C;
-    TForm7 form;
+    TSettingsWindow form;
     const QColor window = ToQColor(0x203040), edit = ToQColor(0x0A0B0C);
     for (int i = 0; i < form.pages->Count(); ++i) {
         QCOMPARE(form.pages->Page(i)->palette().color(QPalette::Window), window);
@@ -538,7 +538,7 @@ void SetupFormTest::masksAndGridKeepTheirColoursPagesTakeWindowColour() {
 void SetupFormTest::linksOpenTheWebAddressAndANewMessage() {
     QList<QUrl> opened;
     const DesktopOpener previous = SetDesktopOpener([&opened](const QUrl& url) { opened << url; });
-    TForm7 form;
+    TSettingsWindow form;
     QTest::mouseClick(form.webLink, Qt::LeftButton);
     QTest::mouseClick(form.mailLink, Qt::LeftButton);
     // From the keyboard too: both are Tab stops, and Enter or Space opens them.
@@ -549,15 +549,15 @@ void SetupFormTest::linksOpenTheWebAddressAndANewMessage() {
     SetDesktopOpener(previous);
     QCOMPARE(opened.size(), 4);
     for (int i : {0, 2}) {
-        QCOMPARE(opened[i], QUrl(QString::fromLatin1(TForm7::kWebAddress)));
+        QCOMPARE(opened[i], QUrl(QString::fromLatin1(TSettingsWindow::kWebAddress)));
         QCOMPARE(opened[i + 1].scheme(), QStringLiteral("mailto"));
-        QCOMPARE(opened[i + 1].path(), QString::fromLatin1(TForm7::kMailAddress));
+        QCOMPARE(opened[i + 1].path(), QString::fromLatin1(TSettingsWindow::kMailAddress));
     }
 }
 
 void SetupFormTest::textSetWithoutKeysIsTakenAndChangingBackKeepsTheStoredValue() {
     SettingsRecord.OverdueMark = "overdue";  // longer than the field holds
-    TForm7 form;
+    TSettingsWindow form;
     QCOMPARE(form.overdueEdit->text(), QStringLiteral("overd"));
     // An assistive tool sets the text without any key press.
     form.languageEdit->setText(QStringLiteral("English.lng"));
@@ -585,7 +585,7 @@ void SetupFormTest::backupDialogOpensAtOnceAndFillsWhenTheCheckArrives() {
         }
         return shown;
     };
-    TForm7 form;
+    TSettingsWindow form;
     form.BackupChecks().HoldArrivals();
     for (const bool closeEarly : {false, true}) {
         QStringList opened, filled;
