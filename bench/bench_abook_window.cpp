@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "kit/record_routine.h"
 #include "windows/addressbook/abook_form.h"
 #include "bench/window_bench.h"
 #include "core/settings/program_files.h"
@@ -92,7 +93,7 @@ void BM_ABookSearch(benchmark::State& state) {
     TABookForm form(setup.container);
     form.searchEdit->setText(QStringLiteral("*nothing like this*"));
     for (auto _ : state) {
-        form.RecordFound();
+        form.recordRoutine->Find();
         benchmark::DoNotOptimize(form.contactList->Count());
     }
 }
@@ -104,7 +105,7 @@ void BM_ABookSearchManyFound(benchmark::State& state) {
     TABookForm form(setup.container);
     form.searchEdit->setText(QStringLiteral("*mail.ru"));
     for (auto _ : state) {
-        form.RecordFound();
+        form.recordRoutine->Find();
         benchmark::DoNotOptimize(form.contactList->Count());
     }
 }

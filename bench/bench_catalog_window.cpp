@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "bench/window_bench.h"
+#include "kit/record_routine.h"
 #include "windows/catalog/catalog_form.h"
 #include "core/settings/program_files.h"
 #include "storage/stream_container.h"
@@ -85,7 +86,7 @@ void BM_CatalogSearchEverywhere(benchmark::State& state) {
     form.everywhereChoice->setChecked(true);
     form.searchEdit->setText("*777*");
     for (auto _ : state) {
-        form.FoundRecord();
+        form.recordRoutine->Find();
         benchmark::DoNotOptimize(form.titleList->count());
     }
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "bench/window_bench.h"
+#include "kit/record_routine.h"
 #include "windows/notes/note_form.h"
 #include "core/settings/program_files.h"
 #include "storage/section_file.h"
@@ -79,9 +80,9 @@ void BM_NotesTitleEditSaved(benchmark::State& state) {
     int round = 0;
     for (auto _ : state) {
         form.titleList->setCurrentRow(50'000);
-        form.Edit();
+        form.recordRoutine->Edit();
         form.titleEdit->SetText("Note edited " + std::to_string(round++ % 2));
-        form.SaveEditor();
+        form.recordRoutine->Save();
     }
     form.Model()->ClearChanged();  // the close writes nothing
 }

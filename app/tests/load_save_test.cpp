@@ -21,6 +21,7 @@
 #include <mutex>
 #include <set>
 
+#include "kit/record_routine.h"
 #include "windows/addressbook/abook_form.h"
 #include "app/main_form.h"
 #include "windows/catalog/catalog_form.h"
@@ -80,9 +81,9 @@ bool LoadAll(TMainForm& form) {
 }
 
 void AddNote(TNoteForm& notes, const std::string& title) {
-    notes.Add();
+    notes.recordRoutine->Add();
     notes.titleEdit->SetText(title);
-    notes.SaveEditor();
+    notes.recordRoutine->Save();
 }
 
 std::vector<std::string> TitlesInFile() {
@@ -256,7 +257,7 @@ void LoadSaveTest::sectionsTakeTheirRecordsInAnyOrderOfArrival() {
             QCOMPARE(!planner.reminderPanel->isHidden(), in.count(0) == 1);
             // The debt book's editor, open from its arrival on, offers the contacts' names
             // once the address book is in.
-            if (key == 4) debts.Add();
+            if (key == 4) debts.recordRoutine->Add();
             if (in.count(4)) QCOMPARE(debts.debtorBox->Items().size(), in.count(1));
         }
         QCOMPARE(allIn.count(), 1);  // once, after the last

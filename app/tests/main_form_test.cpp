@@ -11,6 +11,7 @@
 #include <QTest>
 #include <csignal>
 
+#include "kit/record_routine.h"
 #include "windows/addressbook/abook_form.h"
 #include "app/main_form.h"
 #include "app/session_end.h"
@@ -461,7 +462,7 @@ void MainFormTest::programSectionsAreTheSixWindowsInIndexOrder() {
     auto* debts = qobject_cast<TCreditsForm*>(form.Display->Window(4));
     form.show();
     QTest::mouseClick(form.SectionButtons[4], Qt::LeftButton);
-    debts->Add();
+    debts->recordRoutine->Add();
     debts->debtorBox->SetText("typed");
     QCOMPARE(debts->debtorBox->Items(), StrList{Utf8ToCp1251("Петров И.")});
     QTest::mouseClick(form.SectionButtons[1], Qt::LeftButton);

@@ -20,6 +20,7 @@
 #include "kit/memo_file.h"
 #include "kit/message.h"
 #include "kit/panel_cover.h"
+#include "kit/record_routine.h"
 
 namespace pomix {
 namespace {
@@ -58,6 +59,7 @@ TABookForm::TABookForm(StreamContainer& container, QWidget* parent, SectionLoad 
     BuildEditor();
     BuildSearch();
     BuildBirthdays();
+    BuildRoutine();
     // The editor keeps the contact it was opened on: nothing that changes the list or the
     // selection is within reach until Save or Cancel.
     CoverWhileShown(editPanel, {allTab, businessTab, personalTab, birthdaysButton, contactList,
@@ -95,10 +97,10 @@ void TABookForm::BuildMainView() {
                               "Удалить текущую запись");
 
     contactMenu = MakePopupMenu(this, "PopupMenu1", contactList, "Меню контактов");
-    editItem = AddMenuItem(contactMenu, "N1", "Редактировать", this, &TABookForm::Edit);
-    addItem = AddMenuItem(contactMenu, "N2", "Добавить", this, &TABookForm::Add);
-    searchItem = AddMenuItem(contactMenu, "N3", "Поиск", this, &TABookForm::OpenSearch);
-    deleteItem = AddMenuItem(contactMenu, "N4", "Удалить", this, &TABookForm::Delete);
+    editItem = AddMenuItem(contactMenu, "N1", "Редактировать");
+    addItem = AddMenuItem(contactMenu, "N2", "Добавить");
+    searchItem = AddMenuItem(contactMenu, "N3", "Поиск");
+    deleteItem = AddMenuItem(contactMenu, "N4", "Удалить");
     importItem = AddMenuItem(contactMenu, "N5", "Импорт…", this, &TABookForm::ChooseImport);
     exportItem = AddMenuItem(contactMenu, "N6", "Экспорт…", this, &TABookForm::ExportContacts);
     AcceptDroppedFiles(this, [this](const std::string& path) { ImportContacts(path); });
@@ -110,12 +112,6 @@ void TABookForm::BuildMainView() {
             [this] { SelectCategory(kPersonalCategory); });
     connect(birthdaysButton, &QPushButton::clicked, this, &TABookForm::ShowBirthdays);
     connect(contactList, &TColumnListView::currentRowChanged, this, &TABookForm::ShowSelected);
-    connect(contactList, &TColumnListView::rowDoubleClicked, this, &TABookForm::Edit);
-    ActivateOnEnter(contactList);
-    connect(searchButton, &QPushButton::clicked, this, &TABookForm::OpenSearch);
-    connect(editButton, &QPushButton::clicked, this, &TABookForm::Edit);
-    connect(addButton, &QPushButton::clicked, this, &TABookForm::Add);
-    connect(deleteButton, &QPushButton::clicked, this, &TABookForm::Delete);
 }
 
 void TABookForm::BuildDetails() {
@@ -243,8 +239,6 @@ void TABookForm::BuildEditor() {
     connect(pickDateButton, &QPushButton::clicked, this, &TABookForm::PickBirthDate);
     connect(loadNotesButton, &QPushButton::clicked, this, &TABookForm::LoadNotesFromFile);
     connect(saveNotesButton, &QPushButton::clicked, this, &TABookForm::SaveNotesToFile);
-    connect(saveButton, &QPushButton::clicked, this, &TABookForm::SaveEditor);
-    connect(cancelButton, &QPushButton::clicked, this, &TABookForm::CancelEditor);
     connect(clearButton, &QPushButton::clicked, this, &TABookForm::Clear);
 }
 
@@ -264,12 +258,42 @@ void TABookForm::BuildSearch() {
                                    "Закрыть окно поиска");
     searchPanel->hide();
     CoverWhatLiesUnder(searchPanel);
+}
 
-    connect(findButton, &QPushButton::clicked, this, &TABookForm::RecordFound);
-    connect(searchEdit, &QLineEdit::returnPressed, this, &TABookForm::RecordFound);
-    connect(clearResultsButton, &QPushButton::clicked, this, &TABookForm::ClearSearchResults);
-    connect(clearSearchButton, &QPushButton::clicked, this, &TABookForm::ClearSearchText);
-    connect(closeSearchButton, &QPushButton::clicked, this, &TABookForm::CloseSearch);
+void TABookForm::BuildRoutine() {
+    TRecordRoutine::Steps steps;
+    steps.selected = [this] { return SelectedRecord() != nullptr; };
+    steps.fill = [this](bool adding) {
+        if (adding) {
+            ShowCategory(CurrentCategory == kAllCategories ? -1 : CurrentCategory);
+            Clear();
+            birthDateEdit->SetText(kNewContactBirthDate);
+        } else {
+            // Whatever an earlier Add or Clear left in the editor gives way to the contact
+            // edited.
+            ShowAddress(*SelectedRecord());
+            editedLine_ = (*shownLines_)[static_cast<std::size_t>(contactList->CurrentRow())];
+        }
+        ShowMainPage();
+    };
+    steps.save = [this] { return SaveEditor(); };
+    steps.remove = [this](int asked) {
+        const ListLine line = (*shownLines_)[static_cast<std::size_t>(asked)];
+        const int row = contactList->CurrentRow();
+        book_.Contacts.Delete(line);
+        book_.Lines.Changed();
+        MarkChanged();
+        UpDateListBox(CurrentCategory);
+        Clear();
+        return row;
+    };
+    steps.find = [this](const std::string& pattern, int) {
+        FillList(std::make_shared<const std::vector<ListLine>>(
+            book_.Lines.Found(book_.Contacts, pattern)));
+    };
+    steps.showAll = [this] { UpDateListBox(CurrentCategory); };
+    recordRoutine = new TRecordRoutine(
+        this, contactList, TRecordRoutine::PartsOf(this, editPanel, categoryBox, &AddMode), std::move(steps));
 }
 
 void TABookForm::BuildBirthdays() {
@@ -413,30 +437,6 @@ void TABookForm::Clear() {
     for (TLabel* link : {emailLabel, webLabel}) link->SetLinkText(QString());
 }
 
-void TABookForm::Add() {
-    ShowCategory(CurrentCategory == kAllCategories ? -1 : CurrentCategory);
-    Clear();
-    birthDateEdit->SetText(kNewContactBirthDate);
-    AddMode = true;
-    ShowMainPage();
-    editPanel->show();
-    editPanel->raise();
-    categoryBox->setFocus();
-}
-
-void TABookForm::Edit() {
-    const Contact* record = SelectedRecord();
-    if (!record) return;
-    // Whatever an earlier Add or Clear left in the editor gives way to the contact edited.
-    ShowAddress(*record);
-    editedLine_ = (*shownLines_)[static_cast<std::size_t>(contactList->CurrentRow())];
-    AddMode = false;
-    ShowMainPage();
-    editPanel->show();
-    editPanel->raise();
-    categoryBox->setFocus();
-}
-
 TABookForm::EditorTexts TABookForm::ReadEditor() const {
     return {surnameEdit->Text(), firstNameEdit->Text(), patronymicEdit->Text(),
             addressEdit->Text(), phone1Edit->Text(),    phone2Edit->Text(),
@@ -459,14 +459,14 @@ void TABookForm::StoreTexts(Contact& record, const EditorTexts* shown) const {
     store(&EditorTexts::Note, record.Note);
 }
 
-void TABookForm::SaveEditor() {
+std::optional<int> TABookForm::SaveEditor() {
     // The contact the editor was opened on; should it be gone, the panel stays open with what
     // was typed.
     Contact* record = nullptr;
     std::uint64_t saved = 0;
     if (!AddMode) {
         record = editedLine_ ? book_.Contacts.Resolve(*editedLine_) : nullptr;
-        if (!record) return;
+        if (!record) return std::nullopt;
         saved = editedLine_->Serial;
     }
     // A birth date that does not read, the emptied field included, stores nothing: after its
@@ -478,7 +478,7 @@ void TABookForm::SaveEditor() {
     if (dateTyped && !TryTextToDate(dateText, date)) {
         Report(kIncorrectDateMessage);
         birthDateEdit->setFocus();
-        return;
+        return std::nullopt;
     }
     if (AddMode) {
         try {
@@ -490,7 +490,7 @@ void TABookForm::SaveEditor() {
             book_.Lines.Changed();
         } catch (const std::exception&) {
             ShowError(MessageString("RecordNotAdded"));
-            return;
+            return std::nullopt;
         }
     } else {
         StoreTexts(*record, &shownTexts_);
@@ -503,27 +503,11 @@ void TABookForm::SaveEditor() {
     UpDateListBox(CurrentCategory);
     MarkChanged();
     Clear();
-    editPanel->hide();
     // The user goes on from the contact saved, where the list shows it.
     const auto line =
         std::find_if(shownLines_->begin(), shownLines_->end(),
                      [saved](const ListLine& shown) { return shown.Serial == saved; });
-    FocusLine(contactList,
-              line == shownLines_->end() ? -1 : static_cast<int>(line - shownLines_->begin()));
-}
-
-void TABookForm::Delete() {
-    if (!SelectedRecord()) return;
-    const ListLine line = (*shownLines_)[static_cast<std::size_t>(contactList->CurrentRow())];
-    if (!DeleteConfirmed()) return;
-    const int row = contactList->CurrentRow();
-    book_.Contacts.Delete(line);
-    book_.Lines.Changed();
-    MarkChanged();
-    UpDateListBox(CurrentCategory);
-    Clear();
-    // The next line takes the deleted one's place; after the last, the one before it.
-    FocusLine(contactList, std::min(row, static_cast<int>(shownLines_->size()) - 1));
+    return line == shownLines_->end() ? -1 : static_cast<int>(line - shownLines_->begin());
 }
 
 void TABookForm::ChooseImport() {
@@ -589,11 +573,6 @@ void TABookForm::ShowNotesPage() {
     notesPageTab->SetBorder(true);
 }
 
-void TABookForm::CancelEditor() {
-    editPanel->hide();
-    FocusLine(contactList, contactList->CurrentRow());
-}
-
 void TABookForm::PickBirthDate() {
     auto* picker = TCalendarDialog::Instance();
     if (picker && picker->Run()) birthDateEdit->SetText(DateToText(picker->PickedDay()));
@@ -605,31 +584,6 @@ void TABookForm::LoadNotesFromFile() {
 
 void TABookForm::SaveNotesToFile() {
     SaveMemoToTextFile(this, notesMemo, *fileMessages);
-}
-
-void TABookForm::OpenSearch() {
-    searchPanel->show();
-    searchPanel->raise();
-    searchEdit->setFocus();
-}
-
-void TABookForm::CloseSearch() {
-    searchPanel->hide();
-    FocusLine(contactList, contactList->CurrentRow());
-}
-
-void TABookForm::ClearSearchText() {
-    searchEdit->clear();
-}
-
-void TABookForm::ClearSearchResults() {
-    UpDateListBox(CurrentCategory);
-}
-
-void TABookForm::RecordFound() {
-    const std::string pattern = searchEdit->Text();
-    if (pattern.empty()) return;
-    FillList(std::make_shared<const std::vector<ListLine>>(book_.Lines.Found(book_.Contacts, pattern)));
 }
 
 void TABookForm::ShowBirthdays() {

@@ -21,6 +21,8 @@
 
 namespace pomix {
 
+class TRecordRoutine;
+
 class TABookForm : public TSectionWindow {
     Q_OBJECT
 public:
@@ -45,22 +47,12 @@ public:
     void ShowAddress(const Contact& record);
     void ShowSelected();
     void Clear();
-    void Add();
-    void Edit();
-    void Delete();
-    void SaveEditor();
-    void RecordFound();
     void SelectCategory(int category);
     void ShowMainPage();
     void ShowNotesPage();
-    void CancelEditor();
     void PickBirthDate();
     void LoadNotesFromFile();
     void SaveNotesToFile();
-    void OpenSearch();
-    void CloseSearch();
-    void ClearSearchText();
-    void ClearSearchResults();
     void ShowBirthdays();
     void CloseBirthdays();
     void OpenEmail();
@@ -144,6 +136,9 @@ public:
     // What the memo's file commands tell when a file cannot be taken or written.
     TTextFileMessages* fileMessages;
 
+    // Add, edit, delete and search, as every section runs them.
+    TRecordRoutine* recordRoutine;
+
 protected:
     void ReInit() override;
     void FormClose() override;
@@ -161,6 +156,10 @@ private:
     void BuildEditor();
     void BuildSearch();
     void BuildBirthdays();
+    // Add, edit, delete and search run as in every section (kit/record_routine.h).
+    void BuildRoutine();
+    // Stores the editor's contact; the row of its line, or nothing when the editor stays open.
+    std::optional<int> SaveEditor();
     void FillList(ContactLines::Shared lines);
     // The contact of the selected line, or null with no selection (or a line whose contact
     // is gone).

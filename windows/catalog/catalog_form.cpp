@@ -14,6 +14,7 @@
 #include "kit/message.h"
 #include "kit/recolour.h"
 #include "kit/panel_cover.h"
+#include "kit/record_routine.h"
 
 namespace pomix {
 namespace {
@@ -46,6 +47,7 @@ TCatalogForm::TCatalogForm(StreamContainer& container, QWidget* parent, SectionL
     BuildEditor();
     BuildSearch();
     BuildStatistics();
+    BuildRoutine();
     // The editor keeps the entry it was opened on: the tabs, the list and its commands wait
     // under it until Save or Cancel.
     std::vector<QWidget*> covered(categoryTabs.begin(), categoryTabs.end());
@@ -97,19 +99,13 @@ void TCatalogForm::BuildMainView() {
         MakeButton(this, "Button1", {382, 332, 128, 24}, "Удалить", "Удалить текущую запись");
 
     titleMenu = MakePopupMenu(this, "PopupMenu1", titleList, "Меню каталога");
-    addItem = AddMenuItem(titleMenu, "N1", "Добавить", this, &TCatalogForm::Add);
-    editItem = AddMenuItem(titleMenu, "N2", "Редактировать", this, &TCatalogForm::Edit);
-    searchItem = AddMenuItem(titleMenu, "N4", "Поиск", this, &TCatalogForm::OpenSearch);
-    deleteItem = AddMenuItem(titleMenu, "N3", "Удалить", this, &TCatalogForm::Delete);
+    addItem = AddMenuItem(titleMenu, "N1", "Добавить");
+    editItem = AddMenuItem(titleMenu, "N2", "Редактировать");
+    searchItem = AddMenuItem(titleMenu, "N4", "Поиск");
+    deleteItem = AddMenuItem(titleMenu, "N3", "Удалить");
 
     connect(titleList, &TSortedListBox::currentRowChanged, this, &TCatalogForm::ShowSelected);
-    connect(titleList, &TSortedListBox::rowDoubleClicked, this, &TCatalogForm::Edit);
-    ActivateOnEnter(titleList);
     connect(statisticsButton, &QPushButton::clicked, this, &TCatalogForm::ToggleStatistics);
-    connect(deleteButton, &QPushButton::clicked, this, &TCatalogForm::Delete);
-    connect(addButton, &QPushButton::clicked, this, &TCatalogForm::Add);
-    connect(editButton, &QPushButton::clicked, this, &TCatalogForm::Edit);
-    connect(searchButton, &QPushButton::clicked, this, &TCatalogForm::OpenSearch);
 }
 
 void TCatalogForm::BuildEditor() {
@@ -148,8 +144,6 @@ void TCatalogForm::BuildEditor() {
     CoverWhatLiesUnder(editPanel);
     SetReadingTabOrder(editPanel);
 
-    connect(saveButton, &QPushButton::clicked, this, &TCatalogForm::SaveEditor);
-    connect(cancelButton, &QPushButton::clicked, this, &TCatalogForm::CancelEditor);
     connect(clearButton, &QPushButton::clicked, this, &TCatalogForm::Clear);
     connect(memoFromFileButton, &QPushButton::clicked, this,
             &TCatalogForm::LoadDescriptionFromFile);
@@ -184,12 +178,36 @@ void TCatalogForm::BuildSearch() {
         MakeButton(searchPanel, "Button7", {218, 270, 100, 24}, "Поиск", "Искать текст в записях");
     searchPanel->hide();
     CoverWhatLiesUnder(searchPanel);
+}
 
-    connect(findButton, &QPushButton::clicked, this, &TCatalogForm::FoundRecord);
-    connect(searchEdit, &QLineEdit::returnPressed, this, &TCatalogForm::FoundRecord);
-    connect(clearResultsButton, &QPushButton::clicked, this, &TCatalogForm::ClearSearchResults);
-    connect(clearSearchButton, &QPushButton::clicked, this, &TCatalogForm::ClearSearchText);
-    connect(closeSearchButton, &QPushButton::clicked, this, &TCatalogForm::CloseSearch);
+void TCatalogForm::BuildRoutine() {
+    TRecordRoutine::Steps steps;
+    steps.selected = [this] { return SelectedEntry() != nullptr; };
+    steps.fill = [this](bool adding) {
+        if (adding) {
+            Clear();
+            categoryEdit->setCurrentIndex(CategoryPosition(CurrentCategory));
+        } else {
+            // The editor may still hold what an add left in it (an add that was cancelled):
+            // the selected entry is what gets edited, so it is what the editor shows.
+            ShowCatalogNote(*SelectedEntry());
+        }
+    };
+    steps.save = [this] { return SaveEditor(); };
+    steps.remove = [this](int asked) {
+        catalog_.Delete(SelectedSerial());
+        ListChanged();
+        return asked;
+    };
+    steps.find = [this](const std::string& pattern, int choice) {
+        constexpr CatalogSearch kScopes[] = {CatalogSearch::ByName, CatalogSearch::ByMemo,
+                                             CatalogSearch::Everywhere};
+        ShowLines(catalog_.Found(pattern, kScopes[choice]));
+    };
+    steps.showAll = [this] { UpDateListBox(CurrentCategory); };
+    TRecordRoutine::Parts parts = TRecordRoutine::PartsOf(this, editPanel, categoryEdit, &AddMode);
+    parts.searchPanel.choices = {byNameChoice, byDescriptionChoice, everywhereChoice};
+    recordRoutine = new TRecordRoutine(this, titleList, parts, std::move(steps));
 }
 
 void TCatalogForm::BuildStatistics() {
@@ -286,32 +304,11 @@ void TCatalogForm::SelectCategory(int category) {
     UpDateListBox(CurrentCategory);
 }
 
-void TCatalogForm::Add() {
-    Clear();
-    AddMode = true;
-    categoryEdit->setCurrentIndex(CategoryPosition(CurrentCategory));
-    editPanel->show();
-    editPanel->raise();
-    categoryEdit->setFocus();
-}
-
-void TCatalogForm::Edit() {
-    const TCatalogNote* entry = SelectedEntry();
-    if (!entry) return;
-    // The editor may still hold what an add left in it (an add that was cancelled): the
-    // selected entry is what gets edited, so it is what the editor shows.
-    ShowCatalogNote(*entry);
-    AddMode = false;
-    editPanel->show();
-    editPanel->raise();
-    categoryEdit->setFocus();
-}
-
-void TCatalogForm::SaveEditor() {
+std::optional<int> TCatalogForm::SaveEditor() {
     const int position = categoryEdit->currentIndex();
     if (position < 0 || position >= kCatalogCategories) {
         ShowError(MessageString("SelectCategory"));
-        return;
+        return std::nullopt;
     }
     const std::int32_t category = position + 1;
     std::uint64_t saved = 0;
@@ -321,33 +318,17 @@ void TCatalogForm::SaveEditor() {
         // With no selected line (the tab was changed under the open editor) there is no entry
         // to change; the editor stays open with what was typed.
         saved = SelectedSerial();
-        if (!catalog_.Change(saved, category, nameEdit->Text(), memoEdit->Lines())) return;
+        if (!catalog_.Change(saved, category, nameEdit->Text(), memoEdit->Lines())) {
+            return std::nullopt;
+        }
     }
-    editPanel->hide();
-    UpDateListBox(CurrentCategory);
-    Clear();
     ListChanged();
-    FocusLine(titleList, titleList->RowOf(saved));
-}
-
-void TCatalogForm::CancelEditor() {
-    editPanel->hide();
-    FocusLine(titleList, titleList->currentRow());
-}
-
-void TCatalogForm::Delete() {
-    const int row = titleList->currentRow();
-    if (!SelectedEntry()) return;
-    if (!DeleteConfirmed()) return;
-    catalog_.Delete(SelectedSerial());
-    UpDateListBox(CurrentCategory);
-    Clear();
-    ListChanged();
-    // The next line takes the deleted one's place; after the last, the one before it.
-    FocusLine(titleList, std::min(row, titleList->count() - 1));
+    return titleList->RowOf(saved);
 }
 
 void TCatalogForm::ListChanged() {
+    UpDateListBox(CurrentCategory);
+    Clear();
     MarkChanged();
     if (statisticsPanel->isVisibleTo(this)) CountEntries();
 }
@@ -368,34 +349,6 @@ void TCatalogForm::CountEntries() {
     for (int i = 0; i < kCatalogCategories; ++i) {
         statisticsCounts[i]->setText(InterfaceLocale().toString(qlonglong(counts[i])));
     }
-}
-
-void TCatalogForm::OpenSearch() {
-    searchPanel->show();
-    searchPanel->raise();
-    searchEdit->setFocus();
-}
-
-void TCatalogForm::CloseSearch() {
-    searchPanel->hide();
-    FocusLine(titleList, titleList->currentRow());
-}
-
-void TCatalogForm::ClearSearchText() {
-    searchEdit->clear();
-}
-
-void TCatalogForm::ClearSearchResults() {
-    UpDateListBox(CurrentCategory);
-}
-
-void TCatalogForm::FoundRecord() {
-    const std::string pattern = searchEdit->Text();
-    if (pattern.empty()) return;
-    const CatalogSearch scope = byNameChoice->isChecked()          ? CatalogSearch::ByName
-                                : byDescriptionChoice->isChecked() ? CatalogSearch::ByMemo
-                                                                   : CatalogSearch::Everywhere;
-    ShowLines(catalog_.Found(pattern, scope));
 }
 
 void TCatalogForm::LoadDescriptionFromFile() {

@@ -18,6 +18,8 @@
 
 namespace pomix {
 
+class TRecordRoutine;
+
 class TCatalogForm : public TSectionWindow {
     Q_OBJECT
 public:
@@ -39,23 +41,13 @@ public:
     // Lists the titles of one category; every line keeps a reference to its entry.
     void UpDateListBox(int category);
     void ShowCatalogNote(const TCatalogNote& entry);
-    void Add();
-    void Edit();
-    void Delete();
     void Clear();
-    void FoundRecord();
     void ReInit() override;
 
     void SelectCategory(int category);  // a category tab
     void ShowSelected();                // a click in the title list
-    void SaveEditor();
-    void CancelEditor();
     void ToggleStatistics();
     void HideStatistics();
-    void OpenSearch();
-    void CloseSearch();
-    void ClearSearchText();
-    void ClearSearchResults();       // the active category's titles again
     void LoadDescriptionFromFile();  // a text file, or the titles of a playlist
     void SaveDescriptionToFile();
 
@@ -108,6 +100,9 @@ public:
     // What the memo's file commands tell when a file cannot be taken or written.
     TTextFileMessages* fileMessages;
 
+    // Add, edit, delete and search, as every section runs them.
+    TRecordRoutine* recordRoutine;
+
 protected:
     void FormClose() override;
     std::optional<LoadWork> MakeLoad() override;
@@ -118,10 +113,16 @@ private:
     void BuildEditor();
     void BuildSearch();
     void BuildStatistics();
+    // Add, edit, delete and search run as in every section (kit/record_routine.h).
+    void BuildRoutine();
+    // Stores the editor's entry; the row of its line, or nothing when the editor stays open.
+    std::optional<int> SaveEditor();
     // Every line carries its entry's serial number, which survives deletes.
     void ShowLines(std::vector<ListLine> lines);
     void ShowCategoryNames();
     void CountEntries();
+    // The entries changed: the active category listed afresh, the change marked, the counts
+    // followed.
     void ListChanged();
 
     // The selected title's entry serial number, 0 with no selection.

@@ -17,6 +17,7 @@
 #include "kit/interface_language.h"
 #include "kit/message.h"
 #include "kit/panel_cover.h"
+#include "kit/record_routine.h"
 
 namespace pomix {
 namespace {
@@ -60,6 +61,7 @@ TCreditsForm::TCreditsForm(StreamContainer& container, const AddressBook* contac
     BuildMainView();
     BuildEditor();
     BuildStatistics();
+    BuildRoutine();
     // The editor keeps the debt it was opened on: the list, its tabs and commands wait under
     // it until Save or Cancel.
     CoverWhileShown(editorPanel, {owedToMeTab, iOweTab, statisticsButton, nameColumnTab,
@@ -122,9 +124,9 @@ void TCreditsForm::BuildMainView() {
         MakeButton(this, "Button3", {345, 332, 165, 24}, "Удалить", "Удалить текущий долг");
 
     debtMenu = MakePopupMenu(this, "PopupMenu1", debtList, "Меню долгов");
-    editItem = AddMenuItem(debtMenu, "N1", "Редактировать", this, &TCreditsForm::Edit);
-    addItem = AddMenuItem(debtMenu, "N2", "Добавить", this, &TCreditsForm::Add);
-    deleteItem = AddMenuItem(debtMenu, "N3", "Удалить", this, &TCreditsForm::Delete);
+    editItem = AddMenuItem(debtMenu, "N1", "Редактировать");
+    addItem = AddMenuItem(debtMenu, "N2", "Добавить");
+    deleteItem = AddMenuItem(debtMenu, "N3", "Удалить");
 
     connect(owedToMeTab, &TStaticButton::clicked, this, [this] { ShowKind(kOwedToMe); });
     connect(iOweTab, &TStaticButton::clicked, this, [this] { ShowKind(kIOwe); });
@@ -133,11 +135,6 @@ void TCreditsForm::BuildMainView() {
     }
     connect(statisticsButton, &QPushButton::clicked, this, &TCreditsForm::ShowStatistics);
     connect(debtList, &TColumnListView::currentRowChanged, this, &TCreditsForm::ShowSelectedDebt);
-    connect(debtList, &TColumnListView::rowDoubleClicked, this, &TCreditsForm::Edit);
-    ActivateOnEnter(debtList);
-    connect(editButton, &QPushButton::clicked, this, &TCreditsForm::Edit);
-    connect(addButton, &QPushButton::clicked, this, &TCreditsForm::Add);
-    connect(deleteButton, &QPushButton::clicked, this, &TCreditsForm::Delete);
 }
 
 void TCreditsForm::BuildEditor() {
@@ -163,10 +160,32 @@ void TCreditsForm::BuildEditor() {
     editorPanel->hide();
     SetReadingTabOrder(editorPanel);
 
-    connect(saveButton, &QPushButton::clicked, this, &TCreditsForm::AddorEdit);
-    connect(cancelButton, &QPushButton::clicked, this, &TCreditsForm::CancelEditor);
     connect(clearButton, &QPushButton::clicked, this, &TCreditsForm::Clear);
     connect(pickerButton, &QPushButton::clicked, this, &TCreditsForm::PickDueDate);
+}
+
+void TCreditsForm::BuildRoutine() {
+    TRecordRoutine::Steps steps;
+    steps.selected = [this] { return SelectedDebt() != nullptr; };
+    steps.fill = [this](bool adding) {
+        OfferDebtorNames();
+        if (adding) {
+            Clear();
+            dueDateEdit->SetText(DateToText(Now() + 7));
+        }
+        statisticsPanel->hide();
+    };
+    steps.save = [this] { return AddorEdit(); };
+    steps.remove = [this](int) {
+        const int row = debtList->CurrentRow();
+        debts_.Delete(lines_[static_cast<std::size_t>(row)].Serial);
+        Clear();
+        UpDateListBox(CurrentKind_);
+        MarkChanged();
+        return row;
+    };
+    recordRoutine = new TRecordRoutine(
+        this, debtList, TRecordRoutine::PartsOf(this, editorPanel, debtorBox, &AddMode), std::move(steps));
 }
 
 void TCreditsForm::BuildStatistics() {
@@ -275,35 +294,14 @@ void TCreditsForm::Clear() {
     subjectEdit->clear();
 }
 
-void TCreditsForm::Add() {
-    OfferDebtorNames();
-    Clear();
-    AddMode = true;
-    dueDateEdit->SetText(DateToText(Now() + 7));
-    statisticsPanel->hide();
-    editorPanel->show();
-    editorPanel->raise();
-    debtorBox->setFocus();
-}
-
-void TCreditsForm::Edit() {
-    if (!SelectedDebt()) return;
-    OfferDebtorNames();
-    AddMode = false;
-    statisticsPanel->hide();
-    editorPanel->show();
-    editorPanel->raise();
-    debtorBox->setFocus();
-}
-
-void TCreditsForm::AddorEdit() {
+std::optional<int> TCreditsForm::AddorEdit() {
     // A due date that is not a date stores nothing: the editor stays open with the text as
     // typed, after one message, so that the user can mend it.
     DateTime due = 0;
     if (!TryTextToDate(dueDateEdit->Text(), due)) {
         Report(kIncorrectDateMessage);
         dueDateEdit->setFocus();
-        return;
+        return std::nullopt;
     }
     std::uint64_t saved = 0;
     if (AddMode) {
@@ -311,14 +309,13 @@ void TCreditsForm::AddorEdit() {
             TCreditNote(CurrentKind_, debtorBox->Text(), subjectEdit->Text(), Now(), due));
     } else {
         // No debt to change: nothing is stored, the editor stays.
-        if (!SelectedDebt()) return;
+        if (!SelectedDebt()) return std::nullopt;
         saved = lines_[static_cast<std::size_t>(debtList->CurrentRow())].Serial;
         debts_.Change(saved, debtorBox->Text(), subjectEdit->Text(), due);
     }
-    editorPanel->hide();
     UpDateListBox(CurrentKind_);
     MarkChanged();
-    FocusLine(debtList, RowOf(saved));
+    return RowOf(saved);
 }
 
 int TCreditsForm::RowOf(std::uint64_t serial) const {
@@ -326,18 +323,6 @@ int TCreditsForm::RowOf(std::uint64_t serial) const {
         if (lines_[row].Serial == serial) return static_cast<int>(row);
     }
     return -1;
-}
-
-void TCreditsForm::Delete() {
-    if (!SelectedDebt()) return;
-    if (!DeleteConfirmed()) return;
-    const int row = debtList->CurrentRow();
-    debts_.Delete(lines_[static_cast<std::size_t>(row)].Serial);
-    Clear();
-    UpDateListBox(CurrentKind_);
-    MarkChanged();
-    // The next line takes the deleted one's place; after the last, the one before it.
-    FocusLine(debtList, std::min(row, static_cast<int>(lines_.size()) - 1));
 }
 
 void TCreditsForm::SortedCreditList(int tag) {
@@ -351,11 +336,6 @@ void TCreditsForm::ShowKind(int kind) {
     owedToMeTab->SetBorder(kind == kOwedToMe);
     iOweTab->SetBorder(kind == kIOwe);
     UpDateListBox(CurrentKind_);
-}
-
-void TCreditsForm::CancelEditor() {
-    editorPanel->hide();
-    FocusLine(debtList, debtList->CurrentRow());
 }
 
 void TCreditsForm::PickDueDate() {

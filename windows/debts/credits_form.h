@@ -20,6 +20,8 @@
 
 namespace pomix {
 
+class TRecordRoutine;
+
 class TCreditsForm : public TSectionWindow {
     Q_OBJECT
 public:
@@ -47,15 +49,10 @@ public:
     // kept; a closed one reads them when it opens.
     void ContactsChanged();
     void SortedCreditList(int tag);
-    void Add();
-    void Edit();
-    void Delete();
-    void AddorEdit();
     void Clear();
 
     void ShowKind(int kind);
     void ShowSelectedDebt();
-    void CancelEditor();
     void PickDueDate();
     void ShowStatistics();
     void HideStatistics();
@@ -100,6 +97,9 @@ public:
     TText* roublesText;                // the word after the rouble sums
     TButton* closeStatisticsButton;    // Button9
 
+    // Add, edit and delete, as every section runs them.
+    TRecordRoutine* recordRoutine;
+
 protected:
     void ReInit() override;
     void FormClose() override;
@@ -110,6 +110,10 @@ private:
     void BuildMainView();
     void BuildEditor();
     void BuildStatistics();
+    // Add, edit and delete run as in every section (kit/record_routine.h).
+    void BuildRoutine();
+    // Stores the editor's debt; the row of its line, or nothing when the editor stays open.
+    std::optional<int> AddorEdit();
     // The debt of the selected line, or null with no selection or when it is gone.
     const TCreditNote* SelectedDebt() const;
     // The row of the line that reaches the debt with that serial number, or -1.

@@ -15,6 +15,7 @@
 #include "kit/memo_file.h"
 #include "kit/message.h"
 #include "kit/panel_cover.h"
+#include "kit/record_routine.h"
 
 namespace pomix {
 namespace {
@@ -40,6 +41,7 @@ TNoteForm::TNoteForm(StreamContainer& container, QWidget* parent, SectionLoad lo
     BuildMainView();
     BuildEditor();
     BuildSearch();
+    BuildRoutine();
     // The editor keeps the note it was opened on: the list and its commands wait under it.
     CoverWhileShown(editPanel,
                     {titleList, deleteButton, addButton, editButton, searchButton, searchPanel});
@@ -76,18 +78,12 @@ void TNoteForm::BuildMainView() {
     deleteButton = MakeButton(this, "Button1", {382, 332, 128, 24}, "Удалить");
 
     titleMenu = MakePopupMenu(this, "PopupMenu1", titleList, "Меню заметок");
-    addItem = AddMenuItem(titleMenu, "N1", "Добавить", this, &TNoteForm::Add);
-    editItem = AddMenuItem(titleMenu, "N2", "Редактировать", this, &TNoteForm::Edit);
-    searchItem = AddMenuItem(titleMenu, "N4", "Поиск", this, &TNoteForm::OpenSearch);
-    deleteItem = AddMenuItem(titleMenu, "N3", "Удалить", this, &TNoteForm::Delete);
+    addItem = AddMenuItem(titleMenu, "N1", "Добавить");
+    editItem = AddMenuItem(titleMenu, "N2", "Редактировать");
+    searchItem = AddMenuItem(titleMenu, "N4", "Поиск");
+    deleteItem = AddMenuItem(titleMenu, "N3", "Удалить");
 
     connect(titleList, &TSortedListBox::currentRowChanged, this, &TNoteForm::ShowSelected);
-    connect(titleList, &TSortedListBox::rowDoubleClicked, this, &TNoteForm::Edit);
-    ActivateOnEnter(titleList);
-    connect(deleteButton, &QPushButton::clicked, this, &TNoteForm::Delete);
-    connect(addButton, &QPushButton::clicked, this, &TNoteForm::Add);
-    connect(editButton, &QPushButton::clicked, this, &TNoteForm::Edit);
-    connect(searchButton, &QPushButton::clicked, this, &TNoteForm::OpenSearch);
 }
 
 void TNoteForm::BuildEditor() {
@@ -116,9 +112,7 @@ void TNoteForm::BuildEditor() {
     CoverWhatLiesUnder(editPanel);
     SetReadingTabOrder(editPanel);
 
-    connect(saveButton, &QPushButton::clicked, this, &TNoteForm::SaveEditor);
     connect(clearButton, &QPushButton::clicked, this, &TNoteForm::ClearEditor);
-    connect(cancelButton, &QPushButton::clicked, this, &TNoteForm::CancelEditor);
     connect(pickDateButton, &QPushButton::clicked, this, &TNoteForm::PickDate);
     connect(loadTextButton, &QPushButton::clicked, this, &TNoteForm::LoadTextFromFile);
     connect(saveTextButton, &QPushButton::clicked, this, &TNoteForm::SaveTextToFile);
@@ -143,12 +137,37 @@ void TNoteForm::BuildSearch() {
     findButton = MakeButton(searchPanel, "Button5", {218, 298, 100, 24}, "Поиск", "Искать текст в записях");
     searchPanel->hide();
     CoverWhatLiesUnder(searchPanel);
+}
 
-    connect(findButton, &QPushButton::clicked, this, &TNoteForm::FoundRecord);
-    connect(closeSearchButton, &QPushButton::clicked, this, &TNoteForm::CloseSearch);
-    connect(clearSearchButton, &QPushButton::clicked, this, &TNoteForm::ClearSearchText);
-    connect(clearResultsButton, &QPushButton::clicked, this, &TNoteForm::ClearSearchResults);
-    connect(searchEdit, &QLineEdit::returnPressed, this, &TNoteForm::FoundRecord);
+void TNoteForm::BuildRoutine() {
+    TRecordRoutine::Steps steps;
+    steps.selected = [this] { return SelectedNote() != nullptr; };
+    steps.fill = [this](bool adding) {
+        if (!adding) return;  // the selected note shows in the editor already
+        Clear();
+        const DateTime now = Now();
+        dateEdit->SetText(DateToText(now));
+        PresetPicker(now);
+    };
+    steps.save = [this] { return std::optional<int>(SaveEditor()); };
+    steps.remove = [this](int) {
+        notes_.Delete(SelectedSerial());
+        const int row = titleList->currentRow();
+        UpDateNoteList();
+        Clear();
+        MarkChanged();
+        return row;
+    };
+    steps.find = [this](const std::string& pattern, int choice) {
+        constexpr NoteSearch kChoices[] = {NoteSearch::ByName, NoteSearch::ByText,
+                                           NoteSearch::Everywhere};
+        Clear();
+        ShowTitles(notes_.Found(pattern, kChoices[choice]), false);
+    };
+    steps.showAll = [this] { UpDateNoteList(); };
+    TRecordRoutine::Parts parts = TRecordRoutine::PartsOf(this, editPanel, titleEdit, &AddMode);
+    parts.searchPanel.choices = {byTitleRadio, byTextRadio, everywhereRadio};
+    recordRoutine = new TRecordRoutine(this, titleList, parts, std::move(steps));
 }
 
 void TNoteForm::LoadNoteList() { notes_.LoadNow(); }
@@ -228,26 +247,7 @@ void TNoteForm::Clear() {
     noteTitle->SetElidedText(QString());
 }
 
-void TNoteForm::Add() {
-    Clear();
-    const DateTime now = Now();
-    dateEdit->SetText(DateToText(now));
-    PresetPicker(now);
-    AddMode = true;
-    editPanel->show();
-    editPanel->raise();
-    titleEdit->setFocus();
-}
-
-void TNoteForm::Edit() {
-    if (!SelectedNote()) return;
-    AddMode = false;
-    editPanel->show();
-    editPanel->raise();
-    titleEdit->setFocus();
-}
-
-void TNoteForm::SaveEditor() {
+int TNoteForm::SaveEditor() {
     // With nothing selected an edit has no note to change; rather than drop what was typed,
     // the model keeps it as a new note.
     const std::uint64_t saved =
@@ -265,18 +265,12 @@ void TNoteForm::SaveEditor() {
     }
     Clear();
     MarkChanged();
-    editPanel->hide();
-    FocusLine(titleList, titleList->RowOf(saved));
+    return titleList->RowOf(saved);
 }
 
 void TNoteForm::ClearEditor() {
     titleEdit->clear();
     textMemo->clear();
-}
-
-void TNoteForm::CancelEditor() {
-    editPanel->hide();
-    FocusLine(titleList, titleList->currentRow());
 }
 
 void TNoteForm::PickDate() {
@@ -289,45 +283,6 @@ void TNoteForm::LoadTextFromFile() {
 
 void TNoteForm::SaveTextToFile() {
     SaveMemoToTextFile(this, textMemo, *fileMessages);
-}
-
-void TNoteForm::Delete() {
-    if (!SelectedNote()) return;
-    if (!DeleteConfirmed()) return;
-    notes_.Delete(SelectedSerial());
-    const int row = titleList->currentRow();
-    UpDateNoteList();
-    Clear();
-    MarkChanged();
-    // The next line takes the deleted one's place; after the last, the one before it.
-    FocusLine(titleList, std::min(row, titleList->count() - 1));
-}
-
-void TNoteForm::OpenSearch() {
-    searchPanel->show();
-    searchPanel->raise();
-    searchEdit->setFocus();
-}
-
-void TNoteForm::CloseSearch() {
-    searchPanel->hide();
-    FocusLine(titleList, titleList->currentRow());
-}
-void TNoteForm::ClearSearchText() {
-    searchEdit->clear();
-}
-void TNoteForm::ClearSearchResults() {
-    UpDateNoteList();
-}
-
-void TNoteForm::FoundRecord() {
-    const std::string pattern = searchEdit->Text();
-    if (pattern.empty()) return;
-    const NoteSearch where = byTitleRadio->isChecked()   ? NoteSearch::ByName
-                             : byTextRadio->isChecked() ? NoteSearch::ByText
-                                                         : NoteSearch::Everywhere;
-    Clear();
-    ShowTitles(notes_.Found(pattern, where), false);
 }
 
 void TNoteForm::ReInit() {

@@ -13,6 +13,8 @@
 
 namespace pomix {
 
+class TRecordRoutine;
+
 class TNoteForm : public TSectionWindow {
     Q_OBJECT
 public:
@@ -32,18 +34,8 @@ public:
     void UpDateNoteList();
     void ShowNote(const TNote& note);
     void Clear();
-    void Add();
-    void Edit();
-    void Delete();
-    void FoundRecord();
     void ShowSelected();
-    void OpenSearch();
-    void CloseSearch();
-    void ClearSearchText();
-    void ClearSearchResults();  // all titles again
-    void SaveEditor();
     void ClearEditor();  // empties the title and the text, not the date
-    void CancelEditor();
     void PickDate();
     void LoadTextFromFile();
     void SaveTextToFile();
@@ -89,6 +81,9 @@ public:
     // What the memo's file commands tell when a file cannot be taken or written.
     TTextFileMessages* fileMessages;
 
+    // Add, edit, delete and search, as every section runs them.
+    TRecordRoutine* recordRoutine;
+
 protected:
     void ReInit() override;
     void FormClose() override;
@@ -101,6 +96,10 @@ private:
     void BuildMainView();
     void BuildEditor();
     void BuildSearch();
+    // Add, edit, delete and search run as in every section (kit/record_routine.h).
+    void BuildRoutine();
+    // Stores the editor's note; the row of its line.
+    int SaveEditor();
     // The note of the selected title, or null with no selection.
     const TNote* SelectedNote() const;
     // The selected title's note serial number, 0 with no selection.

@@ -69,7 +69,7 @@ private slots:
     void editAfterACancelledAddShowsTheSelectedEntry();
     void saveWithoutACategoryAsksAndKeepsTheEditorOpen();
     void editorKeepsTheEntryItWasOpenedOn();
-    void deleteAsksOnlyWhenConfirmationIsOn();
+    void deleteRemovesTheEntryAndMarksAChange();
     void searchWithItsThreeChoicesOverEveryCategory();
     void searchResultsCanBeEditedAndDeleted();
     void countsCoverTheSixCategoriesAndFollowChanges();
@@ -93,7 +93,6 @@ private:
     std::unique_ptr<testing::ScratchDir> folder_;
     StreamContainer container_;
     std::vector<QString> messages_;
-    MessageAnswer answer_ = MessageAnswer::Yes;
     std::string chosenFile_;
     int chosenFilter_ = 0;  // 0 all files, 1 text files, 2 WinAmp playlists
     std::vector<std::pair<FileDialogKind, QString>> filters_;
@@ -108,13 +107,12 @@ void CatalogFormTest::init() {
     SettingsRecord.CategoryNames = {"Soft CD",  "Music CD",  "Video",
                                     W("Книги"), W("Разное"), "Game CD"};
     messages_.clear();
-    answer_ = MessageAnswer::Yes;
     chosenFile_.clear();
     chosenFilter_ = 0;
     filters_.clear();
     SetMessagePresenter([this](MessageKind, const QString& text) {
         messages_.push_back(text);
-        return answer_;
+        return MessageAnswer::Yes;
     });
     SetFileChooser([this](FileDialogKind kind, const QString& filter, const QString&) {
         filters_.push_back({kind, filter});
@@ -270,32 +268,17 @@ void CatalogFormTest::editorKeepsTheEntryItWasOpenedOn() {
     QVERIFY(form->titleList->isEnabled() && form->categoryTabs[1]->isEnabled());
 }
 
-void CatalogFormTest::deleteAsksOnlyWhenConfirmationIsOn() {
+void CatalogFormTest::deleteRemovesTheEntryAndMarksAChange() {
     auto form = Open();
     AddEntry(*form, "a", {});
     AddEntry(*form, "b", {});
     Select(*form, "a");
-    answer_ = MessageAnswer::No;
-    QTest::mouseClick(form->deleteButton, Qt::LeftButton);
-    QCOMPARE(messages_.size(), std::size_t(1));
-    QCOMPARE(messages_[0], MessageString("DeleteQuestion"));
-    QCOMPARE(form->Entries().Count(), std::size_t(2));
-
-    answer_ = MessageAnswer::Yes;
     form->Data().ClearChanged();
     QTest::mouseClick(form->deleteButton, Qt::LeftButton);
     QCOMPARE(form->Entries().Count(), std::size_t(1));
     QCOMPARE(form->Entries()[0].Name, std::string("b"));
     QCOMPARE(ShownTitles(*form), Titles{"b"});
     QVERIFY(form->HasChanges());
-
-    SettingsRecord.ConfirmDelete = false;
-    Select(*form, "b");
-    form->deleteItem->trigger();  // the pop-up menu's "Удалить"
-    QVERIFY(form->Entries().Empty());
-    QCOMPARE(messages_.size(), std::size_t(2));             // no question the last time
-    QTest::mouseClick(form->deleteButton, Qt::LeftButton);  // nothing selected: nothing happens
-    QCOMPARE(messages_.size(), std::size_t(2));
 }
 
 void CatalogFormTest::searchWithItsThreeChoicesOverEveryCategory() {
@@ -319,17 +302,9 @@ void CatalogFormTest::searchWithItsThreeChoicesOverEveryCategory() {
     QCOMPARE(found(form->byDescriptionChoice, "*queen*"), Titles{"Abba Gold"});
     QCOMPARE(found(form->everywhereChoice, "*queen*"), (Titles{"Abba Gold", "Queen"}));
 
-    // An empty pattern leaves the results as they are; "Очистить результаты" shows the tab.
-    QTest::mouseClick(form->clearSearchButton, Qt::LeftButton);
-    QVERIFY(form->searchEdit->Text().empty());
-    QTest::mouseClick(form->findButton, Qt::LeftButton);
-    QCOMPARE(ShownTitles(*form), (Titles{"Abba Gold", "Queen"}));
+    // "Очистить результаты" shows the tab.
     QTest::mouseClick(form->clearResultsButton, Qt::LeftButton);
     QCOMPARE(ShownTitles(*form), Titles{"Queen"});
-    QTest::mouseClick(form->closeSearchButton, Qt::LeftButton);
-    QVERIFY(!form->searchPanel->isVisibleTo(form.get()));
-    form->searchItem->trigger();  // the pop-up menu's "Поиск"
-    QVERIFY(form->searchPanel->isVisibleTo(form.get()));
 }
 
 void CatalogFormTest::searchResultsCanBeEditedAndDeleted() {
