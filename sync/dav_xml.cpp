@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "storage/text.h"
 #include "sync/http.h"
@@ -299,6 +300,11 @@ void OnReaderError(void* arg, const char* message, xmlParserSeverities,
 
 // Read as a stream, not as a tree: an answer of items with photos would otherwise be held
 // twice over, as the tree and as the items taken from it.
+void PrepareXml() {
+    static std::once_flag prepared;
+    std::call_once(prepared, [] { xmlInitParser(); });
+}
+
 MultiStatus ParseMultiStatus(const std::string& xml) {
     if (xml.size() > kMaxResponseBytes) {
         throw SyncError("The server's answer is too large", SyncFailure::BadAnswer);

@@ -39,6 +39,10 @@ struct MultiStatus {
 // entities or network access are ever followed.
 MultiStatus ParseMultiStatus(const std::string& xml);
 
+// Sets up the XML parser's shared tables once, before a run reads answers on several threads:
+// two threads doing it for the first time at once each build them, and one copy is lost.
+void PrepareXml();
+
 // The server's own reason in the body of a refusal: the names of the DAV:error element's
 // children and its responsedescription ("valid-calendar-data: DTEND must occur after
 // DTSTART"), else a short plain-text body; empty when there is none.

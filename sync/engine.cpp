@@ -576,6 +576,7 @@ SyncRun::SyncRun(const Account& account, SyncOptions options)
         account_.Limit = options_.Timeout;
     }
     http_ = std::make_unique<HttpConnection>(account_);
+    PrepareXml();
 }
 
 SyncRun::~SyncRun() = default;

@@ -34,13 +34,19 @@ stop() {
 }
 trap stop EXIT
 trap "exit 1" INT TERM
-free_port() {
-    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
+# Five free ports at once: each socket stays bound until all are chosen, so that no two of
+# them can be the same (a port let go is often handed out again at once, and a server then
+# finds its port taken and the tests talk to another server).
+free_ports() {
+    python3 -c 'import socket
+socks = [socket.socket() for _ in range(5)]
+for s in socks: s.bind(("127.0.0.1", 0))
+print(*[s.getsockname()[1] for s in socks])'
 }
 user=pomix
 password=$(head -c 12 /dev/urandom | od -An -tx1 | tr -d ' \n')
 printf '%s:%s\n' "$user" "$password" > "$scratch/users"
-rport=$(free_port) xport=$(free_port) bport=$(free_port) cport=$(free_port) oport=$(free_port)
+read -r rport xport bport cport oport < <(free_ports)
 python3 "$here/misbehaving_dav.py" "$oport" >"$scratch/odd.log" 2>&1 &
 pids+=($!)
 if [ "$servers" = 1 ]; then
