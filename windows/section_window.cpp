@@ -9,6 +9,17 @@
 
 namespace pomix {
 
+std::optional<LoadWork> TSectionWindow::MakeLoad() {
+    return ModelLoad();
+}
+
+std::optional<LoadWork> TSectionWindow::ModelLoad() {
+    SectionModel* model = Model();
+    std::optional<SectionModel::Load> load = model ? model->MakeLoad() : std::nullopt;
+    if (!load) return std::nullopt;
+    return LoadWork{std::move(load->read), std::move(load->take)};  // the view follows the model
+}
+
 void TSectionWindow::LoadData() {
     std::optional<LoadWork> work = MakeLoad();
     if (!work) return;
@@ -35,11 +46,11 @@ void TSectionWindow::LoadBeside(LoadWork work, TBackgroundLoader& loader, int ke
 }
 
 bool TSectionWindow::ReadAgain(TBackgroundLoader& loader, int key) {
-    SectionModel* model = Model();
-    if (!model) return false;
-    std::optional<SectionModel::Load> load = model->MakeLoad();
-    if (!load) return false;
-    LoadBeside({std::move(load->read), std::move(load->take)}, loader, key);
+    // The model's own read: what a section adds at start (the planner's first reminder check)
+    // is not run again for a copy put back.
+    std::optional<LoadWork> work = ModelLoad();
+    if (!work) return false;
+    LoadBeside(std::move(*work), loader, key);
     return true;
 }
 

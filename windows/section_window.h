@@ -104,7 +104,8 @@ protected:
     void FollowEditor(QWidget* editorPanel);
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The read of the data file and the taking of what it read; none for a section without.
-    virtual std::optional<LoadWork> MakeLoad() { return std::nullopt; }
+    // The model's read, where there is a model.
+    virtual std::optional<LoadWork> MakeLoad();
     // The records came through the loader, after the window was made.
     bool LoadedLater() const { return loadedLater_; }
 
@@ -123,6 +124,7 @@ protected:
 
 private:
     void SetLoaded(bool loaded);
+    std::optional<LoadWork> ModelLoad();
     void LoadBeside(LoadWork work, TBackgroundLoader& loader, int key);
     QWidget* editorPanel_ = nullptr;
     SectionLoad load_;

@@ -318,11 +318,6 @@ EarlyRead TABookForm::EarlyReadIn(const std::string& dataDir) {
     return AddressBook::EarlyReadIn(dataDir);
 }
 
-std::optional<LoadWork> TABookForm::MakeLoad() {
-    std::optional<SectionModel::Load> load = book_.MakeLoad();
-    return LoadWork{std::move(load->read), std::move(load->take)};  // the view follows the model
-}
-
 void TABookForm::SaveAddressList() {
     book_.Save();
     Modified = false;

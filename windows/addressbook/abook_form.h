@@ -142,7 +142,6 @@ public:
 protected:
     void ReInit() override;
     void FormClose() override;
-    std::optional<LoadWork> MakeLoad() override;
     SectionModel* Model() override { return &book_; }
 
 private:

@@ -236,11 +236,6 @@ EarlyRead TCatalogForm::EarlyReadIn(const std::string& dataDir) {
     return CatalogModel::EarlyReadIn(dataDir);
 }
 
-std::optional<LoadWork> TCatalogForm::MakeLoad() {
-    std::optional<SectionModel::Load> load = catalog_.MakeLoad();
-    return LoadWork{std::move(load->read), std::move(load->take)};  // the view follows the model
-}
-
 void TCatalogForm::SaveCatalogList() {
     catalog_.Save();
     Modified = false;

@@ -105,7 +105,6 @@ public:
 
 protected:
     void FormClose() override;
-    std::optional<LoadWork> MakeLoad() override;
     SectionFile* DataFile() override { return &catalog_.File(); }
 
 private:

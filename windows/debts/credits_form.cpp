@@ -223,11 +223,6 @@ EarlyRead TCreditsForm::EarlyReadIn(const std::string& dataDir) {
     return DebtBook::EarlyReadIn(dataDir);
 }
 
-std::optional<LoadWork> TCreditsForm::MakeLoad() {
-    std::optional<SectionModel::Load> load = debts_.MakeLoad();
-    return LoadWork{std::move(load->read), std::move(load->take)};  // the view follows the model
-}
-
 void TCreditsForm::LoadNoteList() { debts_.LoadNow(); }
 
 void TCreditsForm::SaveNoteList() {

@@ -103,7 +103,6 @@ public:
 protected:
     void ReInit() override;
     void FormClose() override;
-    std::optional<LoadWork> MakeLoad() override;
     SectionFile* DataFile() override { return &debts_.File(); }
 
 private:

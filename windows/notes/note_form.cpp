@@ -176,11 +176,6 @@ EarlyRead TNoteForm::EarlyReadIn(const std::string& dataDir) {
     return NotesModel::EarlyReadIn(dataDir);
 }
 
-std::optional<LoadWork> TNoteForm::MakeLoad() {
-    std::optional<SectionModel::Load> load = notes_.MakeLoad();
-    return LoadWork{std::move(load->read), std::move(load->take)};  // the view follows the model
-}
-
 void TNoteForm::SaveNoteList() {
     notes_.Save();
     Modified = false;

@@ -87,7 +87,6 @@ public:
 protected:
     void ReInit() override;
     void FormClose() override;
-    std::optional<LoadWork> MakeLoad() override;
     SectionFile* DataFile() override { return &notes_.File(); }
 
 private:
